@@ -1,0 +1,61 @@
+#pragma once
+// File-level page operations of the page engine. Plain functions of file
+// names (UTF-8 paths) and page numbers; no state survives a call.
+//
+// Page-number conventions:
+//   SplitFile, DeletePage, SwapPages, InsertPages: 1-based page numbers;
+//   ExtractPageRange: 0-based page indices.
+//
+// Every file written is little-endian. An in-place change goes through a
+// temporary sibling (TempSiblingName) that replaces the input only after a
+// complete, checked write; on failure the input is left as it was.
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+namespace stavren {
+
+// Merges the pages of the inputs, in order, into output. False when the
+// output could not be written completely (it is then removed).
+bool MergeFiles(const std::vector<std::string>& inputs, std::string output);
+
+// Writes every page i of input to ExtractedPageFile(folder, i).
+// Returns the input's page count, or -1 when a page could not be written
+// (a damaged page, an output that cannot be created or written); the intact
+// pages are written all the same.
+std::int32_t ExtractAllPages(std::string input, std::string folder);
+
+// Writes the pages whose 0-based index lies in start..end and in the file to
+// ExtractedPageFile(folder, index). Returns the input's page count (also
+// for an empty range), or -1 when a selected page could not be written.
+std::int32_t ExtractPageRange(std::string input, std::int32_t start, std::int32_t end,
+                              std::string folder);
+
+// Pages 1..t-1 to out1, t..n to out2. False when t is outside 2..n or an
+// output could not be written.
+bool SplitFile(std::string input, std::int32_t t, std::string out1, std::string out2);
+
+// True when the file opens for reading.
+bool CanOpenFile(const std::string& name);
+
+// Removes page p. False when p is outside 1..n, n is 1, or the rewrite failed.
+bool DeletePage(std::string input, std::int32_t p);
+
+// Exchanges pages p1 and p2. True at once when p1 == p2.
+bool SwapPages(std::string input, std::int32_t p1, std::int32_t p2);
+
+// The number of pages of the file; 0 when it cannot be read.
+std::int32_t CountTiffPages(std::string input);
+
+// Inserts the pages of `from` before the 1-based page `at` of input
+// (at <= 1: first; at > n: after the last page). False when the rewrite failed.
+bool InsertPages(std::string input, std::int32_t at, std::string from);
+
+// folder + "/page" + index + ".tif", the folder used exactly as given.
+std::string ExtractedPageFile(const std::string& folder, std::int32_t index);
+
+// input + ".tmp", with ".tmp" appended again while such a file opens.
+std::string TempSiblingName(const std::string& input);
+
+} // namespace stavren

@@ -1,0 +1,38 @@
+#pragma once
+// The run-time error that procedures raise and that error tails trap:
+// a number and a description, as a late-bound caller sees them.
+
+#include <QString>
+#include <QByteArray>
+#include <exception>
+
+class RunTimeError : public std::exception {
+public:
+    RunTimeError(long number, QString description);
+    // An error with the standard description of its number
+    // (6 "Overflow", 13 "Type mismatch", 429, 438, ...).
+    explicit RunTimeError(long number);
+
+    long number() const noexcept { return number_; }
+    const QString& description() const noexcept { return description_; }
+    const char* what() const noexcept override { return utf8_.constData(); }
+
+    // The standard description of a run-time error number; an empty text
+    // for numbers without one.
+    static QString StandardDescription(long number);
+
+private:
+    long number_;
+    QString description_;
+    QByteArray utf8_;
+};
+
+namespace rterr {
+inline constexpr long Overflow = 6;
+inline constexpr long TypeMismatch = 13;
+inline constexpr long FileNotFound = 53;
+inline constexpr long InvalidProcedureCall = 5;
+inline constexpr long ObjectNotSet = 91;
+inline constexpr long CantCreateObject = 429;
+inline constexpr long ObjectDoesntSupport = 438;
+}

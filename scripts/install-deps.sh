@@ -1,0 +1,27 @@
+#!/usr/bin/env bash
+# Installs the Debian packages that building, running and testing need.
+# Safe to run again: packages already present are left as they are.
+set -euo pipefail
+
+packages=(
+  build-essential cmake pkg-config clang libclang-rt-dev
+  libgtest-dev googletest
+  qt6-base-dev qt6-base-dev-tools libgl-dev
+  libtiff-dev libtiff-tools
+  libqpdf-dev qpdf
+  xvfb xauth fonts-dejavu-core
+  hyperfine time
+)
+
+missing=()
+for p in "${packages[@]}"; do
+  dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
+done
+
+if [ ${#missing[@]} -gt 0 ]; then
+  SUDO=""
+  [ "$(id -u)" -eq 0 ] || SUDO="sudo"
+  export DEBIAN_FRONTEND=noninteractive
+  $SUDO apt-get update -qq
+  $SUDO apt-get install -y -qq --no-install-recommends "${missing[@]}"
+fi

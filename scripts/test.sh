@@ -1,0 +1,34 @@
+#!/usr/bin/env bash
+# The whole test run: installs what it needs, builds, runs every test, runs
+# the engine tests again under AddressSanitizer + UndefinedBehaviorSanitizer,
+# and fuzzes the engine for a bounded time.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+root=$(pwd)
+jobs=$(nproc)
+
+bash scripts/install-deps.sh
+[ -f scripts/fetch-test-files.sh ] && bash scripts/fetch-test-files.sh
+
+echo "== build"
+bash scripts/build.sh
+
+echo "== tests"
+export QT_QPA_PLATFORM=offscreen
+(cd build && ctest --output-on-failure -j"$jobs" --timeout 600)
+
+echo "== engine tests under ASan + UBSan"
+cmake -S . -B build-asan -DVELMORA_ENGINE_ONLY=ON -DVELMORA_SANITIZE=ON \
+      -DVELMORA_BENCH=OFF -DCMAKE_BUILD_TYPE=Debug >/dev/null
+cmake --build build-asan -j"$jobs"
+(cd build-asan && ASAN_OPTIONS=detect_leaks=1 UBSAN_OPTIONS=print_stacktrace=1 \
+   ctest --output-on-failure -j"$jobs" --timeout 900)
+
+if [ -f tests/engine/fuzz/CMakeLists.txt ]; then
+  echo "== engine fuzzing"
+  CC=clang CXX=clang++ cmake -S . -B build-fuzz -DVELMORA_ENGINE_ONLY=ON -DVELMORA_FUZZ=ON \
+        -DVELMORA_TESTS=OFF -DVELMORA_BENCH=OFF -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
+  cmake --build build-fuzz -j"$jobs" --target engine_fuzz
+  bash tests/engine/fuzz/run.sh "$root/build-fuzz/bin/engine_fuzz" "${FUZZ_SECONDS:-60}"
+fi
+echo "== all tests passed"
