@@ -27,7 +27,7 @@ cmake --build build-asan -j"$jobs"
 if [ -f tests/engine/fuzz/CMakeLists.txt ]; then
   echo "== engine fuzzing"
   CC=clang CXX=clang++ cmake -S . -B build-fuzz -DVELMORA_ENGINE_ONLY=ON -DVELMORA_FUZZ=ON \
-        -DVELMORA_TESTS=OFF -DVELMORA_BENCH=OFF -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
+        -DVELMORA_BENCH=OFF -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
   cmake --build build-fuzz -j"$jobs" --target engine_fuzz
   bash tests/engine/fuzz/run.sh "$root/build-fuzz/bin/engine_fuzz" "${FUZZ_SECONDS:-60}"
 fi
