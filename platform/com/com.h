@@ -25,6 +25,8 @@
 #include <cstdint>
 #include <utility>
 
+class QLibrary;
+
 namespace com {
 
 using HRESULT = std::int32_t;
@@ -43,6 +45,8 @@ inline constexpr HRESULT REGDB_E_CLASSNOTREG = static_cast<HRESULT>(0x80040154u)
 inline constexpr HRESULT SELFREG_E_TYPELIB = static_cast<HRESULT>(0x80040200u);
 inline constexpr HRESULT SELFREG_E_CLASS = static_cast<HRESULT>(0x80040201u);
 inline constexpr HRESULT TYPE_E_LIBNOTREGISTERED = static_cast<HRESULT>(0x8002801Du);
+inline constexpr HRESULT CO_E_DLLNOTFOUND = static_cast<HRESULT>(0x800401F8u);
+inline constexpr HRESULT CO_E_ERRORINDLL = static_cast<HRESULT>(0x800401F9u);
 
 inline constexpr bool Succeeded(HRESULT hr) { return hr >= 0; }
 inline constexpr bool Failed(HRESULT hr) { return hr < 0; }
@@ -133,6 +137,17 @@ Ptr<Object> CreateObject(const QString& progId);
 
 // Same as CreateInstance, reporting failure as an HRESULT instead.
 HRESULT TryCreateInstance(const QUuid& clsid, Ptr<Object>& out);
+
+// CoGetClassObject: the class factory of clsid (in-process registrations
+// first, then the class registry). REGDB_E_CLASSNOTREG when the class is
+// not registered, CO_E_DLLNOTFOUND when its module cannot be loaded,
+// CO_E_ERRORINDLL when the module has no DllGetClassObject, or the failure
+// the module's DllGetClassObject returned (CLASS_E_CLASSNOTAVAILABLE).
+HRESULT GetClassObject(const QUuid& clsid, ClassFactory*& out);
+
+// Loads a module by path, once; it stays loaded for the life of the
+// process. CO_E_DLLNOTFOUND when it cannot be loaded.
+HRESULT LoadModule(const QString& path, QLibrary*& out);
 
 // Makes a class created by a factory inside this process reachable by CLSID
 // (and ProgID when given) without any registry entry, for classes that the

@@ -1,0 +1,61 @@
+#pragma once
+// The operation run of the command-line program: builds the file list (the
+// listed files, or a folder scan), runs the one operation over every file
+// through the operation facade, renames extracted pages and leaves the
+// result text in the run state.
+
+#include "cli/mod_master.h"
+#include "operations/error_trap.h"
+#include "operations/tiff_pdf_commands.h"
+
+#include <QSet>
+#include <QString>
+
+#include <cstdint>
+
+class CommandLineRun {
+public:
+    // Statements of the run count as statements of Main (`mainTrap`).
+    CommandLineRun(ModMaster& master, ErrorTrap& mainTrap);
+
+    // Runs the operation named by the operation switch.
+    void Run(const QString& operationSwitch);
+
+    // Adds one record per TIFF file of `folder` (and, with subfolders, of
+    // every subfolder below it, a folder's own files first) to
+    // facade.colOrderedData, in name order. Symbolic links to folders are
+    // not followed. Counts every file found in `fileCount`.
+    void LoadFilesFolder(const QString& folder, TiffPdfCommands& facade, bool keepPageCounts,
+                         std::int32_t& fileCount);
+
+    // Moves the extracted pages first..last (1-based; -1, -1: 1..pageCount)
+    // from `extractFolder`, where the engine named them page<index>.tif, to
+    // outputFolder/<prefix><page><ext>. A final name that is one of the
+    // run's source files is never replaced. False when any page could not be
+    // given its final name.
+    bool RenamePageFiles(const QString& ext, std::int32_t pageCount, const QString& outputFolder,
+                         const QString& sourceFileName, std::int16_t first, std::int16_t last,
+                         bool forceSourcePrefix, const QString& extractFolder);
+
+private:
+    void RunDelete();
+    void RunInsert();
+    void RunOutput();
+    // Extracts (all pages, or the 1-based range) of one file through a
+    // private folder inside the output folder and renames the pages.
+    bool ExtractOne(const QString& path, const QString& fileName, bool range, std::int32_t first,
+                    std::int32_t last, bool forceSourcePrefix);
+    bool SplitOne(const QString& path, std::int16_t page, const QString& prefix);
+    QString NamePrefix(const QString& sourceFileName, bool forceSourcePrefix) const;
+    bool IsSourceFile(const QString& path) const;
+    bool SingleFileRun() const;
+    void ScanFolder(const QString& folder, TiffPdfCommands& facade, bool keepPageCounts,
+                    std::int32_t& fileCount, QSet<QString>& visited);
+
+    ModMaster& master_;
+    RunState& state_;
+    ErrorTrap& trap_;
+    TiffPdfCommands facade_;
+    bool folderInput_ = false;
+    QSet<QString> sourceFiles_;
+};

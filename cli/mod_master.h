@@ -1,0 +1,83 @@
+#pragma once
+// modMaster: the command-line program's run. One command line names the input
+// files (or a folder) and one page operation; the run validates the line,
+// runs the operation over every file and reports one result text.
+
+#include "operations/tiff_pdf_commands.h"
+
+#include <QString>
+#include <QStringList>
+
+#include <cstdint>
+#include <functional>
+#include <memory>
+
+// Exit status of VelmoraCMD.
+enum ExitStatus : int {
+    ExitSuccess = 0,       // the operation succeeded for every file
+    ExitFileFailed = 1,    // the operation failed for at least one file
+    ExitInvalidCommand = 2, // the command line did not validate
+    ExitRunError = 3,      // the run stopped on an unexpected error
+};
+
+// Counts the pages of a TIFF file; a negative count when it cannot.
+// Raises a RunTimeError when the counter itself fails.
+using PageCountFunction = std::function<std::int32_t(const QString& path)>;
+
+// The run state: written by Main and ValidateCmdLine, read by the
+// operation run and the report.
+struct RunState {
+    QString CommandText;
+    QString ResultMessage;
+    QStringList InputList;
+    QString AppendSource;
+    QString OutputArgument;
+    std::int32_t DeletePageNumber = 0;
+    QString NameBase;
+    QString NameSeparator;
+    bool SilentMode = false;
+    bool RecurseSubfolders = false;
+    QString LogTimeStamp;
+    QString StorageFolderWithSlash;
+    PageCountFunction CountPages;
+};
+
+class ModMaster {
+public:
+    // The whole run over one command line (arguments joined by blanks).
+    // Returns the exit status.
+    int Main(const QString& commandLine);
+
+    // Checks CommandText, fills the run state; on the first failed check
+    // sets ResultMessage and returns false.
+    bool ValidateCmdLine();
+
+    // "/i ", else "/d " (noting " /r "), else "".
+    QString GetInputSwitch();
+    // " /a ", else " /o ", else " /del ", else "".
+    QString GetOperationSwitch() const;
+
+    // True when name holds none of / \ : * ? " < > |.
+    static bool IsValidFileName(const QString& name);
+
+    // The argument of the switch found at `switchText`: from right after it
+    // to the next switch of the line (a blank, "/" and a switch word), or
+    // to the end of the line when none follows.
+    QString SwitchArgument(const QString& switchText) const;
+
+    RunState& State() { return state_; }
+
+    // Replaces the page counter (tests); by default Main creates the
+    // outside TIFF page counter.
+    void SetPageCounter(PageCountFunction counter) { counterOverride_ = std::move(counter); }
+
+private:
+    friend class CommandLineRun;
+    RunState state_;
+    PageCountFunction counterOverride_;
+    bool anyFileFailed_ = false;
+};
+
+// Reports `message`: a message box, or with "/silent" an entry appended to
+// "Log.txt" in the storage folder.
+void WriteErrorLog(RunState& state, const QString& message);

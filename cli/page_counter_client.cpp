@@ -1,0 +1,20 @@
+#include "cli/page_counter_client.h"
+
+#include "platform/counters/page_counter.h"
+#include "platform/runtime/run_time_error.h"
+
+PageCountFunction MakeTiffPageCounter()
+{
+    com::Ptr<com::Object> object = com::CreateInstance(counters::CLSID_TiffPageCounter);
+    auto* counter = com::QueryInterface<counters::IPageCounter>(object, counters::IID_ITiffPageCounter);
+    if (!counter)
+        throw RunTimeError(rterr::CantCreateObject);
+    // The function keeps the object alive for as long as it is used.
+    return [object, counter](const QString& path) {
+        std::int32_t pages = 0;
+        const com::HRESULT hr = counter->CountPages(path, pages);
+        if (com::Failed(hr))
+            throw RunTimeError(440, QStringLiteral("Automation error"));
+        return pages;
+    };
+}

@@ -1,0 +1,10 @@
+#pragma once
+// The outside TIFF page counter as the command-line run uses it.
+
+#include "cli/mod_master.h"
+
+// Creates one TiffPageCounter for the whole run (raises 429 when the class
+// is not registered) and returns a function that counts the pages of one
+// file with it: the count, negative when the file cannot be counted. A
+// failing call raises a run-time error.
+PageCountFunction MakeTiffPageCounter();

@@ -1,0 +1,40 @@
+#include "cli/mod_master.h"
+
+#include "operations/error_trap.h"
+#include "operations/storage_folder.h"
+#include "platform/message_box/message_box.h"
+
+#include <QFile>
+
+void WriteErrorLog(RunState& state, const QString& message)
+{
+    ErrorTrap trap(QStringLiteral("WriteErrorLog"), ObjectKind::Module, QStringLiteral("modMaster"));
+    try {
+        trap.Line(10);
+        if (!state.SilentMode) {
+            MsgBox(message, MsgBoxIcon::Information);
+            return;
+        }
+        trap.Line(20);
+        QString entry = message;
+        if (state.LogTimeStamp.isEmpty()) {
+            state.LogTimeStamp = ErrorLogTimestamp();
+            entry = QStringLiteral("CommandLine Excution Time : ") + state.LogTimeStamp
+                + QStringLiteral("\r\n") + entry;
+        }
+        trap.Line(30);
+        QFile log(state.StorageFolderWithSlash + QStringLiteral("Log.txt"));
+        // One write of the whole entry to a file opened for appending, so
+        // that runs at the same time never interleave their entries.
+        if (!log.open(QIODevice::WriteOnly | QIODevice::Append))
+            throw RunTimeError(75);
+        trap.Line(40);
+        const QByteArray bytes = (entry + QStringLiteral("\r\n")).toUtf8();
+        if (log.write(bytes) != bytes.size() || !log.flush())
+            throw RunTimeError(61);
+        trap.Line(50);
+        log.close();
+    } catch (...) {
+        trap.Log();
+    }
+}

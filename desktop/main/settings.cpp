@@ -1,0 +1,415 @@
+#include "desktop/main/settings.h"
+
+#include "operations/error_trap.h"
+#include "operations/property_bag.h"
+#include "operations/storage_folder.h"
+
+#include <QApplication>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QLocale>
+#include <QMessageBox>
+#include <QStringList>
+
+#include <cstdio>
+#include <limits>
+
+namespace {
+
+constexpr long kPathFileAccessError = 75;
+constexpr long kPathNotFound = 76;
+
+Settings::Value TextValue(const QString& text)
+{
+    return Settings::Value{text, 0};
+}
+
+Settings::Value NumberValue(std::int32_t number)
+{
+    return Settings::Value{QString(), number};
+}
+
+Settings::FailureNotifier& Notifier()
+{
+    static Settings::FailureNotifier notifier;
+    return notifier;
+}
+
+bool& FailureNoticeShown()
+{
+    static bool shown = false;
+    return shown;
+}
+
+void ShowFailure(const QString& text)
+{
+    if (Notifier()) {
+        Notifier()(text);
+        return;
+    }
+    if (qobject_cast<QApplication*>(QCoreApplication::instance())) {
+        QMessageBox box(QMessageBox::Information, QString::fromUtf16(kApplicationTitle), text,
+                        QMessageBox::Ok);
+        box.exec();
+    } else {
+        std::fprintf(stderr, "%s\n", text.toLocal8Bit().constData());
+    }
+}
+
+// True when every entry of a comma-separated width list reads as a number,
+// in the user's notation or in the plain one.
+bool IsNumberList(const QString& text)
+{
+    if (text.isEmpty())
+        return true;
+    const QLocale locale;
+    const QStringList parts = text.split(QLatin1Char(','));
+    for (const QString& raw : parts) {
+        const QString part = raw.trimmed();
+        bool ok = false;
+        locale.toFloat(part, &ok);
+        if (!ok)
+            part.toFloat(&ok);
+        if (!ok)
+            return false;
+    }
+    return true;
+}
+
+constexpr qint64 kMaxSettingsFileBytes = 16 * 1024 * 1024;
+
+QByteArray ReadSettingsFile(const QString& path)
+{
+    QFile file(path);
+    if (QFileInfo(path).isDir() || !file.open(QIODevice::ReadOnly)
+        || file.size() > kMaxSettingsFileBytes)
+        throw RunTimeError(kPathFileAccessError);
+    QByteArray bytes = file.read(kMaxSettingsFileBytes + 1);
+    if (file.error() != QFileDevice::NoError || bytes.size() > kMaxSettingsFileBytes)
+        throw RunTimeError(kPathFileAccessError);
+    return bytes;
+}
+
+// Reads what can be read of a complete record that holds damaged entries
+// (a byte above 255, a number that is not one, broken text): every entry
+// line is read on its own; the names of the settings whose lines could not
+// be read go to *damaged. False when the bytes are not a complete record
+// at all (no start line or no end line).
+bool Salvage(const QByteArray& bytes, PropertyBag* bag, QStringList* damaged)
+{
+    // The start and end lines of a record, taken from an empty one.
+    const QList<QByteArray> frame = PropertyBag().Contents().split('\n');
+    if (frame.size() < 2)
+        return false;
+    const QByteArray& startLine = frame[0];
+    const QByteArray& endLine = frame[1];
+
+    QList<QByteArray> lines = bytes.split('\n');
+    for (QByteArray& line : lines) {
+        if (line.endsWith('\r'))
+            line.chop(1);
+    }
+    if (lines.isEmpty() || lines.first() != startLine)
+        return false;
+    const qsizetype end = lines.indexOf(endLine, 1);
+    if (end < 0)
+        return false;
+
+    PropertyBag salvaged;
+    for (qsizetype i = 1; i < end; ++i) {
+        const QByteArray& line = lines[i];
+        if (line.isEmpty())
+            continue;
+        try {
+            const PropertyBag one =
+                PropertyBag::FromContents(startLine + '\n' + line + '\n' + endLine + '\n');
+            for (const QString& name : one.Names()) {
+                PropertyBag::Type type;
+                one.TypeOf(name, type);
+                switch (type) {
+                case PropertyBag::Type::String: salvaged.WriteString(name, one.ReadString(name)); break;
+                case PropertyBag::Type::Byte: salvaged.WriteByte(name, one.ReadByte(name)); break;
+                case PropertyBag::Type::Integer: salvaged.WriteInteger(name, one.ReadInteger(name)); break;
+                case PropertyBag::Type::Long: salvaged.WriteLong(name, one.ReadLong(name)); break;
+                }
+            }
+        } catch (...) {
+            const QString text = QString::fromUtf8(line);
+            for (int id = 0; id < Settings::Count; ++id) {
+                const QString name = Settings::Name(static_cast<Settings::Id>(id));
+                if (text.contains(QLatin1Char(' ') + name + QLatin1Char('='), Qt::CaseInsensitive))
+                    damaged->append(name);
+            }
+        }
+    }
+    *bag = std::move(salvaged);
+    return true;
+}
+
+// The value of one setting as stored in the record, converted to the
+// setting's type. Raises the record's conversion errors (6, 13).
+Settings::Value ReadStored(const PropertyBag& bag, Settings::Id id)
+{
+    const QString name = Settings::Name(id);
+    switch (Settings::TypeOf(id)) {
+    case Settings::Type::String: return TextValue(bag.ReadString(name));
+    case Settings::Type::Byte: return NumberValue(bag.ReadByte(name));
+    case Settings::Type::Integer: return NumberValue(bag.ReadInteger(name));
+    case Settings::Type::Long: return NumberValue(bag.ReadLong(name));
+    }
+    return Settings::Value();
+}
+
+void WriteStored(PropertyBag& bag, Settings::Id id, const Settings::Value& value)
+{
+    const QString name = Settings::Name(id);
+    switch (Settings::TypeOf(id)) {
+    case Settings::Type::String: bag.WriteString(name, value.text); break;
+    case Settings::Type::Byte: bag.WriteByte(name, static_cast<std::uint8_t>(value.number)); break;
+    case Settings::Type::Integer: bag.WriteInteger(name, static_cast<std::int16_t>(value.number)); break;
+    case Settings::Type::Long: bag.WriteLong(name, value.number); break;
+    }
+}
+
+// The part of a value that the setting keeps; raises 6 for a number that
+// does not fit the setting's type.
+Settings::Value Normalised(Settings::Id id, const Settings::Value& value)
+{
+    qint64 low = std::numeric_limits<std::int32_t>::min();
+    qint64 high = std::numeric_limits<std::int32_t>::max();
+    switch (Settings::TypeOf(id)) {
+    case Settings::Type::String: return TextValue(value.text);
+    case Settings::Type::Byte: low = 0; high = 255; break;
+    case Settings::Type::Integer:
+        low = std::numeric_limits<std::int16_t>::min();
+        high = std::numeric_limits<std::int16_t>::max();
+        break;
+    case Settings::Type::Long: break;
+    }
+    if (value.number < low || value.number > high)
+        throw RunTimeError(rterr::Overflow);
+    return NumberValue(value.number);
+}
+
+} // namespace
+
+QString Settings::Name(Id id)
+{
+    switch (id) {
+#define VELMORA_SETTING_NAME(name, type, def) \
+    case name##Id: return QStringLiteral(#name);
+        VELMORA_SETTINGS_TABLE(VELMORA_SETTING_NAME)
+#undef VELMORA_SETTING_NAME
+    case Count: break;
+    }
+    return QString();
+}
+
+Settings::Type Settings::TypeOf(Id id)
+{
+    switch (id) {
+#define VELMORA_SETTING_TYPE(name, type, def) \
+    case name##Id: return Type::type;
+        VELMORA_SETTINGS_TABLE(VELMORA_SETTING_TYPE)
+#undef VELMORA_SETTING_TYPE
+    case Count: break;
+    }
+    return Type::String;
+}
+
+namespace {
+Settings::Value DefaultOf(Settings::Type, const QString& text) { return TextValue(text); }
+Settings::Value DefaultOf(Settings::Type, int number) { return NumberValue(number); }
+} // namespace
+
+Settings::Value Settings::Default(Id id)
+{
+    switch (id) {
+#define VELMORA_SETTING_DEFAULT(name, type, def) \
+    case name##Id: return DefaultOf(Type::type, def);
+        VELMORA_SETTINGS_TABLE(VELMORA_SETTING_DEFAULT)
+#undef VELMORA_SETTING_DEFAULT
+    case Count: break;
+    }
+    return Value();
+}
+
+const std::array<Settings::Id, Settings::Count>& Settings::WriteOrder()
+{
+    // Numbers of the settings in interface order, from 1.
+    static const int numbers[Count] = {
+        1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 14, 15, 13, 16,
+        19, 18, 17, 22, 21, 20,
+        23, 25, 24, 26, 28, 27, 29, 31, 30, 32, 34, 33,
+        35, 37, 36, 38, 40, 39, 41, 43, 42, 44, 46, 45,
+    };
+    static const std::array<Id, Count> order = [] {
+        std::array<Id, Count> ids{};
+        for (int i = 0; i < Count; ++i)
+            ids[i] = static_cast<Id>(numbers[i] - 1);
+        return ids;
+    }();
+    return order;
+}
+
+QString Settings::DefaultStartupFolder()
+{
+    return QDir::homePath();
+}
+
+QString Settings::SettingsFolderPath()
+{
+    return StorageFolder() + QStringLiteral("/Settings");
+}
+
+QString Settings::SettingsFilePath()
+{
+    return SettingsFolderPath() + QStringLiteral("/settings.ini");
+}
+
+void Settings::SetFailureNotifier(FailureNotifier notifier)
+{
+    Notifier() = std::move(notifier);
+    FailureNoticeShown() = false;
+}
+
+void Settings::Set(Id id, const Value& value)
+{
+    if (id < 0 || id >= Count)
+        return;
+    values_[id] = Normalised(id, value);
+    SaveSettings();
+}
+
+void Settings::AssignString(Id id, const QString& value)
+{
+    values_[id] = TextValue(value);
+    SaveSettings();
+}
+
+void Settings::AssignByte(Id id, std::uint8_t value)
+{
+    values_[id] = NumberValue(value);
+    SaveSettings();
+}
+
+void Settings::AssignInteger(Id id, std::int16_t value)
+{
+    values_[id] = NumberValue(value);
+    SaveSettings();
+}
+
+void Settings::AssignLong(Id id, std::int32_t value)
+{
+    values_[id] = NumberValue(value);
+    SaveSettings();
+}
+
+bool Settings::LoadSettings()
+{
+    ErrorTrap trap(QStringLiteral("LoadSettings"), ObjectKind::ClassModule,
+                   QStringLiteral("Settings"));
+    try {
+        trap.Line(10);
+        if (StorageFolder().isEmpty())
+            throw RunTimeError(kPathNotFound);
+        const QString folder = SettingsFolderPath();
+        const QString file = SettingsFilePath();
+        trap.Line(20);
+        if (!QFileInfo(folder).isDir() && !QDir().mkpath(folder))
+            throw RunTimeError(kPathFileAccessError);
+        trap.Line(30);
+        if (!QFileInfo::exists(file))
+            return false;
+        trap.Line(40);
+        const QByteArray bytes = ReadSettingsFile(file);
+        PropertyBag bag;
+        QStringList damaged;
+        try {
+            bag = PropertyBag::FromContents(bytes);
+        } catch (const RunTimeError& error) {
+            if (error.number() != PropertyBag::InvalidFormatError || !Salvage(bytes, &bag, &damaged))
+                throw;
+        }
+        trap.Line(50);
+        // Each value is read on its own: one that does not fit its setting
+        // takes the default, and the first such error is logged once with
+        // the names of every setting it hit.
+        std::array<Value, Count> loaded{};
+        QStringList corrupt;
+        long firstNumber = 0;
+        QString firstDescription;
+        for (int i = 0; i < Count; ++i) {
+            const Id id = static_cast<Id>(i);
+            try {
+                if (damaged.contains(Name(id)))
+                    throw RunTimeError(PropertyBag::InvalidFormatError,
+                                       QStringLiteral("Invalid file format"));
+                loaded[i] = ReadStored(bag, id);
+                if (id == LastGridColWidthId && !IsNumberList(loaded[i].text))
+                    throw RunTimeError(rterr::TypeMismatch);
+            } catch (...) {
+                const RunTimeError error = CurrentRunTimeError();
+                if (corrupt.isEmpty()) {
+                    firstNumber = error.number();
+                    firstDescription = error.description();
+                }
+                corrupt.append(Name(id));
+                loaded[i] = Default(id);
+            }
+        }
+        if (!corrupt.isEmpty()) {
+            trap.Log(RunTimeError(firstNumber, firstDescription + QStringLiteral("; defaults used for ")
+                                                   + corrupt.join(QStringLiteral(", "))));
+        }
+        trap.Line(60);
+        values_ = loaded;
+        trap.Line(70);
+        return true;
+    } catch (...) {
+        trap.Log();
+        return false;
+    }
+}
+
+bool Settings::SaveSettings()
+{
+    ErrorTrap trap(QStringLiteral("SaveSettings"), ObjectKind::ClassModule,
+                   QStringLiteral("Settings"));
+    try {
+        trap.Line(10);
+        if (StorageFolder().isEmpty())
+            throw RunTimeError(kPathNotFound);
+        const QString folder = SettingsFolderPath();
+        const QString file = SettingsFilePath();
+        trap.Line(20);
+        PropertyBag bag;
+        trap.Line(30);
+        for (Id id : WriteOrder())
+            WriteStored(bag, id, values_[id]);
+        trap.Line(40);
+        if (!QFileInfo(folder).isDir() && !QDir().mkpath(folder))
+            throw RunTimeError(kPathFileAccessError);
+        trap.Line(50);
+        // Written whole to a new file that then takes the old one's place:
+        // a failed write leaves the previous file as it was.
+        bag.SaveToFile(file);
+        trap.Line(60);
+        return true;
+    } catch (...) {
+        const RunTimeError error = trap.Log();
+        if (!FailureNoticeShown()) {
+            FailureNoticeShown() = true;
+            ShowFailure(error.description());
+        }
+        return false;
+    }
+}
+
+void Settings::LoadDefaultSettings()
+{
+    for (int i = 0; i < Count; ++i)
+        values_[i] = Default(static_cast<Id>(i));
+    SaveSettings();
+}

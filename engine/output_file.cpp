@@ -1,0 +1,135 @@
+#include "engine/output_file.h"
+
+#include <algorithm>
+#include <cerrno>
+#include <cstring>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include "engine/source_file.h"
+
+namespace stavren {
+
+namespace {
+constexpr std::size_t kPendingSize = 64 * 1024;
+}
+
+OutputFile::OutputFile(const std::string& name, bool exclusive, std::uint64_t maxSize)
+    : name_(name), maxSize_(maxSize) {
+    const int flags = O_WRONLY | O_CREAT | O_CLOEXEC | (exclusive ? O_EXCL : O_TRUNC);
+    fd_ = ::open(name.c_str(), flags, 0666);
+    failed_ = fd_ < 0;
+    existed_ = fd_ < 0 && errno == EEXIST;
+    pending_.reserve(kPendingSize);
+}
+
+OutputFile::~OutputFile() {
+    if (fd_ >= 0)
+        ::close(fd_);
+}
+
+bool OutputFile::HasRoomFor(std::uint64_t length) const {
+    if (failed_ || length > maxSize_ - std::min(position_, maxSize_) || position_ > maxSize_)
+        return false;
+    return budget_ == nullptr || length <= *budget_;
+}
+
+bool OutputFile::Reserve(std::uint64_t length) {
+    if (!HasRoomFor(length)) {
+        failed_ = true;
+        return false;
+    }
+    position_ += length;
+    if (budget_ != nullptr)
+        *budget_ -= length;
+    return true;
+}
+
+void OutputFile::Flush() {
+    const unsigned char* p = pending_.data();
+    std::size_t left = pending_.size();
+    while (left > 0 && !failed_) {
+        const ssize_t put = ::write(fd_, p, left);
+        if (put < 0 && errno == EINTR)
+            continue;
+        if (put <= 0) {
+            failed_ = true;
+            break;
+        }
+        p += put;
+        left -= static_cast<std::size_t>(put);
+    }
+    pending_.clear();
+}
+
+void OutputFile::Write(const void* data, std::size_t length) {
+    if (length == 0 || !Reserve(length))
+        return;
+    const auto* p = static_cast<const unsigned char*>(data);
+    if (pending_.size() + length > kPendingSize) {
+        Flush();
+        if (length >= kPendingSize) {
+            while (length > 0 && !failed_) {
+                const ssize_t put = ::write(fd_, p, length);
+                if (put < 0 && errno == EINTR)
+                    continue;
+                if (put <= 0) {
+                    failed_ = true;
+                    break;
+                }
+                p += put;
+                length -= static_cast<std::size_t>(put);
+            }
+            return;
+        }
+    }
+    pending_.insert(pending_.end(), p, p + length);
+}
+
+void OutputFile::WriteZeros(std::size_t length) {
+    static const unsigned char zeros[16] = {};
+    while (length > 0 && !failed_) {
+        const std::size_t n = std::min(length, sizeof zeros);
+        Write(zeros, n);
+        length -= n;
+    }
+}
+
+void OutputFile::CopyFrom(const SourceFile& source, std::uint64_t offset, std::uint64_t length,
+                          std::vector<unsigned char>& buffer) {
+    if (failed_ || length == 0)
+        return;
+    if (!source.Holds(offset, length) || !HasRoomFor(length)) {
+        failed_ = true;
+        return;
+    }
+    while (length > 0 && !failed_) {
+        const std::size_t n = static_cast<std::size_t>(std::min<std::uint64_t>(length, buffer.size()));
+        if (!source.ReadAt(offset, buffer.data(), n)) {
+            failed_ = true;
+            return;
+        }
+        Write(buffer.data(), n);
+        offset += n;
+        length -= n;
+    }
+}
+
+void OutputFile::SetMode(unsigned mode) {
+    if (fd_ >= 0 && ::fchmod(fd_, static_cast<mode_t>(mode)) != 0)
+        failed_ = true;
+}
+
+bool OutputFile::Close() {
+    if (fd_ < 0)
+        return false;
+    if (!failed_)
+        Flush();
+    if (::close(fd_) != 0)
+        failed_ = true;
+    fd_ = -1;
+    return !failed_;
+}
+
+} // namespace stavren

@@ -1,0 +1,71 @@
+#pragma once
+// A file being written, strictly front to back, with every write checked.
+//
+// A write that fails, or that would carry the file past the largest offset
+// a classic TIFF file can address, marks the file failed; nothing more is
+// written to it and Close() reports the failure. An optional shared budget
+// bounds the bytes all outputs of one operation may take together.
+
+#include <cstddef>
+#include <cstdint>
+#include <string>
+#include <vector>
+
+namespace stavren {
+
+class SourceFile;
+
+class OutputFile {
+public:
+    // Offsets in a classic TIFF file are 32-bit.
+    static constexpr std::uint64_t kMaxSize = 0xFFFFFFFFull;
+
+    // Creates (or empties) `name`. Failed() tells whether that worked.
+    // With `exclusive`, an existing file of that name is never touched:
+    // creating fails instead.
+    explicit OutputFile(const std::string& name, bool exclusive = false,
+                        std::uint64_t maxSize = kMaxSize);
+    ~OutputFile();
+    OutputFile(const OutputFile&) = delete;
+    OutputFile& operator=(const OutputFile&) = delete;
+
+    // Bytes that may still be written by every output sharing `budget`.
+    void ShareBudget(std::uint64_t* budget) { budget_ = budget; }
+
+    bool Failed() const { return failed_; }
+    // The number of bytes written so far, which is the position of the next byte.
+    std::uint64_t Position() const { return position_; }
+    // Whether `length` more bytes may be written (size limit and budget).
+    bool HasRoomFor(std::uint64_t length) const;
+
+    void Write(const void* data, std::size_t length);
+    void WriteZeros(std::size_t length);
+    // Copies `length` bytes of `source` at `offset`, through `buffer`.
+    void CopyFrom(const SourceFile& source, std::uint64_t offset, std::uint64_t length,
+                  std::vector<unsigned char>& buffer);
+    // Flushes and closes; true when every byte reached the file.
+    bool Close();
+    // Gives the file the permission bits `mode` (before Close()).
+    void SetMode(unsigned mode);
+    // Whether creating failed because a file of that name existed.
+    bool Existed() const { return existed_; }
+    // Marks the file failed (e.g. when a page turned out not writable).
+    void Fail() { failed_ = true; }
+
+    const std::string& Name() const { return name_; }
+
+private:
+    bool Reserve(std::uint64_t length);
+    void Flush();
+
+    std::string name_;
+    int fd_ = -1;
+    bool failed_ = false;
+    bool existed_ = false;
+    std::uint64_t position_ = 0;
+    std::uint64_t maxSize_;
+    std::uint64_t* budget_ = nullptr;
+    std::vector<unsigned char> pending_;
+};
+
+} // namespace stavren

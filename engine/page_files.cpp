@@ -1,0 +1,30 @@
+#include "engine/page_operations.h"
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace stavren {
+
+std::string ExtractedPageFile(const std::string& folder, std::int32_t index) {
+    return folder + "/page" + std::to_string(index) + ".tif";
+}
+
+std::string TempSiblingName(const std::string& input) {
+    std::string name = input + ".tmp";
+    while (CanOpenFile(name))
+        name += ".tmp";
+    return name;
+}
+
+bool CanOpenFile(const std::string& name) {
+    const int fd = ::open(name.c_str(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0)
+        return false;
+    struct stat st {};
+    const bool isFolder = ::fstat(fd, &st) == 0 && S_ISDIR(st.st_mode);
+    ::close(fd);
+    return !isFolder;
+}
+
+} // namespace stavren

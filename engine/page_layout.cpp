@@ -1,0 +1,432 @@
+#include "engine/page_layout.h"
+
+#include <algorithm>
+#include <cstring>
+
+#include "engine/byte_order.h"
+#include "engine/tiff_reader.h"
+#include "engine/tiff_types.h"
+
+namespace stavren {
+
+namespace {
+
+constexpr std::uint64_t Even(std::uint64_t x) { return x + (x & 1); }
+
+// Nesting of the carried sub-directories.
+enum class Level { kPage, kExifOrGps, kInteroperability };
+
+bool IsOffsetNumberType(std::uint16_t type) {
+    return type == tiff_type::kShort || type == tiff_type::kLong || type == tiff_type::kSShort ||
+           type == tiff_type::kSLong;
+}
+
+bool IsDirectoryPointerType(std::uint16_t type) {
+    return type == tiff_type::kLong || type == tiff_type::kIfd;
+}
+
+class Planner {
+public:
+    Planner(const TiffReader& reader, std::uint32_t outOrder, PagePlan& plan)
+        : reader_(reader), source_(reader.stream), plan_(plan), outOrder_(outOrder) {}
+
+    bool PlanPageDirectory(const std::vector<IfdEntry>& entries) {
+        if (!SettleSampleUnit(entries) || !PlanDirectory(entries, Level::kPage))
+            return false;
+        for (std::uint32_t piece : tails_)
+            plan_.pieces.push_back(pendingTails_[piece]);
+        return true;
+    }
+
+private:
+    // The width of the samples whose bytes must turn with the byte order.
+    bool SettleSampleUnit(const std::vector<IfdEntry>& entries) {
+        if (reader_.byteOrder == outOrder_)
+            return true;
+        std::uint32_t bits = 1;
+        std::uint32_t compression = 1;
+        for (const IfdEntry& e : entries) {
+            if (e.tag == 258) {
+                std::vector<std::uint32_t> perSample;
+                if (!ReadNumbers(e, perSample))
+                    return false;
+                for (std::uint32_t b : perSample)
+                    bits = std::max(bits, b);
+            } else if (e.tag == 259 && e.count >= 1 && IsOffsetNumberType(e.type)) {
+                compression = e.type == tiff_type::kShort || e.type == tiff_type::kSShort
+                                  ? (e.value & 0xFFFF) : e.value;
+            }
+        }
+        if (bits != 16 && bits != 24 && bits != 32 && bits != 64)
+            return true;
+        if (compression != 1)
+            return false;
+        sampleUnit_ = bits / 8;
+        return true;
+    }
+
+    // Counts source bytes the page copies; a page may not need more than
+    // the whole source file holds.
+    bool Take(std::uint64_t offset, std::uint64_t length) {
+        if (!source_.Holds(offset, length))
+            return false;
+        sourceBytes_ += length;
+        return sourceBytes_ <= source_.Size();
+    }
+
+    // The numbers of an entry of type SHORT, SSHORT, LONG or SLONG, from its
+    // value field or from the source file.
+    bool ReadNumbers(const IfdEntry& e, std::vector<std::uint32_t>& out) {
+        if (!IsOffsetNumberType(e.type))
+            return false;
+        const std::uint32_t size = ElementSize(e.type);
+        const std::uint64_t bytes = std::uint64_t(size) * e.count;
+        out.clear();
+        if (bytes <= 4) {
+            unsigned char field[4];
+            Store32(field, e.value, kLittleEndian);
+            for (std::uint32_t i = 0; i < e.count; ++i)
+                out.push_back(size == 2 ? Load16(field + 2 * i, kLittleEndian) : Load32(field, kLittleEndian));
+            return true;
+        }
+        // The array itself is copied by nobody, but it is read: it must lie
+        // in the file, which also bounds the memory it takes.
+        if (!source_.Holds(e.value, bytes))
+            return false;
+        out.reserve(e.count);
+        unsigned char chunk[4096];
+        std::uint64_t at = e.value;
+        std::uint32_t left = e.count;
+        while (left > 0) {
+            const std::uint32_t n = std::min<std::uint32_t>(left, sizeof chunk / size);
+            if (!source_.ReadAt(at, chunk, std::size_t(n) * size))
+                return false;
+            for (std::uint32_t i = 0; i < n; ++i)
+                out.push_back(size == 2 ? Load16(chunk + 2 * i, reader_.byteOrder)
+                                        : Load32(chunk + 4 * i, reader_.byteOrder));
+            at += std::uint64_t(n) * size;
+            left -= n;
+        }
+        return true;
+    }
+
+    std::uint32_t AddPiece(PagePiece piece) {
+        plan_.pieces.push_back(std::move(piece));
+        return static_cast<std::uint32_t>(plan_.pieces.size() - 1);
+    }
+
+    std::uint32_t AddValues(std::uint64_t source, std::uint64_t length, std::uint32_t unit) {
+        PagePiece piece;
+        piece.kind = PagePiece::kValues;
+        piece.source = source;
+        piece.length = length;
+        piece.unit = unit;
+        piece.pad = true;
+        return AddPiece(std::move(piece));
+    }
+
+    static PageRef PieceRef(std::uint32_t piece) {
+        PageRef ref;
+        ref.kind = PageRef::kPiece;
+        ref.index = piece;
+        return ref;
+    }
+
+    // Strips or tiles named by an offsets entry, with the byte counts entry.
+    bool PlanRun(const IfdEntry& offsets, const IfdEntry* counts, PlannedEntry& planned) {
+        ImageRun run;
+        if (!ReadNumbers(offsets, run.offsets))
+            return false;
+        if (counts != nullptr && !ReadNumbers(*counts, run.counts))
+            return false;
+        // A block without a byte count has 0 bytes; extra counts are unused.
+        run.counts.resize(run.offsets.size(), 0);
+        run.unit = sampleUnit_;
+        for (std::size_t k = 0; k < run.offsets.size(); ++k)
+            if (!Take(run.offsets[k], run.counts[k]))
+                return false;
+        const auto runIndex = static_cast<std::uint32_t>(plan_.runs.size());
+        planned.type = tiff_type::kLong;
+        if (run.offsets.empty()) {
+            plan_.runs.push_back(std::move(run));
+            return true;
+        }
+        planned.literal = false;
+        PagePiece piece;
+        piece.index = runIndex;
+        if (run.offsets.size() == 1) {
+            run.inlineBlock = true;
+            piece.kind = PagePiece::kRunInline;
+            piece.length = run.counts[0];
+            piece.pad = true;
+            run.piece = AddPiece(std::move(piece));
+            planned.ref.kind = PageRef::kRunBlock;
+            planned.ref.index = runIndex;
+        } else {
+            piece.kind = PagePiece::kRunOffsets;
+            piece.length = 4ull * run.offsets.size();
+            planned.ref = PieceRef(AddPiece(std::move(piece)));
+            PagePiece tail;
+            tail.kind = PagePiece::kRunTail;
+            tail.index = runIndex;
+            for (std::uint32_t c : run.counts)
+                tail.length += c;
+            run.piece = static_cast<std::uint32_t>(pendingTails_.size());
+            tails_.push_back(run.piece);
+            pendingTails_.push_back(std::move(tail));
+        }
+        plan_.runs.push_back(std::move(run));
+        return true;
+    }
+
+    // The interchange stream of an old-style JPEG page: it points into a
+    // strip or tile when it lies inside one, else it is its own block.
+    bool PlanInterchange(const IfdEntry& e, std::uint64_t length, PlannedEntry& planned) {
+        const std::uint64_t offset = e.value;
+        for (std::uint32_t r = 0; r < plan_.runs.size(); ++r) {
+            const ImageRun& run = plan_.runs[r];
+            for (std::uint32_t k = 0; k < run.offsets.size(); ++k) {
+                const std::uint64_t begin = run.offsets[k];
+                if (offset >= begin && offset + length <= begin + run.counts[k]) {
+                    planned.literal = false;
+                    planned.ref.kind = PageRef::kRunBlock;
+                    planned.ref.index = r;
+                    planned.ref.block = k;
+                    planned.ref.delta = offset - begin;
+                    return true;
+                }
+            }
+        }
+        if (!Take(offset, length))
+            return false;
+        planned.literal = false;
+        planned.ref = PieceRef(AddValues(offset, length, 1));
+        return true;
+    }
+
+    // Old-style JPEG tables: each offset names a quantisation table of 64
+    // bytes or a Huffman table of 16 code counts followed by the codes.
+    bool PlanTables(const IfdEntry& e, PlannedEntry& planned) {
+        std::vector<std::uint32_t> offsets;
+        if (!ReadNumbers(e, offsets) || offsets.empty())
+            return false;
+        std::vector<std::uint64_t> lengths;
+        for (std::uint32_t offset : offsets) {
+            std::uint64_t length = 64;
+            if (e.tag != tiff_tag::kJpegQTables) {
+                unsigned char codeCounts[16];
+                if (!source_.ReadAt(offset, codeCounts, sizeof codeCounts))
+                    return false;
+                length = 16;
+                for (unsigned char c : codeCounts)
+                    length += c;
+            }
+            if (!Take(offset, length))
+                return false;
+            lengths.push_back(length);
+        }
+        planned.type = tiff_type::kLong;
+        planned.literal = false;
+        std::uint32_t array = 0;
+        if (offsets.size() > 1) {
+            PagePiece piece;
+            piece.kind = PagePiece::kRefOffsets;
+            piece.length = 4ull * offsets.size();
+            array = AddPiece(std::move(piece));
+            planned.ref = PieceRef(array);
+        }
+        for (std::size_t i = 0; i < offsets.size(); ++i) {
+            const std::uint32_t table = AddValues(offsets[i], lengths[i], 1);
+            if (offsets.size() == 1)
+                planned.ref = PieceRef(table);
+            else
+                plan_.pieces[array].refs.push_back(PieceRef(table));
+        }
+        return true;
+    }
+
+    bool PlanSubDirectory(const IfdEntry& e, Level level, PlannedEntry& planned) {
+        unsigned char head[2];
+        if (!source_.ReadAt(e.value, head, 2))
+            return false;
+        const std::uint64_t count = Load16(head, reader_.byteOrder);
+        if (!Take(e.value, 2 + 12 * count))
+            return false;
+        IfdRecord record;
+        bool complete = false;
+        if (!record.Read(source_, e.value, reader_.byteOrder, complete) || !complete)
+            return false;
+        planned.literal = false;
+        planned.ref = PieceRef(static_cast<std::uint32_t>(plan_.pieces.size()));
+        return PlanDirectory(record.entries, level);
+    }
+
+    bool PlanDirectory(const std::vector<IfdEntry>& entries, Level level) {
+        const auto dirIndex = static_cast<std::uint32_t>(plan_.directories.size());
+        plan_.directories.emplace_back();
+        plan_.directories[dirIndex].isPage = level == Level::kPage;
+        PagePiece dirPiece;
+        dirPiece.kind = PagePiece::kDirectory;
+        dirPiece.index = dirIndex;
+        const std::uint32_t dirPieceIndex = AddPiece(std::move(dirPiece));
+
+        const bool page = level == Level::kPage;
+        const IfdEntry* stripCounts = nullptr;
+        const IfdEntry* tileCounts = nullptr;
+        std::uint64_t interchangeLength = 0;
+        for (const IfdEntry& e : entries) {
+            if (e.tag == tiff_tag::kStripByteCounts)
+                stripCounts = &e;
+            else if (e.tag == tiff_tag::kTileByteCounts)
+                tileCounts = &e;
+            else if (e.tag == tiff_tag::kJpegInterchangeFormatLength && e.count == 1 &&
+                     IsOffsetNumberType(e.type))
+                interchangeLength = e.type == tiff_type::kShort || e.type == tiff_type::kSShort
+                                        ? (e.value & 0xFFFF) : e.value;
+        }
+
+        std::vector<PlannedEntry> planned(entries.size());
+        std::vector<bool> keep(entries.size(), true);
+        for (std::size_t i = 0; i < entries.size(); ++i) {
+            const IfdEntry& e = entries[i];
+            planned[i].tag = e.tag;
+            planned[i].type = e.type;
+            planned[i].count = e.count;
+            planned[i].value = e.value;
+        }
+
+        for (std::size_t i = 0; i < entries.size(); ++i) {
+            const IfdEntry& e = entries[i];
+            PlannedEntry& p = planned[i];
+            switch (e.tag) {
+            case tiff_tag::kFreeOffsets:
+            case tiff_tag::kFreeByteCounts:
+            case tiff_tag::kSubIfds:
+            case tiff_tag::kGlobalParametersIfd:
+                keep[i] = false;
+                continue;
+            case tiff_tag::kStripOffsets:
+            case tiff_tag::kTileOffsets:
+                if (!page) {
+                    keep[i] = false;
+                    continue;
+                }
+                if (!PlanRun(e, e.tag == tiff_tag::kStripOffsets ? stripCounts : tileCounts, p))
+                    return false;
+                continue;
+            case tiff_tag::kJpegInterchangeFormat:
+                if (!page || e.count != 1 || !IsOffsetNumberType(e.type)) {
+                    keep[i] = false;
+                    continue;
+                }
+                // Strips and tiles come before it in a sorted directory, so
+                // a stream inside one of them is found.
+                if (!PlanInterchange(e, interchangeLength, p))
+                    return false;
+                continue;
+            case tiff_tag::kJpegQTables:
+            case tiff_tag::kJpegDcTables:
+            case tiff_tag::kJpegAcTables:
+                if (!page || !IsOffsetNumberType(e.type)) {
+                    keep[i] = false;
+                    continue;
+                }
+                if (!PlanTables(e, p))
+                    return false;
+                continue;
+            case tiff_tag::kExifIfd:
+            case tiff_tag::kGpsIfd:
+                if (page && e.count == 1 && IsDirectoryPointerType(e.type)) {
+                    if (!PlanSubDirectory(e, Level::kExifOrGps, p))
+                        return false;
+                } else {
+                    keep[i] = false;
+                }
+                continue;
+            case tiff_tag::kInteroperabilityIfd:
+                if (level == Level::kExifOrGps && e.count == 1 && IsDirectoryPointerType(e.type)) {
+                    if (!PlanSubDirectory(e, Level::kInteroperability, p))
+                        return false;
+                } else {
+                    keep[i] = false;
+                }
+                continue;
+            default:
+                break;
+            }
+            const std::uint32_t size = ElementSize(e.type);
+            // An entry of unknown size may hold an offset we cannot follow,
+            // and any other directory pointer names data that is not carried.
+            if (size == 0 || e.type == tiff_type::kIfd || e.type == tiff_type::kIfd8) {
+                keep[i] = false;
+                continue;
+            }
+            if (FitsInline(e.type, e.count))
+                continue;
+            const std::uint64_t length = std::uint64_t(size) * e.count;
+            if (!Take(e.value, length))
+                return false;
+            p.literal = false;
+            p.ref = PieceRef(AddValues(e.value, length, SwapUnit(e.type)));
+        }
+
+        PlannedDirectory& dir = plan_.directories[dirIndex];
+        for (std::size_t i = 0; i < entries.size(); ++i)
+            if (keep[i])
+                dir.entries.push_back(planned[i]);
+        plan_.pieces[dirPieceIndex].length = 2 + 12ull * dir.entries.size() + 4;
+        return true;
+    }
+
+    const TiffReader& reader_;
+    const SourceFile& source_;
+    PagePlan& plan_;
+    std::uint32_t outOrder_;
+    std::uint32_t sampleUnit_ = 1;
+    std::uint64_t sourceBytes_ = 0;
+    std::vector<PagePiece> pendingTails_;
+    std::vector<std::uint32_t> tails_;
+};
+
+} // namespace
+
+std::uint64_t PagePlan::Resolve(const PageRef& ref) const {
+    if (ref.kind == PageRef::kPiece)
+        return pieces[ref.index].position + ref.delta;
+    const ImageRun& run = runs[ref.index];
+    std::uint64_t at = pieces[run.piece].position;
+    for (std::uint32_t k = 0; k < ref.block && k < run.counts.size(); ++k)
+        at += run.counts[k];
+    return at + ref.delta;
+}
+
+bool PlanPage(const TiffReader& reader, std::int32_t pageIndex, std::uint64_t start,
+              std::uint32_t outOrder, PagePlan& plan) {
+    if (pageIndex < 0 || pageIndex >= reader.PageCount())
+        return false;
+    plan = PagePlan{};
+    plan.start = start;
+    Planner planner(reader, outOrder, plan);
+    if (!planner.PlanPageDirectory(reader.ifds[static_cast<std::size_t>(pageIndex)].entries))
+        return false;
+    // The tails were planned apart: make run pieces index the final list.
+    std::uint64_t dataCursor = start;
+    std::uint32_t tailIndex = 0;
+    const std::size_t firstTail = plan.pieces.size() -
+        static_cast<std::size_t>(std::count_if(plan.pieces.begin(), plan.pieces.end(),
+                                               [](const PagePiece& p) { return p.kind == PagePiece::kRunTail; }));
+    for (ImageRun& run : plan.runs)
+        if (!run.inlineBlock && !run.offsets.empty())
+            run.piece = static_cast<std::uint32_t>(firstTail + tailIndex++);
+    for (PagePiece& piece : plan.pieces) {
+        piece.position = dataCursor;
+        dataCursor += piece.length;
+        if (piece.pad)
+            dataCursor = Even(dataCursor);
+    }
+    plan.nextFieldPos = start + plan.pieces[0].length - 4;
+    plan.end = Even(dataCursor);
+    return true;
+}
+
+} // namespace stavren

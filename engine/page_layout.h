@@ -1,0 +1,104 @@
+#pragma once
+// The layout of one page in an output file, worked out in full before a
+// byte of it is written.
+//
+// A page is laid out as: its directory; then the out-of-line data of its
+// entries in entry order (value arrays, a single strip or tile, the
+// JPEG interchange stream, the old-style JPEG tables, the EXIF, GPS and
+// Interoperability sub-directories each followed by their own out-of-line
+// data), every block starting on an even offset; then, for a page of
+// several strips or tiles, those blocks back to back; then one pad byte
+// when the end is odd.
+//
+// Entries whose values would still point into the source file's layout and
+// which are not carried are left out: FreeOffsets/FreeByteCounts, SubIFDs
+// and other directory pointers, and entries of a type whose element size is
+// unknown (their value field might be an offset).
+
+#include <cstdint>
+#include <vector>
+
+#include "engine/ifd_entry.h"
+
+namespace stavren {
+
+class TiffReader;
+
+// Where an entry's value, or one element of a generated offset array, points.
+struct PageRef {
+    enum Kind : std::uint8_t { kPiece, kRunBlock };
+    Kind kind = kPiece;
+    std::uint32_t index = 0;  // piece or run
+    std::uint32_t block = 0;  // block of the run
+    std::uint64_t delta = 0;  // bytes into the piece or block
+};
+
+struct PlannedEntry {
+    std::uint16_t tag = 0;
+    std::uint16_t type = 0;
+    std::uint32_t count = 0;
+    bool literal = true;       // value written from `value` (little-endian form)
+    std::uint32_t value = 0;
+    PageRef ref;               // otherwise: the new offset it points to
+};
+
+struct PlannedDirectory {
+    std::vector<PlannedEntry> entries;
+    bool isPage = false;       // the page's own directory (has the chain field)
+};
+
+// The image blocks (strips or tiles) named by one offsets entry.
+struct ImageRun {
+    std::vector<std::uint32_t> offsets;
+    std::vector<std::uint32_t> counts;
+    bool inlineBlock = false;  // one block, laid out in entry order
+    std::uint32_t unit = 1;    // sample width whose bytes turn with the byte order
+    std::uint32_t piece = 0;   // the piece holding the block(s)
+};
+
+struct PagePiece {
+    enum Kind : std::uint8_t {
+        kDirectory,     // `index`: the directory
+        kValues,        // `length` bytes at `source`, numbers of `unit` bytes
+        kRunInline,     // the single block of run `index`
+        kRunOffsets,    // 4-byte new offsets of every block of run `index`
+        kRefOffsets,    // 4-byte new offsets of `refs`
+        kRunTail,       // every block of run `index`, back to back
+    };
+    Kind kind = kValues;
+    std::uint32_t index = 0;
+    std::uint64_t source = 0;
+    std::uint64_t length = 0;  // bytes this piece takes (without padding)
+    std::uint32_t unit = 1;
+    bool pad = false;          // followed by a 0 byte when it ends odd
+    std::vector<PageRef> refs;
+    std::uint64_t position = 0; // output offset, set by the layout
+};
+
+struct PagePlan {
+    std::vector<PlannedDirectory> directories; // [0] is the page's directory
+    std::vector<ImageRun> runs;
+    std::vector<PagePiece> pieces;             // in output order
+    std::uint64_t start = 0;
+    std::uint64_t end = 0;                     // even end of the page
+    std::uint64_t nextFieldPos = 0;            // position of the chain field
+
+    // New output offset of what `ref` points at.
+    std::uint64_t Resolve(const PageRef& ref) const;
+};
+
+// Plans page `pageIndex` of `reader` for an output of byte order `outOrder`
+// whose page starts at the even offset `start`. False when the page is
+// damaged (a block outside the source file, counts or types that cannot be
+// read, more data than the source file holds) or cannot be carried into the
+// other byte order unchanged.
+//
+// Samples of 16, 24, 32 or 64 bits are stored in the file's byte order, so
+// the uncompressed image data of such a page is turned sample by sample
+// when the byte order changes. Compressed samples of those sizes would have
+// to be decoded and encoded again to be turned: such a page is not written
+// rather than written with other pixel values.
+bool PlanPage(const TiffReader& reader, std::int32_t pageIndex, std::uint64_t start,
+              std::uint32_t outOrder, PagePlan& plan);
+
+} // namespace stavren

@@ -1,0 +1,250 @@
+#include "engine/page_operations.h"
+
+#include <memory>
+#include <sys/stat.h>
+
+#include "engine/output_file.h"
+#include "engine/output_target.h"
+#include "engine/tiff_reader.h"
+#include "engine/tiff_types.h"
+
+namespace stavren {
+
+namespace {
+
+// Every file written is little-endian.
+constexpr std::uint32_t kOutOrder = kLittleEndian;
+
+// The bytes one operation may write over all its outputs: a generous
+// multiple of its inputs (pages may share value data in their source, and
+// each output adds a header and padding), but never the unbounded amount a
+// hostile file with many pages pointing at the same data could ask for.
+std::uint64_t BudgetFor(std::uint64_t inputBytes) {
+    return 4 * inputBytes + (1u << 20);
+}
+
+struct FileId {
+    bool exists = false;
+    dev_t device = 0;
+    ino_t inode = 0;
+    std::uint64_t size = 0;
+};
+
+FileId IdOf(const std::string& name) {
+    FileId id;
+    struct stat st {};
+    if (::stat(name.c_str(), &st) == 0) {
+        id.exists = true;
+        id.device = st.st_dev;
+        id.inode = st.st_ino;
+        id.size = S_ISREG(st.st_mode) ? static_cast<std::uint64_t>(st.st_size) : 0;
+    }
+    return id;
+}
+
+bool Same(const FileId& a, const FileId& b) {
+    return a.exists && b.exists && a.device == b.device && a.inode == b.inode;
+}
+
+// One page of one reader, as placed in an output.
+struct PageRefIn {
+    TiffReader* reader;
+    std::int32_t page;
+};
+
+// Writes a whole file made of `pages`, in order.
+bool WriteFile(OutputTarget& target, const std::vector<PageRefIn>& pages) {
+    OutputFile& out = target.File();
+    if (out.Failed() || pages.empty())
+        return false;
+    WriteFileHeader(out, kOutOrder);
+    for (std::size_t i = 0; i < pages.size(); ++i)
+        if (!pages[i].reader->WritePage(out, pages[i].page, i + 1 == pages.size(), kOutOrder)) {
+            out.Fail();
+            return false;
+        }
+    return !out.Failed();
+}
+
+std::vector<PageRefIn> PagesOf(TiffReader& reader, std::int32_t first, std::int32_t last) {
+    std::vector<PageRefIn> pages;
+    for (std::int32_t i = first; i <= last; ++i)
+        pages.push_back({&reader, i});
+    return pages;
+}
+
+// Writes one extracted page file; false when it could not be written.
+bool ExtractPage(TiffReader& reader, std::int32_t index, const std::string& folder,
+                 std::uint64_t& budget) {
+    const std::string name = ExtractedPageFile(folder, index);
+    // A page file that names the input itself replaces it only at the end.
+    OutputTarget target(name, reader.stream.IsFile(name), &budget);
+    if (!WriteFile(target, {{&reader, index}})) {
+        target.Abandon();
+        return false;
+    }
+    return target.Publish();
+}
+
+// Replaces `input` by the pages listed, through its temporary sibling.
+// The readers are destroyed before the file is replaced.
+bool RewriteInPlace(const std::string& input, const std::vector<PageRefIn>& pages,
+                    std::vector<std::unique_ptr<TiffReader>>& readers, std::uint64_t inputBytes) {
+    std::uint64_t budget = BudgetFor(inputBytes);
+    OutputTarget target(input, true, &budget);
+    const bool written = WriteFile(target, pages) && target.Close();
+    readers.clear();
+    if (!written) {
+        target.Abandon();
+        return false;
+    }
+    return target.Publish();
+}
+
+} // namespace
+
+bool MergeFiles(const std::vector<std::string>& inputs, std::string output) {
+    const FileId outputId = IdOf(output);
+    std::uint64_t inputBytes = 0;
+    bool outputIsInput = false;
+    for (const std::string& input : inputs) {
+        const FileId id = IdOf(input);
+        inputBytes += id.size;
+        outputIsInput = outputIsInput || Same(id, outputId);
+    }
+    std::uint64_t budget = BudgetFor(inputBytes);
+
+    // The last page of the last input that has pages ends the chain, so the
+    // next input with pages is opened before the current one is finished.
+    std::size_t nextInput = 0;
+    auto openNextWithPages = [&]() -> std::unique_ptr<TiffReader> {
+        while (nextInput < inputs.size()) {
+            auto reader = std::make_unique<TiffReader>(inputs[nextInput++]);
+            if (reader->PageCount() > 0)
+                return reader;
+        }
+        return nullptr;
+    };
+    std::unique_ptr<TiffReader> current = openNextWithPages();
+    if (!current)
+        return false; // no page to write: no file is made
+    OutputTarget target(output, outputIsInput, &budget);
+    OutputFile& out = target.File();
+    if (out.Failed())
+        return false;
+    WriteFileHeader(out, kOutOrder);
+    while (current) {
+        std::unique_ptr<TiffReader> following = openNextWithPages();
+        const std::int32_t n = current->PageCount();
+        for (std::int32_t i = 0; i < n; ++i)
+            if (!current->WritePage(out, i, !following && i == n - 1, kOutOrder)) {
+                target.Abandon();
+                return false;
+            }
+        current = std::move(following);
+    }
+    return target.Publish();
+}
+
+std::int32_t ExtractAllPages(std::string input, std::string folder) {
+    TiffReader reader(input);
+    const std::int32_t n = reader.PageCount();
+    std::uint64_t budget = BudgetFor(reader.stream.Size());
+    bool allWritten = true;
+    for (std::int32_t i = 0; i < n; ++i)
+        allWritten = ExtractPage(reader, i, folder, budget) && allWritten;
+    return allWritten ? n : -1;
+}
+
+std::int32_t ExtractPageRange(std::string input, std::int32_t start, std::int32_t end,
+                              std::string folder) {
+    TiffReader reader(input);
+    const std::int32_t n = reader.PageCount();
+    std::uint64_t budget = BudgetFor(reader.stream.Size());
+    const std::int32_t first = start < 0 ? 0 : start;
+    const std::int32_t last = end >= n ? n - 1 : end;
+    bool allWritten = true;
+    for (std::int32_t i = first; i <= last; ++i)
+        allWritten = ExtractPage(reader, i, folder, budget) && allWritten;
+    return allWritten ? n : -1;
+}
+
+bool SplitFile(std::string input, std::int32_t t, std::string out1, std::string out2) {
+    auto reader = std::make_unique<TiffReader>(input);
+    const std::int32_t n = reader->PageCount();
+    if (t < 2 || t > n)
+        return false;
+    std::uint64_t budget = BudgetFor(reader->stream.Size());
+    OutputTarget first(out1, reader->stream.IsFile(out1), &budget);
+    if (!WriteFile(first, PagesOf(*reader, 0, t - 2)) || !first.Close())
+        return false;
+    OutputTarget second(out2, reader->stream.IsFile(out2), &budget);
+    if (!WriteFile(second, PagesOf(*reader, t - 1, n - 1)) || !second.Close())
+        return false;
+    reader.reset();
+    // Both outputs are complete before either is put in place.
+    if (!first.Publish()) {
+        second.Abandon();
+        return false;
+    }
+    return second.Publish();
+}
+
+bool DeletePage(std::string input, std::int32_t p) {
+    std::vector<std::unique_ptr<TiffReader>> readers;
+    readers.push_back(std::make_unique<TiffReader>(input));
+    TiffReader& reader = *readers[0];
+    const std::int32_t n = reader.PageCount();
+    if (p < 1 || p > n || n == 1)
+        return false;
+    std::vector<PageRefIn> pages;
+    for (std::int32_t i = 0; i < n; ++i)
+        if (i != p - 1)
+            pages.push_back({&reader, i});
+    return RewriteInPlace(input, pages, readers, reader.stream.Size());
+}
+
+bool SwapPages(std::string input, std::int32_t p1, std::int32_t p2) {
+    if (p1 == p2)
+        return true;
+    std::vector<std::unique_ptr<TiffReader>> readers;
+    readers.push_back(std::make_unique<TiffReader>(input));
+    TiffReader& reader = *readers[0];
+    const std::int32_t n = reader.PageCount();
+    if (p1 < 1 || p1 > n || p2 < 1 || p2 > n)
+        return false;
+    std::vector<PageRefIn> pages;
+    for (std::int32_t k = 1; k <= n; ++k)
+        pages.push_back({&reader, (k == p1 ? p2 : k == p2 ? p1 : k) - 1});
+    return RewriteInPlace(input, pages, readers, reader.stream.Size());
+}
+
+std::int32_t CountTiffPages(std::string input) {
+    return TiffReader(std::move(input)).PageCount();
+}
+
+bool InsertPages(std::string input, std::int32_t at, std::string from) {
+    std::vector<std::unique_ptr<TiffReader>> readers;
+    readers.push_back(std::make_unique<TiffReader>(input));
+    readers.push_back(std::make_unique<TiffReader>(from));
+    TiffReader& a = *readers[0];
+    TiffReader& b = *readers[1];
+    const std::int32_t nA = a.PageCount();
+    const std::int32_t nB = b.PageCount();
+    // Nothing to insert; and an existing input whose pages cannot be read
+    // is never replaced (its content would be lost). A missing input is
+    // created with the pages of `from`.
+    if (nB == 0 || (nA == 0 && IdOf(input).exists))
+        return false;
+    const std::int32_t before = at - 1 < 0 ? 0 : (at - 1 > nA ? nA : at - 1);
+    std::vector<PageRefIn> pages;
+    for (std::int32_t i = 0; i < before; ++i)
+        pages.push_back({&a, i});
+    for (std::int32_t i = 0; i < nB; ++i)
+        pages.push_back({&b, i});
+    for (std::int32_t i = before; i < nA; ++i)
+        pages.push_back({&a, i});
+    return RewriteInPlace(input, pages, readers, a.stream.Size() + b.stream.Size());
+}
+
+} // namespace stavren

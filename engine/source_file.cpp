@@ -1,0 +1,54 @@
+#include "engine/source_file.h"
+
+#include <cerrno>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace stavren {
+
+SourceFile::SourceFile(const std::string& name) {
+    fd_ = ::open(name.c_str(), O_RDONLY | O_CLOEXEC);
+    if (fd_ < 0)
+        return;
+    struct stat st {};
+    // Only regular files are read: a folder, a pipe or a device has no pages.
+    if (::fstat(fd_, &st) != 0 || !S_ISREG(st.st_mode)) {
+        ::close(fd_);
+        fd_ = -1;
+        return;
+    }
+    size_ = static_cast<std::uint64_t>(st.st_size);
+    device_ = st.st_dev;
+    inode_ = st.st_ino;
+    mode_ = st.st_mode & 07777;
+}
+
+bool SourceFile::IsFile(const std::string& name) const {
+    struct stat st {};
+    return fd_ >= 0 && ::stat(name.c_str(), &st) == 0 && st.st_dev == device_ && st.st_ino == inode_;
+}
+
+SourceFile::~SourceFile() {
+    if (fd_ >= 0)
+        ::close(fd_);
+}
+
+bool SourceFile::ReadAt(std::uint64_t offset, void* buffer, std::size_t length) const {
+    if (fd_ < 0)
+        return false;
+    auto* p = static_cast<unsigned char*>(buffer);
+    while (length > 0) {
+        const ssize_t got = ::pread(fd_, p, length, static_cast<off_t>(offset));
+        if (got < 0 && errno == EINTR)
+            continue;
+        if (got <= 0)
+            return false;
+        p += got;
+        offset += static_cast<std::uint64_t>(got);
+        length -= static_cast<std::size_t>(got);
+    }
+    return true;
+}
+
+} // namespace stavren

@@ -1,0 +1,81 @@
+#pragma once
+// The error tail of a procedure.
+//
+// A procedure that traps run-time errors creates one ErrorTrap naming itself
+// and the object it belongs to, marks each statement as it starts with
+// Line(10), Line(20), ... and, in its catch block, hands the trapped error to
+// the trap, which builds the error line
+//
+//   Error <n> (<description>) in procedure <P> at Line No. <L> of Module <X> at time
+//
+// and appends it to "Errors.Log" through LogError. The logged statement number
+// is that of the last Line() call before the error; a procedure that never
+// numbers its statements logs 0.
+//
+//     bool Foo()
+//     {
+//         ErrorTrap trap(u"Foo", ObjectKind::Module, u"modGeneral");
+//         try {
+//             trap.Line(10);
+//             ...
+//             trap.Line(20);
+//             ...
+//             return true;
+//         } catch (...) {
+//             trap.Log();          // or trap.Error() to inspect without logging
+//             return false;
+//         }
+//     }
+//
+// Log() never throws; it may be called only inside a catch block (it reads
+// the exception in flight). Any exception is accepted: a RunTimeError keeps
+// its number and description, std::bad_alloc becomes 7 "Out of memory", any
+// other exception 5 "Invalid procedure call or argument" (or its own text).
+
+#include "platform/runtime/run_time_error.h"
+
+#include <QString>
+
+enum class ObjectKind { Form, Module, ClassModule };
+
+// " of Form X", " of Module X" or " of Class Module X", with " at time"
+// appended when atTime is set.
+QString ErrorLocationText(ObjectKind kind, const QString& objectName, bool atTime = true);
+
+// "Error N (description) in procedure P at Line No. L" + location.
+QString BuildErrorLine(long number, const QString& description, const QString& procedure,
+                       int line, const QString& location);
+
+// The run-time error view of the exception currently being handled
+// (inside a catch block); 5 outside one.
+RunTimeError CurrentRunTimeError() noexcept;
+
+class ErrorTrap {
+public:
+    ErrorTrap(QString procedure, ObjectKind kind, QString objectName, bool atTime = true);
+
+    // Statement `number` has started.
+    void Line(int number) noexcept { line_ = number; }
+    int line() const noexcept { return line_; }
+
+    const QString& procedure() const noexcept { return procedure_; }
+    QString location() const;
+
+    // The error line for a given error at the current statement number.
+    QString Message(const RunTimeError& error) const;
+    QString Message(long number, const QString& description) const;
+
+    // Inside a catch block: the trapped error, without logging it.
+    RunTimeError Error() const noexcept { return CurrentRunTimeError(); }
+    // Inside a catch block: logs the trapped error and returns it.
+    RunTimeError Log() const noexcept;
+    // Logs a given error (for callers that caught it themselves).
+    void Log(const RunTimeError& error) const noexcept;
+
+private:
+    QString procedure_;
+    ObjectKind kind_;
+    QString objectName_;
+    bool atTime_;
+    int line_ = 0;
+};

@@ -1,0 +1,20 @@
+#pragma once
+// FileFolderScan: existence tests and folder creation.
+
+#include <QString>
+
+// True when path (not blank) names an existing entry that is not a folder.
+// Never fails.
+bool FileExistsByFind(const QString& path);
+
+// True when path (not blank) names an existing entry, file or folder. One
+// trailing "/" is removed from the caller's variable first (the change is
+// visible to the caller). Never fails.
+bool FolderExistsByFind(QString& path);
+
+// True exactly when MakeSurePath(path) is.
+bool CreateFolderPath(const QString& path) noexcept;
+
+// Creates every missing folder of path (parents first); true when the whole
+// path then exists as folders. Errors give false.
+bool MakeSurePath(const QString& path) noexcept;

@@ -1,0 +1,392 @@
+#include "operations/tiff_pdf_commands.h"
+
+#include "operations/error_trap.h"
+#include "operations/file_pattern.h"
+#include "operations/mod_general.h"
+#include "operations/running_program.h"
+#include "platform/com/com.h"
+
+#include <QCoreApplication>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QProgressBar>
+#include <QSaveFile>
+#include <QTemporaryDir>
+#include <QVariant>
+
+#include <limits>
+
+namespace {
+
+const QString kClassName = QStringLiteral("TiffPdfCommands");
+
+QPointer<QProgressBar>& ProgressBarRef()
+{
+    static QPointer<QProgressBar> bar;
+    return bar;
+}
+
+// Lets queued window messages run (repaints, progress, button presses).
+void YieldToMessageLoop()
+{
+    if (QCoreApplication::instance())
+        QCoreApplication::processEvents();
+}
+
+com::Ptr<com::Object> CreatePageEngine()
+{
+    return com::CreateObject(QString::fromUtf16(kPageEngineProgId));
+}
+
+QVariant PageNumber(std::int16_t page)
+{
+    return QVariant::fromValue<short>(page);
+}
+
+// The control's reply as a Boolean: any non-zero value is true; nothing
+// (an empty reply) is false; a text that is no number is a type mismatch.
+bool ReplyToBoolean(const QVariant& reply)
+{
+    if (!reply.isValid() || reply.isNull())
+        return false;
+    switch (reply.typeId()) {
+    case QMetaType::Bool: return reply.toBool();
+    case QMetaType::QString: {
+        const QString text = reply.toString().trimmed();
+        if (text.compare(QLatin1String("True"), Qt::CaseInsensitive) == 0)
+            return true;
+        if (text.compare(QLatin1String("False"), Qt::CaseInsensitive) == 0)
+            return false;
+        bool ok = false;
+        const double d = text.toDouble(&ok);
+        if (!ok)
+            throw RunTimeError(rterr::TypeMismatch);
+        return d != 0.0;
+    }
+    default: {
+        bool ok = false;
+        const double d = reply.toDouble(&ok);
+        if (!ok)
+            throw RunTimeError(rterr::TypeMismatch);
+        return d != 0.0;
+    }
+    }
+}
+
+bool Call(const com::Ptr<com::Object>& control, const char* method, const QVariantList& args)
+{
+    return ReplyToBoolean(com::Invoke(control, QString::fromLatin1(method), args));
+}
+
+// Replaces `target` with a copy of `source`: the copy is written beside the
+// target and renamed over it, so a failed copy leaves the target as it was.
+bool ReplaceWithCopy(const QString& source, const QString& target)
+{
+    QFile in(source);
+    if (!in.open(QIODevice::ReadOnly))
+        return false;
+    QSaveFile out(target);
+    if (!out.open(QIODevice::WriteOnly))
+        return false;
+    char buffer[64 * 1024];
+    for (;;) {
+        const qint64 n = in.read(buffer, sizeof buffer);
+        if (n < 0) {
+            out.cancelWriting();
+            return false;
+        }
+        if (n == 0)
+            break;
+        if (out.write(buffer, n) != n) {
+            out.cancelWriting();
+            return false;
+        }
+    }
+    return out.commit();
+}
+
+// Statement numbering of a method: the desktop program numbers from the
+// desktop table, the command-line program from its own (or not at all).
+struct Numbering {
+    ErrorTrap& trap;
+    bool numbered;
+    int offset;
+    void operator()(int desktopLine) const
+    {
+        if (numbered)
+            trap.Line(desktopLine - offset);
+    }
+};
+
+} // namespace
+
+void TiffPdfCommands::SetProgressBar(QProgressBar* bar)
+{
+    ProgressBarRef() = bar;
+}
+
+QProgressBar* TiffPdfCommands::ProgressBar()
+{
+    return ProgressBarRef().data();
+}
+
+bool TiffPdfCommands::AppendFileTiffFile(const QString& SrcFile, const QString& AppendFromtiff,
+                                         std::int16_t insertAtpageno)
+{
+    const QString src = SrcFile;
+    const QString from = AppendFromtiff;
+    ErrorTrap trap(QStringLiteral("AppendFileTiffFile"), ObjectKind::ClassModule, kClassName);
+    com::Ptr<com::Object> control;
+    try {
+        trap.Line(10);
+        trap.Line(20);
+        if (src.isEmpty() || from.isEmpty() || insertAtpageno < 0) {
+            trap.Line(30);
+            return false;
+        }
+        trap.Line(60);
+        control = CreatePageEngine();
+        trap.Line(70);
+        const QVariantList args{QVariant(src), PageNumber(insertAtpageno), QVariant(from)};
+        trap.Line(80);
+        const bool result = Call(control, "AddTIFFPages", args);
+        trap.Line(90);
+        YieldToMessageLoop();
+        trap.Line(100);
+        control.reset();
+        return result;
+    } catch (...) {
+        control.reset();
+        if (!IsCommandLineProgram())
+            trap.Log();
+        return false;
+    }
+}
+
+bool TiffPdfCommands::DeleteTiffPage(const QString& SrcFile, std::int16_t DeletePageno)
+{
+    const QString src = SrcFile;
+    ErrorTrap trap(QStringLiteral("DeleteTiffPage"), ObjectKind::ClassModule, kClassName);
+    com::Ptr<com::Object> control;
+    try {
+        trap.Line(10);
+        trap.Line(20);
+        control = CreatePageEngine();
+        trap.Line(30);
+        const QVariantList args{QVariant(src), PageNumber(DeletePageno)};
+        trap.Line(40);
+        const bool result = Call(control, "DeleteTIFFPages", args);
+        trap.Line(50);
+        control.reset();
+        return result;
+    } catch (...) {
+        control.reset();
+        if (!IsCommandLineProgram())
+            trap.Log();
+        return false;
+    }
+}
+
+bool TiffPdfCommands::SplitTiffFiles(const QString& SourceFilePath, std::int16_t PageNo,
+                                     const QString& OutputFolder, const QString& filename)
+{
+    const QString source = SourceFilePath;
+    const QString folder = OutputFolder;
+    const QString prefix = filename;
+    ErrorTrap trap(QStringLiteral("SplitTiffFiles"), ObjectKind::ClassModule, kClassName);
+    // The command-line program's copy has no statement numbers (logs 0).
+    const Numbering line{trap, !IsCommandLineProgram(), 0};
+    com::Ptr<com::Object> control;
+    try {
+        line(10);
+        line(90);
+        control = CreatePageEngine();
+        line(100);
+        YieldToMessageLoop();
+        line(110);
+        const QString dir = ValidateDir(folder);
+        const QString part1 = dir + prefix + QStringLiteral("1.tif");
+        const QString part2 = dir + prefix + QStringLiteral("2.tif");
+        line(120);
+        const bool result =
+            Call(control, "SplitTIFF", {QVariant(source), PageNumber(PageNo), QVariant(part1), QVariant(part2)});
+        line(130);
+        YieldToMessageLoop();
+        line(140);
+        control.reset();
+        return result;
+    } catch (...) {
+        control.reset();
+        trap.Log();
+        return false;
+    }
+}
+
+bool TiffPdfCommands::ExtractTIFFpagesbyRange(const QString& strInputTIFF, std::int16_t iStartPage,
+                                              std::int16_t iEndPage, const QString& StrOutputDir)
+{
+    const QString input = strInputTIFF;
+    const QString outputDir = StrOutputDir;
+    ErrorTrap trap(QStringLiteral("ExtractTIFFpagesbyRange"), ObjectKind::ClassModule, kClassName);
+    const Numbering line{trap, true, IsCommandLineProgram() ? 50 : 0};
+    com::Ptr<com::Object> control;
+    try {
+        line(60);
+        line(90);
+        control = CreatePageEngine();
+        line(100);
+        YieldToMessageLoop();
+        line(110);
+        const QString dir = ValidateDir(outputDir);
+        line(120);
+        const bool result = Call(control, "ExtractPages",
+                                 {QVariant(input), PageNumber(iStartPage), PageNumber(iEndPage), QVariant(dir)});
+        line(130);
+        YieldToMessageLoop();
+        line(140);
+        control.reset();
+        return result;
+    } catch (...) {
+        control.reset();
+        trap.Log();
+        return false;
+    }
+}
+
+bool TiffPdfCommands::ExtractAllTIFFpages(const QString& SourceFilePath, const QString& OutputFolder)
+{
+    const QString source = SourceFilePath;
+    const QString folder = OutputFolder;
+    ErrorTrap trap(QStringLiteral("ExtractAllTIFFpages"), ObjectKind::ClassModule, kClassName);
+    const Numbering line{trap, true, IsCommandLineProgram() ? 50 : 0};
+    com::Ptr<com::Object> control;
+    try {
+        line(60);
+        line(90);
+        control = CreatePageEngine();
+        line(100);
+        YieldToMessageLoop();
+        line(110);
+        const QString dir = ValidateDir(folder);
+        line(120);
+        const bool result = Call(control, "ExtractAllTIFFpages", {QVariant(source), QVariant(dir)});
+        line(130);
+        YieldToMessageLoop();
+        line(140);
+        control.reset();
+        return result;
+    } catch (...) {
+        control.reset();
+        trap.Log();
+        return false;
+    }
+}
+
+bool TiffPdfCommands::CombineOrderTiff()
+{
+    FileProccessed = 0;
+    if (FileNameToSave.isEmpty())
+        return false;
+
+    // The two alternating intermediate files live in a private folder that
+    // goes away with this call.
+    QTemporaryDir scratch(QDir::tempPath() + QStringLiteral("/velmora-combine-XXXXXX"));
+    if (!scratch.isValid())
+        return false;
+    const QString t1 = scratch.filePath(QStringLiteral("test_stavren1.tif"));
+    const QString t2 = scratch.filePath(QStringLiteral("test_stavren2.tif"));
+    const bool showProgress = !IsCommandLineProgram();
+    const auto setProgress = [showProgress](int value) {
+        if (!showProgress)
+            return;
+        if (QProgressBar* bar = ProgressBar())
+            bar->setValue(value);
+    };
+
+    com::Ptr<com::Object> control;
+    try {
+        control = CreatePageEngine();
+        bool first = true;
+        bool merged = false;
+        bool intoT1 = true; // the next alternating merge writes T1 (from T2)
+        QString firstInput;
+        const RecordCollection records = colOrderedData;
+        for (const clsColSetOrderGrid& record : records) {
+            YieldToMessageLoop();
+            const QString path = ValidateDir(record.FileLocation()) + record.filename();
+            if (first) {
+                firstInput = path;
+                first = false;
+            } else if (!merged) {
+                merged = true;
+                if (!Call(control, "MergeTIFF", {QVariant(firstInput), QVariant(path), QVariant(t2)})) {
+                    control.reset();
+                    return false;
+                }
+            } else {
+                const QString from = intoT1 ? t2 : t1;
+                const QString into = intoT1 ? t1 : t2;
+                const bool ok = Call(control, "MergeTIFF", {QVariant(from), QVariant(path), QVariant(into)});
+                QFile::remove(from);
+                intoT1 = !intoT1;
+                if (!ok) {
+                    control.reset();
+                    return false;
+                }
+            }
+            if (FileProccessed == std::numeric_limits<std::int16_t>::max())
+                throw RunTimeError(rterr::Overflow);
+            ++FileProccessed;
+            setProgress(FileProccessed);
+        }
+        if (FileExists(t2)) {
+            if (!ReplaceWithCopy(t2, FileNameToSave))
+                throw RunTimeError(75);
+            QFile::remove(t2);
+        } else if (FileExists(t1)) {
+            if (!ReplaceWithCopy(t1, FileNameToSave))
+                throw RunTimeError(75);
+            QFile::remove(t1);
+        }
+        setProgress(0);
+        control.reset();
+        return true;
+    } catch (...) {
+        control.reset();
+        if (!IsCommandLineProgram()) {
+            // Keep what was merged so far.
+            try {
+                if (FileExists(t2))
+                    ReplaceWithCopy(t2, FileNameToSave);
+                else if (FileExists(t1))
+                    ReplaceWithCopy(t1, FileNameToSave);
+            } catch (...) {
+            }
+        }
+        return false;
+    }
+}
+
+bool TiffPdfCommands::FileExists(const QString& sFIle)
+{
+    try {
+        if (sFIle.isEmpty())
+            return false;
+        const QFileInfo info(sFIle);
+        const QString name = info.fileName();
+        const auto isNormalFile = [](const QFileInfo& fi) {
+            return fi.exists() && fi.isFile() && !fi.fileName().startsWith(QLatin1Char('.'));
+        };
+        if (!name.contains(QLatin1Char('*')) && !name.contains(QLatin1Char('?')))
+            return isNormalFile(info);
+        const QDir dir = info.dir();
+        const QFileInfoList entries = dir.entryInfoList(QDir::Files | QDir::NoDotAndDotDot, QDir::NoSort);
+        for (const QFileInfo& entry : entries)
+            if (isNormalFile(entry) && PathMatchSpec(entry.fileName(), name))
+                return true;
+        return false;
+    } catch (...) {
+        return false;
+    }
+}

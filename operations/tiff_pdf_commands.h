@@ -1,0 +1,70 @@
+#pragma once
+// TiffPdfCommands: the one object through which both programs run page
+// operations on TIFF files. Each method creates a fresh page-engine control
+// object by its ProgID, calls one of its methods by name, turns the reply
+// into a Boolean and releases the control before returning. Every run-time
+// failure (control not registered, missing method, failing call) becomes a
+// false result; the desktop program logs it to "Errors.Log", the
+// command-line program logs it for the split and extract methods only.
+//
+// Page numbers pass through unchanged (see each method).
+
+#include "operations/cls_col_set_order_grid.h"
+
+#include <QPointer>
+#include <QString>
+
+#include <cstdint>
+
+class QProgressBar;
+
+inline constexpr char16_t kPageEngineProgId[] = u"STAVREN.StavrenCtrl.1";
+
+class TiffPdfCommands {
+public:
+    // Number of records handled so far by CombineOrderTiff (reset when it starts).
+    std::int16_t FileProccessed = 0;
+    // Input list of CombineOrderTiff, merged in order.
+    RecordCollection colOrderedData;
+    // Output file of CombineOrderTiff.
+    QString FileNameToSave;
+
+    // Inserts the pages of AppendFromtiff before the 1-based page
+    // insertAtpageno of SrcFile (0 and 1: first; page count + 1: last).
+    // Empty names or a negative position: false at once, no control created.
+    bool AppendFileTiffFile(const QString& SrcFile, const QString& AppendFromtiff,
+                            std::int16_t insertAtpageno);
+
+    // Removes the 1-based page DeletePageno from SrcFile.
+    bool DeleteTiffPage(const QString& SrcFile, std::int16_t DeletePageno);
+
+    // Splits SourceFilePath in two: pages 1..PageNo-1 go to
+    // OutputFolder/<filename>1.tif, the rest to OutputFolder/<filename>2.tif.
+    bool SplitTiffFiles(const QString& SourceFilePath, std::int16_t PageNo,
+                        const QString& OutputFolder, const QString& filename);
+
+    // Extracts the 0-based pages iStartPage..iEndPage into StrOutputDir
+    // (the engine names the files).
+    bool ExtractTIFFpagesbyRange(const QString& strInputTIFF, std::int16_t iStartPage,
+                                 std::int16_t iEndPage, const QString& StrOutputDir);
+
+    // Extracts every page into OutputFolder (the engine names the files).
+    bool ExtractAllTIFFpages(const QString& SourceFilePath, const QString& OutputFolder);
+
+    // Merges the files of colOrderedData (ValidateDir(FileLocation) +
+    // filename, in order) into FileNameToSave, counting FileProccessed.
+    // The intermediate files live in a private temporary folder. In the
+    // desktop program the progress bar set with SetProgressBar (if any)
+    // follows FileProccessed. False when FileNameToSave is empty or a merge
+    // fails (FileNameToSave is then not written).
+    bool CombineOrderTiff();
+
+    // True when sFIle names at least one regular, non-hidden file (wildcards
+    // "*" and "?" in its last component act as a pattern). Never fails.
+    static bool FileExists(const QString& sFIle);
+
+    // The program-wide progress bar CombineOrderTiff updates in the desktop
+    // program; none by default (no progress is shown then).
+    static void SetProgressBar(QProgressBar* bar);
+    static QProgressBar* ProgressBar();
+};

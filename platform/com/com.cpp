@@ -1,0 +1,33 @@
+#include "platform/com/com.h"
+
+namespace com {
+
+const QUuid IID_IUnknown{0x00000000, 0x0000, 0x0000, 0xC0, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x46};
+const QUuid IID_IDispatch{0x00020400, 0x0000, 0x0000, 0xC0, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x46};
+const QUuid IID_IClassFactory{0x00000001, 0x0000, 0x0000, 0xC0, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x46};
+
+Object::Object(QObject* parent) : QObject(parent) {}
+
+Object::~Object() = default;
+
+unsigned long Object::AddRef()
+{
+    return ++refs_;
+}
+
+unsigned long Object::Release()
+{
+    const unsigned long left = --refs_;
+    if (left == 0)
+        delete this;
+    return left;
+}
+
+void* Object::QueryInterface(const QUuid& iid)
+{
+    if (iid == IID_IUnknown || iid == IID_IDispatch)
+        return this;
+    return nullptr;
+}
+
+} // namespace com

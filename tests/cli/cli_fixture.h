@@ -1,0 +1,132 @@
+#pragma once
+// Runs VelmoraCMD as a user would: a separate process in a temporary home
+// where the page engine and the page counters are registered, with no
+// display, so every message arrives on standard error. TIFF inputs are made
+// with libtiff; every page is an 8x8 grey image filled with one value, so a
+// page can be recognised by that value wherever it ends up.
+
+#include <gtest/gtest.h>
+
+#include <QDir>
+#include <QFile>
+#include <QProcess>
+#include <QProcessEnvironment>
+#include <QTemporaryDir>
+
+#include <tiffio.h>
+
+#include <cstdint>
+#include <vector>
+
+class CliTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        ASSERT_TRUE(home_.isValid());
+        env_ = QProcessEnvironment::systemEnvironment();
+        for (const char* name : {"DISPLAY", "WAYLAND_DISPLAY", "QT_QPA_PLATFORM"})
+            env_.remove(QString::fromLatin1(name));
+        env_.insert(QStringLiteral("HOME"), home_.path());
+        env_.insert(QStringLiteral("XDG_CONFIG_HOME"), home_.path() + QStringLiteral("/config"));
+        env_.insert(QStringLiteral("XDG_DATA_HOME"), home_.path() + QStringLiteral("/data"));
+        for (const char* module : {STAVREN_MODULE_PATH, COUNTERS_MODULE_PATH}) {
+            QProcess reg;
+            reg.setProcessEnvironment(env_);
+            reg.start(QStringLiteral(REGSVR_PATH), {QString::fromUtf8(module)});
+            ASSERT_TRUE(reg.waitForFinished(30000));
+            ASSERT_EQ(reg.exitCode(), 0) << reg.readAllStandardError().toStdString();
+        }
+        ASSERT_TRUE(QDir(work_.path()).mkpath(QStringLiteral("out")));
+    }
+
+    struct Result {
+        int exitCode = -1;
+        QString out;
+        QString err;
+    };
+
+    // Runs VelmoraCMD in the work folder with the arguments as a shell
+    // would hand them over.
+    Result Run(const QStringList& args)
+    {
+        QProcess p;
+        p.setProcessEnvironment(env_);
+        p.setWorkingDirectory(work_.path());
+        p.start(QStringLiteral(VELMORA_CMD_PATH), args);
+        Result r;
+        if (!p.waitForFinished(60000)) {
+            p.kill();
+            p.waitForFinished();
+            ADD_FAILURE() << "VelmoraCMD did not finish";
+            return r;
+        }
+        r.exitCode = p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -1;
+        r.out = QString::fromUtf8(p.readAllStandardOutput());
+        r.err = QString::fromUtf8(p.readAllStandardError());
+        return r;
+    }
+    // The same with the line split at blanks.
+    Result Run(const QString& line) { return Run(line.split(QLatin1Char(' '), Qt::SkipEmptyParts)); }
+
+    QString Work(const QString& name = QString()) const
+    {
+        return name.isEmpty() ? work_.path() : work_.path() + QLatin1Char('/') + name;
+    }
+    QString ConfigHome() const { return home_.path() + QStringLiteral("/config"); }
+    QString Storage() const { return home_.path() + QStringLiteral("/data/Ostrana Technologies/Velmora 3.1"); }
+
+    QByteArray ReadFile(const QString& path) const
+    {
+        QFile f(path);
+        return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+    }
+
+    // Writes a TIFF file whose page k is filled with values[k].
+    static void MakeTiff(const QString& path, const std::vector<int>& values)
+    {
+        TIFF* tif = TIFFOpen(path.toUtf8().constData(), "w");
+        ASSERT_NE(tif, nullptr);
+        for (int v : values) {
+            TIFFSetField(tif, TIFFTAG_IMAGEWIDTH, 8);
+            TIFFSetField(tif, TIFFTAG_IMAGELENGTH, 8);
+            TIFFSetField(tif, TIFFTAG_BITSPERSAMPLE, 8);
+            TIFFSetField(tif, TIFFTAG_SAMPLESPERPIXEL, 1);
+            TIFFSetField(tif, TIFFTAG_PHOTOMETRIC, PHOTOMETRIC_MINISBLACK);
+            TIFFSetField(tif, TIFFTAG_ROWSPERSTRIP, 8);
+            TIFFSetField(tif, TIFFTAG_SUBFILETYPE, FILETYPE_PAGE);
+            std::vector<std::uint8_t> row(8, static_cast<std::uint8_t>(v));
+            for (int y = 0; y < 8; ++y)
+                ASSERT_EQ(TIFFWriteScanline(tif, row.data(), y, 0), 1);
+            ASSERT_EQ(TIFFWriteDirectory(tif), 1);
+        }
+        TIFFClose(tif);
+    }
+    void MakeTiffIn(const QString& name, const std::vector<int>& values) { MakeTiff(Work(name), values); }
+
+    // The fill value of every page, in order; empty when the file does not
+    // open as TIFF.
+    static std::vector<int> Pages(const QString& path)
+    {
+        std::vector<int> values;
+        TIFFSetErrorHandler(nullptr);
+        TIFFSetWarningHandler(nullptr);
+        TIFF* tif = TIFFOpen(path.toUtf8().constData(), "r");
+        if (!tif)
+            return values;
+        do {
+            std::vector<std::uint8_t> row(static_cast<size_t>(TIFFScanlineSize(tif)));
+            if (row.empty() || TIFFReadScanline(tif, row.data(), 0, 0) != 1)
+                values.push_back(-1);
+            else
+                values.push_back(row[0]);
+        } while (TIFFReadDirectory(tif));
+        TIFFClose(tif);
+        return values;
+    }
+    std::vector<int> PagesIn(const QString& name) const { return Pages(Work(name)); }
+
+private:
+    QTemporaryDir home_;
+    QTemporaryDir work_;
+    QProcessEnvironment env_;
+};

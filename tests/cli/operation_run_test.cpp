@@ -1,0 +1,231 @@
+// The operations over listed files and folders: page numbers as typed,
+// output naming, result texts, exit status, and the files a run must never
+// destroy.
+
+#include "cli_fixture.h"
+
+#include <QRegularExpression>
+
+namespace {
+
+using V = std::vector<int>;
+
+class OperationRunTest : public CliTest {};
+
+TEST_F(OperationRunTest, InsertPositionsAsTyped)
+{
+    MakeTiffIn(QStringLiteral("a.tif"), {1, 2, 3});
+    MakeTiffIn(QStringLiteral("b.tif"), {4, 5});
+    MakeTiffIn(QStringLiteral("c.tif"), {9, 8});
+
+    Result r = Run(QStringLiteral("/i a.tif?2|b.tif /a c.tif"));
+    EXPECT_EQ(r.exitCode, 0);
+    EXPECT_EQ(r.err.trimmed(), QStringLiteral("Velmora 3.1: File has been successfully appended."));
+    EXPECT_EQ(PagesIn(QStringLiteral("a.tif")), (V{1, 2, 9, 8, 3}));
+    EXPECT_EQ(PagesIn(QStringLiteral("b.tif")), (V{4, 5, 9, 8}));
+
+    MakeTiffIn(QStringLiteral("a.tif"), {1, 2, 3});
+    EXPECT_EQ(Run(QStringLiteral("/i a.tif /a c.tif?2")).exitCode, 0);
+    EXPECT_EQ(PagesIn(QStringLiteral("a.tif")), (V{1, 9, 8, 2, 3}));
+
+    MakeTiffIn(QStringLiteral("a.tif"), {1, 2, 3});
+    EXPECT_EQ(Run(QStringLiteral("/i a.tif?0 /a c.tif")).exitCode, 0);
+    EXPECT_EQ(PagesIn(QStringLiteral("a.tif")), (V{9, 8, 1, 2, 3}));
+}
+
+TEST_F(OperationRunTest, InsertFailuresAreListed)
+{
+    MakeTiffIn(QStringLiteral("a.tif"), {1});
+    QFile damaged(Work(QStringLiteral("bad.tif")));
+    ASSERT_TRUE(damaged.open(QIODevice::WriteOnly));
+    damaged.write("not a tiff");
+    damaged.close();
+    MakeTiffIn(QStringLiteral("c.tif"), {9});
+    // The counter cannot count bad.tif: without a position it fails
+    // without a call.
+    const Result r = Run(QStringLiteral("/i bad.tif|a.tif /a c.tif"));
+    EXPECT_EQ(r.exitCode, 1);
+    EXPECT_EQ(r.err, QStringLiteral("Velmora 3.1: Following files could not be Appended.\r\nbad.tif\r\n\n"));
+    EXPECT_EQ(PagesIn(QStringLiteral("a.tif")), (V{1, 9}));
+    EXPECT_EQ(ReadFile(Work(QStringLiteral("bad.tif"))), QByteArray("not a tiff"));
+}
+
+TEST_F(OperationRunTest, DeleteOverAFolderAndItsSubfolders)
+{
+    ASSERT_TRUE(QDir(Work()).mkpath(QStringLiteral("in/sub")));
+    MakeTiff(Work(QStringLiteral("in/a.tif")), {1, 2});
+    MakeTiff(Work(QStringLiteral("in/one.TIFF")), {3});
+    MakeTiff(Work(QStringLiteral("in/sub/b.tif")), {4, 5, 6});
+    const Result r = Run(QStringLiteral("/d in /r /del 1"));
+    EXPECT_EQ(r.exitCode, 1);
+    EXPECT_EQ(r.err, QStringLiteral("Velmora 3.1: Wrong page no in Following files.\r\n")
+                         + Work(QStringLiteral("in/one.TIFF")) + QStringLiteral("\r\n\n"));
+    EXPECT_EQ(Pages(Work(QStringLiteral("in/a.tif"))), (V{2}));
+    EXPECT_EQ(Pages(Work(QStringLiteral("in/one.TIFF"))), (V{3}));
+    EXPECT_EQ(Pages(Work(QStringLiteral("in/sub/b.tif"))), (V{5, 6}));
+
+    // Without /r the subfolder is left alone.
+    EXPECT_EQ(Run(QStringLiteral("/d in /del 1")).exitCode, 1);
+    EXPECT_EQ(Pages(Work(QStringLiteral("in/sub/b.tif"))), (V{5, 6}));
+}
+
+TEST_F(OperationRunTest, AFolderScanDoesNotFollowLinksToFolders)
+{
+    ASSERT_TRUE(QDir(Work()).mkpath(QStringLiteral("in/sub")));
+    MakeTiff(Work(QStringLiteral("in/sub/a.tif")), {1, 2, 3});
+    ASSERT_TRUE(QFile::link(Work(QStringLiteral("in")), Work(QStringLiteral("in/sub/loop"))));
+    const Result r = Run(QStringLiteral("/d in /r /del 1"));
+    EXPECT_EQ(r.exitCode, 0) << r.err.toStdString();
+    EXPECT_EQ(Pages(Work(QStringLiteral("in/sub/a.tif"))), (V{2, 3}));
+}
+
+TEST_F(OperationRunTest, AFolderWithoutTiffFilesSucceeds)
+{
+    ASSERT_TRUE(QDir(Work()).mkpath(QStringLiteral("empty")));
+    const Result r = Run(QStringLiteral("/d empty /del 1"));
+    EXPECT_EQ(r.exitCode, 0);
+    EXPECT_EQ(r.err.trimmed(), QStringLiteral("Velmora 3.1: successfully deleted pages from file."));
+}
+
+TEST_F(OperationRunTest, ExtractAllPagesWithAndWithoutNaming)
+{
+    MakeTiffIn(QStringLiteral("a.tif"), {1, 2, 3});
+    Result r = Run(QStringLiteral("/i a.tif /o out"));
+    EXPECT_EQ(r.exitCode, 0);
+    EXPECT_EQ(r.err.trimmed(), QStringLiteral("Velmora 3.1: Successfully extracted all pages."));
+    EXPECT_EQ(QDir(Work(QStringLiteral("out"))).entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden),
+              (QStringList{QStringLiteral("a1.tif"), QStringLiteral("a2.tif"), QStringLiteral("a3.tif")}));
+    for (int p = 1; p <= 3; ++p)
+        EXPECT_EQ(Pages(Work(QStringLiteral("out/a%1.tif").arg(p))), (V{p}));
+
+    EXPECT_EQ(Run(QStringLiteral("/i a.tif /n Scan?_ /o out")).exitCode, 0);
+    for (int p = 1; p <= 3; ++p)
+        EXPECT_EQ(Pages(Work(QStringLiteral("out/Scan_%1.tif").arg(p))), (V{p}));
+}
+
+TEST_F(OperationRunTest, ExtractARange)
+{
+    MakeTiffIn(QStringLiteral("a.tif"), {1, 2, 3});
+    EXPECT_EQ(Run(QStringLiteral("/i a.tif /o out?2-3")).exitCode, 0);
+    EXPECT_EQ(QDir(Work(QStringLiteral("out"))).entryList(QDir::Files),
+              (QStringList{QStringLiteral("a2.tif"), QStringLiteral("a3.tif")}));
+    EXPECT_EQ(Pages(Work(QStringLiteral("out/a2.tif"))), (V{2}));
+    EXPECT_EQ(Pages(Work(QStringLiteral("out/a3.tif"))), (V{3}));
+}
+
+TEST_F(OperationRunTest, SplitInTwo)
+{
+    MakeTiffIn(QStringLiteral("a.tif"), {1, 2, 3, 4, 5});
+    EXPECT_EQ(Run(QStringLiteral("/i a.tif /o out?3")).exitCode, 0);
+    EXPECT_EQ(Pages(Work(QStringLiteral("out/a1.tif"))), (V{1, 2}));
+    EXPECT_EQ(Pages(Work(QStringLiteral("out/a2.tif"))), (V{3, 4, 5}));
+
+    const Result r = Run(QStringLiteral("/i a.tif /o out?1"));
+    EXPECT_EQ(r.exitCode, 1);
+    EXPECT_EQ(r.err.trimmed(), QStringLiteral("Velmora 3.1: Error in spliting file."));
+}
+
+TEST_F(OperationRunTest, FolderOutputNamesPagesAfterEachSource)
+{
+    ASSERT_TRUE(QDir(Work()).mkpath(QStringLiteral("two")));
+    MakeTiff(Work(QStringLiteral("two/x.tif")), {1, 2});
+    MakeTiff(Work(QStringLiteral("two/y.tif")), {3});
+    EXPECT_EQ(Run(QStringLiteral("/d two /n Scan?_ /o out")).exitCode, 0);
+    EXPECT_EQ(QDir(Work(QStringLiteral("out"))).entryList(QDir::Files),
+              (QStringList{QStringLiteral("x_1.tif"), QStringLiteral("x_2.tif"), QStringLiteral("y_1.tif")}));
+
+    ASSERT_TRUE(QDir(Work()).mkpath(QStringLiteral("one")));
+    ASSERT_TRUE(QDir(Work()).mkpath(QStringLiteral("out1")));
+    MakeTiff(Work(QStringLiteral("one/z.tif")), {7, 8});
+    EXPECT_EQ(Run(QStringLiteral("/d one /n Scan?_ /o out1")).exitCode, 0);
+    EXPECT_EQ(Pages(Work(QStringLiteral("out1/Scan_1.tif"))), (V{7}));
+    EXPECT_EQ(Pages(Work(QStringLiteral("out1/Scan_2.tif"))), (V{8}));
+
+    // Split parts over a folder are named stem1/stem2, with no separator.
+    ASSERT_TRUE(QDir(Work()).mkpath(QStringLiteral("out2")));
+    EXPECT_EQ(Run(QStringLiteral("/d two /n Scan?_ /o out2?2")).exitCode, 1);
+    EXPECT_EQ(Pages(Work(QStringLiteral("out2/x1.tif"))), (V{1}));
+    EXPECT_EQ(Pages(Work(QStringLiteral("out2/x2.tif"))), (V{2}));
+}
+
+TEST_F(OperationRunTest, FolderOutputListsEveryFailedFile)
+{
+    ASSERT_TRUE(QDir(Work()).mkpath(QStringLiteral("in")));
+    MakeTiff(Work(QStringLiteral("in/p.tif")), {1});
+    MakeTiff(Work(QStringLiteral("in/q.tif")), {2});
+    const Result r = Run(QStringLiteral("/d in /o out?2"));
+    EXPECT_EQ(r.exitCode, 1);
+    EXPECT_EQ(r.err, QStringLiteral("Velmora 3.1: Following files couldn't splited.\r\nError : ")
+                         + Work(QStringLiteral("in/p.tif")) + QStringLiteral("\r\nError : ")
+                         + Work(QStringLiteral("in/q.tif")) + QStringLiteral("\r\n\n"));
+}
+
+TEST_F(OperationRunTest, ExtractionNeverReplacesAUsersOwnPageFiles)
+{
+    MakeTiffIn(QStringLiteral("a.tif"), {1, 2});
+    MakeTiff(Work(QStringLiteral("out/page0.tif")), {42});
+    MakeTiff(Work(QStringLiteral("out/page1.tif")), {43});
+    EXPECT_EQ(Run(QStringLiteral("/i a.tif /n page?_ /o out")).exitCode, 0);
+    EXPECT_EQ(Pages(Work(QStringLiteral("out/page0.tif"))), (V{42}));
+    EXPECT_EQ(Pages(Work(QStringLiteral("out/page1.tif"))), (V{43}));
+    EXPECT_EQ(Pages(Work(QStringLiteral("out/page_1.tif"))), (V{1}));
+    EXPECT_EQ(Pages(Work(QStringLiteral("out/page_2.tif"))), (V{2}));
+
+    // Base "Page" with no separator makes final names that are the engine's
+    // own names of other pages; no page is lost.
+    MakeTiffIn(QStringLiteral("b.tif"), {5, 6, 7});
+    ASSERT_TRUE(QDir(Work()).mkpath(QStringLiteral("out2")));
+    EXPECT_EQ(Run(QStringLiteral("/i b.tif /n Page? /o out2")).exitCode, 0);
+    EXPECT_EQ(Pages(Work(QStringLiteral("out2/Page1.tif"))), (V{5}));
+    EXPECT_EQ(Pages(Work(QStringLiteral("out2/Page2.tif"))), (V{6}));
+    EXPECT_EQ(Pages(Work(QStringLiteral("out2/Page3.tif"))), (V{7}));
+    EXPECT_EQ(QDir(Work(QStringLiteral("out2"))).entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden).size(), 3);
+}
+
+TEST_F(OperationRunTest, APageNameNeverReplacesASourceOfTheRun)
+{
+    ASSERT_TRUE(QDir(Work()).mkpath(QStringLiteral("in")));
+    MakeTiff(Work(QStringLiteral("in/a.tif")), {1, 2});
+    MakeTiff(Work(QStringLiteral("in/a1.tif")), {9});
+    const Result r = Run(QStringLiteral("/d in /o in"));
+    EXPECT_EQ(r.exitCode, 1);
+    EXPECT_TRUE(r.err.contains(QStringLiteral("Error : ") + Work(QStringLiteral("in/a.tif"))));
+    EXPECT_EQ(Pages(Work(QStringLiteral("in/a1.tif"))), (V{9}));
+    EXPECT_EQ(Pages(Work(QStringLiteral("in/a.tif"))), (V{1, 2}));
+    EXPECT_EQ(Pages(Work(QStringLiteral("in/a2.tif"))), (V{2}));
+    EXPECT_EQ(Pages(Work(QStringLiteral("in/a11.tif"))), (V{9}));
+}
+
+TEST_F(OperationRunTest, ARunTimeErrorStopsTheRunAndIsLogged)
+{
+    MakeTiffIn(QStringLiteral("a.tif"), {1, 2, 3});
+    MakeTiffIn(QStringLiteral("b.tif"), {4, 5});
+    const Result r = Run(QStringLiteral("/i b.tif|a.tif?x /del 1"));
+    EXPECT_EQ(r.exitCode, 3);
+    EXPECT_TRUE(r.err.isEmpty()) << r.err.toStdString();
+    EXPECT_EQ(PagesIn(QStringLiteral("b.tif")), (V{5}));
+    EXPECT_EQ(PagesIn(QStringLiteral("a.tif")), (V{1, 2, 3}));
+    const QString log = QString::fromUtf8(ReadFile(Storage() + QStringLiteral("/Errors.Log")));
+    static const QRegularExpression line(QStringLiteral(
+        "^Error 13 \\(Type mismatch\\) in procedure Main at Line No\\. \\d+ of Module modMaster at time- .+\r\n$"));
+    EXPECT_TRUE(line.match(log).hasMatch()) << log.toStdString();
+}
+
+TEST_F(OperationRunTest, WithoutTheCounterRegisteredTheRunStops)
+{
+    MakeTiffIn(QStringLiteral("a.tif"), {1, 2});
+    QProcess unreg;
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert(QStringLiteral("XDG_CONFIG_HOME"), ConfigHome());
+    unreg.setProcessEnvironment(env);
+    unreg.start(QStringLiteral(REGSVR_PATH), {QStringLiteral("-u"), QStringLiteral(COUNTERS_MODULE_PATH)});
+    ASSERT_TRUE(unreg.waitForFinished(30000));
+    ASSERT_EQ(unreg.exitCode(), 0);
+    const Result r = Run(QStringLiteral("/i a.tif /del 1"));
+    EXPECT_EQ(r.exitCode, 3);
+    EXPECT_EQ(PagesIn(QStringLiteral("a.tif")), (V{1, 2}));
+    EXPECT_TRUE(QString::fromUtf8(ReadFile(Storage() + QStringLiteral("/Errors.Log")))
+                    .startsWith(QStringLiteral("Error 429 (ActiveX component can't create object) in procedure Main")));
+}
+
+} // namespace

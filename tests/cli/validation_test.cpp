@@ -1,0 +1,132 @@
+// The command-line grammar and its checks, seen from outside: which
+// operation runs, and which message a bad line gets (on standard error,
+// since the tests run without a display).
+
+#include "cli_fixture.h"
+
+namespace {
+
+using V = std::vector<int>;
+
+class ValidationTest : public CliTest {
+protected:
+    void SetUp() override
+    {
+        CliTest::SetUp();
+        MakeTiffIn(QStringLiteral("a.tif"), {10, 20, 30, 40, 50});
+        MakeTiffIn(QStringLiteral("b.tif"), {60, 70});
+        MakeTiffIn(QStringLiteral("c.tif"), {90});
+        QFile(Work(QStringLiteral("pic.bmp"))).open(QIODevice::WriteOnly);
+        QFile(Work(QStringLiteral("notes.txt"))).open(QIODevice::WriteOnly);
+    }
+
+    // Runs a line that must fail validation with `message`, touching nothing.
+    void ExpectRejected(const QString& line, const QString& message)
+    {
+        SCOPED_TRACE(line.toStdString());
+        const Result r = Run(line);
+        EXPECT_EQ(r.exitCode, 2);
+        EXPECT_EQ(r.err.trimmed(), QStringLiteral("Velmora 3.1: ") + message);
+        EXPECT_EQ(PagesIn(QStringLiteral("a.tif")), (V{10, 20, 30, 40, 50}));
+        EXPECT_EQ(PagesIn(QStringLiteral("b.tif")), (V{60, 70}));
+        EXPECT_TRUE(QDir(Work(QStringLiteral("out"))).isEmpty());
+        EXPECT_FALSE(QFile::exists(Storage() + QStringLiteral("/Log.txt")));
+    }
+};
+
+TEST_F(ValidationTest, SwitchesAreFoundWithoutRegardToCase)
+{
+    EXPECT_EQ(Run(QStringLiteral("/i a.tif /del 2")).exitCode, 0);
+    EXPECT_EQ(PagesIn(QStringLiteral("a.tif")), (V{10, 30, 40, 50}));
+    EXPECT_EQ(Run(QStringLiteral("/I a.tif /DEL 2")).exitCode, 0);
+    EXPECT_EQ(PagesIn(QStringLiteral("a.tif")), (V{10, 40, 50}));
+}
+
+TEST_F(ValidationTest, InsertWinsOverTheOtherOperations)
+{
+    const Result r = Run(QStringLiteral("/i b.tif /del 1 /a c.tif"));
+    EXPECT_EQ(r.exitCode, 0) << r.err.toStdString();
+    EXPECT_EQ(PagesIn(QStringLiteral("b.tif")), (V{60, 70, 90}));
+}
+
+TEST_F(ValidationTest, AWholeLineInQuotesIsReadWithoutThem)
+{
+    EXPECT_EQ(Run(QStringList{QStringLiteral("\"/i a.tif /del 2\"")}).exitCode, 0);
+    EXPECT_EQ(PagesIn(QStringLiteral("a.tif")), (V{10, 30, 40, 50}));
+}
+
+TEST_F(ValidationTest, AbsolutePathsHoldSlashesWithoutEndingTheirArgument)
+{
+    const Result r = Run(QStringList{QStringLiteral("/i"), Work(QStringLiteral("a.tif")) + QLatin1Char('|')
+                                         + Work(QStringLiteral("b.tif")),
+                                     QStringLiteral("/del"), QStringLiteral("1")});
+    EXPECT_EQ(r.exitCode, 0) << r.err.toStdString();
+    EXPECT_EQ(PagesIn(QStringLiteral("a.tif")), (V{20, 30, 40, 50}));
+    EXPECT_EQ(PagesIn(QStringLiteral("b.tif")), (V{70}));
+}
+
+TEST_F(ValidationTest, AnItemMayCarryItsOwnPageNumber)
+{
+    EXPECT_EQ(Run(QStringLiteral("/i a.tif?3|b.tif /del 1")).exitCode, 0);
+    EXPECT_EQ(PagesIn(QStringLiteral("a.tif")), (V{10, 20, 40, 50}));
+    EXPECT_EQ(PagesIn(QStringLiteral("b.tif")), (V{70}));
+}
+
+TEST_F(ValidationTest, MissingSwitchesAndBadInputs)
+{
+    ExpectRejected(QStringLiteral("a.tif 2"), QStringLiteral("Invalid command line"));
+    ExpectRejected(QStringLiteral("/i a.tif"), QStringLiteral("Invalid command line"));
+    // An operation switch at the very start has no blank before it.
+    ExpectRejected(QStringLiteral("/del 2 /i a.tif"), QStringLiteral("Invalid command line"));
+    ExpectRejected(QStringLiteral("/i a.tif|b.tif /o out"), QStringLiteral("Invalid filename."));
+    ExpectRejected(QStringLiteral("/i notes.txt /o out"), QStringLiteral("Invalid file formate."));
+    ExpectRejected(QStringLiteral("/i gone.tif /o out"), QStringLiteral("Inputfile does not exists."));
+    ExpectRejected(QStringLiteral("/i pic.bmp /del 1"), QStringLiteral("Invalid file type."));
+    ExpectRejected(QStringLiteral("/i a.tif|gone.tif /del 1"), QStringLiteral("gone.tif does not exists."));
+    ExpectRejected(QStringLiteral("/d nowhere /del 1"), QStringLiteral("Invalid folder path."));
+    ExpectRejected(QStringLiteral("/d nowhere /o out"), QStringLiteral("Invalid folder path."));
+}
+
+TEST_F(ValidationTest, PageNumbersAndRanges)
+{
+    ExpectRejected(QStringLiteral("/i a.tif /del x"), QStringLiteral("Invalid Pageno."));
+    ExpectRejected(QStringLiteral("/i a.tif /a b.tif?x"), QStringLiteral("Invalid Pageno."));
+    ExpectRejected(QStringLiteral("/i a.tif /a gone.tif"), QStringLiteral("gone.tif does not exists."));
+    for (const char* range : {"?3-2", "?1-2-3", "?x-2", "?2-6", "?0-5", "?x"})
+        ExpectRejected(QStringLiteral("/i a.tif /o out") + QLatin1String(range),
+                       QStringLiteral("Invalid output range."));
+    ExpectRejected(QStringLiteral("/i a.tif /o nowhere"), QStringLiteral("Invalid output path."));
+    ExpectRejected(QStringLiteral("/i a.tif /o a.tif"), QStringLiteral("Invalid output path."));
+}
+
+TEST_F(ValidationTest, SilentAfterTheOutputFolderBelongsToItsArgument)
+{
+    // The output argument runs to the end of the line, so it reads
+    // "out /silent": no such folder, and the message is still shown.
+    ExpectRejected(QStringLiteral("/i a.tif /o out /silent"), QStringLiteral("Invalid output path."));
+}
+
+TEST_F(ValidationTest, NamingConvention)
+{
+    const QString bad = QStringLiteral("Invalid output filename convention.");
+    ExpectRejected(QStringLiteral("/i a.tif /n abc /o out"), bad);
+    ExpectRejected(QStringLiteral("/i a.tif /n abc?__ /o out"), bad);
+    ExpectRejected(QStringLiteral("/i a.tif /n a:b?_ /o out"), bad);
+
+    // An empty base keeps the source name and takes the separator.
+    EXPECT_EQ(Run(QStringLiteral("/i b.tif /n ?_ /o out")).exitCode, 0);
+    EXPECT_EQ(Pages(Work(QStringLiteral("out/b_1.tif"))), (V{60}));
+    EXPECT_EQ(Pages(Work(QStringLiteral("out/b_2.tif"))), (V{70}));
+}
+
+TEST_F(ValidationTest, ARangeIsCheckedAgainstTheFileOnlyForFileInput)
+{
+    ASSERT_TRUE(QDir(Work()).mkpath(QStringLiteral("in")));
+    MakeTiff(Work(QStringLiteral("in/x.tif")), {1, 2});
+    const Result r = Run(QStringLiteral("/d in /o out?2-9"));
+    EXPECT_EQ(r.exitCode, 0) << r.err.toStdString();
+    EXPECT_EQ(Pages(Work(QStringLiteral("out/x2.tif"))), (V{2}));
+    EXPECT_FALSE(QFile::exists(Work(QStringLiteral("out/x1.tif"))));
+}
+
+} // namespace

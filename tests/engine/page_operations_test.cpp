@@ -1,0 +1,321 @@
+// The file-level page operations, judged by libtiff: every output opens
+// cleanly, holds the expected pages in the expected order, and every page
+// decodes to the same pixels as its source page.
+
+#include <gtest/gtest.h>
+
+#include <csignal>
+#include <filesystem>
+#include <sys/resource.h>
+#include <sys/stat.h>
+
+#include "engine/page_operations.h"
+#include "tests/engine/test_support.h"
+#include "tests/engine/tiff_builder.h"
+
+namespace stavren::test {
+namespace {
+
+PageSpec Spec(std::uint32_t w, std::uint32_t h, std::uint32_t seed) {
+    PageSpec s;
+    s.width = w;
+    s.height = h;
+    s.seed = seed;
+    return s;
+}
+
+class PageOperations : public ::testing::Test {
+protected:
+    void SetUp() override {
+        // mixed.tif: one odd-length strip with out-of-line values of every
+        // kind; RGB LZW in several strips; deflate tiles.
+        PageSpec grey = Spec(13, 7, 1);
+        grey.description = "an odd-length description";
+        grey.extraTags = true;
+        PageSpec rgb = Spec(20, 9, 2);
+        rgb.samplesPerPixel = 3;
+        rgb.compression = 5; // LZW
+        rgb.rowsPerStrip = 2;
+        rgb.description = "rgb";
+        PageSpec tiles = Spec(40, 37, 3);
+        tiles.tiled = true;
+        tiles.compression = 8; // deflate
+        tiles.extraTags = true;
+        WriteTiff(mixed, {grey, rgb, tiles});
+
+        // be.tif: big-endian, 16-bit grey in strips and a palette page.
+        PageSpec wide = Spec(11, 6, 4);
+        wide.bitsPerSample = 16;
+        wide.rowsPerStrip = 4;
+        wide.extraTags = true;
+        PageSpec palette = Spec(10, 10, 5);
+        palette.palette = true;
+        palette.compression = 32773; // PackBits
+        WriteTiff(big, {wide, palette}, true);
+
+        // g4.tif: bilevel fax pages.
+        PageSpec fax = Spec(64, 40, 6);
+        fax.bitsPerSample = 1;
+        fax.compression = 4; // CCITT G4
+        PageSpec fax2 = fax;
+        fax2.seed = 7;
+        fax2.rowsPerStrip = 16;
+        WriteTiff(g4, {fax, fax2});
+
+        mixedPages = ReadTiff(mixed);
+        bigPages = ReadTiff(big);
+        g4Pages = ReadTiff(g4);
+        ASSERT_EQ(mixedPages.pages.size(), 3u);
+        ASSERT_EQ(bigPages.pages.size(), 2u);
+        ASSERT_EQ(g4Pages.pages.size(), 2u);
+        ASSERT_TRUE(mixedPages.errors.empty() && mixedPages.warnings.empty());
+    }
+
+    ::testing::AssertionResult Holds(const std::string& file, const DecodedFile& source, std::vector<int> picks) {
+        return HoldsPages(file, Pick({&source}, picks), {&source});
+    }
+
+    TempDir dir;
+    std::string mixed = dir / "mixed.tif";
+    std::string big = dir / "be.tif";
+    std::string g4 = dir / "g4.tif";
+    DecodedFile mixedPages, bigPages, g4Pages;
+};
+
+TEST_F(PageOperations, MergeKeepsEveryPageInOrder) {
+    const std::string out = dir / "merged.tif";
+    ASSERT_TRUE(MergeFiles({mixed, dir / "missing.tif", big, g4}, out));
+    const std::vector<const DecodedFile*> all = {&mixedPages, &bigPages, &g4Pages};
+    EXPECT_TRUE(HoldsPages(out, Pick(all, {0, 1, 2, 3, 4, 5, 6}), all));
+    EXPECT_EQ(CountTiffPages(out), 7);
+}
+
+TEST_F(PageOperations, MergeIntoOneOfItsInputsReadsItFirst) {
+    ASSERT_TRUE(MergeFiles({big, mixed}, mixed));
+    const std::vector<const DecodedFile*> all = {&bigPages, &mixedPages};
+    EXPECT_TRUE(HoldsPages(mixed, Pick(all, {0, 1, 2, 3, 4}), all));
+    EXPECT_EQ(dir.Files(), (std::vector<std::string>{"be.tif", "g4.tif", "mixed.tif"}));
+}
+
+TEST_F(PageOperations, MergeReportsWhatItCouldNotWrite) {
+    EXPECT_FALSE(MergeFiles({mixed}, dir / "no/such/folder/out.tif"));
+    // No input with pages: nothing worth a file.
+    EXPECT_FALSE(MergeFiles({dir / "missing.tif"}, dir / "none.tif"));
+    EXPECT_FALSE(MergeFiles({}, dir / "none.tif"));
+    EXPECT_FALSE(FileExists(dir / "none.tif"));
+}
+
+TEST_F(PageOperations, ExtractAllPagesWritesOneFilePerPage) {
+    const std::string folder = dir / "out";
+    ASSERT_EQ(mkdir(folder.c_str(), 0755), 0);
+    EXPECT_EQ(ExtractAllPages(mixed, folder), 3);
+    for (int i = 0; i < 3; ++i)
+        EXPECT_TRUE(Holds(ExtractedPageFile(folder, i), mixedPages, {i}));
+    EXPECT_EQ(ExtractAllPages(big, folder + "/"), 2); // folder used as given
+    EXPECT_TRUE(Holds(folder + "//page1.tif", bigPages, {1}));
+    EXPECT_EQ(ExtractAllPages(dir / "missing.tif", folder), 0);
+    EXPECT_EQ(ExtractAllPages(g4, dir / "no-such-folder"), -1);
+}
+
+TEST_F(PageOperations, ExtractPageRangeClampsToThePagesThere) {
+    const std::string a = dir / "a", b = dir / "b", c = dir / "c";
+    for (const auto& f : {a, b, c})
+        ASSERT_EQ(mkdir(f.c_str(), 0755), 0);
+    EXPECT_EQ(ExtractPageRange(mixed, 2, 4, a), 3);
+    EXPECT_EQ(ExtractPageRange(mixed, 5, 7, b), 3);
+    EXPECT_EQ(ExtractPageRange(mixed, -2, 0, c), 3);
+    auto names = [](const std::string& folder) {
+        std::vector<std::string> n;
+        for (int i = 0; i < 10; ++i)
+            if (FileExists(ExtractedPageFile(folder, i)))
+                n.push_back("page" + std::to_string(i) + ".tif");
+        return n;
+    };
+    EXPECT_EQ(names(a), (std::vector<std::string>{"page2.tif"}));
+    EXPECT_TRUE(names(b).empty());
+    EXPECT_EQ(names(c), (std::vector<std::string>{"page0.tif"}));
+    EXPECT_TRUE(Holds(ExtractedPageFile(a, 2), mixedPages, {2}));
+    EXPECT_EQ(ExtractPageRange(mixed, 0, 1, dir / "missing"), -1);
+}
+
+TEST_F(PageOperations, SplitFileChecksTheCutAndWritesBothParts) {
+    const std::string one = dir / "one.tif", two = dir / "two.tif";
+    EXPECT_FALSE(SplitFile(mixed, 1, one, two));
+    EXPECT_FALSE(SplitFile(mixed, 4, one, two));
+    EXPECT_FALSE(FileExists(one) || FileExists(two));
+    ASSERT_TRUE(SplitFile(mixed, 2, one, two));
+    EXPECT_TRUE(Holds(one, mixedPages, {0}));
+    EXPECT_TRUE(Holds(two, mixedPages, {1, 2}));
+    ASSERT_TRUE(SplitFile(g4, 2, one, two));
+    EXPECT_TRUE(Holds(one, g4Pages, {0}));
+    EXPECT_TRUE(Holds(two, g4Pages, {1}));
+    // Writing over the input itself keeps its pages until both parts are done.
+    ASSERT_TRUE(SplitFile(mixed, 3, mixed, two));
+    EXPECT_TRUE(Holds(mixed, mixedPages, {0, 1}));
+    EXPECT_TRUE(Holds(two, mixedPages, {2}));
+    // An output that cannot be written: false, and no part is left behind.
+    EXPECT_FALSE(SplitFile(big, 2, dir / "three.tif", dir / "none/four.tif"));
+    EXPECT_FALSE(FileExists(dir / "three.tif"));
+}
+
+TEST_F(PageOperations, DeletePage) {
+    const auto before = LoadBytes(g4);
+    EXPECT_FALSE(DeletePage(g4, 0));
+    EXPECT_FALSE(DeletePage(g4, 3));
+    EXPECT_EQ(LoadBytes(g4), before);
+    ASSERT_TRUE(DeletePage(mixed, 3));
+    EXPECT_TRUE(Holds(mixed, mixedPages, {0, 1}));
+    ASSERT_TRUE(DeletePage(mixed, 1));
+    EXPECT_TRUE(Holds(mixed, mixedPages, {1}));
+    const auto single = LoadBytes(mixed);
+    EXPECT_FALSE(DeletePage(mixed, 1)); // the only page stays
+    EXPECT_EQ(LoadBytes(mixed), single);
+    ASSERT_TRUE(DeletePage(big, 1));
+    EXPECT_TRUE(Holds(big, bigPages, {1})); // and now little-endian
+    EXPECT_EQ(dir.Files(), (std::vector<std::string>{"be.tif", "g4.tif", "mixed.tif"}));
+}
+
+TEST_F(PageOperations, SwapPages) {
+    EXPECT_TRUE(SwapPages(dir / "missing.tif", 99, 99));
+    EXPECT_FALSE(FileExists(dir / "missing.tif"));
+    EXPECT_FALSE(SwapPages(mixed, 0, 2));
+    EXPECT_FALSE(SwapPages(mixed, 1, 4));
+    ASSERT_TRUE(SwapPages(mixed, 3, 1));
+    EXPECT_TRUE(Holds(mixed, mixedPages, {2, 1, 0}));
+    ASSERT_TRUE(SwapPages(big, 1, 2));
+    EXPECT_TRUE(Holds(big, bigPages, {1, 0}));
+}
+
+TEST_F(PageOperations, InsertPagesAtEveryKindOfPosition) {
+    const std::vector<const DecodedFile*> both = {&mixedPages, &g4Pages};
+    // Pages 0-2 are the input's, 3-4 the inserted ones.
+    const std::vector<std::pair<int, std::vector<int>>> cases = {
+        {-5, {3, 4, 0, 1, 2}}, {0, {3, 4, 0, 1, 2}}, {1, {3, 4, 0, 1, 2}},
+        {2, {0, 3, 4, 1, 2}},  {4, {0, 1, 2, 3, 4}}, {99, {0, 1, 2, 3, 4}}};
+    for (const auto& [at, order] : cases) {
+        const std::string input = dir / ("insert" + std::to_string(at) + ".tif");
+        SaveBytes(input, LoadBytes(mixed));
+        ASSERT_TRUE(InsertPages(input, at, g4)) << at;
+        EXPECT_TRUE(HoldsPages(input, Pick(both, order), both)) << at;
+    }
+}
+
+TEST_F(PageOperations, InsertPagesNeverLosesTheInput) {
+    // A missing input is created with the inserted pages.
+    ASSERT_TRUE(InsertPages(dir / "new.tif", 1, g4));
+    EXPECT_TRUE(Holds(dir / "new.tif", g4Pages, {0, 1}));
+    // Nothing to insert: the input stays as it was.
+    const auto before = LoadBytes(mixed);
+    EXPECT_FALSE(InsertPages(mixed, 1, dir / "missing.tif"));
+    EXPECT_EQ(LoadBytes(mixed), before);
+    // An existing input whose pages cannot be read is not replaced.
+    SaveBytes(dir / "junk.tif", {'n', 'o', 't', ' ', 'a', ' ', 't', 'i', 'f', 'f'});
+    EXPECT_FALSE(InsertPages(dir / "junk.tif", 1, g4));
+    EXPECT_EQ(LoadBytes(dir / "junk.tif").size(), 10u);
+    // Inserting a file into itself doubles it.
+    ASSERT_TRUE(InsertPages(g4, 2, g4));
+    EXPECT_TRUE(Holds(g4, g4Pages, {0, 0, 1, 1}));
+}
+
+TEST_F(PageOperations, RewritesGoThroughAFreeTemporarySibling) {
+    SaveBytes(mixed + ".tmp", {'k', 'e', 'e', 'p'});
+    EXPECT_EQ(TempSiblingName(mixed), mixed + ".tmp.tmp");
+    EXPECT_EQ(TempSiblingName(g4), g4 + ".tmp");
+    ASSERT_TRUE(DeletePage(mixed, 2));
+    EXPECT_TRUE(Holds(mixed, mixedPages, {0, 2}));
+    EXPECT_EQ(LoadBytes(mixed + ".tmp"), (std::vector<std::uint8_t>{'k', 'e', 'e', 'p'}));
+    EXPECT_FALSE(FileExists(mixed + ".tmp.tmp"));
+    // A folder of that name is no file, but is not replaced either.
+    ASSERT_EQ(mkdir((g4 + ".tmp").c_str(), 0755), 0);
+    ASSERT_TRUE(SwapPages(g4, 1, 2));
+    EXPECT_TRUE(Holds(g4, g4Pages, {1, 0}));
+    EXPECT_FALSE(CanOpenFile(g4 + ".tmp"));
+    EXPECT_TRUE(CanOpenFile(g4));
+    EXPECT_FALSE(CanOpenFile(dir / "missing.tif"));
+}
+
+TEST_F(PageOperations, InPlaceChangesKeepThePermissionBits) {
+    ASSERT_EQ(chmod(mixed.c_str(), 0640), 0);
+    ASSERT_TRUE(DeletePage(mixed, 1));
+    struct stat st {};
+    ASSERT_EQ(stat(mixed.c_str(), &st), 0);
+    EXPECT_EQ(st.st_mode & 07777, 0640u);
+}
+
+// A write that fails half way (here: the file size limit, as a full disk
+// would) leaves the input as it was and no temporary file behind.
+TEST_F(PageOperations, FailedWritesLeaveTheInputUntouched) {
+    const auto before = LoadBytes(mixed);
+    struct rlimit old {};
+    ASSERT_EQ(getrlimit(RLIMIT_FSIZE, &old), 0);
+    auto previous = std::signal(SIGXFSZ, SIG_IGN);
+    struct rlimit small = old;
+    small.rlim_cur = before.size() / 2;
+    ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &small), 0);
+    const bool deleted = DeletePage(mixed, 1);
+    const bool swapped = SwapPages(mixed, 1, 3);
+    const bool inserted = InsertPages(mixed, 2, g4);
+    const bool merged = MergeFiles({mixed, g4}, dir / "merged.tif");
+    const bool split = SplitFile(mixed, 2, dir / "one.tif", dir / "two.tif");
+    const std::string out = dir / "out";
+    mkdir(out.c_str(), 0755);
+    small.rlim_cur = 100; // below every page
+    setrlimit(RLIMIT_FSIZE, &small);
+    const std::int32_t extracted = ExtractAllPages(mixed, out);
+    setrlimit(RLIMIT_FSIZE, &old);
+    std::signal(SIGXFSZ, previous);
+    EXPECT_FALSE(deleted);
+    EXPECT_FALSE(swapped);
+    EXPECT_FALSE(inserted);
+    EXPECT_FALSE(merged);
+    EXPECT_FALSE(split);
+    EXPECT_EQ(extracted, -1);
+    EXPECT_EQ(LoadBytes(mixed), before);
+    EXPECT_EQ(dir.Files(), (std::vector<std::string>{"be.tif", "g4.tif", "mixed.tif", "out"}));
+    EXPECT_TRUE(std::filesystem::is_empty(out));
+}
+
+TEST_F(PageOperations, DamagedPagesAreNeverWritten) {
+    // Page 2 of 3 has its strip beyond the end of the file.
+    TiffBuilder b;
+    std::uint32_t previous = 0;
+    for (std::uint32_t k = 0; k < 3; ++k) {
+        const std::uint32_t s = b.AddBlob(std::vector<std::uint8_t>(8, static_cast<std::uint8_t>(k * 40)));
+        const std::uint32_t d = b.AddDirectory(GreyPage(8, 1, k == 1 ? 100000 : s, 8));
+        previous == 0 ? b.SetFirst(d) : b.Link(previous, d);
+        previous = d;
+    }
+    const std::string damaged = dir / "damaged.tif";
+    b.Save(damaged);
+    const DecodedFile source = ReadTiff(damaged);
+    const std::string out = dir / "out";
+    ASSERT_EQ(mkdir(out.c_str(), 0755), 0);
+    EXPECT_EQ(ExtractAllPages(damaged, out), -1);
+    EXPECT_TRUE(HoldsPages(ExtractedPageFile(out, 0), Pick({&source}, {0}), {&source}));
+    EXPECT_FALSE(FileExists(ExtractedPageFile(out, 1)));
+    EXPECT_TRUE(HoldsPages(ExtractedPageFile(out, 2), Pick({&source}, {2}), {&source}));
+    EXPECT_EQ(ExtractPageRange(damaged, 1, 1, out), -1);
+    EXPECT_EQ(ExtractPageRange(damaged, 2, 2, out), 3);
+
+    const auto before = LoadBytes(damaged);
+    EXPECT_FALSE(SwapPages(damaged, 1, 3));
+    EXPECT_FALSE(DeletePage(damaged, 1));
+    EXPECT_FALSE(InsertPages(damaged, 1, g4));
+    EXPECT_FALSE(InsertPages(g4, 1, damaged));
+    EXPECT_FALSE(MergeFiles({g4, damaged}, dir / "merged.tif"));
+    EXPECT_FALSE(FileExists(dir / "merged.tif"));
+    EXPECT_FALSE(SplitFile(damaged, 3, dir / "one.tif", dir / "two.tif"));
+    EXPECT_EQ(LoadBytes(damaged), before);
+    // Deleting the damaged page itself is what repairs the file.
+    ASSERT_TRUE(DeletePage(damaged, 2));
+    EXPECT_TRUE(HoldsPages(damaged, Pick({&source}, {0, 2}), {&source}));
+}
+
+TEST(PageFileNames, FollowTheFixedPatterns) {
+    EXPECT_EQ(ExtractedPageFile("C:\\out", 11), "C:\\out/page11.tif");
+    EXPECT_EQ(ExtractedPageFile("/tmp/x/", 0), "/tmp/x//page0.tif");
+    EXPECT_EQ(TempSiblingName("/no/such/dir/a.tif"), "/no/such/dir/a.tif.tmp");
+}
+
+} // namespace
+} // namespace stavren::test

@@ -1,0 +1,197 @@
+// The operation facade end to end against the registered page-engine
+// control, and its file-existence test.
+
+#include "operations/running_program.h"
+#include "operations/storage_folder.h"
+#include "operations/tiff_pdf_commands.h"
+#include "platform/com/com.h"
+
+#include "operations_test_support.h"
+
+#include <QDir>
+#include <QFileInfo>
+#include <QLibrary>
+#include <QProgressBar>
+
+#include <gtest/gtest.h>
+
+namespace {
+
+using Widths = std::vector<int>;
+
+class FacadeTest : public ::testing::Test {
+protected:
+    TempHome home;
+    QTemporaryDir work;
+    QString a, b, c, out;
+
+    void SetUp() override
+    {
+#ifndef STAVREN_MODULE_PATH
+        GTEST_SKIP() << "the Stavren module is not part of this build";
+#else
+        EnsureApplication();
+        SelectRunningProgram(RunningProgram::Desktop);
+        ASSERT_TRUE(GetStorageFolder());
+        QLibrary module(QStringLiteral(STAVREN_MODULE_PATH));
+        ASSERT_TRUE(module.load()) << module.errorString().toStdString();
+        auto reg = reinterpret_cast<com::DllRegisterServerFn>(module.resolve("DllRegisterServer"));
+        ASSERT_NE(reg, nullptr);
+        ASSERT_EQ(reg(), com::S_OK);
+
+        a = work.filePath("a.tif");
+        b = work.filePath("b.tif");
+        c = work.filePath("c.tif");
+        out = work.filePath("out");
+        ASSERT_TRUE(WriteTiff(a, {11, 12, 13}));
+        ASSERT_TRUE(WriteTiff(b, {21, 22}));
+        ASSERT_TRUE(WriteTiff(c, {31}));
+        ASSERT_TRUE(QDir().mkpath(out));
+#endif
+    }
+    void TearDown() override
+    {
+        SelectRunningProgram(RunningProgram::Desktop);
+        TiffPdfCommands::SetProgressBar(nullptr);
+        SetStorageFolder(QString());
+    }
+    QStringList OutputNames() const
+    {
+        return QDir(out).entryList(QDir::Files, QDir::Name);
+    }
+    QStringList LogLines() const { return ErrorLogLines(StorageFolder()); }
+};
+
+clsColSetOrderGrid Record(const QString& path, bool trailingSeparator)
+{
+    const QFileInfo info(path);
+    clsColSetOrderGrid record;
+    record.filename(info.fileName());
+    record.FileLocation(info.absolutePath() + (trailingSeparator ? "/" : ""));
+    return record;
+}
+
+QStringList CombineScratchFolders()
+{
+    return QDir(QDir::tempPath()).entryList({"velmora-combine-*"}, QDir::Dirs | QDir::NoDotAndDotDot);
+}
+
+} // namespace
+
+TEST_F(FacadeTest, AppendInsertsBeforeTheGivenPage)
+{
+    TiffPdfCommands facade;
+    EXPECT_TRUE(facade.AppendFileTiffFile(a, b, 2));
+    EXPECT_EQ(TiffPageWidths(a), (Widths{11, 21, 22, 12, 13}));
+    EXPECT_TRUE(facade.AppendFileTiffFile(c, b, 0)); // 0 puts them first
+    EXPECT_EQ(TiffPageWidths(c), (Widths{21, 22, 31}));
+    EXPECT_FALSE(facade.AppendFileTiffFile(a, b, -1));
+    EXPECT_EQ(TiffPageWidths(a), (Widths{11, 21, 22, 12, 13}));
+    EXPECT_TRUE(LogLines().isEmpty());
+}
+
+TEST_F(FacadeTest, DeleteRemovesTheOneBasedPage)
+{
+    TiffPdfCommands facade;
+    EXPECT_TRUE(facade.DeleteTiffPage(a, 2));
+    EXPECT_EQ(TiffPageWidths(a), (Widths{11, 13}));
+    EXPECT_FALSE(facade.DeleteTiffPage(a, 9)); // the control answers False: no log line
+    EXPECT_EQ(TiffPageWidths(a), (Widths{11, 13}));
+    EXPECT_TRUE(LogLines().isEmpty());
+}
+
+TEST_F(FacadeTest, SplitNamesThePartsAfterThePrefixOnly)
+{
+    TiffPdfCommands facade;
+    EXPECT_TRUE(facade.SplitTiffFiles(a, 3, out, "part"));
+    EXPECT_EQ(OutputNames(), (QStringList{"part1.tif", "part2.tif"}));
+    EXPECT_EQ(TiffPageWidths(out + "/part1.tif"), (Widths{11, 12}));
+    EXPECT_EQ(TiffPageWidths(out + "/part2.tif"), (Widths{13}));
+    EXPECT_EQ(TiffPageWidths(a), (Widths{11, 12, 13})); // the source is untouched
+
+    QDir(out).removeRecursively();
+    QDir().mkpath(out);
+    EXPECT_TRUE(facade.SplitTiffFiles(a, 2, out + "/", "")); // empty prefix, folder with separator
+    EXPECT_EQ(OutputNames(), (QStringList{"1.tif", "2.tif"}));
+    EXPECT_EQ(TiffPageWidths(out + "/2.tif"), (Widths{12, 13}));
+    EXPECT_TRUE(LogLines().isEmpty());
+}
+
+TEST_F(FacadeTest, ExtractWritesTheEngineNamedPageFiles)
+{
+    TiffPdfCommands facade;
+    EXPECT_TRUE(facade.ExtractTIFFpagesbyRange(a, 1, 2, out));
+    EXPECT_EQ(OutputNames(), (QStringList{"page1.tif", "page2.tif"}));
+    EXPECT_EQ(TiffPageWidths(out + "/page1.tif"), (Widths{12}));
+
+    QDir(out).removeRecursively();
+    QDir().mkpath(out);
+    EXPECT_TRUE(facade.ExtractAllTIFFpages(a, out));
+    EXPECT_EQ(OutputNames(), (QStringList{"page0.tif", "page1.tif", "page2.tif"}));
+    EXPECT_EQ(TiffPageWidths(out + "/page2.tif"), (Widths{13}));
+
+    EXPECT_FALSE(facade.ExtractAllTIFFpages(work.filePath("missing.tif"), out));
+    EXPECT_TRUE(LogLines().isEmpty());
+}
+
+TEST_F(FacadeTest, CombineMergesTheRecordsInOrderThroughAPrivateFolder)
+{
+    const QStringList scratchBefore = CombineScratchFolders();
+    QProgressBar bar;
+    bar.setRange(0, 10);
+    TiffPdfCommands::SetProgressBar(&bar);
+
+    TiffPdfCommands facade;
+    facade.colOrderedData = {Record(a, false), Record(b, true), Record(c, false)};
+    facade.FileNameToSave = out + "/merged.tif";
+    EXPECT_TRUE(facade.CombineOrderTiff());
+    EXPECT_EQ(facade.FileProccessed, 3);
+    EXPECT_EQ(bar.value(), 0);
+    EXPECT_EQ(TiffPageWidths(facade.FileNameToSave), (Widths{11, 12, 13, 21, 22, 31}));
+    EXPECT_EQ(OutputNames(), QStringList{"merged.tif"});
+    EXPECT_EQ(CombineScratchFolders(), scratchBefore);
+    const QString programFolder = QCoreApplication::applicationDirPath();
+    EXPECT_FALSE(QFileInfo::exists(programFolder + "/test_stavren1.tif"));
+    EXPECT_FALSE(QFileInfo::exists(programFolder + "/test_stavren2.tif"));
+
+    // Without a progress bar the merge runs all the same; an existing
+    // output is replaced.
+    TiffPdfCommands::SetProgressBar(nullptr);
+    facade.colOrderedData = {Record(c, true), Record(b, false)};
+    EXPECT_TRUE(facade.CombineOrderTiff());
+    EXPECT_EQ(TiffPageWidths(facade.FileNameToSave), (Widths{31, 21, 22}));
+}
+
+TEST_F(FacadeTest, CombineWithOneRecordMergesNothing)
+{
+    TiffPdfCommands facade;
+    facade.colOrderedData = {Record(a, false)};
+    facade.FileNameToSave = out + "/merged.tif";
+    EXPECT_TRUE(facade.CombineOrderTiff());
+    EXPECT_EQ(facade.FileProccessed, 1);
+    EXPECT_TRUE(OutputNames().isEmpty());
+}
+
+TEST(FacadeFileExists, FindsRegularVisibleFilesOnly)
+{
+    QTemporaryDir dir;
+    const auto touch = [&](const QString& name) {
+        QFile f(dir.filePath(name));
+        return f.open(QIODevice::WriteOnly);
+    };
+    ASSERT_TRUE(touch("Scan.TIF"));
+    ASSERT_TRUE(touch(".hidden.tif"));
+    ASSERT_TRUE(QDir(dir.path()).mkdir("folder.tif"));
+
+    EXPECT_TRUE(TiffPdfCommands::FileExists(dir.filePath("Scan.TIF")));
+    EXPECT_FALSE(TiffPdfCommands::FileExists(dir.filePath("scan.tif"))); // names are case-sensitive
+    EXPECT_FALSE(TiffPdfCommands::FileExists(dir.filePath(".hidden.tif")));
+    EXPECT_FALSE(TiffPdfCommands::FileExists(dir.filePath("folder.tif")));
+    EXPECT_FALSE(TiffPdfCommands::FileExists(dir.path()));
+    EXPECT_FALSE(TiffPdfCommands::FileExists(""));
+    // Wildcards act as a pattern, matched without regard to case.
+    EXPECT_TRUE(TiffPdfCommands::FileExists(dir.filePath("*.tif")));
+    EXPECT_TRUE(TiffPdfCommands::FileExists(dir.filePath("s?an.*")));
+    EXPECT_FALSE(TiffPdfCommands::FileExists(dir.filePath("folder*")));
+    EXPECT_FALSE(TiffPdfCommands::FileExists(dir.filePath("missing/*.tif")));
+}
