@@ -13,6 +13,7 @@ namespace stavren {
 
 namespace {
 constexpr std::size_t kPendingSize = 64 * 1024;
+constexpr std::uint64_t kKernelCopyMin = 16 * 1024;
 }
 
 OutputFile::OutputFile(const std::string& name, bool exclusive, std::uint64_t maxSize)
@@ -103,6 +104,31 @@ void OutputFile::CopyFrom(const SourceFile& source, std::uint64_t offset, std::u
     if (!source.Holds(offset, length) || !HasRoomFor(length)) {
         failed_ = true;
         return;
+    }
+    // Large blocks are copied by the kernel, file to file, without passing
+    // through this process; where it cannot (another file system, an old
+    // kernel), the buffered copy below takes over.
+    static bool kernelCopy = true;
+    if (kernelCopy && length >= kKernelCopyMin) {
+        Flush();
+        while (length > 0 && !failed_) {
+            loff_t in = static_cast<loff_t>(offset);
+            const ssize_t n = ::copy_file_range(source.Descriptor(), &in, fd_, nullptr,
+                                                static_cast<std::size_t>(std::min<std::uint64_t>(length, 1u << 30)), 0);
+            if (n < 0 && errno == EINTR)
+                continue;
+            if (n < 0 && (errno == EXDEV || errno == EINVAL || errno == ENOSYS || errno == EOPNOTSUPP)) {
+                kernelCopy = false;
+                break;
+            }
+            if (n <= 0) {
+                failed_ = true;
+                return;
+            }
+            Reserve(static_cast<std::uint64_t>(n));
+            offset += static_cast<std::uint64_t>(n);
+            length -= static_cast<std::uint64_t>(n);
+        }
     }
     while (length > 0 && !failed_) {
         const std::size_t n = static_cast<std::size_t>(std::min<std::uint64_t>(length, buffer.size()));

@@ -27,8 +27,9 @@ bool IsDirectoryPointerType(std::uint16_t type) {
 
 class Planner {
 public:
-    Planner(const TiffReader& reader, std::uint32_t outOrder, PagePlan& plan)
-        : reader_(reader), source_(reader.stream), plan_(plan), outOrder_(outOrder) {}
+    Planner(const TiffReader& reader, std::uint32_t outOrder, PagePlan& plan, std::uint64_t& readSoFar)
+        : reader_(reader), source_(reader.stream), plan_(plan), outOrder_(outOrder),
+          readSoFar_(readSoFar) {}
 
     bool PlanPageDirectory(const std::vector<IfdEntry>& entries) {
         if (!SettleSampleUnit(entries) || !PlanDirectory(entries, Level::kPage))
@@ -71,7 +72,13 @@ private:
         if (!source_.Holds(offset, length))
             return false;
         sourceBytes_ += length;
-        return sourceBytes_ <= source_.Size();
+        return sourceBytes_ <= source_.Size() && Charge(length);
+    }
+
+    // Counts bytes read or claimed against the reader's whole allowance.
+    bool Charge(std::uint64_t length) {
+        readSoFar_ += length;
+        return readSoFar_ <= 4 * source_.Size() + (1u << 20);
     }
 
     // The numbers of an entry of type SHORT, SSHORT, LONG or SLONG, from its
@@ -91,7 +98,7 @@ private:
         }
         // The array itself is copied by nobody, but it is read: it must lie
         // in the file, which also bounds the memory it takes.
-        if (!source_.Holds(e.value, bytes))
+        if (!source_.Holds(e.value, bytes) || !Charge(bytes))
             return false;
         out.reserve(e.count);
         unsigned char chunk[4096];
@@ -315,7 +322,8 @@ private:
                     return false;
                 continue;
             case tiff_tag::kJpegInterchangeFormat:
-                if (!page || e.count != 1 || !IsOffsetNumberType(e.type)) {
+                // One stream per page: a second entry is left out.
+                if (!page || e.count != 1 || !IsOffsetNumberType(e.type) || interchangePlanned_) {
                     keep[i] = false;
                     continue;
                 }
@@ -323,6 +331,7 @@ private:
                 // a stream inside one of them is found.
                 if (!PlanInterchange(e, interchangeLength, p))
                     return false;
+                interchangePlanned_ = true;
                 continue;
             case tiff_tag::kJpegQTables:
             case tiff_tag::kJpegDcTables:
@@ -382,6 +391,8 @@ private:
     const SourceFile& source_;
     PagePlan& plan_;
     std::uint32_t outOrder_;
+    std::uint64_t& readSoFar_;
+    bool interchangePlanned_ = false;
     std::uint32_t sampleUnit_ = 1;
     std::uint64_t sourceBytes_ = 0;
     std::vector<PagePiece> pendingTails_;
@@ -401,12 +412,12 @@ std::uint64_t PagePlan::Resolve(const PageRef& ref) const {
 }
 
 bool PlanPage(const TiffReader& reader, std::int32_t pageIndex, std::uint64_t start,
-              std::uint32_t outOrder, PagePlan& plan) {
+              std::uint32_t outOrder, PagePlan& plan, std::uint64_t& readSoFar) {
     if (pageIndex < 0 || pageIndex >= reader.PageCount())
         return false;
     plan = PagePlan{};
     plan.start = start;
-    Planner planner(reader, outOrder, plan);
+    Planner planner(reader, outOrder, plan, readSoFar);
     if (!planner.PlanPageDirectory(reader.ifds[static_cast<std::size_t>(pageIndex)].entries))
         return false;
     // The tails were planned apart: make run pieces index the final list.

@@ -98,7 +98,12 @@ struct PagePlan {
 // when the byte order changes. Compressed samples of those sizes would have
 // to be decoded and encoded again to be turned: such a page is not written
 // rather than written with other pixel values.
+//
+// `readSoFar` counts the source bytes that planning pages of this reader
+// has read or claimed so far; once it passes a few times the file's size
+// (which no sound file needs), every further page counts as damaged, so
+// that a hostile file cannot make the work grow with pages times size.
 bool PlanPage(const TiffReader& reader, std::int32_t pageIndex, std::uint64_t start,
-              std::uint32_t outOrder, PagePlan& plan);
+              std::uint32_t outOrder, PagePlan& plan, std::uint64_t& readSoFar);
 
 } // namespace stavren

@@ -178,7 +178,8 @@ bool SplitFile(std::string input, std::int32_t t, std::string out1, std::string 
     OutputTarget first(out1, reader->stream.IsFile(out1), &budget);
     if (!WriteFile(first, PagesOf(*reader, 0, t - 2)) || !first.Close())
         return false;
-    OutputTarget second(out2, reader->stream.IsFile(out2), &budget);
+    // Two outputs of one name: the second part wins, written apart.
+    OutputTarget second(out2, reader->stream.IsFile(out2) || out2 == out1, &budget);
     if (!WriteFile(second, PagesOf(*reader, t - 1, n - 1)) || !second.Close())
         return false;
     reader.reset();

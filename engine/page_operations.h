@@ -8,7 +8,15 @@
 //
 // Every file written is little-endian. An in-place change goes through a
 // temporary sibling (TempSiblingName) that replaces the input only after a
-// complete, checked write; on failure the input is left as it was.
+// complete, checked write; on failure the input is left as it was. An
+// output that is an input of the same call is written the same way.
+//
+// A page that cannot be copied unchanged is never written: one whose data
+// lies outside its file or that claims more data than its file holds, and
+// one whose compressed samples wider than a byte would need their byte
+// order turned. No output passes 4 GiB (the reach of its 32-bit offsets),
+// and all outputs of one call together stay within a few times the size of
+// its inputs. Failed outputs are removed.
 
 #include <cstdint>
 #include <string>
@@ -17,7 +25,8 @@
 namespace stavren {
 
 // Merges the pages of the inputs, in order, into output. False when the
-// output could not be written completely (it is then removed).
+// output could not be written completely (it is then removed), and when no
+// input has pages (no file is made).
 bool MergeFiles(const std::vector<std::string>& inputs, std::string output);
 
 // Writes every page i of input to ExtractedPageFile(folder, i).
@@ -33,10 +42,11 @@ std::int32_t ExtractPageRange(std::string input, std::int32_t start, std::int32_
                               std::string folder);
 
 // Pages 1..t-1 to out1, t..n to out2. False when t is outside 2..n or an
-// output could not be written.
+// output could not be written; both are complete before either is put in
+// place, and on failure neither is.
 bool SplitFile(std::string input, std::int32_t t, std::string out1, std::string out2);
 
-// True when the file opens for reading.
+// True when the file opens for reading (a folder does not count).
 bool CanOpenFile(const std::string& name);
 
 // Removes page p. False when p is outside 1..n, n is 1, or the rewrite failed.
@@ -49,7 +59,10 @@ bool SwapPages(std::string input, std::int32_t p1, std::int32_t p2);
 std::int32_t CountTiffPages(std::string input);
 
 // Inserts the pages of `from` before the 1-based page `at` of input
-// (at <= 1: first; at > n: after the last page). False when the rewrite failed.
+// (at <= 1: first; at > n: after the last page). A missing input is created
+// with the pages of `from`. False when the rewrite failed, when `from` has
+// no pages, and when the input exists but no page of it can be read (it is
+// never replaced then).
 bool InsertPages(std::string input, std::int32_t at, std::string from);
 
 // folder + "/page" + index + ".tif", the folder used exactly as given.

@@ -92,7 +92,7 @@ bool TiffReader::WritePage(OutputFile& out, std::int32_t pageIndex, bool isLast,
         return false;
     PagePlan plan;
     const std::uint32_t order = outByteOrder == kLittleEndian ? kLittleEndian : kBigEndian;
-    if (!PlanPage(*this, pageIndex, out.Position(), order, plan))
+    if (!PlanPage(*this, pageIndex, out.Position(), order, plan, planned_))
         return false;
     if (!out.HasRoomFor(plan.end - plan.start))
         return false;

@@ -53,6 +53,8 @@ public:
 private:
     // Byte ranges of the header and of every directory read so far, sorted.
     std::vector<std::pair<std::uint64_t, std::uint64_t>> used_;
+    // Source bytes read or claimed by the pages written so far.
+    std::uint64_t planned_ = 0;
     bool Claim(std::uint64_t begin, std::uint64_t end);
 };
 

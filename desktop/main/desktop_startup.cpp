@@ -77,8 +77,9 @@ bool ValidateCmdLine(QString& commandLine)
         QString folder = ParentFolderName(parts.at(0));
         trap.Line(30);
         // The existence test trims one trailing separator from what it is
-        // given, so it works on a copy.
-        if (FolderExistsByFind(folder)) {
+        // given, so it works on a copy; the root folder would lose its only
+        // character that way and is taken as it is.
+        if (folder == QStringLiteral("/") || FolderExistsByFind(folder)) {
             trap.Line(40);
             CmdLineFolder = ParentFolderName(parts.at(0));
             trap.Line(50);

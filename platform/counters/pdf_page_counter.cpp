@@ -38,6 +38,7 @@ std::int32_t PdfPageCounter::Count(const QString& path)
         ::close(fd);
         return -1;
     }
+    const QByteArray name = QFile::encodeName(path); // outlives the document
     try {
         QPDF pdf;
         // Nothing of qpdf's reaches the terminal.
@@ -50,7 +51,6 @@ std::int32_t PdfPageCounter::Count(const QString& path)
         // A damaged cross-reference table is rebuilt by one pass over the
         // file; more is not attempted.
         pdf.setAttemptRecovery(true);
-        const QByteArray name = QFile::encodeName(path);
         pdf.processFile(name.constData(), file, true);
         const auto count = pdf.getAllPages().size();
         if (count > static_cast<std::size_t>(std::numeric_limits<std::int32_t>::max())) return -1;

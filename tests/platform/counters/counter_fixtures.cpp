@@ -115,7 +115,8 @@ bool WritePdf(const QString& path, int pages)
                 QPDFObjectHandle::parse("<< /Type /Page /MediaBox [0 0 612 792] /Resources << >> >>"));
             doc.addPage(QPDFPageObjectHelper(page), false);
         }
-        QPDFWriter writer(pdf, QFile::encodeName(path).constData());
+        const QByteArray name = QFile::encodeName(path); // the writer keeps the pointer
+        QPDFWriter writer(pdf, name.constData());
         writer.write();
         return true;
     } catch (...) {

@@ -4,6 +4,7 @@
 #include "grid_test_app.h"
 
 #include <QHeaderView>
+#include <QPixmap>
 #include <QSignalSpy>
 #include <QTableView>
 #include <QTemporaryDir>
@@ -113,6 +114,34 @@ TEST_F(GridTest, CheckStatesReadOneTickedAndTwoUnticked)
     // A value that is no state changes nothing.
     EXPECT_EQ(ErrorOf([&] { g.SetCellAttribute(Grid::kAttrCheckState, 1, 1, 4, 1, QStringLiteral("yes")); }), 13);
     EXPECT_EQ(g.CellAttribute(Grid::kAttrCheckState, 4, 1).toInt(), 1);
+}
+
+TEST_F(GridTest, PicturesColoursAndAlignment)
+{
+    Grid g;
+    MakeResultGrid(g);
+    AddRow(g, QStringLiteral("a.tif"), QStringLiteral("1"), QString());
+    QPixmap icon(16, 16);
+    icon.fill(Qt::red);
+    g.SetCellAttribute(Grid::kAttrPicture, 1, 0, icon);
+    EXPECT_EQ(g.CellAttribute(Grid::kAttrPicture, 1, 0).typeId(), QMetaType::QPixmap);
+    EXPECT_EQ(g.View()->model()->index(0, 0).data(Qt::DecorationRole).typeId(), QMetaType::QPixmap);
+    g.SetCellAttribute(Grid::kAttrPicture, 1, 0, QVariant());
+    EXPECT_FALSE(g.CellAttribute(Grid::kAttrPicture, 1, 0).isValid());
+    EXPECT_EQ(ErrorOf([&] { g.SetCellAttribute(Grid::kAttrPicture, 1, 0, QStringLiteral("x")); }), 13);
+
+    g.SetCellAttribute(Grid::kAttrForeColor, 1, 2, QStringLiteral("255")); // red as 0x00BBGGRR
+    EXPECT_EQ(g.CellAttribute(Grid::kAttrForeColor, 1, 2).toInt(), 255);
+    EXPECT_EQ(g.View()->model()->index(0, 2).data(Qt::ForegroundRole).value<QColor>(), QColor(255, 0, 0));
+    EXPECT_EQ(g.CellText(1, 2), QStringLiteral("1")); // the text is untouched
+
+    g.SetColumnAlignmentAt(-1, Grid::kAlignLeft);
+    g.SetColumnAlignmentAt(2, Grid::kAlignRight);
+    EXPECT_EQ(g.ColumnAlignmentAt(0), 1);
+    EXPECT_EQ(g.ColumnAlignmentAt(3), 1);
+    EXPECT_EQ(g.ColumnAlignmentAt(2), 7);
+    EXPECT_TRUE(g.View()->model()->index(0, 2).data(Qt::TextAlignmentRole).value<Qt::Alignment>() & Qt::AlignRight);
+    EXPECT_EQ(ErrorOf([&] { g.SetColumnAlignmentAt(0, 12); }), 380);
 }
 
 TEST_F(GridTest, ClickTogglesABoxOnlyWhenEditingAllowsIt)

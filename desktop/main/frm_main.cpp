@@ -1,0 +1,798 @@
+#include "desktop/main/frm_main.h"
+
+#include "desktop/main/desktop_startup.h"
+#include "desktop/main/size_move_helper.h"
+#include "desktop/main/window_placement.h"
+#include "operations/error_trap.h"
+#include "operations/mod_general.h"
+#include "operations/skin_loading.h"
+#include "operations/storage_folder.h"
+#include "platform/grid/grid.h"
+#include "platform/runtime/run_time_error.h"
+
+#include <QCheckBox>
+#include <QCloseEvent>
+#include <QComboBox>
+#include <QCoreApplication>
+#include <QDateEdit>
+#include <QDir>
+#include <QDockWidget>
+#include <QFileSystemModel>
+#include <QGridLayout>
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QHeaderView>
+#include <QLabel>
+#include <QLineEdit>
+#include <QLocale>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QSettings>
+#include <QStatusBar>
+#include <QTimer>
+#include <QTreeView>
+#include <QVBoxLayout>
+
+#include <cmath>
+
+namespace {
+
+const QString kFormName = QStringLiteral("frmMain");
+
+ErrorTrap Trap(const char* procedure)
+{
+    return ErrorTrap(QString::fromLatin1(procedure), ObjectKind::Form, kFormName);
+}
+
+// The one settings store of the run; error 91 when start-up made none.
+Settings& TheSettings()
+{
+    if (!objSettings)
+        throw RunTimeError(rterr::ObjectNotSet);
+    return *objSettings;
+}
+
+// A placement value of the per-user settings area as a number, or the
+// default when it is missing or not a number.
+float PlacementValue(QSettings& area, const char* key, float fallback)
+{
+    const QVariant v = area.value(QString::fromLatin1(key));
+    if (!v.isValid())
+        return fallback;
+    bool ok = false;
+    const float f = v.toFloat(&ok);
+    return ok && std::isfinite(f) ? f : fallback;
+}
+
+int ToPixels(double twips, double twipsPerPixel)
+{
+    return static_cast<int>(std::lround(twips / twipsPerPixel));
+}
+
+// Button sizes of the command frame, in twips.
+constexpr int kCommandButtonWidth = 1695;
+constexpr int kWideCommandButtonWidth = 2055;
+constexpr int kCommandButtonHeight = 495;
+
+QPushButton* CommandButton(const char* name, const char* caption, int widthTwips, QWidget* parent)
+{
+    auto* button = new QPushButton(QString::fromLatin1(caption), parent);
+    button->setObjectName(QString::fromLatin1(name));
+    button->setFixedSize(ToPixels(widthTwips, TwipsPerPixelX()),
+                         ToPixels(kCommandButtonHeight, TwipsPerPixelY()));
+    return button;
+}
+
+template <typename W>
+W* Named(W* widget, const char* name)
+{
+    widget->setObjectName(QString::fromLatin1(name));
+    return widget;
+}
+
+} // namespace
+
+// ===================================================================
+// Construction and loading
+// ===================================================================
+
+frmMain::frmMain(QWidget* parent) : QMainWindow(parent)
+{
+    setObjectName(kFormName);
+    ProgramFolder = QCoreApplication::applicationDirPath();
+    Form_Initialize();
+
+    // The containers of the four panes and what they hold.
+    ctlPaneFolder = Named(new QWidget, "ctlPaneFolder");
+    ftvFolder = Named(new QTreeView(ctlPaneFolder), "ftvFolder");
+    ftvFolderModel = new QFileSystemModel(this);
+    ftvFolderModel->setFilter(QDir::AllDirs | QDir::NoDotAndDotDot | QDir::Drives);
+    ftvFolderModel->setRootPath(QStringLiteral("/"));
+    ftvFolder->setModel(ftvFolderModel);
+    ftvFolder->setHeaderHidden(true);
+    for (int c = 1; c < ftvFolderModel->columnCount(); ++c)
+        ftvFolder->hideColumn(c);
+    connect(ftvFolder->selectionModel(), &QItemSelectionModel::currentChanged, this,
+            [this] { ftvFolder_SelectionChange(); });
+
+    ctlPaneSearch = BuildOptionsPane();
+
+    ctlPaneSearchList = Named(new QWidget, "ctlPaneSearchList");
+    grdSearchList = Named(new Grid(ctlPaneSearchList), "grdSearchList");
+
+    CtlPaneSearchOptions = BuildAdvancedOptionsPane();
+
+    vsDummyGrid = Named(new Grid(this), "vsDummyGrid");
+    vsDummyGrid->hide();
+
+    for (QWidget* container : {ctlPaneFolder, ctlPaneSearch, ctlPaneSearchList, CtlPaneSearchOptions})
+        container->installEventFilter(this);
+
+    BuildStatusBar();
+    BuildMenus();
+    // The smallest size the window can be given, also by dragging a border.
+    setMinimumSize(kMinimumWidth, kMinimumHeight);
+
+    Form_Load();
+}
+
+frmMain::~frmMain()
+{
+    if (m_c)
+        m_c->Detach();
+}
+
+void frmMain::Form_Initialize()
+{
+    // Nothing to prepare before the window exists.
+}
+
+QWidget* frmMain::BuildOptionsPane()
+{
+    auto* pane = Named(new QWidget, "ctlPaneSearch");
+
+    fraTotal = Named(new QGroupBox(QStringLiteral("Search Options"), pane), "fraTotal");
+    lblFilter = Named(new QLabel(QStringLiteral("F&ilter"), fraTotal), "lblFilter");
+    cboFilterPattern = Named(new QComboBox(fraTotal), "cboFilterPattern");
+    lblFilter->setBuddy(cboFilterPattern);
+    // Present on the frame but never shown.
+    lblFilter->setVisible(false);
+    cboFilterPattern->setVisible(false);
+    chkSearchSubFolder = Named(new QCheckBox(QStringLiteral("Include S&ubfolder"), fraTotal), "chkSearchSubFolder");
+    ChkUseAdvOpt = Named(new QCheckBox(QStringLiteral("Use advance search options"), fraTotal), "ChkUseAdvOpt");
+    cmdSearch = Named(new QPushButton(QStringLiteral("&Search"), fraTotal), "cmdSearch");
+    cmdExport = Named(new QPushButton(QStringLiteral("Exp&ort"), fraTotal), "cmdExport");
+    auto* totalLayout = new QGridLayout(fraTotal);
+    totalLayout->addWidget(chkSearchSubFolder, 0, 0);
+    totalLayout->addWidget(cmdSearch, 0, 1);
+    totalLayout->addWidget(ChkUseAdvOpt, 1, 0);
+    totalLayout->addWidget(cmdExport, 1, 1);
+    fraTotal->adjustSize();
+
+    fraCommand = Named(new QGroupBox(pane), "fraCommand");
+    cmdCloneDir = Named(new QPushButton(QStringLiteral("Clone Directory"), fraCommand), "cmdCloneDir");
+    cmdCloneDir->setEnabled(false);
+    cmdCloneDir->setVisible(false);
+    cmdSplit = CommandButton("cmdSplit", "S&plit", kCommandButtonWidth, fraCommand);
+    cmdAppendTifffile = CommandButton("cmdAppendTifffile", "&Append Or Insert", kWideCommandButtonWidth, fraCommand);
+    cmdDeleteTiffPage = CommandButton("cmdDeleteTiffPage", "&Delete", kCommandButtonWidth, fraCommand);
+    auto* commandLayout = new QHBoxLayout(fraCommand);
+    commandLayout->addWidget(cmdSplit);
+    commandLayout->addWidget(cmdAppendTifffile);
+    commandLayout->addWidget(cmdDeleteTiffPage);
+    commandLayout->addStretch(1);
+    fraCommand->adjustSize();
+    fraCommand->move(0, fraTotal->height());
+
+    connect(cmdSearch, &QPushButton::clicked, this, [this] { cmdSearch_Click(); });
+    connect(cmdExport, &QPushButton::clicked, this, [this] { cmdExport_Click(); });
+    connect(cmdSplit, &QPushButton::clicked, this, [this] { cmdSplit_Click(); });
+    connect(cmdAppendTifffile, &QPushButton::clicked, this, [this] { cmdAppendTifffile_Click(); });
+    connect(cmdDeleteTiffPage, &QPushButton::clicked, this, [this] { cmdDeleteTiffPage_Click(); });
+    connect(cboFilterPattern, &QComboBox::activated, this, [this] { cboFilterPattern_Click(); });
+
+    pane->setMinimumSize(std::max(fraTotal->width(), fraCommand->width()),
+                         fraTotal->height() + fraCommand->height());
+    return pane;
+}
+
+QWidget* frmMain::BuildAdvancedOptionsPane()
+{
+    auto* pane = Named(new QWidget, "CtlPaneSearchOptions");
+    fraAdvSearch = Named(new QGroupBox(QStringLiteral("Search Options"), pane), "fraAdvSearch");
+
+    chkSearchByDate = Named(new QCheckBox(QStringLiteral("&Date"), fraAdvSearch), "chkSearchByDate");
+    fraDate = Named(new QGroupBox(fraAdvSearch), "fraDate");
+    optInPeriod = Named(new QRadioButton(QStringLiteral("in the last"), fraDate), "optInPeriod");
+    txtInPeriod = Named(new QLineEdit(fraDate), "txtInPeriod");
+    cboDateInPeriod = Named(new QComboBox(fraDate), "cboDateInPeriod");
+    optBtnPeriod = Named(new QRadioButton(QStringLiteral("between"), fraDate), "optBtnPeriod");
+    dtpDateFrom = Named(new QDateEdit(fraDate), "dtpDateFrom");
+    dtpDateTo = Named(new QDateEdit(fraDate), "dtpDateTo");
+    for (QDateEdit* picker : {dtpDateFrom, dtpDateTo}) {
+        picker->setDisplayFormat(QStringLiteral("dd-MMM-yyyy"));
+        picker->setCalendarPopup(true);
+    }
+    cboDateRangeType = Named(new QComboBox(fraDate), "cboDateRangeType");
+    auto* dateLayout = new QGridLayout(fraDate);
+    dateLayout->addWidget(cboDateRangeType, 0, 0, 1, 3);
+    dateLayout->addWidget(optInPeriod, 1, 0);
+    dateLayout->addWidget(txtInPeriod, 1, 1);
+    dateLayout->addWidget(cboDateInPeriod, 1, 2);
+    dateLayout->addWidget(optBtnPeriod, 2, 0);
+    dateLayout->addWidget(dtpDateFrom, 2, 1);
+    dateLayout->addWidget(dtpDateTo, 2, 2);
+
+    chkSearchBySize = Named(new QCheckBox(QStringLiteral("Si&ze"), fraAdvSearch), "chkSearchBySize");
+    fraSize = Named(new QGroupBox(fraAdvSearch), "fraSize");
+    optSizeAt = Named(new QRadioButton(QStringLiteral("at"), fraSize), "optSizeAt");
+    cboLeastMost = Named(new QComboBox(fraSize), "cboLeastMost");
+    txtSizeLeastMost = Named(new QLineEdit(fraSize), "txtSizeLeastMost");
+    optSizeBtn = Named(new QRadioButton(QStringLiteral("between"), fraSize), "optSizeBtn");
+    txtSizeFrom = Named(new QLineEdit(fraSize), "txtSizeFrom");
+    txtSizeTo = Named(new QLineEdit(fraSize), "txtSizeTo");
+    auto* sizeLayout = new QGridLayout(fraSize);
+    sizeLayout->addWidget(optSizeAt, 0, 0);
+    sizeLayout->addWidget(cboLeastMost, 0, 1);
+    sizeLayout->addWidget(txtSizeLeastMost, 0, 2);
+    sizeLayout->addWidget(new QLabel(QStringLiteral("KB"), fraSize), 0, 3);
+    sizeLayout->addWidget(optSizeBtn, 1, 0);
+    sizeLayout->addWidget(txtSizeFrom, 1, 1);
+    sizeLayout->addWidget(txtSizeTo, 1, 2);
+    sizeLayout->addWidget(new QLabel(QStringLiteral("KB"), fraSize), 1, 3);
+
+    auto* advLayout = new QVBoxLayout(fraAdvSearch);
+    advLayout->addWidget(chkSearchByDate);
+    advLayout->addWidget(fraDate);
+    advLayout->addWidget(chkSearchBySize);
+    advLayout->addWidget(fraSize);
+    advLayout->addStretch(1);
+
+    connect(chkSearchByDate, &QCheckBox::clicked, this, [this] { chkSearchByDate_Click(); });
+    connect(chkSearchBySize, &QCheckBox::clicked, this, [this] { chkSearchBySize_Click(); });
+    pane->setMinimumSize(fraAdvSearch->sizeHint());
+    return pane;
+}
+
+void frmMain::BuildPanes()
+{
+    struct PaneSpec {
+        int id;
+        const char* title;
+        QWidget* child;
+    };
+    // Created in this order: the folder tree on the left, the result list
+    // beside it, the options below the tree with the advanced options
+    // joined to them as a second tab.
+    const PaneSpec specs[] = {
+        {PaneFolders, "Folders", ctlPaneFolder},
+        {PaneSearchList, "Search List", ctlPaneSearchList},
+        {PaneOptions, "Options", ctlPaneSearch},
+        {PaneAdvancedOptions, "Advance Search Options", CtlPaneSearchOptions},
+    };
+    for (const PaneSpec& spec : specs) {
+        auto* dock = new QDockWidget(QString::fromLatin1(spec.title), this);
+        dock->setObjectName(QStringLiteral("Pane%1").arg(spec.id));
+        dock->setFeatures(QDockWidget::DockWidgetMovable | QDockWidget::DockWidgetFloatable);
+        dock->setWidget(spec.child);
+        panes_[spec.id] = dock;
+    }
+    setDockOptions(QMainWindow::AnimatedDocks | QMainWindow::AllowTabbedDocks);
+    setCorner(Qt::BottomLeftCorner, Qt::LeftDockWidgetArea);
+    addDockWidget(Qt::LeftDockWidgetArea, panes_[PaneFolders]);
+    addDockWidget(Qt::RightDockWidgetArea, panes_[PaneSearchList]);
+    splitDockWidget(panes_[PaneFolders], panes_[PaneOptions], Qt::Vertical);
+    tabifyDockWidget(panes_[PaneOptions], panes_[PaneAdvancedOptions]);
+    panes_[PaneOptions]->raise();
+    resizeDocks({panes_[PaneFolders], panes_[PaneSearchList]}, {260, 600}, Qt::Horizontal);
+}
+
+QDockWidget* frmMain::Pane(int id) const
+{
+    return id >= 1 && id <= 4 ? panes_[id] : nullptr;
+}
+
+void frmMain::BuildStatusBar()
+{
+    sbStatusBar = statusBar();
+    sbStatusBar->setObjectName(QStringLiteral("sbStatusBar"));
+    sbPanelStatus = Named(new QLabel(QStringLiteral("Status")), "Status");
+    sbPanelDate = Named(new QLabel, "Date");
+    sbPanelTime = Named(new QLabel, "Time");
+    sbStatusBar->addWidget(sbPanelStatus, 1);
+    sbStatusBar->addPermanentWidget(sbPanelDate);
+    sbStatusBar->addPermanentWidget(sbPanelTime);
+    clock_ = new QTimer(this);
+    clock_->setInterval(1000);
+    connect(clock_, &QTimer::timeout, this, &frmMain::UpdateClock);
+    clock_->start();
+    UpdateClock();
+}
+
+void frmMain::UpdateClock()
+{
+    const QLocale locale;
+    const QDateTime now = QDateTime::currentDateTime();
+    sbPanelDate->setText(locale.toString(now.date(), QLocale::ShortFormat));
+    sbPanelTime->setText(locale.toString(now.time(), QLocale::ShortFormat));
+}
+
+void frmMain::Form_Load()
+{
+    ErrorTrap trap = Trap("Form_Load");
+    try {
+        trap.Line(10);
+        FormLoadHook(this);
+
+        trap.Line(20);
+        m_c = new cSizeMoveHelper(this);
+        m_c->SetNoFullDrag(true);
+        m_c->Attach(this);
+        connect(m_c, &cSizeMoveHelper::ExitSizeMove, this, &frmMain::m_c_ExitSizeMove);
+        connect(m_c, &cSizeMoveHelper::Moving, this, &frmMain::m_c_Moving);
+        connect(m_c, &cSizeMoveHelper::Sizing, this, &frmMain::m_c_Sizing);
+
+        trap.Line(30);
+        setWindowTitle(QString::fromUtf16(kApplicationTitle));
+
+        trap.Line(40);
+        ApplyInitialPlacement();
+
+        trap.Line(50);
+        LoadSkin(this, &trap, 50);
+
+        trap.Line(80);
+        BuildPanes();
+
+        trap.Line(90);
+        PrepareResultGrid();
+        trap.Line(100);
+        FillComboBoxes();
+        trap.Line(110);
+        InitFiles();
+
+        trap.Line(120);
+        SearchOptionsToStartState();
+
+        trap.Line(130);
+        ShowStartFolder();
+
+        trap.Line(140);
+        RestoreLayout();
+
+        trap.Line(150);
+        if (TheSettings().WindowStateFlag() == 1)
+            SetWindowState();
+    } catch (...) {
+        trap.Log();
+    }
+}
+
+void frmMain::ApplyInitialPlacement()
+{
+    QSettings area(QSettings::NativeFormat, QSettings::UserScope, QString::fromUtf16(kCompanyName),
+                   QString::fromUtf16(kApplicationTitle));
+    area.beginGroup(QStringLiteral("Settings"));
+    const double tx = TwipsPerPixelX();
+    const double ty = TwipsPerPixelY();
+    const float left = PlacementValue(area, "MainLeft", 1000);
+    const float top = PlacementValue(area, "MainTop", 1000);
+    const float width = PlacementValue(area, "MainWidth", static_cast<float>(kMinimumWidth * tx));
+    const float height = PlacementValue(area, "MainHeight", static_cast<float>(kMinimumHeight * ty));
+    const QRect wanted(ToPixels(left, tx), ToPixels(top, ty), ToPixels(width, tx), ToPixels(height, ty));
+    setGeometry(FitOntoScreens(wanted, AvailableScreenAreas()));
+}
+
+void frmMain::RestoreLayout()
+{
+    // A layout can only have been put there from outside: the program
+    // reads this section and never writes it.
+    QSettings area(QSettings::NativeFormat, QSettings::UserScope, QString::fromUtf16(kCompanyName),
+                   QString::fromUtf16(kApplicationTitle));
+    area.beginGroup(QStringLiteral("Layout"));
+    const QByteArray state = area.value(QStringLiteral("State")).toByteArray();
+    if (!state.isEmpty())
+        restoreState(state);
+}
+
+void frmMain::SearchOptionsToStartState()
+{
+    optBtnPeriod->setChecked(true);
+    optSizeAt->setChecked(true);
+    chkSearchByDate->setChecked(false);
+    chkSearchByDate_Click();
+    chkSearchBySize->setChecked(false);
+    chkSearchBySize_Click();
+    dtpDateFrom->setDate(QDate::currentDate());
+    dtpDateTo->setDate(QDate::currentDate());
+}
+
+void frmMain::ShowStartFolder()
+{
+    if (CmdLineFolder.trimmed().isEmpty()) {
+        SelectFolder(TheSettings().StartupFolder());
+        return;
+    }
+    SelectFolder(QDir::current().absoluteFilePath(CmdLineFolder));
+    TickCommandLineFiles();
+    // The command-line files are ticked once per run, for the first folder.
+    CmdLineFolder.clear();
+}
+
+bool frmMain::SelectFolder(const QString& path)
+{
+    if (path.isEmpty())
+        return false;
+    const QModelIndex index = ftvFolderModel->index(QDir::cleanPath(path));
+    if (!index.isValid())
+        return false;
+    for (QModelIndex up = index.parent(); up.isValid(); up = up.parent())
+        ftvFolder->expand(up);
+    ftvFolder->setCurrentIndex(index);
+    ftvFolder->scrollTo(index);
+    return true;
+}
+
+QString frmMain::SelectedFolder() const
+{
+    const QModelIndex index = ftvFolder->currentIndex();
+    return index.isValid() ? ftvFolderModel->filePath(index) : QString();
+}
+
+namespace {
+// The position of the column whose header reads `caption`; -1 when none.
+int HeaderColumn(const Grid& grid, const QString& caption)
+{
+    if (grid.RowCount() < 1)
+        return -1;
+    for (int c = 0; c < grid.ColumnCount(); ++c)
+        if (grid.CellText(0, c) == caption)
+            return c;
+    return -1;
+}
+} // namespace
+
+void frmMain::TickCommandLineFiles()
+{
+    const int nameCol = HeaderColumn(*grdSearchList, QStringLiteral("Name"));
+    const int locationCol = HeaderColumn(*grdSearchList, QStringLiteral("Location"));
+    const int selectionCol = HeaderColumn(*grdSearchList, QStringLiteral("Selection"));
+    if (nameCol < 0 || locationCol < 0 || selectionCol < 0)
+        return;
+    // A row is ticked only when its own full path is one the user named:
+    // file names differ by letter case here, and a file of the same name in
+    // another folder is another file.
+    QStringList wanted;
+    for (const QString& file : std::as_const(CmdLineFiles))
+        wanted.append(QDir::cleanPath(QDir::current().absoluteFilePath(file)));
+    for (int row = 1; row < grdSearchList->RowCount(); ++row) {
+        const QString location = grdSearchList->CellText(row, locationCol);
+        const QString name = grdSearchList->CellText(row, nameCol);
+        if (location.isEmpty() || name.isEmpty())
+            continue;
+        const QString path = QDir::cleanPath(ValidateDir(location) + name);
+        if (wanted.contains(path))
+            grdSearchList->SetCellAttribute(Grid::kAttrCheckState, row, selectionCol, Grid::kChecked);
+    }
+}
+
+// ===================================================================
+// Window state and placement
+// ===================================================================
+
+void frmMain::SetWindowState()
+{
+    ErrorTrap trap = Trap("SetWindowState");
+    try {
+        trap.Line(10);
+        Settings& s = TheSettings();
+        const std::int32_t left = s.LastWindowLeft();
+        const std::int32_t top = s.LastWindowTop();
+        const std::int32_t width = s.LastWindowWidth();
+        const std::int32_t height = s.LastWindowHeight();
+        const int value = s.WindowStateValue();
+        const double tx = TwipsPerPixelX();
+        const double ty = TwipsPerPixelY();
+        trap.Line(20);
+        const QRect stored(ToPixels(left, tx), ToPixels(top, ty), ToPixels(width, tx), ToPixels(height, ty));
+        const auto moveToStored = [&] {
+            setGeometry(FitOntoScreens(stored, AvailableScreenAreas()));
+        };
+        switch (value) {
+        case 2: // last remembered size
+            trap.Line(30);
+            if (left != 0 || top != 0 || width != 0 || height != 0) {
+                moveToStored();
+                setWindowState(WindowStatesFromCode(s.LastWindowState()));
+            } else {
+                setWindowState(Qt::WindowMaximized);
+            }
+            break;
+        case 1: // minimum
+            trap.Line(40);
+            moveToStored();
+            setWindowState(Qt::WindowMinimized);
+            break;
+        case 0: // maximum
+            trap.Line(50);
+            moveToStored();
+            setWindowState(Qt::WindowMaximized);
+            break;
+        default:
+            break;
+        }
+    } catch (...) {
+        trap.Log();
+    }
+}
+
+void frmMain::RecordPlacement()
+{
+    const Qt::WindowStates states = windowState();
+    if (states & Qt::WindowMinimized)
+        return;
+    Settings& s = TheSettings();
+    const int code = WindowStateCode(states);
+    s.SetLastWindowState(code);
+    if (code != 0)
+        return;
+    const double tx = TwipsPerPixelX();
+    const double ty = TwipsPerPixelY();
+    s.SetLastWindowLeft(static_cast<std::int32_t>(std::lround(pos().x() * tx)));
+    s.SetLastWindowTop(static_cast<std::int32_t>(std::lround(pos().y() * ty)));
+    s.SetLastWindowWidth(static_cast<std::int32_t>(std::lround(width() * tx)));
+    s.SetLastWindowHeight(static_cast<std::int32_t>(std::lround(height() * ty)));
+}
+
+void frmMain::Form_Activate()
+{
+    ++ActivationCount;
+    // The first activation comes with the first showing; the size changes
+    // of the start-up are not the user's.
+    if (!PlacementTracking && ActivationCount == 2)
+        PlacementTracking = true;
+}
+
+void frmMain::Form_Resize()
+{
+    ErrorTrap trap = Trap("Form_Resize");
+    try {
+        trap.Line(10);
+        // The options pane keeps its size whatever is dragged.
+        if (Pane(PaneOptions)) {
+            // Room for either tab of the pane's group.
+            const QSize fixed = ctlPaneSearch->minimumSize().expandedTo(CtlPaneSearchOptions->minimumSize());
+            ctlPaneSearch->setFixedSize(fixed);
+        }
+        // Recording while tracking happens when the size/move settles
+        // (m_c_ExitSizeMove), so a drag rewrites the settings file once, not
+        // once per intermediate size.
+    } catch (...) {
+        trap.Log();
+    }
+}
+
+void frmMain::m_c_ExitSizeMove()
+{
+    if (!PlacementTracking || unloaded_)
+        return;
+    ErrorTrap trap = Trap("m_c_ExitSizeMove");
+    try {
+        trap.Line(10);
+        RecordPlacement();
+    } catch (...) {
+        trap.Log();
+    }
+}
+
+void frmMain::m_c_Moving(int&, int&, int&, int&) {}
+
+void frmMain::m_c_Sizing(int&, int&, int& lWidth, int& lHeight)
+{
+    if (lWidth < kMinimumWidth)
+        lWidth = kMinimumWidth;
+    if (lHeight < kMinimumHeight)
+        lHeight = kMinimumHeight;
+}
+
+void frmMain::Form_Unload()
+{
+    if (unloaded_)
+        return;
+    unloaded_ = true;
+    ErrorTrap trap = Trap("Form_Unload");
+    try {
+        trap.Line(10);
+        if (m_c)
+            m_c->Detach();
+        trap.Line(20);
+        RecordPlacement();
+        trap.Line(30);
+        if (TheSettings().LastGridColWidthFlag() == 1)
+            SaveColumnWidths();
+    } catch (...) {
+        trap.Log();
+    }
+}
+
+void frmMain::SaveColumnWidths()
+{
+    // A grid that was never given its columns has no widths to remember;
+    // storing an empty list would lose the saved ones.
+    const int columns = grdSearchList->ColumnCount();
+    if (columns <= 0)
+        return;
+    QStringList widths;
+    for (int c = 0; c < columns; ++c)
+        widths.append(QString::number(grdSearchList->ColumnWidthAt(c)));
+    TheSettings().SetLastGridColWidth(widths.join(QLatin1Char(',')));
+}
+
+// ===================================================================
+// Events
+// ===================================================================
+
+bool frmMain::event(QEvent* e)
+{
+    if (e->type() == QEvent::WindowActivate)
+        Form_Activate();
+    return QMainWindow::event(e);
+}
+
+void frmMain::resizeEvent(QResizeEvent* e)
+{
+    QMainWindow::resizeEvent(e);
+    Form_Resize();
+}
+
+void frmMain::closeEvent(QCloseEvent* e)
+{
+    if (SearchRunning()) {
+        // The search is still on the stack below this handler: stop it and
+        // close once it has returned.
+        CancelRequested = true;
+        closePending_ = true;
+        e->ignore();
+        return;
+    }
+    Form_Unload();
+    e->accept();
+}
+
+bool frmMain::eventFilter(QObject* watched, QEvent* e)
+{
+    if (e->type() == QEvent::Resize) {
+        if (watched == ctlPaneFolder)
+            ctlPaneFolder_Resize();
+        else if (watched == ctlPaneSearch)
+            ctlPaneSearch_Resize();
+        else if (watched == ctlPaneSearchList)
+            ctlPaneSearchList_Resize();
+        else if (watched == CtlPaneSearchOptions)
+            CtlPaneSearchOptions_Resize();
+    }
+    return QMainWindow::eventFilter(watched, e);
+}
+
+// ===================================================================
+// Pane layout
+// ===================================================================
+
+void frmMain::ctlPaneFolder_Resize()
+{
+    ftvFolder->setGeometry(ctlPaneFolder->contentsRect());
+}
+
+void frmMain::ctlPaneSearchList_Resize()
+{
+    grdSearchList->setGeometry(ctlPaneSearchList->contentsRect());
+}
+
+void frmMain::CtlPaneSearchOptions_Resize()
+{
+    fraAdvSearch->setGeometry(CtlPaneSearchOptions->contentsRect());
+}
+
+void frmMain::ctlPaneSearch_Resize()
+{
+    const QRect inner = ctlPaneSearch->contentsRect();
+    fraTotal->setGeometry(0, 0, inner.width(), fraTotal->height());
+    const int top = fraCommand->y();
+    fraCommand->setGeometry(0, top, inner.width(), std::max(0, inner.height() - top));
+}
+
+void frmMain::DockingPaneManager_Action(int paneId)
+{
+    ErrorTrap trap = Trap("DockingPaneManager_Action");
+    try {
+        trap.Line(10);
+        if (paneId == PaneFolders) {
+            if (!SearchRunning())
+                ftvFolder->setFocus();
+        } else if (paneId == PaneSearchList) {
+            grdSearchList->setFocus();
+        }
+    } catch (...) {
+        trap.Log();
+    }
+}
+
+// ===================================================================
+// Status bar
+// ===================================================================
+
+void frmMain::ShowStatus(QString& text)
+{
+    if (text.isEmpty())
+        text = QStringLiteral("Status");
+    sbPanelStatus->setText(text);
+}
+
+void frmMain::ShowStatus(const QString& text)
+{
+    QString copy = text;
+    ShowStatus(copy);
+}
+
+// ===================================================================
+// Search option boxes
+// ===================================================================
+
+void frmMain::chkSearchByDate_Click()
+{
+    ErrorTrap trap = Trap("chkSearchByDate_Click");
+    try {
+        trap.Line(10);
+        const bool on = chkSearchByDate->isChecked();
+        fraDate->setEnabled(on);
+        optInPeriod->setEnabled(on);
+        optBtnPeriod->setEnabled(on);
+    } catch (...) {
+        trap.Log();
+    }
+}
+
+void frmMain::chkSearchBySize_Click()
+{
+    ErrorTrap trap = Trap("chkSearchBySize_Click");
+    try {
+        trap.Line(10);
+        const bool on = chkSearchBySize->isChecked();
+        fraSize->setEnabled(on);
+        optSizeAt->setEnabled(on);
+        optSizeBtn->setEnabled(on);
+    } catch (...) {
+        trap.Log();
+    }
+}
+
+// ===================================================================
+// A running search
+// ===================================================================
+
+frmMain::SearchRun::SearchRun(frmMain* window) : window_(window)
+{
+    if (window_->searchDepth_++ == 0)
+        window_->SetSearchCommandsEnabled(false);
+}
+
+frmMain::SearchRun::~SearchRun()
+{
+    if (--window_->searchDepth_ > 0)
+        return;
+    window_->SetSearchCommandsEnabled(true);
+    if (window_->closePending_) {
+        window_->closePending_ = false;
+        QTimer::singleShot(0, window_, [w = window_] { w->close(); });
+    }
+}
+
+void frmMain::SetSearchCommandsEnabled(bool enabled)
+{
+    for (QAction* action : {mnupreferances, mnuExport, mnuexit, mnuCtxOpen, mnuCtxOpenFolder, mnuCtxPrintFile,
+                            mnuCtxSelectAll, mnuCtxInvSelect, mnuCtxDeSelectAll, mnuCtxCheckSelection,
+                            mnuCtxUnCheckSelection, mnuCtxCheckInvertSelection})
+        action->setEnabled(enabled);
+    for (QPushButton* button : {cmdExport, cmdSplit, cmdAppendTifffile, cmdDeleteTiffPage})
+        button->setEnabled(enabled);
+}

@@ -1,0 +1,265 @@
+#pragma once
+// frmMain: the one main window of the desktop program.
+//
+// The window's frame lives in frm_main.cpp (building the panes, placement,
+// life cycle, status bar) and frm_main_menus.cpp (menus, shortcuts, keys,
+// the menu commands). The file search, the result grid, the page commands,
+// the context menu, the export and the preferences dialog add their own
+// frm_main_*.cpp files; until they do, their handlers are defined inert in
+// frm_main_pending.cpp (move a definition out of that file when you
+// implement it there).
+//
+// While a search runs it yields to the message loop, so any handler may run
+// inside it. A search holds a SearchRun for its whole length: commands that
+// read or change the grid, Preferences and Exit are disabled meanwhile, and
+// closing the window cancels the search and closes once it has unwound.
+
+#include <QMainWindow>
+#include <QString>
+
+#include <cstdint>
+
+class Grid;
+class QAction;
+class QCheckBox;
+class QComboBox;
+class QDateEdit;
+class QDockWidget;
+class QFileSystemModel;
+class QGroupBox;
+class QLabel;
+class QLineEdit;
+class QMenu;
+class QPushButton;
+class QRadioButton;
+class QShortcut;
+class QStatusBar;
+class QTimer;
+class QTreeView;
+class cSizeMoveHelper;
+
+class frmMain : public QMainWindow {
+    Q_OBJECT
+public:
+    // Builds the window and runs its load step (placement, panes, skin,
+    // start folder, window state). Showing it is the caller's business.
+    explicit frmMain(QWidget* parent = nullptr);
+    ~frmMain() override;
+
+    // ----- Window-level state -----
+    cSizeMoveHelper* m_c = nullptr;
+    bool PlacementTracking = false;
+    std::int32_t ActivationCount = 0;
+    // The program folder (where "help.html" and the skin live).
+    QString ProgramFolder;
+
+    // ----- Pane ids -----
+    enum PaneId { PaneFolders = 1, PaneOptions = 2, PaneSearchList = 3, PaneAdvancedOptions = 4 };
+    QDockWidget* Pane(int id) const;
+
+    // ----- Controls -----
+    // Pane "Folders".
+    QWidget* ctlPaneFolder = nullptr;
+    QTreeView* ftvFolder = nullptr;
+    QFileSystemModel* ftvFolderModel = nullptr;
+    // Pane "Options".
+    QWidget* ctlPaneSearch = nullptr;
+    QGroupBox* fraTotal = nullptr;
+    QLabel* lblFilter = nullptr;
+    QComboBox* cboFilterPattern = nullptr;
+    QCheckBox* chkSearchSubFolder = nullptr;
+    QCheckBox* ChkUseAdvOpt = nullptr;
+    QPushButton* cmdSearch = nullptr;
+    QPushButton* cmdExport = nullptr;
+    QGroupBox* fraCommand = nullptr;
+    QPushButton* cmdCloneDir = nullptr;
+    QPushButton* cmdSplit = nullptr;
+    QPushButton* cmdAppendTifffile = nullptr;
+    QPushButton* cmdDeleteTiffPage = nullptr;
+    // Pane "Search List".
+    QWidget* ctlPaneSearchList = nullptr;
+    Grid* grdSearchList = nullptr;
+    // Pane "Advance Search Options".
+    QWidget* CtlPaneSearchOptions = nullptr;
+    QGroupBox* fraAdvSearch = nullptr;
+    QCheckBox* chkSearchByDate = nullptr;
+    QGroupBox* fraDate = nullptr;
+    QRadioButton* optInPeriod = nullptr;
+    QLineEdit* txtInPeriod = nullptr;
+    QComboBox* cboDateInPeriod = nullptr;
+    QRadioButton* optBtnPeriod = nullptr;
+    QDateEdit* dtpDateFrom = nullptr;
+    QDateEdit* dtpDateTo = nullptr;
+    QComboBox* cboDateRangeType = nullptr;
+    QCheckBox* chkSearchBySize = nullptr;
+    QGroupBox* fraSize = nullptr;
+    QRadioButton* optSizeAt = nullptr;
+    QComboBox* cboLeastMost = nullptr;
+    QLineEdit* txtSizeLeastMost = nullptr;
+    QRadioButton* optSizeBtn = nullptr;
+    QLineEdit* txtSizeFrom = nullptr;
+    QLineEdit* txtSizeTo = nullptr;
+    // Window-level helpers of the export (hidden scratch grid).
+    Grid* vsDummyGrid = nullptr;
+    // Status bar: the "Status" panel, then the date and the time.
+    QStatusBar* sbStatusBar = nullptr;
+    QLabel* sbPanelStatus = nullptr;
+    QLabel* sbPanelDate = nullptr;
+    QLabel* sbPanelTime = nullptr;
+
+    // ----- Menus -----
+    QMenu* mnuEdit = nullptr;
+    QAction* mnupreferances = nullptr;
+    QAction* mnuExport = nullptr;
+    QAction* mnuSep1 = nullptr;
+    QAction* mnuexit = nullptr;
+    QMenu* mnuhelp = nullptr;
+    QAction* mnuWebsite = nullptr;
+    QAction* mnuShowHelp = nullptr;
+    QAction* mnusep2 = nullptr;
+    QAction* mnuAbout = nullptr;
+    // The grid's context menu (never in the menu bar).
+    QMenu* mnuCtxMenu = nullptr;
+    QAction* mnuCtxOpen = nullptr;
+    QAction* mnuCtxOpenFolder = nullptr;
+    QAction* mnuCtxPrintFile = nullptr;
+    QAction* mnuSep3 = nullptr;
+    QAction* mnuCtxSelectAll = nullptr;
+    QAction* mnuCtxInvSelect = nullptr;
+    QAction* mnuCtxDeSelectAll = nullptr;
+    QAction* mnuSep4 = nullptr;
+    QAction* mnuCtxCheckSelection = nullptr;
+    QAction* mnuCtxUnCheckSelection = nullptr;
+    QAction* mnuCtxCheckInvertSelection = nullptr;
+    // The window's keyboard accelerator bound to a command, if any.
+    QShortcut* ShortcutOf(QAction* action) const;
+
+    // ----- Life cycle -----
+    void Form_Initialize();
+    void Form_Load();
+    void Form_Activate();
+    void Form_Resize();
+    void Form_Unload();
+    void Form_KeyDown(int KeyCode, int Shift);
+    void SetWindowState();
+    // Records state and placement in the settings (not when minimised).
+    void RecordPlacement();
+    // Selects a folder in the folder tree (which starts a search there).
+    bool SelectFolder(const QString& path);
+    // The folder selected in the tree, as a path; empty when none.
+    QString SelectedFolder() const;
+    // Ticks the grid rows of the command-line files (matched by full path).
+    void TickCommandLineFiles();
+
+    // ----- Status bar -----
+    // Puts text into the "Status" panel; an empty text becomes "Status",
+    // also in the caller's variable.
+    void ShowStatus(QString& text);
+    void ShowStatus(const QString& text);
+
+    // ----- Size/move helper events -----
+    void m_c_ExitSizeMove();
+    void m_c_Moving(int& lLeft, int& lTop, int& lWidth, int& lHeight);
+    void m_c_Sizing(int& lLeft, int& lTop, int& lWidth, int& lHeight);
+    static constexpr int kMinimumWidth = 700;
+    static constexpr int kMinimumHeight = 403;
+
+    // ----- Pane layout -----
+    void ctlPaneFolder_Resize();
+    void ctlPaneSearch_Resize();
+    void ctlPaneSearchList_Resize();
+    void CtlPaneSearchOptions_Resize();
+    // Focus handling when a pane is activated (by id).
+    void DockingPaneManager_Action(int paneId);
+
+    // ----- Menu commands -----
+    void mnupreferances_Click();
+    void mnuexit_Click();
+    void mnuAbout_Click();
+    void mnuShowHelp_Click();
+    void mnuWebsite_Click();
+    // The help file: the program folder + "help.html".
+    QString HelpFilePath() const;
+
+    // ----- A running search -----
+    // Held by the search for its whole length (nested holds are allowed).
+    class SearchRun {
+    public:
+        explicit SearchRun(frmMain* window);
+        ~SearchRun();
+        SearchRun(const SearchRun&) = delete;
+        SearchRun& operator=(const SearchRun&) = delete;
+
+    private:
+        frmMain* window_;
+    };
+    bool SearchRunning() const { return searchDepth_ > 0; }
+    // Set by Cancel (and by closing the window) while a search runs.
+    bool CancelRequested = false;
+    // True while a close waits for the running search to unwind.
+    bool ClosePending() const { return closePending_; }
+
+    // ===== Handlers that the later parts of the window define =====
+    // The date and size boxes enable their inputs (frm_main.cpp).
+    void chkSearchByDate_Click();
+    void chkSearchBySize_Click();
+    // File search (frm_main_search.cpp). ftvFolder_SelectionChange runs
+    // whenever another folder becomes current in the tree; SelectedFolder()
+    // gives its path.
+    void cmdSearch_Click();
+    void cboFilterPattern_Click();
+    void ftvFolder_SelectionChange();
+    void FillComboBoxes();
+    // Result grid (frm_main_grid.cpp).
+    void PrepareResultGrid();
+    void InitFiles();
+    void RefreshGrid();
+    void LoadGridColumns();
+    QString getSelectedFileinfo();
+    // Page commands (frm_main_page_commands.cpp).
+    void cmdSplit_Click();
+    void cmdAppendTifffile_Click();
+    void cmdDeleteTiffPage_Click();
+    // Export (frm_main_export.cpp).
+    void mnuExport_Click();
+    void cmdExport_Click();
+    // Preferences dialog: shows it modally and answers its IsPreferanceChange.
+    bool ShowPreferencesDialog();
+    // Context menu (frm_main_context_menu.cpp).
+    void mnuCtxOpen_Click();
+    void mnuCtxOpenFolder_Click();
+    void mnuCtxPrintFile_Click();
+    void mnuCtxSelectAll_Click();
+    void mnuCtxInvSelect_Click();
+    void mnuCtxDeSelectAll_Click();
+    void mnuCtxCheckSelection_Click();
+    void mnuCtxUnCheckSelection_Click();
+    void mnuCtxCheckInvertSelection_Click();
+
+protected:
+    bool event(QEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
+    void closeEvent(QCloseEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    void BuildPanes();
+    QWidget* BuildOptionsPane();
+    QWidget* BuildAdvancedOptionsPane();
+    void BuildStatusBar();
+    void BuildMenus();
+    void BindShortcut(QAction* action, const QKeySequence& keys);
+    void ApplyInitialPlacement();
+    void RestoreLayout();
+    void SearchOptionsToStartState();
+    void ShowStartFolder();
+    void SaveColumnWidths();
+    void UpdateClock();
+    void SetSearchCommandsEnabled(bool enabled);
+
+    QDockWidget* panes_[5] = {};
+    QTimer* clock_ = nullptr;
+    int searchDepth_ = 0;
+    bool closePending_ = false;
+    bool unloaded_ = false;
+};

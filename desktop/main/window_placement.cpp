@@ -1,0 +1,78 @@
+#include "desktop/main/window_placement.h"
+
+#include <QGuiApplication>
+#include <QScreen>
+
+#include <algorithm>
+
+namespace {
+double TwipsPerPixel(bool horizontal)
+{
+    const QScreen* screen = QGuiApplication::primaryScreen();
+    if (!screen)
+        return 15.0;
+    const double dpi = horizontal ? screen->logicalDotsPerInchX() : screen->logicalDotsPerInchY();
+    return dpi > 0 ? 1440.0 / dpi : 15.0;
+}
+} // namespace
+
+double TwipsPerPixelX()
+{
+    return TwipsPerPixel(true);
+}
+
+double TwipsPerPixelY()
+{
+    return TwipsPerPixel(false);
+}
+
+int WindowStateCode(Qt::WindowStates states)
+{
+    if (states & Qt::WindowMinimized)
+        return 1;
+    if (states & (Qt::WindowMaximized | Qt::WindowFullScreen))
+        return 2;
+    return 0;
+}
+
+Qt::WindowStates WindowStatesFromCode(int code)
+{
+    switch (code) {
+    case 1:
+        return Qt::WindowMinimized;
+    case 2:
+        return Qt::WindowMaximized;
+    default:
+        return Qt::WindowNoState;
+    }
+}
+
+QRect FitOntoScreens(const QRect& window, const QList<QRect>& availableAreas)
+{
+    if (availableAreas.isEmpty())
+        return window;
+    const int needWidth = std::min(100, std::max(1, window.width()));
+    const int needHeight = std::min(40, std::max(1, window.height()));
+    for (const QRect& area : availableAreas) {
+        const QRect shown = area.intersected(window);
+        if (shown.width() >= needWidth && shown.height() >= needHeight)
+            return window;
+    }
+    const QRect& area = availableAreas.first();
+    QRect fitted(window.topLeft(), window.size().boundedTo(area.size()));
+    fitted.moveLeft(std::clamp(fitted.left(), area.left(), area.right() - fitted.width() + 1));
+    fitted.moveTop(std::clamp(fitted.top(), area.top(), area.bottom() - fitted.height() + 1));
+    return fitted;
+}
+
+QList<QRect> AvailableScreenAreas()
+{
+    QList<QRect> areas;
+    const QScreen* primary = QGuiApplication::primaryScreen();
+    if (primary)
+        areas.append(primary->availableGeometry());
+    for (const QScreen* screen : QGuiApplication::screens())
+        if (screen != primary)
+            areas.append(screen->availableGeometry());
+    return areas;
+}

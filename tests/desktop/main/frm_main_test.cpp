@@ -1,0 +1,471 @@
+#include "desktop/main/frm_main.h"
+#include "desktop/main/shell_open.h"
+#include "desktop/main/size_move_helper.h"
+#include "desktop/main/window_placement.h"
+#include "platform/grid/grid.h"
+
+#include "fake_shell.h"
+#include "main_window_fixture.h"
+
+#include <QAction>
+#include <QCheckBox>
+#include <QGroupBox>
+#include <QLabel>
+#include <QRadioButton>
+#include <QDir>
+#include <QDockWidget>
+#include <QFile>
+#include <QFileInfo>
+#include <QMenu>
+#include <QMenuBar>
+#include <QPushButton>
+#include <QShortcut>
+#include <QSignalSpy>
+#include <QTemporaryDir>
+#include <QTest>
+
+namespace {
+
+using FrmMainTest = MainWindowTest;
+
+QStringList Captions(const QMenu* menu)
+{
+    QStringList out;
+    for (const QAction* a : menu->actions())
+        out.append(a->isSeparator() ? QStringLiteral("-") : a->text());
+    return out;
+}
+
+TEST_F(FrmMainTest, MenusCarryTheirCaptionsAndKeys)
+{
+    frmMain w;
+    const QList<QAction*> top = w.menuBar()->actions();
+    ASSERT_EQ(top.size(), 2);
+    EXPECT_EQ(top[0]->text(), "&Edit");
+    EXPECT_EQ(top[1]->text(), "&Help");
+    EXPECT_EQ(Captions(w.mnuEdit), QStringList({"&Preferances Ctr+P", "&Export Ctr+E", "-", "E&xit Ctl+X"}));
+    EXPECT_EQ(Captions(w.mnuhelp),
+              QStringList({"Visit Our &website Ctr+W", "&Help Ctr+H", "-", "&About..."}));
+    EXPECT_EQ(Captions(w.mnuCtxMenu),
+              QStringList({"Open", "Show Contaning Folder", "Print", "-", "Select All Ctr+A", "Invert Selection",
+                           "Deselect All Ctr+D", "-", "Check Selection", "UnCheck Selection",
+                           "Invert Check Selection"}));
+
+    const std::pair<QAction*, QKeySequence> keys[] = {
+        {w.mnupreferances, QKeySequence(Qt::CTRL | Qt::Key_P)}, {w.mnuExport, QKeySequence(Qt::CTRL | Qt::Key_E)},
+        {w.mnuexit, QKeySequence(Qt::CTRL | Qt::Key_X)},        {w.mnuWebsite, QKeySequence(Qt::CTRL | Qt::Key_W)},
+        {w.mnuShowHelp, QKeySequence(Qt::CTRL | Qt::Key_H)},
+    };
+    for (const auto& [action, key] : keys) {
+        QShortcut* shortcut = w.ShortcutOf(action);
+        ASSERT_NE(shortcut, nullptr) << action->text().toStdString();
+        EXPECT_EQ(shortcut->key(), key) << action->text().toStdString();
+    }
+    EXPECT_EQ(w.ShortcutOf(w.mnuAbout), nullptr);
+
+    // The keys reach their commands from the window.
+    FakeShell fake;
+    shell::ScopedHandler use(&fake);
+    w.show();
+    w.activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&w));
+    QSignalSpy help(w.mnuShowHelp, &QAction::triggered);
+    QSignalSpy exitSpy(w.mnuexit, &QAction::triggered);
+    QTest::keyClick(&w, Qt::Key_H, Qt::ControlModifier);
+    EXPECT_EQ(help.count(), 1);
+    // A disabled command's key does nothing.
+    w.mnuexit->setEnabled(false);
+    QTest::keyClick(&w, Qt::Key_X, Qt::ControlModifier);
+    EXPECT_EQ(exitSpy.count(), 0);
+    EXPECT_TRUE(w.isVisible());
+}
+
+TEST_F(FrmMainTest, PanesControlsAndStatusBar)
+{
+    frmMain w;
+    EXPECT_EQ(w.windowTitle(), "Velmora 3.1");
+    const char* titles[] = {nullptr, "Folders", "Options", "Search List", "Advance Search Options"};
+    for (int id = 1; id <= 4; ++id) {
+        ASSERT_NE(w.Pane(id), nullptr);
+        EXPECT_EQ(w.Pane(id)->windowTitle(), titles[id]);
+    }
+    EXPECT_EQ(w.Pane(1)->widget(), w.ctlPaneFolder);
+    EXPECT_EQ(w.Pane(2)->widget(), w.ctlPaneSearch);
+    EXPECT_EQ(w.Pane(3)->widget(), w.ctlPaneSearchList);
+    EXPECT_EQ(w.Pane(4)->widget(), w.CtlPaneSearchOptions);
+    EXPECT_TRUE(w.tabifiedDockWidgets(w.Pane(2)).contains(w.Pane(4)));
+    EXPECT_EQ(w.cmdSearch->text(), "&Search");
+    EXPECT_EQ(w.cmdSplit->text(), "S&plit");
+    EXPECT_EQ(w.cmdAppendTifffile->text(), "&Append Or Insert");
+    EXPECT_EQ(w.cmdDeleteTiffPage->text(), "&Delete");
+    EXPECT_GT(w.cmdAppendTifffile->width(), w.cmdSplit->width());
+
+    // Start state of the search options: the filters are off and their
+    // inputs disabled; both dates are today.
+    EXPECT_FALSE(w.chkSearchByDate->isChecked());
+    EXPECT_FALSE(w.fraDate->isEnabled());
+    EXPECT_FALSE(w.fraSize->isEnabled());
+    EXPECT_TRUE(w.optBtnPeriod->isChecked());
+    EXPECT_TRUE(w.optSizeAt->isChecked());
+    w.chkSearchByDate->click();
+    EXPECT_TRUE(w.fraDate->isEnabled());
+    EXPECT_TRUE(w.optInPeriod->isEnabled());
+
+    QString text;
+    w.ShowStatus(text);
+    EXPECT_EQ(text, "Status");
+    EXPECT_EQ(w.sbPanelStatus->text(), "Status");
+    w.ShowStatus(QStringLiteral("3 files"));
+    EXPECT_EQ(w.sbPanelStatus->text(), "3 files");
+    EXPECT_FALSE(w.sbPanelDate->text().isEmpty());
+    EXPECT_FALSE(w.sbPanelTime->text().isEmpty());
+    EXPECT_TRUE(LogLines().isEmpty()) << LogLines().join('\n').toStdString();
+}
+
+TEST_F(FrmMainTest, HelpOpensTheHelpPageOrSaysItIsMissing)
+{
+    FakeShell fake;
+    shell::ScopedHandler use(&fake);
+    QTemporaryDir program;
+    frmMain w;
+    w.ProgramFolder = program.path();
+
+    w.mnuShowHelp_Click();
+    ASSERT_EQ(boxes.size(), 1u);
+    EXPECT_EQ(boxes[0].text, "Help Not Found.");
+    EXPECT_EQ(boxes[0].icon, MsgBoxIcon::Information);
+    EXPECT_EQ(boxes[0].title, "Velmora 3.1");
+    EXPECT_TRUE(fake.opened.isEmpty());
+
+    // A folder of that name is not the help page.
+    ASSERT_TRUE(QDir(program.path()).mkdir("help.html"));
+    w.mnuShowHelp_Click();
+    EXPECT_EQ(boxes.size(), 2u);
+    EXPECT_TRUE(fake.opened.isEmpty());
+    ASSERT_TRUE(QDir(program.path()).rmdir("help.html"));
+
+    QFile page(program.path() + "/help.html");
+    ASSERT_TRUE(page.open(QIODevice::WriteOnly));
+    page.close();
+    w.mnuShowHelp_Click();
+    EXPECT_EQ(boxes.size(), 2u);
+    ASSERT_EQ(fake.opened.size(), 1);
+    EXPECT_EQ(fake.opened[0], QUrl::fromLocalFile(program.path() + "/help.html"));
+
+    // The web site and About.
+    w.mnuWebsite_Click();
+    ASSERT_EQ(fake.opened.size(), 2);
+    EXPECT_EQ(fake.opened[1].scheme(), "https");
+    w.mnuAbout_Click();
+    EXPECT_EQ(modals, std::vector<QString>({"frmAbout"}));
+}
+
+TEST_F(FrmMainTest, ShellOpenReportsAFileNothingCanOpen)
+{
+    FakeShell fake;
+    fake.answer = false;
+    shell::ScopedHandler use(&fake);
+    QTemporaryDir dir;
+    const QString file = dir.path() + "/scan #1.tif";
+    QFile f(file);
+    ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+    f.close();
+    QString verb = "open";
+    std::int32_t show = 1;
+    ShellOpen(verb, file, QString(), QString(), show);
+    ASSERT_EQ(boxes.size(), 1u);
+    EXPECT_EQ(boxes[0].text, OpenWithFailedText(file));
+    ASSERT_EQ(fake.opened.size(), 1);
+    EXPECT_EQ(fake.opened[0].toLocalFile(), file);
+    // Other verbs fail silently.
+    verb = "explore";
+    ShellOpen(verb, dir.path(), QString(), QString(), show);
+    EXPECT_EQ(boxes.size(), 1u);
+}
+
+TEST_F(FrmMainTest, DefaultPlacementAndTheSettingsAreaValues)
+{
+    objSettings->SetWindowStateFlag(0);
+    {
+        frmMain w;
+        EXPECT_EQ(w.pos(), QPoint(67, 67)); // 1000 twips
+        EXPECT_EQ(w.size(), QSize(700, 403));
+        EXPECT_EQ(w.minimumSize(), QSize(700, 403));
+    }
+    {
+        QSettings area = PlacementArea();
+        area.setValue("Settings/MainLeft", "1500");
+        area.setValue("Settings/MainTop", "3000");
+        area.setValue("Settings/MainWidth", "12000");
+        area.setValue("Settings/MainHeight", "not a number");
+        area.sync();
+    }
+    frmMain w;
+    EXPECT_EQ(w.pos(), QPoint(100, 200));
+    EXPECT_EQ(w.size(), QSize(800, 403));
+    // The area is only read.
+    QSettings area = PlacementArea();
+    EXPECT_EQ(area.value("Settings/MainLeft").toString(), "1500");
+    EXPECT_EQ(area.value("Settings/MainHeight").toString(), "not a number");
+    EXPECT_EQ(area.allKeys().size(), 4);
+}
+
+TEST_F(FrmMainTest, RememberedStateAndPlacementAreRestored)
+{
+    // Defaults: last remembered size with nothing stored -> maximised.
+    {
+        frmMain w;
+        EXPECT_TRUE(w.windowState() & Qt::WindowMaximized);
+    }
+    // A stored placement whose left is 0 is still a stored placement.
+    objSettings->SetLastWindowLeft(0);
+    objSettings->SetLastWindowTop(1500);
+    objSettings->SetLastWindowWidth(11250);
+    objSettings->SetLastWindowHeight(7500);
+    objSettings->SetLastWindowState(0);
+    {
+        frmMain w;
+        EXPECT_EQ(w.windowState(), Qt::WindowNoState);
+        EXPECT_EQ(w.geometry(), QRect(0, 100, 750, 500));
+    }
+    objSettings->SetWindowStateValue(1);
+    {
+        frmMain w;
+        EXPECT_TRUE(w.windowState() & Qt::WindowMinimized);
+    }
+    objSettings->SetWindowStateValue(0);
+    {
+        frmMain w;
+        EXPECT_TRUE(w.windowState() & Qt::WindowMaximized);
+    }
+    // No state applied at all without the flag.
+    objSettings->SetWindowStateFlag(0);
+    {
+        frmMain w;
+        EXPECT_EQ(w.windowState(), Qt::WindowNoState);
+        EXPECT_EQ(w.pos(), QPoint(67, 67));
+    }
+}
+
+TEST_F(FrmMainTest, APlacementWithNoScreenUnderItIsMovedOntoTheScreen)
+{
+    objSettings->SetLastWindowLeft(300000); // 20000 pixels to the right
+    objSettings->SetLastWindowTop(-150000);
+    objSettings->SetLastWindowWidth(11250);
+    objSettings->SetLastWindowHeight(7500);
+    frmMain w;
+    const QRect screen = AvailableScreenAreas().first();
+    EXPECT_TRUE(screen.contains(w.geometry())) << w.geometry().x() << "," << w.geometry().y();
+    EXPECT_EQ(w.size(), QSize(750, 500));
+
+    const QList<QRect> areas{QRect(0, 0, 1000, 800), QRect(1000, 0, 1000, 800)};
+    // Partly visible on the second screen: left alone.
+    EXPECT_EQ(FitOntoScreens(QRect(1800, 700, 700, 400), areas), QRect(1800, 700, 700, 400));
+    // A sliver of title only: moved back.
+    EXPECT_EQ(FitOntoScreens(QRect(1990, 100, 700, 400), areas), QRect(300, 100, 700, 400));
+    // Larger than the screen: shrunk onto it.
+    EXPECT_EQ(FitOntoScreens(QRect(-5000, -5000, 3000, 2000), areas), QRect(0, 0, 1000, 800));
+}
+
+TEST_F(FrmMainTest, PlacementIsRecordedOnlyWhileTrackingAndWhenTheSizeSettles)
+{
+    objSettings->SetWindowStateFlag(0);
+    frmMain w;
+    w.m_c->SetSettleInterval(200);
+    w.show();
+    w.activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&w));
+    EXPECT_EQ(w.ActivationCount, 1);
+
+    // Before the second activation nothing is recorded.
+    w.resize(760, 450);
+    QTest::qWait(400);
+    EXPECT_EQ(OnDisk().LastWindowWidth(), 0);
+    EXPECT_FALSE(w.PlacementTracking);
+
+    w.Form_Activate(); // the user comes back to the window
+    EXPECT_TRUE(w.PlacementTracking);
+    for (int width = 780; width <= 800; width += 5)
+        w.resize(width, 460);
+    // Not rewritten for every intermediate size...
+    EXPECT_EQ(OnDisk().LastWindowWidth(), 0);
+    // ...but once the size settles.
+    QTRY_COMPARE_WITH_TIMEOUT(OnDisk().LastWindowWidth(), 800 * 15, 3000);
+    const Settings s = OnDisk();
+    EXPECT_EQ(s.LastWindowHeight(), 460 * 15);
+    EXPECT_EQ(s.LastWindowLeft(), w.pos().x() * 15);
+    EXPECT_EQ(s.LastWindowState(), 0);
+}
+
+TEST_F(FrmMainTest, ClosingRecordsPlacementAndColumnWidthsPerTheFlags)
+{
+    objSettings->SetWindowStateFlag(0);
+    {
+        frmMain w;
+        w.grdSearchList->SetColumnCount(3);
+        w.grdSearchList->SetColumnWidthAt(0, 1800);
+        w.grdSearchList->SetColumnWidthAt(1, 255);
+        w.grdSearchList->SetColumnWidthAt(2, 705);
+        w.show();
+        w.setGeometry(120, 90, 720, 420);
+        w.close();
+        const Settings s = OnDisk();
+        EXPECT_EQ(s.LastWindowState(), 0);
+        EXPECT_EQ(s.LastWindowLeft(), w.pos().x() * 15);
+        EXPECT_EQ(s.LastWindowWidth(), 720 * 15);
+        EXPECT_EQ(s.LastWindowHeight(), 420 * 15);
+        EXPECT_EQ(s.LastGridColWidth(), "1800,255,705");
+    }
+    objSettings->SetLastGridColWidthFlag(0);
+    objSettings->SetLastWindowWidth(1234);
+    {
+        frmMain w;
+        w.grdSearchList->SetColumnCount(1);
+        w.show();
+        w.showMinimized();
+        w.close();
+        const Settings s = OnDisk();
+        // Minimised: nothing recorded; flag 0: widths kept.
+        EXPECT_EQ(s.LastWindowWidth(), 1234);
+        EXPECT_EQ(s.LastGridColWidth(), "1800,255,705");
+    }
+    objSettings->SetLastGridColWidthFlag(1);
+    {
+        // A grid without columns does not wipe the saved widths.
+        frmMain w;
+        w.show();
+        w.showMaximized();
+        w.close();
+        const Settings s = OnDisk();
+        EXPECT_EQ(s.LastWindowState(), 2);
+        EXPECT_EQ(s.LastWindowWidth(), 1234);
+        EXPECT_EQ(s.LastGridColWidth(), "1800,255,705");
+    }
+}
+
+TEST_F(FrmMainTest, ClosingDuringASearchCancelsItAndClosesAfterwards)
+{
+    objSettings->SetWindowStateFlag(0);
+    frmMain w;
+    w.show();
+    {
+        frmMain::SearchRun run(&w);
+        EXPECT_TRUE(w.SearchRunning());
+        for (QAction* a : {w.mnupreferances, w.mnuExport, w.mnuexit, w.mnuCtxSelectAll, w.mnuCtxOpen})
+            EXPECT_FALSE(a->isEnabled()) << a->text().toStdString();
+        for (QPushButton* b : {w.cmdSplit, w.cmdAppendTifffile, w.cmdDeleteTiffPage, w.cmdExport})
+            EXPECT_FALSE(b->isEnabled());
+        // Search itself stays usable: it is the Cancel button.
+        EXPECT_TRUE(w.cmdSearch->isEnabled());
+        w.setGeometry(150, 100, 740, 430);
+        EXPECT_FALSE(w.close());
+        EXPECT_TRUE(w.isVisible());
+        EXPECT_TRUE(w.CancelRequested);
+        EXPECT_TRUE(w.ClosePending());
+        // Nothing was recorded while the search was on the stack.
+        EXPECT_EQ(OnDisk().LastWindowWidth(), 0);
+    }
+    EXPECT_TRUE(w.mnuexit->isEnabled());
+    QTRY_VERIFY_WITH_TIMEOUT(!w.isVisible(), 2000);
+    EXPECT_EQ(OnDisk().LastWindowWidth(), 740 * 15);
+}
+
+TEST_F(FrmMainTest, CommandLineFolderIsShownAndOnlyNamedPathsAreTicked)
+{
+    QTemporaryDir dir;
+    const QString folder = QDir(dir.path()).canonicalPath();
+    CmdLineFolder = folder;
+    CmdLineFiles = {folder + "/a.tif", folder + "/missing.tif"};
+    frmMain w;
+    EXPECT_EQ(w.SelectedFolder(), folder);
+    EXPECT_TRUE(CmdLineFolder.isEmpty());
+
+    // Rows as the search lists them: name and folder.
+    Grid& g = *w.grdSearchList;
+    g.SetColumnCount(3);
+    g.SetRowCount(5);
+    const char* header[] = {"Selection", "Name", "Location"};
+    for (int c = 0; c < 3; ++c)
+        g.SetCellText(0, c, header[c]);
+    g.SetColumnDataTypeAt(0, Grid::kTypeBoolean);
+    const QString other = folder + "/sub";
+    const QString rows[][2] = {{"a.tif", folder}, {"A.TIF", folder}, {"a.tif", other}, {"b.tif", folder}};
+    for (int r = 0; r < 4; ++r) {
+        g.SetCellText(r + 1, 1, rows[r][0]);
+        g.SetCellText(r + 1, 2, rows[r][1]);
+    }
+    w.TickCommandLineFiles();
+    EXPECT_EQ(g.CellAttribute(Grid::kAttrCheckState, 1, 0).toInt(), Grid::kChecked);
+    for (int r = 2; r <= 4; ++r)
+        EXPECT_NE(g.CellAttribute(Grid::kAttrCheckState, r, 0).toInt(), Grid::kChecked) << r;
+}
+
+TEST_F(FrmMainTest, WithoutACommandLineTheStartupFolderIsShown)
+{
+    QTemporaryDir dir;
+    const QString folder = QDir(dir.path()).canonicalPath();
+    objSettings->SetStartupFolder(folder);
+    frmMain w;
+    EXPECT_EQ(w.SelectedFolder(), folder);
+}
+
+TEST_F(FrmMainTest, SizeMoveHelperReportsOneSizeMovePerBurst)
+{
+    QWidget window;
+    cSizeMoveHelper helper;
+    helper.SetSettleInterval(30);
+    helper.Attach(&window);
+    EXPECT_TRUE(helper.NoFullDrag() == false);
+    helper.SetNoFullDrag(true);
+    int enters = 0, exits = 0, sizings = 0;
+    QObject::connect(&helper, &cSizeMoveHelper::EnterSizeMove, [&] { ++enters; });
+    QObject::connect(&helper, &cSizeMoveHelper::ExitSizeMove, [&] { ++exits; });
+    QObject::connect(&helper, &cSizeMoveHelper::Sizing, [&](int&, int&, int& width, int&) {
+        ++sizings;
+        width = 1; // not applied
+    });
+    window.show();
+    QTRY_COMPARE_WITH_TIMEOUT(exits, 1, 2000);
+    enters = exits = sizings = 0;
+    for (int i = 0; i < 5; ++i)
+        window.resize(300 + i, 200);
+    EXPECT_EQ(enters, 1);
+    EXPECT_EQ(sizings, 5);
+    EXPECT_TRUE(helper.InSizeMove());
+    QTRY_COMPARE_WITH_TIMEOUT(exits, 1, 2000);
+    EXPECT_EQ(window.width(), 304);
+    helper.Detach();
+    window.resize(200, 200);
+    QTest::qWait(80);
+    EXPECT_EQ(enters, 1);
+
+    frmMain w;
+    int l = 0, t = 0, wd = 300, h = 900;
+    w.m_c_Sizing(l, t, wd, h);
+    EXPECT_EQ(wd, 700);
+    EXPECT_EQ(h, 900);
+}
+
+TEST_F(FrmMainTest, ScreenshotOfTheMainWindow)
+{
+    objSettings->SetWindowStateFlag(0);
+    frmMain w;
+    w.resize(1000, 640);
+    w.show();
+    QString status = "Ready";
+    w.ShowStatus(status);
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&w));
+    QTest::qWait(50);
+    const QPixmap shot = w.grab();
+    ASSERT_FALSE(shot.isNull());
+    QDir().mkpath(VELMORA_ARTIFACT_DIR);
+    const QString path = QStringLiteral(VELMORA_ARTIFACT_DIR) + "/main_window.png";
+    EXPECT_TRUE(shot.save(path));
+    std::printf("main window screenshot: %s\n", qPrintable(path));
+    // The advanced options, the second tab of the options pane.
+    w.Pane(frmMain::PaneAdvancedOptions)->raise();
+    QTest::qWait(50);
+    EXPECT_TRUE(w.grab().save(QStringLiteral(VELMORA_ARTIFACT_DIR) + "/main_window_advanced_options.png"));
+}
+
+} // namespace
