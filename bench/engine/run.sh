@@ -18,6 +18,10 @@ echo "== inputs in $w"
 mkdir "$w/s"
 "$make" singles "$w/s" 10000
 range=$(seq -s, 1000 1099)
+# Every timed run starts with no dirty pages waiting to be written back, so
+# that one run's writes do not slow the next (kernel write-back dominates
+# these times otherwise).
+sync
 
 mean() { # mean time of command $2 in hyperfine csv $1
   awk -F, -v name="$2" '$1 == name { print $2 }' "$1"
@@ -26,19 +30,19 @@ ratio() { awk -v a="$1" -v b="$2" 'BEGIN { printf "%.3f", a / b }'; }
 
 echo "== ExtractAllPages vs tiffsplit (2,000 G4 pages, 1728x2200)"
 hyperfine --warmup 1 --runs 5 --export-csv "$w/extract.csv" \
-  --prepare "rm -rf $w/x; mkdir $w/x" \
+  --prepare "rm -rf $w/x; mkdir $w/x; sync" \
   -n engine "$tool extract-all $w/g4.tif $w/x" \
   -n tiffsplit "tiffsplit $w/g4.tif $w/x/p"
 
 echo "== MergeFiles vs tiffcp vs cat (10,000 single-page files)"
-hyperfine --runs 2 --export-csv "$w/merge.csv" \
+hyperfine --runs 2 --export-csv "$w/merge.csv" --prepare "rm -f $w/m.tif; sync" \
   -n engine "cd $w/s && $tool merge $w/m.tif @list.txt" \
   -n tiffcp "cd $w/s && tiffcp \$(cat list.txt) $w/m.tif" \
   -n cat "cd $w/s && cat \$(cat list.txt) > $w/m.tif"
 
 echo "== ExtractPageRange vs tiffcp (100 pages)"
 hyperfine --warmup 1 --runs 10 --export-csv "$w/range.csv" \
-  --prepare "rm -rf $w/r $w/r.tif; mkdir $w/r" \
+  --prepare "rm -rf $w/r $w/r.tif; mkdir $w/r; sync" \
   -n engine "$tool extract-range $w/g4.tif 1000 1099 $w/r" \
   -n tiffcp "tiffcp $w/g4.tif,$range $w/r.tif"
 

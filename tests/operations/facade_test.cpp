@@ -12,6 +12,7 @@
 #include <QFileInfo>
 #include <QLibrary>
 #include <QProgressBar>
+#include <QTemporaryDir>
 
 #include <gtest/gtest.h>
 
@@ -136,7 +137,17 @@ TEST_F(FacadeTest, ExtractWritesTheEngineNamedPageFiles)
 
 TEST_F(FacadeTest, CombineMergesTheRecordsInOrderThroughAPrivateFolder)
 {
+    // A temporary folder of this test's own, so that other tests running at
+    // the same time cannot add scratch folders to the count.
+    QTemporaryDir privateTemp;
+    const QByteArray savedTmp = qgetenv("TMPDIR");
+    qputenv("TMPDIR", privateTemp.path().toUtf8());
+    struct RestoreTmp {
+        QByteArray value;
+        ~RestoreTmp() { value.isEmpty() ? qunsetenv("TMPDIR") : qputenv("TMPDIR", value); }
+    } restore{savedTmp};
     const QStringList scratchBefore = CombineScratchFolders();
+    ASSERT_TRUE(scratchBefore.isEmpty());
     QProgressBar bar;
     bar.setRange(0, 10);
     TiffPdfCommands::SetProgressBar(&bar);
