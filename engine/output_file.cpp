@@ -1,6 +1,7 @@
 #include "engine/output_file.h"
 
 #include <algorithm>
+#include <atomic>
 #include <cerrno>
 #include <cstring>
 #include <fcntl.h>
@@ -108,7 +109,7 @@ void OutputFile::CopyFrom(const SourceFile& source, std::uint64_t offset, std::u
     // Large blocks are copied by the kernel, file to file, without passing
     // through this process; where it cannot (another file system, an old
     // kernel), the buffered copy below takes over.
-    static bool kernelCopy = true;
+    static std::atomic<bool> kernelCopy{true};
     if (kernelCopy && length >= kKernelCopyMin) {
         Flush();
         while (length > 0 && !failed_) {

@@ -3,14 +3,24 @@
 # (hyperfine), and measures its peak memory (/usr/bin/time -v).
 #   bench/engine/run.sh [build-dir]     (default: <repo>/build)
 # Inputs are made deterministically by engine_bench_inputs in a temporary
-# folder (about 650 MB), removed at the end unless KEEP=1.
+# folder (about 650 MB), removed at the end unless KEEP=1. The folder is on
+# tmpfs (/dev/shm) when it has room, so that the times are those of the
+# tools rather than of the disk's file system (creating 2,000 files can
+# cost more than copying their data); BENCH_DIR=<folder> picks another place.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/../.." && pwd)
 build=${1:-$root/build}
 cmake --build "$build" --target engine_tool engine_bench_inputs -j"$(nproc)" >/dev/null
 tool="$build/bin/engine_tool"
 make="$build/bin/engine_bench_inputs"
-w=$(mktemp -d)
+base=${BENCH_DIR:-}
+if [ -z "$base" ]; then
+  base=${TMPDIR:-/tmp}
+  if [ -d /dev/shm ] && [ "$(df -Pk /dev/shm | awk 'NR == 2 { print $4 }')" -gt 2000000 ]; then
+    base=/dev/shm
+  fi
+fi
+w=$(mktemp -d -p "$base")
 [ "${KEEP:-0}" = 1 ] || trap 'rm -rf "$w"' EXIT
 
 echo "== inputs in $w"

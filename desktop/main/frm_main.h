@@ -14,10 +14,20 @@
 // read or change the grid, Preferences and Exit are disabled meanwhile, and
 // closing the window cancels the search and closes once it has unwound.
 
+#include <QDate>
+#include <QDateTime>
+#include <QElapsedTimer>
+#include <QHash>
+#include <QIcon>
 #include <QMainWindow>
+#include <QPointer>
 #include <QString>
+#include <QStringList>
 
 #include <cstdint>
+#include <functional>
+#include <utility>
+#include <vector>
 
 class Grid;
 class QAction;
@@ -37,6 +47,7 @@ class QStatusBar;
 class QTimer;
 class QTreeView;
 class cSizeMoveHelper;
+class frmLoading;
 
 class frmMain : public QMainWindow {
     Q_OBJECT
@@ -216,6 +227,65 @@ public:
     void RefreshGrid();
     void LoadGridColumns();
     QString getSelectedFileinfo();
+    // The grid's notifications (connected by PrepareResultGrid).
+    void grdSearchList_AfterMoveColumn(int col, int position);
+    void grdSearchList_BeforeSort(int col, int& order);
+    void grdSearchList_KeyDown(int keyCode, int shift);
+    void grdSearchList_MouseDown(int button, int shift, int x, int y);
+    void grdSearchList_MouseUp(int button, int shift, int x, int y);
+
+    // ----- File search (frm_main_search.cpp) -----
+    // The lists behind the option combos; the filters compare the combo
+    // texts with these very strings.
+    QStringList DateRangeTypes;
+    QStringList PeriodUnits;
+    QStringList SizeLimitKinds;
+    // What the search knows of one file (one status call).
+    struct FoundFile {
+        QString name;
+        std::int64_t size = 0;
+        QDateTime created; // birth time, else the last status change
+        QDateTime modified;
+        QDateTime accessed;
+    };
+    // Runs one search of `folder` ("Desktop" stands for the desktop folder
+    // and is replaced by its path); `clear` empties the grid first.
+    void MainLoadFiles(QString& folder, bool clear);
+    void EnableSearchControls(bool enabled);
+    // Scans one folder: its files, then (with subfolders on) each subfolder
+    // in turn, depth first.
+    void LoadFiles(const QString& folder, bool clear);
+    static void GenerateFilterPatternArray(const QString& pattern, QStringList& patterns);
+    // The date and size filters of the advanced options, read from the
+    // controls for every file. Any failure fails the file, silently.
+    bool PassesAdvancedFilter(const FoundFile& file);
+    // True when `path` names a regular file (a link to one counts) that can
+    // be looked at now; fills `file`.
+    static bool IsFileFound(const QString& path, FoundFile& file);
+    // Appends one row for `file` of `folder`.
+    void AddResultRow(const QString& folder, const FoundFile& file);
+    // Size in whole KB, rounded up: 0 bytes 0 KB, 1 to 1024 bytes 1 KB.
+    static std::int64_t RoundUpSizeKB(std::int64_t bytes);
+    // The text after the last "." of the path; empty when there is none.
+    static QString GetExtensionOfPath(const QString& path);
+    // "dd/mm/yyyy hh:mm ampm" with the locale's separators and designators.
+    static QString FormatFileDate(const QDateTime& when);
+    // Today, for the date filter; tests set TodayProvider.
+    std::function<QDate()> TodayProvider;
+    QDate Today() const { return TodayProvider ? TodayProvider() : QDate::currentDate(); }
+    // Where the last search spent its time (nanoseconds), for measuring.
+    struct SearchTimings {
+        std::int64_t walk = 0;   // listing folders, ordering and matching names
+        std::int64_t filter = 0; // looking at matching files, date and size filters
+        std::int64_t count = 0;  // page counts
+        std::int64_t fill = 0;   // grid rows, icons, type names, dates
+        std::int64_t yield = 0;  // inside the message loop
+        std::int64_t sort = 0;   // the final sort
+        std::int64_t total = 0;  // the whole search command
+        std::int64_t files = 0;  // entries looked at
+        std::int64_t rows = 0;   // rows listed
+    };
+    SearchTimings LastSearchTimings;
     // Page commands (frm_main_page_commands.cpp).
     void cmdSplit_Click();
     void cmdAppendTifffile_Click();
@@ -256,6 +326,23 @@ private:
     void SaveColumnWidths();
     void UpdateClock();
     void SetSearchCommandsEnabled(bool enabled);
+
+    // The file search's own state.
+    struct SearchColumns {
+        int name = 0, selection = 0, location = 0, size = 0, type = 0, created = 0, modified = 0, pages = 0;
+    };
+    void YieldToMessageLoop(bool now = false);
+    QString TypeNameOf(const QString& name);
+    QIcon IconOf(const QString& typeName, const QString& name);
+    void FillPagesCell(int row, const QString& path);
+    SearchColumns searchColumns_;
+    QPointer<frmLoading> loading_;
+    QElapsedTimer sinceYield_;
+    QHash<QString, QString> typeNames_;
+    QHash<QString, QIcon> imlFile;
+    // Folders being scanned, by device and inode (no folder is entered twice
+    // on one path, whatever mounts say).
+    std::vector<std::pair<std::uint64_t, std::uint64_t>> scanPath_;
 
     QDockWidget* panes_[5] = {};
     QTimer* clock_ = nullptr;

@@ -16,19 +16,6 @@
 
 #include "desktop/main/frm_main.h"
 
-// File search.
-void frmMain::cmdSearch_Click() {}
-void frmMain::cboFilterPattern_Click() {}
-void frmMain::ftvFolder_SelectionChange() {}
-void frmMain::FillComboBoxes() {}
-
-// Result grid.
-void frmMain::PrepareResultGrid() {}
-void frmMain::InitFiles() {}
-void frmMain::RefreshGrid() {}
-void frmMain::LoadGridColumns() {}
-QString frmMain::getSelectedFileinfo() { return QString(); }
-
 // Page commands.
 void frmMain::cmdSplit_Click() {}
 void frmMain::cmdAppendTifffile_Click() {}

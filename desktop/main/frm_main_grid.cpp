@@ -1,0 +1,363 @@
+// frmMain: the result grid. Its set-up from the column catalogue and the
+// column settings, the record of a column moved by the user, the sort
+// rules, ticking rows, the right-click trigger and the totals text of the
+// ticked rows.
+
+#include "desktop/main/frm_main.h"
+
+#include "desktop/main/column_layout.h"
+#include "desktop/main/desktop_startup.h"
+#include "desktop/main/grid_columns.h"
+#include "operations/error_trap.h"
+#include "platform/grid/grid.h"
+#include "platform/runtime/run_time_error.h"
+
+#include <QCursor>
+#include <QMenu>
+
+#include <cmath>
+
+namespace {
+
+const QString kDateFormat = QStringLiteral("dd/mm/yyyy hh:mm ampm");
+
+ErrorTrap Trap(const char* procedure)
+{
+    return ErrorTrap(QString::fromLatin1(procedure), ObjectKind::Form, QStringLiteral("frmMain"));
+}
+
+Settings& TheSettings()
+{
+    if (!objSettings)
+        throw RunTimeError(rterr::ObjectNotSet);
+    return *objSettings;
+}
+
+GridColumns& TheCatalogue()
+{
+    if (!objGridColumns)
+        throw RunTimeError(rterr::ObjectNotSet);
+    return *objGridColumns;
+}
+
+int WholeTwips(float width)
+{
+    return static_cast<int>(std::nearbyint(width));
+}
+
+// A whole number from a list entry; run-time error 13 when it is none.
+double NumberOf(const QString& entry)
+{
+    bool ok = false;
+    const double value = entry.trimmed().toDouble(&ok);
+    if (!ok)
+        throw RunTimeError(rterr::TypeMismatch);
+    return value;
+}
+
+// The hidden state of every column from the visibility list; an entry for
+// a column the grid does not have is an error (381).
+void ApplyVisibility(Grid& grid, const QStringList& flags)
+{
+    for (int i = 0; i < flags.size(); ++i)
+        grid.SetColumnHiddenAt(i, flags.at(i) != QLatin1String("1"));
+}
+
+} // namespace
+
+// ===================================================================
+// Set-up
+// ===================================================================
+
+void frmMain::PrepareResultGrid()
+{
+    try {
+        grdSearchList->SetHeaderBarMode(Grid::kHeaderSortMark);
+    } catch (...) {
+        // The preparation has no error tail; a failure here is ignored.
+    }
+    // The grid's notifications. BeforeSort hands its order by reference, so
+    // it must be connected directly.
+    connect(grdSearchList, &Grid::AfterMoveColumn, this,
+            [this](int col, int position) { grdSearchList_AfterMoveColumn(col, position); }, Qt::DirectConnection);
+    connect(grdSearchList, &Grid::BeforeSort, this, [this](int col, int& order) { grdSearchList_BeforeSort(col, order); },
+            Qt::DirectConnection);
+    connect(grdSearchList, &Grid::KeyDown, this, [this](int key, int shift) { grdSearchList_KeyDown(key, shift); },
+            Qt::DirectConnection);
+    connect(grdSearchList, &Grid::MouseDown, this,
+            [this](int button, int shift, int x, int y) { grdSearchList_MouseDown(button, shift, x, y); },
+            Qt::DirectConnection);
+    connect(grdSearchList, &Grid::MouseUp, this,
+            [this](int button, int shift, int x, int y) { grdSearchList_MouseUp(button, shift, x, y); },
+            Qt::DirectConnection);
+}
+
+void frmMain::InitFiles()
+{
+    ErrorTrap trap = Trap("InitFiles");
+    try {
+        trap.Line(10);
+        LoadGridColumns();
+
+        trap.Line(20);
+        Grid& g = *grdSearchList;
+        g.SetAppearance(65, true);
+        g.SetAppearance(103, true);
+        g.SetAppearance(66, 1);
+        g.SetAppearance(61, 1);
+        g.SetHeaderBarMode(Grid::kHeaderSortMoveMark);
+        g.SetAppearance(88, true);
+        g.SetAppearance(29, 0);
+        g.SetEditMode(0);
+        g.SetAppearance(28, true);
+        g.SetAppearance(169, true);
+        g.SetAppearance(32, 3);
+        g.SetAppearance(12, 0);
+        g.SetAppearance(11, 1);
+        g.SetRowCount(1);
+
+        trap.Line(30);
+        GridColumns& catalogue = TheCatalogue();
+        g.SetColumnCount(catalogue.Count());
+        trap.Line(40);
+        g.SetColumnAlignmentAt(-1, Grid::kAlignLeft);
+
+        trap.Line(50);
+        for (const GridColumns::ColumnPtr& column : catalogue) {
+            const int at = column->ColumnIndex;
+            g.SetCellText(0, at, column->ColumnName);
+            g.SetColumnWidthAt(at, WholeTwips(column->ColumnWidth));
+            g.SetColumnDataTypeAt(at, column->ColumnDatatype);
+            if (column->ColumnDatatype == Grid::kTypeDate)
+                g.SetColumnFormatAt(at, kDateFormat);
+            if (column->ColumnDatatype == Grid::kTypeDecimal)
+                g.SetColumnAlignmentAt(at, Grid::kAlignRight);
+        }
+
+        trap.Line(60);
+        ColumnVisibleArray = TheSettings().ColumnVisibility().split(QLatin1Char(','));
+        ApplyVisibility(g, ColumnVisibleArray);
+    } catch (...) {
+        trap.Log();
+    }
+}
+
+void frmMain::LoadGridColumns()
+{
+    if (!objSettings || !objGridColumns) {
+        ErrorTrap trap(QStringLiteral("LoadGridColumns"), ObjectKind::Module, QStringLiteral("modGeneral"));
+        trap.Log(RunTimeError(rterr::ObjectNotSet));
+        return;
+    }
+    ::LoadGridColumns(*objSettings, *objGridColumns);
+}
+
+void frmMain::RefreshGrid()
+{
+    ErrorTrap trap = Trap("RefreshGrid");
+    try {
+        trap.Line(10);
+        LoadGridColumns();
+
+        trap.Line(20);
+        Settings& s = TheSettings();
+        ColumnWidthArray = s.LastGridColWidth().split(QLatin1Char(','));
+        ColumnOrderArray = s.ColumnReOrder().split(QLatin1Char(','));
+
+        trap.Line(30);
+        GridColumns& catalogue = TheCatalogue();
+        for (int i = 1; i <= catalogue.Count(); ++i) {
+            if (i - 1 >= ColumnWidthArray.size())
+                throw RunTimeError(9, QStringLiteral("Subscript out of range"));
+            catalogue.Item(i)->ColumnWidth = static_cast<float>(NumberOf(ColumnWidthArray.at(i - 1)));
+        }
+
+        trap.Line(40);
+        Grid& g = *grdSearchList;
+        for (const GridColumns::ColumnPtr& column : catalogue) {
+            int found = -1;
+            for (int c = 0; c < g.ColumnCount(); ++c) {
+                if (g.CellText(0, c) == column->ColumnName) {
+                    found = c;
+                    break;
+                }
+            }
+            if (found < 0)
+                continue;
+            const int at = column->ColumnIndex;
+            g.SetColumnPositionAt(found, at);
+            g.SetColumnWidthAt(at, WholeTwips(column->ColumnWidth));
+            if (column->ColumnDatatype == Grid::kTypeDate)
+                g.SetColumnFormatAt(at, kDateFormat);
+            if (column->ColumnDatatype == Grid::kTypeDecimal)
+                g.SetColumnAlignmentAt(at, Grid::kAlignRight);
+        }
+
+        trap.Line(50);
+        ColumnVisibleArray = s.ColumnVisibility().split(QLatin1Char(','));
+        ApplyVisibility(g, ColumnVisibleArray);
+    } catch (...) {
+        trap.Log();
+    }
+}
+
+// ===================================================================
+// A column moved by the user
+// ===================================================================
+
+void frmMain::grdSearchList_AfterMoveColumn(int col, int position)
+{
+    if (col == position)
+        return;
+    ErrorTrap trap = Trap("grdSearchList_AfterMoveColumn");
+    try {
+        trap.Line(10);
+        Settings& s = TheSettings();
+        Grid& g = *grdSearchList;
+        // The stored lists must describe the columns before the move, or
+        // moving their entries would mix them up; repair them first.
+        EnsureValidColumnLists(s, TheCatalogue());
+
+        QStringList captions;
+        for (int c = 0; c < g.ColumnCount(); ++c)
+            captions.append(g.CellText(0, c));
+        s.SetColumnReOrder(captions.join(QLatin1Char(',')));
+
+        trap.Line(20);
+        const QStringList widths = MoveListEntry(s.LastGridColWidth().split(QLatin1Char(',')), col, position);
+        s.SetLastGridColWidth(widths.join(QLatin1Char(',')));
+        ColumnWidthArray = widths;
+
+        trap.Line(30);
+        GridColumns& catalogue = TheCatalogue();
+        for (int i = 1; i <= catalogue.Count(); ++i) {
+            if (i - 1 >= widths.size())
+                throw RunTimeError(9, QStringLiteral("Subscript out of range"));
+            catalogue.Item(i)->ColumnWidth = static_cast<float>(NumberOf(widths.at(i - 1)));
+        }
+
+        trap.Line(40);
+        const QStringList flags = MoveListEntry(s.ColumnVisibility().split(QLatin1Char(',')), col, position);
+        s.SetColumnVisibility(flags.join(QLatin1Char(',')));
+        ColumnVisibleArray = flags;
+
+        trap.Line(50);
+        LoadGridColumns();
+    } catch (...) {
+        trap.Log();
+    }
+}
+
+// ===================================================================
+// Sorting
+// ===================================================================
+
+void frmMain::grdSearchList_BeforeSort(int col, int& order)
+{
+    ErrorTrap trap = Trap("grdSearchList_BeforeSort");
+    try {
+        trap.Line(10);
+        const bool numericOrder = order == Grid::kSortNumericAscending || order == Grid::kSortNumericDescending;
+        const bool textOrder = order == Grid::kSortTextAscending || order == Grid::kSortTextDescending;
+        if (col == GetColumnIndexByKey(QStringLiteral("Name"))) {
+            trap.Line(20);
+            // File names sort by the value of their digit runs when the
+            // user asks for it ("scan2" before "scan10"), else as text.
+            if (TheSettings().SortbyNumeric() != 0) {
+                if (!numericOrder)
+                    order = Grid::kSortNumericAscending;
+            } else if (!textOrder) {
+                order = Grid::kSortTextAscending;
+            }
+        }
+        trap.Line(30);
+        if (col == GetColumnIndexByKey(QStringLiteral("Pages"))
+            || col == GetColumnIndexByKey(QStringLiteral("Size (In KB)"))) {
+            if (!numericOrder)
+                order = Grid::kSortNumericAscending;
+        }
+    } catch (...) {
+        trap.Log();
+    }
+}
+
+// ===================================================================
+// Ticking, the right-click trigger, the totals
+// ===================================================================
+
+void frmMain::grdSearchList_KeyDown(int keyCode, int /*shift*/)
+{
+    if (keyCode != 32)
+        return;
+    ErrorTrap trap = Trap("grdSearchList_KeyDown");
+    try {
+        trap.Line(10);
+        Grid& g = *grdSearchList;
+        int row1 = -1, col1 = -1, row2 = -1, col2 = -1;
+        g.GetSelectedRange(row1, col1, row2, col2);
+        if (row1 < 0 || row2 < 0)
+            return;
+        trap.Line(20);
+        const int selection = GetColumnIndexByKey(QStringLiteral("Selection"));
+        for (int r = row1; r <= row2; ++r) {
+            const bool ticked = g.CellAttribute(Grid::kAttrCheckState, r, selection).toInt() == Grid::kChecked;
+            g.SetCellAttribute(Grid::kAttrCheckState, r, selection, !ticked);
+        }
+    } catch (...) {
+        trap.Log();
+    }
+}
+
+void frmMain::grdSearchList_MouseDown(int button, int /*shift*/, int /*x*/, int /*y*/)
+{
+    ErrorTrap trap = Trap("grdSearchList_MouseDown");
+    try {
+        trap.Line(10);
+        Grid& g = *grdSearchList;
+        // Only a left click in the Selection column can toggle a box.
+        const bool toggles = g.CurrentColumn() == GetColumnIndexByKey(QStringLiteral("Selection")) && button == 1;
+        g.SetEditMode(toggles ? 2 : 0);
+        trap.Line(20);
+        if (button == 2 && g.MouseColumn() >= 0 && g.MouseRow() >= 1)
+            mnuCtxMenu->popup(QCursor::pos());
+    } catch (...) {
+        trap.Log();
+    }
+}
+
+void frmMain::grdSearchList_MouseUp(int /*button*/, int /*shift*/, int /*x*/, int /*y*/)
+{
+    ShowStatus(getSelectedFileinfo());
+}
+
+QString frmMain::getSelectedFileinfo()
+{
+    ErrorTrap trap = Trap("getSelectedFileinfo");
+    try {
+        trap.Line(10);
+        const Grid& g = *grdSearchList;
+        const int selection = GetColumnIndexByKey(QStringLiteral("Selection"));
+        const int name = GetColumnIndexByKey(QStringLiteral("Name"));
+        const int pages = GetColumnIndexByKey(QStringLiteral("Pages"));
+        std::int64_t count = 0;
+        std::int64_t total = 0;
+        trap.Line(20);
+        for (int r = 1; r < g.RowCount(); ++r) {
+            if (g.CellAttribute(Grid::kAttrCheckState, r, selection).toInt() != Grid::kChecked)
+                continue;
+            const QString fileName = g.CellText(r, name);
+            const qsizetype dot = fileName.lastIndexOf(QLatin1Char('.'));
+            const QString extension = dot < 0 ? QString() : fileName.mid(dot).toLower();
+            bool numeric = false;
+            const std::int64_t value = g.CellText(r, pages).trimmed().toLongLong(&numeric);
+            if (extension != QLatin1String(".pdf"))
+                total += numeric ? value : 0;
+            ++count;
+        }
+        return QString::number(count) + QStringLiteral(" file selected; Total Page count of selected Tiff files: ")
+               + QString::number(total);
+    } catch (...) {
+        trap.Log();
+        return QString();
+    }
+}

@@ -1,0 +1,706 @@
+// frmMain: the file search. Fills the result grid with one row per file
+// found under the folder selected in the folder tree (and, when asked, its
+// subfolders, depth first), filtered by the name pattern and the optional
+// date and size filters of the advanced options.
+//
+// The search runs on the window's thread and lets the message loop run
+// between files (at most every few hundredths of a second), so the window
+// stays responsive and the Search button, reading "&Cancel" meanwhile, can
+// stop it.
+
+#include "desktop/main/frm_main.h"
+
+#include "desktop/main/column_layout.h"
+#include "desktop/main/desktop_startup.h"
+#include "desktop/main/frm_loading.h"
+#include "operations/error_trap.h"
+#include "operations/file_pattern.h"
+#include "operations/mod_general.h"
+#include "operations/mod_get_special_folder.h"
+#include "platform/grid/grid.h"
+#include "platform/message_box/message_box.h"
+#include "platform/runtime/run_time_error.h"
+
+#include <QAbstractFileIconProvider>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QCoreApplication>
+#include <QDateEdit>
+#include <QFile>
+#include <QFileIconProvider>
+#include <QFileInfo>
+#include <QLineEdit>
+#include <QLocale>
+#include <QMimeDatabase>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QTreeView>
+
+#include <algorithm>
+#include <chrono>
+#include <cmath>
+#include <filesystem>
+#include <limits>
+#include <optional>
+#include <sys/stat.h>
+
+namespace {
+
+namespace fs = std::filesystem;
+
+const QString kSearchCaption = QStringLiteral("&Search");
+const QString kCancelCaption = QStringLiteral("&Cancel");
+
+// The longest the search works between two turns of the message loop.
+constexpr qint64 kYieldIntervalNs = 20'000'000;
+
+ErrorTrap Trap(const char* procedure)
+{
+    return ErrorTrap(QString::fromLatin1(procedure), ObjectKind::Form, QStringLiteral("frmMain"));
+}
+
+Settings& TheSettings()
+{
+    if (!objSettings)
+        throw RunTimeError(rterr::ObjectNotSet);
+    return *objSettings;
+}
+
+std::int64_t NowNs()
+{
+    return std::chrono::duration_cast<std::chrono::nanoseconds>(std::chrono::steady_clock::now().time_since_epoch())
+        .count();
+}
+
+// Adds the time of its scope to a counter.
+class StageClock {
+public:
+    explicit StageClock(std::int64_t& sum) : sum_(sum), start_(NowNs()) {}
+    ~StageClock() { sum_ += NowNs() - start_; }
+    StageClock(const StageClock&) = delete;
+    StageClock& operator=(const StageClock&) = delete;
+
+private:
+    std::int64_t& sum_;
+    std::int64_t start_;
+};
+
+// Runs a function when the scope ends, however it ends.
+template <typename F>
+class OnExit {
+public:
+    explicit OnExit(F f) : f_(std::move(f)) {}
+    ~OnExit() { f_(); }
+    OnExit(const OnExit&) = delete;
+    OnExit& operator=(const OnExit&) = delete;
+
+private:
+    F f_;
+};
+
+// A whole number typed into a box, as the locale writes numbers; a
+// fraction is rounded to the nearest whole number (halves to even). Empty,
+// non-numeric or out-of-range text gives nothing.
+template <typename Int>
+std::optional<Int> WholeNumber(const QString& text)
+{
+    const QString t = text.trimmed();
+    if (t.isEmpty())
+        return std::nullopt;
+    bool ok = false;
+    double value = QLocale().toDouble(t, &ok);
+    if (!ok)
+        value = QLocale::c().toDouble(t, &ok);
+    if (!ok || !std::isfinite(value))
+        return std::nullopt;
+    value = std::nearbyint(value);
+    if (value < static_cast<double>(std::numeric_limits<Int>::min())
+        || value > static_cast<double>(std::numeric_limits<Int>::max()))
+        return std::nullopt;
+    return static_cast<Int>(value);
+}
+
+// The first separator character of a locale format, or the fallback.
+QString SeparatorOf(const QString& format, const QString& fallback)
+{
+    for (const QChar c : format) {
+        if (c.isLetter() || c.isSpace() || c == QLatin1Char('\'') || c == QLatin1Char(','))
+            continue;
+        return QString(c);
+    }
+    return fallback;
+}
+
+// A whole number with the locale's digit grouping, always grouped ("1,234"
+// also where the locale leaves grouping out by default).
+QString GroupedNumber(std::int64_t n)
+{
+    const QLocale locale;
+    QString group = locale.groupSeparator();
+    if (group.isEmpty())
+        group = QStringLiteral(",");
+    const QString digits = QString::number(n < 0 ? -n : n);
+    QString out;
+    out.reserve(digits.size() + digits.size() / 3 + 1);
+    for (qsizetype i = 0; i < digits.size(); ++i) {
+        if (i > 0 && (digits.size() - i) % 3 == 0)
+            out += group;
+        out += digits.at(i);
+    }
+    return n < 0 ? QStringLiteral("-") + out : out;
+}
+
+// A directory entry as the scan sees it.
+struct Entry {
+    QString name;
+    bool folder = false;
+};
+
+bool NameBefore(const Entry& a, const Entry& b)
+{
+    const int folded = a.name.compare(b.name, Qt::CaseInsensitive);
+    return folded != 0 ? folded < 0 : a.name < b.name;
+}
+
+// The entries of a folder: regular files (and links to them, and links that
+// lead nowhere, which the existence check then drops) and real subfolders.
+// A link to a folder is neither: the scan never follows one. Other kinds
+// (pipes, sockets, devices) are left out, so nothing can block on them.
+// Returns false, with `error` set, when the folder cannot be listed.
+bool ListFolder(const QString& folder, std::vector<Entry>& files, std::vector<Entry>& folders, std::error_code& error)
+{
+    const fs::path dir(QFile::encodeName(folder).toStdString());
+    fs::directory_iterator it(dir, fs::directory_options::skip_permission_denied, error);
+    if (error)
+        return false;
+    for (const fs::directory_iterator end; it != end; it.increment(error)) {
+        if (error)
+            return false;
+        std::error_code ec;
+        const fs::file_status own = it->symlink_status(ec);
+        if (ec)
+            continue;
+        Entry entry{QFile::decodeName(it->path().filename().native().c_str()), false};
+        if (fs::is_directory(own)) {
+            entry.folder = true;
+            folders.push_back(std::move(entry));
+        } else if (fs::is_regular_file(own)) {
+            files.push_back(std::move(entry));
+        } else if (fs::is_symlink(own)) {
+            const fs::file_status target = it->status(ec);
+            if (ec || !fs::exists(target) || fs::is_regular_file(target))
+                files.push_back(std::move(entry));
+        }
+    }
+    std::sort(files.begin(), files.end(), NameBefore);
+    std::sort(folders.begin(), folders.end(), NameBefore);
+    return true;
+}
+
+} // namespace
+
+// ===================================================================
+// Commands and option lists
+// ===================================================================
+
+void frmMain::cmdSearch_Click()
+{
+    ErrorTrap trap = Trap("cmdSearch_Click");
+    try {
+        trap.Line(10);
+        if (cmdSearch->text() == kSearchCaption) {
+            const std::int64_t started = NowNs();
+            LastSearchTimings = SearchTimings();
+            frmMain::SearchRun run(this);
+            CancelRequested = false;
+            cmdSearch->setText(kCancelCaption);
+            // The caption comes back however the search ends.
+            OnExit restoreCaption([this] { cmdSearch->setText(kSearchCaption); });
+            trap.Line(20);
+            QString path = SelectedFolder();
+            MainLoadFiles(path, true);
+            trap.Line(30);
+            {
+                StageClock clock(LastSearchTimings.sort);
+                grdSearchList->SetSortOrder(TheSettings().SortbyNumeric() != 0 ? Grid::kSortNumericAscending
+                                                                                : Grid::kSortTextAscending);
+            }
+            LastSearchTimings.total = NowNs() - started;
+        } else {
+            // Cancel: the running search sees the flag at its next check;
+            // the rows found so far show at once, sorted.
+            trap.Line(40);
+            CancelRequested = true;
+            grdSearchList->SetRedrawEnabled(-1);
+            grdSearchList->show();
+            grdSearchList->SetSortOrder(TheSettings().SortbyNumeric() != 0 ? Grid::kSortNumericAscending
+                                                                            : Grid::kSortTextAscending);
+        }
+        trap.Line(50);
+        ShowStatus(getSelectedFileinfo());
+    } catch (...) {
+        trap.Log();
+    }
+}
+
+void frmMain::cboFilterPattern_Click()
+{
+    if (cmdSearch->text() == kSearchCaption)
+        cmdSearch_Click();
+}
+
+void frmMain::ftvFolder_SelectionChange()
+{
+    if (cmdSearch->text() == kSearchCaption)
+        cmdSearch_Click();
+    ShowStatus(getSelectedFileinfo());
+}
+
+void frmMain::FillComboBoxes()
+{
+    ErrorTrap trap = Trap("FillComboBoxes");
+    try {
+        trap.Line(10);
+        DateRangeTypes = {QStringLiteral("Files Created"), QStringLiteral("Files Modified"),
+                          QStringLiteral("Files Last Accessed")};
+        PeriodUnits = {QStringLiteral("Day(s)"), QStringLiteral("Month(s)")};
+        SizeLimitKinds = {QStringLiteral("Least"), QStringLiteral("Most")};
+        trap.Line(20);
+        cboFilterPattern->clear();
+        cboFilterPattern->addItems(FilterPatterns);
+        cboFilterPattern->setCurrentIndex(0);
+        trap.Line(30);
+        const std::pair<QComboBox*, const QStringList*> combos[] = {
+            {cboDateRangeType, &DateRangeTypes}, {cboDateInPeriod, &PeriodUnits}, {cboLeastMost, &SizeLimitKinds}};
+        for (const auto& [combo, list] : combos) {
+            combo->clear();
+            combo->addItems(*list);
+            combo->setCurrentIndex(0);
+        }
+    } catch (...) {
+        trap.Log();
+    }
+}
+
+void frmMain::EnableSearchControls(bool enabled)
+{
+    ftvFolder->setEnabled(enabled);
+    ctlPaneSearchList->setEnabled(enabled);
+    chkSearchSubFolder->setEnabled(enabled);
+}
+
+// ===================================================================
+// The search
+// ===================================================================
+
+void frmMain::MainLoadFiles(QString& folder, bool clear)
+{
+    ErrorTrap trap = Trap("MainLoadFiles");
+    frmMain::SearchRun run(this);
+    // Whatever happens below, the window comes back to its idle state:
+    // controls enabled, pointer normal, grid painted and shown, loading
+    // window gone.
+    OnExit restore([this] {
+        grdSearchList->SetRedrawEnabled(-1);
+        grdSearchList->show();
+        delete loading_.data();
+        unsetCursor();
+        EnableSearchControls(true);
+    });
+    try {
+        trap.Line(10);
+        CancelRequested = false;
+        EnableSearchControls(false);
+        setCursor(Qt::BusyCursor);
+
+        trap.Line(20);
+        if (folder == QLatin1String("Desktop"))
+            folder = GetSpecialfolder(CSIDL_DESKTOP);
+
+        trap.Line(30);
+        searchColumns_.name = GetColumnIndexByKey(QStringLiteral("Name"));
+        searchColumns_.selection = GetColumnIndexByKey(QStringLiteral("Selection"));
+        searchColumns_.location = GetColumnIndexByKey(QStringLiteral("Location"));
+        searchColumns_.size = GetColumnIndexByKey(QStringLiteral("Size (In KB)"));
+        searchColumns_.type = GetColumnIndexByKey(QStringLiteral("Type"));
+        searchColumns_.created = GetColumnIndexByKey(QStringLiteral("Created Date"));
+        searchColumns_.modified = GetColumnIndexByKey(QStringLiteral("Modified Date"));
+        searchColumns_.pages = GetColumnIndexByKey(QStringLiteral("Pages"));
+
+        trap.Line(40);
+        delete loading_.data();
+        // Owned by this window once it is on screen; the search that the
+        // window's load starts runs before that, and an owned window would
+        // make this one a native window before its placement is settled.
+        loading_ = new frmLoading(isVisible() ? this : nullptr);
+        loading_->show();
+
+        trap.Line(50);
+        if (clear)
+            grdSearchList->SetRowCount(1);
+
+        trap.Line(60);
+        YieldToMessageLoop(true);
+
+        trap.Line(70);
+        grdSearchList->SetRedrawEnabled(0);
+        grdSearchList->hide();
+
+        trap.Line(80);
+        scanPath_.clear();
+        LoadFiles(folder, clear);
+
+        trap.Line(90);
+        grdSearchList->SetRedrawEnabled(-1);
+        grdSearchList->show();
+        trap.Line(100);
+        delete loading_.data();
+
+        trap.Line(110);
+        // A search stopped by closing the window ends without a word.
+        if (CancelRequested && !ClosePending())
+            MsgBox(QStringLiteral("Process is terminated."), MsgBoxIcon::Information);
+    } catch (...) {
+        trap.Log();
+    }
+}
+
+void frmMain::LoadFiles(const QString& folder, bool clear)
+{
+    if (CancelRequested)
+        return;
+    ErrorTrap trap = Trap("LoadFiles");
+    bool entered = false;
+    try {
+        trap.Line(10);
+        std::vector<Entry> files;
+        std::vector<Entry> folders;
+        QStringList patterns;
+        bool everyName = false;
+        {
+            StageClock clock(LastSearchTimings.walk);
+            // The folder's identity: a folder already being scanned further
+            // up (a mount that loops back) is not entered again.
+            struct stat st {};
+            if (::stat(QFile::encodeName(folder).constData(), &st) == 0) {
+                const std::pair<std::uint64_t, std::uint64_t> id{st.st_dev, st.st_ino};
+                if (std::find(scanPath_.begin(), scanPath_.end(), id) != scanPath_.end())
+                    return;
+                scanPath_.push_back(id);
+                entered = true;
+            }
+
+            trap.Line(20);
+            const QString pattern = FilterPatterns.value(std::max(0, cboFilterPattern->currentIndex()));
+            GenerateFilterPatternArray(pattern, patterns);
+            everyName = patterns.isEmpty() && pattern.trimmed() == QLatin1String("*.*");
+
+            trap.Line(30);
+            if (clear)
+                grdSearchList->SetRowCount(1);
+
+            trap.Line(40);
+            std::error_code error;
+            if (folder.isEmpty() || !ListFolder(folder, files, folders, error)) {
+                if (folder.isEmpty() || error == std::errc::no_such_file_or_directory
+                    || error == std::errc::not_a_directory)
+                    throw RunTimeError(76, QStringLiteral("Path not found"));
+                if (error == std::errc::permission_denied)
+                    throw RunTimeError(70, QStringLiteral("Permission denied"));
+                throw RunTimeError(75, QStringLiteral("Path/File access error"));
+            }
+        }
+
+        trap.Line(50);
+        const QString base = ValidateDir(folder);
+        for (const Entry& entry : files) {
+            if (CancelRequested)
+                break;
+            ++LastSearchTimings.files;
+            bool matches = everyName;
+            if (!matches) {
+                StageClock clock(LastSearchTimings.walk);
+                matches = IsFileMatchWithFilterPattern(entry.name, patterns);
+            }
+            if (matches) {
+                trap.Line(60);
+                FoundFile found;
+                bool listed = false;
+                {
+                    StageClock clock(LastSearchTimings.filter);
+                    // A file that vanished or cannot be looked at is passed
+                    // over; the rest of the folder is still scanned.
+                    listed = IsFileFound(base + entry.name, found) && PassesAdvancedFilter(found);
+                }
+                if (listed) {
+                    trap.Line(70);
+                    AddResultRow(folder, found);
+                    if (loading_)
+                        loading_->UpdateStatus(grdSearchList->RowCount() - 1);
+                }
+            }
+            trap.Line(80);
+            YieldToMessageLoop();
+        }
+
+        trap.Line(90);
+        if (chkSearchSubFolder->isChecked()) {
+            for (const Entry& sub : folders)
+                LoadFiles(base + sub.name, false);
+        }
+    } catch (...) {
+        trap.Log();
+    }
+    if (entered)
+        scanPath_.pop_back();
+}
+
+void frmMain::YieldToMessageLoop(bool now)
+{
+    if (!now && sinceYield_.isValid() && sinceYield_.nsecsElapsed() < kYieldIntervalNs)
+        return;
+    {
+        StageClock clock(LastSearchTimings.yield);
+        QCoreApplication::processEvents();
+    }
+    sinceYield_.start();
+}
+
+void frmMain::GenerateFilterPatternArray(const QString& pattern, QStringList& patterns)
+{
+    ErrorTrap trap = Trap("GenerateFilterPatternArray");
+    try {
+        trap.Line(10);
+        if (pattern.trimmed() == QLatin1String("*.*"))
+            return;
+        trap.Line(20);
+        if (pattern.contains(QLatin1Char(';')))
+            patterns = pattern.split(QLatin1Char(';'));
+        else if (pattern.contains(QLatin1Char(',')))
+            patterns = pattern.split(QLatin1Char(','));
+        else
+            patterns = QStringList{pattern, QString()};
+    } catch (...) {
+        trap.Log();
+    }
+}
+
+bool frmMain::IsFileFound(const QString& path, FoundFile& file)
+{
+    const QFileInfo info(path);
+    if (!info.exists() || !info.isFile())
+        return false;
+    file.name = info.fileName();
+    file.size = info.size();
+    file.created = info.birthTime();
+    if (!file.created.isValid())
+        file.created = info.metadataChangeTime();
+    file.modified = info.lastModified();
+    file.accessed = info.lastRead();
+    return true;
+}
+
+bool frmMain::PassesAdvancedFilter(const FoundFile& file)
+{
+    try {
+        if (!ChkUseAdvOpt->isChecked())
+            return true;
+        const bool byDate = chkSearchByDate->isChecked();
+        const bool bySize = chkSearchBySize->isChecked();
+        if (!byDate && !bySize)
+            return true;
+
+        if (byDate) {
+            const QDate today = Today();
+            QDate from;
+            QDate to;
+            if (optInPeriod->isChecked()) {
+                const std::optional<std::int16_t> n = WholeNumber<std::int16_t>(txtInPeriod->text());
+                if (!n)
+                    return false;
+                if (*n >= 1) {
+                    // Going back whole months keeps the day of the month,
+                    // clamped to the end of a shorter month.
+                    from = cboDateInPeriod->currentText() == PeriodUnits.value(0) ? today.addDays(-*n)
+                                                                                   : today.addMonths(-*n);
+                    to = today;
+                } else {
+                    from = today;
+                    to = today;
+                }
+            } else {
+                from = dtpDateFrom->date();
+                to = dtpDateTo->date();
+            }
+            const QString kind = cboDateRangeType->currentText();
+            QDateTime when;
+            bool tested = true;
+            if (kind == DateRangeTypes.value(0))
+                when = file.created;
+            else if (kind == DateRangeTypes.value(1))
+                when = file.modified;
+            else if (kind == DateRangeTypes.value(2))
+                when = file.accessed;
+            else
+                tested = false;
+            if (tested) {
+                if (!when.isValid() || !from.isValid() || !to.isValid())
+                    return false;
+                const QDate day = when.toLocalTime().date();
+                if (day < from || day > to)
+                    return false;
+            }
+        }
+
+        if (bySize) {
+            const std::int64_t kb = RoundUpSizeKB(file.size);
+            if (optSizeAt->isChecked()) {
+                const std::optional<std::int32_t> limit = WholeNumber<std::int32_t>(txtSizeLeastMost->text());
+                if (!limit)
+                    return false;
+                if (cboLeastMost->currentText() == SizeLimitKinds.value(0)) {
+                    if (kb < *limit)
+                        return false;
+                } else if (kb > *limit) {
+                    return false;
+                }
+            } else {
+                const std::optional<std::int32_t> lo = WholeNumber<std::int32_t>(txtSizeFrom->text());
+                const std::optional<std::int32_t> hi = WholeNumber<std::int32_t>(txtSizeTo->text());
+                if (!lo || !hi || kb < *lo || kb > *hi)
+                    return false;
+            }
+        }
+        return true;
+    } catch (...) {
+        return false;
+    }
+}
+
+std::int64_t frmMain::RoundUpSizeKB(std::int64_t bytes)
+{
+    if (bytes <= 0)
+        return 0;
+    return bytes / 1024 + (bytes % 1024 != 0 ? 1 : 0);
+}
+
+QString frmMain::GetExtensionOfPath(const QString& path)
+{
+    const qsizetype dot = path.lastIndexOf(QLatin1Char('.'));
+    return dot < 0 ? QString() : path.mid(dot + 1);
+}
+
+QString frmMain::FormatFileDate(const QDateTime& when)
+{
+    if (!when.isValid())
+        return QString();
+    const QLocale locale;
+    const QDateTime local = when.toLocalTime();
+    const QDate d = local.date();
+    const QTime t = local.time();
+    const QString dateSep = SeparatorOf(locale.dateFormat(QLocale::ShortFormat), QStringLiteral("/"));
+    const QString timeSep = SeparatorOf(locale.timeFormat(QLocale::ShortFormat), QStringLiteral(":"));
+    QString am = locale.amText();
+    QString pm = locale.pmText();
+    if (am.isEmpty() || pm.isEmpty()) {
+        am = QStringLiteral("AM");
+        pm = QStringLiteral("PM");
+    }
+    const int hour12 = t.hour() % 12 == 0 ? 12 : t.hour() % 12;
+    const auto two = [](int n) { return QStringLiteral("%1").arg(n, 2, 10, QLatin1Char('0')); };
+    return two(d.day()) + dateSep + two(d.month()) + dateSep + QStringLiteral("%1").arg(d.year(), 4, 10, QLatin1Char('0'))
+           + QLatin1Char(' ') + two(hour12) + timeSep + two(t.minute()) + QLatin1Char(' ')
+           + (t.hour() < 12 ? am : pm);
+}
+
+// ===================================================================
+// One row
+// ===================================================================
+
+QString frmMain::TypeNameOf(const QString& name)
+{
+    // Types are found by the name's extension; the same extension gives the
+    // same type, so it is looked up once.
+    const qsizetype dot = name.lastIndexOf(QLatin1Char('.'));
+    const QString key = dot < 0 ? QString() : name.mid(dot).toLower();
+    const auto it = typeNames_.constFind(key);
+    if (it != typeNames_.constEnd())
+        return *it;
+    static const QMimeDatabase db;
+    const QString type = db.mimeTypeForFile(name, QMimeDatabase::MatchExtension).comment().toLower();
+    typeNames_.insert(key, type);
+    return type;
+}
+
+QIcon frmMain::IconOf(const QString& typeName, const QString& name)
+{
+    // One picture per type, drawn once and then taken from the store.
+    const auto it = imlFile.constFind(typeName);
+    if (it != imlFile.constEnd())
+        return *it;
+    static const QMimeDatabase db;
+    const QMimeType mime = db.mimeTypeForFile(name, QMimeDatabase::MatchExtension);
+    QIcon icon = QIcon::fromTheme(mime.iconName());
+    if (icon.isNull())
+        icon = QIcon::fromTheme(mime.genericIconName());
+    if (icon.isNull()) {
+        static const QFileIconProvider provider;
+        icon = provider.icon(QAbstractFileIconProvider::File);
+    }
+    imlFile.insert(typeName, icon);
+    return icon;
+}
+
+void frmMain::FillPagesCell(int row, const QString& path)
+{
+    const QString extension = GetExtensionOfPath(path).toUpper();
+    const bool tiff = extension == QLatin1String("TIF") || extension == QLatin1String("TIFF");
+    const bool pdf = extension == QLatin1String("PDF");
+    if (!tiff && !pdf)
+        return;
+    QString text = QStringLiteral("Error");
+    {
+        StageClock clock(LastSearchTimings.count);
+        try {
+            std::int32_t pages = 0;
+            const com::HRESULT hr = tiff ? TiffPageCounter.CountPages(path, pages) : PdfPageCounter.CountPages(path, pages);
+            // A counter that fails or cannot count the file makes the cell
+            // read "Error"; the search goes on with the next file.
+            if (hr >= 0 && (tiff ? pages >= 0 : pages > 0))
+                text = QString::number(pages);
+        } catch (...) {
+        }
+    }
+    grdSearchList->SetCellText(row, searchColumns_.pages, text);
+}
+
+void frmMain::AddResultRow(const QString& folder, const FoundFile& file)
+{
+    if (CancelRequested)
+        return;
+    if (file.name.isEmpty() || file.name == QLatin1String(".") || file.name == QLatin1String(".."))
+        return;
+    const QString path = ValidateDir(folder) + file.name;
+    int row = 0;
+    {
+        StageClock clock(LastSearchTimings.fill);
+        Grid& g = *grdSearchList;
+        const QString typeName = TypeNameOf(file.name);
+        g.SetRowCount(g.RowCount() + 1);
+        row = g.RowCount() - 1;
+        ++LastSearchTimings.rows;
+        ColumnVisibleArray = TheSettings().ColumnVisibility().split(QLatin1Char(','));
+
+        const SearchColumns& c = searchColumns_;
+        g.SetCellText(row, c.name, file.name);
+        g.SetCellAttribute(Grid::kAttrPicture, row, c.name, IconOf(typeName, file.name));
+        g.SetCellText(row, c.location, folder);
+        g.SetCellText(row, c.size, GroupedNumber(RoundUpSizeKB(file.size)) + QStringLiteral(" KB"));
+        g.SetCellText(row, c.type, typeName);
+        g.SetCellText(row, c.created, FormatFileDate(file.created));
+        g.SetCellText(row, c.modified, FormatFileDate(file.modified));
+    }
+    // The Pages column is counted only while it is shown.
+    if (ColumnVisibleArray.value(searchColumns_.pages) == QLatin1String("1"))
+        FillPagesCell(row, path);
+}
