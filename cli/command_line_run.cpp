@@ -9,6 +9,7 @@
 #include <QRegularExpression>
 #include <QTemporaryDir>
 
+#include <algorithm>
 #include <filesystem>
 #include <system_error>
 
@@ -286,17 +287,28 @@ bool CommandLineRun::RenamePageFiles(const QString& ext, std::int32_t pageCount,
     try {
         const QString d = ValidateDir(outputFolder);
         const QString prefix = NamePrefix(sourceFileName, forceSourcePrefix);
-        std::int32_t from = first;
-        std::int32_t to = last;
-        if (first == -1 && last == -1) {
-            from = 1;
-            to = pageCount;
-        }
         // The engine's names, found without regard to case.
         QHash<QString, QString> extracted;
         const QStringList names = QDir(extractFolder).entryList(QDir::Files | QDir::Hidden);
         for (const QString& name : names)
             extracted.insert(name.toLower(), name);
+
+        std::int32_t from = first;
+        std::int32_t to = last;
+        if (first == -1 && last == -1) {
+            from = 1;
+            to = pageCount;
+            // Every page the engine extracted gets its final name, also when
+            // the counter saw fewer pages (or could not count the file): the
+            // private folder goes away afterwards and would take them along.
+            const QRegularExpression pageName(QStringLiteral("^page(\\d{1,6})%1$")
+                                                  .arg(QRegularExpression::escape(ext.toLower())));
+            for (const QString& key : extracted.keys()) {
+                const QRegularExpressionMatch m = pageName.match(key);
+                if (m.hasMatch())
+                    to = std::max(to, m.captured(1).toInt() + 1);
+            }
+        }
 
         bool allMoved = true;
         for (std::int32_t p = from; p <= to; ++p) {
@@ -342,10 +354,12 @@ void CommandLineRun::ScanFolder(const QString& folder, TiffPdfCommands& facade, 
         visited.insert(canonical);
 
         trap.Line(20);
-        const QFileInfoList files = dir.entryInfoList(QDir::Files | QDir::Hidden | QDir::System, QDir::Name);
+        // Regular files only: a named pipe or a device called *.tif would
+        // block the page engine that opens it.
+        const QFileInfoList files = dir.entryInfoList(QDir::Files | QDir::Hidden, QDir::Name);
         for (const QFileInfo& file : files) {
             trap.Line(30);
-            if (!IsFileMatchWithFilterPattern(file.fileName(), patterns))
+            if (!file.isFile() || !IsFileMatchWithFilterPattern(file.fileName(), patterns))
                 continue;
             ++fileCount;
             clsColSetOrderGrid rec;
@@ -365,6 +379,9 @@ void CommandLineRun::ScanFolder(const QString& folder, TiffPdfCommands& facade, 
         }
     } catch (...) {
         trap.Log();
+        // The run goes on with the other folders, but it must not end as a
+        // success.
+        master_.scanFailed_ = true;
         return;
     }
     for (const QFileInfo& sub : std::as_const(subfolders))

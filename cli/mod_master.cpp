@@ -280,7 +280,7 @@ int ModMaster::Main(const QString& commandLine)
         run.Run(GetOperationSwitch());
         trap.Line(120);
         WriteErrorLog(s, s.ResultMessage);
-        return anyFileFailed_ ? ExitFileFailed : ExitSuccess;
+        return anyFileFailed_ || scanFailed_ ? ExitFileFailed : ExitSuccess;
     } catch (...) {
         trap.Log();
         return ExitRunError;

@@ -15,7 +15,7 @@
 // Exit status of VelmoraCMD.
 enum ExitStatus : int {
     ExitSuccess = 0,       // the operation succeeded for every file
-    ExitFileFailed = 1,    // the operation failed for at least one file
+    ExitFileFailed = 1,    // the operation failed for at least one file or folder
     ExitInvalidCommand = 2, // the command line did not validate
     ExitRunError = 3,      // the run stopped on an unexpected error
 };
@@ -76,6 +76,7 @@ private:
     RunState state_;
     PageCountFunction counterOverride_;
     bool anyFileFailed_ = false;
+    bool scanFailed_ = false; // a folder of the scan could not be read
 };
 
 // Reports `message`: a message box, or with "/silent" an entry appended to

@@ -19,10 +19,14 @@ constexpr std::uint64_t kKernelCopyMin = 16 * 1024;
 
 OutputFile::OutputFile(const std::string& name, bool exclusive, std::uint64_t maxSize)
     : name_(name), maxSize_(maxSize) {
-    const int flags = O_WRONLY | O_CREAT | O_CLOEXEC | (exclusive ? O_EXCL : O_TRUNC);
+    // O_NONBLOCK: an existing FIFO of that name with no reader fails at
+    // once instead of waiting for one; it is cleared again for the writes.
+    const int flags = O_WRONLY | O_CREAT | O_CLOEXEC | O_NONBLOCK | (exclusive ? O_EXCL : O_TRUNC);
     fd_ = ::open(name.c_str(), flags, 0666);
     failed_ = fd_ < 0;
     existed_ = fd_ < 0 && errno == EEXIST;
+    if (const int status = fd_ >= 0 ? ::fcntl(fd_, F_GETFL) : -1; status >= 0)
+        ::fcntl(fd_, F_SETFL, status & ~O_NONBLOCK);
     pending_.reserve(kPendingSize);
 }
 

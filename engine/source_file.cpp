@@ -8,7 +8,9 @@
 namespace stavren {
 
 SourceFile::SourceFile(const std::string& name) {
-    fd_ = ::open(name.c_str(), O_RDONLY | O_CLOEXEC);
+    // O_NONBLOCK: opening a FIFO must not wait for a writer that may never
+    // come (it is then refused below); reads of a regular file ignore it.
+    fd_ = ::open(name.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
     if (fd_ < 0)
         return;
     struct stat st {};

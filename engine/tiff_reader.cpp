@@ -1,6 +1,7 @@
 #include "engine/tiff_reader.h"
 
 #include <algorithm>
+#include <iterator>
 
 #include "engine/byte_order.h"
 
@@ -20,7 +21,7 @@ TiffReader::TiffReader(std::string name) : stream(name) {
     if (Load16(header + 2, byteOrder) == kBigTiffVersion)
         return;
     std::uint32_t offset = Load32(header + 4, byteOrder);
-    used_.emplace_back(0, sizeof header);
+    used_.emplace(0, sizeof header);
     while (ReadIfd(stream, offset)) {
     }
 }
@@ -37,12 +38,12 @@ std::int32_t TiffReader::PageCount() const {
 }
 
 bool TiffReader::Claim(std::uint64_t begin, std::uint64_t end) {
-    auto it = std::lower_bound(used_.begin(), used_.end(), std::make_pair(begin, std::uint64_t{0}));
+    const auto it = used_.lower_bound(begin);
     if (it != used_.end() && it->first < end)
         return false;
     if (it != used_.begin() && std::prev(it)->second > begin)
         return false;
-    used_.insert(it, {begin, end});
+    used_.emplace_hint(it, begin, end);
     return true;
 }
 

@@ -10,6 +10,7 @@
 // pages. The memory held is bounded by the size of the file.
 
 #include <cstdint>
+#include <map>
 #include <string>
 #include <vector>
 
@@ -51,8 +52,10 @@ public:
     bool WritePage(OutputFile& out, std::int32_t pageIndex, bool isLast, std::uint32_t outByteOrder);
 
 private:
-    // Byte ranges of the header and of every directory read so far, sorted.
-    std::vector<std::pair<std::uint64_t, std::uint64_t>> used_;
+    // Byte ranges of the header and of every directory read so far, by
+    // start (a tree, so that a chain running backwards through a large
+    // file costs no more than one running forwards).
+    std::map<std::uint64_t, std::uint64_t> used_;
     // Source bytes read or claimed by the pages written so far.
     std::uint64_t planned_ = 0;
     bool Claim(std::uint64_t begin, std::uint64_t end);

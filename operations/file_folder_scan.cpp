@@ -8,8 +8,9 @@ bool FileExistsByFind(const QString& path)
     try {
         if (path.trimmed().isEmpty())
             return false;
-        const QFileInfo info(path);
-        return info.exists() && !info.isDir();
+        // Only regular files (or links to them) count: a named pipe or a
+        // device would block whoever opens it to read.
+        return QFileInfo(path).isFile();
     } catch (...) {
         return false;
     }

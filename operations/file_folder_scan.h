@@ -3,7 +3,8 @@
 
 #include <QString>
 
-// True when path (not blank) names an existing entry that is not a folder.
+// True when path (not blank) names an existing regular file (or a link to
+// one): folders, named pipes, sockets and devices are not files here.
 // Never fails.
 bool FileExistsByFind(const QString& path);
 

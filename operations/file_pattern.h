@@ -3,8 +3,8 @@
 // command-line folder scan.
 //
 // Wildcards: "*" any run of characters, "?" one character; everything else
-// literal; case-insensitive; "*.*" matches every name. One pattern may hold
-// several specifications separated by ";" (leading and trailing blanks of
+// literal; case-insensitive; "*.*" matches every name. One pattern text may hold
+// several patterns separated by ";" (leading and trailing blanks of
 // each ignored).
 
 #include <QString>

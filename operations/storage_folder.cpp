@@ -1,7 +1,7 @@
 #include "operations/storage_folder.h"
 
 #include "operations/file_folder_scan.h"
-#include "operations/mod_get_special_folder.h"
+#include "operations/shell_folders.h"
 #include "operations/property_bag.h"
 #include "platform/message_box/message_box.h"
 

@@ -103,6 +103,11 @@ bool ReplaceWithCopy(const QString& source, const QString& target)
             return false;
         }
     }
+    // commit() does not report buffered bytes that could not be written.
+    if (!out.flush()) {
+        out.cancelWriting();
+        return false;
+    }
     return out.commit();
 }
 

@@ -16,7 +16,7 @@
 #include "operations/error_trap.h"
 #include "operations/file_pattern.h"
 #include "operations/mod_general.h"
-#include "operations/mod_get_special_folder.h"
+#include "operations/shell_folders.h"
 #include "platform/grid/grid.h"
 #include "platform/message_box/message_box.h"
 #include "platform/runtime/run_time_error.h"
@@ -39,14 +39,15 @@
 #include <algorithm>
 #include <chrono>
 #include <cmath>
-#include <filesystem>
+#include <cerrno>
+#include <dirent.h>
+#include <fcntl.h>
 #include <limits>
+#include <memory>
 #include <optional>
 #include <sys/stat.h>
 
 namespace {
-
-namespace fs = std::filesystem;
 
 const QString kSearchCaption = QStringLiteral("&Search");
 const QString kCancelCaption = QStringLiteral("&Cancel");
@@ -150,51 +151,119 @@ QString GroupedNumber(std::int64_t n)
     return n < 0 ? QStringLiteral("-") + out : out;
 }
 
+// The name patterns of one folder's scan, prepared once. A pattern
+// of the common form "*.ext" is a case-insensitive test of the name's end;
+// any other goes to the shared matcher. The answers are those of
+// IsFileMatchWithFilterPattern for the same list.
+class NameMatcher {
+public:
+    explicit NameMatcher(const QStringList& patterns)
+    {
+        for (const QString& pattern : patterns) {
+            for (const QString& raw : pattern.split(QLatin1Char(';'))) {
+                const QString spec = raw.trimmed();
+                if (spec.isEmpty())
+                    continue;
+                if (spec == QLatin1String("*.*") || spec == QLatin1String("*")) {
+                    every_ = true;
+                } else if (spec.startsWith(QLatin1Char('*')) && spec.size() > 1
+                           && !spec.mid(1).contains(QLatin1Char('*')) && !spec.contains(QLatin1Char('?'))) {
+                    endings_.append(spec.mid(1));
+                } else {
+                    others_.append(spec);
+                }
+            }
+        }
+    }
+
+    bool Matches(const QString& name) const
+    {
+        if (every_)
+            return true;
+        for (const QString& ending : endings_)
+            if (name.endsWith(ending, Qt::CaseInsensitive))
+                return true;
+        for (const QString& spec : others_)
+            if (PathMatchSpec(name, spec))
+                return true;
+        return false;
+    }
+
+private:
+    bool every_ = false;
+    QStringList endings_;
+    QStringList others_;
+};
+
 // A directory entry as the scan sees it.
 struct Entry {
     QString name;
-    bool folder = false;
+    QString folded; // the name without regard to case, for ordering
 };
 
 bool NameBefore(const Entry& a, const Entry& b)
 {
-    const int folded = a.name.compare(b.name, Qt::CaseInsensitive);
+    const int folded = QString::compare(a.folded, b.folded, Qt::CaseSensitive);
     return folded != 0 ? folded < 0 : a.name < b.name;
 }
 
-// The entries of a folder: regular files (and links to them, and links that
-// lead nowhere, which the existence check then drops) and real subfolders.
-// A link to a folder is neither: the scan never follows one. Other kinds
-// (pipes, sockets, devices) are left out, so nothing can block on them.
-// Returns false, with `error` set, when the folder cannot be listed.
-bool ListFolder(const QString& folder, std::vector<Entry>& files, std::vector<Entry>& folders, std::error_code& error)
+// Closes a listing however the scan leaves it.
+struct DirCloser {
+    void operator()(DIR* dir) const { ::closedir(dir); }
+};
+
+// The entries of a folder, each list in name order: regular files (and
+// links to them, and links that lead nowhere, which the existence check
+// then drops) and real subfolders. A link to a folder is neither: the scan
+// never follows one. Other kinds (pipes, sockets, devices) are left out, so
+// nothing can block on them. Returns the errno of a folder that cannot be
+// listed, else 0.
+int ListFolder(const QString& folder, std::vector<Entry>& files, std::vector<Entry>& folders)
 {
-    const fs::path dir(QFile::encodeName(folder).toStdString());
-    fs::directory_iterator it(dir, fs::directory_options::skip_permission_denied, error);
-    if (error)
-        return false;
-    for (const fs::directory_iterator end; it != end; it.increment(error)) {
-        if (error)
-            return false;
-        std::error_code ec;
-        const fs::file_status own = it->symlink_status(ec);
-        if (ec)
-            continue;
-        Entry entry{QFile::decodeName(it->path().filename().native().c_str()), false};
-        if (fs::is_directory(own)) {
-            entry.folder = true;
-            folders.push_back(std::move(entry));
-        } else if (fs::is_regular_file(own)) {
-            files.push_back(std::move(entry));
-        } else if (fs::is_symlink(own)) {
-            const fs::file_status target = it->status(ec);
-            if (ec || !fs::exists(target) || fs::is_regular_file(target))
-                files.push_back(std::move(entry));
+    const QByteArray dirPath = QFile::encodeName(folder);
+    std::unique_ptr<DIR, DirCloser> dir(::opendir(dirPath.constData()));
+    if (!dir)
+        return errno;
+    const int fd = ::dirfd(dir.get());
+    for (;;) {
+        errno = 0;
+        const dirent* d = ::readdir(dir.get());
+        if (!d) {
+            if (errno != 0)
+                return errno;
+            break;
         }
+        const char* name = d->d_name;
+        if (name[0] == '.' && (name[1] == 0 || (name[1] == '.' && name[2] == 0)))
+            continue;
+        unsigned char type = d->d_type;
+        struct stat st {};
+        if (type == DT_UNKNOWN) {
+            // The file system does not say: ask for the entry itself.
+            if (::fstatat(fd, name, &st, AT_SYMLINK_NOFOLLOW) != 0)
+                continue;
+            type = S_ISDIR(st.st_mode) ? DT_DIR : S_ISREG(st.st_mode) ? DT_REG : S_ISLNK(st.st_mode) ? DT_LNK : DT_FIFO;
+        }
+        bool isFile = false;
+        bool isFolder = false;
+        if (type == DT_DIR) {
+            isFolder = true;
+        } else if (type == DT_REG) {
+            isFile = true;
+        } else if (type == DT_LNK) {
+            // A link counts as a file unless it leads to something else.
+            isFile = ::fstatat(fd, name, &st, 0) != 0 || S_ISREG(st.st_mode);
+        }
+        if (!isFile && !isFolder)
+            continue;
+        Entry entry;
+        entry.name = QFile::decodeName(name);
+        entry.folded = entry.name.toCaseFolded();
+        (isFolder ? folders : files).push_back(std::move(entry));
     }
     std::sort(files.begin(), files.end(), NameBefore);
     std::sort(folders.begin(), folders.end(), NameBefore);
-    return true;
+    return 0;
 }
 
 } // namespace
@@ -400,19 +469,18 @@ void frmMain::LoadFiles(const QString& folder, bool clear)
                 grdSearchList->SetRowCount(1);
 
             trap.Line(40);
-            std::error_code error;
-            if (folder.isEmpty() || !ListFolder(folder, files, folders, error)) {
-                if (folder.isEmpty() || error == std::errc::no_such_file_or_directory
-                    || error == std::errc::not_a_directory)
-                    throw RunTimeError(76, QStringLiteral("Path not found"));
-                if (error == std::errc::permission_denied)
-                    throw RunTimeError(70, QStringLiteral("Permission denied"));
+            const int error = folder.isEmpty() ? ENOENT : ListFolder(folder, files, folders);
+            if (error == ENOENT || error == ENOTDIR)
+                throw RunTimeError(76, QStringLiteral("Path not found"));
+            if (error == EACCES || error == EPERM)
+                throw RunTimeError(70, QStringLiteral("Permission denied"));
+            if (error != 0)
                 throw RunTimeError(75, QStringLiteral("Path/File access error"));
-            }
         }
 
         trap.Line(50);
         const QString base = ValidateDir(folder);
+        const NameMatcher matcher(patterns);
         for (const Entry& entry : files) {
             if (CancelRequested)
                 break;
@@ -420,7 +488,7 @@ void frmMain::LoadFiles(const QString& folder, bool clear)
             bool matches = everyName;
             if (!matches) {
                 StageClock clock(LastSearchTimings.walk);
-                matches = IsFileMatchWithFilterPattern(entry.name, patterns);
+                matches = matcher.Matches(entry.name);
             }
             if (matches) {
                 trap.Line(60);

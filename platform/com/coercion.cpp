@@ -80,24 +80,32 @@ std::optional<double> ParseNumber(const QString& text)
     return d;
 }
 
+// The whole numbers a target type holds: imin..umax.
 struct Range {
-    double min;
-    double max;
+    long long imin;
+    unsigned long long umax;
+    // The bounds as doubles: every double in [min, maxExclusive) rounds
+    // into range. Both are powers of two or small enough to be exact, so
+    // 2^63 and 2^64 (just above the 64-bit ranges) are caught as well.
+    double min() const { return static_cast<double>(imin); }
+    double maxExclusive() const { return static_cast<double>(umax) + 1.0; }
 };
 
 Range RangeOf(int id)
 {
     switch (id) {
     case QMetaType::Char:
-    case QMetaType::SChar: return {-128.0, 127.0};
-    case QMetaType::UChar: return {0.0, 255.0};
-    case QMetaType::Short: return {-32768.0, 32767.0};
-    case QMetaType::UShort: return {0.0, 65535.0};
-    case QMetaType::Int: return {-2147483648.0, 2147483647.0};
-    case QMetaType::UInt: return {0.0, 4294967295.0};
+    case QMetaType::SChar: return {-128, 127};
+    case QMetaType::UChar: return {0, 255};
+    case QMetaType::Short: return {-32768, 32767};
+    case QMetaType::UShort: return {0, 65535};
+    case QMetaType::Int: return {std::numeric_limits<int>::min(), 2147483647u};
+    case QMetaType::UInt: return {0, 4294967295u};
     case QMetaType::Long:
-    case QMetaType::LongLong: return {-9223372036854775808.0, 9223372036854775807.0};
-    default: return {0.0, 18446744073709551615.0};
+    case QMetaType::LongLong:
+        return {std::numeric_limits<long long>::min(),
+                static_cast<unsigned long long>(std::numeric_limits<long long>::max())};
+    default: return {0, std::numeric_limits<unsigned long long>::max()};
     }
 }
 
@@ -114,7 +122,7 @@ QVariant ToInteger(const QVariant& value, QMetaType target)
 
     if (src == QMetaType::Bool) {
         const long long v = value.toBool() ? -1 : 0;
-        if (v < r.min)
+        if (v < r.imin)
             Raise(rterr::Overflow);
         QVariant out(v);
         out.convert(target);
@@ -122,7 +130,7 @@ QVariant ToInteger(const QVariant& value, QMetaType target)
     }
     if (IsSigned(src)) {
         const long long v = value.toLongLong();
-        if (static_cast<double>(v) < r.min || static_cast<double>(v) > r.max)
+        if (v < r.imin || (v > 0 && static_cast<unsigned long long>(v) > r.umax))
             Raise(rterr::Overflow);
         QVariant out(v);
         out.convert(target);
@@ -130,7 +138,7 @@ QVariant ToInteger(const QVariant& value, QMetaType target)
     }
     if (IsUnsigned(src)) {
         const unsigned long long v = value.toULongLong();
-        if (static_cast<double>(v) > r.max)
+        if (v > r.umax)
             Raise(rterr::Overflow);
         QVariant out(v);
         out.convert(target);
@@ -150,12 +158,10 @@ QVariant ToInteger(const QVariant& value, QMetaType target)
         Raise(rterr::TypeMismatch);
     }
     const double rounded = std::nearbyint(d);
-    if (!(rounded >= r.min && rounded <= r.max) || std::isinf(rounded))
+    if (!(rounded >= r.min() && rounded < r.maxExclusive()))
         Raise(rterr::Overflow);
-    // 2^63 itself is just above the signed range; the check above let it
-    // through for unsigned targets only.
-    QVariant out = IsSigned(dst) || rounded < 0 ? QVariant(static_cast<long long>(rounded))
-                                                : QVariant(static_cast<unsigned long long>(rounded));
+    QVariant out = rounded < 0 ? QVariant(static_cast<long long>(rounded))
+                               : QVariant(static_cast<unsigned long long>(rounded));
     out.convert(target);
     return out;
 }

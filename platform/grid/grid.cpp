@@ -609,7 +609,14 @@ void Grid::SaveToFile(const QString& path, int format, bool withHeader) const
     QSaveFile file(path);
     if (!file.open(QIODevice::WriteOnly)) throw RunTimeError(75);
     const QByteArray bytes = text.toUtf8();
-    if (file.write(bytes) != bytes.size() || !file.commit()) throw RunTimeError(75);
+    // The flush is checked before the commit: commit() does not report bytes
+    // still buffered that could not be written (disk full, size limit), and
+    // would put a cut-off file in the old one's place.
+    if (file.write(bytes) != bytes.size() || !file.flush()) {
+        file.cancelWriting();
+        throw RunTimeError(75);
+    }
+    if (!file.commit()) throw RunTimeError(75);
 }
 
 void Grid::LoadFromFile(const QString& path, int format, bool withHeader)

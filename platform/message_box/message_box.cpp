@@ -1,5 +1,7 @@
 #include "platform/message_box/message_box.h"
 
+#include <QStringList>
+
 #include <QApplication>
 #include <QMessageBox>
 
@@ -55,8 +57,18 @@ void SetMsgBoxHandler(MsgBoxHandler handler)
 
 bool DisplayAvailable()
 {
-    return !qEnvironmentVariableIsEmpty("DISPLAY") || !qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY")
-        || !qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM");
+    if (!qEnvironmentVariableIsEmpty("DISPLAY") || !qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY"))
+        return true;
+    // QT_QPA_PLATFORM may list several platforms ("wayland;xcb"), each with
+    // options after ":". Those of a window system need its display; without
+    // one, creating the application would abort the program.
+    const QStringList platforms = qEnvironmentVariable("QT_QPA_PLATFORM").split(QLatin1Char(';'), Qt::SkipEmptyParts);
+    for (const QString& entry : platforms) {
+        const QString name = entry.section(QLatin1Char(':'), 0, 0).trimmed().toLower();
+        if (!name.isEmpty() && name != QLatin1String("xcb") && !name.startsWith(QLatin1String("wayland")))
+            return true;
+    }
+    return false;
 }
 
 MsgBoxResult MsgBox(const QString& text, MsgBoxIcon icon, MsgBoxButtons buttons, const QString& title)

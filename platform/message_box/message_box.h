@@ -35,6 +35,6 @@ using MsgBoxHandler = std::function<MsgBoxResult(const MsgBoxRequest&)>;
 void SetMsgBoxHandler(MsgBoxHandler handler);
 
 // True when the environment offers a display for a QApplication: DISPLAY or
-// WAYLAND_DISPLAY is set, or QT_QPA_PLATFORM names a platform of its own
-// (offscreen, minimal, ...).
+// WAYLAND_DISPLAY is set, or QT_QPA_PLATFORM names a platform that needs no
+// window system (offscreen, minimal, ...; not xcb or wayland).
 bool DisplayAvailable();

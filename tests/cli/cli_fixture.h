@@ -65,6 +65,9 @@ protected:
         r.err = QString::fromUtf8(p.readAllStandardError());
         return r;
     }
+    // Sets a variable of the program's environment for the following runs.
+    void SetEnvironment(const QString& name, const QString& value) { env_.insert(name, value); }
+
     // The same with the line split at blanks.
     Result Run(const QString& line) { return Run(line.split(QLatin1Char(' '), Qt::SkipEmptyParts)); }
 

@@ -4,7 +4,13 @@
 
 #include "cli_fixture.h"
 
+#include "cli/command_line_run.h"
+#include "cli/mod_master.h"
+#include "operations/error_trap.h"
+
 #include <QRegularExpression>
+
+#include <sys/stat.h>
 
 namespace {
 
@@ -77,6 +83,39 @@ TEST_F(OperationRunTest, AFolderScanDoesNotFollowLinksToFolders)
     const Result r = Run(QStringLiteral("/d in /r /del 1"));
     EXPECT_EQ(r.exitCode, 0) << r.err.toStdString();
     EXPECT_EQ(Pages(Work(QStringLiteral("in/sub/a.tif"))), (V{2, 3}));
+}
+
+TEST_F(OperationRunTest, NamedPipesAreNeitherListedNorAccepted)
+{
+    // A pipe called *.tif would block the engine that opens it to read.
+    ASSERT_TRUE(QDir(Work()).mkpath(QStringLiteral("in")));
+    MakeTiff(Work(QStringLiteral("in/a.tif")), {1, 2});
+    ASSERT_EQ(::mkfifo(QFile::encodeName(Work(QStringLiteral("in/pipe.tif"))).constData(), 0600), 0);
+    ASSERT_TRUE(QFile::link(Work(QStringLiteral("in/pipe.tif")), Work(QStringLiteral("in/to-pipe.tif"))));
+
+    Result r = Run(QStringLiteral("/d in /del 1"));
+    EXPECT_EQ(r.exitCode, 0) << r.err.toStdString();
+    EXPECT_EQ(Pages(Work(QStringLiteral("in/a.tif"))), (V{2}));
+
+    r = Run(QStringLiteral("/i in/pipe.tif /del 1"));
+    EXPECT_EQ(r.exitCode, 2);
+    EXPECT_EQ(r.err.trimmed(), QStringLiteral("Velmora 3.1: in/pipe.tif does not exists."));
+    r = Run(QStringLiteral("/i in/a.tif /a in/to-pipe.tif"));
+    EXPECT_EQ(r.exitCode, 2);
+    EXPECT_EQ(r.err.trimmed(), QStringLiteral("Velmora 3.1: in/to-pipe.tif does not exists."));
+}
+
+TEST_F(OperationRunTest, AFolderThatCannotBeScannedIsNoSuccess)
+{
+    // The folder test lets a file pass as a folder; its scan then fails,
+    // which is logged, and the run must not exit as a success.
+    MakeTiffIn(QStringLiteral("a.tif"), {1, 2});
+    const Result r = Run(QStringLiteral("/d a.tif /del 1"));
+    EXPECT_EQ(r.exitCode, 1);
+    EXPECT_EQ(r.err.trimmed(), QStringLiteral("Velmora 3.1: successfully deleted pages from file."));
+    EXPECT_EQ(PagesIn(QStringLiteral("a.tif")), (V{1, 2}));
+    EXPECT_TRUE(QString::fromUtf8(ReadFile(Storage() + QStringLiteral("/Errors.Log")))
+                    .contains(QStringLiteral(" in procedure LoadFilesFolder at Line No. 10 of Module modMaster at time- ")));
 }
 
 TEST_F(OperationRunTest, AFolderWithoutTiffFilesSucceeds)
@@ -226,6 +265,44 @@ TEST_F(OperationRunTest, WithoutTheCounterRegisteredTheRunStops)
     EXPECT_EQ(PagesIn(QStringLiteral("a.tif")), (V{1, 2}));
     EXPECT_TRUE(QString::fromUtf8(ReadFile(Storage() + QStringLiteral("/Errors.Log")))
                     .startsWith(QStringLiteral("Error 429 (ActiveX component can't create object) in procedure Main")));
+}
+
+// Every page the engine extracted reaches the output folder, also when the
+// page counter saw fewer pages or none: the private extraction folder is
+// removed afterwards and would take the rest along.
+TEST(RenamePageFiles, AllPagesFollowTheExtractedFilesNotOnlyTheCount)
+{
+    QTemporaryDir work;
+    ASSERT_TRUE(work.isValid());
+    const QString extract = work.filePath(QStringLiteral(".extract"));
+    const QString out = work.filePath(QStringLiteral("out"));
+    ASSERT_TRUE(QDir().mkpath(extract));
+    ASSERT_TRUE(QDir().mkpath(out));
+    for (int k = 0; k < 3; ++k) {
+        QFile f(extract + QStringLiteral("/page%1.tif").arg(k));
+        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+        f.write(QByteArray::number(k));
+    }
+    ModMaster master;
+    ErrorTrap trap(QStringLiteral("Main"), ObjectKind::Module, QStringLiteral("modMaster"));
+    CommandLineRun run(master, trap);
+    for (const std::int32_t counted : {-1, 1}) {
+        SCOPED_TRACE(counted);
+        QDir(out).removeRecursively();
+        QDir().mkpath(out);
+        for (int k = 0; k < 3; ++k)
+            QFile::copy(extract + QStringLiteral("/page%1.tif").arg(k),
+                        extract + QStringLiteral("/keep%1").arg(k));
+        EXPECT_TRUE(run.RenamePageFiles(QStringLiteral(".tif"), counted, out, QStringLiteral("scan.tif"), -1, -1,
+                                        false, extract));
+        EXPECT_EQ(QDir(out).entryList(QDir::Files, QDir::Name),
+                  (QStringList{QStringLiteral("scan1.tif"), QStringLiteral("scan2.tif"), QStringLiteral("scan3.tif")}));
+        QFile third(out + QStringLiteral("/scan3.tif"));
+        ASSERT_TRUE(third.open(QIODevice::ReadOnly));
+        EXPECT_EQ(third.readAll(), QByteArray("2"));
+        for (int k = 0; k < 3; ++k)
+            QFile::rename(extract + QStringLiteral("/keep%1").arg(k), extract + QStringLiteral("/page%1.tif").arg(k));
+    }
 }
 
 } // namespace

@@ -87,6 +87,16 @@ TEST_F(ValidationTest, MissingSwitchesAndBadInputs)
     ExpectRejected(QStringLiteral("/d nowhere /o out"), QStringLiteral("Invalid folder path."));
 }
 
+TEST_F(ValidationTest, AWindowSystemPlatformWithoutItsDisplayStillReportsOnStandardError)
+{
+    // Without DISPLAY or WAYLAND_DISPLAY these platforms cannot start; the
+    // program must not abort trying.
+    for (const char* platform : {"xcb", "wayland;xcb"}) {
+        SetEnvironment(QStringLiteral("QT_QPA_PLATFORM"), QString::fromLatin1(platform));
+        ExpectRejected(QStringLiteral("/i a.tif"), QStringLiteral("Invalid command line"));
+    }
+}
+
 TEST_F(ValidationTest, PageNumbersAndRanges)
 {
     ExpectRejected(QStringLiteral("/i a.tif /del x"), QStringLiteral("Invalid Pageno."));

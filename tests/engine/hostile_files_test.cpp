@@ -5,6 +5,7 @@
 
 #include <filesystem>
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include "engine/page_operations.h"
 #include "engine/tiff_types.h"
@@ -167,6 +168,33 @@ TEST(HostileFiles, PagesSharingDataCannotFillTheDisk) {
     EXPECT_LT(FolderBytes(out), 4u << 20);
     EXPECT_FALSE(MergeFiles({dir / "in.tif"}, dir / "merged.tif"));
     EXPECT_FALSE(FileExists(dir / "merged.tif"));
+}
+
+// A FIFO whose other end nobody opens, named as an input, as an output, or
+// in the way of a temporary sibling: opening it must not wait for a partner.
+TEST(HostileFiles, AFifoNeverMakesAnOperationWait) {
+    TempDir dir;
+    TiffBuilder b;
+    const std::uint32_t s = b.AddBlob(std::vector<std::uint8_t>(16, 9));
+    const std::uint32_t d = b.AddDirectory(GreyPage(4, 4, s, 16));
+    b.SetFirst(d);
+    b.Link(d, b.AddDirectory(GreyPage(4, 4, s, 16)));
+    const std::string good = dir / "good.tif";
+    b.Save(good);
+    const std::string pipe = dir / "pipe.tif";
+    ASSERT_EQ(mkfifo(pipe.c_str(), 0644), 0);
+    ASSERT_EQ(mkfifo((good + ".tmp").c_str(), 0644), 0);
+    ASSERT_EQ(mkfifo((dir / "page0.tif").c_str(), 0644), 0);
+
+    EXPECT_TRUE(FinishesWithin(60, [&] { return CountTiffPages(pipe) == 0; }));
+    EXPECT_TRUE(FinishesWithin(60, [&] { return ExtractAllPages(pipe, dir.path) == 0; }));
+    EXPECT_TRUE(FinishesWithin(60, [&] { return !MergeFiles({good}, pipe); }));
+    // page0.tif cannot be written; page1.tif is.
+    EXPECT_TRUE(FinishesWithin(60, [&] {
+        return ExtractAllPages(good, dir.path) == -1 && CountTiffPages(dir / "page1.tif") == 1;
+    }));
+    // The FIFO good.tif.tmp is passed over for good.tif.tmp.tmp.
+    EXPECT_TRUE(FinishesWithin(60, [&] { return DeletePage(good, 1) && CountTiffPages(good) == 1; }));
 }
 
 } // namespace

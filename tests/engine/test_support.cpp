@@ -4,6 +4,8 @@
 #include <filesystem>
 #include <stdexcept>
 #include <stdlib.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
 namespace stavren::test {
 
@@ -68,6 +70,18 @@ std::vector<DecodedPage> Pick(const std::vector<const DecodedFile*>& sources, co
 
 bool FileExists(const std::string& path) {
     return std::filesystem::exists(path);
+}
+
+bool FinishesWithin(unsigned seconds, const std::function<bool()>& work) {
+    const pid_t child = fork();
+    if (child == 0) {
+        alarm(seconds);
+        _exit(work() ? 0 : 1);
+    }
+    int status = 0;
+    if (child < 0 || waitpid(child, &status, 0) != child)
+        return false;
+    return WIFEXITED(status) && WEXITSTATUS(status) == 0;
 }
 
 } // namespace stavren::test

@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -32,5 +33,10 @@ std::vector<DecodedPage> Pick(const std::vector<const DecodedFile*>& sources, co
                                       const std::vector<const DecodedFile*>& sources);
 
 bool FileExists(const std::string& path);
+
+// Runs `work` in a child process; true when it returns true within
+// `seconds`. A guard against a hang, not a measurement: the bound is far
+// above what the work needs.
+bool FinishesWithin(unsigned seconds, const std::function<bool()>& work);
 
 } // namespace stavren::test

@@ -15,6 +15,7 @@
 #include <gtest/gtest.h>
 
 #include <cerrno>
+#include <sys/stat.h>
 
 TEST(PathTextHelpers, GetFileExtTakesTextAfterTheLastDot)
 {
@@ -70,7 +71,7 @@ TEST(PatternMatcher, IsCaseInsensitiveAndTreatsStarDotStarAsEverything)
     EXPECT_FALSE(PathMatchSpec("a1.tif", "a[1].tif"));
     EXPECT_FALSE(PathMatchSpec("abtif", "ab.tif"));
     EXPECT_TRUE(PathMatchSpec("x+y(2).tif", "x+y(2).tif"));
-    // Several specifications in one pattern.
+    // Several patterns in one text.
     EXPECT_TRUE(PathMatchSpec("b.pdf", "*.tif; *.pdf"));
 }
 
@@ -105,6 +106,15 @@ TEST_F(FileFolderScanTest, FileExistsByFindIsFalseForFoldersAndBlanks)
     EXPECT_FALSE(FileExistsByFind(dir.filePath("missing.tif")));
     EXPECT_FALSE(FileExistsByFind("   "));
     EXPECT_FALSE(FileExistsByFind(""));
+
+    // A named pipe is no file: whoever opened it to read would wait forever.
+    const QString pipe = dir.filePath("pipe.tif");
+    ASSERT_EQ(::mkfifo(QFile::encodeName(pipe).constData(), 0600), 0);
+    EXPECT_FALSE(FileExistsByFind(pipe));
+    ASSERT_TRUE(QFile::link(pipe, dir.filePath("to-pipe.tif")));
+    EXPECT_FALSE(FileExistsByFind(dir.filePath("to-pipe.tif")));
+    ASSERT_TRUE(QFile::link(file, dir.filePath("to-doc.tif")));
+    EXPECT_TRUE(FileExistsByFind(dir.filePath("to-doc.tif")));
 }
 
 TEST_F(FileFolderScanTest, FolderExistsByFindDropsOneTrailingSeparatorFromTheCallersText)

@@ -302,7 +302,7 @@ TEST_F(FrmMainTest, ClosingRecordsPlacementAndColumnWidthsPerTheFlags)
     objSettings->SetWindowStateFlag(0);
     {
         frmMain w;
-        w.grdSearchList->SetColumnCount(3);
+        ASSERT_EQ(w.grdSearchList->ColumnCount(), 8);
         w.grdSearchList->SetColumnWidthAt(0, 1800);
         w.grdSearchList->SetColumnWidthAt(1, 255);
         w.grdSearchList->SetColumnWidthAt(2, 705);
@@ -314,7 +314,7 @@ TEST_F(FrmMainTest, ClosingRecordsPlacementAndColumnWidthsPerTheFlags)
         EXPECT_EQ(s.LastWindowLeft(), w.pos().x() * 15);
         EXPECT_EQ(s.LastWindowWidth(), 720 * 15);
         EXPECT_EQ(s.LastWindowHeight(), 420 * 15);
-        EXPECT_EQ(s.LastGridColWidth(), "1800,255,705");
+        EXPECT_EQ(s.LastGridColWidth(), "1800,255,705,1800,1000,1400,2000,2000");
     }
     objSettings->SetLastGridColWidthFlag(0);
     objSettings->SetLastWindowWidth(1234);
@@ -327,19 +327,20 @@ TEST_F(FrmMainTest, ClosingRecordsPlacementAndColumnWidthsPerTheFlags)
         const Settings s = OnDisk();
         // Minimised: nothing recorded; flag 0: widths kept.
         EXPECT_EQ(s.LastWindowWidth(), 1234);
-        EXPECT_EQ(s.LastGridColWidth(), "1800,255,705");
+        EXPECT_EQ(s.LastGridColWidth(), "1800,255,705,1800,1000,1400,2000,2000");
     }
     objSettings->SetLastGridColWidthFlag(1);
     {
         // A grid without columns does not wipe the saved widths.
         frmMain w;
+        w.grdSearchList->SetColumnCount(0);
         w.show();
         w.showMaximized();
         w.close();
         const Settings s = OnDisk();
         EXPECT_EQ(s.LastWindowState(), 2);
         EXPECT_EQ(s.LastWindowWidth(), 1234);
-        EXPECT_EQ(s.LastGridColWidth(), "1800,255,705");
+        EXPECT_EQ(s.LastGridColWidth(), "1800,255,705,1800,1000,1400,2000,2000");
     }
 }
 

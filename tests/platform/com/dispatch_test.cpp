@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 
 #include <functional>
+#include <limits>
 
 namespace {
 
@@ -66,6 +67,20 @@ TEST(Coercion, IntegersWidenWithSignAndOverflowPastTheirRange)
     EXPECT_EQ(ErrorOf([&] { com::CoerceArgument(QVariant(quint64(3000000000u)), i4); }), 6);
     EXPECT_EQ(com::CoerceArgument(QVariant(true), i2).toInt(), -1);
     EXPECT_EQ(com::CoerceArgument(QVariant(), i2).toInt(), 0);
+}
+
+TEST(Coercion, SixtyFourBitTargetsOverflowJustPastTheirRange)
+{
+    const QMetaType i8(QMetaType::LongLong), u8(QMetaType::ULongLong);
+    // 2^63 and 2^64 are the first doubles past these ranges.
+    EXPECT_EQ(ErrorOf([&] { com::CoerceArgument(QVariant(9223372036854775808.0), i8); }), 6);
+    EXPECT_EQ(ErrorOf([&] { com::CoerceArgument(QVariant(18446744073709551616.0), u8); }), 6);
+    EXPECT_EQ(ErrorOf([&] { com::CoerceArgument(QVariant(quint64(1) << 63), i8); }), 6);
+    EXPECT_EQ(com::CoerceArgument(QVariant(-9223372036854775808.0), i8).toLongLong(),
+              std::numeric_limits<qint64>::min());
+    EXPECT_EQ(com::CoerceArgument(QVariant(quint64(1) << 63), u8).toULongLong(), quint64(1) << 63);
+    EXPECT_EQ(com::CoerceArgument(QVariant(2147483647.0), QMetaType(QMetaType::Int)).toInt(), 2147483647);
+    EXPECT_EQ(ErrorOf([&] { com::CoerceArgument(QVariant(2147483648.0), QMetaType(QMetaType::Int)); }), 6);
 }
 
 TEST(Coercion, FractionsRoundHalfToEven)

@@ -7,10 +7,15 @@
 #include <QPixmap>
 #include <QSignalSpy>
 #include <QTableView>
+#include <QDir>
+#include <QFile>
 #include <QTemporaryDir>
 #include <QTest>
 
 #include <gtest/gtest.h>
+
+#include <csignal>
+#include <sys/resource.h>
 
 namespace {
 
@@ -456,6 +461,40 @@ TEST_F(GridTest, SaveAndLoadRoundTripAwkwardCells)
     EXPECT_EQ(ErrorOf([&] { small.LoadFromFile(dir.filePath(QStringLiteral("missing.txt")), 5, true); }), 53);
     EXPECT_EQ(ErrorOf([&] { small.SaveToFile(dir.filePath(QStringLiteral("no/such/folder.txt")), 5, true); }), 76);
     EXPECT_EQ(ErrorOf([&] { small.SaveToFile(path, 1, true); }), 5);
+}
+
+TEST_F(GridTest, AFailedSaveLeavesThePreviousFileAndRaises)
+{
+    QTemporaryDir dir;
+    ASSERT_TRUE(dir.isValid());
+    const QString path = dir.filePath(QStringLiteral("list.txt"));
+    {
+        QFile old(path);
+        ASSERT_TRUE(old.open(QIODevice::WriteOnly));
+        old.write("previous export\n");
+    }
+    Grid grid;
+    MakeResultGrid(grid);
+    for (int r = 0; r < 20; ++r)
+        AddRow(grid, QStringLiteral("cell %1 of a list longer than the limit").arg(r), QStringLiteral("1"), QString());
+
+    // Every write beyond 64 bytes fails (also for a privileged user): the
+    // whole text must not be cut short in the old file's place.
+    struct rlimit old {};
+    ASSERT_EQ(getrlimit(RLIMIT_FSIZE, &old), 0);
+    auto oldHandler = std::signal(SIGXFSZ, SIG_IGN);
+    struct rlimit small = old;
+    small.rlim_cur = 64;
+    ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &small), 0);
+    const long error = ErrorOf([&] { grid.SaveToFile(path, Grid::kFormatDelimited, true); });
+    setrlimit(RLIMIT_FSIZE, &old);
+    std::signal(SIGXFSZ, oldHandler);
+
+    EXPECT_EQ(error, 75);
+    QFile kept(path);
+    ASSERT_TRUE(kept.open(QIODevice::ReadOnly));
+    EXPECT_EQ(kept.readAll(), QByteArray("previous export\n"));
+    EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden), QStringList{QStringLiteral("list.txt")});
 }
 
 TEST_F(GridTest, ExportStepsDropColumnsAndRows)

@@ -1,4 +1,4 @@
-#include "operations/mod_get_special_folder.h"
+#include "operations/shell_folders.h"
 
 #include "operations/error_trap.h"
 

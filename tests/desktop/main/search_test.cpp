@@ -1,0 +1,384 @@
+#include "search_fixture.h"
+
+#include "desktop/main/frm_loading.h"
+
+#include <QComboBox>
+#include <QDateEdit>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QRegularExpression>
+#include <QTreeView>
+
+#include <unistd.h>
+
+namespace {
+
+TEST_F(SearchTest, PatternsMatchWithoutRegardToCaseAndRowsCarryTheFileFacts)
+{
+    MakeFile("a.tif", 0);
+    MakeFile("B.TIF", 1);
+    MakeFile("c.Tiff", 1025);
+    MakeFile("d.tif.bak");
+    MakeFile("e.txt");
+    MakeFile("tif");
+    MakeFile("x.pdf");
+    QDir().mkpath(root + "/folder.tif"); // a folder is not a file
+    const QDateTime modified(QDate(2024, 2, 29), QTime(15, 7));
+    SetTimes(root + "/c.Tiff", modified, modified);
+    Search();
+
+    EXPECT_EQ(Names(), QStringList({"a.tif", "B.TIF", "c.Tiff"}));
+    const std::vector<ResultRow> rows = Rows();
+    ASSERT_EQ(rows.size(), 3u);
+    EXPECT_EQ(rows[0].location, root);
+    EXPECT_EQ(rows[0].size, "0 KB");
+    EXPECT_EQ(rows[1].size, "1 KB");
+    EXPECT_EQ(rows[2].size, "2 KB");
+    EXPECT_EQ(rows[2].modified, "29/02/2024 03:07 PM");
+    // Created: the birth time where the file system keeps one, else the
+    // last status change; either way today for a file made just now.
+    const QRegularExpression stamp("^\\d\\d/\\d\\d/\\d{4} \\d\\d:\\d\\d (AM|PM)$");
+    EXPECT_TRUE(stamp.match(rows[2].created).hasMatch()) << rows[2].created.toStdString();
+    EXPECT_TRUE(rows[2].created.startsWith(QDate::currentDate().toString("dd/MM/yyyy")));
+    for (const ResultRow& r : rows) {
+        EXPECT_FALSE(r.type.isEmpty());
+        EXPECT_EQ(r.type, r.type.toLower());
+        EXPECT_EQ(r.pages, "3");
+    }
+    // Each row has the icon of its type.
+    const Grid& g = *Window().grdSearchList;
+    EXPECT_TRUE(g.CellAttribute(Grid::kAttrPicture, 1, GetColumnIndexByKey("Name")).isValid());
+    EXPECT_EQ(tiff.calls.size(), 3);
+    EXPECT_TRUE(pdf.calls.isEmpty());
+    EXPECT_EQ(Window().sbPanelStatus->text(), "0 file selected; Total Page count of selected Tiff files: 0");
+    EXPECT_TRUE(LogLines().isEmpty()) << LogLines().join('\n').toStdString();
+}
+
+TEST_F(SearchTest, PatternListsAreSplitAsWritten)
+{
+    QStringList p;
+    frmMain::GenerateFilterPatternArray("*.tif,*.tiff", p);
+    EXPECT_EQ(p, QStringList({"*.tif", "*.tiff"}));
+    frmMain::GenerateFilterPatternArray("*.a; *.b,c", p);
+    EXPECT_EQ(p, QStringList({"*.a", " *.b,c"}));
+    frmMain::GenerateFilterPatternArray("scan?.tif", p);
+    EXPECT_EQ(p, QStringList({"scan?.tif", ""}));
+    p = QStringList{"kept"};
+    frmMain::GenerateFilterPatternArray(" *.* ", p);
+    EXPECT_EQ(p, QStringList({"kept"}));
+
+    // Other patterns than "*.ext" reach the wildcard matcher.
+    FilterPatterns = QStringList{"scan?.tif;*_x.TIFF"};
+    MakeFile("scan1.tif");
+    MakeFile("scan12.tif");
+    MakeFile("a_X.tiff");
+    MakeFile("b_y.tiff");
+    Search();
+    EXPECT_EQ(Names(), QStringList({"a_X.tiff", "scan1.tif"}));
+}
+
+TEST_F(SearchTest, WalkListsAFoldersFilesBeforeEachSubfolderTreeInNameOrder)
+{
+    MakeFile("z.tif");
+    MakeFile("A.tif");
+    MakeFile("sub1/b.tif");
+    MakeFile("sub1/deep/c.tif");
+    MakeFile("Sub0/e.tif");
+    MakeFile("sub2/d.tif");
+    frmMain& w = Window();
+    w.chkSearchSubFolder->setChecked(true);
+    // The walk itself, before the final sort.
+    QString folder = root;
+    w.MainLoadFiles(folder, true);
+    EXPECT_EQ(Names(), QStringList({"A.tif", "z.tif", "e.tif", "b.tif", "c.tif", "d.tif"}));
+    const std::vector<ResultRow> rows = Rows();
+    EXPECT_EQ(rows[2].location, root + "/Sub0");
+    EXPECT_EQ(rows[4].location, root + "/sub1/deep");
+
+    // Without subfolders only the folder's own files.
+    w.chkSearchSubFolder->setChecked(false);
+    w.MainLoadFiles(folder, true);
+    EXPECT_EQ(Names(), QStringList({"A.tif", "z.tif"}));
+    // An empty folder leaves only the header row.
+    folder = root + "/sub2/none";
+    QDir().mkpath(folder);
+    w.MainLoadFiles(folder, true);
+    EXPECT_EQ(w.grdSearchList->RowCount(), 1);
+}
+
+TEST_F(SearchTest, LinksToFoldersAreNotFollowedAndLinksToFilesAreListed)
+{
+    MakeFile("sub/x.tif");
+    ASSERT_EQ(::symlink(QFile::encodeName(root).constData(), QFile::encodeName(root + "/sub/loop").constData()), 0);
+    ASSERT_EQ(::symlink("sub/x.tif", QFile::encodeName(root + "/link.tif").constData()), 0);
+    ASSERT_EQ(::symlink("nowhere.tif", QFile::encodeName(root + "/dangling.tif").constData()), 0);
+    ASSERT_EQ(::symlink("sub", QFile::encodeName(root + "/dir.tif").constData()), 0);
+    Search(QString(), true);
+    EXPECT_EQ(Names(), QStringList({"link.tif", "x.tif"}));
+    EXPECT_TRUE(LogLines().isEmpty()) << LogLines().join('\n').toStdString();
+}
+
+TEST_F(SearchTest, AVanishedFileIsPassedOverAndTheFolderScanGoesOn)
+{
+    MakeFile("a.tif");
+    MakeFile("b.tif");
+    MakeFile("c.tif");
+    MakeFile("d.tif");
+    // Counting a.tif takes b.tif away before the scan gets to it.
+    tiff.answer = [this](const QString& path, std::int32_t& pages) {
+        if (path.endsWith("/a.tif"))
+            QFile::remove(root + "/b.tif");
+        pages = 1;
+        return com::S_OK;
+    };
+    Search();
+    EXPECT_EQ(Names(), QStringList({"a.tif", "c.tif", "d.tif"}));
+    EXPECT_TRUE(LogLines().isEmpty()) << LogLines().join('\n').toStdString();
+}
+
+TEST_F(SearchTest, PagesCellsReadErrorWhenACountFailsAndStayEmptyWhileHidden)
+{
+    FilterPatterns = QStringList{"*.tif;*.pdf;*.txt"};
+    MakeFile("bad.tif");
+    MakeFile("empty.tif");
+    MakeFile("failing.tif");
+    MakeFile("good.tif");
+    MakeFile("empty.pdf");
+    MakeFile("good.pdf");
+    MakeFile("notes.txt");
+    tiff.answer = [](const QString& path, std::int32_t& pages) {
+        pages = path.endsWith("bad.tif") ? -1 : path.endsWith("empty.tif") ? 0 : 7;
+        return path.endsWith("failing.tif") ? com::E_FAIL : com::S_OK;
+    };
+    pdf.answer = [](const QString& path, std::int32_t& pages) {
+        pages = path.endsWith("empty.pdf") ? 0 : 4;
+        return com::S_OK;
+    };
+    Search();
+    QStringList cells;
+    for (const ResultRow& r : Rows())
+        cells.append(r.name + "=" + r.pages);
+    EXPECT_EQ(cells, QStringList({"bad.tif=Error", "empty.pdf=Error", "empty.tif=0", "failing.tif=Error",
+                                  "good.pdf=4", "good.tif=7", "notes.txt="}));
+
+    // A counter that was never created: every cell reads "Error", and the
+    // search still lists every file.
+    TiffPageCounter.counter = nullptr;
+    Search();
+    EXPECT_EQ(Rows()[5].pages, "Error");
+    EXPECT_EQ(Rows().size(), 7u);
+
+    // Pages hidden: no counter is called, the cells stay empty.
+    TiffPageCounter.counter = &tiff;
+    tiff.calls.clear();
+    objSettings->SetColumnVisibility("1,1,0,1,1,1,1,1");
+    Search();
+    EXPECT_TRUE(tiff.calls.isEmpty());
+    for (const ResultRow& r : Rows())
+        EXPECT_TRUE(r.pages.isEmpty()) << r.name.toStdString();
+}
+
+TEST_F(SearchTest, SizeFilterWorksInWholeKilobytesRoundedUp)
+{
+    const qint64 sizes[] = {0, 1, 1024, 1025, 2048, 2049};
+    for (qint64 s : sizes)
+        MakeFile(QStringLiteral("s%1.tif").arg(s, 4, 10, QLatin1Char('0')), s);
+    frmMain& w = Window();
+    w.ChkUseAdvOpt->setChecked(true);
+    w.chkSearchBySize->setChecked(true);
+    const auto names = [&](const char* least, const QString& limit) {
+        w.optSizeAt->setChecked(true);
+        w.cboLeastMost->setCurrentText(least);
+        w.txtSizeLeastMost->setText(limit);
+        Search();
+        return Names().join(' ');
+    };
+    EXPECT_EQ(names("Least", "2"), "s1025.tif s2048.tif s2049.tif");
+    EXPECT_EQ(names("Least", "0"), "s0000.tif s0001.tif s1024.tif s1025.tif s2048.tif s2049.tif");
+    EXPECT_EQ(names("Most", "0"), "s0000.tif");
+    EXPECT_EQ(names("Most", "1"), "s0000.tif s0001.tif s1024.tif");
+    EXPECT_EQ(names("Most", "1.5"), "s0000.tif s0001.tif s1024.tif s1025.tif s2048.tif"); // 1.5 rounds to 2
+    EXPECT_EQ(names("Most", "two"), "");
+    EXPECT_EQ(names("Most", "99999999999"), "");
+
+    w.optSizeBtn->setChecked(true);
+    w.txtSizeFrom->setText("1");
+    w.txtSizeTo->setText("2");
+    Search();
+    EXPECT_EQ(Names().join(' '), "s0001.tif s1024.tif s1025.tif s2048.tif");
+    w.txtSizeTo->setText("");
+    Search();
+    EXPECT_TRUE(Names().isEmpty());
+
+    // The whole advanced pane off: every file, whatever the boxes say.
+    w.ChkUseAdvOpt->setChecked(false);
+    Search();
+    EXPECT_EQ(Names().size(), 6);
+
+    // Sizes beyond 32 bits, shown and compared in full.
+    for (qint64 s : sizes)
+        QFile::remove(root + QStringLiteral("/s%1.tif").arg(s, 4, 10, QLatin1Char('0')));
+    MakeFile("big.tif", 5LL * 1024 * 1024 * 1024 + 1);
+    w.ChkUseAdvOpt->setChecked(true);
+    EXPECT_EQ(names("Least", "5242882"), "");
+    EXPECT_EQ(names("Least", "5242881"), "big.tif");
+    EXPECT_EQ(Rows()[0].size, "5,242,881 KB");
+}
+
+TEST_F(SearchTest, DateFilterCountsBackFromTheInjectedToday)
+{
+    const auto at = [](int y, int m, int d, int h = 12) { return QDateTime(QDate(y, m, d), QTime(h, 0)); };
+    const struct {
+        const char* name;
+        QDateTime modified;
+    } files[] = {
+        {"feb27.tif", at(2023, 2, 27)}, {"feb28.tif", at(2023, 2, 28, 0)}, {"mar30.tif", at(2023, 3, 30)},
+        {"mar31.tif", at(2023, 3, 31, 23)}, {"apr01.tif", at(2023, 4, 1)},
+    };
+    for (const auto& f : files) {
+        MakeFile(f.name);
+        // Accessed a year earlier, so the access-date test tells them apart.
+        SetTimes(root + "/" + f.name, f.modified.addYears(-1), f.modified);
+    }
+    frmMain& w = Window();
+    w.TodayProvider = [] { return QDate(2023, 3, 31); };
+    w.ChkUseAdvOpt->setChecked(true);
+    w.chkSearchByDate->setChecked(true);
+    w.cboDateRangeType->setCurrentText("Files Modified");
+    w.optInPeriod->setChecked(true);
+    const auto names = [&](const QString& n, const char* unit) {
+        w.txtInPeriod->setText(n);
+        w.cboDateInPeriod->setCurrentText(unit);
+        Search();
+        return Names().join(' ');
+    };
+    // One month back from 31 March is the last day of February.
+    EXPECT_EQ(names("1", "Month(s)"), "feb28.tif mar30.tif mar31.tif");
+    EXPECT_EQ(names("1", "Day(s)"), "mar30.tif mar31.tif");
+    EXPECT_EQ(names("0", "Day(s)"), "mar31.tif");
+    EXPECT_EQ(names("-3", "Month(s)"), "mar31.tif");
+    EXPECT_EQ(names("soon", "Day(s)"), "");
+    EXPECT_EQ(names("40000", "Day(s)"), ""); // beyond a 16-bit number
+    // Counting back across a year.
+    w.TodayProvider = [] { return QDate(2024, 3, 31); };
+    EXPECT_EQ(names("13", "Month(s)"), "apr01.tif feb28.tif mar30.tif mar31.tif");
+
+    // Between two dates, both days included; reversed lets nothing pass.
+    w.optBtnPeriod->setChecked(true);
+    w.dtpDateFrom->setDate(QDate(2023, 2, 28));
+    w.dtpDateTo->setDate(QDate(2023, 3, 30));
+    Search();
+    EXPECT_EQ(Names().join(' '), "feb28.tif mar30.tif");
+    w.dtpDateFrom->setDate(QDate(2023, 3, 31));
+    Search();
+    EXPECT_TRUE(Names().isEmpty());
+
+    // The access date is a year earlier for every file.
+    w.cboDateRangeType->setCurrentText("Files Last Accessed");
+    w.dtpDateFrom->setDate(QDate(2022, 3, 30));
+    w.dtpDateTo->setDate(QDate(2022, 3, 31));
+    Search();
+    EXPECT_EQ(Names().join(' '), "mar30.tif mar31.tif");
+
+    // Created: the files were made today (by the real clock).
+    w.cboDateRangeType->setCurrentText("Files Created");
+    w.optInPeriod->setChecked(true);
+    w.TodayProvider = [] { return QDate::currentDate(); };
+    EXPECT_EQ(names("0", "Day(s)").split(' ').size(), 5);
+    w.TodayProvider = [] { return QDate::currentDate().addDays(2); };
+    EXPECT_EQ(names("1", "Day(s)"), "");
+}
+
+TEST_F(SearchTest, CancelStopsAfterTheFileInHandAndRestoresTheWindow)
+{
+    for (int i = 0; i < 6; ++i)
+        MakeFile(QStringLiteral("top%1.tif").arg(i));
+    MakeFile("sub/inner.tif");
+    frmMain& w = Window();
+    w.show();
+    QStringList statesDuringSearch;
+    // The user presses Cancel while the third file is being counted.
+    tiff.answer = [&](const QString&, std::int32_t& pages) {
+        pages = 2;
+        if (tiff.calls.size() == 3) {
+            statesDuringSearch << w.cmdSearch->text() << QString::number(w.ftvFolder->isEnabled())
+                               << QString::number(w.grdSearchList->isHidden());
+            w.cmdSearch->click();
+        }
+        return com::S_OK;
+    };
+    Search(QString(), true);
+    EXPECT_EQ(statesDuringSearch, QStringList({"&Cancel", "0", "1"}));
+    EXPECT_EQ(Names(), QStringList({"top0.tif", "top1.tif", "top2.tif"}));
+    EXPECT_EQ(tiff.calls.size(), 3);
+    ASSERT_EQ(boxes.size(), 1u);
+    EXPECT_EQ(boxes[0].text, "Process is terminated.");
+    EXPECT_EQ(boxes[0].icon, MsgBoxIcon::Information);
+    // Back to idle.
+    EXPECT_EQ(w.cmdSearch->text(), "&Search");
+    EXPECT_TRUE(w.ftvFolder->isEnabled());
+    EXPECT_TRUE(w.ctlPaneSearchList->isEnabled());
+    EXPECT_TRUE(w.chkSearchSubFolder->isEnabled());
+    EXPECT_FALSE(w.grdSearchList->isHidden());
+    EXPECT_EQ(w.grdSearchList->RedrawEnabled(), -1);
+    EXPECT_FALSE(w.SearchRunning());
+    EXPECT_TRUE(w.findChildren<frmLoading*>().isEmpty());
+    EXPECT_EQ(w.sbPanelStatus->text(), "0 file selected; Total Page count of selected Tiff files: 0");
+
+    // The next search starts afresh.
+    tiff.answer = [](const QString&, std::int32_t& pages) {
+        pages = 2;
+        return com::S_OK;
+    };
+    tiff.calls.clear();
+    Search(QString(), true);
+    EXPECT_EQ(Names().size(), 7);
+}
+
+TEST_F(SearchTest, TheWindowComesBackAfterAFailureInsideTheSearch)
+{
+    MakeFile("a.tif");
+    frmMain& w = Window();
+    // A grid that lost its columns makes filling a row fail.
+    w.grdSearchList->SetColumnCount(2);
+    Search();
+    ASSERT_FALSE(LogLines().isEmpty());
+    EXPECT_TRUE(LogLines().first().contains("in procedure LoadFiles")) << LogLines().first().toStdString();
+    EXPECT_EQ(w.cmdSearch->text(), "&Search");
+    EXPECT_TRUE(w.ftvFolder->isEnabled());
+    EXPECT_FALSE(w.grdSearchList->isHidden());
+    EXPECT_FALSE(w.SearchRunning());
+    EXPECT_TRUE(w.findChildren<frmLoading*>().isEmpty());
+    EXPECT_TRUE(boxes.empty());
+}
+
+TEST_F(SearchTest, TheLoadingWindowCountsTheRowsAndStartsOnlyFromIdle)
+{
+    MakeFile("a.tif");
+    MakeFile("b.tif");
+    frmMain& w = Window();
+    w.show();
+    QString seen;
+    int nested = 0;
+    tiff.answer = [&](const QString& path, std::int32_t& pages) {
+        pages = 1;
+        if (path.endsWith("b.tif")) {
+            const QList<frmLoading*> loading = w.findChildren<frmLoading*>();
+            if (loading.size() == 1)
+                seen = loading[0]->StatusText();
+            // Choosing a pattern or a folder meanwhile starts nothing.
+            w.cboFilterPattern_Click();
+            w.ftvFolder_SelectionChange();
+            nested = static_cast<int>(tiff.calls.size());
+        }
+        return com::S_OK;
+    };
+    Search();
+    EXPECT_EQ(seen, "Please wait.Loading...files (1)");
+    EXPECT_EQ(nested, 2);
+    EXPECT_EQ(tiff.calls.size(), 2);
+}
+
+} // namespace
