@@ -4,10 +4,8 @@
 // The window's frame lives in frm_main.cpp (building the panes, placement,
 // life cycle, status bar) and frm_main_menus.cpp (menus, shortcuts, keys,
 // the menu commands). The file search, the result grid, the page commands,
-// the context menu, the export and the preferences dialog add their own
-// frm_main_*.cpp files; until they do, their handlers are defined inert in
-// frm_main_pending.cpp (move a definition out of that file when you
-// implement it there).
+// the context menu, the export and the preferences dialog live in their own
+// frm_main_*.cpp files.
 //
 // While a search runs it yields to the message loop, so any handler may run
 // inside it. A search holds a SearchRun for its whole length: commands that
