@@ -63,6 +63,52 @@ public:
     // "*" and "?" in its last component act as a pattern). Never fails.
     static bool FileExists(const QString& sFIle);
 
+    // ---- PDF and image operations --------------------------------------
+    // These drive outside components: PDF servers created by ProgID
+    // ("PdfConvert.Converter.1", "PdfInfo.InfoEditor.1",
+    // "PdfPages.SplitMerge.1") and the plain libraries pdfsm and pdfimg
+    // (see pdf_libraries.h). Nothing in either program calls them. A
+    // component that is not installed shows up as a false result (0, or the
+    // text "False") and, where the method logs, one line in "Errors.Log".
+
+    // Converts a PDF into images (PdfConvert: PDFToImage).
+    bool ConvertPDFToImage(const QString& strPDF, const QString& strImage, std::int32_t param = 0);
+    // Converts an image into a TIFF file (PdfConvert: ConvertImageToTiff).
+    bool ConverImageToTiff(const QString& strInputImage, const QString& strOutputImage,
+                           std::int32_t nTiffEncoding);
+    // Writes document information (PdfInfo: UpdatePDFInfo); false when
+    // Keys_values is empty.
+    bool UpdatePdfMetaData(const QString& SrcFile, const QString& Password, const QString& Keys_values,
+                           const QString& OutputFilename);
+    // The page count of a PDF (PdfPages: GetNumberOfPages); 0 after an error.
+    std::int16_t GetNoOfPagesFromPDF(const QString& filename, QString& Password);
+    // Merges SrcFilename and the pages Range of AppendFilename into
+    // SrcTarFilename through the pdfsm library.
+    bool AppendPdfFile(const QString& SrcFilename, const QString& AppendFilename, const QString& Range,
+                       const QString& SrcTarFilename);
+    // The command-line program's variant: PdfPages Merge(Filenames, SrcTarFilename).
+    bool AppendPdfFile(const QString& Filenames, const QString& SrcTarFilename);
+    // Document information as text (PdfInfo: UpdatePDFInfo with two
+    // arguments); "False" after an error.
+    QString GetPdfMetaData(const QString& filename, const QString& Password);
+    // Merges the PDF files of colOrderedData (each with its Range) into
+    // FileNameToSave: the pdfsm library in the desktop program, the
+    // PdfPages server in the command-line program.
+    bool CombineOrderPdf();
+    // Converts the TIFF files of colOrderedData into one PDF FileNameToSave
+    // (PdfConvert: ConvertTiffToPDF with the "|"-joined list).
+    bool MergeConvert_TiffToPdfx();
+    // Converts each TIFF file of colOrderedData into OutputPath/<name>.Pdf.
+    bool Convert_EachTiffToPDFx(QString& OutputPath);
+    // Converts one TIFF file into a PDF file.
+    bool Convert_EachTiffToPDFbyOne(const QString& SrcFilePath, const QString& OutputPath);
+    // Splits the pages Range of a PDF into OutputFolder/<source name>/<filename>
+    // through the pdfsm library.
+    bool SplitPDFFiles(const QString& SourceFilePath, const QString& Range, const QString& OutputFolder,
+                       const QString& filename);
+    // The command-line program's variant: PdfPages Split(SourceFilePath, Range, FileName).
+    bool SplitPDFFiles(QString& SourceFilePath, QString& Range, QString& FileName);
+
     // The program-wide progress bar CombineOrderTiff updates in the desktop
     // program; none by default (no progress is shown then).
     static void SetProgressBar(QProgressBar* bar);

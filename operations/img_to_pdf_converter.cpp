@@ -1,0 +1,107 @@
+#include "operations/img_to_pdf_converter.h"
+
+#include "operations/error_trap.h"
+#include "operations/mod_general.h"
+#include "operations/pdf_libraries.h"
+#include "operations/tiff_pdf_commands.h"
+
+#include <QCoreApplication>
+#include <QProgressBar>
+
+namespace {
+
+const QString kClassName = QStringLiteral("ImgToPdfConverter");
+
+void YieldToMessageLoop()
+{
+    if (QCoreApplication::instance())
+        QCoreApplication::processEvents();
+}
+
+struct ImgPdf {
+    pdflib::OpenFn create = pdflib::Imgpdf().Function<pdflib::OpenFn>("imgCreate");
+    pdflib::AddImageFn addImage = pdflib::Imgpdf().Function<pdflib::AddImageFn>("imgAddImage");
+    pdflib::CloseFn close = pdflib::Imgpdf().Function<pdflib::CloseFn>("imgClose");
+};
+
+} // namespace
+
+bool ImgToPdfConverter::MergeConvert_TiffToPdfx()
+{
+    ErrorTrap trap(QStringLiteral("MergeConvert_TiffToPdfx"), ObjectKind::ClassModule, kClassName);
+    try {
+        trap.Line(10);
+        const ImgPdf lib;
+        FileProccessed = 0;
+        const int handle = lib.create(pdflib::Text(FileNameToSave).constData());
+        trap.Line(20);
+        for (const clsColSetOrderGrid& record : std::as_const(colOrderedData)) {
+            YieldToMessageLoop();
+            lib.addImage(handle, pdflib::Text(ValidateDir(record.FileLocation()) + record.filename()).constData());
+            ++FileProccessed;
+            if (QProgressBar* bar = TiffPdfCommands::ProgressBar())
+                bar->setValue(FileProccessed);
+        }
+        trap.Line(30);
+        lib.close(handle);
+        return true;
+    } catch (...) {
+        trap.Log();
+        return false;
+    }
+}
+
+bool ImgToPdfConverter::Convert_EachTiffToPDFbyOne(const QString& SrcFilePath, const QString& OutputPath)
+{
+    ErrorTrap trap(QStringLiteral("Convert_EachTiffToPDFbyOne"), ObjectKind::ClassModule, kClassName);
+    try {
+        trap.Line(10);
+        if (SrcFilePath.isEmpty() || OutputPath.isEmpty())
+            return false;
+        trap.Line(20);
+        const ImgPdf lib;
+        const int handle = lib.create(pdflib::Text(OutputPath).constData());
+        lib.addImage(handle, pdflib::Text(SrcFilePath).constData());
+        YieldToMessageLoop();
+        trap.Line(30);
+        lib.close(handle);
+        return true;
+    } catch (...) {
+        trap.Log();
+        return false;
+    }
+}
+
+bool ImgToPdfConverter::ConverImageToPdf(const QString& imagePath, const QString& pdfPath, const QString& text1,
+                                         const QString& text2, const QString& text3)
+{
+    ErrorTrap trap(QStringLiteral("ConverImageToPdf"), ObjectKind::ClassModule, kClassName);
+    try {
+        trap.Line(10);
+        if (imagePath.isEmpty() || pdfPath.isEmpty())
+            return false;
+        trap.Line(20);
+        const ImgPdf lib;
+        const auto getFunction = pdflib::Imgpdf().Function<pdflib::ImgGetFunctionFn>("imgGetFunction");
+        const auto setFunction = pdflib::Imgpdf().Function<pdflib::ImgSetFunctionFn>("imgSetFunction");
+        const int handle = lib.create(pdflib::Text(pdfPath).constData());
+        if (handle <= 0)
+            return true;
+        trap.Line(30);
+        getFunction(handle, 211, pdflib::Text(imagePath).constData());
+        // The texts go in from the last parameter to the first, as items 1 to 3.
+        const QString* texts[] = {&text3, &text2, &text1};
+        for (int item = 1; item <= 3; ++item) {
+            if (!texts[item - 1]->isEmpty())
+                setFunction(handle, 123, item, pdflib::Text(*texts[item - 1]).constData());
+        }
+        trap.Line(40);
+        lib.addImage(handle, pdflib::Text(imagePath).constData());
+        YieldToMessageLoop();
+        lib.close(handle);
+        return true;
+    } catch (...) {
+        trap.Log();
+        return false;
+    }
+}
