@@ -12,10 +12,19 @@ namespace {
 // A temporary sibling is made under a new name and never replaces a file;
 // when a name turns out to be taken, a longer one is tried, a few times.
 constexpr int kTempAttempts = 8;
+
+// A regular file already stands under the name (FIFOs, folders and the
+// like are left to fail when opened).
+bool RegularFileExists(const std::string& name) {
+    struct stat st {};
+    return ::lstat(name.c_str(), &st) == 0 && S_ISREG(st.st_mode);
+}
 }
 
 OutputTarget::OutputTarget(std::string name, bool staged, std::uint64_t* budget)
-    : name_(std::move(name)), staged_(staged) {
+    : name_(std::move(name)), staged_(staged || RegularFileExists(name_)) {
+    // A file already under the name is replaced only by a complete output:
+    // a write that fails halfway must not leave it emptied.
     if (!staged_) {
         written_ = name_;
         file_ = std::make_unique<OutputFile>(written_);

@@ -1,9 +1,9 @@
 #pragma once
 // One output file of a page operation.
 //
-// Normally written under its own name. When it must replace a file that is
-// still being read (the input of an in-place change, or an output that
-// names an input of the same call), it is written through a temporary
+// Written under its own name when nothing stands there yet. When it must
+// replace an existing file (one still being read, such as the input of an
+// in-place change, or any file already under the name), it is written through a temporary
 // sibling, which is renamed over the name only once it is complete, so that
 // there is never a moment without the file; the replaced file keeps its
 // permission bits. On failure nothing written is left behind, and a staged

@@ -190,11 +190,13 @@ private:
     // strip or tile when it lies inside one, else it is its own block.
     bool PlanInterchange(const IfdEntry& e, std::uint64_t length, PlannedEntry& planned) {
         const std::uint64_t offset = e.value;
+        std::uint64_t shared = 0;
         for (std::uint32_t r = 0; r < plan_.runs.size(); ++r) {
             const ImageRun& run = plan_.runs[r];
             for (std::uint32_t k = 0; k < run.offsets.size(); ++k) {
                 const std::uint64_t begin = run.offsets[k];
-                if (offset >= begin && offset + length <= begin + run.counts[k]) {
+                const std::uint64_t end = begin + run.counts[k];
+                if (offset >= begin && offset + length <= end) {
                     planned.literal = false;
                     planned.ref.kind = PageRef::kRunBlock;
                     planned.ref.index = r;
@@ -202,9 +204,19 @@ private:
                     planned.ref.delta = offset - begin;
                     return true;
                 }
+                const std::uint64_t from = std::max(offset, begin), to = std::min(offset + length, end);
+                if (from < to)
+                    shared += to - from;
             }
         }
-        if (!Take(offset, length))
+        // A stream that holds the page's strips (header, tables and the
+        // scan data the strips point into) is copied whole; the part the
+        // strips already cover is read twice but is no more of the file,
+        // so only the rest counts toward the page's share of the file.
+        if (!source_.Holds(offset, length) || !Charge(length))
+            return false;
+        sourceBytes_ += length - std::min(shared, length);
+        if (sourceBytes_ > source_.Size())
             return false;
         planned.literal = false;
         planned.ref = PieceRef(AddValues(offset, length, 1));

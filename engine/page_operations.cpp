@@ -237,7 +237,8 @@ bool InsertPages(std::string input, std::int32_t at, std::string from) {
     // created with the pages of `from`.
     if (nB == 0 || (nA == 0 && IdOf(input).exists))
         return false;
-    const std::int32_t before = at - 1 < 0 ? 0 : (at - 1 > nA ? nA : at - 1);
+    // The pages of A that stay in front (at itself may be any number).
+    const std::int32_t before = at < 1 ? 0 : (at - 1 > nA ? nA : at - 1);
     std::vector<PageRefIn> pages;
     for (std::int32_t i = 0; i < before; ++i)
         pages.push_back({&a, i});

@@ -8,7 +8,10 @@ root=$(pwd)
 jobs=$(nproc)
 
 bash scripts/install-deps.sh
-[ -f scripts/fetch-test-files.sh ] && bash scripts/fetch-test-files.sh
+# Real files from Debian packages; the tests that use them skip without them.
+if [ -f scripts/fetch-test-files.sh ]; then
+  bash scripts/fetch-test-files.sh || echo "warning: real test files not fetched; their tests will skip"
+fi
 
 echo "== build"
 bash scripts/build.sh

@@ -6,6 +6,7 @@
 
 #include <csignal>
 #include <filesystem>
+#include <limits>
 #include <sys/resource.h>
 #include <sys/stat.h>
 
@@ -191,7 +192,9 @@ TEST_F(PageOperations, InsertPagesAtEveryKindOfPosition) {
     // Pages 0-2 are the input's, 3-4 the inserted ones.
     const std::vector<std::pair<int, std::vector<int>>> cases = {
         {-5, {3, 4, 0, 1, 2}}, {0, {3, 4, 0, 1, 2}}, {1, {3, 4, 0, 1, 2}},
-        {2, {0, 3, 4, 1, 2}},  {4, {0, 1, 2, 3, 4}}, {99, {0, 1, 2, 3, 4}}};
+        {2, {0, 3, 4, 1, 2}},  {4, {0, 1, 2, 3, 4}}, {99, {0, 1, 2, 3, 4}},
+        {std::numeric_limits<std::int32_t>::min(), {3, 4, 0, 1, 2}},
+        {std::numeric_limits<std::int32_t>::max(), {0, 1, 2, 3, 4}}};
     for (const auto& [at, order] : cases) {
         const std::string input = dir / ("insert" + std::to_string(at) + ".tif");
         SaveBytes(input, LoadBytes(mixed));
@@ -273,6 +276,31 @@ TEST_F(PageOperations, FailedWritesLeaveTheInputUntouched) {
     EXPECT_EQ(LoadBytes(mixed), before);
     EXPECT_EQ(dir.Files(), (std::vector<std::string>{"be.tif", "g4.tif", "mixed.tif", "out"}));
     EXPECT_TRUE(std::filesystem::is_empty(out));
+}
+
+TEST_F(PageOperations, AFailedWriteLeavesAnExistingOutputAsItWas) {
+    // Outputs that replace a file of the user's are written aside first.
+    const std::string merged = dir / "merged.tif";
+    const std::string one = dir / "one.tif";
+    ASSERT_TRUE(MergeFiles({g4}, merged));
+    ASSERT_TRUE(MergeFiles({big}, one));
+    const auto mergedBefore = LoadBytes(merged);
+    const auto oneBefore = LoadBytes(one);
+    struct rlimit old {};
+    ASSERT_EQ(getrlimit(RLIMIT_FSIZE, &old), 0);
+    auto previous = std::signal(SIGXFSZ, SIG_IGN);
+    struct rlimit small = old;
+    small.rlim_cur = 1000;
+    ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &small), 0);
+    const bool mergedOk = MergeFiles({mixed, g4}, merged);
+    const bool splitOk = SplitFile(mixed, 2, one, dir / "two.tif");
+    setrlimit(RLIMIT_FSIZE, &old);
+    std::signal(SIGXFSZ, previous);
+    EXPECT_FALSE(mergedOk);
+    EXPECT_FALSE(splitOk);
+    EXPECT_EQ(LoadBytes(merged), mergedBefore);
+    EXPECT_EQ(LoadBytes(one), oneBefore);
+    EXPECT_EQ(dir.Files(), (std::vector<std::string>{"be.tif", "g4.tif", "merged.tif", "mixed.tif", "one.tif"}));
 }
 
 TEST_F(PageOperations, DamagedPagesAreNeverWritten) {

@@ -275,6 +275,26 @@ TEST(PageWriter, InterchangeStreamInsideTheSingleStripPointsIntoItsCopy) {
     EXPECT_EQ(out.size(), 8 + 2 + 12 * 14 + 4 + 50 + 16u); // the stream is not copied twice
 }
 
+// The stream holds the strip: header and tables first, then the scan data
+// the strip points into. Both are carried, and the page is not taken for
+// one that claims more data than its file holds.
+TEST(PageWriter, InterchangeStreamHoldingTheStripIsCarriedWhole) {
+    TempDir dir;
+    TiffBuilder b;
+    const auto stream = Pattern(1020, 6);
+    const std::uint32_t at = b.AddBlob(stream);
+    auto entries = GreyPage(1000, 1, at + 20, 1000);
+    entries.push_back(Longs(513, {at}));
+    entries.push_back(Longs(514, {1020}));
+    b.SetFirst(b.AddDirectory(entries));
+    b.Save(dir / "in.tif");
+    ASSERT_TRUE(WriteAll(dir / "in.tif", dir / "out.tif"));
+    const auto out = LoadBytes(dir / "out.tif");
+    auto e = EntriesAt(out, 8);
+    EXPECT_TRUE(std::equal(stream.begin(), stream.end(), out.begin() + e[513].value));
+    EXPECT_TRUE(std::equal(stream.begin() + 20, stream.end(), out.begin() + e[273].value));
+}
+
 TEST(PageWriter, CarriesExifGpsAndInteroperabilityDirectories) {
     TempDir dir;
     for (bool big : {false, true}) {
