@@ -288,9 +288,17 @@ public:
     void cmdSplit_Click();
     void cmdAppendTifffile_Click();
     void cmdDeleteTiffPage_Click();
+    // Shows the split dialog for `action` (2: TIFF split) with the ticked rows.
+    void ShowSplitDialog(std::int32_t& action);
+    // Fills in the "Pages" cells of the ticked rows when the search left
+    // them out because the Pages column is hidden.
+    void GetPageCount();
     // Export (frm_main_export.cpp).
     void mnuExport_Click();
     void cmdExport_Click();
+    // Writes the ticked rows of `grid` to the file chosen in the export
+    // dialog; True after a confirmed export.
+    bool ExportCheckedRows(Grid* grid);
     // Preferences dialog: shows it modally and answers its IsPreferanceChange.
     bool ShowPreferencesDialog();
     // Context menu (frm_main_context_menu.cpp).
@@ -303,6 +311,12 @@ public:
     void mnuCtxCheckSelection_Click();
     void mnuCtxUnCheckSelection_Click();
     void mnuCtxCheckInvertSelection_Click();
+    // The all-row tick commands behind the menu items.
+    void SelectAllRows();
+    void DeselectAllRows();
+    void mnuInvSelect_Click();
+    // Unticks every row whose page count reads "Error".
+    void UntickErrorRows();
 
 protected:
     bool event(QEvent* event) override;

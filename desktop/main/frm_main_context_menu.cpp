@@ -1,13 +1,304 @@
 // frmMain: the result grid's context menu and the tick commands.
+//
+// The first three items act on the file of the grid's current row (open
+// it, open its folder, print it). The others change the ticks of the
+// "Selection" column, over all rows or over the grid's selected block, and
+// end by showing the totals of the ticked rows in the status bar, so the
+// user always sees what a page command would get. Rows whose page count
+// reads "Error" are left unticked by Select All and Invert Selection: a
+// page command refuses them.
 
 #include "desktop/main/frm_main.h"
 
-void frmMain::mnuCtxOpen_Click() {}
-void frmMain::mnuCtxOpenFolder_Click() {}
-void frmMain::mnuCtxPrintFile_Click() {}
-void frmMain::mnuCtxSelectAll_Click() {}
-void frmMain::mnuCtxInvSelect_Click() {}
-void frmMain::mnuCtxDeSelectAll_Click() {}
-void frmMain::mnuCtxCheckSelection_Click() {}
-void frmMain::mnuCtxUnCheckSelection_Click() {}
-void frmMain::mnuCtxCheckInvertSelection_Click() {}
+#include "desktop/main/column_layout.h"
+#include "desktop/main/modal_runner.h"
+#include "desktop/main/shell_open.h"
+#include "operations/error_trap.h"
+#include "operations/file_folder_scan.h"
+#include "platform/grid/grid.h"
+
+#if defined(VELMORA_HAVE_PRINT_DIALOG)
+#include <QPrintDialog>
+#include <QPrinter>
+#endif
+
+#include <cstdint>
+
+namespace {
+
+ErrorTrap Trap(const char* procedure)
+{
+    return ErrorTrap(QString::fromLatin1(procedure), ObjectKind::Form, QStringLiteral("frmMain"));
+}
+
+const QString kError = QStringLiteral("Error");
+
+// Every doubled separator replaced by a single one (repeated, so that a
+// run of three or more collapses too).
+QString CollapseSeparators(QString path)
+{
+    while (path.contains(QLatin1String("//")))
+        path.replace(QLatin1String("//"), QLatin1String("/"));
+    return path;
+}
+
+// The row's folder and name joined by a separator, as typed in the grid.
+QString JoinedPath(const Grid& g, int row)
+{
+    return g.CellText(row, GetColumnIndexByKey(QStringLiteral("Location"))) + QLatin1Char('/')
+           + g.CellText(row, GetColumnIndexByKey(QStringLiteral("Name")));
+}
+
+void Shell(const char* verb, const QString& target)
+{
+    QString v = QString::fromLatin1(verb);
+    std::int32_t showNormal = 1;
+    ShellOpen(v, target, QString(), QString(), showNormal);
+}
+
+bool IsTicked(const Grid& g, int row, int selection)
+{
+    return g.CellAttribute(Grid::kAttrCheckState, row, selection).toInt() == Grid::kChecked;
+}
+
+// Switches a grid's painting off for as long as it lives; painting comes
+// back on however the work ends, so a failure never leaves the grid frozen.
+class RedrawOff {
+public:
+    explicit RedrawOff(Grid& g) : grid_(g) { grid_.SetRedrawEnabled(0); }
+    ~RedrawOff() { grid_.SetRedrawEnabled(-1); }
+    RedrawOff(const RedrawOff&) = delete;
+    RedrawOff& operator=(const RedrawOff&) = delete;
+
+private:
+    Grid& grid_;
+};
+
+} // namespace
+
+// ===================================================================
+// The file of the current row
+// ===================================================================
+
+void frmMain::mnuCtxOpen_Click()
+{
+    ErrorTrap trap = Trap("mnuCtxOpen_Click");
+    try {
+        trap.Line(10);
+        const Grid& g = *grdSearchList;
+        const int row = g.CurrentRow();
+        if (row < 1)
+            return;
+        Shell("open", CollapseSeparators(JoinedPath(g, row)));
+    } catch (...) {
+        trap.Log();
+    }
+}
+
+void frmMain::mnuCtxOpenFolder_Click()
+{
+    ErrorTrap trap = Trap("mnuCtxOpenFolder_Click");
+    try {
+        trap.Line(10);
+        const Grid& g = *grdSearchList;
+        const int row = g.CurrentRow();
+        if (row < 1)
+            return;
+        const QString folder = g.CellText(row, GetColumnIndexByKey(QStringLiteral("Location")));
+        Shell("Open", CollapseSeparators(folder));
+    } catch (...) {
+        trap.Log();
+    }
+}
+
+void frmMain::mnuCtxPrintFile_Click()
+{
+    ErrorTrap trap = Trap("mnuCtxPrintFile_Click");
+    try {
+        trap.Line(10);
+        const Grid& g = *grdSearchList;
+        const int row = g.CurrentRow();
+        if (row < 1)
+            return;
+        const QString path = JoinedPath(g, row);
+        // A file deleted since the search (or a folder) is not printed.
+        if (!FileExistsByFind(path))
+            return;
+#if defined(VELMORA_HAVE_PRINT_DIALOG)
+        // The printer dialog: cancelling it, or any failure while it is set up
+        // and shown, ends the command silently. The file goes to the default
+        // printer whatever the dialog chose.
+        try {
+            QPrinter printer;
+            QPrintDialog dialog(&printer, this);
+            if (RunModal(dialog) != QDialog::Accepted)
+                return;
+        } catch (...) {
+            return;
+        }
+#endif
+        Shell("Print", CollapseSeparators(path));
+    } catch (...) {
+        trap.Log();
+    }
+}
+
+// ===================================================================
+// All rows
+// ===================================================================
+
+void frmMain::mnuCtxSelectAll_Click()
+{
+    SelectAllRows();
+}
+
+void frmMain::mnuCtxInvSelect_Click()
+{
+    mnuInvSelect_Click();
+}
+
+void frmMain::mnuCtxDeSelectAll_Click()
+{
+    DeselectAllRows();
+}
+
+void frmMain::SelectAllRows()
+{
+    ErrorTrap trap = Trap("SelectAllRows");
+    try {
+        trap.Line(10);
+        Grid& g = *grdSearchList;
+        if (g.RowCount() < 2)
+            return;
+        const int selection = GetColumnIndexByKey(QStringLiteral("Selection"));
+        g.SetCellAttribute(Grid::kAttrCheckState, 1, selection, g.RowCount() - 1, selection, Grid::kChecked);
+        UntickErrorRows();
+        ShowStatus(getSelectedFileinfo());
+    } catch (...) {
+        trap.Log();
+    }
+}
+
+void frmMain::UntickErrorRows()
+{
+    ErrorTrap trap = Trap("UntickErrorRows");
+    try {
+        trap.Line(10);
+        Grid& g = *grdSearchList;
+        searchColumns_.pages = GetColumnIndexByKey(QStringLiteral("Pages"));
+        searchColumns_.selection = GetColumnIndexByKey(QStringLiteral("Selection"));
+        trap.Line(20);
+        RedrawOff frozen(g);
+        for (int r = 1; r < g.RowCount(); ++r) {
+            if (g.CellText(r, searchColumns_.pages).compare(kError, Qt::CaseInsensitive) == 0)
+                g.SetCellAttribute(Grid::kAttrCheckState, r, searchColumns_.selection, false);
+        }
+    } catch (...) {
+        trap.Log();
+    }
+}
+
+void frmMain::DeselectAllRows()
+{
+    ErrorTrap trap = Trap("DeselectAllRows");
+    try {
+        trap.Line(10);
+        Grid& g = *grdSearchList;
+        if (g.RowCount() < 2)
+            return;
+        const int selection = GetColumnIndexByKey(QStringLiteral("Selection"));
+        g.SetCellAttribute(Grid::kAttrCheckState, 1, selection, g.RowCount() - 1, selection, Grid::kUnchecked);
+        ShowStatus(getSelectedFileinfo());
+    } catch (...) {
+        trap.Log();
+    }
+}
+
+void frmMain::mnuInvSelect_Click()
+{
+    ErrorTrap trap = Trap("mnuInvSelect_Click");
+    try {
+        trap.Line(10);
+        Grid& g = *grdSearchList;
+        if (g.RowCount() < 2)
+            return;
+        trap.Line(20);
+        searchColumns_.pages = GetColumnIndexByKey(QStringLiteral("Pages"));
+        searchColumns_.selection = GetColumnIndexByKey(QStringLiteral("Selection"));
+        trap.Line(30);
+        // A damaged row always ends unticked.
+        for (int r = 1; r < g.RowCount(); ++r) {
+            const bool untick = g.CellText(r, searchColumns_.pages) == kError || IsTicked(g, r, searchColumns_.selection);
+            g.SetCellAttribute(Grid::kAttrCheckState, r, searchColumns_.selection,
+                               untick ? Grid::kUnchecked : Grid::kChecked);
+        }
+        trap.Line(40);
+        ShowStatus(getSelectedFileinfo());
+    } catch (...) {
+        trap.Log();
+    }
+}
+
+// ===================================================================
+// The rows of the grid's selected block
+// ===================================================================
+
+void frmMain::mnuCtxCheckSelection_Click()
+{
+    ErrorTrap trap = Trap("mnuCtxCheckSelection_Click");
+    try {
+        trap.Line(10);
+        Grid& g = *grdSearchList;
+        int row1 = -1, col1 = -1, row2 = -1, col2 = -1;
+        g.GetSelectedRange(row1, col1, row2, col2);
+        if (row1 < 0 || row2 < 0)
+            return;
+        const int selection = GetColumnIndexByKey(QStringLiteral("Selection"));
+        g.SetCellAttribute(Grid::kAttrCheckState, row1, selection, row2, selection, Grid::kChecked);
+        ShowStatus(getSelectedFileinfo());
+    } catch (...) {
+        trap.Log();
+    }
+}
+
+void frmMain::mnuCtxUnCheckSelection_Click()
+{
+    ErrorTrap trap = Trap("mnuCtxUnCheckSelection_Click");
+    try {
+        trap.Line(10);
+        Grid& g = *grdSearchList;
+        int row1 = -1, col1 = -1, row2 = -1, col2 = -1;
+        g.GetSelectedRange(row1, col1, row2, col2);
+        if (row1 < 0 || row2 < 0)
+            return;
+        const int selection = GetColumnIndexByKey(QStringLiteral("Selection"));
+        g.SetCellAttribute(Grid::kAttrCheckState, row1, selection, row2, selection, Grid::kUnchecked);
+        ShowStatus(getSelectedFileinfo());
+    } catch (...) {
+        trap.Log();
+    }
+}
+
+void frmMain::mnuCtxCheckInvertSelection_Click()
+{
+    ErrorTrap trap = Trap("mnuCtxCheckInvertSelection_Click");
+    try {
+        trap.Line(10);
+        Grid& g = *grdSearchList;
+        int row1 = -1, col1 = -1, row2 = -1, col2 = -1;
+        g.GetSelectedRange(row1, col1, row2, col2);
+        if (row1 < 0 || row2 < 0)
+            return;
+        trap.Line(20);
+        const int selection = GetColumnIndexByKey(QStringLiteral("Selection"));
+        // Each row flips on its own; damaged rows are no exception here.
+        for (int r = row1; r <= row2; ++r) {
+            const bool ticked = IsTicked(g, r, selection);
+            g.SetCellAttribute(Grid::kAttrCheckState, r, selection, ticked ? Grid::kUnchecked : Grid::kChecked);
+        }
+        trap.Line(30);
+        ShowStatus(getSelectedFileinfo());
+    } catch (...) {
+        trap.Log();
+    }
+}

@@ -2,4 +2,15 @@
 
 #include "desktop/main/frm_main.h"
 
-bool frmMain::ShowPreferencesDialog() { return false; }
+#include "desktop/dialogs/frm_preferences.h"
+#include "desktop/main/modal_runner.h"
+
+// Shows a new preferences dialog modally, without an owner, and answers
+// whether it changed the stored settings (the caller then re-applies the
+// grid layout and searches again).
+bool frmMain::ShowPreferencesDialog()
+{
+    frmPreferences dialog;
+    RunModal(dialog);
+    return dialog.IsPreferanceChange;
+}

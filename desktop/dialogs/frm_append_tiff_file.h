@@ -1,0 +1,152 @@
+#pragma once
+// frmAppendTiffFile: inserts every page of one chosen TIFF file into each of
+// the files the main window handed over, after their last page or before a
+// typed page number, and reports the outcome (one message, or the error
+// report window listing the files that failed). The dialog stays open after
+// a run.
+//
+//     frmAppendTiffFile dlg(this);
+//     dlg.colSelectedData = records;   // one record per ticked row
+//     RunModal(dlg);                   // the grid is filled as it is shown
+//
+// The delete-page dialog is its twin and shares the helpers of page_dialog.
+
+#include "operations/cls_col_set_order_grid.h"
+
+#include <QDialog>
+#include <QString>
+
+#include <cstdint>
+#include <optional>
+#include <vector>
+
+class Grid;
+class QGroupBox;
+class QLabel;
+class QLineEdit;
+class QProgressBar;
+class QPushButton;
+class QRadioButton;
+
+// The pieces the append and delete dialogs have in common.
+namespace page_dialog {
+
+// Sets up a file grid: the column catalogue's eight columns at their
+// positions (only Name, Pages, Location and Created Date can be visible)
+// plus one hidden extra column at the end headed `extraHeader`. Raises
+// run-time errors (the caller's trap logs them).
+void InitFilesGrid(Grid& grid, const QString& extraHeader);
+
+// One row per record (Selection ticked), the extra column set to
+// `extraValue`; the first row becomes the current row.
+void FillFilesGrid(Grid& grid, const RecordCollection& records, const QString& extraValue);
+
+// Lets only the digits 0-9 and backspace into the box, whether typed or
+// pasted.
+void AcceptDigitsOnly(QLineEdit* box);
+
+// The full path of the file on a grid row: its Location with a trailing "/"
+// and its Name.
+QString SourcePath(const Grid& grid, int row);
+
+// The page count of the file on a grid row as it is now: counted afresh by
+// the program's TIFF page counter when there is one, else the count shown
+// in the row's Pages cell. -1 when neither gives a count.
+std::int32_t CurrentPageCount(const Grid& grid, int row);
+
+// The number in a page-number box (digits only), saturated at INT32_MAX so a
+// long run of digits can never overflow; 0 for an empty box.
+std::int32_t TypedPageNumber(const QString& text);
+
+// Keeps the dialog busy while a run lasts: the run button disabled, the
+// hourglass pointer, and closing refused. Everything is put back when the
+// run ends, also when it ends through an error.
+class RunGuard {
+public:
+    RunGuard(QDialog& dialog, QPushButton* runButton, bool& running);
+    ~RunGuard();
+    RunGuard(const RunGuard&) = delete;
+    RunGuard& operator=(const RunGuard&) = delete;
+
+private:
+    QDialog& dialog_;
+    QPushButton* runButton_;
+    bool& running_;
+};
+
+} // namespace page_dialog
+
+class frmAppendTiffFile : public QDialog {
+    Q_OBJECT
+public:
+    explicit frmAppendTiffFile(QWidget* parent = nullptr);
+    ~frmAppendTiffFile() override;
+
+    // The files to work on, set by the caller before the dialog is shown.
+    RecordCollection colSelectedData;
+
+    // The insert position handed to the page engine for a file of `pages`
+    // pages (-1: unknown): after the last page when `atEnd`, else before
+    // the typed page number `typed`, a number beyond the last page meaning
+    // after it. None when the position does not fit the engine's 16-bit
+    // page numbers.
+    static std::optional<std::int16_t> InsertPosition(bool atEnd, std::int32_t pages, std::int32_t typed);
+
+    // Order in which the grid rows are worked: every row in order, except
+    // that the rows holding the pages file itself come last, so that the
+    // other files receive its pages as they were when the run started.
+    static std::vector<int> RunOrder(const Grid& grid, const QString& pagesFile);
+
+    // Refused while a run is under way (as is closing the window).
+    void reject() override;
+
+    // The controls (for the main window's tests and our own).
+    Grid* vsFilesSetOrder() const { return vsFilesSetOrder_; }
+    QRadioButton* OptAppEndFile() const { return OptAppEndFile_; }
+    QRadioButton* optAtPageNo() const { return optAtPageNo_; }
+    QLineEdit* txtpageno() const { return txtpageno_; }
+    QLineEdit* txtAppendFile() const { return txtAppendFile_; }
+    QPushButton* cmdbrowse() const { return cmdbrowse_; }
+    QProgressBar* ProgressBar1() const { return ProgressBar1_; }
+    QPushButton* cmdAppend() const { return cmdAppend_; }
+    QPushButton* cmdCancel() const { return cmdCancel_; }
+
+    // The column of the per-row insert position ("Append at").
+    int AppendAtColumn() const;
+
+protected:
+    void showEvent(QShowEvent* event) override;
+    void closeEvent(QCloseEvent* event) override;
+
+private:
+    void Form_Load();
+    void InitFiles();
+    void FillGrid();
+    void OptAppEndFile_Click();
+    void optAtPageNo_Click();
+    void cmdbrowse_Click();
+    QString ShowOpenFileDialog(const QString& filter);
+    bool ValidateInput();
+    void cmdAppend_Click();
+    void cmdCancel_Click();
+
+    bool loaded_ = false;
+    bool running_ = false;
+
+    QGroupBox* fraSetOrder_ = nullptr;
+    Grid* vsFilesSetOrder_ = nullptr;
+    QGroupBox* Frame2_ = nullptr;
+    QRadioButton* OptAppEndFile_ = nullptr;
+    QRadioButton* optAtPageNo_ = nullptr;
+    QLineEdit* txtpageno_ = nullptr;
+    QLabel* Label2_ = nullptr;
+    QGroupBox* Frame1_ = nullptr;
+    QLabel* Label1_ = nullptr;
+    QLineEdit* txtAppendFile_ = nullptr;
+    QPushButton* cmdbrowse_ = nullptr;
+    QGroupBox* Frame3_ = nullptr;
+    QProgressBar* ProgressBar1_ = nullptr;
+    QGroupBox* Frame4_ = nullptr;
+    QPushButton* cmdAppend_ = nullptr;
+    QPushButton* cmdCancel_ = nullptr;
+};

@@ -1,0 +1,284 @@
+// The split run of frmSplitOption_Tiff: what "&Split" does once the choices
+// are valid. Each record's pages are written by the page engine into a
+// private folder inside the output folder and then moved to their final
+// names, so the engine's own "page<k>.tif" names never meet a user's files.
+
+#include "desktop/dialogs/frm_error_report_dialog.h"
+#include "desktop/dialogs/frm_split_option_tiff.h"
+#include "desktop/dialogs/split_naming.h"
+#include "desktop/dialogs/split_page_files.h"
+#include "desktop/main/modal_runner.h"
+#include "desktop/main/shell_open.h"
+#include "operations/error_trap.h"
+#include "operations/mod_general.h"
+#include "platform/com/com.h"
+#include "platform/message_box/message_box.h"
+
+#include <QCheckBox>
+#include <QGroupBox>
+#include <QLineEdit>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QRadioButton>
+
+#include <initializer_list>
+#include <memory>
+#include <vector>
+
+namespace {
+
+const QString kFormName = QStringLiteral("frmSplitOption_Tiff");
+
+// Hourglass, disabled buttons and locked options for the length of a run,
+// put back however the run ends. The page engine calls let window messages
+// run, and the options must not change under a run that reads them.
+class RunGuard {
+public:
+    RunGuard(QWidget* form, std::initializer_list<QWidget*> locked, bool& running)
+        : form_(form), locked_(locked), running_(running)
+    {
+        running_ = true;
+        form_->setCursor(Qt::WaitCursor);
+        for (QWidget* w : locked_)
+            w->setEnabled(false);
+    }
+    ~RunGuard()
+    {
+        form_->unsetCursor();
+        for (QWidget* w : locked_)
+            w->setEnabled(true);
+        running_ = false;
+    }
+    RunGuard(const RunGuard&) = delete;
+    RunGuard& operator=(const RunGuard&) = delete;
+
+private:
+    QWidget* form_;
+    std::vector<QWidget*> locked_;
+    bool& running_;
+};
+
+// The first part of the range text as the first page (a page number below
+// 1 means the first page) and the second part as the last.
+void RangePages(const QString& rangeText, std::int16_t& first, std::int16_t& last)
+{
+    const QStringList parts = rangeText.split(QLatin1Char('-'));
+    if (parts.size() != 2)
+        throw RunTimeError(rterr::TypeMismatch);
+    first = ToInteger(parts.at(0));
+    last = ToInteger(parts.at(1));
+    if (first < 1)
+        first = 1;
+}
+
+} // namespace
+
+void frmSplitOption_Tiff::cmdOk_Click()
+{
+    if (running_)
+        return;
+    ErrorTrap trap(QStringLiteral("cmdOk_Click"), ObjectKind::Form, kFormName);
+    try {
+        trap.Line(10);
+        if (!ValidateInput())
+            return;
+        trap.Line(20);
+        RunGuard guard(this, {cmdOk, cmdCancel, FraRange, Frame2, FraFileopen}, running_);
+        trap.Line(30);
+        QString failedList;
+        const bool ok = SplitTiffFiles(failedList);
+        trap.Line(40);
+        if (ok) {
+            MsgBox(QStringLiteral("Split completed"), MsgBoxIcon::Information);
+        } else {
+            trap.Line(50);
+            frmErrorReportDialog report(this);
+            report.AddError(QStringLiteral("Velmora error"),
+                            QStringLiteral("Following files could not be Splited failed "), failedList);
+            RunModal(report);
+        }
+        trap.Line(60);
+        ProgressBar1->setValue(0);
+        trap.Line(70);
+        StoreOutputSettings(true);
+        trap.Line(80);
+        if (ChkOpenFolderSplitTIFF->isChecked() && !chkSaveatCurrLoc->isChecked()) {
+            QString verb = QStringLiteral("explore");
+            std::int32_t show = 1;
+            ShellOpen(verb, QVariant(txtOutputFolder->text()), QVariant(QString()), QVariant(QString()), show);
+        }
+        trap.Line(90);
+    } catch (...) {
+        trap.Log();
+    }
+}
+
+QString frmSplitOption_Tiff::NamePrefix(const QString& fileName) const
+{
+    if (optmanual->isChecked())
+        return txtmanualfilename->text() + txtseparator[1]->text();
+    return BaseNamePrefix(fileName, txtseparator[0]->text());
+}
+
+QString frmSplitOption_Tiff::ReturnFilename(const QString& fileName, const QString& total,
+                                            const QString& page) const
+{
+    QString name = NamePrefix(fileName);
+    if (!chkApplyNoPadding->isChecked())
+        name += CounterPadding(total, page);
+    return name;
+}
+
+bool frmSplitOption_Tiff::SplitTiffFiles(QString& failedList)
+{
+    ErrorTrap trap(QStringLiteral("SplitTiffFiles"), ObjectKind::Form, kFormName);
+    try {
+        trap.Line(10);
+        // Held for the whole run; a page engine that cannot be created ends
+        // the run before the first file.
+        com::Ptr<com::Object> control = com::CreateObject(QString::fromUtf16(kPageEngineProgId));
+        trap.Line(20);
+        if (!objTiffPdfCommands_)
+            objTiffPdfCommands_ = std::make_unique<TiffPdfCommands>();
+        TiffPdfCommands& commands = *objTiffPdfCommands_;
+        trap.Line(30);
+        const RecordCollection records = objColdata;
+        // At least 1 as the maximum: a bar from 0 to 0 would show "busy".
+        ProgressBar1->setRange(0, qMax(1, static_cast<int>(records.size())));
+        ProgressBar1->setValue(0);
+
+        // The files being split: no page is ever put in their place.
+        QStringList sources;
+        for (const clsColSetOrderGrid& record : records)
+            sources << ValidateDir(record.FileLocation()) + record.filename();
+
+        const int method = SelectedMethod();
+        // Decided once for the run: the box shows each file's folder as the
+        // run goes on, and that must not send the next file's pages into
+        // the previous file's folder.
+        const bool besideEachFile = chkSaveatCurrLoc->isChecked() || txtOutputFolder->text().trimmed().isEmpty();
+        for (const clsColSetOrderGrid& record : records) {
+            trap.Line(40);
+            QString folder;
+            if (besideEachFile) {
+                folder = record.FileLocation();
+                txtOutputFolder->setText(folder);
+            } else {
+                folder = txtOutputFolder->text();
+            }
+            trap.Line(50);
+            const QString prefix = NamePrefix(record.filename());
+            trap.Line(60);
+            const QString source = ValidateDir(record.FileLocation()) + record.filename();
+            std::unique_ptr<SplitExtractionFolder> scratch;
+            bool ok = false;
+            trap.Line(70);
+            if (method == 0) {
+                scratch = std::make_unique<SplitExtractionFolder>(folder);
+                if (scratch->IsValid())
+                    ok = commands.ExtractAllTIFFpages(source, scratch->Path());
+            } else if (method == 2) {
+                trap.Line(80);
+                bool isNumber = false;
+                std::int32_t n = txtSplitByEveryPage->text().trimmed().toInt(&isNumber);
+                if (!isNumber)
+                    n = 0; // no page count to cut after: the engine refuses it
+                const std::int16_t pageNo = ToInteger(QString::number(static_cast<long long>(n) + 1));
+                const QString dir = ValidateDir(folder);
+                // The two parts are written under the typed name; a name
+                // that leads out of the folder or onto a file being split
+                // is not written.
+                if (IsPlainNamePart(prefix) && !IsOneOf(dir + prefix + QStringLiteral("1.tif"), sources)
+                    && !IsOneOf(dir + prefix + QStringLiteral("2.tif"), sources))
+                    ok = commands.SplitTiffFiles(source, pageNo, folder, prefix);
+            } else if (method == 3) {
+                trap.Line(90);
+                std::int16_t first = 0;
+                std::int16_t last = 0;
+                RangePages(txtrange->text(), first, last);
+                scratch = std::make_unique<SplitExtractionFolder>(folder);
+                // A range that selects no page is no success.
+                if (scratch->IsValid() && last >= first) {
+                    ok = commands.ExtractTIFFpagesbyRange(source, static_cast<std::int16_t>(first - 1),
+                                                          static_cast<std::int16_t>(last - 1), scratch->Path());
+                    if (ok && scratch->FileCount() == 0)
+                        ok = false;
+                }
+            }
+            trap.Line(100);
+            std::int32_t pageCount = record.PageCount();
+            if (scratch) {
+                if (!RenameFileNames(QStringLiteral(".tif"), pageCount, folder, record.filename(), *scratch,
+                                     sources))
+                    ok = false;
+                // Pages left under the engine's names join the output
+                // folder where no file has that name; any other stays put.
+                if (!scratch->ReleaseLeftovers(folder))
+                    ok = false;
+            }
+            trap.Line(110);
+            if (!ok)
+                failedList += ValidateDir(record.FileLocation()) + record.filename() + QStringLiteral("\r\n");
+            ProgressBar1->setValue(ProgressBar1->value() + 1);
+        }
+        trap.Line(120);
+        return failedList.isEmpty();
+    } catch (...) {
+        trap.Log();
+        return false;
+    }
+}
+
+bool frmSplitOption_Tiff::RenameFileNames(const QString& extension, std::int32_t& pageCount,
+                                          const QString& outputFolder, const QString& fileName,
+                                          const SplitExtractionFolder& scratch, const QStringList& sources)
+{
+    ErrorTrap trap(QStringLiteral("RenameFileNames"), ObjectKind::Form, kFormName);
+    try {
+        trap.Line(10);
+        long long firstK = 0;
+        long long lastK = -1;
+        const int method = SelectedMethod();
+        if (method == 0) {
+            firstK = 0;
+            lastK = static_cast<long long>(pageCount) - 1;
+        } else if (method == 3) {
+            std::int16_t first = 0;
+            std::int16_t last = 0;
+            RangePages(txtrange->text(), first, last);
+            firstK = first - 1;
+            lastK = last - 1;
+        } else {
+            return true;
+        }
+        trap.Line(20);
+        const QString dir = ValidateDir(outputFolder);
+        const QString total = QString::number(pageCount);
+        const bool replace = chkReplaceExisting->isChecked();
+        // Every page file the engine wrote is looked at once at most; the
+        // counters stop when none is left (a record's page count may be
+        // far larger than the file's).
+        int remaining = scratch.FileCount();
+        bool allPlaced = true;
+        for (long long k = firstK; k <= lastK && remaining > 0; ++k) {
+            trap.Line(30);
+            const QString oldName = scratch.PageFile(k);
+            const QString counter = QString::number(k + 1);
+            const QString name = ReturnFilename(fileName, total, counter);
+            if (!IsPlainNamePart(name))
+                throw RunTimeError(52);
+            trap.Line(40);
+            const PlaceOutcome outcome = PlacePageFile(oldName, dir + name + counter + extension, replace, sources);
+            if (outcome == PlaceOutcome::Missing)
+                continue;
+            --remaining;
+            if (outcome == PlaceOutcome::SourceProtected)
+                allPlaced = false;
+        }
+        trap.Line(50);
+        return allPlaced;
+    } catch (...) {
+        trap.Log();
+        return false;
+    }
+}

@@ -1,0 +1,64 @@
+#pragma once
+// Where the split dialog lets the page engine write, and how the pages it
+// wrote reach their final names without touching anything else.
+//
+// The engine names extracted pages "page<k>.tif" inside the folder it is
+// given and writes over whatever has that name. So it is given a private
+// folder made inside the output folder (same file system, so moving a page
+// out is a rename), and each page is moved out under its final name:
+//
+//     SplitExtractionFolder scratch(outputFolder);
+//     engine.ExtractAllTIFFpages(source, scratch.Path());
+//     PlacePageFile(scratch.PageFile(0), outputFolder + "/scan_01.tif", replace, sources);
+//     scratch.ReleaseLeftovers(outputFolder);   // pages nobody renamed
+//
+// The folder is removed when the object goes, unless a page is still in it
+// (a page is never deleted to tidy up).
+
+#include <QString>
+#include <QStringList>
+
+class SplitExtractionFolder {
+public:
+    // Makes a new folder ("velmora-split-" and six random characters) inside
+    // outputFolder; IsValid() tells whether
+    // that worked.
+    explicit SplitExtractionFolder(const QString& outputFolder);
+    ~SplitExtractionFolder();
+    SplitExtractionFolder(const SplitExtractionFolder&) = delete;
+    SplitExtractionFolder& operator=(const SplitExtractionFolder&) = delete;
+
+    bool IsValid() const { return !path_.isEmpty(); }
+    // The folder, without a trailing "/"; empty when it could not be made.
+    const QString& Path() const { return path_; }
+    // The name the engine gives the page of 0-based index k in it.
+    QString PageFile(long long k) const;
+    // The number of files in it.
+    int FileCount() const;
+
+    // Moves every file still in the folder to the output folder under its
+    // own name, never over an existing file. True when the folder is empty
+    // afterwards.
+    bool ReleaseLeftovers(const QString& outputFolder) const;
+
+private:
+    QString path_;
+};
+
+enum class PlaceOutcome {
+    Missing,         // there was no page file: nothing happened
+    Moved,           // the page now has the target name
+    KeptExisting,    // a file of the target name stays; the page was dropped
+    SourceProtected, // the target is a file being split; it stays, the page was dropped
+};
+
+// Moves the page file to the target name. An existing target is replaced
+// (in one step) when `replace` is set, else kept and the page dropped; a
+// target that is one of `protectedFiles` (the same file, whatever the path
+// spelling) is never replaced. Raises run-time error 75 when the file
+// system refuses the move or the removal.
+PlaceOutcome PlacePageFile(const QString& page, const QString& target, bool replace,
+                           const QStringList& protectedFiles);
+
+// True when path and any of files name the same existing file.
+bool IsOneOf(const QString& path, const QStringList& files);

@@ -1,0 +1,249 @@
+// The preferences dialog: what it loads, what "&Save", "&Cancel" and
+// "Set De&fault" store, and the main window applying a change.
+
+#include "export_fixture.h"
+
+#include <QCheckBox>
+#include <QFileDialog>
+
+#include <algorithm>
+
+namespace {
+
+const QString kOrder = "Name,Selection,Pages,Location,Size (In KB),Type,Created Date,Modified Date";
+const QString kWidths = "1800,250,700,1800,1000,1400,2000,2000";
+const QString kVisible = "1,1,1,1,1,1,1,1";
+
+class PreferencesTest : public ExportTest {
+protected:
+    void SetUp() override
+    {
+        ExportTest::SetUp();
+        objSettings->SetStartupFolder("/start/here");
+    }
+
+    // Shows a fresh dialog; `act` plays the user.
+    bool Show(const std::function<void(frmPreferences&)>& act)
+    {
+        onDialog = [&](QDialog& d) {
+            if (auto* p = qobject_cast<frmPreferences*>(&d))
+                act(*p);
+        };
+        frmPreferences dialog;
+        RunModal(dialog);
+        onDialog = {};
+        return dialog.IsPreferanceChange;
+    }
+
+    static QStringList Column(const Grid& g, int col)
+    {
+        QStringList out;
+        for (int r = 1; r < g.RowCount(); ++r)
+            out.append(col == frmPreferences::kColVisible
+                           ? QString::number(g.CellAttribute(Grid::kAttrCheckState, r, col).toInt())
+                           : g.CellText(r, col));
+        return out;
+    }
+};
+
+TEST_F(PreferencesTest, DefaultsGiveEightTickedRowsAndSaveWritesTheSameLists)
+{
+    const bool changed = Show([](frmPreferences& p) {
+        const Grid& g = *p.vsColumnSettings;
+        EXPECT_EQ(Column(g, 0).join(','), "1,2,3,4,5,6,7,8");
+        EXPECT_EQ(Column(g, 1).join(','), kOrder);
+        EXPECT_EQ(Column(g, 2).join(','), "1,1,1,1,1,1,1,1");
+        EXPECT_EQ(Column(g, 3).join(','), kWidths);
+        p.cmdOK->click();
+    });
+    EXPECT_TRUE(changed);
+    const Settings disk = OnDisk();
+    EXPECT_EQ(disk.ColumnReOrder(), kOrder);
+    EXPECT_EQ(disk.LastGridColWidth(), kWidths);
+    EXPECT_EQ(disk.ColumnVisibility(), kVisible);
+    EXPECT_EQ(ColumnOrderArray.join(','), kOrder);
+    EXPECT_TRUE(LogLines().isEmpty()) << LogLines().join('\n').toStdString();
+}
+
+TEST_F(PreferencesTest, VisibleBoxesAndTheirButtons)
+{
+    Show([](frmPreferences& p) {
+        Grid& g = *p.vsColumnSettings;
+        p.cmdDeselectAll->click();
+        EXPECT_EQ(Column(g, 2).join(','), "2,2,2,2,2,2,2,2");
+        p.cmdInvertSelection->click();
+        EXPECT_EQ(Column(g, 2).join(','), "1,1,1,1,1,1,1,1");
+        g.SetCellAttribute(Grid::kAttrCheckState, 4, 2, Grid::kUnchecked);
+        p.cmdInvertSelection->click();
+        EXPECT_EQ(Column(g, 2).join(','), "2,2,2,1,2,2,2,2");
+        p.cmdSelectAll->click();
+        EXPECT_EQ(Column(g, 2).join(','), "1,1,1,1,1,1,1,1");
+        // Clear Pages (row 3) and save.
+        g.SetCellAttribute(Grid::kAttrCheckState, 3, 2, Grid::kUnchecked);
+        p.cmdOK->click();
+    });
+    EXPECT_EQ(OnDisk().ColumnVisibility(), "1,1,0,1,1,1,1,1");
+    EXPECT_EQ(ColumnVisibleArray.join(','), "1,1,0,1,1,1,1,1");
+}
+
+TEST_F(PreferencesTest, LoadsAndSavesTheGeneralSettings)
+{
+    objSettings->SetWindowStateFlag(1);
+    objSettings->SetWindowStateValue(1);
+    objSettings->SetLastGridColWidthFlag(0);
+    objSettings->SetSortbyNumeric(1);
+    Show([](frmPreferences& p) {
+        EXPECT_TRUE(p.chkDefaultWindowState->isChecked());
+        EXPECT_EQ(p.cmbDefaultWindowState->currentIndex(), 1);
+        EXPECT_FALSE(p.chkLastGridColWidth->isChecked());
+        EXPECT_TRUE(p.chkSortbyNumeric->isChecked());
+        EXPECT_EQ(p.txtStartUpFolder->text(), "/start/here");
+        p.cmbDefaultWindowState->setCurrentIndex(2);
+        p.chkLastGridColWidth->setChecked(true);
+        p.chkSortbyNumeric->setChecked(false);
+        p.txtStartUpFolder->setText("/not/checked");
+        p.cmdOK->click();
+    });
+    Settings disk = OnDisk();
+    EXPECT_EQ(disk.WindowStateFlag(), 1);
+    EXPECT_EQ(disk.WindowStateValue(), 2);
+    EXPECT_EQ(disk.LastGridColWidthFlag(), 1);
+    EXPECT_EQ(disk.SortbyNumeric(), 0);
+    EXPECT_EQ(disk.StartupFolder(), "/not/checked");
+
+    // Without a default window state both values are stored as 0.
+    Show([](frmPreferences& p) {
+        EXPECT_EQ(p.cmbDefaultWindowState->currentIndex(), 2);
+        p.chkDefaultWindowState->click();
+        EXPECT_FALSE(p.cmbDefaultWindowState->isEnabled());
+        p.cmdOK->click();
+    });
+    disk = OnDisk();
+    EXPECT_EQ(disk.WindowStateFlag(), 0);
+    EXPECT_EQ(disk.WindowStateValue(), 0);
+}
+
+TEST_F(PreferencesTest, FolderBrowserSetsTheStartupFolderAndItsCancelKeepsIt)
+{
+    const QString chosen = outFolder;
+    Show([&](frmPreferences& p) {
+        onDialog = [&](QDialog& d) {
+            auto& browser = static_cast<QFileDialog&>(d);
+            EXPECT_EQ(browser.windowTitle(), "Set Folder");
+            browser.reject();
+        };
+        p.cmdStartupFolder->click();
+        EXPECT_EQ(p.txtStartUpFolder->text(), "/start/here");
+        onDialog = [&](QDialog& d) {
+            auto& browser = static_cast<QFileDialog&>(d);
+            browser.setDirectory(chosen);
+            browser.selectFile(chosen);
+            static_cast<QDialog&>(browser).accept();
+        };
+        p.cmdStartupFolder->click();
+        EXPECT_EQ(p.txtStartUpFolder->text(), chosen);
+    });
+}
+
+TEST_F(PreferencesTest, SetDefaultStoresAllDefaultsAtOnceAndCancelKeepsThem)
+{
+    objSettings->SetColumnVisibility("1,1,0,1,1,1,1,0");
+    objSettings->SetSortbyNumeric(1);
+    objSettings->SetIsOpenFileAfterExport(1);
+    const bool changed = Show([](frmPreferences& p) {
+        p.cmdSetDefault->click();
+        EXPECT_TRUE(p.IsPreferanceChange);
+        EXPECT_FALSE(p.chkSortbyNumeric->isChecked());
+        EXPECT_EQ(Column(*p.vsColumnSettings, 2).join(','), "1,1,1,1,1,1,1,1");
+        EXPECT_TRUE(p.isVisible());
+        p.cmdCancel->click();
+    });
+    EXPECT_TRUE(changed);
+    const Settings disk = OnDisk();
+    EXPECT_EQ(disk.ColumnVisibility(), kVisible);
+    EXPECT_EQ(disk.SortbyNumeric(), 0);
+    EXPECT_EQ(disk.IsOpenFileAfterExport(), 0);
+    EXPECT_EQ(disk.StartupFolder(), Settings::DefaultStartupFolder());
+}
+
+TEST_F(PreferencesTest, SetDefaultAfterAReorderGivesEachColumnItsOwnDefaults)
+{
+    objSettings->SetColumnReOrder("Pages,Name,Selection,Location,Size (In KB),Type,Created Date,Modified Date");
+    objSettings->SetLastGridColWidth("700,1800,250,1800,1000,1400,2000,2000");
+    LoadGridColumns(*objSettings, *objGridColumns);
+    Show([](frmPreferences& p) {
+        EXPECT_EQ(Column(*p.vsColumnSettings, 1).first(), "Pages");
+        p.cmdSetDefault->click();
+        EXPECT_EQ(Column(*p.vsColumnSettings, 1).join(','), kOrder);
+        EXPECT_EQ(Column(*p.vsColumnSettings, 3).join(','), kWidths);
+        p.cmdOK->click();
+    });
+    const Settings disk = OnDisk();
+    EXPECT_EQ(disk.ColumnReOrder(), kOrder);
+    EXPECT_EQ(disk.LastGridColWidth(), kWidths);
+}
+
+TEST_F(PreferencesTest, TypedOverNamesAndWidthsCannotSpoilTheStoredLayout)
+{
+    Show([](frmPreferences& p) {
+        Grid& g = *p.vsColumnSettings;
+        g.SetCellText(1, 1, "Name,Evil");
+        g.SetCellText(2, 3, "wide");
+        g.SetCellText(4, 3, "1234");
+        p.cmdOK->click();
+    });
+    const Settings disk = OnDisk();
+    EXPECT_EQ(disk.ColumnReOrder(), kOrder);
+    EXPECT_EQ(disk.LastGridColWidth(), "1800,250,700,1234,1000,1400,2000,2000");
+    ColumnLists lists{disk.ColumnReOrder(), disk.LastGridColWidth(), disk.ColumnVisibility()};
+    EXPECT_TRUE(ColumnListsAreValid(lists, *objGridColumns));
+}
+
+TEST_F(PreferencesTest, AShortWidthListLeavesNoRowsAndSaveThenStoresNothing)
+{
+    objSettings->SetLastGridColWidth("1800,250");
+    Show([](frmPreferences& p) {
+        EXPECT_EQ(p.vsColumnSettings->RowCount(), 1);
+        p.chkSortbyNumeric->setChecked(true);
+        p.cmdOK->click();
+        EXPECT_TRUE(p.isVisible());
+        EXPECT_FALSE(p.IsPreferanceChange);
+    });
+    const Settings disk = OnDisk();
+    EXPECT_EQ(disk.LastGridColWidth(), "1800,250");
+    EXPECT_EQ(disk.ColumnReOrder(), kOrder);
+    EXPECT_EQ(disk.SortbyNumeric(), 0);
+    const QStringList log = LogLines();
+    ASSERT_EQ(log.size(), 2);
+    EXPECT_TRUE(log[0].startsWith("Error 9 (Subscript out of range) in procedure InitColumnSettings at Line No. 30 "
+                                  "of Form frmPreferences at time"))
+        << log[0].toStdString();
+    EXPECT_TRUE(log[1].contains("in procedure cmdOk_Click at Line No. 20 of Form frmPreferences"))
+        << log[1].toStdString();
+}
+
+TEST_F(PreferencesTest, TheMainWindowAppliesASavedChangeAndIgnoresACancel)
+{
+    frmMain& w = Window();
+    const int pages = GetColumnIndexByKey("Pages");
+    ASSERT_FALSE(w.grdSearchList->ColumnHiddenAt(pages));
+    onDialog = [](QDialog& d) {
+        auto& p = static_cast<frmPreferences&>(d);
+        p.vsColumnSettings->SetCellAttribute(Grid::kAttrCheckState, 3, 2, Grid::kUnchecked);
+        p.cmdCancel->click();
+    };
+    w.mnupreferances_Click();
+    EXPECT_FALSE(w.grdSearchList->ColumnHiddenAt(pages));
+
+    onDialog = [](QDialog& d) {
+        auto& p = static_cast<frmPreferences&>(d);
+        p.vsColumnSettings->SetCellAttribute(Grid::kAttrCheckState, 3, 2, Grid::kUnchecked);
+        p.cmdOK->click();
+    };
+    w.mnupreferances_Click();
+    EXPECT_TRUE(w.grdSearchList->ColumnHiddenAt(pages));
+    EXPECT_EQ(OnDisk().ColumnVisibility(), "1,1,0,1,1,1,1,1");
+    EXPECT_EQ(std::count(modals.begin(), modals.end(), QString("frmPreferences")), 2);
+}
+
+} // namespace

@@ -1,0 +1,191 @@
+// The result grid's context menu: the file of the current row handed to the
+// shell, and the tick commands with the totals they leave in the status bar.
+
+#include "commands_fixture.h"
+#include "fake_shell.h"
+
+#include <QAction>
+#include <QItemSelectionModel>
+#include <QMenu>
+#include <QTableView>
+#include <QTest>
+
+namespace {
+
+class ContextMenuTest : public CommandsTest {
+protected:
+    // Selects the block of data rows first..last (whole rows).
+    void SelectRows(int first, int last)
+    {
+        QTableView* view = G().View();
+        QAbstractItemModel* model = view->model();
+        const QItemSelection block(model->index(first - 1, 0), model->index(last - 1, model->columnCount() - 1));
+        view->selectionModel()->select(block, QItemSelectionModel::ClearAndSelect);
+    }
+
+    // Ten rows of 2 pages; rows 3 and 7 damaged, one of them spelt in lower case.
+    void TenRowsTwoDamaged()
+    {
+        SetPlainRows(10);
+        G().SetCellText(3, Col("Pages"), "Error");
+        G().SetCellText(7, Col("Pages"), "ERROR");
+    }
+
+    FakeShell fake;
+    shell::ScopedHandler useFake{&fake};
+};
+
+TEST_F(ContextMenuTest, AllRowCommandsOnAnEmptyGridLeaveTheStatusAlone)
+{
+    frmMain& w = Window();
+    ASSERT_EQ(G().RowCount(), 1);
+    w.ShowStatus(QStringLiteral("untouched"));
+    w.mnuCtxSelectAll->trigger();
+    w.mnuCtxInvSelect->trigger();
+    w.mnuCtxDeSelectAll->trigger();
+    w.mnuCtxCheckSelection->trigger();
+    w.mnuCtxUnCheckSelection->trigger();
+    w.mnuCtxCheckInvertSelection->trigger();
+    EXPECT_EQ(Status(), "untouched");
+    // The header row never gets a tick.
+    EXPECT_NE(G().CellAttribute(Grid::kAttrCheckState, 0, Col("Selection")).toInt(), Grid::kChecked);
+    EXPECT_TRUE(LogLines().isEmpty()) << LogLines().join('\n').toStdString();
+}
+
+// Select All and Deselect All, reached by their keys in the window.
+TEST_F(ContextMenuTest, CtrlASelectsAllButDamagedRowsAndCtrlDClearsThem)
+{
+    frmMain& w = Window();
+    TenRowsTwoDamaged();
+    w.show();
+    w.activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&w));
+
+    // Ctrl with Shift is not Select All.
+    QTest::keyClick(&w, Qt::Key_A, Qt::ControlModifier | Qt::ShiftModifier);
+    EXPECT_EQ(Ticks(), "0000000000");
+
+    QTest::keyClick(&w, Qt::Key_A, Qt::ControlModifier);
+    EXPECT_EQ(Ticks(), "1101110111");
+    EXPECT_EQ(Status(), Totals(8, 16));
+    // Painting is back on once the damaged rows were looked for.
+    EXPECT_EQ(G().RedrawEnabled(), -1);
+
+    QTest::keyClick(&w, Qt::Key_D, Qt::ControlModifier);
+    EXPECT_EQ(Ticks(), "0000000000");
+    EXPECT_EQ(Status(), Totals(0, 0));
+}
+
+TEST_F(ContextMenuTest, InvertSelectionFlipsEveryRowButAlwaysUnticksDamagedOnes)
+{
+    frmMain& w = Window();
+    SetPlainRows(5, "4");
+    G().SetCellText(2, Col("Pages"), "Error");
+    Tick(1);
+    Tick(2); // ticked by hand although damaged
+    w.mnuCtxInvSelect->trigger();
+    EXPECT_EQ(Ticks(), "00111");
+    EXPECT_EQ(Status(), Totals(3, 12));
+    // A second inversion flips back, and the damaged row still stays off.
+    w.mnuCtxInvSelect->trigger();
+    EXPECT_EQ(Ticks(), "10000");
+    EXPECT_EQ(Status(), Totals(1, 4));
+}
+
+TEST_F(ContextMenuTest, SelectionCommandsActOnTheSelectedRowsOnly)
+{
+    frmMain& w = Window();
+    SetPlainRows(6, "1");
+    G().SetCellText(4, Col("Pages"), "Error");
+    Tick(3);
+    SelectRows(2, 4);
+
+    w.mnuCtxCheckInvertSelection->trigger();
+    // Row by row, damaged rows included.
+    EXPECT_EQ(Ticks(), "010100");
+    EXPECT_EQ(Status(), Totals(2, 1));
+
+    w.mnuCtxCheckSelection->trigger();
+    EXPECT_EQ(Ticks(), "011100");
+    EXPECT_EQ(Status(), Totals(3, 2));
+
+    Tick(6);
+    w.mnuCtxUnCheckSelection->trigger();
+    EXPECT_EQ(Ticks(), "000001");
+    EXPECT_EQ(Status(), Totals(1, 1));
+}
+
+TEST_F(ContextMenuTest, OpenAndShowFolderHandTheRowsPathToTheShell)
+{
+    frmMain& w = Window();
+    SetRows({{"first.tif", "/data/scans", "1"},
+             {"odd #name.tif", "/data/scans/", "1"},
+             {"top.tif", "/", "1"}});
+
+    // No current row: nothing happens.
+    G().View()->setCurrentIndex(QModelIndex());
+    ASSERT_LT(G().CurrentRow(), 1);
+    w.mnuCtxOpen->trigger();
+    w.mnuCtxOpenFolder->trigger();
+    w.mnuCtxPrintFile->trigger();
+    EXPECT_TRUE(fake.opened.isEmpty());
+    EXPECT_TRUE(fake.started.isEmpty());
+
+    G().SetCurrentRow(1);
+    w.mnuCtxOpen->trigger();
+    w.mnuCtxOpenFolder->trigger();
+    // A folder that ends in a separator gives a single one before the name,
+    // and a '#' stays part of the file name.
+    G().SetCurrentRow(2);
+    w.mnuCtxOpen->trigger();
+    G().SetCurrentRow(3);
+    w.mnuCtxOpen->trigger();
+    w.mnuCtxOpenFolder->trigger();
+
+    ASSERT_EQ(fake.opened.size(), 5);
+    EXPECT_EQ(fake.opened[0], QUrl::fromLocalFile("/data/scans/first.tif"));
+    EXPECT_EQ(fake.opened[1], QUrl::fromLocalFile("/data/scans"));
+    EXPECT_EQ(fake.opened[2], QUrl::fromLocalFile("/data/scans/odd #name.tif"));
+    EXPECT_EQ(fake.opened[2].toLocalFile(), "/data/scans/odd #name.tif");
+    EXPECT_EQ(fake.opened[3], QUrl::fromLocalFile("/top.tif"));
+    EXPECT_EQ(fake.opened[4], QUrl::fromLocalFile("/"));
+    EXPECT_TRUE(fake.started.isEmpty());
+}
+
+TEST_F(ContextMenuTest, PrintAsksForThePrinterThenPrintsTheExistingFile)
+{
+    frmMain& w = Window();
+    const QString file = MakeFile("sub/page one.tif");
+    SetRows({{"page one.tif", root + "/sub/", "1"}, {"gone.tif", root + "/sub", "1"}, {"sub", root, ""}});
+
+    // A file deleted since the search, and a folder: nothing, no message.
+    G().SetCurrentRow(2);
+    w.mnuCtxPrintFile->trigger();
+    G().SetCurrentRow(3);
+    w.mnuCtxPrintFile->trigger();
+    EXPECT_TRUE(fake.started.isEmpty());
+    EXPECT_TRUE(modals.empty());
+    EXPECT_TRUE(boxes.empty());
+
+    G().SetCurrentRow(1);
+    w.mnuCtxPrintFile->trigger();
+    ASSERT_EQ(fake.started.size(), 1);
+    EXPECT_EQ(fake.started[0].first, "lp");
+    EXPECT_EQ(fake.started[0].second, (QStringList{"--", file}));
+#if defined(VELMORA_HAVE_PRINT_DIALOG)
+    ASSERT_EQ(modals.size(), 1u);
+    EXPECT_EQ(modals[0], "QPrintDialog");
+
+    // Cancelling the printer dialog prints nothing and says nothing.
+    SetModalRunner([this](QDialog& d) {
+        modals.push_back(d.metaObject()->className());
+        return int(QDialog::Rejected);
+    });
+    w.mnuCtxPrintFile->trigger();
+    EXPECT_EQ(modals.size(), 2u);
+    EXPECT_EQ(fake.started.size(), 1);
+#endif
+    EXPECT_TRUE(boxes.empty());
+}
+
+} // namespace
