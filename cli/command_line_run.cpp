@@ -1,5 +1,6 @@
 #include "cli/command_line_run.h"
 
+#include "cli/item_parts.h"
 #include "cli/number_conversion.h"
 #include "operations/file_pattern.h"
 #include "operations/mod_general.h"
@@ -17,18 +18,6 @@ namespace {
 
 const QString kModule = QStringLiteral("modMaster");
 const QString kCrLf = QStringLiteral("\r\n");
-
-QString PathPart(const QString& text)
-{
-    const qsizetype q = text.lastIndexOf(QLatin1Char('?'));
-    return q < 0 ? text : text.left(q);
-}
-
-QString NumberPart(const QString& text)
-{
-    const qsizetype q = text.indexOf(QLatin1Char('?'));
-    return q < 0 ? QString() : text.mid(q + 1);
-}
 
 // The file's name up to its last "." (the whole name when it has none).
 QString Stem(const QString& fileName)

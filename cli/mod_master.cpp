@@ -2,6 +2,7 @@
 
 #include "cli/command_line_run.h"
 #include "cli/frm_help_dialog.h"
+#include "cli/item_parts.h"
 #include "cli/number_conversion.h"
 #include "cli/page_counter_client.h"
 #include "operations/error_trap.h"
@@ -23,21 +24,6 @@ bool IsTiffExtension(const QString& ext)
 {
     return ext.compare(QLatin1String("tif"), Qt::CaseInsensitive) == 0
         || ext.compare(QLatin1String("tiff"), Qt::CaseInsensitive) == 0;
-}
-
-// The path part of an item or argument: the text before its last "?", or
-// the whole text when it holds none.
-QString PathPart(const QString& text)
-{
-    const qsizetype q = text.lastIndexOf(QLatin1Char('?'));
-    return q < 0 ? text : text.left(q);
-}
-
-// The number part: the text after the first "?".
-QString NumberPart(const QString& text)
-{
-    const qsizetype q = text.indexOf(QLatin1Char('?'));
-    return q < 0 ? QString() : text.mid(q + 1);
 }
 
 bool IsExistingFolder(const QString& path)
