@@ -465,15 +465,21 @@ void frmMain::TickCommandLineFiles()
     QStringList wanted;
     for (const QString& file : std::as_const(CmdLineFiles))
         wanted.append(QDir::cleanPath(QDir::current().absoluteFilePath(file)));
+    bool ticked = false;
     for (int row = 1; row < grdSearchList->RowCount(); ++row) {
         const QString location = grdSearchList->CellText(row, locationCol);
         const QString name = grdSearchList->CellText(row, nameCol);
         if (location.isEmpty() || name.isEmpty())
             continue;
         const QString path = QDir::cleanPath(ValidateDir(location) + name);
-        if (wanted.contains(path))
+        if (wanted.contains(path)) {
             grdSearchList->SetCellAttribute(Grid::kAttrCheckState, row, selectionCol, Grid::kChecked);
+            ticked = true;
+        }
     }
+    // The status bar counts the ticked rows, these included.
+    if (ticked)
+        ShowStatus(getSelectedFileinfo());
 }
 
 // ===================================================================

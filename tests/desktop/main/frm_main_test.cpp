@@ -1,3 +1,4 @@
+#include "desktop/main/column_layout.h"
 #include "desktop/main/frm_main.h"
 #include "desktop/main/shell_open.h"
 #include "desktop/main/size_move_helper.h"
@@ -382,23 +383,32 @@ TEST_F(FrmMainTest, CommandLineFolderIsShownAndOnlyNamedPathsAreTicked)
     EXPECT_TRUE(CmdLineFolder.isEmpty());
 
     // Rows as the search lists them: name and folder.
+    // The columns stand where the stored column order puts them.
     Grid& g = *w.grdSearchList;
-    g.SetColumnCount(3);
+    const int sel = GetColumnIndexByKey("Selection");
+    const int nameCol = GetColumnIndexByKey("Name");
+    const int loc = GetColumnIndexByKey("Location");
+    const int pages = GetColumnIndexByKey("Pages");
+    g.SetColumnCount(8);
     g.SetRowCount(5);
-    const char* header[] = {"Selection", "Name", "Location"};
-    for (int c = 0; c < 3; ++c)
-        g.SetCellText(0, c, header[c]);
-    g.SetColumnDataTypeAt(0, Grid::kTypeBoolean);
+    g.SetCellText(0, sel, "Selection");
+    g.SetCellText(0, nameCol, "Name");
+    g.SetCellText(0, loc, "Location");
+    g.SetCellText(0, pages, "Pages");
+    g.SetColumnDataTypeAt(sel, Grid::kTypeBoolean);
     const QString other = folder + "/sub";
     const QString rows[][2] = {{"a.tif", folder}, {"A.TIF", folder}, {"a.tif", other}, {"b.tif", folder}};
     for (int r = 0; r < 4; ++r) {
-        g.SetCellText(r + 1, 1, rows[r][0]);
-        g.SetCellText(r + 1, 2, rows[r][1]);
+        g.SetCellText(r + 1, nameCol, rows[r][0]);
+        g.SetCellText(r + 1, loc, rows[r][1]);
+        g.SetCellText(r + 1, pages, "3");
     }
     w.TickCommandLineFiles();
-    EXPECT_EQ(g.CellAttribute(Grid::kAttrCheckState, 1, 0).toInt(), Grid::kChecked);
+    EXPECT_EQ(g.CellAttribute(Grid::kAttrCheckState, 1, sel).toInt(), Grid::kChecked);
     for (int r = 2; r <= 4; ++r)
-        EXPECT_NE(g.CellAttribute(Grid::kAttrCheckState, r, 0).toInt(), Grid::kChecked) << r;
+        EXPECT_NE(g.CellAttribute(Grid::kAttrCheckState, r, sel).toInt(), Grid::kChecked) << r;
+    // The status bar already counts the pre-ticked row.
+    EXPECT_EQ(w.sbPanelStatus->text(), "1 file selected; Total Page count of selected Tiff files: 3");
 }
 
 TEST_F(FrmMainTest, WithoutACommandLineTheStartupFolderIsShown)
