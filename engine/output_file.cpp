@@ -52,11 +52,9 @@ bool OutputFile::Reserve(std::uint64_t length) {
     return true;
 }
 
-void OutputFile::Flush() {
-    const unsigned char* p = pending_.data();
-    std::size_t left = pending_.size();
-    while (left > 0 && !failed_) {
-        const ssize_t put = ::write(fd_, p, left);
+void OutputFile::WriteThrough(const unsigned char* p, std::size_t length) {
+    while (length > 0 && !failed_) {
+        const ssize_t put = ::write(fd_, p, length);
         if (put < 0 && errno == EINTR)
             continue;
         if (put <= 0) {
@@ -64,8 +62,12 @@ void OutputFile::Flush() {
             break;
         }
         p += put;
-        left -= static_cast<std::size_t>(put);
+        length -= static_cast<std::size_t>(put);
     }
+}
+
+void OutputFile::Flush() {
+    WriteThrough(pending_.data(), pending_.size());
     pending_.clear();
 }
 
@@ -76,17 +78,7 @@ void OutputFile::Write(const void* data, std::size_t length) {
     if (pending_.size() + length > kPendingSize) {
         Flush();
         if (length >= kPendingSize) {
-            while (length > 0 && !failed_) {
-                const ssize_t put = ::write(fd_, p, length);
-                if (put < 0 && errno == EINTR)
-                    continue;
-                if (put <= 0) {
-                    failed_ = true;
-                    break;
-                }
-                p += put;
-                length -= static_cast<std::size_t>(put);
-            }
+            WriteThrough(p, length);
             return;
         }
     }

@@ -56,6 +56,9 @@ public:
 
 private:
     bool Reserve(std::uint64_t length);
+    // Writes straight to the file, past the pending bytes; a failed write
+    // marks the file failed.
+    void WriteThrough(const unsigned char* p, std::size_t length);
     void Flush();
 
     std::string name_;

@@ -1,22 +1,16 @@
 #include "operations/img_to_pdf_converter.h"
 
 #include "operations/error_trap.h"
+#include "operations/message_loop.h"
 #include "operations/mod_general.h"
 #include "operations/pdf_libraries.h"
 #include "operations/tiff_pdf_commands.h"
 
-#include <QCoreApplication>
 #include <QProgressBar>
 
 namespace {
 
 const QString kClassName = QStringLiteral("ImgToPdfConverter");
-
-void YieldToMessageLoop()
-{
-    if (QCoreApplication::instance())
-        QCoreApplication::processEvents();
-}
 
 struct ImgPdf {
     pdflib::OpenFn create = pdflib::Imgpdf().Function<pdflib::OpenFn>("imgCreate");

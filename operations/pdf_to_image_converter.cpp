@@ -1,11 +1,11 @@
 #include "operations/pdf_to_image_converter.h"
 
 #include "operations/error_trap.h"
+#include "operations/message_loop.h"
 #include "operations/mod_general.h"
 #include "operations/pdf_libraries.h"
 #include "operations/tiff_pdf_commands.h"
 
-#include <QCoreApplication>
 #include <QDir>
 #include <QFileInfo>
 #include <QProgressBar>
@@ -41,8 +41,7 @@ bool PdfToImageConverter::ConvertPDFToImage(const QString& strPDF, const QString
         const int pages = pageCount(handle);
         for (int page = 1; page <= pages; ++page) {
             convertPage(handle, page, pdflib::Text(folder).constData());
-            if (QCoreApplication::instance())
-                QCoreApplication::processEvents();
+            YieldToMessageLoop();
             if (QProgressBar* bar = TiffPdfCommands::ProgressBar())
                 bar->setValue(page);
         }

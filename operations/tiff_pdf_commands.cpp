@@ -2,11 +2,11 @@
 
 #include "operations/error_trap.h"
 #include "operations/file_pattern.h"
+#include "operations/message_loop.h"
 #include "operations/mod_general.h"
 #include "operations/running_program.h"
 #include "platform/com/com.h"
 
-#include <QCoreApplication>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -25,13 +25,6 @@ QPointer<QProgressBar>& ProgressBarRef()
 {
     static QPointer<QProgressBar> bar;
     return bar;
-}
-
-// Lets queued window messages run (repaints, progress, button presses).
-void YieldToMessageLoop()
-{
-    if (QCoreApplication::instance())
-        QCoreApplication::processEvents();
 }
 
 com::Ptr<com::Object> CreatePageEngine()

@@ -6,12 +6,12 @@
 
 #include "operations/error_trap.h"
 #include "operations/file_folder_scan.h"
+#include "operations/message_loop.h"
 #include "operations/mod_general.h"
 #include "operations/pdf_libraries.h"
 #include "operations/running_program.h"
 #include "platform/com/com.h"
 
-#include <QCoreApplication>
 #include <QDir>
 #include <QProgressBar>
 #include <QStringList>
@@ -22,12 +22,6 @@ const QString kClassName = QStringLiteral("TiffPdfCommands");
 const QString kConverter = QStringLiteral("PdfConvert.Converter.1");
 const QString kInfoEditor = QStringLiteral("PdfInfo.InfoEditor.1");
 const QString kSplitMerge = QStringLiteral("PdfPages.SplitMerge.1");
-
-void YieldToMessageLoop()
-{
-    if (QCoreApplication::instance())
-        QCoreApplication::processEvents();
-}
 
 void ShowProgress(int value)
 {

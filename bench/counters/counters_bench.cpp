@@ -5,6 +5,7 @@
 // The count run creates the counter through the object runtime, so the
 // module must be registered (run.sh does that in a scratch registry).
 
+#include "bench/support/numbered_pages_tiff.h"
 #include "platform/com/com.h"
 #include "platform/counters/page_counter.h"
 #include "platform/runtime/run_time_error.h"
@@ -12,34 +13,14 @@
 #include <QCoreApplication>
 #include <QDir>
 #include <QElapsedTimer>
-#include <QFile>
-
-#include <tiffio.h>
 
 #include <cstdio>
-#include <vector>
 
 namespace {
 
 bool WriteTiff(const QString& path, int pages)
 {
-    TIFF* tif = TIFFOpen(QFile::encodeName(path).constData(), "w");
-    if (!tif) return false;
-    std::vector<std::uint8_t> row(64, 0x80);
-    for (int p = 0; p < pages; ++p) {
-        TIFFSetField(tif, TIFFTAG_IMAGEWIDTH, 64);
-        TIFFSetField(tif, TIFFTAG_IMAGELENGTH, 16);
-        TIFFSetField(tif, TIFFTAG_BITSPERSAMPLE, 8);
-        TIFFSetField(tif, TIFFTAG_SAMPLESPERPIXEL, 1);
-        TIFFSetField(tif, TIFFTAG_PHOTOMETRIC, PHOTOMETRIC_MINISBLACK);
-        TIFFSetField(tif, TIFFTAG_ROWSPERSTRIP, 16);
-        TIFFSetField(tif, TIFFTAG_SUBFILETYPE, FILETYPE_PAGE);
-        TIFFSetField(tif, TIFFTAG_PAGENUMBER, p, pages);
-        for (int y = 0; y < 16; ++y) TIFFWriteScanline(tif, row.data(), y, 0);
-        TIFFWriteDirectory(tif);
-    }
-    TIFFClose(tif);
-    return true;
+    return WriteNumberedPagesTiff(path, pages, 64, 16);
 }
 
 int Make(const QString& folder, int files)

@@ -40,19 +40,24 @@ std::vector<std::uint8_t> Page(int pattern) {
     return bits;
 }
 
+// The fields of every page: one bilevel G4 strip of kWidth x kHeight.
+void SetPageFields(TIFF* t) {
+    TIFFSetField(t, TIFFTAG_IMAGEWIDTH, kWidth);
+    TIFFSetField(t, TIFFTAG_IMAGELENGTH, kHeight);
+    TIFFSetField(t, TIFFTAG_BITSPERSAMPLE, 1);
+    TIFFSetField(t, TIFFTAG_SAMPLESPERPIXEL, 1);
+    TIFFSetField(t, TIFFTAG_COMPRESSION, COMPRESSION_CCITTFAX4);
+    TIFFSetField(t, TIFFTAG_PHOTOMETRIC, PHOTOMETRIC_MINISWHITE);
+    TIFFSetField(t, TIFFTAG_ROWSPERSTRIP, kHeight);
+}
+
 // Raw G4 strips of the ten patterns, encoded once.
 std::vector<std::vector<std::uint8_t>> EncodedPatterns(const std::string& scratch) {
     TIFF* t = TIFFOpen(scratch.c_str(), "w");
     if (!t)
         std::exit(1);
     for (int p = 0; p < kPatterns; ++p) {
-        TIFFSetField(t, TIFFTAG_IMAGEWIDTH, kWidth);
-        TIFFSetField(t, TIFFTAG_IMAGELENGTH, kHeight);
-        TIFFSetField(t, TIFFTAG_BITSPERSAMPLE, 1);
-        TIFFSetField(t, TIFFTAG_SAMPLESPERPIXEL, 1);
-        TIFFSetField(t, TIFFTAG_COMPRESSION, COMPRESSION_CCITTFAX4);
-        TIFFSetField(t, TIFFTAG_PHOTOMETRIC, PHOTOMETRIC_MINISWHITE);
-        TIFFSetField(t, TIFFTAG_ROWSPERSTRIP, kHeight);
+        SetPageFields(t);
         std::vector<std::uint8_t> bits = Page(p);
         TIFFWriteEncodedStrip(t, 0, bits.data(), static_cast<tmsize_t>(bits.size()));
         TIFFWriteDirectory(t);
@@ -74,13 +79,7 @@ std::vector<std::vector<std::uint8_t>> EncodedPatterns(const std::string& scratc
 void WritePages(TIFF* t, const std::vector<std::vector<std::uint8_t>>& raw, int first, int count) {
     for (int i = first; i < first + count; ++i) {
         const auto& strip = raw[static_cast<std::size_t>(i % kPatterns)];
-        TIFFSetField(t, TIFFTAG_IMAGEWIDTH, kWidth);
-        TIFFSetField(t, TIFFTAG_IMAGELENGTH, kHeight);
-        TIFFSetField(t, TIFFTAG_BITSPERSAMPLE, 1);
-        TIFFSetField(t, TIFFTAG_SAMPLESPERPIXEL, 1);
-        TIFFSetField(t, TIFFTAG_COMPRESSION, COMPRESSION_CCITTFAX4);
-        TIFFSetField(t, TIFFTAG_PHOTOMETRIC, PHOTOMETRIC_MINISWHITE);
-        TIFFSetField(t, TIFFTAG_ROWSPERSTRIP, kHeight);
+        SetPageFields(t);
         TIFFSetField(t, TIFFTAG_XRESOLUTION, 200.0f);
         TIFFSetField(t, TIFFTAG_YRESOLUTION, 200.0f);
         TIFFSetField(t, TIFFTAG_RESOLUTIONUNIT, RESUNIT_INCH);

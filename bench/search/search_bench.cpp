@@ -12,6 +12,7 @@
 // timer records when it gets to run); the cancel latency, from the moment
 // the Cancel click was due to the search's return.
 
+#include "bench/support/numbered_pages_tiff.h"
 #include "desktop/main/column_layout.h"
 #include "desktop/main/desktop_startup.h"
 #include "desktop/main/frm_main.h"
@@ -28,32 +29,13 @@
 #include <QTemporaryDir>
 #include <QTimer>
 
-#include <tiffio.h>
-
 #include <cstdio>
-#include <vector>
 
 namespace {
 
 bool WriteTiff(const QString& path, int pages)
 {
-    TIFF* tif = TIFFOpen(QFile::encodeName(path).constData(), "w");
-    if (!tif) return false;
-    std::vector<std::uint8_t> row(16, 0x80);
-    for (int p = 0; p < pages; ++p) {
-        TIFFSetField(tif, TIFFTAG_IMAGEWIDTH, 16);
-        TIFFSetField(tif, TIFFTAG_IMAGELENGTH, 4);
-        TIFFSetField(tif, TIFFTAG_BITSPERSAMPLE, 8);
-        TIFFSetField(tif, TIFFTAG_SAMPLESPERPIXEL, 1);
-        TIFFSetField(tif, TIFFTAG_PHOTOMETRIC, PHOTOMETRIC_MINISBLACK);
-        TIFFSetField(tif, TIFFTAG_ROWSPERSTRIP, 4);
-        TIFFSetField(tif, TIFFTAG_SUBFILETYPE, FILETYPE_PAGE);
-        TIFFSetField(tif, TIFFTAG_PAGENUMBER, p, pages);
-        for (int y = 0; y < 4; ++y) TIFFWriteScanline(tif, row.data(), y, 0);
-        TIFFWriteDirectory(tif);
-    }
-    TIFFClose(tif);
-    return true;
+    return WriteNumberedPagesTiff(path, pages, 16, 4);
 }
 
 // 10 top folders of 99 subfolders each: 1,000 folders; 100 files in each,

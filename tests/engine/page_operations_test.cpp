@@ -4,15 +4,14 @@
 
 #include <gtest/gtest.h>
 
-#include <csignal>
 #include <filesystem>
 #include <limits>
-#include <sys/resource.h>
 #include <sys/stat.h>
 
 #include "engine/page_operations.h"
 #include "tests/engine/test_support.h"
 #include "tests/engine/tiff_builder.h"
+#include "tests/support/file_size_limit.h"
 
 namespace stavren::test {
 namespace {
@@ -249,12 +248,8 @@ TEST_F(PageOperations, InPlaceChangesKeepThePermissionBits) {
 // would) leaves the input as it was and no temporary file behind.
 TEST_F(PageOperations, FailedWritesLeaveTheInputUntouched) {
     const auto before = LoadBytes(mixed);
-    struct rlimit old {};
-    ASSERT_EQ(getrlimit(RLIMIT_FSIZE, &old), 0);
-    auto previous = std::signal(SIGXFSZ, SIG_IGN);
-    struct rlimit small = old;
-    small.rlim_cur = 1000; // every output passes it half way
-    ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &small), 0);
+    FileSizeLimit limit;
+    ASSERT_TRUE(limit.Limit(1000)); // every output passes it half way
     const bool deleted = DeletePage(mixed, 1);
     const bool swapped = SwapPages(mixed, 1, 3);
     const bool inserted = InsertPages(mixed, 2, g4);
@@ -262,11 +257,9 @@ TEST_F(PageOperations, FailedWritesLeaveTheInputUntouched) {
     const bool split = SplitFile(mixed, 2, dir / "one.tif", dir / "two.tif");
     const std::string out = dir / "out";
     mkdir(out.c_str(), 0755);
-    small.rlim_cur = 100; // below every page
-    setrlimit(RLIMIT_FSIZE, &small);
+    limit.Limit(100); // below every page
     const std::int32_t extracted = ExtractAllPages(mixed, out);
-    setrlimit(RLIMIT_FSIZE, &old);
-    std::signal(SIGXFSZ, previous);
+    limit.Restore();
     EXPECT_FALSE(deleted);
     EXPECT_FALSE(swapped);
     EXPECT_FALSE(inserted);
@@ -286,16 +279,11 @@ TEST_F(PageOperations, AFailedWriteLeavesAnExistingOutputAsItWas) {
     ASSERT_TRUE(MergeFiles({big}, one));
     const auto mergedBefore = LoadBytes(merged);
     const auto oneBefore = LoadBytes(one);
-    struct rlimit old {};
-    ASSERT_EQ(getrlimit(RLIMIT_FSIZE, &old), 0);
-    auto previous = std::signal(SIGXFSZ, SIG_IGN);
-    struct rlimit small = old;
-    small.rlim_cur = 1000;
-    ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &small), 0);
+    FileSizeLimit limit;
+    ASSERT_TRUE(limit.Limit(1000));
     const bool mergedOk = MergeFiles({mixed, g4}, merged);
     const bool splitOk = SplitFile(mixed, 2, one, dir / "two.tif");
-    setrlimit(RLIMIT_FSIZE, &old);
-    std::signal(SIGXFSZ, previous);
+    limit.Restore();
     EXPECT_FALSE(mergedOk);
     EXPECT_FALSE(splitOk);
     EXPECT_EQ(LoadBytes(merged), mergedBefore);

@@ -16,22 +16,7 @@
 
 namespace {
 
-class ErrorLogTest : public ::testing::Test {
-protected:
-    TempHome home;
-    void SetUp() override
-    {
-        EnsureApplication();
-        SelectRunningProgram(RunningProgram::Desktop);
-        ASSERT_TRUE(GetStorageFolder());
-    }
-    void TearDown() override
-    {
-        SelectRunningProgram(RunningProgram::Desktop);
-        SetStorageFolder(QString());
-    }
-    QStringList Lines() const { return ErrorLogLines(StorageFolder()); }
-};
+using ErrorLogTest = DesktopStorageTest;
 
 // True when line ends in "- " and one of the date-and-time texts taken
 // around the call that wrote it.

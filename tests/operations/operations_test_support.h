@@ -1,8 +1,12 @@
 #pragma once
-// Shared set-up of the operations tests: a Qt application object, the error-log lines, and small
-// multi-page TIFF files made with libtiff.
+// Shared set-up of the operations tests: a Qt application object, the error-log lines, a
+// desktop-program fixture with its storage folder in a temporary home, and small multi-page TIFF
+// files made with libtiff.
 
+#include "operations/running_program.h"
+#include "operations/storage_folder.h"
 #include "tests/platform/com/temp_home.h"
+#include "tests/support/grey_tiff.h"
 
 #include <QApplication>
 #include <QByteArray>
@@ -10,6 +14,8 @@
 #include <QString>
 #include <QStringList>
 #include <QTemporaryDir>
+
+#include <gtest/gtest.h>
 
 #include <tiffio.h>
 
@@ -40,35 +46,33 @@ inline QStringList ErrorLogLines(const QString& folder)
     return lines;
 }
 
+// The desktop program with its storage folder in a temporary home; Lines()
+// are the error-log lines written there.
+class DesktopStorageTest : public ::testing::Test {
+protected:
+    TempHome home;
+    void SetUp() override
+    {
+        EnsureApplication();
+        SelectRunningProgram(RunningProgram::Desktop);
+        ASSERT_TRUE(GetStorageFolder());
+    }
+    void TearDown() override
+    {
+        SelectRunningProgram(RunningProgram::Desktop);
+        SetStorageFolder(QString());
+    }
+    QStringList Lines() const { return ErrorLogLines(StorageFolder()); }
+};
+
 // Writes a TIFF file whose page i is an 8-bit grey image of width
 // widths[i] and height 4, so pages can be told apart by their widths.
 inline bool WriteTiff(const QString& path, const std::vector<int>& widths)
 {
-    TIFF* tif = TIFFOpen(path.toUtf8().constData(), "w");
-    if (!tif)
-        return false;
-    for (int width : widths) {
-        TIFFSetField(tif, TIFFTAG_IMAGEWIDTH, width);
-        TIFFSetField(tif, TIFFTAG_IMAGELENGTH, 4);
-        TIFFSetField(tif, TIFFTAG_BITSPERSAMPLE, 8);
-        TIFFSetField(tif, TIFFTAG_SAMPLESPERPIXEL, 1);
-        TIFFSetField(tif, TIFFTAG_PHOTOMETRIC, PHOTOMETRIC_MINISBLACK);
-        TIFFSetField(tif, TIFFTAG_PLANARCONFIG, PLANARCONFIG_CONTIG);
-        TIFFSetField(tif, TIFFTAG_COMPRESSION, COMPRESSION_NONE);
-        TIFFSetField(tif, TIFFTAG_ROWSPERSTRIP, 4);
-        std::vector<unsigned char> row(static_cast<size_t>(width), static_cast<unsigned char>(width));
-        for (int y = 0; y < 4; ++y)
-            if (TIFFWriteScanline(tif, row.data(), static_cast<uint32_t>(y), 0) < 0) {
-                TIFFClose(tif);
-                return false;
-            }
-        if (!TIFFWriteDirectory(tif)) {
-            TIFFClose(tif);
-            return false;
-        }
-    }
-    TIFFClose(tif);
-    return true;
+    std::vector<UniformGreyPage> pages;
+    for (int width : widths)
+        pages.push_back({static_cast<std::uint32_t>(width), 4, static_cast<std::uint8_t>(width)});
+    return WriteGreyTiff(path.toUtf8().constData(), pages);
 }
 
 // The page widths of a TIFF file, in order; empty when it cannot be read.

@@ -90,22 +90,18 @@ clsColSetOrderGrid Record(const QString& folder, const QString& name)
     return r;
 }
 
-class PdfOperationsTest : public ::testing::Test {
+class PdfOperationsTest : public DesktopStorageTest {
 protected:
-    TempHome home;
     void SetUp() override
     {
-        EnsureApplication();
-        SelectRunningProgram(RunningProgram::Desktop);
-        ASSERT_TRUE(GetStorageFolder());
+        DesktopStorageTest::SetUp();
         Calls().clear();
     }
     void TearDown() override
     {
         com::RevokeClassObject(kFakeSplitMergeClsid);
         com::RevokeClassObject(kFakeConverterClsid);
-        SelectRunningProgram(RunningProgram::Desktop);
-        SetStorageFolder(QString());
+        DesktopStorageTest::TearDown();
     }
     void InstallFakes()
     {
@@ -114,7 +110,6 @@ protected:
         ASSERT_TRUE(com::RegisterClassObject(kFakeSplitMergeClsid, QStringLiteral("PdfPages.SplitMerge.1"), &splitMerge));
         ASSERT_TRUE(com::RegisterClassObject(kFakeConverterClsid, QStringLiteral("PdfConvert.Converter.1"), &converter));
     }
-    QStringList Lines() const { return ErrorLogLines(StorageFolder()); }
     void ExpectOneLineFor(const QString& procedure, const QString& object = QStringLiteral("TiffPdfCommands"))
     {
         const QStringList lines = Lines();

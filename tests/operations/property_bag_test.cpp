@@ -1,6 +1,7 @@
 // The typed name/value store and its file format.
 
 #include "operations/property_bag.h"
+#include "tests/support/run_time_error_of.h"
 
 #include <QDir>
 #include <QFile>
@@ -8,22 +9,6 @@
 #include <QTemporaryDir>
 
 #include <gtest/gtest.h>
-
-#include <functional>
-
-namespace {
-
-long ErrorOf(const std::function<void()>& f)
-{
-    try {
-        f();
-    } catch (const RunTimeError& e) {
-        return e.number();
-    }
-    return 0;
-}
-
-} // namespace
 
 TEST(PropertyBag, RoundTripsEveryTypeAndAwkwardText)
 {

@@ -4,13 +4,12 @@
 
 #include "platform/com/com.h"
 #include "tests/platform/com/temp_home.h"
+#include "tests/support/run_time_error_of.h"
 
 #include <QLibrary>
 #include <QUuid>
 
 #include <gtest/gtest.h>
-
-#include <functional>
 
 inline const QString kStavrenModule = QStringLiteral(STAVREN_MODULE_PATH);
 inline const QString kCtrlProgId = QStringLiteral("STAVREN.StavrenCtrl.1");
@@ -37,16 +36,6 @@ inline com::HRESULT UnregisterStavren()
 {
     auto fn = StavrenExport<com::DllUnregisterServerFn>("DllUnregisterServer");
     return fn ? fn() : com::E_FAIL;
-}
-
-inline long ErrorOf(const std::function<void()>& f)
-{
-    try {
-        f();
-    } catch (const RunTimeError& e) {
-        return e.number();
-    }
-    return 0;
 }
 
 // A registered module in a temporary home.

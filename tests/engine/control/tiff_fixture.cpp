@@ -1,5 +1,7 @@
 #include "tests/engine/control/tiff_fixture.h"
 
+#include "tests/support/grey_tiff.h"
+
 #include <tiffio.h>
 
 #include <vector>
@@ -19,33 +21,17 @@ struct Quiet {
     TIFFErrorHandler warning;
 };
 
-constexpr int kSide = 8;
+constexpr std::uint32_t kSide = 8;
 
 } // namespace
 
 bool WriteMarkedTiff(const QString& path, const QList<int>& markers)
 {
     Quiet quiet;
-    TIFF* tif = TIFFOpen(path.toUtf8().constData(), "w");
-    if (!tif)
-        return false;
-    bool ok = true;
-    for (int marker : markers) {
-        TIFFSetField(tif, TIFFTAG_IMAGEWIDTH, kSide);
-        TIFFSetField(tif, TIFFTAG_IMAGELENGTH, kSide);
-        TIFFSetField(tif, TIFFTAG_BITSPERSAMPLE, 8);
-        TIFFSetField(tif, TIFFTAG_SAMPLESPERPIXEL, 1);
-        TIFFSetField(tif, TIFFTAG_PHOTOMETRIC, PHOTOMETRIC_MINISBLACK);
-        TIFFSetField(tif, TIFFTAG_PLANARCONFIG, PLANARCONFIG_CONTIG);
-        TIFFSetField(tif, TIFFTAG_COMPRESSION, COMPRESSION_NONE);
-        TIFFSetField(tif, TIFFTAG_ROWSPERSTRIP, kSide);
-        std::vector<unsigned char> row(kSide, static_cast<unsigned char>(marker));
-        for (int y = 0; y < kSide && ok; ++y)
-            ok = TIFFWriteScanline(tif, row.data(), static_cast<uint32_t>(y), 0) == 1;
-        ok = ok && TIFFWriteDirectory(tif) == 1;
-    }
-    TIFFClose(tif);
-    return ok;
+    std::vector<UniformGreyPage> pages;
+    for (int marker : markers)
+        pages.push_back({kSide, kSide, static_cast<std::uint8_t>(marker)});
+    return WriteGreyTiff(path.toUtf8().constData(), pages);
 }
 
 QList<int> ReadMarkers(const QString& path)

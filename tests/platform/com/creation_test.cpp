@@ -8,12 +8,11 @@
 #include "platform/com/version_record.h"
 #include "tests/platform/com/temp_home.h"
 #include "tests/platform/com/test_module_ids.h"
+#include "tests/support/run_time_error_of.h"
 
 #include <QLibrary>
 
 #include <gtest/gtest.h>
-
-#include <functional>
 
 namespace {
 
@@ -27,16 +26,6 @@ Fn Export(const char* name)
     if (com::Failed(com::LoadModule(kModule, lib)))
         return nullptr;
     return reinterpret_cast<Fn>(lib->resolve(name));
-}
-
-long ErrorOf(const std::function<void()>& f)
-{
-    try {
-        f();
-    } catch (const RunTimeError& e) {
-        return e.number();
-    }
-    return 0;
 }
 
 void Register()

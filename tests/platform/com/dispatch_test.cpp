@@ -2,10 +2,10 @@
 // coercion a late-bound caller relies on.
 
 #include "platform/com/com.h"
+#include "tests/support/run_time_error_of.h"
 
 #include <gtest/gtest.h>
 
-#include <functional>
 #include <limits>
 
 namespace {
@@ -37,16 +37,6 @@ public:
 private:
     int level_ = 0;
 };
-
-long ErrorOf(const std::function<void()>& f)
-{
-    try {
-        f();
-    } catch (const RunTimeError& e) {
-        return e.number();
-    }
-    return 0;
-}
 
 com::Ptr<com::Object> NewProbe()
 {

@@ -1,5 +1,7 @@
 #include "platform/grid/grid.h"
 #include "platform/runtime/run_time_error.h"
+#include "tests/support/file_size_limit.h"
+#include "tests/support/run_time_error_of.h"
 
 #include "grid_test_app.h"
 
@@ -13,9 +15,6 @@
 #include <QTest>
 
 #include <gtest/gtest.h>
-
-#include <csignal>
-#include <sys/resource.h>
 
 namespace {
 
@@ -53,16 +52,6 @@ protected:
         QStringList out;
         for (int r = 1; r < g.RowCount(); ++r) out << g.CellText(r, col);
         return out;
-    }
-
-    long ErrorOf(const std::function<void()>& f)
-    {
-        try {
-            f();
-        } catch (const RunTimeError& e) {
-            return e.number();
-        }
-        return 0;
     }
 };
 
@@ -480,15 +469,10 @@ TEST_F(GridTest, AFailedSaveLeavesThePreviousFileAndRaises)
 
     // Every write beyond 64 bytes fails (also for a privileged user): the
     // whole text must not be cut short in the old file's place.
-    struct rlimit old {};
-    ASSERT_EQ(getrlimit(RLIMIT_FSIZE, &old), 0);
-    auto oldHandler = std::signal(SIGXFSZ, SIG_IGN);
-    struct rlimit small = old;
-    small.rlim_cur = 64;
-    ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &small), 0);
+    FileSizeLimit limit;
+    ASSERT_TRUE(limit.Limit(64));
     const long error = ErrorOf([&] { grid.SaveToFile(path, Grid::kFormatDelimited, true); });
-    setrlimit(RLIMIT_FSIZE, &old);
-    std::signal(SIGXFSZ, oldHandler);
+    limit.Restore();
 
     EXPECT_EQ(error, 75);
     QFile kept(path);
