@@ -1,5 +1,6 @@
 #include "desktop/dialogs/dlg_save.h"
 
+#include "desktop/dialogs/folder_tree.h"
 #include "desktop/main/desktop_startup.h"
 #include "operations/error_trap.h"
 #include "operations/mod_general.h"
@@ -64,13 +65,7 @@ dlgSave::dlgSave(QWidget* parent) : QDialog(parent)
 
     ftvFolder = new QTreeView(this);
     ftvFolder->setObjectName(QStringLiteral("ftvFolder"));
-    ftvFolderModel = new QFileSystemModel(this);
-    ftvFolderModel->setFilter(QDir::AllDirs | QDir::NoDotAndDotDot | QDir::Drives);
-    ftvFolderModel->setRootPath(QStringLiteral("/"));
-    ftvFolder->setModel(ftvFolderModel);
-    ftvFolder->setHeaderHidden(true);
-    for (int c = 1; c < ftvFolderModel->columnCount(); ++c)
-        ftvFolder->hideColumn(c);
+    ftvFolderModel = SetUpFolderTree(ftvFolder, this);
     connect(ftvFolder->selectionModel(), &QItemSelectionModel::currentChanged, this,
             [this](const QModelIndex& current) {
                 if (current.isValid())

@@ -9,8 +9,9 @@
 //     dlg.colSelectedData = records;   // one record per ticked row
 //     RunModal(dlg);                   // the grid is filled as it is shown
 //
-// The delete-page dialog is its twin and shares the helpers of page_dialog.
+// The delete-page dialog is its twin; both build on page_dialog.h.
 
+#include "desktop/dialogs/page_dialog.h"
 #include "operations/cls_col_set_order_grid.h"
 
 #include <QDialog>
@@ -27,54 +28,6 @@ class QLineEdit;
 class QProgressBar;
 class QPushButton;
 class QRadioButton;
-
-// The pieces the append and delete dialogs have in common.
-namespace page_dialog {
-
-// Sets up a file grid: the column catalogue's eight columns at their
-// positions (only Name, Pages, Location and Created Date can be visible)
-// plus one hidden extra column at the end headed `extraHeader`. Raises
-// run-time errors (the caller's trap logs them).
-void InitFilesGrid(Grid& grid, const QString& extraHeader);
-
-// One row per record (Selection ticked), the extra column set to
-// `extraValue`; the first row becomes the current row.
-void FillFilesGrid(Grid& grid, const RecordCollection& records, const QString& extraValue);
-
-// Lets only the digits 0-9 and backspace into the box, whether typed or
-// pasted.
-void AcceptDigitsOnly(QLineEdit* box);
-
-// The full path of the file on a grid row: its Location with a trailing "/"
-// and its Name.
-QString SourcePath(const Grid& grid, int row);
-
-// The page count of the file on a grid row as it is now: counted afresh by
-// the program's TIFF page counter when there is one, else the count shown
-// in the row's Pages cell. -1 when neither gives a count.
-std::int32_t CurrentPageCount(const Grid& grid, int row);
-
-// The number in a page-number box (digits only), saturated at INT32_MAX so a
-// long run of digits can never overflow; 0 for an empty box.
-std::int32_t TypedPageNumber(const QString& text);
-
-// Keeps the dialog busy while a run lasts: the run button disabled, the
-// hourglass pointer, and closing refused. Everything is put back when the
-// run ends, also when it ends through an error.
-class RunGuard {
-public:
-    RunGuard(QDialog& dialog, QPushButton* runButton, bool& running);
-    ~RunGuard();
-    RunGuard(const RunGuard&) = delete;
-    RunGuard& operator=(const RunGuard&) = delete;
-
-private:
-    QDialog& dialog_;
-    QPushButton* runButton_;
-    bool& running_;
-};
-
-} // namespace page_dialog
 
 class frmAppendTiffFile : public QDialog {
     Q_OBJECT
@@ -95,7 +48,8 @@ public:
     // Order in which the grid rows are worked: every row in order, except
     // that the rows holding the pages file itself come last, so that the
     // other files receive its pages as they were when the run started.
-    static std::vector<int> RunOrder(const Grid& grid, const QString& pagesFile);
+    static std::vector<std::size_t> RunOrder(const std::vector<page_dialog::ListedFile>& files,
+                                             const QString& pagesFile);
 
     // Refused while a run is under way (as is closing the window).
     void reject() override;
@@ -120,8 +74,6 @@ protected:
 
 private:
     void Form_Load();
-    void InitFiles();
-    void FillGrid();
     void OptAppEndFile_Click();
     void optAtPageNo_Click();
     void cmdbrowse_Click();

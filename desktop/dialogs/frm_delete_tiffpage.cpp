@@ -1,9 +1,7 @@
 #include "desktop/dialogs/frm_delete_tiffpage.h"
 
-#include "desktop/dialogs/frm_append_tiff_file.h"
-#include "desktop/dialogs/frm_error_report_dialog.h"
+#include "desktop/dialogs/page_dialog.h"
 #include "desktop/main/desktop_startup.h"
-#include "desktop/main/modal_runner.h"
 #include "operations/error_trap.h"
 #include "operations/tiff_pdf_commands.h"
 #include "platform/grid/grid.h"
@@ -11,7 +9,6 @@
 
 #include <QCloseEvent>
 #include <QGroupBox>
-#include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
 #include <QProgressBar>
@@ -37,52 +34,20 @@ frmDeleteTiffpage::frmDeleteTiffpage(QWidget* parent) : QDialog(parent)
     setObjectName(kFormName);
     setWindowTitle(QStringLiteral("Delete page from TIF Files"));
 
-    fraSetOrder_ = new QGroupBox(QStringLiteral("1 Selected files"), this);
-    fraSetOrder_->setObjectName(QStringLiteral("fraSetOrder"));
-    vsFilesSetOrder_ = new Grid(fraSetOrder_);
-    vsFilesSetOrder_->setObjectName(QStringLiteral("vsFilesSetOrder"));
-    auto* setOrderLayout = new QVBoxLayout(fraSetOrder_);
-    setOrderLayout->addWidget(vsFilesSetOrder_);
+    fraSetOrder_ = page_dialog::NewFilesFrame(this, vsFilesSetOrder_);
 
-    Frame2_ = new QGroupBox(QStringLiteral("2. Select Page number to delete "), this);
-    Frame2_->setObjectName(QStringLiteral("Frame2"));
-    OptDelEndFile_ = new QRadioButton(QStringLiteral("Delete last page of file"), Frame2_);
-    OptDelEndFile_->setObjectName(QStringLiteral("OptDelEndFile"));
-    optDelAtPageNo_ = new QRadioButton(QStringLiteral("Dele&te page number"), Frame2_);
-    optDelAtPageNo_->setObjectName(QStringLiteral("optDelAtPageNo"));
-    txtpageno_ = new QLineEdit(Frame2_);
-    txtpageno_->setObjectName(QStringLiteral("txtpageno"));
-    page_dialog::AcceptDigitsOnly(txtpageno_);
-    Label1_ = new QLabel(QStringLiteral("from all files."), Frame2_);
-    Label1_->setObjectName(QStringLiteral("Label1"));
-    auto* atPageRow = new QHBoxLayout;
-    atPageRow->addWidget(optDelAtPageNo_);
-    atPageRow->addWidget(txtpageno_);
-    atPageRow->addWidget(Label1_);
-    atPageRow->addStretch();
-    auto* frame2Layout = new QVBoxLayout(Frame2_);
-    frame2Layout->addWidget(OptDelEndFile_);
-    frame2Layout->addLayout(atPageRow);
+    const page_dialog::PositionFrame position = page_dialog::NewPositionFrame(
+        this, {"2. Select Page number to delete ", "Delete last page of file", "OptDelEndFile",
+               "Dele&te page number", "optDelAtPageNo", "from all files.", "Label1"});
+    Frame2_ = position.frame;
+    OptDelEndFile_ = position.wholeFile;
+    optDelAtPageNo_ = position.atPageNo;
+    txtpageno_ = position.pageno;
+    Label1_ = position.label;
 
-    Frame3_ = new QGroupBox(QStringLiteral("Proccessing"), this);
-    Frame3_->setObjectName(QStringLiteral("Frame3"));
-    ProgressBar1_ = new QProgressBar(Frame3_);
-    ProgressBar1_->setObjectName(QStringLiteral("ProgressBar1"));
-    ProgressBar1_->setRange(0, 100);
-    ProgressBar1_->setValue(0);
-    auto* frame3Layout = new QVBoxLayout(Frame3_);
-    frame3Layout->addWidget(ProgressBar1_);
-
-    Frame4_ = new QGroupBox(this);
-    Frame4_->setObjectName(QStringLiteral("Frame4"));
-    cmdDelete_ = new QPushButton(QStringLiteral("&Delete"), Frame4_);
-    cmdDelete_->setObjectName(QStringLiteral("cmdDelete"));
-    cmdCancel_ = new QPushButton(QStringLiteral("&Cancel"), Frame4_);
-    cmdCancel_->setObjectName(QStringLiteral("cmdCancel"));
-    auto* frame4Layout = new QHBoxLayout(Frame4_);
-    frame4Layout->addStretch();
-    frame4Layout->addWidget(cmdDelete_);
-    frame4Layout->addWidget(cmdCancel_);
+    Frame3_ = page_dialog::NewProgressFrame(this, ProgressBar1_);
+    Frame4_ = page_dialog::NewButtonsFrame(this, QStringLiteral("&Delete"), QStringLiteral("cmdDelete"), cmdDelete_,
+                                           cmdCancel_);
 
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(fraSetOrder_, 1);
@@ -134,46 +99,22 @@ void frmDeleteTiffpage::reject()
 
 void frmDeleteTiffpage::Form_Load()
 {
-    InitFiles();
-    FillGrid();
+    page_dialog::LoadFiles(*vsFilesSetOrder_, colSelectedData, QStringLiteral("Delete at"), QStringLiteral("0"), kFormName,
+                           true);
     OptDelEndFile_->setChecked(true);
     OptDelEndFile_Click();
-}
-
-void frmDeleteTiffpage::InitFiles()
-{
-    ErrorTrap trap = Trap("InitFiles");
-    try {
-        trap.Line(10);
-        page_dialog::InitFilesGrid(*vsFilesSetOrder_, QStringLiteral("Delete at"));
-    } catch (...) {
-        trap.Log();
-    }
-}
-
-void frmDeleteTiffpage::FillGrid()
-{
-    ErrorTrap trap = Trap("FillGrid");
-    try {
-        trap.Line(10);
-        page_dialog::FillFilesGrid(*vsFilesSetOrder_, colSelectedData, QStringLiteral("0"));
-    } catch (...) {
-        trap.Log();
-    }
 }
 
 void frmDeleteTiffpage::OptDelEndFile_Click()
 {
     txtpageno_->setEnabled(false);
-    if (DeleteAtColumn() < vsFilesSetOrder_->ColumnCount())
-        vsFilesSetOrder_->SetColumnHiddenAt(DeleteAtColumn(), true);
+    page_dialog::HideExtraColumn(*vsFilesSetOrder_);
 }
 
 void frmDeleteTiffpage::optDelAtPageNo_Click()
 {
     txtpageno_->setEnabled(true);
-    if (DeleteAtColumn() < vsFilesSetOrder_->ColumnCount())
-        vsFilesSetOrder_->SetColumnHiddenAt(DeleteAtColumn(), true);
+    page_dialog::HideExtraColumn(*vsFilesSetOrder_);
 }
 
 bool frmDeleteTiffpage::ValidateInput()
@@ -217,43 +158,27 @@ void frmDeleteTiffpage::cmdDelete_Click()
             return;
 
         trap.Line(30);
-        page_dialog::RunGuard guard(*this, cmdDelete_, running_);
-
-        trap.Line(40);
-        Grid& g = *vsFilesSetOrder_;
-        const int files = g.RowCount() - 1;
-        ProgressBar1_->setRange(0, files > 0 ? files : 1);
-        ProgressBar1_->setValue(0);
+        // The files as listed now: the grid may be re-sorted while the page
+        // engine lets window messages run.
+        const std::vector<page_dialog::ListedFile> files = page_dialog::ListedFiles(*vsFilesSetOrder_);
+        page_dialog::RunGuard guard(*this, {cmdDelete_, vsFilesSetOrder_, Frame2_}, running_);
 
         trap.Line(50);
         const bool last = OptDelEndFile_->isChecked();
         const std::int32_t typed = page_dialog::TypedPageNumber(txtpageno_->text());
-        std::optional<TiffPdfCommands> commands;
-        QString failureList;
-
-        for (int r = 1; r < g.RowCount(); ++r) {
-            trap.Line(60);
-            const std::optional<std::int16_t> page =
-                PageToDelete(last, page_dialog::CurrentPageCount(g, r), typed);
-            const QString source = page_dialog::SourcePath(g, r);
-            trap.Line(70);
-            ProgressBar1_->setValue(ProgressBar1_->value() + 1);
-            trap.Line(80);
-            if (!commands)
-                commands.emplace();
-            if (!page || !commands->DeleteTiffPage(source, *page))
-                failureList += source + QStringLiteral("\r\n");
-        }
+        std::vector<std::size_t> inOrder(files.size());
+        for (std::size_t i = 0; i < inOrder.size(); ++i)
+            inOrder[i] = i;
+        const QString failureList = page_dialog::RunOverFiles(
+            files, inOrder, ProgressBar1_, [&](const page_dialog::ListedFile& file, TiffPdfCommands& commands) {
+                const std::optional<std::int16_t> page =
+                    PageToDelete(last, page_dialog::CurrentPageCount(file), typed);
+                return page && commands.DeleteTiffPage(file.path, *page);
+            });
 
         trap.Line(90);
-        if (failureList.isEmpty()) {
-            MsgBox(QStringLiteral("Successfully deleted pages."), MsgBoxIcon::Information);
-        } else {
-            frmErrorReportDialog report(this);
-            report.AddError(QStringLiteral("Velmora Converesion error"),
-                            QStringLiteral("Tiff pages from below file(s) couldn't deleted"), failureList);
-            RunModal(report);
-        }
+        page_dialog::ReportOutcome(this, failureList, QStringLiteral("Successfully deleted pages."),
+                                   QStringLiteral("Tiff pages from below file(s) couldn't deleted"));
         trap.Line(100);
         ProgressBar1_->setValue(0);
     } catch (...) {

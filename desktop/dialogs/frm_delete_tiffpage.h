@@ -9,7 +9,7 @@
 //     RunModal(dlg);                   // the grid is filled as it is shown
 //
 // It is the twin of the append dialog and shares its grid and key helpers
-// (page_dialog, frm_append_tiff_file.h).
+// (page_dialog.h).
 
 #include "operations/cls_col_set_order_grid.h"
 
@@ -64,8 +64,6 @@ protected:
 
 private:
     void Form_Load();
-    void InitFiles();
-    void FillGrid();
     void OptDelEndFile_Click();
     void optDelAtPageNo_Click();
     bool ValidateInput();

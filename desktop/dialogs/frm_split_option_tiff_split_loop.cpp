@@ -187,10 +187,23 @@ bool frmSplitOption_Tiff::SplitTiffFiles(QString& failedList)
                 const QString dir = ValidateDir(folder);
                 // The two parts are written under the typed name; a name
                 // that leads out of the folder or onto a file being split
-                // is not written.
+                // is not written. They are made in the private folder and
+                // then take their names by the replace rule, like pages.
                 if (IsPlainNamePart(prefix) && !IsOneOf(dir + prefix + QStringLiteral("1.tif"), sources)
-                    && !IsOneOf(dir + prefix + QStringLiteral("2.tif"), sources))
-                    ok = commands.SplitTiffFiles(source, pageNo, folder, prefix);
+                    && !IsOneOf(dir + prefix + QStringLiteral("2.tif"), sources)) {
+                    scratch = std::make_unique<SplitExtractionFolder>(folder);
+                    if (scratch->IsValid())
+                        ok = commands.SplitTiffFiles(source, pageNo, scratch->Path(), prefix);
+                    if (ok) {
+                        trap.Line(85);
+                        for (const QString& part : {QStringLiteral("1.tif"), QStringLiteral("2.tif")}) {
+                            const QString made = ValidateDir(scratch->Path()) + prefix + part;
+                            if (PlacePageFile(made, dir + prefix + part, chkReplaceExisting->isChecked(), sources)
+                                == PlaceOutcome::SourceProtected)
+                                ok = false;
+                        }
+                    }
+                }
             } else if (method == 3) {
                 trap.Line(90);
                 std::int16_t first = 0;
@@ -208,8 +221,9 @@ bool frmSplitOption_Tiff::SplitTiffFiles(QString& failedList)
             trap.Line(100);
             std::int32_t pageCount = record.PageCount();
             if (scratch) {
-                if (!RenameFileNames(QStringLiteral(".tif"), pageCount, folder, record.filename(), *scratch,
-                                     sources))
+                if (method != 2
+                    && !RenameFileNames(QStringLiteral(".tif"), pageCount, folder, record.filename(), *scratch,
+                                        sources))
                     ok = false;
                 // Pages left under the engine's names join the output
                 // folder where no file has that name; any other stays put.

@@ -1,5 +1,6 @@
 #include "desktop/main/frm_main.h"
 
+#include "desktop/dialogs/folder_tree.h"
 #include "desktop/main/desktop_startup.h"
 #include "desktop/main/size_move_helper.h"
 #include "desktop/main/window_placement.h"
@@ -105,13 +106,7 @@ frmMain::frmMain(QWidget* parent) : QMainWindow(parent)
     // The containers of the four panes and what they hold.
     ctlPaneFolder = Named(new QWidget, "ctlPaneFolder");
     ftvFolder = Named(new QTreeView(ctlPaneFolder), "ftvFolder");
-    ftvFolderModel = new QFileSystemModel(this);
-    ftvFolderModel->setFilter(QDir::AllDirs | QDir::NoDotAndDotDot | QDir::Drives);
-    ftvFolderModel->setRootPath(QStringLiteral("/"));
-    ftvFolder->setModel(ftvFolderModel);
-    ftvFolder->setHeaderHidden(true);
-    for (int c = 1; c < ftvFolderModel->columnCount(); ++c)
-        ftvFolder->hideColumn(c);
+    ftvFolderModel = SetUpFolderTree(ftvFolder, this);
     connect(ftvFolder->selectionModel(), &QItemSelectionModel::currentChanged, this,
             [this] { ftvFolder_SelectionChange(); });
 

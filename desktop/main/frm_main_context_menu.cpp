@@ -61,6 +61,43 @@ bool IsTicked(const Grid& g, int row, int selection)
     return g.CellAttribute(Grid::kAttrCheckState, row, selection).toInt() == Grid::kChecked;
 }
 
+int SelectionColumn()
+{
+    return GetColumnIndexByKey(QStringLiteral("Selection"));
+}
+
+// Sets the tick of every data row to `state` in one block operation; false
+// (nothing done) when the grid has no data rows.
+bool TickAllRows(Grid& g, int state)
+{
+    if (g.RowCount() < 2)
+        return false;
+    const int selection = SelectionColumn();
+    g.SetCellAttribute(Grid::kAttrCheckState, 1, selection, g.RowCount() - 1, selection, state);
+    return true;
+}
+
+// The first and last row of the grid's selected block; false when either
+// is below 0.
+bool SelectedRows(const Grid& g, int& first, int& last)
+{
+    int col1 = -1;
+    int col2 = -1;
+    g.GetSelectedRange(first, col1, last, col2);
+    return first >= 0 && last >= 0;
+}
+
+// Flips the tick of rows first to last; a row for which `untick(row)`
+// holds ends unticked whatever it was.
+template <class Untick>
+void FlipTicks(Grid& g, int first, int last, int selection, Untick untick)
+{
+    for (int r = first; r <= last; ++r) {
+        const bool off = untick(r) || IsTicked(g, r, selection);
+        g.SetCellAttribute(Grid::kAttrCheckState, r, selection, off ? Grid::kUnchecked : Grid::kChecked);
+    }
+}
+
 // Switches a grid's painting off for as long as it lives; painting comes
 // back on however the work ends, so a failure never leaves the grid frozen.
 class RedrawOff {
@@ -73,6 +110,19 @@ public:
 private:
     Grid& grid_;
 };
+
+// Check Selection and UnCheck Selection: the ticks of the selected rows set
+// to `state` in one block operation, then the totals.
+void TickSelectedRows(frmMain& window, int state)
+{
+    Grid& g = *window.grdSearchList;
+    int row1 = -1, row2 = -1;
+    if (!SelectedRows(g, row1, row2))
+        return;
+    const int selection = SelectionColumn();
+    g.SetCellAttribute(Grid::kAttrCheckState, row1, selection, row2, selection, state);
+    window.ShowStatus(window.getSelectedFileinfo());
+}
 
 } // namespace
 
@@ -167,11 +217,8 @@ void frmMain::SelectAllRows()
     ErrorTrap trap = Trap("SelectAllRows");
     try {
         trap.Line(10);
-        Grid& g = *grdSearchList;
-        if (g.RowCount() < 2)
+        if (!TickAllRows(*grdSearchList, Grid::kChecked))
             return;
-        const int selection = GetColumnIndexByKey(QStringLiteral("Selection"));
-        g.SetCellAttribute(Grid::kAttrCheckState, 1, selection, g.RowCount() - 1, selection, Grid::kChecked);
         UntickErrorRows();
         ShowStatus(getSelectedFileinfo());
     } catch (...) {
@@ -203,11 +250,8 @@ void frmMain::DeselectAllRows()
     ErrorTrap trap = Trap("DeselectAllRows");
     try {
         trap.Line(10);
-        Grid& g = *grdSearchList;
-        if (g.RowCount() < 2)
+        if (!TickAllRows(*grdSearchList, Grid::kUnchecked))
             return;
-        const int selection = GetColumnIndexByKey(QStringLiteral("Selection"));
-        g.SetCellAttribute(Grid::kAttrCheckState, 1, selection, g.RowCount() - 1, selection, Grid::kUnchecked);
         ShowStatus(getSelectedFileinfo());
     } catch (...) {
         trap.Log();
@@ -227,11 +271,9 @@ void frmMain::mnuInvSelect_Click()
         searchColumns_.selection = GetColumnIndexByKey(QStringLiteral("Selection"));
         trap.Line(30);
         // A damaged row always ends unticked.
-        for (int r = 1; r < g.RowCount(); ++r) {
-            const bool untick = g.CellText(r, searchColumns_.pages) == kError || IsTicked(g, r, searchColumns_.selection);
-            g.SetCellAttribute(Grid::kAttrCheckState, r, searchColumns_.selection,
-                               untick ? Grid::kUnchecked : Grid::kChecked);
-        }
+        const int pages = searchColumns_.pages;
+        FlipTicks(g, 1, g.RowCount() - 1, searchColumns_.selection,
+                  [&](int r) { return g.CellText(r, pages) == kError; });
         trap.Line(40);
         ShowStatus(getSelectedFileinfo());
     } catch (...) {
@@ -248,14 +290,7 @@ void frmMain::mnuCtxCheckSelection_Click()
     ErrorTrap trap = Trap("mnuCtxCheckSelection_Click");
     try {
         trap.Line(10);
-        Grid& g = *grdSearchList;
-        int row1 = -1, col1 = -1, row2 = -1, col2 = -1;
-        g.GetSelectedRange(row1, col1, row2, col2);
-        if (row1 < 0 || row2 < 0)
-            return;
-        const int selection = GetColumnIndexByKey(QStringLiteral("Selection"));
-        g.SetCellAttribute(Grid::kAttrCheckState, row1, selection, row2, selection, Grid::kChecked);
-        ShowStatus(getSelectedFileinfo());
+        TickSelectedRows(*this, Grid::kChecked);
     } catch (...) {
         trap.Log();
     }
@@ -266,14 +301,7 @@ void frmMain::mnuCtxUnCheckSelection_Click()
     ErrorTrap trap = Trap("mnuCtxUnCheckSelection_Click");
     try {
         trap.Line(10);
-        Grid& g = *grdSearchList;
-        int row1 = -1, col1 = -1, row2 = -1, col2 = -1;
-        g.GetSelectedRange(row1, col1, row2, col2);
-        if (row1 < 0 || row2 < 0)
-            return;
-        const int selection = GetColumnIndexByKey(QStringLiteral("Selection"));
-        g.SetCellAttribute(Grid::kAttrCheckState, row1, selection, row2, selection, Grid::kUnchecked);
-        ShowStatus(getSelectedFileinfo());
+        TickSelectedRows(*this, Grid::kUnchecked);
     } catch (...) {
         trap.Log();
     }
@@ -285,17 +313,12 @@ void frmMain::mnuCtxCheckInvertSelection_Click()
     try {
         trap.Line(10);
         Grid& g = *grdSearchList;
-        int row1 = -1, col1 = -1, row2 = -1, col2 = -1;
-        g.GetSelectedRange(row1, col1, row2, col2);
-        if (row1 < 0 || row2 < 0)
+        int row1 = -1, row2 = -1;
+        if (!SelectedRows(g, row1, row2))
             return;
         trap.Line(20);
-        const int selection = GetColumnIndexByKey(QStringLiteral("Selection"));
         // Each row flips on its own; damaged rows are no exception here.
-        for (int r = row1; r <= row2; ++r) {
-            const bool ticked = IsTicked(g, r, selection);
-            g.SetCellAttribute(Grid::kAttrCheckState, r, selection, ticked ? Grid::kUnchecked : Grid::kChecked);
-        }
+        FlipTicks(g, row1, row2, SelectionColumn(), [](int) { return false; });
         trap.Line(30);
         ShowStatus(getSelectedFileinfo());
     } catch (...) {

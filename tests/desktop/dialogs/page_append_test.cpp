@@ -271,6 +271,33 @@ TEST_F(AppendDialogTest, TheDialogCannotBeClosedWhileARunYields)
     EXPECT_FALSE(dlg.isVisible());
 }
 
+TEST_F(AppendDialogTest, SortingTheListDuringARunNeitherRepeatsNorSkipsAFile)
+{
+    frmAppendTiffFile dlg;
+    dlg.colSelectedData = {Tiff("a.tif", {1}), Tiff("b.tif", {2})};
+    ASSERT_TRUE(MakeTiff(Path("p.tif"), {91}));
+    dlg.show();
+    // The list is sorted by name, descending, while the run lets queued
+    // messages through after the first file.
+    Grid& g = *dlg.vsFilesSetOrder();
+    bool locked = false;
+    QMetaObject::invokeMethod(
+        &dlg,
+        [&] {
+            locked = !g.isEnabled();
+            g.SetCurrentRow(1);
+            g.SetCurrentColumn(GetColumnIndexByKey("Name"));
+            g.SetSortOrder(Grid::kSortTextDescending);
+        },
+        Qt::QueuedConnection);
+    Run(dlg, Path("p.tif"));
+    EXPECT_EQ(PageWidths(Path("a.tif")), (std::vector<int>{1, 91}));
+    EXPECT_EQ(PageWidths(Path("b.tif")), (std::vector<int>{2, 91}));
+    EXPECT_EQ(BoxTexts(), QStringList{"Successfully appended."});
+    EXPECT_TRUE(locked);
+    EXPECT_TRUE(g.isEnabled());
+}
+
 TEST_F(AppendDialogTest, InsertPositionStaysWithinTheEnginesPageNumbers)
 {
     using P = std::optional<std::int16_t>;

@@ -134,10 +134,17 @@ TEST_F(SplitRunTest, TwoFilesCutAfterNPagesAndFailuresAreReported)
     dlg->OptSplitMathod[2]->setChecked(true);
     dlg->txtSplitByEveryPage->setText(QStringLiteral("3"));
     dlg->txtseparator[0]->setText(QStringLiteral("_"));
+    // The replace box decides over an existing part as it does over pages.
     Run(*dlg, out);
     EXPECT_TRUE(Completed());
+    EXPECT_EQ(Markers(out + QStringLiteral("/scan_1.tif")), Pages{77});
+    EXPECT_EQ(Markers(out + QStringLiteral("/scan_2.tif")), Numbered(4, 10));
+    EXPECT_EQ(Entries(out), (QStringList{"scan_1.tif", "scan_2.tif"}));
+    dlg->chkReplaceExisting->setChecked(true);
+    Run(*dlg, out);
     EXPECT_EQ(Markers(out + QStringLiteral("/scan_1.tif")), Numbered(1, 3));
     EXPECT_EQ(Markers(out + QStringLiteral("/scan_2.tif")), Numbered(4, 10));
+    EXPECT_EQ(Entries(out), (QStringList{"scan_1.tif", "scan_2.tif"}));
 
     dlg->txtSplitByEveryPage->setText(QStringLiteral("10"));
     Run(*dlg, out);
