@@ -539,8 +539,12 @@ void frmMain::RecordPlacement()
         return;
     const double tx = TwipsPerPixelX();
     const double ty = TwipsPerPixelY();
-    s.SetLastWindowLeft(static_cast<std::int32_t>(std::lround(pos().x() * tx)));
-    s.SetLastWindowTop(static_cast<std::int32_t>(std::lround(pos().y() * ty)));
+    // The same rectangle that the start-up hands back to setGeometry: the
+    // window's own area, without the frame the window manager adds (mixing
+    // the two would move the window by the frame at every start).
+    const QRect placed = geometry();
+    s.SetLastWindowLeft(static_cast<std::int32_t>(std::lround(placed.x() * tx)));
+    s.SetLastWindowTop(static_cast<std::int32_t>(std::lround(placed.y() * ty)));
     s.SetLastWindowWidth(static_cast<std::int32_t>(std::lround(width() * tx)));
     s.SetLastWindowHeight(static_cast<std::int32_t>(std::lround(height() * ty)));
 }

@@ -478,6 +478,10 @@ void frmMain::LoadFiles(const QString& folder, bool clear)
                 throw RunTimeError(75, QStringLiteral("Path/File access error"));
         }
 
+        // A folder counts as a step of the walk like a file does: a tree of
+        // folders without files must not hold the window (or a Cancel) up.
+        YieldToMessageLoop();
+
         trap.Line(50);
         const QString base = ValidateDir(folder);
         const NameMatcher matcher(patterns);

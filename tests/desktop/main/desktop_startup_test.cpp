@@ -113,6 +113,24 @@ TEST_F(StartupTest, FirstStartShowsTheFirstRunWindowWritesDefaultsAndOpensTheMai
     EXPECT_TRUE(modals.empty());
 }
 
+TEST_F(StartupTest, ACorruptColumnLayoutFallsBackToTheDefaultsInsteadOfEndingStartUp)
+{
+    ASSERT_EQ(Main(QString()), StartupOutcome::MainWindowShown);
+    MainWindow()->close();
+    // A damaged width list in the settings file (the setter rewrites it).
+    objSettings->SetLastGridColWidth("10,20,x,40,50,60,70,80");
+    objSettings->SetColumnReOrder("Name,Pages");
+    ResetStartupState();
+
+    ASSERT_EQ(Main(QString()), StartupOutcome::MainWindowShown);
+    ASSERT_NE(MainWindow(), nullptr);
+    EXPECT_EQ(objSettings->LastGridColWidth(), "1800,250,700,1800,1000,1400,2000,2000");
+    EXPECT_EQ(objSettings->ColumnReOrder(),
+              "Name,Selection,Pages,Location,Size (In KB),Type,Created Date,Modified Date");
+    ASSERT_EQ(objGridColumns->Count(), 8);
+    EXPECT_EQ(objGridColumns->Item("Modified Date")->ColumnWidth, 2000.0f);
+}
+
 TEST_F(StartupTest, AnUnwritableStorageFolderEndsBehindTheNotice)
 {
     // A folder where the test file would go makes the write test fail.

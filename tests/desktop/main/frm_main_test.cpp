@@ -294,7 +294,7 @@ TEST_F(FrmMainTest, PlacementIsRecordedOnlyWhileTrackingAndWhenTheSizeSettles)
     QTRY_COMPARE_WITH_TIMEOUT(OnDisk().LastWindowWidth(), 800 * 15, 3000);
     const Settings s = OnDisk();
     EXPECT_EQ(s.LastWindowHeight(), 460 * 15);
-    EXPECT_EQ(s.LastWindowLeft(), w.pos().x() * 15);
+    EXPECT_EQ(s.LastWindowLeft(), w.geometry().x() * 15);
     EXPECT_EQ(s.LastWindowState(), 0);
 }
 
@@ -312,7 +312,7 @@ TEST_F(FrmMainTest, ClosingRecordsPlacementAndColumnWidthsPerTheFlags)
         w.close();
         const Settings s = OnDisk();
         EXPECT_EQ(s.LastWindowState(), 0);
-        EXPECT_EQ(s.LastWindowLeft(), w.pos().x() * 15);
+        EXPECT_EQ(s.LastWindowLeft(), w.geometry().x() * 15);
         EXPECT_EQ(s.LastWindowWidth(), 720 * 15);
         EXPECT_EQ(s.LastWindowHeight(), 420 * 15);
         EXPECT_EQ(s.LastGridColWidth(), "1800,255,705,1800,1000,1400,2000,2000");
@@ -343,6 +343,31 @@ TEST_F(FrmMainTest, ClosingRecordsPlacementAndColumnWidthsPerTheFlags)
         EXPECT_EQ(s.LastWindowWidth(), 1234);
         EXPECT_EQ(s.LastGridColWidth(), "1800,255,705,1800,1000,1400,2000,2000");
     }
+}
+
+TEST_F(FrmMainTest, AClosedWindowOpensAgainWhereItWas)
+{
+    objSettings->SetWindowStateFlag(1);
+    objSettings->SetWindowStateValue(2);
+    QRect first;
+    QPoint firstFrame;
+    {
+        frmMain w;
+        w.show();
+        ASSERT_TRUE(QTest::qWaitForWindowExposed(&w));
+        w.showNormal();
+        w.setGeometry(160, 120, 720, 420);
+        QTest::qWait(20);
+        first = w.geometry();
+        firstFrame = w.pos();
+        w.close();
+    }
+    frmMain again;
+    again.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&again));
+    // Neither the window nor its frame creeps from one run to the next.
+    EXPECT_EQ(again.geometry(), first);
+    EXPECT_EQ(again.pos(), firstFrame);
 }
 
 TEST_F(FrmMainTest, ClosingDuringASearchCancelsItAndClosesAfterwards)

@@ -9,6 +9,9 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QRegularExpression>
+#include <QPointer>
+#include <QTest>
+#include <QTimer>
 #include <QTreeView>
 
 #include <unistd.h>
@@ -379,6 +382,61 @@ TEST_F(SearchTest, TheLoadingWindowCountsTheRowsAndStartsOnlyFromIdle)
     EXPECT_EQ(seen, "Please wait.Loading...files (1)");
     EXPECT_EQ(nested, 2);
     EXPECT_EQ(tiff.calls.size(), 2);
+}
+
+} // namespace
+
+namespace {
+
+TEST_F(SearchTest, ClosingTheWindowDuringARealSearchClosesItOnceTheSearchHasUnwound)
+{
+    for (int i = 0; i < 5; ++i)
+        MakeFile(QStringLiteral("f%1.tif").arg(i));
+    // Owned by nobody but itself, as the program's main window is.
+    QPointer<frmMain> w = new frmMain;
+    w->setAttribute(Qt::WA_DeleteOnClose);
+    w->show();
+    bool closedAtOnce = true;
+    tiff.answer = [&](const QString&, std::int32_t& pages) {
+        pages = 1;
+        if (tiff.calls.size() == 2) {
+            // The close box, pressed while the search yields.
+            closedAtOnce = w->close();
+            EXPECT_TRUE(w->CancelRequested);
+            EXPECT_FALSE(w->mnuexit->isEnabled());
+        }
+        return com::S_OK;
+    };
+    ASSERT_TRUE(w->SelectFolder(root));
+    EXPECT_FALSE(closedAtOnce);
+    EXPECT_EQ(tiff.calls.size(), 2);
+    // A search stopped by closing says nothing.
+    EXPECT_TRUE(boxes.empty());
+    QTRY_VERIFY_WITH_TIMEOUT(w.isNull(), 2000);
+    EXPECT_TRUE(LogLines().isEmpty()) << LogLines().join('\n').toStdString();
+}
+
+} // namespace
+
+namespace {
+
+TEST_F(SearchTest, ALongWalkThroughFoldersWithoutFilesStillHearsCancel)
+{
+    // Many folders without a single file, then one file at the very end.
+    for (int i = 0; i < 10000; ++i)
+        ASSERT_TRUE(QDir().mkpath(root + QStringLiteral("/empty/d%1").arg(i, 5, 10, QLatin1Char('0'))));
+    MakeFile("empty/zz/last.tif");
+    frmMain& w = Window();
+    w.show();
+    // Cancel is pressed a moment after the walk has started.
+    QTimer::singleShot(30, &w, [&w] {
+        if (w.SearchRunning())
+            w.cmdSearch->click();
+    });
+    Search("empty", true);
+    EXPECT_TRUE(Names().isEmpty());
+    ASSERT_EQ(boxes.size(), 1u);
+    EXPECT_EQ(boxes[0].text, "Process is terminated.");
 }
 
 } // namespace
