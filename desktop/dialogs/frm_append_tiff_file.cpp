@@ -66,7 +66,7 @@ bool SameFile(const QString& a, const QString& b)
 // The dialog
 // ===================================================================
 
-frmAppendTiffFile::frmAppendTiffFile(QWidget* parent) : QDialog(parent)
+frmAppendTiffFile::frmAppendTiffFile(QWidget* parent) : PageOperationDialog(parent)
 {
     setObjectName(kFormName);
     setWindowTitle(QStringLiteral("Append, Add or Insert TIFF Files"));
@@ -120,34 +120,6 @@ frmAppendTiffFile::~frmAppendTiffFile() = default;
 int frmAppendTiffFile::AppendAtColumn() const
 {
     return objGridColumns ? objGridColumns->Count() : 8;
-}
-
-void frmAppendTiffFile::showEvent(QShowEvent* event)
-{
-    // The caller fills colSelectedData after constructing the dialog, so
-    // the load work waits for the first showing.
-    if (!loaded_) {
-        loaded_ = true;
-        Form_Load();
-    }
-    QDialog::showEvent(event);
-}
-
-void frmAppendTiffFile::closeEvent(QCloseEvent* event)
-{
-    // A run yields to the message loop between files; the window stays
-    // until the run has reported.
-    if (running_) {
-        event->ignore();
-        return;
-    }
-    QDialog::closeEvent(event);
-}
-
-void frmAppendTiffFile::reject()
-{
-    if (!running_)
-        QDialog::reject();
 }
 
 void frmAppendTiffFile::Form_Load()

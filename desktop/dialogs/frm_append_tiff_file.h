@@ -14,7 +14,7 @@
 #include "desktop/dialogs/page_dialog.h"
 #include "operations/cls_col_set_order_grid.h"
 
-#include <QDialog>
+#include "desktop/dialogs/page_operation_dialog.h"
 #include <QString>
 
 #include <cstdint>
@@ -29,7 +29,7 @@ class QProgressBar;
 class QPushButton;
 class QRadioButton;
 
-class frmAppendTiffFile : public QDialog {
+class frmAppendTiffFile : public PageOperationDialog {
     Q_OBJECT
 public:
     explicit frmAppendTiffFile(QWidget* parent = nullptr);
@@ -51,8 +51,6 @@ public:
     static std::vector<std::size_t> RunOrder(const std::vector<page_dialog::ListedFile>& files,
                                              const QString& pagesFile);
 
-    // Refused while a run is under way (as is closing the window).
-    void reject() override;
 
     // The controls (for the main window's tests and our own).
     Grid* vsFilesSetOrder() const { return vsFilesSetOrder_; }
@@ -68,12 +66,9 @@ public:
     // The column of the per-row insert position ("Append at").
     int AppendAtColumn() const;
 
-protected:
-    void showEvent(QShowEvent* event) override;
-    void closeEvent(QCloseEvent* event) override;
 
 private:
-    void Form_Load();
+    void Form_Load() override;
     void OptAppEndFile_Click();
     void optAtPageNo_Click();
     void cmdbrowse_Click();
@@ -82,8 +77,6 @@ private:
     void cmdAppend_Click();
     void cmdCancel_Click();
 
-    bool loaded_ = false;
-    bool running_ = false;
 
     QGroupBox* fraSetOrder_ = nullptr;
     Grid* vsFilesSetOrder_ = nullptr;

@@ -29,7 +29,7 @@ ErrorTrap Trap(const char* procedure)
 
 } // namespace
 
-frmDeleteTiffpage::frmDeleteTiffpage(QWidget* parent) : QDialog(parent)
+frmDeleteTiffpage::frmDeleteTiffpage(QWidget* parent) : PageOperationDialog(parent)
 {
     setObjectName(kFormName);
     setWindowTitle(QStringLiteral("Delete page from TIF Files"));
@@ -67,34 +67,6 @@ frmDeleteTiffpage::~frmDeleteTiffpage() = default;
 int frmDeleteTiffpage::DeleteAtColumn() const
 {
     return objGridColumns ? objGridColumns->Count() : 8;
-}
-
-void frmDeleteTiffpage::showEvent(QShowEvent* event)
-{
-    // The caller fills colSelectedData after constructing the dialog, so
-    // the load work waits for the first showing.
-    if (!loaded_) {
-        loaded_ = true;
-        Form_Load();
-    }
-    QDialog::showEvent(event);
-}
-
-void frmDeleteTiffpage::closeEvent(QCloseEvent* event)
-{
-    // A run yields to the message loop between files; the window stays
-    // until the run has reported.
-    if (running_) {
-        event->ignore();
-        return;
-    }
-    QDialog::closeEvent(event);
-}
-
-void frmDeleteTiffpage::reject()
-{
-    if (!running_)
-        QDialog::reject();
 }
 
 void frmDeleteTiffpage::Form_Load()

@@ -13,7 +13,7 @@
 
 #include "operations/cls_col_set_order_grid.h"
 
-#include <QDialog>
+#include "desktop/dialogs/page_operation_dialog.h"
 #include <QString>
 
 #include <cstdint>
@@ -27,7 +27,7 @@ class QProgressBar;
 class QPushButton;
 class QRadioButton;
 
-class frmDeleteTiffpage : public QDialog {
+class frmDeleteTiffpage : public PageOperationDialog {
     Q_OBJECT
 public:
     explicit frmDeleteTiffpage(QWidget* parent = nullptr);
@@ -43,8 +43,6 @@ public:
     // not fit the engine's 16-bit page numbers); the file then fails.
     static std::optional<std::int16_t> PageToDelete(bool last, std::int32_t pages, std::int32_t typed);
 
-    // Refused while a run is under way (as is closing the window).
-    void reject() override;
 
     // The controls (for the main window's tests and our own).
     Grid* vsFilesSetOrder() const { return vsFilesSetOrder_; }
@@ -58,20 +56,15 @@ public:
     // The column of the per-row page number ("Delete at").
     int DeleteAtColumn() const;
 
-protected:
-    void showEvent(QShowEvent* event) override;
-    void closeEvent(QCloseEvent* event) override;
 
 private:
-    void Form_Load();
+    void Form_Load() override;
     void OptDelEndFile_Click();
     void optDelAtPageNo_Click();
     bool ValidateInput();
     void cmdDelete_Click();
     void cmdCancel_Click();
 
-    bool loaded_ = false;
-    bool running_ = false;
 
     QGroupBox* fraSetOrder_ = nullptr;
     Grid* vsFilesSetOrder_ = nullptr;
