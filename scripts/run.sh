@@ -5,7 +5,7 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 bash scripts/install-deps.sh
 bash scripts/build.sh
-for module in build/bin/libStavren.so build/bin/libVelmoraCounters.so; do
+for module in build/bin/libStavren.so build/bin/libVelmoraCounters.so build/bin/libVelmoraPdfCounter.so; do
   [ -f "$module" ] && build/bin/regsvr "$module"
 done
 if [ -x build/bin/Velmora ]; then

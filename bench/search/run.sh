@@ -15,6 +15,7 @@ mkdir -p "$HOME"
 export QT_QPA_PLATFORM=offscreen
 
 "$build/bin/regsvr" "$build/bin/libVelmoraCounters.so" >/dev/null
+"$build/bin/regsvr" "$build/bin/libVelmoraPdfCounter.so" >/dev/null
 "$build/bin/search_bench" make "$work/tree"
 
 # Warm the cache for everybody.

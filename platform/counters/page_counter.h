@@ -1,6 +1,6 @@
 #pragma once
-// The outside page counters: two classes of the module VelmoraCounters,
-// created by class identifier only (no ProgID) and called through an
+// The outside page counters: TiffPageCounter (module VelmoraCounters) and
+// PdfPageCounter (module VelmoraPdfCounter), created by class identifier only (no ProgID) and called through an
 // early-bound interface.
 //
 //   com::Ptr<com::Object> obj = com::CreateInstance(counters::CLSID_TiffPageCounter); // 429 when not registered

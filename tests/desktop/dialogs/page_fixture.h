@@ -77,6 +77,7 @@ protected:
     {
         ASSERT_EQ(RunPageRegsvr({QStringLiteral(VELMORA_STAVREN_MODULE)}), 0);
         ASSERT_EQ(RunPageRegsvr({QStringLiteral(VELMORA_COUNTERS_MODULE)}), 0);
+        ASSERT_EQ(RunPageRegsvr({QStringLiteral(VELMORA_PDF_COUNTER_MODULE)}), 0);
     }
 
     void SetUp() override

@@ -31,6 +31,7 @@ protected:
     static void SetUpTestSuite()
     {
         ASSERT_EQ(RunRegsvr({QStringLiteral(VELMORA_COUNTERS_MODULE)}), 0);
+        ASSERT_EQ(RunRegsvr({QStringLiteral(VELMORA_PDF_COUNTER_MODULE)}), 0);
     }
 
     void SetUp() override

@@ -66,6 +66,7 @@ protected:
         config_ = new QTemporaryDir;
         qputenv("XDG_CONFIG_HOME", config_->path().toUtf8());
         ASSERT_EQ(RunRegsvr({QStringLiteral(VELMORA_COUNTERS_MODULE)}), 0);
+        ASSERT_EQ(RunRegsvr({QStringLiteral(VELMORA_PDF_COUNTER_MODULE)}), 0);
     }
     static void TearDownTestSuite()
     {
@@ -84,8 +85,11 @@ QTemporaryDir* CountersTest::config_ = nullptr;
 
 TEST_F(CountersTest, RegistrationMakesTheClassesCreatableByClsidOnly)
 {
-    const QString module = QStringLiteral(VELMORA_COUNTERS_MODULE);
-    for (const QUuid& clsid : {counters::CLSID_TiffPageCounter, counters::CLSID_PdfPageCounter}) {
+    const QString tiffModule = QStringLiteral(VELMORA_COUNTERS_MODULE);
+    const QString pdfModule = QStringLiteral(VELMORA_PDF_COUNTER_MODULE);
+    const std::pair<QUuid, QString> classes[] = {{counters::CLSID_TiffPageCounter, tiffModule},
+                                                 {counters::CLSID_PdfPageCounter, pdfModule}};
+    for (const auto& [clsid, module] : classes) {
         const auto entry = com::ClassRegistry::FindClass(clsid);
         ASSERT_TRUE(entry.has_value());
         EXPECT_EQ(QFileInfo(entry->modulePath).canonicalFilePath(), QFileInfo(module).canonicalFilePath());
@@ -100,12 +104,31 @@ TEST_F(CountersTest, RegistrationMakesTheClassesCreatableByClsidOnly)
     EXPECT_NE(com::QueryInterface<counters::IPageCounter>(pdf, counters::IID_IPdfPageCounter), nullptr);
     EXPECT_EQ(com::QueryInterface<counters::IPageCounter>(pdf, counters::IID_ITiffPageCounter), nullptr);
 
-    // Unregistered, creation fails with the runtime's error; registered again, it works.
-    ASSERT_EQ(RunRegsvr({QStringLiteral("-u"), module}), 0);
+    // Each module registers and unregisters its own class only.
+    ASSERT_EQ(RunRegsvr({QStringLiteral("-u"), tiffModule}), 0);
     EXPECT_EQ(CreationError(counters::CLSID_TiffPageCounter), 429);
+    EXPECT_EQ(CreationError(counters::CLSID_PdfPageCounter), 0);
+    ASSERT_EQ(RunRegsvr({QStringLiteral("-u"), pdfModule}), 0);
     EXPECT_EQ(CreationError(counters::CLSID_PdfPageCounter), 429);
-    ASSERT_EQ(RunRegsvr({module}), 0);
+    ASSERT_EQ(RunRegsvr({tiffModule}), 0);
     EXPECT_EQ(CreationError(counters::CLSID_TiffPageCounter), 0);
+    EXPECT_EQ(CreationError(counters::CLSID_PdfPageCounter), 429);
+    ASSERT_EQ(RunRegsvr({pdfModule}), 0);
+    EXPECT_EQ(CreationError(counters::CLSID_PdfPageCounter), 0);
+}
+
+// Both programs load the TIFF counter at start-up; qpdf and what it
+// pulls in (its TLS stack) must not come along.
+TEST_F(CountersTest, TheTiffCounterModuleDoesNotLoadQpdf)
+{
+    QProcess ldd;
+    ldd.start(QStringLiteral("ldd"), {QStringLiteral(VELMORA_COUNTERS_MODULE)});
+    ASSERT_TRUE(ldd.waitForFinished(30000));
+    const QString libraries = QString::fromLocal8Bit(ldd.readAllStandardOutput());
+    ASSERT_TRUE(libraries.contains(QStringLiteral("libc.so"))) << libraries.toStdString();
+    EXPECT_FALSE(libraries.contains(QStringLiteral("qpdf"))) << libraries.toStdString();
+    EXPECT_FALSE(libraries.contains(QStringLiteral("gnutls"))) << libraries.toStdString();
+    EXPECT_FALSE(libraries.contains(QStringLiteral("libssl"))) << libraries.toStdString();
 }
 
 TEST_F(CountersTest, TiffCountsInEveryByteOrderWithOneObject)
