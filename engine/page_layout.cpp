@@ -27,9 +27,9 @@ bool IsDirectoryPointerType(std::uint16_t type) {
 
 class Planner {
 public:
-    Planner(const TiffReader& reader, std::uint32_t outOrder, PagePlan& plan, std::uint64_t& readSoFar)
+    Planner(const TiffReader& reader, std::uint32_t outOrder, PagePlan& plan, std::uint64_t wasted)
         : reader_(reader), source_(reader.stream), plan_(plan), outOrder_(outOrder),
-          readSoFar_(readSoFar) {}
+          allowance_(ReadAllowance(reader.stream.Size(), wasted)) {}
 
     bool PlanPageDirectory(const std::vector<IfdEntry>& entries) {
         if (!SettleSampleUnit(entries) || !PlanDirectory(entries, Level::kPage))
@@ -66,19 +66,22 @@ private:
         return true;
     }
 
-    // Counts source bytes the page copies; a page may not need more than
-    // the whole source file holds.
-    bool Take(std::uint64_t offset, std::uint64_t length) {
-        if (!source_.Holds(offset, length))
-            return false;
-        sourceBytes_ += length;
-        return sourceBytes_ <= source_.Size() && Charge(length);
+    // What planning may still read: a few times the file, less what was
+    // read for pages that were not written.
+    static std::uint64_t ReadAllowance(std::uint64_t fileSize, std::uint64_t wasted) {
+        const std::uint64_t whole = 4 * fileSize + (1u << 20);
+        return wasted < whole ? whole - wasted : 0;
     }
 
-    // Counts bytes read or claimed against the reader's whole allowance.
+    // A block the page copies: it must lie in the source file.
+    bool Take(std::uint64_t offset, std::uint64_t length) const {
+        return source_.Holds(offset, length);
+    }
+
+    // Counts bytes read for planning against the allowance.
     bool Charge(std::uint64_t length) {
-        readSoFar_ += length;
-        return readSoFar_ <= 4 * source_.Size() + (1u << 20);
+        plan_.read += length;
+        return plan_.read <= allowance_;
     }
 
     // The numbers of an entry of type SHORT, SSHORT, LONG or SLONG, from its
@@ -190,7 +193,6 @@ private:
     // strip or tile when it lies inside one, else it is its own block.
     bool PlanInterchange(const IfdEntry& e, std::uint64_t length, PlannedEntry& planned) {
         const std::uint64_t offset = e.value;
-        std::uint64_t shared = 0;
         for (std::uint32_t r = 0; r < plan_.runs.size(); ++r) {
             const ImageRun& run = plan_.runs[r];
             for (std::uint32_t k = 0; k < run.offsets.size(); ++k) {
@@ -204,19 +206,11 @@ private:
                     planned.ref.delta = offset - begin;
                     return true;
                 }
-                const std::uint64_t from = std::max(offset, begin), to = std::min(offset + length, end);
-                if (from < to)
-                    shared += to - from;
             }
         }
         // A stream that holds the page's strips (header, tables and the
-        // scan data the strips point into) is copied whole; the part the
-        // strips already cover is read twice but is no more of the file,
-        // so only the rest counts toward the page's share of the file.
-        if (!source_.Holds(offset, length) || !Charge(length))
-            return false;
-        sourceBytes_ += length - std::min(shared, length);
-        if (sourceBytes_ > source_.Size())
+        // scan data the strips point into) is copied whole.
+        if (!Take(offset, length))
             return false;
         planned.literal = false;
         planned.ref = PieceRef(AddValues(offset, length, 1));
@@ -234,7 +228,7 @@ private:
             std::uint64_t length = 64;
             if (e.tag != tiff_tag::kJpegQTables) {
                 unsigned char codeCounts[16];
-                if (!source_.ReadAt(offset, codeCounts, sizeof codeCounts))
+                if (!Charge(sizeof codeCounts) || !source_.ReadAt(offset, codeCounts, sizeof codeCounts))
                     return false;
                 length = 16;
                 for (unsigned char c : codeCounts)
@@ -269,7 +263,7 @@ private:
         if (!source_.ReadAt(e.value, head, 2))
             return false;
         const std::uint64_t count = Load16(head, reader_.byteOrder);
-        if (!Take(e.value, 2 + 12 * count))
+        if (!Take(e.value, 2 + 12 * count) || !Charge(2 + 12 * count))
             return false;
         IfdRecord record;
         bool complete = false;
@@ -403,10 +397,9 @@ private:
     const SourceFile& source_;
     PagePlan& plan_;
     std::uint32_t outOrder_;
-    std::uint64_t& readSoFar_;
+    std::uint64_t allowance_;
     bool interchangePlanned_ = false;
     std::uint32_t sampleUnit_ = 1;
-    std::uint64_t sourceBytes_ = 0;
     std::vector<PagePiece> pendingTails_;
     std::vector<std::uint32_t> tails_;
 };
@@ -424,12 +417,12 @@ std::uint64_t PagePlan::Resolve(const PageRef& ref) const {
 }
 
 bool PlanPage(const TiffReader& reader, std::int32_t pageIndex, std::uint64_t start,
-              std::uint32_t outOrder, PagePlan& plan, std::uint64_t& readSoFar) {
-    if (pageIndex < 0 || pageIndex >= reader.PageCount())
-        return false;
+              std::uint32_t outOrder, PagePlan& plan, std::uint64_t wasted) {
     plan = PagePlan{};
+    if (!reader.HasImage(pageIndex))
+        return false;
     plan.start = start;
-    Planner planner(reader, outOrder, plan, readSoFar);
+    Planner planner(reader, outOrder, plan, wasted);
     if (!planner.PlanPageDirectory(reader.ifds[static_cast<std::size_t>(pageIndex)].entries))
         return false;
     // The tails were planned apart: make run pieces index the final list.

@@ -82,6 +82,7 @@ struct PagePlan {
     std::uint64_t start = 0;
     std::uint64_t end = 0;                     // even end of the page
     std::uint64_t nextFieldPos = 0;            // position of the chain field
+    std::uint64_t read = 0;                    // source bytes read to plan it
 
     // New output offset of what `ref` points at.
     std::uint64_t Resolve(const PageRef& ref) const;
@@ -89,9 +90,9 @@ struct PagePlan {
 
 // Plans page `pageIndex` of `reader` for an output of byte order `outOrder`
 // whose page starts at the even offset `start`. False when the page is
-// damaged (a block outside the source file, counts or types that cannot be
-// read, more data than the source file holds) or cannot be carried into the
-// other byte order unchanged.
+// damaged (no image entries, a block outside the source file, counts or
+// types that cannot be read) or cannot be carried into the other byte
+// order unchanged.
 //
 // Samples of 16, 24, 32 or 64 bits are stored in the file's byte order, so
 // the uncompressed image data of such a page is turned sample by sample
@@ -99,11 +100,17 @@ struct PagePlan {
 // to be decoded and encoded again to be turned: such a page is not written
 // rather than written with other pixel values.
 //
-// `readSoFar` counts the source bytes that planning pages of this reader
-// has read or claimed so far; once it passes a few times the file's size
-// (which no sound file needs), every further page counts as damaged, so
-// that a hostile file cannot make the work grow with pages times size.
+// Blocks may be shared: pages of a file may all name one block, the strips
+// of a page may all name one block, and each reference carries its own
+// copy. What that writes is bounded by the output (its size limit and
+// budget). What planning reads (offset and count arrays, tables,
+// sub-directories) is written too when the page is; `plan.read` tells how
+// much that was. `wasted` is what planning earlier pages of this reader
+// read without writing them; once that and this page's reads pass a few
+// times the file's size (which no sound file needs), the page counts as
+// damaged, so that a hostile file cannot make the work grow with pages
+// times size.
 bool PlanPage(const TiffReader& reader, std::int32_t pageIndex, std::uint64_t start,
-              std::uint32_t outOrder, PagePlan& plan, std::uint64_t& readSoFar);
+              std::uint32_t outOrder, PagePlan& plan, std::uint64_t wasted);
 
 } // namespace stavren

@@ -15,12 +15,22 @@ namespace {
 // Every file written is little-endian.
 constexpr std::uint32_t kOutOrder = kLittleEndian;
 
-// The bytes one operation may write over all its outputs: a generous
-// multiple of its inputs (pages may share value data in their source, and
-// each output adds a header and padding), but never the unbounded amount a
-// hostile file with many pages pointing at the same data could ask for.
-std::uint64_t BudgetFor(std::uint64_t inputBytes) {
-    return 4 * inputBytes + (1u << 20);
+// The bytes one operation may write over all its outputs, as it goes: a
+// base for the outputs' headers and padding, and for each page it is to
+// write twice the size of the page's file. Pages may share data in their
+// file (every page naming one profile, every strip one block), and each
+// copy carries its own, but no page of a sound file carries more than its
+// file holds (offsets growing from 16 to 32 bits aside): a hostile file
+// cannot make an operation write more than that.
+constexpr std::uint64_t kBudgetBase = 1u << 20;
+
+constexpr std::uint64_t kBudgetMax = ~std::uint64_t(0);
+
+// Adds the allowance of `pages` pages of a file of `fileSize` bytes.
+void AddPagesBudget(std::uint64_t& budget, std::uint64_t pages, std::uint64_t fileSize) {
+    const std::uint64_t perPage = 2 * fileSize;
+    const std::uint64_t more = perPage != 0 && pages > kBudgetMax / perPage ? kBudgetMax : pages * perPage;
+    budget = more > kBudgetMax - budget ? kBudgetMax : budget + more;
 }
 
 struct FileId {
@@ -76,6 +86,9 @@ std::vector<PageRefIn> PagesOf(TiffReader& reader, std::int32_t first, std::int3
 // Writes one extracted page file; false when it could not be written.
 bool ExtractPage(TiffReader& reader, std::int32_t index, const std::string& folder,
                  std::uint64_t& budget) {
+    // A damaged page makes no file at all.
+    if (!reader.HasImage(index))
+        return false;
     const std::string name = ExtractedPageFile(folder, index);
     // A page file that names the input itself replaces it only at the end.
     OutputTarget target(name, reader.stream.IsFile(name), &budget);
@@ -89,8 +102,10 @@ bool ExtractPage(TiffReader& reader, std::int32_t index, const std::string& fold
 // Replaces `input` by the pages listed, through its temporary sibling.
 // The readers are destroyed before the file is replaced.
 bool RewriteInPlace(const std::string& input, const std::vector<PageRefIn>& pages,
-                    std::vector<std::unique_ptr<TiffReader>>& readers, std::uint64_t inputBytes) {
-    std::uint64_t budget = BudgetFor(inputBytes);
+                    std::vector<std::unique_ptr<TiffReader>>& readers) {
+    std::uint64_t budget = kBudgetBase;
+    for (const PageRefIn& page : pages)
+        AddPagesBudget(budget, 1, page.reader->stream.Size());
     OutputTarget target(input, true, &budget);
     const bool written = WriteFile(target, pages) && target.Close();
     readers.clear();
@@ -105,14 +120,10 @@ bool RewriteInPlace(const std::string& input, const std::vector<PageRefIn>& page
 
 bool MergeFiles(const std::vector<std::string>& inputs, std::string output) {
     const FileId outputId = IdOf(output);
-    std::uint64_t inputBytes = 0;
     bool outputIsInput = false;
-    for (const std::string& input : inputs) {
-        const FileId id = IdOf(input);
-        inputBytes += id.size;
-        outputIsInput = outputIsInput || Same(id, outputId);
-    }
-    std::uint64_t budget = BudgetFor(inputBytes);
+    for (const std::string& input : inputs)
+        outputIsInput = outputIsInput || Same(IdOf(input), outputId);
+    std::uint64_t budget = kBudgetBase;
 
     // The last page of the last input that has pages ends the chain, so the
     // next input with pages is opened before the current one is finished.
@@ -120,8 +131,10 @@ bool MergeFiles(const std::vector<std::string>& inputs, std::string output) {
     auto openNextWithPages = [&]() -> std::unique_ptr<TiffReader> {
         while (nextInput < inputs.size()) {
             auto reader = std::make_unique<TiffReader>(inputs[nextInput++]);
-            if (reader->PageCount() > 0)
+            if (reader->PageCount() > 0) {
+                AddPagesBudget(budget, reader->PageCount(), reader->stream.Size());
                 return reader;
+            }
         }
         return nullptr;
     };
@@ -149,7 +162,8 @@ bool MergeFiles(const std::vector<std::string>& inputs, std::string output) {
 std::int32_t ExtractAllPages(std::string input, std::string folder) {
     TiffReader reader(input);
     const std::int32_t n = reader.PageCount();
-    std::uint64_t budget = BudgetFor(reader.stream.Size());
+    std::uint64_t budget = kBudgetBase;
+    AddPagesBudget(budget, n, reader.stream.Size());
     bool allWritten = true;
     for (std::int32_t i = 0; i < n; ++i)
         allWritten = ExtractPage(reader, i, folder, budget) && allWritten;
@@ -160,9 +174,11 @@ std::int32_t ExtractPageRange(std::string input, std::int32_t start, std::int32_
                               std::string folder) {
     TiffReader reader(input);
     const std::int32_t n = reader.PageCount();
-    std::uint64_t budget = BudgetFor(reader.stream.Size());
     const std::int32_t first = start < 0 ? 0 : start;
     const std::int32_t last = end >= n ? n - 1 : end;
+    std::uint64_t budget = kBudgetBase;
+    if (first <= last)
+        AddPagesBudget(budget, std::uint64_t(std::int64_t(last) - first + 1), reader.stream.Size());
     bool allWritten = true;
     for (std::int32_t i = first; i <= last; ++i)
         allWritten = ExtractPage(reader, i, folder, budget) && allWritten;
@@ -174,7 +190,8 @@ bool SplitFile(std::string input, std::int32_t t, std::string out1, std::string 
     const std::int32_t n = reader->PageCount();
     if (t < 2 || t > n)
         return false;
-    std::uint64_t budget = BudgetFor(reader->stream.Size());
+    std::uint64_t budget = kBudgetBase;
+    AddPagesBudget(budget, n, reader->stream.Size());
     OutputTarget first(out1, reader->stream.IsFile(out1), &budget);
     if (!WriteFile(first, PagesOf(*reader, 0, t - 2)) || !first.Close())
         return false;
@@ -202,7 +219,7 @@ bool DeletePage(std::string input, std::int32_t p) {
     for (std::int32_t i = 0; i < n; ++i)
         if (i != p - 1)
             pages.push_back({&reader, i});
-    return RewriteInPlace(input, pages, readers, reader.stream.Size());
+    return RewriteInPlace(input, pages, readers);
 }
 
 bool SwapPages(std::string input, std::int32_t p1, std::int32_t p2) {
@@ -217,7 +234,7 @@ bool SwapPages(std::string input, std::int32_t p1, std::int32_t p2) {
     std::vector<PageRefIn> pages;
     for (std::int32_t k = 1; k <= n; ++k)
         pages.push_back({&reader, (k == p1 ? p2 : k == p2 ? p1 : k) - 1});
-    return RewriteInPlace(input, pages, readers, reader.stream.Size());
+    return RewriteInPlace(input, pages, readers);
 }
 
 std::int32_t CountTiffPages(std::string input) {
@@ -246,7 +263,7 @@ bool InsertPages(std::string input, std::int32_t at, std::string from) {
         pages.push_back({&b, i});
     for (std::int32_t i = before; i < nA; ++i)
         pages.push_back({&a, i});
-    return RewriteInPlace(input, pages, readers, a.stream.Size() + b.stream.Size());
+    return RewriteInPlace(input, pages, readers);
 }
 
 } // namespace stavren

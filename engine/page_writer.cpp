@@ -94,10 +94,11 @@ bool TiffReader::WritePage(OutputFile& out, std::int32_t pageIndex, bool isLast,
         return false;
     PagePlan plan;
     const std::uint32_t order = outByteOrder == kLittleEndian ? kLittleEndian : kBigEndian;
-    if (!PlanPage(*this, pageIndex, out.Position(), order, plan, planned_))
+    if (!PlanPage(*this, pageIndex, out.Position(), order, plan, wasted_) ||
+        !out.HasRoomFor(plan.end - plan.start)) {
+        wasted_ += plan.read;
         return false;
-    if (!out.HasRoomFor(plan.end - plan.start))
-        return false;
+    }
 
     // `nextFieldPos` holds the chain field; the end of the page is known
     // before it is written, so the field is written once, in order.

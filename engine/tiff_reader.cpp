@@ -1,28 +1,13 @@
 #include "engine/tiff_reader.h"
 
-#include <algorithm>
-#include <iterator>
-
-#include "engine/byte_order.h"
+#include "engine/tiff_types.h"
 
 namespace stavren {
 
-namespace {
-constexpr std::uint16_t kBigTiffVersion = 43;
-}
-
 TiffReader::TiffReader(std::string name) : stream(name) {
-    unsigned char header[8];
-    if (!stream.ReadAt(0, header, sizeof header))
-        return;
-    byteOrder = header[0] == 0x49 && header[1] == 0x49 ? kLittleEndian : kBigEndian;
-    // The version is not checked, except that a BigTIFF file (whose offsets
-    // are 64-bit) would be misread as garbage pages: it has none here.
-    if (Load16(header + 2, byteOrder) == kBigTiffVersion)
-        return;
-    std::uint32_t offset = Load32(header + 4, byteOrder);
-    used_.emplace(0, sizeof header);
-    while (ReadIfd(stream, offset)) {
+    DirectoryChain chain(stream);
+    byteOrder = chain.ByteOrder();
+    while (ReadIfd(stream, chain)) {
     }
 }
 
@@ -37,43 +22,36 @@ std::int32_t TiffReader::PageCount() const {
     return static_cast<std::int32_t>(ifds.size());
 }
 
-bool TiffReader::Claim(std::uint64_t begin, std::uint64_t end) {
-    const auto it = used_.lower_bound(begin);
-    if (it != used_.end() && it->first < end)
-        return false;
-    if (it != used_.begin() && std::prev(it)->second > begin)
-        return false;
-    used_.emplace_hint(it, begin, end);
-    return true;
-}
-
-bool TiffReader::ReadIfd(SourceFile& in, std::uint32_t& offset) {
-    // A page count beyond the signed 32-bit range cannot be reported.
-    if (ifds.size() >= 0x7FFFFFFF)
-        return false;
-    unsigned char head[2];
-    if (!in.ReadAt(offset, head, 2))
-        return false;
-    const std::uint64_t entryCount = Load16(head, byteOrder);
-    const std::uint64_t begin = offset;
-    const std::uint64_t end = std::min<std::uint64_t>(begin + 2 + 12 * entryCount + 4, in.Size());
-    // A directory that overlaps the header or a directory already read ends
-    // the chain: this stops every loop and keeps the entries held in memory
-    // below the size of the file.
-    if (!Claim(begin, end))
+bool TiffReader::ReadIfd(SourceFile& in, DirectoryChain& chain) {
+    ChainDirectory dir;
+    if (!chain.Next(dir))
         return false;
     IfdRecord record;
     bool complete = false;
-    if (!record.Read(in, begin, byteOrder, complete))
-        return false;
+    // The chain has read the entry count: this read fails only when the
+    // file changed under it, and the page then keeps what was read.
+    record.Read(in, dir.offset, byteOrder, complete);
     ifds.push_back(std::move(record));
-    if (!complete)
+    return true;
+}
+
+bool TiffReader::HasImage(std::int32_t pageIndex) const {
+    if (pageIndex < 0 || pageIndex >= PageCount())
         return false;
-    unsigned char next[4];
-    if (!in.ReadAt(begin + 2 + 12 * entryCount, next, 4))
-        return false;
-    offset = Load32(next, byteOrder);
-    return offset != 0;
+    bool width = false, length = false, data = false;
+    for (const IfdEntry& e : ifds[static_cast<std::size_t>(pageIndex)].entries) {
+        if (e.count == 0)
+            continue;
+        switch (e.tag) {
+        case tiff_tag::kImageWidth: width = true; break;
+        case tiff_tag::kImageLength: length = true; break;
+        case tiff_tag::kStripOffsets:
+        case tiff_tag::kTileOffsets:
+        case tiff_tag::kJpegInterchangeFormat: data = true; break;
+        default: break;
+        }
+    }
+    return width && length && data;
 }
 
 } // namespace stavren

@@ -2,18 +2,17 @@
 // Reads the header and the directory chain of one TIFF file and writes its
 // pages into other files.
 //
-// One directory is one page. The reader keeps its file open for its whole
-// life: the page writer reads value and image data from it on demand.
-// Hostile files are read defensively: the walk stops at a directory that
-// lies (partly) outside the file, that overlaps the header or a directory
-// already read (which also ends every loop), and a BigTIFF file has no
-// pages. The memory held is bounded by the size of the file.
+// One directory is one page: the pages are those the DirectoryChain walk
+// reaches (see directory_chain.h for where it ends), each with its
+// entries. The reader keeps its file open for its whole life: the page
+// writer reads value and image data from it on demand. The memory held is
+// bounded by the size of the file.
 
 #include <cstdint>
-#include <map>
 #include <string>
 #include <vector>
 
+#include "engine/directory_chain.h"
 #include "engine/ifd_record.h"
 #include "engine/source_file.h"
 
@@ -37,9 +36,15 @@ public:
 
     std::int32_t PageCount() const;
 
-    // Reads the directory at `offset` and then the next-directory offset into
-    // `offset`. True when the chain goes on.
-    bool ReadIfd(SourceFile& in, std::uint32_t& offset);
+    // Reads the entries of the next directory of `chain` from `in` and
+    // appends the page. False at the end of the chain.
+    bool ReadIfd(SourceFile& in, DirectoryChain& chain);
+
+    // Whether page `pageIndex` holds the entries of an image: its size
+    // (ImageWidth and ImageLength) and where its data is (strip or tile
+    // offsets, or an old-style JPEG stream). A page without them is
+    // damaged: it is counted, but never written.
+    bool HasImage(std::int32_t pageIndex) const;
 
     // Appends page `pageIndex` to `out` in the byte order `outByteOrder` at
     // the output's current (even) end: its directory, its out-of-line values
@@ -48,17 +53,14 @@ public:
     // where the next page is to follow. Returns false, having written
     // nothing, when the page is damaged (data outside the file, counts the
     // file cannot hold) or would not fit in the output; returns false also
-    // when writing failed (`out` is then failed).
+    // when writing failed (`out` is then failed). Pages may share data
+    // (every page naming one profile, every strip one block): each copy
+    // carries its own, and the output's size limit and budget bound it.
     bool WritePage(OutputFile& out, std::int32_t pageIndex, bool isLast, std::uint32_t outByteOrder);
 
 private:
-    // Byte ranges of the header and of every directory read so far, by
-    // start (a tree, so that a chain running backwards through a large
-    // file costs no more than one running forwards).
-    std::map<std::uint64_t, std::uint64_t> used_;
-    // Source bytes read or claimed by the pages written so far.
-    std::uint64_t planned_ = 0;
-    bool Claim(std::uint64_t begin, std::uint64_t end);
+    // Source bytes read to plan pages that were then not written.
+    std::uint64_t wasted_ = 0;
 };
 
 // Writes the 8-byte header of a new file: the byte-order mark, 42 and the

@@ -1,110 +1,24 @@
-// Hostile and broken files: no operation crashes, hangs, writes more than
-// the inputs justify, or changes an input it reports failing on.
+// Hostile and broken files: every operation acts on the pages the chain
+// holds, writes exactly the pages that can be written, never changes an
+// input it reports failing on, and never crashes, hangs or writes more
+// than the pages it copies justify. Files whose pages share data are
+// valid, and are copied whole.
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <filesystem>
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include "engine/page_operations.h"
 #include "engine/tiff_types.h"
+#include "tests/engine/hostile_files.h"
 #include "tests/engine/test_support.h"
 #include "tests/engine/tiff_builder.h"
 
 namespace stavren::test {
 namespace {
-
-struct Hostile {
-    std::string name;
-    std::vector<std::uint8_t> bytes;
-};
-
-std::vector<Hostile> HostileFiles() {
-    std::vector<Hostile> files;
-    auto page = [](TiffBuilder& b, std::vector<RawEntry> entries) {
-        const std::uint32_t d = b.AddDirectory(entries);
-        return d;
-    };
-    {
-        files.push_back({"empty", {}});
-        files.push_back({"two-bytes", {'I', 'I'}});
-        files.push_back({"header-only", {'I', 'I', 42, 0, 8, 0, 0, 0}});
-        std::vector<std::uint8_t> big = {'M', 'M', 0, 43, 0, 8, 0, 0, 0, 0, 0, 0, 0, 16};
-        big.resize(200, 1);
-        files.push_back({"bigtiff", big});
-    }
-    {
-        TiffBuilder b;
-        const std::uint32_t s = b.AddBlob(std::vector<std::uint8_t>(16, 9));
-        const std::uint32_t d = page(b, GreyPage(4, 4, s, 16));
-        b.SetFirst(d);
-        b.Link(d, d);
-        files.push_back({"self-loop", b.bytes});
-        const std::uint32_t d2 = page(b, GreyPage(4, 4, s, 16));
-        b.Link(d, d2);
-        b.Link(d2, d);
-        files.push_back({"loop-back", b.bytes});
-        b.bytes.resize(d2 + 30);
-        files.push_back({"truncated-directory", b.bytes});
-    }
-    {
-        TiffBuilder b;
-        const std::uint32_t s = b.AddBlob(std::vector<std::uint8_t>(100, 9));
-        b.SetFirst(page(b, GreyPage(10, 10, s, 100)));
-        b.bytes.resize(s + 50);
-        files.push_back({"truncated-strip", b.bytes});
-    }
-    const std::vector<std::pair<std::string, RawEntry>> bad = {
-        {"strip-count", Field(273, tiff_type::kLong, 0xFFFFFFFFu, 8)},
-        {"byte-count-count", Field(279, tiff_type::kLong, 0xFFFFFFFFu, 8)},
-        {"ascii-count", Field(270, tiff_type::kAscii, 0xFFFFFFFFu, 8)},
-        {"double-count", Field(33550, tiff_type::kDouble, 0x20000000u, 8)},
-        {"offset-past-end", Field(282, tiff_type::kRational, 1, 0xFFFFFFF0u)},
-        {"exif-self", Field(34665, tiff_type::kLong, 1, 0)}, // patched to the directory below
-        {"exif-outside", Field(34665, tiff_type::kIfd, 1, 0x7FFFFFF0u)},
-        {"tables-outside", Field(519, tiff_type::kLong, 3, 0xFFFFFF00u)},
-        {"interchange-outside", Field(513, tiff_type::kLong, 1, 0xFFFFFF00u)},
-        {"tile-count", Field(324, tiff_type::kLong, 0xFFFFFFFFu, 8)},
-    };
-    for (const auto& [name, entry] : bad) {
-        TiffBuilder b;
-        const std::uint32_t s = b.AddBlob(std::vector<std::uint8_t>(16, 9));
-        auto entries = GreyPage(4, 4, s, 16);
-        entries.push_back(entry);
-        std::uint32_t d = page(b, entries);
-        if (name == "exif-self")
-            b.Set32(d + 2 + 12 * 12 + 8, d);
-        b.SetFirst(d);
-        // A second, healthy page.
-        b.Link(d, page(b, GreyPage(4, 4, s, 16)));
-        files.push_back({name, b.bytes});
-    }
-    {
-        // Many pages all naming the same large strip: each page alone is
-        // fine, but together they would write far more than the file holds.
-        TiffBuilder b;
-        const std::uint32_t s = b.AddBlob(std::vector<std::uint8_t>(64 * 1024, 3));
-        std::uint32_t previous = 0;
-        for (int i = 0; i < 600; ++i) {
-            const std::uint32_t d = page(b, GreyPage(256, 256, s, 64 * 1024));
-            previous == 0 ? b.SetFirst(d) : b.Link(previous, d);
-            previous = d;
-        }
-        files.push_back({"shared-strip", b.bytes});
-    }
-    {
-        // Huffman table counts that add up beyond the file.
-        TiffBuilder b;
-        const std::uint32_t t = b.AddBlob(std::vector<std::uint8_t>(16, 0xFF));
-        const std::uint32_t s = b.AddBlob(std::vector<std::uint8_t>(16, 9));
-        auto entries = GreyPage(4, 4, s, 16);
-        entries.push_back(Longs(520, {t}));
-        b.SetFirst(page(b, entries));
-        files.push_back({"huffman-counts", b.bytes});
-    }
-    return files;
-}
 
 std::uintmax_t FolderBytes(const std::string& folder) {
     std::uintmax_t total = 0;
@@ -114,60 +28,197 @@ std::uintmax_t FolderBytes(const std::string& folder) {
     return total;
 }
 
-TEST(HostileFiles, NoOperationCrashesOrWritesUnboundedOutput) {
+bool AllOf(const std::vector<bool>& v, std::size_t from = 0) {
+    return std::all_of(v.begin() + static_cast<std::ptrdiff_t>(std::min(from, v.size())), v.end(),
+                       [](bool b) { return b; });
+}
+
+// The page files an extraction of `pages` should leave.
+std::vector<std::string> PageFiles(const std::vector<bool>& writable, std::size_t first, std::size_t last) {
+    std::vector<std::string> names;
+    for (std::size_t i = first; i <= last && i < writable.size(); ++i)
+        if (writable[i])
+            names.push_back("page" + std::to_string(i) + ".tif");
+    std::sort(names.begin(), names.end());
+    return names;
+}
+
+TEST(HostileFiles, OperationsActOnTheCountedPagesAndWriteOnlyWholeOnes) {
     for (const Hostile& h : HostileFiles()) {
         SCOPED_TRACE(h.name);
+        const auto n = static_cast<std::int32_t>(h.writable.size());
+        const bool all = AllOf(h.writable);
         TempDir dir;
         const std::string input = dir / "in.tif";
         SaveBytes(input, h.bytes);
-        const std::string out = dir / "out";
-        ASSERT_EQ(mkdir(out.c_str(), 0755), 0);
-        const std::int32_t n = CountTiffPages(input);
-        EXPECT_GE(n, 0);
+        ASSERT_EQ(CountTiffPages(input), n);
 
-        const std::int32_t all = ExtractAllPages(input, out);
-        EXPECT_TRUE(all == n || all == -1);
-        const std::int32_t range = ExtractPageRange(input, 0, 1, out);
-        EXPECT_TRUE(range == n || range == -1);
-        const bool merged = MergeFiles({input, input}, dir / "merged.tif");
-        const bool split = SplitFile(input, 2, dir / "one.tif", dir / "two.tif");
+        TempDir out;
+        EXPECT_EQ(ExtractAllPages(input, out.path), all ? n : -1);
+        EXPECT_EQ(out.Files(), PageFiles(h.writable, 0, h.writable.size()));
+        for (const std::string& name : out.Files())
+            EXPECT_EQ(CountTiffPages(out / name), 1) << name;
+
+        TempDir range;
+        const bool firstTwo = n == 0 || (h.writable[0] && (n == 1 || h.writable[1]));
+        EXPECT_EQ(ExtractPageRange(input, 0, 1, range.path), firstTwo ? n : -1);
+        EXPECT_EQ(range.Files(), PageFiles(h.writable, 0, 1));
+
+        EXPECT_EQ(MergeFiles({input, input}, dir / "merged.tif"), n > 0 && all);
+        EXPECT_EQ(CountTiffPages(dir / "merged.tif"), n > 0 && all ? 2 * n : 0);
+        EXPECT_EQ(SplitFile(input, 2, dir / "one.tif", dir / "two.tif"), n >= 2 && all);
+        EXPECT_EQ(CountTiffPages(dir / "two.tif"), n >= 2 && all ? n - 1 : 0);
         EXPECT_EQ(LoadBytes(input), h.bytes);
-        // Bounded: the inputs' size a few times over, whatever they claim.
-        EXPECT_LE(FolderBytes(dir.path), 20 * h.bytes.size() + (4u << 20));
-        EXPECT_TRUE(!merged || CountTiffPages(dir / "merged.tif") == 2 * n);
-        EXPECT_TRUE(!split || CountTiffPages(dir / "two.tif") == n - 1);
 
-        for (const auto& change : {std::string("delete"), std::string("swap"), std::string("insert")}) {
+        struct Change {
+            const char* name;
+            bool expected;
+            std::int32_t pagesAfter;
+        };
+        for (const Change& change : {Change{"delete", n >= 2 && AllOf(h.writable, 1), n - 1},
+                                     Change{"swap", n >= 2 && all, n},
+                                     Change{"insert", n >= 1 && all, 2 * n}}) {
             SaveBytes(input, h.bytes);
             bool changed = false;
-            if (change == "delete")
+            if (change.name == std::string("delete"))
                 changed = DeletePage(input, 1);
-            else if (change == "swap")
+            else if (change.name == std::string("swap"))
                 changed = SwapPages(input, 1, 2);
             else
                 changed = InsertPages(input, 1, input);
-            if (!changed)
-                EXPECT_EQ(LoadBytes(input), h.bytes) << change;
+            EXPECT_EQ(changed, change.expected) << change.name;
+            if (changed)
+                EXPECT_EQ(CountTiffPages(input), change.pagesAfter) << change.name;
             else
-                EXPECT_GT(CountTiffPages(input), 0) << change;
-            EXPECT_FALSE(FileExists(input + ".tmp")) << change;
+                EXPECT_EQ(LoadBytes(input), h.bytes) << change.name;
+            EXPECT_FALSE(FileExists(input + ".tmp")) << change.name;
         }
     }
 }
 
-TEST(HostileFiles, PagesSharingDataCannotFillTheDisk) {
+// A page whose strips repeat one block would write far more than its file:
+// it is refused before a byte is written, by every kind of operation.
+TEST(HostileFiles, RepeatedDataBeyondTheBudgetIsRefusedUnwritten) {
     TempDir dir;
     for (const Hostile& h : HostileFiles())
-        if (h.name == "shared-strip")
+        if (h.name == "one-block-repeated")
             SaveBytes(dir / "in.tif", h.bytes);
     const std::string out = dir / "out";
     ASSERT_EQ(mkdir(out.c_str(), 0755), 0);
-    ASSERT_EQ(CountTiffPages(dir / "in.tif"), 600);
-    // 600 pages of 64 KiB each would be 39 MB from a 150 KB file.
-    EXPECT_EQ(ExtractAllPages(dir / "in.tif", out), -1);
-    EXPECT_LT(FolderBytes(out), 4u << 20);
-    EXPECT_FALSE(MergeFiles({dir / "in.tif"}, dir / "merged.tif"));
-    EXPECT_FALSE(FileExists(dir / "merged.tif"));
+    EXPECT_TRUE(FinishesWithin(60, [&] {
+        return ExtractAllPages(dir / "in.tif", out) == -1 && !MergeFiles({dir / "in.tif"}, dir / "merged.tif") &&
+               !InsertPages(dir / "in.tif", 1, dir / "in.tif");
+    }));
+    EXPECT_EQ(FolderBytes(dir.path), std::filesystem::file_size(dir / "in.tif"));
+}
+
+// Directories without image entries are damaged pages: a file of many
+// makes no files and costs little.
+TEST(HostileFiles, EmptyDirectoriesMakeNoPageFiles) {
+    TempDir dir;
+    TiffBuilder b;
+    std::uint32_t previous = 0;
+    for (int i = 0; i < 200000; ++i) {
+        const std::uint32_t d = b.AddDirectory({});
+        previous == 0 ? b.SetFirst(d) : b.Link(previous, d);
+        previous = d;
+    }
+    b.Save(dir / "in.tif");
+    const std::string out = dir / "out";
+    ASSERT_EQ(mkdir(out.c_str(), 0755), 0);
+    EXPECT_TRUE(FinishesWithin(20, [&] {
+        return CountTiffPages(dir / "in.tif") == 200000 && ExtractAllPages(dir / "in.tif", out) == -1;
+    }));
+    EXPECT_TRUE(std::filesystem::is_empty(out));
+}
+
+// Forty pages naming one 64 KiB colour profile (in the file once): every
+// copy carries the profile, and every page decodes as before.
+TEST(PagesSharingData, AProfileNamedByEveryPageIsCopiedWithEachPage) {
+    TempDir dir;
+    TiffBuilder b;
+    std::vector<std::uint8_t> profile(64 * 1024);
+    for (std::size_t i = 0; i < profile.size(); ++i)
+        profile[i] = static_cast<std::uint8_t>(i * 7);
+    const std::uint32_t icc = b.AddBlob(profile);
+    std::vector<std::uint32_t> dirs;
+    for (int i = 0; i < 40; ++i) {
+        const std::uint32_t s = b.AddBlob(std::vector<std::uint8_t>(16, static_cast<std::uint8_t>(i)));
+        auto entries = GreyPage(4, 4, s, 16);
+        entries.push_back(Field(34675, tiff_type::kUndefined, 64 * 1024, icc));
+        dirs.push_back(b.AddDirectory(entries));
+    }
+    b.SetFirst(dirs[0]);
+    for (std::size_t i = 1; i < dirs.size(); ++i)
+        b.Link(dirs[i - 1], dirs[i]);
+    const std::string in = dir / "in.tif";
+    b.Save(in);
+    const DecodedFile source = ReadTiff(in);
+    ASSERT_EQ(source.pages.size(), 40u);
+    ASSERT_EQ(source.pages[7].iccProfile, profile);
+    std::vector<int> all;
+    for (int i = 0; i < 40; ++i)
+        all.push_back(i);
+
+    const std::string out = dir / "out";
+    ASSERT_EQ(mkdir(out.c_str(), 0755), 0);
+    ASSERT_EQ(ExtractAllPages(in, out), 40);
+    for (int i = 0; i < 40; ++i)
+        EXPECT_TRUE(HoldsPages(ExtractedPageFile(out, i), Pick({&source}, {i}), {&source}));
+    ASSERT_TRUE(MergeFiles({in, in}, dir / "merged.tif"));
+    std::vector<int> twice = all;
+    twice.insert(twice.end(), all.begin(), all.end());
+    EXPECT_TRUE(HoldsPages(dir / "merged.tif", Pick({&source}, twice), {&source}));
+
+    ASSERT_TRUE(SwapPages(in, 1, 40));
+    std::swap(all.front(), all.back());
+    EXPECT_TRUE(HoldsPages(in, Pick({&source}, all), {&source}));
+    ASSERT_TRUE(DeletePage(in, 2));
+    all.erase(all.begin() + 1);
+    EXPECT_TRUE(HoldsPages(in, Pick({&source}, all), {&source}));
+}
+
+// One page whose 100 strips all name one 256-byte block, and 100 pages
+// that all name one 16 KiB strip: valid files, copied whole.
+TEST(PagesSharingData, StripsNamingOneBlockAreCopiedWhole) {
+    TempDir dir;
+    std::vector<std::uint8_t> block(256);
+    for (std::size_t i = 0; i < block.size(); ++i)
+        block[i] = static_cast<std::uint8_t>(i);
+    {
+        TiffBuilder b;
+        const std::uint32_t s = b.AddBlob(block);
+        const std::vector<std::uint64_t> offsets(100, s), counts(100, 256);
+        b.SetFirst(b.AddDirectory({Longs(256, {16}), Longs(257, {1600}), Shorts(258, {8}), Shorts(259, {1}),
+                                   Shorts(262, {1}), Longs(273, offsets), Shorts(277, {1}), Longs(278, {16}),
+                                   Longs(279, counts)}));
+        b.Save(dir / "strips.tif");
+    }
+    {
+        TiffBuilder b;
+        const std::uint32_t s = b.AddBlob(std::vector<std::uint8_t>(16 * 1024, 5));
+        std::uint32_t previous = 0;
+        for (int i = 0; i < 100; ++i) {
+            const std::uint32_t d = b.AddDirectory(GreyPage(128, 128, s, 16 * 1024));
+            previous == 0 ? b.SetFirst(d) : b.Link(previous, d);
+            previous = d;
+        }
+        b.Save(dir / "pages.tif");
+    }
+    const DecodedFile strips = ReadTiff(dir / "strips.tif");
+    ASSERT_EQ(strips.pages.size(), 1u);
+    ASSERT_EQ(strips.pages[0].pixels.size(), 100u * 256);
+    const std::string out = dir / "out";
+    ASSERT_EQ(mkdir(out.c_str(), 0755), 0);
+    ASSERT_EQ(ExtractAllPages(dir / "strips.tif", out), 1);
+    EXPECT_TRUE(HoldsPages(ExtractedPageFile(out, 0), strips.pages, {&strips}));
+
+    const DecodedFile pages = ReadTiff(dir / "pages.tif");
+    ASSERT_EQ(pages.pages.size(), 100u);
+    ASSERT_EQ(ExtractAllPages(dir / "pages.tif", out), 100);
+    EXPECT_TRUE(HoldsPages(ExtractedPageFile(out, 99), Pick({&pages}, {99}), {&pages}));
+    ASSERT_TRUE(InsertPages(dir / "pages.tif", 50, dir / "strips.tif"));
+    EXPECT_EQ(CountTiffPages(dir / "pages.tif"), 101);
 }
 
 // A FIFO whose other end nobody opens, named as an input, as an output, or

@@ -1,6 +1,7 @@
 // Real files written by programs nobody here wrote (unpacked from Debian
 // packages by scripts/fetch-test-files.sh): every operation keeps every
-// page decoding to the same pixels. Skipped when the files are absent.
+// page decoding to the same pixels. Skipped when the files are absent,
+// failed when the run requires them (tests/support/real_test_files.h).
 
 #include <gtest/gtest.h>
 
@@ -10,6 +11,7 @@
 #include "engine/page_operations.h"
 #include "tests/engine/test_support.h"
 #include "tests/engine/tiff_builder.h"
+#include "tests/support/real_test_files.h"
 
 namespace stavren::test {
 namespace {
@@ -38,7 +40,7 @@ protected:
     void SetUp() override {
         for (const std::string& f : RealFileNames())
             if (!std::filesystem::exists(f))
-                GTEST_SKIP() << "real test files not fetched (scripts/fetch-test-files.sh): " << f;
+                VELMORA_MISSING_TEST_FILES("real test files not fetched (scripts/fetch-test-files.sh): " + f);
         for (const std::string& f : RealFileNames()) {
             const std::string copy = dir / std::filesystem::path(f).filename().string();
             std::filesystem::copy_file(f, copy);

@@ -246,6 +246,11 @@ DecodedPage DecodePage(TIFF* tif, tdir_t index) {
         TIFFGetField(tif, TIFFTAG_COLORMAP, &maps[0], &maps[1], &maps[2]))
         for (auto* map : maps)
             page.colormap.insert(page.colormap.end(), map, map + (1u << page.bitsPerSample));
+    std::uint32_t iccBytes = 0;
+    const void* icc = nullptr;
+    if (TIFFGetField(tif, TIFFTAG_ICCPROFILE, &iccBytes, &icc) && icc != nullptr)
+        page.iccProfile.assign(static_cast<const std::uint8_t*>(icc),
+                               static_cast<const std::uint8_t*>(icc) + iccBytes);
     const std::vector<double> shortValue = Numbers(tif, kShortTag);
     if (!shortValue.empty())
         page.shortValue = static_cast<std::uint16_t>(shortValue[0]);

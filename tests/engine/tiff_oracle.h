@@ -48,6 +48,7 @@ struct DecodedPage {
     std::string userComment;           // from the EXIF directory
     std::vector<std::uint8_t> gpsVersion;
     std::vector<double> gpsLatitude;
+    std::vector<std::uint8_t> iccProfile;
     bool operator==(const DecodedPage&) const = default;
 };
 
