@@ -6,12 +6,60 @@
 
 #include <qpdf/QPDF.hh>
 #include <qpdf/QPDFLogger.hh>
+#include <qpdf/QPDFObjGen.hh>
+#include <qpdf/QPDFObjectHandle.hh>
 
 #include <cstdio>
-#include <limits>
+#include <set>
 #include <unistd.h>
+#include <vector>
 
 namespace counters {
+
+namespace {
+
+// The pages of the tree under `root`, walked without recursion; -1 when
+// the tree passes a bound or reaches a node twice.
+std::int32_t CountTree(QPDFObjectHandle root)
+{
+    if (!root.isDictionary()) return -1;
+    struct Level {
+        QPDFObjectHandle kids;
+        int next = 0;
+        int size = 0;
+    };
+    std::set<QPDFObjGen> seen;
+    if (root.isIndirect()) seen.insert(root.getObjGen());
+    std::vector<Level> path;
+    std::int32_t nodes = 1;
+    std::int32_t pages = 0;
+    auto enter = [&](QPDFObjectHandle node) {
+        QPDFObjectHandle kids = node.getKey("/Kids");
+        path.push_back({kids, 0, kids.getArrayNItems()});
+    };
+    if (!root.getKey("/Kids").isArray()) return -1;
+    enter(root);
+    while (!path.empty()) {
+        Level& level = path.back();
+        if (level.next == level.size) {
+            path.pop_back();
+            continue;
+        }
+        QPDFObjectHandle kid = level.kids.getArrayItem(level.next++);
+        if (!kid.isDictionary()) continue; // not a node: passed over, as readers do
+        if (++nodes > PdfPageCounter::kMaxNodes) return -1;
+        if (kid.isIndirect() && !seen.insert(kid.getObjGen()).second) return -1;
+        if (kid.getKey("/Kids").isArray()) {
+            if (static_cast<int>(path.size()) >= PdfPageCounter::kMaxDepth) return -1;
+            enter(kid);
+        } else {
+            ++pages;
+        }
+    }
+    return pages;
+}
+
+} // namespace
 
 void* PdfPageCounter::QueryInterface(const QUuid& iid)
 {
@@ -52,9 +100,7 @@ std::int32_t PdfPageCounter::Count(const QString& path)
         // file; more is not attempted.
         pdf.setAttemptRecovery(true);
         pdf.processFile(name.constData(), file, true);
-        const auto count = pdf.getAllPages().size();
-        if (count > static_cast<std::size_t>(std::numeric_limits<std::int32_t>::max())) return -1;
-        return static_cast<std::int32_t>(count);
+        return CountTree(pdf.getRoot().getKey("/Pages"));
     } catch (...) {
         return -1;
     }

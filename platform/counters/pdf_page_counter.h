@@ -1,6 +1,9 @@
 #pragma once
-// PdfPageCounter: counts the pages of a PDF file with qpdf, quietly. A file
-// that is not a PDF file or whose page tree cannot be read counts -1.
+// PdfPageCounter: counts the pages of a PDF file with qpdf, quietly. The
+// page tree is walked here, not by qpdf, with bounds: a tree deeper than
+// kMaxDepth, one with more than kMaxNodes nodes, and one that reaches a
+// node twice (a loop, or a page listed more than once) count -1, as does a
+// file that is not a PDF file or whose page tree cannot be read.
 
 #include "platform/com/com.h"
 #include "platform/counters/page_counter.h"
@@ -9,6 +12,12 @@ namespace counters {
 
 class PdfPageCounter : public com::Object, public IPageCounter {
 public:
+    // Intermediate nodes on one path, the root included (a balanced tree
+    // of a billion pages is some 30 levels deep).
+    static constexpr int kMaxDepth = 256;
+    // Page and intermediate nodes together.
+    static constexpr std::int32_t kMaxNodes = 1000000;
+
     void* QueryInterface(const QUuid& iid) override;
     com::HRESULT CountPages(const QString& path, std::int32_t& pages) override;
 

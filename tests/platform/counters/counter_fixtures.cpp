@@ -10,6 +10,8 @@
 
 #include <tiffio.h>
 
+#include "tests/engine/tiff_builder.h"
+
 #include <vector>
 
 namespace counter_test {
@@ -46,55 +48,42 @@ bool WriteTiff(const QString& path, int pages, const char* mode)
     return true;
 }
 
-namespace {
-
-std::uint32_t Le32(const QByteArray& b, qint64 at)
+bool WriteTagBomb(const QString& path, int directories, int tags, std::uint32_t tagBytes, bool image)
 {
-    if (at < 0 || at + 4 > b.size()) return 0;
-    const auto* p = reinterpret_cast<const unsigned char*>(b.constData() + at);
-    return p[0] | (p[1] << 8) | (p[2] << 16) | (std::uint32_t(p[3]) << 24);
-}
-
-std::uint16_t Le16(const QByteArray& b, qint64 at)
-{
-    if (at < 0 || at + 2 > b.size()) return 0;
-    const auto* p = reinterpret_cast<const unsigned char*>(b.constData() + at);
-    return static_cast<std::uint16_t>(p[0] | (p[1] << 8));
-}
-
-QByteArray ReadAll(const QString& path)
-{
-    QFile f(path);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
-}
-
-} // namespace
-
-std::vector<std::uint32_t> DirectoryOffsets(const QString& path)
-{
-    const QByteArray b = ReadAll(path);
-    std::vector<std::uint32_t> dirs;
-    std::uint32_t off = Le32(b, 4);
-    while (off != 0 && dirs.size() < 64) {
-        dirs.push_back(off);
-        off = Le32(b, off + 2 + 12 * qint64(Le16(b, off)));
+    using namespace stavren::test;
+    TiffBuilder b;
+    std::vector<RawEntry> entries;
+    // The block every tag names lies after all the directories.
+    const int imageEntries = image ? 9 : 0;
+    const std::uint32_t block = 8 + directories * (2 + 12 * (tags + imageEntries) + 4) + 16;
+    if (image)
+        entries = {Longs(256, {4}), Longs(257, {4}),     Shorts(258, {8}),  Shorts(259, {1}), Shorts(262, {1}),
+                   Longs(273, {block}), Shorts(277, {1}), Longs(278, {4}), Longs(279, {16})};
+    for (int t = 0; t < tags; ++t)
+        entries.push_back(Field(static_cast<std::uint16_t>(65000 + t), 7, tagBytes, block));
+    std::uint32_t previous = 0;
+    for (int d = 0; d < directories; ++d) {
+        const std::uint32_t dir = b.AddDirectory(entries);
+        previous == 0 ? b.SetFirst(dir) : b.Link(previous, dir);
+        previous = dir;
     }
-    return dirs;
-}
-
-bool LinkDirectory(const QString& path, std::uint32_t dir, std::uint32_t target)
-{
-    QByteArray b = ReadAll(path);
-    const qint64 field = dir + 2 + 12 * qint64(Le16(b, dir));
-    if (field + 4 > b.size()) return false;
-    for (int i = 0; i < 4; ++i) b[field + i] = static_cast<char>((target >> (8 * i)) & 0xFF);
-    return WriteText(path, b);
-}
-
-bool Truncate(const QString& path, qint64 size)
-{
+    if (b.Size() > block) return false;
+    if (!WriteText(path, QByteArray(reinterpret_cast<const char*>(b.bytes.data()), b.Size()))) return false;
     QFile f(path);
-    return f.resize(size);
+    return f.resize(qint64(block) + tagBytes);
+}
+
+bool WriteEmptyDirectories(const QString& path, int count)
+{
+    using namespace stavren::test;
+    TiffBuilder b;
+    std::uint32_t previous = 0;
+    for (int d = 0; d < count; ++d) {
+        const std::uint32_t dir = b.AddDirectory({});
+        previous == 0 ? b.SetFirst(dir) : b.Link(previous, dir);
+        previous = dir;
+    }
+    return WriteText(path, QByteArray(reinterpret_cast<const char*>(b.bytes.data()), b.Size()));
 }
 
 bool WriteText(const QString& path, const QByteArray& bytes)
@@ -117,6 +106,101 @@ bool WritePdf(const QString& path, int pages)
         }
         const QByteArray name = QFile::encodeName(path); // the writer keeps the pointer
         QPDFWriter writer(pdf, name.constData());
+        writer.write();
+        return true;
+    } catch (...) {
+        return false;
+    }
+}
+
+namespace {
+
+// A PDF file of the given objects (numbered from 1; object 1 the catalog),
+// with a correct cross-reference table.
+bool WriteRawPdf(const QString& path, const std::vector<QByteArray>& objects)
+{
+    QByteArray pdf = "%PDF-1.4\n";
+    std::vector<qsizetype> offsets;
+    for (std::size_t i = 0; i < objects.size(); ++i) {
+        offsets.push_back(pdf.size());
+        pdf += QByteArray::number(qulonglong(i + 1)) + " 0 obj\n" + objects[i] + "\nendobj\n";
+    }
+    const qsizetype xref = pdf.size();
+    pdf += "xref\n0 " + QByteArray::number(qulonglong(objects.size() + 1)) + "\n0000000000 65535 f \n";
+    for (qsizetype at : offsets)
+        pdf += QByteArray::number(qlonglong(at)).rightJustified(10, '0') + " 00000 n \n";
+    pdf += "trailer\n<< /Size " + QByteArray::number(qulonglong(objects.size() + 1)) + " /Root 1 0 R >>\n";
+    pdf += "startxref\n" + QByteArray::number(qlonglong(xref)) + "\n%%EOF\n";
+    return WriteText(path, pdf);
+}
+
+QByteArray Ref(std::size_t object)
+{
+    return QByteArray::number(qulonglong(object)) + " 0 R";
+}
+
+} // namespace
+
+bool WritePdfTree(const QString& path, const std::vector<int>& fanOut, bool loop)
+{
+    // Objects: 1 catalog, 2 the root node; then level by level.
+    std::vector<QByteArray> objects = {"<< /Type /Catalog /Pages 2 0 R >>"};
+    std::vector<std::size_t> level = {2};
+    std::vector<std::vector<std::size_t>> kidsOf(1);
+    std::size_t next = 3;
+    std::vector<std::pair<std::size_t, std::size_t>> parents; // (object, parent) below the root
+    for (std::size_t depth = 0; depth < fanOut.size(); ++depth) {
+        std::vector<std::size_t> below;
+        for (std::size_t node : level) {
+            std::vector<std::size_t> kids;
+            for (int k = 0; k < fanOut[depth]; ++k) {
+                kids.push_back(next);
+                parents.emplace_back(next, node);
+                below.push_back(next++);
+            }
+            kidsOf.resize(std::max(kidsOf.size(), node + 1));
+            kidsOf[node] = kids;
+        }
+        level = below;
+    }
+    std::vector<QByteArray> body(next, QByteArray());
+    std::vector<std::size_t> parentOf(next, 0);
+    for (auto [object, parent] : parents) parentOf[object] = parent;
+    kidsOf.resize(next);
+    if (loop && !parents.empty()) {
+        // The last node above the pages lists the root as well.
+        const std::size_t last = parentOf[parents.back().first];
+        kidsOf[last].push_back(2);
+    }
+    for (std::size_t object = 2; object < next; ++object) {
+        if (kidsOf[object].empty() && object != 2) {
+            body[object] = "<< /Type /Page /Parent " + Ref(parentOf[object]) + " /MediaBox [0 0 612 792] >>";
+            continue;
+        }
+        QByteArray kids;
+        for (std::size_t kid : kidsOf[object]) kids += Ref(kid) + " ";
+        body[object] = "<< /Type /Pages /Kids [" + kids + "] /Count 1"
+                       + (object == 2 ? QByteArray() : " /Parent " + Ref(parentOf[object])) + " >>";
+    }
+    for (std::size_t object = 2; object < next; ++object) objects.push_back(body[object]);
+    return WriteRawPdf(path, objects);
+}
+
+bool WritePdfListingOnePage(const QString& path, int times)
+{
+    try {
+        QPDF pdf;
+        pdf.emptyPDF();
+        QPDFObjectHandle pages = pdf.getRoot().getKey("/Pages");
+        QPDFObjectHandle page =
+            pdf.makeIndirectObject(QPDFObjectHandle::parse("<< /Type /Page /MediaBox [0 0 612 792] >>"));
+        page.replaceKey("/Parent", pages);
+        pages.replaceKey("/Kids", QPDFObjectHandle::newArray(std::vector<QPDFObjectHandle>(times, page)));
+        pages.replaceKey("/Count", QPDFObjectHandle::newInteger(times));
+        const QByteArray name = QFile::encodeName(path);
+        QPDFWriter writer(pdf, name.constData());
+        writer.setObjectStreamMode(qpdf_o_generate);
+        writer.setCompressStreams(true);
         writer.write();
         return true;
     } catch (...) {

@@ -5,6 +5,7 @@
 #include <QString>
 
 #include <cstdint>
+#include <vector>
 
 namespace counter_test {
 
@@ -12,19 +13,27 @@ namespace counter_test {
 // "wb" big-endian, "w8" BigTIFF.
 bool WriteTiff(const QString& path, int pages, const char* mode = "w");
 
-// Offsets of the image directories of a little-endian classic TIFF file,
-// in chain order (stops at 64).
-std::vector<std::uint32_t> DirectoryOffsets(const QString& path);
+// A TIFF file of `directories` directories, each with `tags` private tags
+// of `tagBytes` bytes that all name one block: a sparse file, `tagBytes`
+// long, that takes a few kilobytes of disk. The directories hold no image,
+// unless `image` (a 4 x 4 grey image whose strip is the block's start).
+bool WriteTagBomb(const QString& path, int directories, int tags, std::uint32_t tagBytes, bool image = false);
 
-// Points the next-directory field of the directory at `dir` to `target`.
-bool LinkDirectory(const QString& path, std::uint32_t dir, std::uint32_t target);
-
-// Cuts the file to `size` bytes.
-bool Truncate(const QString& path, qint64 size);
+// A TIFF file of `count` directories without entries.
+bool WriteEmptyDirectories(const QString& path, int count);
 
 bool WriteText(const QString& path, const QByteArray& bytes);
 
 // A PDF file of `pages` empty pages.
 bool WritePdf(const QString& path, int pages);
+
+// A PDF file whose page tree has fanOut[0] children under the root, each
+// with fanOut[1] children, and so on; the last level are pages. With
+// `loop`, the last intermediate node lists the root among its children.
+bool WritePdfTree(const QString& path, const std::vector<int>& fanOut, bool loop = false);
+
+// A PDF file whose page tree lists one page `times` times (compressed: a
+// few kilobytes).
+bool WritePdfListingOnePage(const QString& path, int times);
 
 } // namespace counter_test
