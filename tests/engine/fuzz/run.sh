@@ -1,9 +1,11 @@
 #!/usr/bin/env bash
-# Runs the engine fuzzer for a bounded time: run.sh <engine_fuzz binary> <seconds>
+# Runs one fuzzer (engine_fuzz or counter_fuzz) for a bounded time:
+#   run.sh <fuzzer binary> <seconds>
 # Seeds: a few tiny TIFF files made here (by hand, and with libtiff's tools
 # when present). Exits non-zero when the fuzzer finds a crash.
 set -euo pipefail
-bin=${1:?usage: run.sh <engine_fuzz binary> <seconds>}
+bin=${1:?usage: run.sh <fuzzer binary> <seconds>}
+name=$(basename "$bin")
 seconds=${2:-60}
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
@@ -32,11 +34,11 @@ status=$?
 set -e
 tail -n 20 "$work/log"
 if [ $status -ne 0 ]; then
-  echo "engine fuzzing FAILED (status $status)" >&2
+  echo "$name FAILED (status $status)" >&2
   grep -A40 -m1 -E 'ERROR|runtime error' "$work/log" >&2 || true
   for a in "$work"/crash-* "$work"/leak-* "$work"/timeout-* "$work"/oom-*; do
     [ -f "$a" ] && { echo "artifact: $(basename "$a")"; od -A d -t x1 "$a" | head -n 20; } >&2
   done
   exit $status
 fi
-echo "engine fuzzing passed ($seconds s)"
+echo "$name passed ($seconds s)"
