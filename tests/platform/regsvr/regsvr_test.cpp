@@ -5,6 +5,7 @@
 #include "tests/platform/com/temp_home.h"
 
 #include <QFile>
+#include <QFileInfo>
 #include <QProcess>
 #include <QProcessEnvironment>
 
@@ -71,12 +72,24 @@ TEST(Regsvr, FailuresExitNonZeroWithAMessage)
     EXPECT_EQ(noEntry.exitCode, 4);
     EXPECT_TRUE(noEntry.err.contains("DllRegisterServer"));
 
-    // A registry that cannot be written makes the module's call fail.
-    QFile blocker(home.path() + "/blocked");
+    // A registry that cannot be written (its folder is a file) makes the
+    // module's call fail; nothing is written in its place, and the user's
+    // registry, holding an earlier registration, is left as it was.
+    ASSERT_EQ(Regsvr(home, {kModule}).exitCode, 0);
+    const QStringList registered = com::ClassRegistry::Dump();
+    ASSERT_FALSE(registered.isEmpty());
+    const QString blocked = home.path() + "/blocked";
+    QFile blocker(blocked);
     ASSERT_TRUE(blocker.open(QIODevice::WriteOnly));
     blocker.close();
-    const ToolRun failed = Regsvr(home, {kModule}, home.path() + "/blocked");
+    const ToolRun failed = Regsvr(home, {kModule}, blocked);
     EXPECT_EQ(failed.exitCode, 5);
     EXPECT_TRUE(failed.err.contains("0x80040200")) << failed.err.toStdString();
-    EXPECT_TRUE(com::ClassRegistry::Dump().isEmpty());
+    EXPECT_TRUE(QFileInfo(blocked).isFile());
+    EXPECT_EQ(QFileInfo(blocked).size(), 0);
+    qputenv("XDG_CONFIG_HOME", blocked.toUtf8());
+    const QStringList atBlocked = com::ClassRegistry::Dump();
+    qputenv("XDG_CONFIG_HOME", (home.path() + "/config").toUtf8());
+    EXPECT_TRUE(atBlocked.isEmpty());
+    EXPECT_EQ(com::ClassRegistry::Dump(), registered);
 }
