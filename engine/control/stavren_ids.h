@@ -28,6 +28,9 @@ inline constexpr char kCtrlTypeName[] = "Stavren Control";             // string
 inline constexpr char kPropPageTypeName[] = "Stavren Property Page";   // string 2
 inline constexpr char kPropPageCaption[] = "General";                  // string 200
 
+// Bitmap resource 1: the control's toolbox bitmap.
+inline constexpr int kToolboxBitmap = 1;
+
 // Misc status of the control: set client site first, invisible at run
 // time, activate when visible, inside-out, cannot link inside, recompose
 // on resize.

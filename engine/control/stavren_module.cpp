@@ -5,9 +5,14 @@
 #include "engine/control/stavren_prop_page.h"
 #include "engine/control/stavren_type_library.h"
 #include "engine/control/stavren_version_record.h"
+#include "platform/com/bitmap_resource.h"
 #include "platform/com/type_library.h"
 
+#include <QFile>
+
 #include <array>
+#include <cstddef>
+#include <type_traits>
 
 namespace {
 
@@ -36,7 +41,7 @@ public:
         reg.typeLib = stavren_ids::kLibId;
         reg.version = QStringLiteral("1.0");
         reg.miscStatus = stavren_ids::kMiscStatus;
-        reg.toolboxBitmapId = 1;
+        reg.toolboxBitmapId = stavren_ids::kToolboxBitmap;
         reg.threadingModel = QStringLiteral("Apartment");
         return com::RegisterControl(reg, modulePath);
     }
@@ -135,4 +140,22 @@ extern "C" Q_DECL_EXPORT const com::TypeLibrary* DllGetTypeLibrary()
 extern "C" Q_DECL_EXPORT const com::VersionRecord* DllGetVersionRecord()
 {
     return &StavrenVersionRecord();
+}
+
+// Bitmap 1, the toolbox bitmap the registry value ToolboxBitmap32 names
+// ("<module path>, 1"), embedded in the module.
+extern "C" Q_DECL_EXPORT const unsigned char* DllGetBitmap(int id, std::size_t* size)
+{
+    static_assert(std::is_same_v<decltype(&DllGetBitmap), com::DllGetBitmapFn>);
+    if (size == nullptr)
+        return nullptr;
+    *size = 0;
+    if (id != stavren_ids::kToolboxBitmap)
+        return nullptr;
+    static const QByteArray bitmap = [] {
+        QFile file(QStringLiteral(":/Stavren/BITMAP/1"));
+        return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+    }();
+    *size = static_cast<std::size_t>(bitmap.size());
+    return bitmap.isEmpty() ? nullptr : reinterpret_cast<const unsigned char*>(bitmap.constData());
 }
