@@ -22,7 +22,9 @@ export QT_QPA_PLATFORM=offscreen
 find "$work/tree" -type f >/dev/null
 
 echo "== Velmora search (walk, filters, page counts, grid, sort)"
-"$build/bin/search_bench" search "$work/tree"
+searched=$("$build/bin/search_bench" search "$work/tree")
+echo "$searched"
+search_ms=$(echo "$searched" | sed -n 's/.*best of 3 warm runs \([0-9.]*\) ms.*/\1/p')
 
 echo "== find + tiffinfo (same files, pages counted; one tiffinfo per 500 names)"
 best=""
@@ -35,6 +37,7 @@ for run in 1 2 3; do
   if [ -z "$best" ] || awk -v a="$t" -v b="$best" 'BEGIN { exit !(a < b) }'; then best=$t; fi
 done
 echo "find+tiffinfo: $pages pages, best of 3 runs $best ms"
+awk -v a="$search_ms" -v b="$best" 'BEGIN { printf "ratio Velmora search / find+tiffinfo: %.2f\n", a / b }'
 
 start=$(date +%s.%N)
 find "$work/tree" -type f \( -iname '*.tif' -o -iname '*.tiff' \) >/dev/null
