@@ -5,8 +5,7 @@
 // TIFF files never loads what the PDF counter needs.
 //
 //   namespace { counters::CounterModule<TiffPageCounter> g_module(CLSID, "TiffPageCounter"); }
-//   extern "C" Q_DECL_EXPORT com::HRESULT DllRegisterServer() { return g_module.Register(); }
-//   ... and likewise DllUnregisterServer, DllGetClassObject, DllCanUnloadNow.
+//   VELMORA_COUNTER_MODULE_EXPORTS(g_module)
 
 #include "platform/com/module_support.h"
 
@@ -50,3 +49,13 @@ private:
 };
 
 } // namespace counters
+
+// The four exports of a module, answered by `module` (a CounterModule).
+#define VELMORA_COUNTER_MODULE_EXPORTS(module)                                                            \
+    extern "C" Q_DECL_EXPORT com::HRESULT DllGetClassObject(const QUuid* clsid, const QUuid* iid, void** ppv) \
+    {                                                                                                     \
+        return (module).GetClassObject(clsid, iid, ppv);                                                  \
+    }                                                                                                     \
+    extern "C" Q_DECL_EXPORT com::HRESULT DllCanUnloadNow() { return (module).CanUnloadNow(); }           \
+    extern "C" Q_DECL_EXPORT com::HRESULT DllRegisterServer() { return (module).Register(); }             \
+    extern "C" Q_DECL_EXPORT com::HRESULT DllUnregisterServer() { return (module).Unregister(); }

@@ -7,22 +7,4 @@ namespace {
 counters::CounterModule<counters::TiffPageCounter> g_module(counters::CLSID_TiffPageCounter, "TiffPageCounter");
 } // namespace
 
-extern "C" Q_DECL_EXPORT com::HRESULT DllGetClassObject(const QUuid* clsid, const QUuid* iid, void** ppv)
-{
-    return g_module.GetClassObject(clsid, iid, ppv);
-}
-
-extern "C" Q_DECL_EXPORT com::HRESULT DllCanUnloadNow()
-{
-    return g_module.CanUnloadNow();
-}
-
-extern "C" Q_DECL_EXPORT com::HRESULT DllRegisterServer()
-{
-    return g_module.Register();
-}
-
-extern "C" Q_DECL_EXPORT com::HRESULT DllUnregisterServer()
-{
-    return g_module.Unregister();
-}
+VELMORA_COUNTER_MODULE_EXPORTS(g_module)

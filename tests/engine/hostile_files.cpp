@@ -85,14 +85,7 @@ std::vector<Hostile> HostileFiles() {
     {
         // More directories than a 16-bit count, all empty: every one a
         // page, none writable.
-        TiffBuilder b;
-        std::uint32_t previous = 0;
-        for (int i = 0; i < 70000; ++i) {
-            const std::uint32_t d = b.AddDirectory({});
-            previous == 0 ? b.SetFirst(d) : b.Link(previous, d);
-            previous = d;
-        }
-        files.push_back({"70000-empty-directories", b.bytes, std::vector<bool>(70000, false)});
+        files.push_back({"70000-empty-directories", EmptyDirectoryChain(70000), std::vector<bool>(70000, false)});
     }
     {
         // The strip, after the directory, is cut in half.

@@ -179,6 +179,17 @@ std::vector<RawEntry> GreyPage(std::uint32_t width, std::uint32_t height, std::u
             Rationals(282, {{72, 1}}),  Rationals(283, {{72, 1}}), Shorts(296, {2})};
 }
 
+std::vector<std::uint8_t> EmptyDirectoryChain(int count) {
+    TiffBuilder b;
+    std::uint32_t previous = 0;
+    for (int i = 0; i < count; ++i) {
+        const std::uint32_t d = b.AddDirectory({});
+        previous == 0 ? b.SetFirst(d) : b.Link(previous, d);
+        previous = d;
+    }
+    return b.bytes;
+}
+
 void SaveBytes(const std::string& path, const std::vector<std::uint8_t>& data) {
     std::ofstream out(path, std::ios::binary | std::ios::trunc);
     out.write(reinterpret_cast<const char*>(data.data()), static_cast<std::streamsize>(data.size()));

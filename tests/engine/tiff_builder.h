@@ -63,6 +63,9 @@ private:
 std::vector<RawEntry> GreyPage(std::uint32_t width, std::uint32_t height, std::uint32_t strip,
                                std::uint32_t stripBytes);
 
+// A file of `count` directories without entries, chained one after another.
+std::vector<std::uint8_t> EmptyDirectoryChain(int count);
+
 void SaveBytes(const std::string& path, const std::vector<std::uint8_t>& data);
 std::vector<std::uint8_t> LoadBytes(const std::string& path);
 

@@ -75,15 +75,8 @@ bool WriteTagBomb(const QString& path, int directories, int tags, std::uint32_t 
 
 bool WriteEmptyDirectories(const QString& path, int count)
 {
-    using namespace stavren::test;
-    TiffBuilder b;
-    std::uint32_t previous = 0;
-    for (int d = 0; d < count; ++d) {
-        const std::uint32_t dir = b.AddDirectory({});
-        previous == 0 ? b.SetFirst(dir) : b.Link(previous, dir);
-        previous = dir;
-    }
-    return WriteText(path, QByteArray(reinterpret_cast<const char*>(b.bytes.data()), b.Size()));
+    const std::vector<std::uint8_t> bytes = stavren::test::EmptyDirectoryChain(count);
+    return WriteText(path, QByteArray(reinterpret_cast<const char*>(bytes.data()), qsizetype(bytes.size())));
 }
 
 bool WriteText(const QString& path, const QByteArray& bytes)
