@@ -1,13 +1,11 @@
 #include "engine/control/stavren_ctrl.h"
 
 #include "engine/control/has_tiff_extension.h"
-#include "engine/control/stavren_about_dialog.h"
+#include "engine/control/stavren_windows.h"
 #include "engine/control/stavren_ids.h"
 #include "engine/control/stavren_type_library.h"
 #include "engine/page_operations.h"
 
-#include <QBrush>
-#include <QPainter>
 
 #include <string>
 
@@ -126,7 +124,7 @@ bool CStavrenCtrl::ExtractPages(const QString& strInputTIFF, short iStartPage, s
 void CStavrenCtrl::AboutBox()
 {
     try {
-        ShowStavrenAboutDialog();
+        stavren_windows::ShowAboutDialog();
     } catch (...) {
     }
 }
@@ -153,8 +151,7 @@ std::uint32_t CStavrenCtrl::DoPropExchange() const
 
 void CStavrenCtrl::OnDraw(QPainter& painter, const QRect& bounds) const
 {
-    painter.fillRect(bounds, Qt::white);
-    painter.drawEllipse(bounds);
+    stavren_windows::DrawControl(painter, bounds);
 }
 
 QUuid CStavrenCtrl::GetClassID() const
