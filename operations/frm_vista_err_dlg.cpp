@@ -58,7 +58,7 @@ FrmVistaErrDlg::FrmVistaErrDlg(QWidget* parent) : QDialog(parent)
 
 QString FrmVistaErrDlg::NoticeText()
 {
-    return QStringLiteral("Needed Admin Permission :Cann't run without adminstrator rights in Vista\"");
+    return WriteTestNoticeText();
 }
 
 void FrmVistaErrDlg::Form_Load()

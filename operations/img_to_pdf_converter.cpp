@@ -6,7 +6,6 @@
 #include "operations/pdf_libraries.h"
 #include "operations/tiff_pdf_commands.h"
 
-#include <QProgressBar>
 
 namespace {
 
@@ -33,8 +32,7 @@ bool ImgToPdfConverter::MergeConvert_TiffToPdfx()
             YieldToMessageLoop();
             lib.addImage(handle, pdflib::Text(ValidateDir(record.FileLocation()) + record.filename()).constData());
             ++FileProccessed;
-            if (QProgressBar* bar = TiffPdfCommands::ProgressBar())
-                bar->setValue(FileProccessed);
+            TiffPdfCommands::ShowProgress(FileProccessed);
         }
         trap.Line(30);
         lib.close(handle);

@@ -8,7 +8,6 @@
 
 #include <QDir>
 #include <QFileInfo>
-#include <QProgressBar>
 
 bool PdfToImageConverter::ConvertPDFToImage(const QString& strPDF, const QString& outputFolder, bool highQuality)
 {
@@ -42,8 +41,7 @@ bool PdfToImageConverter::ConvertPDFToImage(const QString& strPDF, const QString
         for (int page = 1; page <= pages; ++page) {
             convertPage(handle, page, pdflib::Text(folder).constData());
             YieldToMessageLoop();
-            if (QProgressBar* bar = TiffPdfCommands::ProgressBar())
-                bar->setValue(page);
+            TiffPdfCommands::ShowProgress(page);
         }
         trap.Line(50);
         close(handle);

@@ -56,6 +56,11 @@ bool GetStorageFolder() noexcept
     }
 }
 
+QString WriteTestNoticeText()
+{
+    return QStringLiteral("Needed Admin Permission :Cann't run without adminstrator rights in Vista\"");
+}
+
 bool CanWriteFile(const QString& path) noexcept
 {
     bool result = false;

@@ -21,6 +21,9 @@ void SetStorageFolder(const QString& folder);
 // "Unable to get file storage folder path" when the path cannot be built.
 bool GetStorageFolder() noexcept;
 
+// The notice shown when the write test fails.
+QString WriteTestNoticeText();
+
 // True when a file of that path can be created and written (a small
 // name/value record is written); the file is deleted again. No log line.
 // Never throws.

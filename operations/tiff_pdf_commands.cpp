@@ -10,7 +10,6 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QProgressBar>
 #include <QSaveFile>
 #include <QTemporaryDir>
 #include <QVariant>
@@ -21,10 +20,10 @@ namespace {
 
 const QString kClassName = QStringLiteral("TiffPdfCommands");
 
-QPointer<QProgressBar>& ProgressBarRef()
+TiffPdfCommands::ProgressCallback& ProgressCallbackRef()
 {
-    static QPointer<QProgressBar> bar;
-    return bar;
+    static TiffPdfCommands::ProgressCallback callback;
+    return callback;
 }
 
 com::Ptr<com::Object> CreatePageEngine()
@@ -119,14 +118,15 @@ struct Numbering {
 
 } // namespace
 
-void TiffPdfCommands::SetProgressBar(QProgressBar* bar)
+void TiffPdfCommands::SetProgressCallback(ProgressCallback callback)
 {
-    ProgressBarRef() = bar;
+    ProgressCallbackRef() = std::move(callback);
 }
 
-QProgressBar* TiffPdfCommands::ProgressBar()
+void TiffPdfCommands::ShowProgress(int value)
 {
-    return ProgressBarRef().data();
+    if (const ProgressCallback& callback = ProgressCallbackRef())
+        callback(value);
 }
 
 bool TiffPdfCommands::AppendFileTiffFile(const QString& SrcFile, const QString& AppendFromtiff,
@@ -298,8 +298,7 @@ bool TiffPdfCommands::CombineOrderTiff()
     const auto setProgress = [showProgress](int value) {
         if (!showProgress)
             return;
-        if (QProgressBar* bar = ProgressBar())
-            bar->setValue(value);
+        ShowProgress(value);
     };
 
     com::Ptr<com::Object> control;

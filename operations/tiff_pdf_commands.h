@@ -11,12 +11,10 @@
 
 #include "operations/cls_col_set_order_grid.h"
 
-#include <QPointer>
 #include <QString>
 
 #include <cstdint>
-
-class QProgressBar;
+#include <functional>
 
 inline constexpr char16_t kPageEngineProgId[] = u"STAVREN.StavrenCtrl.1";
 
@@ -54,8 +52,7 @@ public:
     // Merges the files of colOrderedData (ValidateDir(FileLocation) +
     // filename, in order) into FileNameToSave, counting FileProccessed.
     // The intermediate files live in a private temporary folder. In the
-    // desktop program the progress bar set with SetProgressBar (if any)
-    // follows FileProccessed. False when FileNameToSave is empty or a merge
+    // desktop program the progress callback (if any) follows FileProccessed. False when FileNameToSave is empty or a merge
     // fails (FileNameToSave is then not written).
     bool CombineOrderTiff();
 
@@ -109,8 +106,11 @@ public:
     // The command-line program's variant: PdfPages Split(SourceFilePath, Range, FileName).
     bool SplitPDFFiles(QString& SourceFilePath, QString& Range, QString& FileName);
 
-    // The program-wide progress bar CombineOrderTiff updates in the desktop
-    // program; none by default (no progress is shown then).
-    static void SetProgressBar(QProgressBar* bar);
-    static QProgressBar* ProgressBar();
+    // The program-wide progress callback that the long operations call with
+    // the number of items done so far (the desktop drives its progress bar
+    // with it); none by default, and no progress is shown then.
+    using ProgressCallback = std::function<void(int value)>;
+    static void SetProgressCallback(ProgressCallback callback);
+    // Calls the progress callback, when one is set.
+    static void ShowProgress(int value);
 };

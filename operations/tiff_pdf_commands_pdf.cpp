@@ -13,7 +13,6 @@
 #include "platform/com/com.h"
 
 #include <QDir>
-#include <QProgressBar>
 #include <QStringList>
 
 namespace {
@@ -22,12 +21,6 @@ const QString kClassName = QStringLiteral("TiffPdfCommands");
 const QString kConverter = QStringLiteral("PdfConvert.Converter.1");
 const QString kInfoEditor = QStringLiteral("PdfInfo.InfoEditor.1");
 const QString kSplitMerge = QStringLiteral("PdfPages.SplitMerge.1");
-
-void ShowProgress(int value)
-{
-    if (QProgressBar* bar = TiffPdfCommands::ProgressBar())
-        bar->setValue(value);
-}
 
 QVariant Short(int value)
 {
@@ -225,7 +218,7 @@ bool TiffPdfCommands::CombineOrderPdf()
             setFunction(handle, 175, 0, 0, pdflib::Text(RecordPath(record)).constData(), rangeText.constData());
             YieldToMessageLoop();
             ++FileProccessed;
-            ShowProgress(FileProccessed);
+            TiffPdfCommands::ShowProgress(FileProccessed);
         }
         trap.Line(40);
         close(handle);

@@ -4,6 +4,7 @@
 #include "operations/running_program.h"
 #include "operations/storage_folder.h"
 #include "platform/message_box/message_box.h"
+#include "platform/message_box/message_box_window.h"
 
 #include <QApplication>
 
@@ -43,6 +44,7 @@ int main(int argc, char** argv)
     previousHandler = qInstallMessageHandler(StartupMessageHandler);
     QApplication app(argc, argv);
     qInstallMessageHandler(previousHandler);
+    SetMsgBoxPresenter(ShowMessageBoxWindow);
     QApplication::setApplicationName(QString::fromUtf16(kApplicationTitle));
     QApplication::setOrganizationName(QString::fromUtf16(kCompanyName));
 

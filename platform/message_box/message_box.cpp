@@ -2,9 +2,6 @@
 
 #include <QStringList>
 
-#include <QApplication>
-#include <QMessageBox>
-
 #include <cstdio>
 
 namespace {
@@ -15,32 +12,15 @@ MsgBoxHandler& Handler()
     return handler;
 }
 
+MsgBoxPresenter& Presenter()
+{
+    static MsgBoxPresenter presenter;
+    return presenter;
+}
+
 bool IsQuestion(MsgBoxButtons buttons)
 {
     return buttons == MsgBoxButtons::YesNo || buttons == MsgBoxButtons::YesNoCancel;
-}
-
-QMessageBox::Icon ToQtIcon(MsgBoxIcon icon)
-{
-    switch (icon) {
-    case MsgBoxIcon::Information: return QMessageBox::Information;
-    case MsgBoxIcon::Exclamation: return QMessageBox::Warning;
-    case MsgBoxIcon::Critical: return QMessageBox::Critical;
-    case MsgBoxIcon::Question: return QMessageBox::Question;
-    case MsgBoxIcon::None: break;
-    }
-    return QMessageBox::NoIcon;
-}
-
-QMessageBox::StandardButtons ToQtButtons(MsgBoxButtons buttons)
-{
-    switch (buttons) {
-    case MsgBoxButtons::OK: return QMessageBox::Ok;
-    case MsgBoxButtons::OKCancel: return QMessageBox::Ok | QMessageBox::Cancel;
-    case MsgBoxButtons::YesNo: return QMessageBox::Yes | QMessageBox::No;
-    case MsgBoxButtons::YesNoCancel: return QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel;
-    }
-    return QMessageBox::Ok;
 }
 
 } // namespace
@@ -53,6 +33,18 @@ QString DefaultMsgBoxTitle()
 void SetMsgBoxHandler(MsgBoxHandler handler)
 {
     Handler() = std::move(handler);
+}
+
+void SetMsgBoxPresenter(MsgBoxPresenter presenter)
+{
+    Presenter() = std::move(presenter);
+}
+
+void WriteMsgBoxText(const QString& title, const QString& text)
+{
+    const QByteArray line = (title + QStringLiteral(": ") + text).toUtf8();
+    std::fprintf(stderr, "%s\n", line.constData());
+    std::fflush(stderr);
 }
 
 bool DisplayAvailable()
@@ -75,19 +67,10 @@ MsgBoxResult MsgBox(const QString& text, MsgBoxIcon icon, MsgBoxButtons buttons,
 {
     if (Handler())
         return Handler()(MsgBoxRequest{text, icon, buttons, title});
-
-    if (!qobject_cast<QApplication*>(QCoreApplication::instance())) {
-        const QByteArray line = (title + QStringLiteral(": ") + text).toUtf8();
-        std::fprintf(stderr, "%s\n", line.constData());
-        std::fflush(stderr);
-        return IsQuestion(buttons) ? MsgBoxResult::No : MsgBoxResult::OK;
+    if (Presenter()) {
+        if (const std::optional<MsgBoxResult> shown = Presenter()(MsgBoxRequest{text, icon, buttons, title}))
+            return *shown;
     }
-
-    QMessageBox box(ToQtIcon(icon), title, text, ToQtButtons(buttons));
-    switch (box.exec()) {
-    case QMessageBox::Yes: return MsgBoxResult::Yes;
-    case QMessageBox::No: return MsgBoxResult::No;
-    case QMessageBox::Cancel: return MsgBoxResult::Cancel;
-    default: return MsgBoxResult::OK;
-    }
+    WriteMsgBoxText(title, text);
+    return IsQuestion(buttons) ? MsgBoxResult::No : MsgBoxResult::OK;
 }

@@ -53,7 +53,7 @@ protected:
     void TearDown() override
     {
         SelectRunningProgram(RunningProgram::Desktop);
-        TiffPdfCommands::SetProgressBar(nullptr);
+        TiffPdfCommands::SetProgressCallback({});
         SetStorageFolder(QString());
     }
     QStringList OutputNames() const
@@ -150,7 +150,7 @@ TEST_F(FacadeTest, CombineMergesTheRecordsInOrderThroughAPrivateFolder)
     ASSERT_TRUE(scratchBefore.isEmpty());
     QProgressBar bar;
     bar.setRange(0, 10);
-    TiffPdfCommands::SetProgressBar(&bar);
+    TiffPdfCommands::SetProgressCallback([&bar](int value) { bar.setValue(value); });
 
     TiffPdfCommands facade;
     facade.colOrderedData = {Record(a, false), Record(b, true), Record(c, false)};
@@ -165,9 +165,9 @@ TEST_F(FacadeTest, CombineMergesTheRecordsInOrderThroughAPrivateFolder)
     EXPECT_FALSE(QFileInfo::exists(programFolder + "/test_stavren1.tif"));
     EXPECT_FALSE(QFileInfo::exists(programFolder + "/test_stavren2.tif"));
 
-    // Without a progress bar the merge runs all the same; an existing
+    // Without a progress callback the merge runs all the same; an existing
     // output is replaced.
-    TiffPdfCommands::SetProgressBar(nullptr);
+    TiffPdfCommands::SetProgressCallback({});
     facade.colOrderedData = {Record(c, true), Record(b, false)};
     EXPECT_TRUE(facade.CombineOrderTiff());
     EXPECT_EQ(TiffPageWidths(facade.FileNameToSave), (Widths{31, 21, 22}));
