@@ -1,18 +1,23 @@
 #include "cli/command_line_run.h"
 
+#include "cli/folder_entries.h"
 #include "cli/item_parts.h"
 #include "cli/number_conversion.h"
 #include "operations/file_pattern.h"
 #include "operations/mod_general.h"
 
 #include <QDir>
+#include <QFile>
 #include <QFileInfo>
-#include <QRegularExpression>
 #include <QTemporaryDir>
 
 #include <algorithm>
-#include <filesystem>
-#include <system_error>
+#include <map>
+#include <optional>
+
+#include <fcntl.h>
+#include <stdio.h>
+#include <unistd.h>
 
 namespace {
 
@@ -31,13 +36,56 @@ QString Identity(const QString& path)
     return QDir::cleanPath(QFileInfo(path).absoluteFilePath());
 }
 
-// Replaces `to` with `from` in one step (both in the same folder tree).
-bool MoveReplacing(const QString& from, const QString& to)
+// An open folder, for renaming names in it without walking its path again
+// for every file.
+class FolderHandle {
+public:
+    explicit FolderHandle(const QString& path)
+        : fd_(::open(QFile::encodeName(path).constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC))
+    {
+    }
+    ~FolderHandle()
+    {
+        if (fd_ >= 0)
+            ::close(fd_);
+    }
+    FolderHandle(const FolderHandle&) = delete;
+    FolderHandle& operator=(const FolderHandle&) = delete;
+    bool IsOpen() const { return fd_ >= 0; }
+    int fd() const { return fd_; }
+
+private:
+    int fd_;
+};
+
+// Replaces `to` in one folder with `from` of another in one step (both in
+// the same folder tree).
+bool MoveReplacing(const FolderHandle& fromFolder, const QString& from, const FolderHandle& toFolder,
+                   const QString& to)
 {
-    std::error_code ec;
-    std::filesystem::rename(std::filesystem::path(from.toStdString()),
-                            std::filesystem::path(to.toStdString()), ec);
-    return !ec;
+    return ::renameat(fromFolder.fd(), QFile::encodeName(from).constData(), toFolder.fd(),
+                      QFile::encodeName(to).constData())
+        == 0;
+}
+
+// The 0-based page index of an engine page file name ("page" & index &
+// ext, without regard to case); -1 for any other name.
+std::int32_t EnginePageIndex(const QString& name, const QString& ext)
+{
+    static const QLatin1String kPage("page");
+    if (name.size() <= kPage.size() + ext.size() || !name.startsWith(kPage, Qt::CaseInsensitive)
+        || !name.endsWith(ext, Qt::CaseInsensitive))
+        return -1;
+    const QStringView digits = QStringView(name).mid(kPage.size(), name.size() - kPage.size() - ext.size());
+    if (digits.size() > 6)
+        return -1;
+    std::int32_t index = 0;
+    for (const QChar c : digits) {
+        if (c < QLatin1Char('0') || c > QLatin1Char('9'))
+            return -1;
+        index = index * 10 + (c.unicode() - '0');
+    }
+    return index;
 }
 
 } // namespace
@@ -60,7 +108,12 @@ void CommandLineRun::Run(const QString& operationSwitch)
 
 bool CommandLineRun::SingleFileRun() const
 {
-    return !folderInput_ || facade_.colOrderedData.size() == 1;
+    return !folderInput_ || FilesFound() == 1;
+}
+
+qsizetype CommandLineRun::FilesFound() const
+{
+    return facade_.colOrderedData.size() + unreachableFiles_.size();
 }
 
 bool CommandLineRun::IsSourceFile(const QString& path) const
@@ -88,6 +141,8 @@ void CommandLineRun::RunDelete()
             if (!facade_.DeleteTiffPage(path, ToInteger(state_.DeletePageNumber)))
                 failures += path + kCrLf;
         }
+        for (const QString& path : std::as_const(unreachableFiles_))
+            failures += path + kCrLf;
     } else {
         trap_.Line(220);
         for (const QString& rawItem : std::as_const(state_.InputList)) {
@@ -115,15 +170,14 @@ void CommandLineRun::RunInsert()
     // The position typed after the file whose pages are inserted; -1 counts
     // as no position.
     std::int32_t sourcePosition = -1;
-    const qsizetype opAt = state_.CommandText.indexOf(QLatin1String(" /a "), 0, Qt::CaseInsensitive);
-    const QString argument = state_.CommandText.mid(opAt + 4);
+    const QString argument = master_.OperationArgument(QStringLiteral(" /a "));
     if (argument.contains(QLatin1Char('?')))
         sourcePosition = ToLong(NumberPart(argument));
     const bool hasSourcePosition = sourcePosition != -1;
 
-    auto insertInto = [&](const QString& path, std::int32_t position) {
+    auto insertInto = [&](const QString& path, std::int16_t position) {
         trap_.Line(340);
-        if (!facade_.AppendFileTiffFile(path, state_.AppendSource, ToInteger(position)))
+        if (!facade_.AppendFileTiffFile(path, state_.AppendSource, position))
             failures += path + kCrLf;
     };
 
@@ -137,19 +191,23 @@ void CommandLineRun::RunInsert()
                 failures += path + kCrLf;
                 continue;
             }
-            insertInto(path, hasSourcePosition ? sourcePosition : rec.PageCount() + 1);
+            trap_.Line(315);
+            insertInto(path, ToInteger(hasSourcePosition ? sourcePosition : std::int64_t{rec.PageCount()} + 1));
         }
+        for (const QString& path : std::as_const(unreachableFiles_))
+            failures += path + kCrLf;
     } else {
         trap_.Line(320);
         for (const QString& rawItem : std::as_const(state_.InputList)) {
             const QString item = rawItem.trimmed();
             const QString path = PathPart(item);
-            std::int32_t position;
+            std::int16_t position;
             if (item.contains(QLatin1Char('?'))) {
                 trap_.Line(330);
-                position = ToLong(NumberPart(item)) + 1;
+                position = ToInteger(std::int64_t{ToLong(NumberPart(item))} + 1);
             } else if (hasSourcePosition) {
-                position = sourcePosition;
+                trap_.Line(333);
+                position = ToInteger(sourcePosition);
             } else {
                 trap_.Line(335);
                 const std::int32_t pages = state_.CountPages(path);
@@ -157,7 +215,7 @@ void CommandLineRun::RunInsert()
                     failures += path + kCrLf;
                     continue;
                 }
-                position = pages + 1;
+                position = ToInteger(std::int64_t{pages} + 1);
             }
             insertInto(path, position);
         }
@@ -172,8 +230,7 @@ void CommandLineRun::RunInsert()
 void CommandLineRun::RunOutput()
 {
     trap_.Line(400);
-    const qsizetype opAt = state_.CommandText.indexOf(QLatin1String(" /o "), 0, Qt::CaseInsensitive);
-    const QString argument = state_.CommandText.mid(opAt + 4);
+    const QString argument = master_.OperationArgument(QStringLiteral(" /o "));
     const bool hasMark = argument.contains(QLatin1Char('?'));
     const QString r = NumberPart(argument);
     const bool isRange = hasMark && r.contains(QLatin1Char('-'));
@@ -212,7 +269,7 @@ void CommandLineRun::RunOutput()
     LoadFilesFolder(state_.InputList.value(0).trimmed(), facade_, true, count);
     for (const clsColSetOrderGrid& rec : std::as_const(facade_.colOrderedData))
         sourceFiles_.insert(Identity(ValidateDir(rec.FileLocation()) + rec.FileName()));
-    const bool severalFiles = facade_.colOrderedData.size() > 1;
+    const bool severalFiles = FilesFound() > 1;
 
     QString failures;
     for (const clsColSetOrderGrid& rec : std::as_const(facade_.colOrderedData)) {
@@ -226,6 +283,8 @@ void CommandLineRun::RunOutput()
         if (!ok)
             failures += QStringLiteral("Error : ") + path + kCrLf;
     }
+    for (const QString& path : std::as_const(unreachableFiles_))
+        failures += QStringLiteral("Error : ") + path + kCrLf;
     trap_.Line(460);
     master_.anyFileFailed_ = !failures.isEmpty();
     state_.ResultMessage = failures.isEmpty()
@@ -261,8 +320,9 @@ bool CommandLineRun::ExtractOne(const QString& path, const QString& fileName, bo
     }
     if (!ok)
         return false;
-    const std::int32_t pages = state_.CountPages(path);
-    return RenamePageFiles(QStringLiteral(".tif"), pages, state_.OutputArgument, fileName,
+    // Every page the engine wrote gets its final name whatever the count, so
+    // the file need not be read again to count its pages.
+    return RenamePageFiles(QStringLiteral(".tif"), 0, state_.OutputArgument, fileName,
                            range ? ToInteger(first) : std::int16_t(-1),
                            range ? ToInteger(last) : std::int16_t(-1), forceSourcePrefix,
                            extractFolder.path());
@@ -274,13 +334,18 @@ bool CommandLineRun::RenamePageFiles(const QString& ext, std::int32_t pageCount,
                                      const QString& extractFolder)
 {
     try {
-        const QString d = ValidateDir(outputFolder);
         const QString prefix = NamePrefix(sourceFileName, forceSourcePrefix);
-        // The engine's names, found without regard to case.
-        QHash<QString, QString> extracted;
-        const QStringList names = QDir(extractFolder).entryList(QDir::Files | QDir::Hidden);
-        for (const QString& name : names)
-            extracted.insert(name.toLower(), name);
+        // The engine's page files by 0-based page index, their names found
+        // without regard to case.
+        std::map<std::int32_t, QString> extracted;
+        const std::optional<std::vector<FolderEntry>> entries = ListFolderEntries(extractFolder);
+        if (!entries)
+            return false;
+        for (const FolderEntry& entry : *entries) {
+            const std::int32_t index = EnginePageIndex(entry.name, ext);
+            if (entry.kind == FolderEntry::Kind::File && entry.reachable && index >= 0)
+                extracted.emplace(index, entry.name);
+        }
 
         std::int32_t from = first;
         std::int32_t to = last;
@@ -290,27 +355,25 @@ bool CommandLineRun::RenamePageFiles(const QString& ext, std::int32_t pageCount,
             // Every page the engine extracted gets its final name, also when
             // the counter saw fewer pages (or could not count the file): the
             // private folder goes away afterwards and would take them along.
-            const QRegularExpression pageName(QStringLiteral("^page(\\d{1,6})%1$")
-                                                  .arg(QRegularExpression::escape(ext.toLower())));
-            for (const QString& key : extracted.keys()) {
-                const QRegularExpressionMatch m = pageName.match(key);
-                if (m.hasMatch())
-                    to = std::max(to, m.captured(1).toInt() + 1);
-            }
+            if (!extracted.empty())
+                to = std::max(to, extracted.rbegin()->first + 1);
         }
 
+        const FolderHandle source(extractFolder);
+        const FolderHandle target(outputFolder);
+        if (!source.IsOpen() || !target.IsOpen())
+            return false;
+        // Final names are compared with the run's sources by identity; the
+        // folder's part of it is the same for every page.
+        const QString targetIdentity = Identity(outputFolder) + QLatin1Char('/');
         bool allMoved = true;
-        for (std::int32_t p = from; p <= to; ++p) {
-            const QString old = QStringLiteral("page%1%2").arg(p - 1).arg(ext).toLower();
-            const auto found = extracted.constFind(old);
-            if (found == extracted.constEnd())
-                continue; // past the last page of the file
-            const QString target = d + prefix + QString::number(p) + ext;
-            if (IsSourceFile(target)) {
+        for (auto it = extracted.lower_bound(from - 1); it != extracted.end() && it->first <= to - 1; ++it) {
+            const QString name = prefix + QString::number(it->first + 1) + ext;
+            if (sourceFiles_.contains(targetIdentity + name)) {
                 allMoved = false;
                 continue;
             }
-            if (!MoveReplacing(ValidateDir(extractFolder) + found.value(), target))
+            if (!MoveReplacing(source, it->second, target, name))
                 allMoved = false;
         }
         return allMoved;
@@ -330,7 +393,7 @@ void CommandLineRun::ScanFolder(const QString& folder, TiffPdfCommands& facade, 
                                 std::int32_t& fileCount, QSet<QString>& visited)
 {
     ErrorTrap trap(QStringLiteral("LoadFilesFolder"), ObjectKind::Module, kModule);
-    QFileInfoList subfolders;
+    QStringList subfolders;
     try {
         trap.Line(10);
         static const QStringList patterns{QStringLiteral("*.tiff"), QStringLiteral("*.tif")};
@@ -343,28 +406,48 @@ void CommandLineRun::ScanFolder(const QString& folder, TiffPdfCommands& facade, 
         visited.insert(canonical);
 
         trap.Line(20);
-        // Regular files only: a named pipe or a device called *.tif would
-        // block the page engine that opens it.
-        const QFileInfoList files = dir.entryInfoList(QDir::Files | QDir::Hidden, QDir::Name);
-        for (const QFileInfo& file : files) {
+        const QString location = dir.absolutePath();
+        const std::optional<std::vector<FolderEntry>> entries = ListFolderEntries(location);
+        if (!entries)
+            throw RunTimeError(76);
+        for (const FolderEntry& entry : *entries) {
             trap.Line(30);
-            if (!file.isFile() || !IsFileMatchWithFilterPattern(file.fileName(), patterns))
+            // Regular files only: a named pipe or a device called *.tif
+            // would block the page engine that opens it.
+            if (entry.kind != FolderEntry::Kind::File || !IsFileMatchWithFilterPattern(entry.name, patterns))
                 continue;
             ++fileCount;
+            const QString path = ValidateDir(location) + entry.name;
+            if (!entry.reachable) {
+                // Its name is no text, so no operation can reach it: the
+                // run reports it as failed rather than pass over it.
+                unreachableFiles_ << path;
+                continue;
+            }
             clsColSetOrderGrid rec;
-            rec.FileName(file.fileName());
-            rec.FileLocation(file.absolutePath());
-            rec.FileExt(GetFileExt(file.fileName()));
+            rec.FileName(entry.name);
+            rec.FileLocation(location);
+            rec.FileExt(GetFileExt(entry.name));
             trap.Line(40);
-            const std::int32_t pages = state_.CountPages(ValidateDir(rec.FileLocation()) + rec.FileName());
+            const std::int32_t pages = state_.CountPages(path);
             rec.PageCount(keepPageCounts ? pages : 0);
             facade.colOrderedData.append(rec);
         }
         trap.Line(50);
         if (state_.RecurseSubfolders) {
-            subfolders = dir.entryInfoList(QDir::Dirs | QDir::NoDotAndDotDot | QDir::Hidden
-                                               | QDir::NoSymLinks,
-                                           QDir::Name);
+            for (const FolderEntry& entry : *entries) {
+                if (entry.kind != FolderEntry::Kind::Folder)
+                    continue;
+                trap.Line(60);
+                if (!entry.reachable) {
+                    // Nothing in it can be reached: a folder that cannot
+                    // be scanned.
+                    trap.Log(RunTimeError(76));
+                    master_.scanFailed_ = true;
+                    continue;
+                }
+                subfolders << ValidateDir(location) + entry.name;
+            }
         }
     } catch (...) {
         trap.Log();
@@ -373,6 +456,6 @@ void CommandLineRun::ScanFolder(const QString& folder, TiffPdfCommands& facade, 
         master_.scanFailed_ = true;
         return;
     }
-    for (const QFileInfo& sub : std::as_const(subfolders))
-        ScanFolder(sub.absoluteFilePath(), facade, keepPageCounts, fileCount, visited);
+    for (const QString& sub : std::as_const(subfolders))
+        ScanFolder(sub, facade, keepPageCounts, fileCount, visited);
 }

@@ -10,6 +10,7 @@
 
 #include <QSet>
 #include <QString>
+#include <QStringList>
 
 #include <cstdint>
 
@@ -24,7 +25,9 @@ public:
     // Adds one record per TIFF file of `folder` (and, with subfolders, of
     // every subfolder below it, a folder's own files first) to
     // facade.colOrderedData, in name order. Symbolic links to folders are
-    // not followed. Counts every file found in `fileCount`.
+    // not followed. A file whose name is no text cannot be reached; it is
+    // kept aside and reported as failed. Counts every file found in
+    // `fileCount`.
     void LoadFilesFolder(const QString& folder, TiffPdfCommands& facade, bool keepPageCounts,
                          std::int32_t& fileCount);
 
@@ -49,6 +52,8 @@ private:
     QString NamePrefix(const QString& sourceFileName, bool forceSourcePrefix) const;
     bool IsSourceFile(const QString& path) const;
     bool SingleFileRun() const;
+    // The TIFF files the folder scan found, those it could not reach included.
+    qsizetype FilesFound() const;
     void ScanFolder(const QString& folder, TiffPdfCommands& facade, bool keepPageCounts,
                     std::int32_t& fileCount, QSet<QString>& visited);
 
@@ -58,4 +63,6 @@ private:
     TiffPdfCommands facade_;
     bool folderInput_ = false;
     QSet<QString> sourceFiles_;
+    // Files of the scan whose names are no text: each fails the run.
+    QStringList unreachableFiles_;
 };

@@ -1,6 +1,7 @@
 #pragma once
 // frmHelpDialog: the help window shown when the program starts without a
-// command line. It shows the help text file that stands beside the program.
+// command line and a display is there. It shows the help text file that
+// stands beside the program (help_text.h).
 
 #include <QDialog>
 
@@ -14,9 +15,6 @@ public:
     explicit frmHelpDialog(RunState& state, QWidget* parent = nullptr);
     ~frmHelpDialog() override;
 
-    // The help text file: the program folder + "/Velmora-CommandLine-Help.txt".
-    static QString HelpFilePath();
-
     QTextEdit* RtxtHelpInfo = nullptr;
     QPushButton* cmdExit = nullptr;
 
@@ -28,7 +26,3 @@ private:
     RunState& state_;
     bool taskbarTabAdded_ = false;
 };
-
-// Shows the help window (without a display: prints the help text to
-// standard output). Returns the exit status of the run.
-int ShowHelp(RunState& state);

@@ -1,33 +1,35 @@
 // VelmoraCMD: runs one page operation over the TIFF files named on its
 // command line. The arguments are joined with single blanks into the one
 // command-line text that the grammar reads.
+//
+// The program starts no application object: a run that shows nothing needs
+// none, and its windows start their own when there is a display to show
+// them on (command_line_windows.h).
 
+#include "cli/command_line_windows.h"
 #include "cli/mod_master.h"
 #include "operations/running_program.h"
-#include "platform/message_box/message_box.h"
+#include "operations/storage_folder.h"
 
-#include <QApplication>
 #include <QCoreApplication>
 #include <QStringList>
-
-#include <memory>
 
 int main(int argc, char* argv[])
 {
     SelectRunningProgram(RunningProgram::CommandLine);
+    QCoreApplication::setOrganizationName(QString::fromUtf16(kCompanyName));
+    QCoreApplication::setApplicationName(QString::fromUtf16(kApplicationTitle));
+    SetWindowArguments(&argc, argv);
+    InstallCommandLineMessageBoxes();
 
-    // Message boxes and the help window need a display; without one the
-    // program reports on standard error and standard output instead.
-    std::unique_ptr<QCoreApplication> app;
-    if (DisplayAvailable())
-        app = std::make_unique<QApplication>(argc, argv);
-    else
-        app = std::make_unique<QCoreApplication>(argc, argv);
-    QCoreApplication::setOrganizationName(QStringLiteral("Ostrana Technologies"));
-    QCoreApplication::setApplicationName(QStringLiteral("Velmora 3.1"));
-
-    QStringList args = QCoreApplication::arguments();
-    args.removeFirst();
-    ModMaster master;
-    return master.Main(args.join(QLatin1Char(' ')));
+    QStringList args;
+    for (int i = 1; i < argc; ++i)
+        args << QString::fromLocal8Bit(argv[i]);
+    int status;
+    {
+        ModMaster master;
+        status = master.Main(args.join(QLatin1Char(' ')));
+    }
+    CloseCommandLineWindows();
+    return status;
 }

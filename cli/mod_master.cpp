@@ -1,20 +1,20 @@
 #include "cli/mod_master.h"
 
 #include "cli/command_line_run.h"
-#include "cli/frm_help_dialog.h"
+#include "cli/command_line_windows.h"
+#include "cli/help_text.h"
 #include "cli/item_parts.h"
 #include "cli/number_conversion.h"
 #include "cli/page_counter_client.h"
 #include "operations/error_trap.h"
 #include "operations/file_folder_scan.h"
-#include "operations/frm_vista_err_dlg.h"
 #include "operations/mod_general.h"
 #include "operations/storage_folder.h"
 #include "platform/message_box/message_box.h"
 
-#include <QApplication>
 #include <QFileInfo>
-#include <QRegularExpression>
+
+#include <cstdio>
 
 namespace {
 
@@ -26,20 +26,79 @@ bool IsTiffExtension(const QString& ext)
         || ext.compare(QLatin1String("tiff"), Qt::CaseInsensitive) == 0;
 }
 
+// The words that make a switch after a "/".
+bool IsSwitchWord(QStringView word)
+{
+    for (const char* w : {"i", "d", "r", "a", "o", "del", "n", "silent"}) {
+        if (word.compare(QLatin1String(w), Qt::CaseInsensitive) == 0)
+            return true;
+    }
+    return false;
+}
+
 bool IsExistingFolder(const QString& path)
 {
     return !path.isEmpty() && QFileInfo(path).isDir();
 }
 
+// Shows the help window, or without a display prints the help text to
+// standard output. A missing help text is reported after the window closes
+// (or instead of the text). Returns the exit status of the run.
+int ShowHelp(RunState& state)
+{
+    if (const CommandLineWindowsTable* windows = CommandLineWindows()) {
+        windows->ShowHelp(state);
+        // The window shows an empty box when the text is missing; say why
+        // once it closes.
+        if (!state.ResultMessage.isEmpty()) {
+            MsgBox(state.ResultMessage, MsgBoxIcon::Information);
+            return ExitFileFailed;
+        }
+        return ExitSuccess;
+    }
+    QString text;
+    if (!ReadHelpText(text)) {
+        MsgBox(QStringLiteral("Help file is missing."), MsgBoxIcon::Information);
+        return ExitFileFailed;
+    }
+    const QByteArray bytes = text.toUtf8();
+    std::fwrite(bytes.constData(), 1, static_cast<size_t>(bytes.size()), stdout);
+    std::fflush(stdout);
+    return ExitSuccess;
+}
+
+// The write test failed: the notice window where a display is there, and
+// on standard error the notice with the folder that could not be written.
+void ReportUnwritableStorageFolder()
+{
+    if (const CommandLineWindowsTable* windows = CommandLineWindows())
+        windows->ShowNotice();
+    WriteMsgBoxText(DefaultMsgBoxTitle(), WriteTestNoticeText() + QLatin1Char('\n')
+                        + QStringLiteral("The storage folder cannot be written: ") + StorageFolder());
+}
+
 } // namespace
+
+qsizetype ModMaster::FindSwitch(const QString& switchText) const
+{
+    const QString& text = state_.CommandText;
+    for (qsizetype at = text.indexOf(switchText, 0, Qt::CaseInsensitive); at >= 0;
+         at = text.indexOf(switchText, at + 1, Qt::CaseInsensitive)) {
+        const qsizetype end = at + switchText.size();
+        const bool starts = at == 0 || text.at(at - 1).isSpace() || switchText.front().isSpace();
+        const bool ends = end == text.size() || text.at(end).isSpace() || switchText.back().isSpace();
+        if (starts && ends)
+            return at;
+    }
+    return -1;
+}
 
 QString ModMaster::GetInputSwitch()
 {
-    const QString& text = state_.CommandText;
-    if (text.contains(QLatin1String("/i "), Qt::CaseInsensitive))
+    if (FindSwitch(QStringLiteral("/i ")) >= 0)
         return QStringLiteral("/i ");
-    if (text.contains(QLatin1String("/d "), Qt::CaseInsensitive)) {
-        state_.RecurseSubfolders = text.contains(QLatin1String(" /r "), Qt::CaseInsensitive);
+    if (FindSwitch(QStringLiteral("/d ")) >= 0) {
+        state_.RecurseSubfolders = FindSwitch(QStringLiteral(" /r ")) >= 0;
         return QStringLiteral("/d ");
     }
     return QString();
@@ -47,12 +106,27 @@ QString ModMaster::GetInputSwitch()
 
 QString ModMaster::GetOperationSwitch() const
 {
-    const QString& text = state_.CommandText;
     for (const char* op : {" /a ", " /o ", " /del "}) {
-        if (text.contains(QLatin1String(op), Qt::CaseInsensitive))
+        if (FindSwitch(QString::fromLatin1(op)) >= 0)
             return QString::fromLatin1(op);
     }
     return QString();
+}
+
+bool ModMaster::RunCountsPages()
+{
+    if (GetInputSwitch() == QLatin1String("/d "))
+        return true;
+    const QString op = GetOperationSwitch();
+    if (op == QLatin1String(" /a "))
+        return true;
+    return op == QLatin1String(" /o ") && NumberPart(OperationArgument(op)).contains(QLatin1Char('-'));
+}
+
+QString ModMaster::OperationArgument(const QString& operationSwitch) const
+{
+    const qsizetype at = FindSwitch(operationSwitch);
+    return at < 0 ? QString() : state_.CommandText.mid(at + operationSwitch.size());
 }
 
 bool ModMaster::IsValidFileName(const QString& name)
@@ -67,18 +141,24 @@ bool ModMaster::IsValidFileName(const QString& name)
 
 QString ModMaster::SwitchArgument(const QString& switchText) const
 {
-    // Paths hold "/" here, so an argument ends at the next switch rather
-    // than at the next "/".
-    static const QRegularExpression nextSwitch(
-        QStringLiteral("\\s/(i|d|r|a|o|del|n|silent)(?=\\s|$)"),
-        QRegularExpression::CaseInsensitiveOption);
-    const QString& text = state_.CommandText;
-    const qsizetype at = text.indexOf(switchText, 0, Qt::CaseInsensitive);
+    const qsizetype at = FindSwitch(switchText);
     if (at < 0)
         return QString();
-    const QString rest = text.mid(at + switchText.size());
-    const QRegularExpressionMatch m = nextSwitch.match(rest);
-    return m.hasMatch() ? rest.left(m.capturedStart()) : rest;
+    // Paths hold "/" here, so an argument ends at the next switch rather
+    // than at the next "/". The argument begins after a blank (the switch
+    // text ends with one), so a switch may follow at once.
+    const QString rest = state_.CommandText.mid(at + switchText.size());
+    for (qsizetype slash = rest.indexOf(QLatin1Char('/')); slash >= 0;
+         slash = rest.indexOf(QLatin1Char('/'), slash + 1)) {
+        if (slash > 0 && !rest.at(slash - 1).isSpace())
+            continue;
+        qsizetype end = slash + 1;
+        while (end < rest.size() && !rest.at(end).isSpace())
+            ++end;
+        if (IsSwitchWord(QStringView(rest).mid(slash + 1, end - slash - 1)))
+            return rest.left(slash > 0 ? slash - 1 : 0);
+    }
+    return rest;
 }
 
 bool ModMaster::ValidateCmdLine()
@@ -141,7 +221,7 @@ bool ModMaster::ValidateCmdLine()
         }
 
         trap.Line(70);
-        if (s.CommandText.contains(QLatin1String(" /n "), Qt::CaseInsensitive)) {
+        if (FindSwitch(QStringLiteral(" /n ")) >= 0) {
             const QString value = SwitchArgument(QStringLiteral(" /n ")).trimmed();
             const QString badNaming = QStringLiteral("Invalid output filename convention.");
             const qsizetype q = value.lastIndexOf(QLatin1Char('?'));
@@ -158,8 +238,7 @@ bool ModMaster::ValidateCmdLine()
         }
 
         trap.Line(80);
-        const qsizetype opAt = s.CommandText.indexOf(opSwitch, 0, Qt::CaseInsensitive);
-        const QString argument = s.CommandText.mid(opAt + opSwitch.size());
+        const QString argument = OperationArgument(opSwitch);
         if (opSwitch == QLatin1String(" /del ")) {
             trap.Line(90);
             if (!IsNumber(argument)) {
@@ -235,12 +314,7 @@ int ModMaster::Main(const QString& commandLine)
         // The storage folder may be unwritable here at any start-up, so the
         // write test always runs.
         if (!CanWriteFile(s.StorageFolderWithSlash + QStringLiteral("Testtemp.sys"))) {
-            if (qobject_cast<QApplication*>(QCoreApplication::instance())) {
-                FrmVistaErrDlg dlg;
-                dlg.exec();
-            } else {
-                MsgBox(FrmVistaErrDlg::NoticeText(), MsgBoxIcon::Critical);
-            }
+            ReportUnwritableStorageFolder();
             return ExitRunError;
         }
         trap.Line(50);
@@ -253,9 +327,12 @@ int ModMaster::Main(const QString& commandLine)
         if (s.CommandText.endsWith(QLatin1Char('"')))
             s.CommandText.chop(1);
         trap.Line(80);
-        s.SilentMode = s.CommandText.contains(QLatin1String("/silent"), Qt::CaseInsensitive);
+        s.SilentMode = FindSwitch(QStringLiteral("/silent")) >= 0;
         trap.Line(90);
-        s.CountPages = counterOverride_ ? counterOverride_ : MakeTiffPageCounter();
+        if (counterOverride_)
+            s.CountPages = counterOverride_;
+        else
+            s.CountPages = RunCountsPages() ? MakeTiffPageCounter() : MakeTiffPageCounterOnFirstUse();
         trap.Line(100);
         if (!ValidateCmdLine()) {
             MsgBox(s.ResultMessage, MsgBoxIcon::Information);
@@ -265,7 +342,8 @@ int ModMaster::Main(const QString& commandLine)
         CommandLineRun run(*this, trap);
         run.Run(GetOperationSwitch());
         trap.Line(120);
-        WriteErrorLog(s, s.ResultMessage);
+        if (!WriteErrorLog(s, s.ResultMessage))
+            return ExitResultLost;
         return anyFileFailed_ || scanFailed_ ? ExitFileFailed : ExitSuccess;
     } catch (...) {
         trap.Log();

@@ -18,6 +18,7 @@ enum ExitStatus : int {
     ExitFileFailed = 1,    // the operation failed for at least one file or folder
     ExitInvalidCommand = 2, // the command line did not validate
     ExitRunError = 3,      // the run stopped on an unexpected error
+    ExitResultLost = 4,    // the result could not be written to "Log.txt"
 };
 
 // Counts the pages of a TIFF file; a negative count when it cannot.
@@ -60,10 +61,25 @@ public:
     // True when name holds none of / \ : * ? " < > |.
     static bool IsValidFileName(const QString& name);
 
-    // The argument of the switch found at `switchText`: from right after it
-    // to the next switch of the line (a blank, "/" and a switch word), or
-    // to the end of the line when none follows.
+    // Where a switch text stands in the command line, without regard to
+    // case; -1 when it stands nowhere. A switch counts only at the start of
+    // the line or after a blank, and only where a blank or the end of the
+    // line follows it: the same text inside a path is path.
+    qsizetype FindSwitch(const QString& switchText) const;
+
+    // The argument of the switch `switchText`: from right after it to the
+    // next switch of the line ("/" and a switch word, at the start of the
+    // argument or after a blank, followed by a blank or the end), or to the
+    // end of the line when none follows.
     QString SwitchArgument(const QString& switchText) const;
+
+    // Whether the run counts pages: a folder scan counts every file, an
+    // insert the files it appends to, and a page range on file input is
+    // checked against the file. Other runs never create the page counter.
+    bool RunCountsPages();
+
+    // The argument of the operation switch: the rest of the line after it.
+    QString OperationArgument(const QString& operationSwitch) const;
 
     RunState& State() { return state_; }
 
@@ -80,5 +96,6 @@ private:
 };
 
 // Reports `message`: a message box, or with "/silent" an entry appended to
-// "Log.txt" in the storage folder.
-void WriteErrorLog(RunState& state, const QString& message);
+// "Log.txt" in the storage folder. False when the entry could not be
+// written; the result is then written to standard error instead.
+bool WriteErrorLog(RunState& state, const QString& message);

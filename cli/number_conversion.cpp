@@ -39,7 +39,7 @@ std::int32_t ToLong(const QString& text)
     return static_cast<std::int32_t>(r);
 }
 
-std::int16_t ToInteger(std::int32_t value)
+std::int16_t ToInteger(std::int64_t value)
 {
     if (value < std::numeric_limits<std::int16_t>::min() || value > std::numeric_limits<std::int16_t>::max())
         throw RunTimeError(rterr::Overflow);

@@ -9,7 +9,8 @@
 
 // Converts to a 32-bit signed number (CLng).
 std::int32_t ToLong(const QString& text);
-// Narrows a 32-bit number to 16 bits (CInt), raising 6 when it does not fit.
-std::int16_t ToInteger(std::int32_t value);
+// Narrows a number to 16 bits (CInt), raising 6 when it does not fit. It
+// takes 64 bits, so a page number and the 1 added to it never overflow first.
+std::int16_t ToInteger(std::int64_t value);
 // True when the text reads as a number (whatever its size).
 bool IsNumber(const QString& text);

@@ -3,6 +3,8 @@
 #include "platform/counters/page_counter.h"
 #include "platform/runtime/run_time_error.h"
 
+#include <memory>
+
 PageCountFunction MakeTiffPageCounter()
 {
     com::Ptr<com::Object> object = com::CreateInstance(counters::CLSID_TiffPageCounter);
@@ -16,5 +18,15 @@ PageCountFunction MakeTiffPageCounter()
         if (com::Failed(hr))
             throw RunTimeError(440, QStringLiteral("Automation error"));
         return pages;
+    };
+}
+
+PageCountFunction MakeTiffPageCounterOnFirstUse()
+{
+    auto counter = std::make_shared<PageCountFunction>();
+    return [counter](const QString& path) {
+        if (!*counter)
+            *counter = MakeTiffPageCounter();
+        return (*counter)(path);
     };
 }

@@ -8,3 +8,7 @@
 // file with it: the count, negative when the file cannot be counted. A
 // failing call raises a run-time error.
 PageCountFunction MakeTiffPageCounter();
+
+// The same, with the TiffPageCounter created on the first count: for runs
+// that are not expected to count, so that they never load the counter.
+PageCountFunction MakeTiffPageCounterOnFirstUse();

@@ -6,14 +6,14 @@
 
 #include <QFile>
 
-void WriteErrorLog(RunState& state, const QString& message)
+bool WriteErrorLog(RunState& state, const QString& message)
 {
     ErrorTrap trap(QStringLiteral("WriteErrorLog"), ObjectKind::Module, QStringLiteral("modMaster"));
     try {
         trap.Line(10);
         if (!state.SilentMode) {
             MsgBox(message, MsgBoxIcon::Information);
-            return;
+            return true;
         }
         trap.Line(20);
         QString entry = message;
@@ -34,7 +34,13 @@ void WriteErrorLog(RunState& state, const QString& message)
             throw RunTimeError(61);
         trap.Line(50);
         log.close();
+        return true;
     } catch (...) {
         trap.Log();
     }
+    // The result must not be lost without a word.
+    WriteMsgBoxText(DefaultMsgBoxTitle(), QStringLiteral("The result could not be written to ")
+                                              + state.StorageFolderWithSlash + QStringLiteral("Log.txt:\n")
+                                              + message);
+    return false;
 }

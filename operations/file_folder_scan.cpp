@@ -21,10 +21,9 @@ bool FolderExistsByFind(QString& path)
     try {
         if (path.trimmed().isEmpty())
             return false;
-        if (path.endsWith(QLatin1Char('/')))
+        // The root folder keeps its "/": without it no path would be left.
+        if (path.endsWith(QLatin1Char('/')) && path.size() > 1)
             path.chop(1);
-        if (path.isEmpty())
-            return false;
         // Any entry counts, files included (the test does not look at the
         // folder bit); a dangling link does not.
         return QFileInfo::exists(path);

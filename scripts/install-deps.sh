@@ -6,7 +6,7 @@ set -euo pipefail
 packages=(
   build-essential cmake pkg-config clang libclang-rt-dev
   libgtest-dev googletest
-  qt6-base-dev qt6-base-dev-tools libgl-dev
+  qt6-base-dev qt6-base-dev-tools libgl-dev libxcb1-dev
   libtiff-dev libtiff-tools
   libqpdf-dev qpdf
   xvfb xauth fonts-dejavu-core

@@ -46,15 +46,16 @@ protected:
     };
 
     // Runs VelmoraCMD in the work folder with the arguments as a shell
-    // would hand them over.
-    Result Run(const QStringList& args)
+    // would hand them over; a run that has not finished after `timeoutMs`
+    // is killed and fails the test.
+    Result Run(const QStringList& args, int timeoutMs = 60000)
     {
         QProcess p;
         p.setProcessEnvironment(env_);
         p.setWorkingDirectory(work_.path());
         p.start(QStringLiteral(VELMORA_CMD_PATH), args);
         Result r;
-        if (!p.waitForFinished(60000)) {
+        if (!p.waitForFinished(timeoutMs)) {
             p.kill();
             p.waitForFinished();
             ADD_FAILURE() << "VelmoraCMD did not finish";
@@ -65,11 +66,16 @@ protected:
         r.err = QString::fromUtf8(p.readAllStandardError());
         return r;
     }
-    // Sets a variable of the program's environment for the following runs.
+    // Sets (or removes) a variable of the program's environment for the
+    // following runs.
     void SetEnvironment(const QString& name, const QString& value) { env_.insert(name, value); }
+    void UnsetEnvironment(const QString& name) { env_.remove(name); }
 
     // The same with the line split at blanks.
-    Result Run(const QString& line) { return Run(line.split(QLatin1Char(' '), Qt::SkipEmptyParts)); }
+    Result Run(const QString& line, int timeoutMs = 60000)
+    {
+        return Run(line.split(QLatin1Char(' '), Qt::SkipEmptyParts), timeoutMs);
+    }
 
     QString Work(const QString& name = QString()) const
     {

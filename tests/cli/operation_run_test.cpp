@@ -10,7 +10,10 @@
 
 #include <QRegularExpression>
 
+#include <fcntl.h>
 #include <sys/stat.h>
+
+#include <cstdio>
 
 namespace {
 
@@ -250,9 +253,66 @@ TEST_F(OperationRunTest, ARunTimeErrorStopsTheRunAndIsLogged)
     EXPECT_TRUE(line.match(log).hasMatch()) << log.toStdString();
 }
 
+TEST_F(OperationRunTest, APositionPastTheIntegerRangeOverflowsWhereItIsComputed)
+{
+    MakeTiffIn(QStringLiteral("a.tif"), {1, 2});
+    MakeTiffIn(QStringLiteral("c.tif"), {9});
+    const Result r = Run({QStringLiteral("/i"), QStringLiteral("a.tif?2147483647"), QStringLiteral("/a"), QStringLiteral("c.tif")});
+    EXPECT_EQ(r.exitCode, 3);
+    EXPECT_EQ(PagesIn(QStringLiteral("a.tif")), (V{1, 2}));
+    // The position is the page number plus one: the overflow belongs to the
+    // statement that works it out, not to the call that would use it.
+    EXPECT_TRUE(QString::fromUtf8(ReadFile(Storage() + QStringLiteral("/Errors.Log")))
+                    .startsWith(QStringLiteral("Error 6 (Overflow) in procedure Main at Line No. 330 of Module modMaster at time- ")));
+}
+
+TEST_F(OperationRunTest, FilesWhoseNamesAreNoTextFailInsteadOfBeingPassedOver)
+{
+    ASSERT_TRUE(QDir(Work()).mkpath(QStringLiteral("in")));
+    MakeTiff(Work(QStringLiteral("in/good.tif")), {1, 2});
+    // "x", the byte 0xFF (no UTF-8), ".tif", and a folder named alike.
+    MakeTiff(Work(QStringLiteral("made.tif")), {5, 6});
+    const QByteArray in = QFile::encodeName(Work(QStringLiteral("in")));
+    ASSERT_EQ(::rename(QFile::encodeName(Work(QStringLiteral("made.tif"))).constData(), (in + "/x\xff.tif").constData()), 0);
+    const QString shown = Work(QStringLiteral("in/x")) + QChar(0xFFFD) + QStringLiteral(".tif");
+    const auto badFileBytes = [&] {
+        QFile f;
+        const int fd = ::open((in + "/x\xff.tif").constData(), O_RDONLY);
+        if (fd < 0 || !f.open(fd, QIODevice::ReadOnly, QFileDevice::AutoCloseHandle))
+            return QByteArray();
+        return f.readAll();
+    };
+    const QByteArray before = badFileBytes();
+    ASSERT_FALSE(before.isEmpty());
+
+    Result r = Run(QStringLiteral("/d in /del 1"));
+    EXPECT_EQ(r.exitCode, 1);
+    EXPECT_EQ(r.err, QStringLiteral("Velmora 3.1: Wrong page no in Following files.\r\n") + shown + QStringLiteral("\r\n\n"));
+    EXPECT_EQ(Pages(Work(QStringLiteral("in/good.tif"))), (V{2}));
+
+    r = Run(QStringLiteral("/d in /o out"));
+    EXPECT_EQ(r.exitCode, 1);
+    EXPECT_EQ(r.err, QStringLiteral("Velmora 3.1: Following files couldn't splited.\r\nError : ") + shown
+                         + QStringLiteral("\r\n\n"));
+    EXPECT_EQ(QDir(Work(QStringLiteral("out"))).entryList(QDir::Files), QStringList{QStringLiteral("good1.tif")});
+    EXPECT_EQ(badFileBytes(), before);
+
+    // A subfolder whose name is no text cannot be scanned: the run does not
+    // end as a success, and the log says why.
+    ASSERT_TRUE(QDir(Work()).mkpath(QStringLiteral("in2")));
+    MakeTiff(Work(QStringLiteral("in2/ok.tif")), {3, 4});
+    ASSERT_EQ(::mkdir((QFile::encodeName(Work(QStringLiteral("in2"))) + "/sub\xff").constData(), 0700), 0);
+    r = Run(QStringLiteral("/d in2 /r /del 1"));
+    EXPECT_EQ(r.exitCode, 1);
+    EXPECT_EQ(Pages(Work(QStringLiteral("in2/ok.tif"))), (V{4}));
+    EXPECT_TRUE(QString::fromUtf8(ReadFile(Storage() + QStringLiteral("/Errors.Log")))
+                    .contains(QStringLiteral(" in procedure LoadFilesFolder at Line No. ")));
+}
+
 TEST_F(OperationRunTest, WithoutTheCounterRegisteredTheRunStops)
 {
     MakeTiffIn(QStringLiteral("a.tif"), {1, 2});
+    MakeTiffIn(QStringLiteral("c.tif"), {9});
     QProcess unreg;
     QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
     env.insert(QStringLiteral("XDG_CONFIG_HOME"), ConfigHome());
@@ -260,11 +320,18 @@ TEST_F(OperationRunTest, WithoutTheCounterRegisteredTheRunStops)
     unreg.start(QStringLiteral(REGSVR_PATH), {QStringLiteral("-u"), QStringLiteral(COUNTERS_MODULE_PATH)});
     ASSERT_TRUE(unreg.waitForFinished(30000));
     ASSERT_EQ(unreg.exitCode(), 0);
-    const Result r = Run(QStringLiteral("/i a.tif /del 1"));
+    // An insert counts pages: the counter is created at start-up and the run
+    // stops before any file is touched.
+    Result r = Run(QStringLiteral("/i a.tif /a c.tif"));
     EXPECT_EQ(r.exitCode, 3);
     EXPECT_EQ(PagesIn(QStringLiteral("a.tif")), (V{1, 2}));
     EXPECT_TRUE(QString::fromUtf8(ReadFile(Storage() + QStringLiteral("/Errors.Log")))
-                    .startsWith(QStringLiteral("Error 429 (ActiveX component can't create object) in procedure Main")));
+                    .startsWith(QStringLiteral("Error 429 (ActiveX component can't create object) in procedure Main at Line No. 90 ")));
+
+    // A run that counts no pages never creates the counter.
+    r = Run(QStringLiteral("/i a.tif /del 1"));
+    EXPECT_EQ(r.exitCode, 0) << r.err.toStdString();
+    EXPECT_EQ(PagesIn(QStringLiteral("a.tif")), (V{2}));
 }
 
 // Every page the engine extracted reaches the output folder, also when the

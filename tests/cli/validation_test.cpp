@@ -85,6 +85,36 @@ TEST_F(ValidationTest, MissingSwitchesAndBadInputs)
     ExpectRejected(QStringLiteral("/i a.tif|gone.tif /del 1"), QStringLiteral("gone.tif does not exists."));
     ExpectRejected(QStringLiteral("/d nowhere /del 1"), QStringLiteral("Invalid folder path."));
     ExpectRejected(QStringLiteral("/d nowhere /o out"), QStringLiteral("Invalid folder path."));
+    // An empty input list, the operation following at once.
+    ExpectRejected(QStringLiteral("/i /del 1"), QStringLiteral("Invalid filename."));
+    ExpectRejected(QStringLiteral("/d /o out"), QStringLiteral("Invalid filename."));
+}
+
+TEST_F(ValidationTest, SwitchWordsInsideAPathArePath)
+{
+    // "/i " inside a folder name must not turn a folder run into a file run.
+    ASSERT_TRUE(QDir(Work()).mkpath(QStringLiteral("x/i scans")));
+    MakeTiff(Work(QStringLiteral("x/i scans/s.tif")), {1, 2});
+    Result r = Run({QStringLiteral("/d"), Work(QStringLiteral("x/i scans")), QStringLiteral("/del"), QStringLiteral("1")});
+    EXPECT_EQ(r.exitCode, 0) << r.err.toStdString();
+    EXPECT_EQ(Pages(Work(QStringLiteral("x/i scans/s.tif"))), (V{2}));
+
+    // "/silent" inside a path must not divert the result to Log.txt.
+    ASSERT_TRUE(QDir(Work()).mkpath(QStringLiteral("q/silent")));
+    MakeTiff(Work(QStringLiteral("q/silent/t.tif")), {3, 4});
+    r = Run({QStringLiteral("/i"), Work(QStringLiteral("q/silent/t.tif")), QStringLiteral("/del"), QStringLiteral("1")});
+    EXPECT_EQ(r.exitCode, 0);
+    EXPECT_EQ(r.err, QStringLiteral("Velmora 3.1: successfully deleted pages from file.\n"));
+    EXPECT_EQ(Pages(Work(QStringLiteral("q/silent/t.tif"))), (V{4}));
+    EXPECT_FALSE(QFile::exists(Storage() + QStringLiteral("/Log.txt")));
+}
+
+TEST_F(ValidationTest, TheRootFolderIsAFolder)
+{
+    // Its scan reads "/" only (no subfolders) and writes into the work folder.
+    const Result r = Run({QStringLiteral("/d"), QStringLiteral("/"), QStringLiteral("/o"), Work(QStringLiteral("out"))});
+    EXPECT_NE(r.exitCode, 2) << r.err.toStdString();
+    EXPECT_FALSE(r.err.contains(QStringLiteral("Invalid folder path.")));
 }
 
 TEST_F(ValidationTest, AWindowSystemPlatformWithoutItsDisplayStillReportsOnStandardError)
