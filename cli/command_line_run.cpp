@@ -106,11 +106,6 @@ void CommandLineRun::Run(const QString& operationSwitch)
         RunDelete();
 }
 
-bool CommandLineRun::SingleFileRun() const
-{
-    return !folderInput_ || FilesFound() == 1;
-}
-
 qsizetype CommandLineRun::FilesFound() const
 {
     return facade_.colOrderedData.size() + unreachableFiles_.size();

@@ -51,7 +51,6 @@ private:
     bool SplitOne(const QString& path, std::int16_t page, const QString& prefix);
     QString NamePrefix(const QString& sourceFileName, bool forceSourcePrefix) const;
     bool IsSourceFile(const QString& path) const;
-    bool SingleFileRun() const;
     // The TIFF files the folder scan found, those it could not reach included.
     qsizetype FilesFound() const;
     void ScanFolder(const QString& folder, TiffPdfCommands& facade, bool keepPageCounts,
