@@ -26,7 +26,7 @@ bool ImgToPdfConverter::MergeConvert_TiffToPdfx()
         trap.Line(10);
         const ImgPdf lib;
         FileProccessed = 0;
-        const int handle = lib.create(pdflib::Text(FileNameToSave).constData());
+        const int handle = pdflib::Opened(lib.create(pdflib::Text(FileNameToSave).constData()), "imgCreate");
         trap.Line(20);
         for (const clsColSetOrderGrid& record : std::as_const(colOrderedData)) {
             YieldToMessageLoop();
@@ -52,7 +52,7 @@ bool ImgToPdfConverter::Convert_EachTiffToPDFbyOne(const QString& SrcFilePath, c
             return false;
         trap.Line(20);
         const ImgPdf lib;
-        const int handle = lib.create(pdflib::Text(OutputPath).constData());
+        const int handle = pdflib::Opened(lib.create(pdflib::Text(OutputPath).constData()), "imgCreate");
         lib.addImage(handle, pdflib::Text(SrcFilePath).constData());
         YieldToMessageLoop();
         trap.Line(30);
@@ -76,9 +76,7 @@ bool ImgToPdfConverter::ConverImageToPdf(const QString& imagePath, const QString
         const ImgPdf lib;
         const auto getFunction = pdflib::Imgpdf().Function<pdflib::ImgGetFunctionFn>("imgGetFunction");
         const auto setFunction = pdflib::Imgpdf().Function<pdflib::ImgSetFunctionFn>("imgSetFunction");
-        const int handle = lib.create(pdflib::Text(pdfPath).constData());
-        if (handle <= 0)
-            return true;
+        const int handle = pdflib::Opened(lib.create(pdflib::Text(pdfPath).constData()), "imgCreate");
         trap.Line(30);
         getFunction(handle, 211, pdflib::Text(imagePath).constData());
         // The texts go in from the last parameter to the first, as items 1 to 3.

@@ -20,6 +20,7 @@
 //                              int pdfClose(int handle);
 
 #include "platform/outside_library/outside_library.h"
+#include "platform/runtime/run_time_error.h"
 
 #include <QByteArray>
 #include <QString>
@@ -27,6 +28,17 @@
 namespace pdflib {
 
 inline QByteArray Text(const QString& s) { return s.toUtf8(); }
+
+// The handle an opening function returned. A library that is there but
+// refuses (a handle of 0 or less) raises run-time error 5 naming the
+// function, so the caller's error tail logs it and answers False.
+inline int Opened(int handle, const char* function)
+{
+    if (handle <= 0)
+        throw RunTimeError(rterr::InvalidProcedureCall,
+                           QString::fromLatin1(function) + QStringLiteral(" refused: handle ") + QString::number(handle));
+    return handle;
+}
 
 inline const OutsideLibrary& Pdfsm() { static const OutsideLibrary lib(QStringLiteral("pdfsm")); return lib; }
 inline const OutsideLibrary& Imgpdf() { static const OutsideLibrary lib(QStringLiteral("imgpdf")); return lib; }

@@ -22,9 +22,7 @@ bool PdfToImageConverter::ConvertPDFToImage(const QString& strPDF, const QString
         const auto convertPage = lib.Function<pdflib::ConvertPageFn>("pdfConvertPage");
         const auto close = lib.Function<pdflib::CloseFn>("pdfClose");
         trap.Line(20);
-        const int handle = open(pdflib::Text(strPDF).constData());
-        if (handle <= 0)
-            return false;
+        const int handle = pdflib::Opened(open(pdflib::Text(strPDF).constData()), "pdfOpen");
         trap.Line(30);
         const QString folder = ValidateDir(outputFolder) + QFileInfo(strPDF).completeBaseName();
         QDir().mkpath(folder);

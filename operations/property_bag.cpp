@@ -170,7 +170,9 @@ std::int64_t TextToNumber(const QString& text)
         throw RunTimeError(rterr::TypeMismatch);
     bool ok = false;
     const double d = QLocale::c().toDouble(t, &ok);
-    if (!ok)
+    // "nan" and "inf" read as numbers here but are none: they have no
+    // whole-number value to convert to.
+    if (!ok || !std::isfinite(d))
         throw RunTimeError(rterr::TypeMismatch);
     if (d > 9.0e15 || d < -9.0e15)
         throw RunTimeError(rterr::Overflow);

@@ -137,9 +137,7 @@ bool TiffPdfCommands::AppendPdfFile(const QString& SrcFilename, const QString& A
         const auto setFunction = pdflib::Pdfsm().Function<pdflib::SetFunctionFn>("pdfSetFunction");
         const auto close = pdflib::Pdfsm().Function<pdflib::CloseFn>("pdfClose");
         trap.Line(20);
-        const int handle = createMerge(pdflib::Text(SrcTarFilename).constData());
-        if (handle <= 0)
-            return false;
+        const int handle = pdflib::Opened(createMerge(pdflib::Text(SrcTarFilename).constData()), "pdfCreateMerge");
         trap.Line(30);
         setFunction(handle, 175, 0, 0, pdflib::Text(SrcFilename).constData(), "0");
         trap.Line(40);
@@ -207,11 +205,9 @@ bool TiffPdfCommands::CombineOrderPdf()
         const auto createMerge = pdflib::Pdfsm().Function<pdflib::OpenFn>("pdfCreateMerge");
         const auto setFunction = pdflib::Pdfsm().Function<pdflib::SetFunctionFn>("pdfSetFunction");
         const auto close = pdflib::Pdfsm().Function<pdflib::CloseFn>("pdfClose");
-        const int handle = createMerge(pdflib::Text(FileNameToSave).constData());
+        const int handle = pdflib::Opened(createMerge(pdflib::Text(FileNameToSave).constData()), "pdfCreateMerge");
         trap.Line(30);
         for (const clsColSetOrderGrid& record : std::as_const(colOrderedData)) {
-            if (handle <= 0)
-                break;
             const QString range = record.Range();
             const QByteArray rangeText =
                 (range.isEmpty() || range == QLatin1String("0")) ? QByteArray("0") : pdflib::Text(range);
@@ -313,9 +309,7 @@ bool TiffPdfCommands::SplitPDFFiles(const QString& SourceFilePath, const QString
         const auto setFunction = pdflib::Pdfsm().Function<pdflib::SetFunctionFn>("pdfSetFunction");
         const auto close = pdflib::Pdfsm().Function<pdflib::CloseFn>("pdfClose");
         trap.Line(40);
-        const int handle = openSplit(pdflib::Text(SourceFilePath).constData());
-        if (handle <= 0)
-            return false;
+        const int handle = pdflib::Opened(openSplit(pdflib::Text(SourceFilePath).constData()), "pdfOpenSplit");
         YieldToMessageLoop();
         trap.Line(50);
         setFunction(handle, 170, 1, Range.isEmpty() ? 1 : 2, pdflib::Text(Range).constData(),

@@ -80,6 +80,12 @@ TEST(PropertyBag, ReadingConvertsLikeATypedAssignment)
     EXPECT_EQ(bag.ReadByte("Digits"), 42);
     EXPECT_EQ(ErrorOf([&] { bag.ReadLong("Words"); }), rterr::TypeMismatch);
     EXPECT_EQ(ErrorOf([&] { bag.ReadByte("Negative"); }), rterr::Overflow);
+    // Values without a whole-number value are not numbers, in any case.
+    for (const char* text : {"nan", "NaN", "-nan", "inf", "-Inf", "infinity"}) {
+        bag.WriteString("Odd", text);
+        EXPECT_EQ(ErrorOf([&] { bag.ReadLong("Odd"); }), rterr::TypeMismatch) << text;
+        EXPECT_EQ(ErrorOf([&] { bag.ReadByte("Odd"); }), rterr::TypeMismatch) << text;
+    }
 }
 
 TEST(PropertyBag, RejectsNamesTheFormatCannotCarry)
