@@ -225,6 +225,10 @@ public:
     void RefreshGrid();
     void LoadGridColumns();
     QString getSelectedFileinfo();
+    // The sort at the end of a search: by the current cell's column (the
+    // Name column when that one is hidden), ascending, numeric when
+    // SortbyNumeric is set, through the header click's path (BeforeSort).
+    void SortAfterSearch();
     // The grid's notifications (connected by PrepareResultGrid).
     void grdSearchList_AfterMoveColumn(int col, int position);
     void grdSearchList_BeforeSort(int col, int& order);

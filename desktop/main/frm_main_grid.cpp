@@ -15,6 +15,7 @@
 #include <QCursor>
 #include <QMenu>
 
+#include <algorithm>
 #include <cmath>
 
 namespace {
@@ -257,28 +258,40 @@ void frmMain::grdSearchList_BeforeSort(int col, int& order)
     ErrorTrap trap = Trap("grdSearchList_BeforeSort");
     try {
         trap.Line(10);
-        const bool numericOrder = order == Grid::kSortNumericAscending || order == Grid::kSortNumericDescending;
-        const bool textOrder = order == Grid::kSortTextAscending || order == Grid::kSortTextDescending;
+        // A request of the other kind becomes the same direction of the
+        // right kind, so that a second click still reverses the order.
+        const bool descending = order == Grid::kSortTextDescending || order == Grid::kSortNumericDescending;
+        const int numeric = descending ? Grid::kSortNumericDescending : Grid::kSortNumericAscending;
+        const int text = descending ? Grid::kSortTextDescending : Grid::kSortTextAscending;
+        const bool known = order >= Grid::kSortTextAscending && order <= Grid::kSortNumericDescending;
         if (col == GetColumnIndexByKey(QStringLiteral("Name"))) {
             trap.Line(20);
             // File names sort by the value of their digit runs when the
             // user asks for it ("scan2" before "scan10"), else as text.
-            if (TheSettings().SortbyNumeric() != 0) {
-                if (!numericOrder)
-                    order = Grid::kSortNumericAscending;
-            } else if (!textOrder) {
-                order = Grid::kSortTextAscending;
-            }
+            if (known)
+                order = TheSettings().SortbyNumeric() != 0 ? numeric : text;
         }
         trap.Line(30);
-        if (col == GetColumnIndexByKey(QStringLiteral("Pages"))
-            || col == GetColumnIndexByKey(QStringLiteral("Size (In KB)"))) {
-            if (!numericOrder)
-                order = Grid::kSortNumericAscending;
-        }
+        if (known
+            && (col == GetColumnIndexByKey(QStringLiteral("Pages"))
+                || col == GetColumnIndexByKey(QStringLiteral("Size (In KB)"))))
+            order = numeric;
     } catch (...) {
         trap.Log();
     }
+}
+
+void frmMain::SortAfterSearch()
+{
+    Grid& g = *grdSearchList;
+    if (g.ColumnCount() == 0)
+        return;
+    int col = std::clamp(g.CurrentColumn(), 0, g.ColumnCount() - 1);
+    // Sorting by a column nobody sees would look like no sort at all.
+    if (g.ColumnHiddenAt(col))
+        col = GetColumnIndexByKey(QStringLiteral("Name"));
+    g.SortByColumn(col, TheSettings().SortbyNumeric() != 0 ? Grid::kSortNumericAscending
+                                                           : Grid::kSortTextAscending);
 }
 
 // ===================================================================

@@ -291,8 +291,7 @@ void frmMain::cmdSearch_Click()
             trap.Line(30);
             {
                 StageClock clock(LastSearchTimings.sort);
-                grdSearchList->SetSortOrder(TheSettings().SortbyNumeric() != 0 ? Grid::kSortNumericAscending
-                                                                                : Grid::kSortTextAscending);
+                SortAfterSearch();
             }
             LastSearchTimings.total = NowNs() - started;
         } else {
@@ -302,8 +301,7 @@ void frmMain::cmdSearch_Click()
             CancelRequested = true;
             grdSearchList->SetRedrawEnabled(-1);
             grdSearchList->show();
-            grdSearchList->SetSortOrder(TheSettings().SortbyNumeric() != 0 ? Grid::kSortNumericAscending
-                                                                            : Grid::kSortTextAscending);
+            SortAfterSearch();
         }
         trap.Line(50);
         ShowStatus(getSelectedFileinfo());

@@ -388,8 +388,13 @@ void Grid::OnHeaderClicked(int col)
     const int type = model_->ColumnAt(col).dataType;
     const bool numeric = type == kTypeDecimal || type == kTypeDate;
     const bool descending = sortColumn_ == col && !sortDescending_;
-    int order = numeric ? (descending ? kSortNumericDescending : kSortNumericAscending)
-                        : (descending ? kSortTextDescending : kSortTextAscending);
+    SortByColumn(col, numeric ? (descending ? kSortNumericDescending : kSortNumericAscending)
+                              : (descending ? kSortTextDescending : kSortTextAscending));
+}
+
+void Grid::SortByColumn(int col, int order)
+{
+    CheckColumn(col);
     grid_detail::RaiseEvent([&] { emit BeforeSort(col, order); });
     if (order >= 1 && order <= 4) {
         SortBy(col, order);

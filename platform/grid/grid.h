@@ -111,6 +111,11 @@ public:
     // dates by their value, text without regard to case; cells without such
     // a value (empty, "Error") stay at the bottom in either direction.
     void SetSortOrder(int order);
+    // Sorts the data rows by `col` the way a header click does: BeforeSort
+    // is raised first with `order`, its handler may change it, and the
+    // order it leaves is applied (one outside 1 to 4 sorts nothing). Any
+    // column may be given, whatever the header bar mode.
+    void SortByColumn(int col, int order);
 
     // 0 stops painting (and holds back change notices), -1 paints again.
     int RedrawEnabled() const;

@@ -191,22 +191,85 @@ TEST_F(ResultGridTest, SortRulesFollowTheColumnAndTheNumericSetting)
         w.grdSearchList_BeforeSort(col, order);
         return order;
     };
+    // The kind follows the column; the direction the grid proposes stays.
     objSettings->SetSortbyNumeric(0);
     EXPECT_EQ(rule(name, 1), 1);
     EXPECT_EQ(rule(name, 2), 2);
     EXPECT_EQ(rule(name, 3), 1);
-    EXPECT_EQ(rule(name, 4), 1);
+    EXPECT_EQ(rule(name, 4), 2);
     objSettings->SetSortbyNumeric(1);
     EXPECT_EQ(rule(name, 1), 3);
-    EXPECT_EQ(rule(name, 2), 3);
+    EXPECT_EQ(rule(name, 2), 4);
     EXPECT_EQ(rule(name, 4), 4);
     for (int col : {pages, size}) {
         EXPECT_EQ(rule(col, 1), 3);
-        EXPECT_EQ(rule(col, 2), 3);
+        EXPECT_EQ(rule(col, 2), 4);
         EXPECT_EQ(rule(col, 4), 4);
     }
     EXPECT_EQ(rule(type, 2), 2);
     EXPECT_EQ(rule(type, 3), 3);
+}
+
+TEST_F(ResultGridTest, ASecondClickOnNameReversesTheNumericOrder)
+{
+    objSettings->SetSortbyNumeric(1);
+    Grid& g = *Window().grdSearchList;
+    FillRows(g, {"scan10.tif", "scan2.tif", "scan1.tif"}, {});
+    const int name = GetColumnIndexByKey("Name");
+    QHeaderView* header = g.View()->horizontalHeader();
+    const auto names = [&] {
+        QStringList out;
+        for (int r = 1; r < g.RowCount(); ++r)
+            out.append(g.CellText(r, name));
+        return out;
+    };
+    // Another column first: the first click on a column sorts ascending.
+    emit header->sectionClicked(GetColumnIndexByKey("Pages"));
+    emit header->sectionClicked(name);
+    EXPECT_EQ(names(), QStringList({"scan1.tif", "scan2.tif", "scan10.tif"}));
+    emit header->sectionClicked(name);
+    EXPECT_EQ(names(), QStringList({"scan10.tif", "scan2.tif", "scan1.tif"}));
+    emit header->sectionClicked(name);
+    EXPECT_EQ(names(), QStringList({"scan1.tif", "scan2.tif", "scan10.tif"}));
+}
+
+TEST_F(ResultGridTest, TheEndOfASearchSortsLikeAHeaderClickOnTheCurrentColumn)
+{
+    // Names in one order, sizes and page counts in others.
+    const std::pair<const char*, int> files[] = {{"a.tif", 103}, {"b.tif", 19}, {"c.tif", 0}, {"d.tif", 10},
+                                                 {"e.tif", 1}};
+    for (const auto& [name, kb] : files)
+        MakeFile(name, kb * 1024);
+    tiff.answer = [](const QString& path, std::int32_t& pages) {
+        pages = static_cast<std::int32_t>(QFileInfo(path).size() / 1024);
+        return com::S_OK;
+    };
+    frmMain& w = Window();
+    Grid& g = *w.grdSearchList;
+    const auto column = [&](const char* key) {
+        QStringList out;
+        for (int r = 1; r < g.RowCount(); ++r)
+            out.append(g.CellText(r, GetColumnIndexByKey(key)));
+        return out;
+    };
+    for (int numeric : {0, 1}) {
+        objSettings->SetSortbyNumeric(numeric);
+        // Sizes and page counts always sort as numbers.
+        g.SetCurrentColumn(GetColumnIndexByKey("Size (In KB)"));
+        Search();
+        EXPECT_EQ(column("Size (In KB)"), QStringList({"0 KB", "1 KB", "10 KB", "19 KB", "103 KB"})) << numeric;
+        g.SetCurrentColumn(GetColumnIndexByKey("Pages"));
+        w.cmdSearch_Click();
+        EXPECT_EQ(column("Pages"), QStringList({"0", "1", "10", "19", "103"})) << numeric;
+    }
+    // A current cell in a hidden column sorts by name instead.
+    objSettings->SetColumnVisibility("1,1,1,1,0,1,1,1");
+    w.RefreshGrid();
+    g.SetCurrentColumn(GetColumnIndexByKey("Size (In KB)"));
+    ASSERT_TRUE(g.ColumnHiddenAt(GetColumnIndexByKey("Size (In KB)")));
+    w.cmdSearch_Click();
+    EXPECT_EQ(column("Name"), QStringList({"a.tif", "b.tif", "c.tif", "d.tif", "e.tif"}));
+    EXPECT_TRUE(LogLines().isEmpty()) << LogLines().join('\n').toStdString();
 }
 
 TEST_F(ResultGridTest, NumericNameSortWorksUnderTheCLocaleToo)
@@ -222,18 +285,18 @@ TEST_F(ResultGridTest, NumericNameSortWorksUnderTheCLocaleToo)
     for (int r = 1; r <= 4; ++r)
         g.SetCellText(r, GetColumnIndexByKey("Size (In KB)"), QString::number(r * 300) + " KB");
     QHeaderView* header = g.View()->horizontalHeader();
-    // A click on the Name header.
-    emit header->sectionClicked(GetColumnIndexByKey("Name"));
-    QStringList names;
-    for (int r = 1; r < g.RowCount(); ++r)
-        names.append(g.CellText(r, GetColumnIndexByKey("Name")));
-    EXPECT_EQ(names, QStringList({"a.tif", "scan1.tif", "Scan2.tif", "scan2a.tif", "scan10.tif"}));
     // Sizes sort by value, grouping and all.
     emit header->sectionClicked(GetColumnIndexByKey("Size (In KB)"));
     QStringList sizes;
     for (int r = 1; r < g.RowCount(); ++r)
         sizes.append(g.CellText(r, GetColumnIndexByKey("Size (In KB)")));
     EXPECT_EQ(sizes, QStringList({"300 KB", "600 KB", "900 KB", "1200 KB", "1,234 KB"}));
+    // A click on the Name header.
+    emit header->sectionClicked(GetColumnIndexByKey("Name"));
+    QStringList names;
+    for (int r = 1; r < g.RowCount(); ++r)
+        names.append(g.CellText(r, GetColumnIndexByKey("Name")));
+    EXPECT_EQ(names, QStringList({"a.tif", "scan1.tif", "Scan2.tif", "scan2a.tif", "scan10.tif"}));
 
     // The search's own final sort follows the setting as well.
     MakeFile("p10.tif");

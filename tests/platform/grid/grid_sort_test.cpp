@@ -1,20 +1,37 @@
 #include "platform/grid/grid_sort.h"
 
+#include <QLocale>
+
 #include <gtest/gtest.h>
 
 using namespace grid_sort;
 
 TEST(GridSortKeys, LeadingNumberReadsSizesAndRejectsText)
 {
+    // Numbers as the user's locale writes them.
+    const QLocale locale;
+    const QString group = locale.groupSeparator();
+    const QString decimal = locale.decimalPoint();
     EXPECT_DOUBLE_EQ(*LeadingNumber(QStringLiteral("12 KB")), 12.0);
-    EXPECT_DOUBLE_EQ(*LeadingNumber(QStringLiteral("1,234,567 KB")), 1234567.0);
-    EXPECT_DOUBLE_EQ(*LeadingNumber(QStringLiteral("  -3.5")), -3.5);
+    EXPECT_DOUBLE_EQ(*LeadingNumber("1" + group + "234" + group + "567 KB"), 1234567.0);
+    EXPECT_DOUBLE_EQ(*LeadingNumber("  -3" + decimal + "5"), -3.5);
     EXPECT_DOUBLE_EQ(*LeadingNumber(QStringLiteral("0")), 0.0);
     EXPECT_FALSE(LeadingNumber(QStringLiteral("Error")));
     EXPECT_FALSE(LeadingNumber(QString()));
     EXPECT_FALSE(LeadingNumber(QStringLiteral("KB 12")));
-    // A trailing comma is not grouping.
-    EXPECT_DOUBLE_EQ(*LeadingNumber(QStringLiteral("7, 8")), 7.0);
+    // A trailing separator is not grouping.
+    EXPECT_DOUBLE_EQ(*LeadingNumber("7" + group + " 8"), 7.0);
+}
+
+TEST(GridSortKeys, LeadingNumberFollowsACommaDecimalLocale)
+{
+    QLocale::setDefault(QLocale(QLocale::German, QLocale::Germany));
+    EXPECT_DOUBLE_EQ(*LeadingNumber(QStringLiteral("1.234 KB")), 1234.0);
+    EXPECT_DOUBLE_EQ(*LeadingNumber(QStringLiteral("2,5")), 2.5);
+    QLocale::setDefault(QLocale(QLocale::English, QLocale::UnitedStates));
+    EXPECT_DOUBLE_EQ(*LeadingNumber(QStringLiteral("1,234 KB")), 1234.0);
+    EXPECT_DOUBLE_EQ(*LeadingNumber(QStringLiteral("2.5")), 2.5);
+    QLocale::setDefault(QLocale::system());
 }
 
 TEST(GridSortKeys, DateValueFollowsTheDisplayFormat)

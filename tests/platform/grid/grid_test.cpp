@@ -6,6 +6,7 @@
 #include "grid_test_app.h"
 
 #include <QHeaderView>
+#include <QLocale>
 #include <QPixmap>
 #include <QSignalSpy>
 #include <QTableView>
@@ -326,17 +327,19 @@ TEST_F(GridTest, NumericSortKeepsErrorAndEmptyCellsAtTheBottom)
 {
     Grid g;
     MakeResultGrid(g);
+    // A size as the search writes it, with the locale's digit grouping.
+    const QString grouped = QStringLiteral("1") + QLocale().groupSeparator() + QStringLiteral("234 KB");
     const QStringList pages = {QStringLiteral("12 KB"), QStringLiteral("Error"), QStringLiteral("9 KB"), QString(),
-                               QStringLiteral("1,234 KB"), QStringLiteral("0 KB")};
+                               grouped, QStringLiteral("0 KB")};
     for (int i = 0; i < pages.size(); ++i) AddRow(g, QStringLiteral("f%1").arg(i), pages[i], QString());
     g.SetCurrentColumn(2);
     g.SetSortOrder(Grid::kSortNumericAscending);
     EXPECT_EQ(Column(g, 2), (QStringList{QStringLiteral("0 KB"), QStringLiteral("9 KB"), QStringLiteral("12 KB"),
-                                         QStringLiteral("1,234 KB"), QStringLiteral("Error"), QString()}));
+                                         grouped, QStringLiteral("Error"), QString()}));
     // Whole rows move with their key.
     EXPECT_EQ(g.CellText(1, 0), QStringLiteral("f5"));
     g.SetSortOrder(Grid::kSortNumericDescending);
-    EXPECT_EQ(Column(g, 2), (QStringList{QStringLiteral("1,234 KB"), QStringLiteral("12 KB"), QStringLiteral("9 KB"),
+    EXPECT_EQ(Column(g, 2), (QStringList{grouped, QStringLiteral("12 KB"), QStringLiteral("9 KB"),
                                          QStringLiteral("0 KB"), QStringLiteral("Error"), QString()}));
 }
 
@@ -405,6 +408,18 @@ TEST_F(GridTest, BeforeSortCanChangeTheOrderOfAHeaderClick)
     g.SetHeaderBarMode(0);
     emit header->sectionClicked(2);
     EXPECT_EQ(seen.size(), 2);
+
+    // A sort by program goes the same way, whatever the mode, and an
+    // order the handler turns into none sorts nothing.
+    replacement = Grid::kSortNumericAscending;
+    g.SortByColumn(0, Grid::kSortTextAscending);
+    EXPECT_EQ(seen.last(), std::make_pair(0, Grid::kSortTextAscending));
+    EXPECT_EQ(Column(g, 0), (QStringList{QStringLiteral("f1"), QStringLiteral("f2"), QStringLiteral("f10")}));
+    replacement = -1;
+    g.SortByColumn(2, Grid::kSortNumericDescending);
+    EXPECT_EQ(seen.size(), 4);
+    EXPECT_EQ(Column(g, 0), (QStringList{QStringLiteral("f1"), QStringLiteral("f2"), QStringLiteral("f10")}));
+    EXPECT_EQ(header->sortIndicatorSection(), 0);
 }
 
 TEST_F(GridTest, SaveAndLoadRoundTripAwkwardCells)
