@@ -10,8 +10,12 @@ packages=(
   libtiff-dev libtiff-tools
   libqpdf-dev qpdf
   xvfb xauth fonts-dejavu-core
+  locales
   hyperfine time
 )
+
+SUDO=""
+[ "$(id -u)" -eq 0 ] || SUDO="sudo"
 
 missing=()
 for p in "${packages[@]}"; do
@@ -19,9 +23,17 @@ for p in "${packages[@]}"; do
 done
 
 if [ ${#missing[@]} -gt 0 ]; then
-  SUDO=""
-  [ "$(id -u)" -eq 0 ] || SUDO="sudo"
   export DEBIAN_FRONTEND=noninteractive
   $SUDO apt-get update -qq
   $SUDO apt-get install -y -qq --no-install-recommends "${missing[@]}"
+fi
+
+# The desktop tests run once more under a comma-decimal locale.
+if ! locale -a 2>/dev/null | grep -qix 'de_DE\.utf-\?8'; then
+  if grep -q '^# *de_DE.UTF-8 UTF-8' /etc/locale.gen 2>/dev/null; then
+    $SUDO sed -i 's/^# *de_DE.UTF-8 UTF-8/de_DE.UTF-8 UTF-8/' /etc/locale.gen
+  else
+    echo 'de_DE.UTF-8 UTF-8' | $SUDO tee -a /etc/locale.gen >/dev/null
+  fi
+  $SUDO locale-gen >/dev/null
 fi

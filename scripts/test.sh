@@ -22,6 +22,10 @@ echo "== tests"
 export QT_QPA_PLATFORM=offscreen
 (cd build && ctest --output-on-failure -j"$jobs" --timeout 600)
 
+echo "== desktop and grid tests under a comma-decimal locale"
+(cd build && LANG=de_DE.UTF-8 LC_ALL=de_DE.UTF-8 \
+   ctest --output-on-failure -j"$jobs" --timeout 600 -L 'desktop|platform')
+
 echo "== engine tests under ASan + UBSan"
 cmake -S . -B build-asan -DVELMORA_ENGINE_ONLY=ON -DVELMORA_SANITIZE=ON \
       -DVELMORA_BENCH=OFF -DCMAKE_BUILD_TYPE=Debug >/dev/null

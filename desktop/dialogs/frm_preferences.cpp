@@ -1,6 +1,7 @@
 #include "desktop/dialogs/frm_preferences.h"
 
 #include "desktop/main/column_layout.h"
+#include "desktop/main/column_width.h"
 #include "desktop/main/desktop_startup.h"
 #include "desktop/main/modal_runner.h"
 #include "operations/error_trap.h"
@@ -21,6 +22,7 @@
 #include <QVBoxLayout>
 
 #include <algorithm>
+#include <optional>
 
 namespace {
 
@@ -45,17 +47,9 @@ GridColumns& TheColumns()
     return *objGridColumns;
 }
 
-// A width entry the column layout can hold: a whole number of twips.
-bool IsWidthText(const QString& text)
-{
-    bool ok = false;
-    const int value = text.trimmed().toInt(&ok);
-    return ok && value >= 0 && value <= 1440000;
-}
-
 QString TwipsText(float width)
 {
-    return QString::number(static_cast<double>(width), 'g', 9);
+    return ColumnWidthText(static_cast<double>(width));
 }
 
 } // namespace
@@ -267,21 +261,23 @@ void frmPreferences::InitColumnSettings()
         g.SetCellText(0, kColWidth, QStringLiteral("WIDTH"));
 
         trap.Line(20);
-        const Settings& s = TheSettings();
+        Settings& s = TheSettings();
+        GridColumns& columns = TheColumns();
+        // Stored lists that do not fit the columns are replaced list by
+        // list (and logged) before their entries are read.
+        EnsureValidColumnLists(s, columns);
         ColumnWidthArray = s.LastGridColWidth().split(QLatin1Char(','));
         ColumnVisibleArray = s.ColumnVisibility().split(QLatin1Char(','));
         ColumnOrderArray = s.ColumnReOrder().split(QLatin1Char(','));
 
         trap.Line(30);
-        GridColumns& columns = TheColumns();
         for (int i = 1; i <= columns.Count(); ++i) {
             if (i - 1 >= ColumnWidthArray.size())
                 throw RunTimeError(9, QStringLiteral("Subscript out of range"));
-            bool ok = false;
-            const float width = ColumnWidthArray.at(i - 1).trimmed().toFloat(&ok);
-            if (!ok)
+            const std::optional<double> width = ColumnWidthFromText(ColumnWidthArray.at(i - 1));
+            if (!width)
                 throw RunTimeError(rterr::TypeMismatch);
-            columns.Item(i)->ColumnWidth = width;
+            columns.Item(i)->ColumnWidth = static_cast<float>(*width);
         }
 
         trap.Line(40);
@@ -398,14 +394,15 @@ void frmPreferences::cmdOK_Click()
                               ? QStringLiteral("1,")
                               : QStringLiteral("0,");
             // The name and width cells can be typed over. A name that is not
-            // the row's column, or a width that is not a whole number of
-            // twips, would make the whole stored layout unusable (and reset
-            // to the defaults at the next start): the row keeps its own.
+            // the row's column, or a width that is no column width, would
+            // make the stored layout unusable: the row keeps its own. A
+            // width typed in the user's notation is stored in the plain one.
             QString name = g.CellText(r, kColName);
             if (r - 1 < rowKeys_.size() && name != rowKeys_.at(r - 1))
                 name = rowKeys_.at(r - 1);
-            QString width = g.CellText(r, kColWidth).trimmed();
-            if (!IsWidthText(width) && r - 1 < rowWidths_.size())
+            const std::optional<double> typed = ColumnWidthFromText(g.CellText(r, kColWidth));
+            QString width = typed ? ColumnWidthText(*typed) : g.CellText(r, kColWidth).trimmed();
+            if (!typed && r - 1 < rowWidths_.size())
                 width = rowWidths_.at(r - 1);
             order += name + QLatin1Char(',');
             widths += width + QLatin1Char(',');

@@ -1,5 +1,6 @@
 #include "desktop/main/column_layout.h"
 
+#include "desktop/main/column_width.h"
 #include "desktop/main/desktop_startup.h"
 #include "desktop/main/grid_columns.h"
 #include "desktop/main/settings.h"
@@ -8,7 +9,7 @@
 
 #include <QSet>
 
-#include <cmath>
+#include <optional>
 
 QStringList ColumnOrderArray;
 QStringList ColumnWidthArray;
@@ -17,32 +18,14 @@ QStringList ColumnVisibleArray;
 namespace {
 
 const QString kModuleName = QStringLiteral("modGeneral");
-constexpr long kMaxWidthTwips = 1'440'000;
 const QString kSelectionColumn = QStringLiteral("Selection");
 constexpr float kSelectionWidth = 250;
 
-bool IsWidth(const QString& entry)
+// True when the order list names every catalogue column exactly once.
+bool IsOrderList(const QString& text, const GridColumns& catalogue)
 {
-    bool ok = false;
-    const long value = entry.trimmed().toLong(&ok);
-    return ok && value >= 0 && value <= kMaxWidthTwips;
-}
-
-} // namespace
-
-ColumnLists DefaultColumnLists()
-{
-    return {Settings::Default(Settings::ColumnReOrderId).text, Settings::Default(Settings::LastGridColWidthId).text,
-            Settings::Default(Settings::ColumnVisibilityId).text};
-}
-
-bool ColumnListsAreValid(const ColumnLists& lists, const GridColumns& catalogue)
-{
-    const int columns = catalogue.Count();
-    const QStringList order = lists.order.split(QLatin1Char(','));
-    const QStringList widths = lists.widths.split(QLatin1Char(','));
-    const QStringList flags = lists.visibility.split(QLatin1Char(','));
-    if (columns == 0 || order.size() != columns || widths.size() != columns || flags.size() != columns)
+    const QStringList order = text.split(QLatin1Char(','));
+    if (catalogue.Count() == 0 || order.size() != catalogue.Count())
         return false;
     QSet<QString> catalogueKeys;
     for (const GridColumns::ColumnPtr& column : catalogue)
@@ -54,32 +37,110 @@ bool ColumnListsAreValid(const ColumnLists& lists, const GridColumns& catalogue)
             return false;
         seen.insert(key);
     }
-    for (const QString& w : widths)
-        if (!IsWidth(w))
-            return false;
+    return true;
+}
+
+bool IsVisibilityList(const QString& text, int columns)
+{
+    const QStringList flags = text.split(QLatin1Char(','));
+    if (flags.size() != columns)
+        return false;
     for (const QString& f : flags)
         if (f != QLatin1String("0") && f != QLatin1String("1"))
             return false;
     return true;
 }
 
+// The built-in widths of the columns in the order the list names them.
+QString BuiltInWidthsInOrder(const QString& order)
+{
+    QStringList widths;
+    for (const QString& entry : order.split(QLatin1Char(',')))
+        widths.append(ColumnWidthText(BuiltInColumnWidth(entry.trimmed())));
+    return widths.join(QLatin1Char(','));
+}
+
+// One line in the error log for a stored list that was replaced.
+void LogReplacedList(const QString& setting, const QString& stored, const QString& instead)
+{
+    ErrorTrap trap(QStringLiteral("EnsureValidColumnLists"), ObjectKind::Module, kModuleName);
+    trap.Log(RunTimeError(380, QStringLiteral("Invalid property value: ") + setting + QStringLiteral(" \"") + stored
+                                   + QStringLiteral("\" replaced by \"") + instead + QStringLiteral("\"")));
+}
+
+} // namespace
+
+float BuiltInColumnWidth(const QString& key)
+{
+    for (const GridColumns::BuiltInColumn& c : GridColumns::Catalogue())
+        if (key == QLatin1String(c.caption))
+            return c.width;
+    return 0;
+}
+
+int GridWidthOf(GridColumn& column)
+{
+    if (!IsColumnWidth(column.ColumnWidth)) {
+        const float builtIn = BuiltInColumnWidth(column.ColumnKey);
+        ErrorTrap trap(QStringLiteral("GridWidthOf"), ObjectKind::Module, kModuleName);
+        trap.Log(RunTimeError(380, QStringLiteral("Invalid property value: width ")
+                                       + QString::number(static_cast<double>(column.ColumnWidth))
+                                       + QStringLiteral(" of column ") + column.ColumnKey + QStringLiteral(" replaced by ")
+                                       + ColumnWidthText(builtIn)));
+        column.ColumnWidth = builtIn;
+    }
+    return WholeTwips(column.ColumnWidth);
+}
+
+ColumnLists DefaultColumnLists()
+{
+    return {Settings::Default(Settings::ColumnReOrderId).text, Settings::Default(Settings::LastGridColWidthId).text,
+            Settings::Default(Settings::ColumnVisibilityId).text};
+}
+
+bool ColumnListsAreValid(const ColumnLists& lists, const GridColumns& catalogue)
+{
+    return IsOrderList(lists.order, catalogue)
+           && ColumnWidthsFromList(lists.widths, catalogue.Count()).has_value()
+           && IsVisibilityList(lists.visibility, catalogue.Count());
+}
+
 bool EnsureValidColumnLists(Settings& settings, const GridColumns& catalogue)
 {
     const ColumnLists stored{settings.ColumnReOrder(), settings.LastGridColWidth(), settings.ColumnVisibility()};
-    if (ColumnListsAreValid(stored, catalogue))
-        return true;
-    // One list cannot be repaired on its own: its entries belong to the
-    // positions the other two describe. Start again from the built-in set.
-    const ColumnLists defaults = DefaultColumnLists();
-    if (stored.order != defaults.order)
-        settings.SetColumnReOrder(defaults.order);
-    if (stored.widths != defaults.widths)
-        settings.SetLastGridColWidth(defaults.widths);
-    if (stored.visibility != defaults.visibility)
-        settings.SetColumnVisibility(defaults.visibility);
-    ColumnWidthArray = defaults.widths.split(QLatin1Char(','));
-    ColumnVisibleArray = defaults.visibility.split(QLatin1Char(','));
-    return false;
+    if (!IsOrderList(stored.order, catalogue)) {
+        // The width and visibility entries belong to the positions the
+        // order describes: without an order they mean nothing either, and
+        // the built-in set replaces all three.
+        const ColumnLists defaults = DefaultColumnLists();
+        LogReplacedList(Settings::Name(Settings::ColumnReOrderId), stored.order, defaults.order);
+        if (stored.order != defaults.order)
+            settings.SetColumnReOrder(defaults.order);
+        if (stored.widths != defaults.widths)
+            settings.SetLastGridColWidth(defaults.widths);
+        if (stored.visibility != defaults.visibility)
+            settings.SetColumnVisibility(defaults.visibility);
+        ColumnWidthArray = defaults.widths.split(QLatin1Char(','));
+        ColumnVisibleArray = defaults.visibility.split(QLatin1Char(','));
+        return false;
+    }
+    bool kept = true;
+    if (!ColumnWidthsFromList(stored.widths, catalogue.Count())) {
+        // Each column gets its built-in width where the order puts it.
+        const QString widths = BuiltInWidthsInOrder(stored.order);
+        LogReplacedList(Settings::Name(Settings::LastGridColWidthId), stored.widths, widths);
+        settings.SetLastGridColWidth(widths);
+        ColumnWidthArray = widths.split(QLatin1Char(','));
+        kept = false;
+    }
+    if (!IsVisibilityList(stored.visibility, catalogue.Count())) {
+        const QString flags = Settings::Default(Settings::ColumnVisibilityId).text;
+        LogReplacedList(Settings::Name(Settings::ColumnVisibilityId), stored.visibility, flags);
+        settings.SetColumnVisibility(flags);
+        ColumnVisibleArray = flags.split(QLatin1Char(','));
+        kept = false;
+    }
+    return kept;
 }
 
 void LoadGridColumns(Settings& settings, GridColumns& catalogue)
@@ -107,17 +168,15 @@ void LoadGridColumns(Settings& settings, GridColumns& catalogue)
             if (column->ColumnName == kSelectionColumn) {
                 width = kSelectionWidth;
             } else {
-                bool ok = false;
-                const double value = widths.value(i).trimmed().toDouble(&ok);
-                if (!ok) {
+                const std::optional<double> value = ColumnWidthFromText(widths.value(i));
+                if (!value) {
                     // Put the column back where it was before failing, so
                     // that it is not lost.
                     catalogue.Add(key, column->ColumnWidth, column->ColumnIndex, column->ColumnName,
                                   column->ColumnDatatype, key);
                     throw RunTimeError(rterr::TypeMismatch);
                 }
-                if (value >= 0)
-                    width = static_cast<float>(std::nearbyint(value));
+                width = static_cast<float>(WholeTwips(*value));
             }
             trap.Line(50);
             if (i == last)

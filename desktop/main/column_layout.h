@@ -13,6 +13,7 @@
 #include <QString>
 #include <QStringList>
 
+class GridColumn;
 class GridColumns;
 class Settings;
 
@@ -31,16 +32,28 @@ struct ColumnLists {
 
 // True when the three lists describe every catalogue column exactly once
 // and agree with each other: the order is a permutation of the catalogue's
-// keys, each width a whole number of twips from 0 to 1,440,000, each
-// visibility flag "0" or "1", and all three have one entry per column.
+// keys, each width a column width (column_width.h), each visibility flag
+// "0" or "1", and all three have one entry per column.
 bool ColumnListsAreValid(const ColumnLists& lists, const GridColumns& catalogue);
 
 // The built-in lists (the settings' defaults).
 ColumnLists DefaultColumnLists();
 
-// Makes sure the settings hold a valid set of column lists: a short,
-// corrupt or inconsistent set is replaced as a whole by the defaults (and
-// the settings file rewritten), so that no column is ever lost. True when
+// The built-in width of the catalogue column with that key; 0 when none.
+float BuiltInColumnWidth(const QString& key);
+
+// The width the grid gives a catalogue column, in whole twips. A width
+// that is no column width (column_width.h) is replaced by the column's
+// built-in width, in the catalogue too, with one line in the error log:
+// nothing stored can spoil the grid's set-up.
+int GridWidthOf(GridColumn& column);
+
+// Makes sure the settings hold a valid set of column lists, list by list,
+// so that no column is ever lost: an order that does not name every column
+// once brings back the built-in set of all three; otherwise a bad width
+// list is replaced by the columns' built-in widths in the stored order, and
+// a bad visibility list by all columns shown. Each replaced list writes one
+// line to the error log (and the settings file is rewritten). True when
 // the stored lists were kept.
 bool EnsureValidColumnLists(Settings& settings, const GridColumns& catalogue);
 

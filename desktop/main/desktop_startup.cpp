@@ -1,5 +1,6 @@
 #include "desktop/main/desktop_startup.h"
 
+#include "desktop/main/column_width.h"
 #include "desktop/main/frm_main.h"
 #include "desktop/main/frm_progress_dialog.h"
 #include "desktop/main/modal_runner.h"
@@ -11,7 +12,6 @@
 #include "operations/storage_folder.h"
 #include "platform/runtime/run_time_error.h"
 
-#include <QLocale>
 #include <QPointer>
 
 QString CmdLineFolder;
@@ -93,23 +93,20 @@ bool ValidateCmdLine(QString& commandLine)
     }
 }
 
-void BuildGridColumns(GridColumns& columns, const QString& savedWidths)
+bool BuildGridColumns(GridColumns& columns, const QString& savedWidths)
 {
     for (const GridColumns::BuiltInColumn& c : GridColumns::Catalogue()) {
         const QString caption = QString::fromLatin1(c.caption);
         columns.Add(caption, c.width, c.index, caption, c.datatype, caption);
     }
-    const QStringList widths = savedWidths.split(QLatin1Char(','));
-    if (widths.size() != columns.Count())
-        return;
-    const QLocale locale;
-    for (int i = 1; i <= columns.Count(); ++i) {
-        bool ok = false;
-        const float width = locale.toFloat(widths.at(i - 1), &ok);
-        if (!ok)
-            throw RunTimeError(rterr::TypeMismatch);
-        columns.Item(i)->ColumnWidth = width;
-    }
+    // A list that is not one width per column leaves the built-in widths;
+    // the main window's layout check repairs the stored list and logs it.
+    const std::optional<QList<double>> widths = ColumnWidthsFromList(savedWidths, columns.Count());
+    if (!widths)
+        return false;
+    for (int i = 1; i <= columns.Count(); ++i)
+        columns.Item(i)->ColumnWidth = static_cast<float>(widths->at(i - 1));
+    return true;
 }
 
 void CreatePageCounters()

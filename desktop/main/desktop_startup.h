@@ -76,9 +76,10 @@ bool ValidateCmdLine(QString& commandLine);
 QString ParentFolderName(const QString& path);
 
 // Builds the column catalogue and applies a saved width list ("w1,w2,...")
-// when it has exactly one entry per column. A width that is not a number
-// raises run-time error 13.
-void BuildGridColumns(GridColumns& columns, const QString& savedWidths);
+// when it holds exactly one column width (column_width.h) per column;
+// otherwise the columns keep their built-in widths and the result is false.
+// A stored list never stops start-up.
+bool BuildGridColumns(GridColumns& columns, const QString& savedWidths);
 
 // Creates the two outside page counters, the PDF counter first. Raises
 // run-time error 429 when a counter is not registered.

@@ -6,6 +6,7 @@
 #include "desktop/main/frm_main.h"
 
 #include "desktop/main/column_layout.h"
+#include "desktop/main/column_width.h"
 #include "desktop/main/desktop_startup.h"
 #include "desktop/main/grid_columns.h"
 #include "operations/error_trap.h"
@@ -16,7 +17,7 @@
 #include <QMenu>
 
 #include <algorithm>
-#include <cmath>
+#include <optional>
 
 namespace {
 
@@ -41,19 +42,13 @@ GridColumns& TheCatalogue()
     return *objGridColumns;
 }
 
-int WholeTwips(float width)
+// A width from a list entry; run-time error 13 when it is none.
+double WidthOf(const QString& entry)
 {
-    return static_cast<int>(std::nearbyint(width));
-}
-
-// A whole number from a list entry; run-time error 13 when it is none.
-double NumberOf(const QString& entry)
-{
-    bool ok = false;
-    const double value = entry.trimmed().toDouble(&ok);
-    if (!ok)
+    const std::optional<double> value = ColumnWidthFromText(entry);
+    if (!value)
         throw RunTimeError(rterr::TypeMismatch);
-    return value;
+    return *value;
 }
 
 // The hidden state of every column from the visibility list; an entry for
@@ -127,7 +122,7 @@ void frmMain::InitFiles()
         for (const GridColumns::ColumnPtr& column : catalogue) {
             const int at = column->ColumnIndex;
             g.SetCellText(0, at, column->ColumnName);
-            g.SetColumnWidthAt(at, WholeTwips(column->ColumnWidth));
+            g.SetColumnWidthAt(at, GridWidthOf(*column));
             g.SetColumnDataTypeAt(at, column->ColumnDatatype);
             if (column->ColumnDatatype == Grid::kTypeDate)
                 g.SetColumnFormatAt(at, kDateFormat);
@@ -170,7 +165,7 @@ void frmMain::RefreshGrid()
         for (int i = 1; i <= catalogue.Count(); ++i) {
             if (i - 1 >= ColumnWidthArray.size())
                 throw RunTimeError(9, QStringLiteral("Subscript out of range"));
-            catalogue.Item(i)->ColumnWidth = static_cast<float>(NumberOf(ColumnWidthArray.at(i - 1)));
+            catalogue.Item(i)->ColumnWidth = static_cast<float>(WidthOf(ColumnWidthArray.at(i - 1)));
         }
 
         trap.Line(40);
@@ -187,7 +182,7 @@ void frmMain::RefreshGrid()
                 continue;
             const int at = column->ColumnIndex;
             g.SetColumnPositionAt(found, at);
-            g.SetColumnWidthAt(at, WholeTwips(column->ColumnWidth));
+            g.SetColumnWidthAt(at, GridWidthOf(*column));
             if (column->ColumnDatatype == Grid::kTypeDate)
                 g.SetColumnFormatAt(at, kDateFormat);
             if (column->ColumnDatatype == Grid::kTypeDecimal)
@@ -234,7 +229,7 @@ void frmMain::grdSearchList_AfterMoveColumn(int col, int position)
         for (int i = 1; i <= catalogue.Count(); ++i) {
             if (i - 1 >= widths.size())
                 throw RunTimeError(9, QStringLiteral("Subscript out of range"));
-            catalogue.Item(i)->ColumnWidth = static_cast<float>(NumberOf(widths.at(i - 1)));
+            catalogue.Item(i)->ColumnWidth = static_cast<float>(WidthOf(widths.at(i - 1)));
         }
 
         trap.Line(40);

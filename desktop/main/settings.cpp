@@ -1,5 +1,7 @@
 #include "desktop/main/settings.h"
 
+#include "desktop/main/column_width.h"
+
 #include "operations/error_trap.h"
 #include "operations/property_bag.h"
 #include "operations/storage_folder.h"
@@ -8,7 +10,6 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QLocale>
 #include <QMessageBox>
 #include <QStringList>
 
@@ -55,26 +56,6 @@ void ShowFailure(const QString& text)
     } else {
         std::fprintf(stderr, "%s\n", text.toLocal8Bit().constData());
     }
-}
-
-// True when every entry of a comma-separated width list reads as a number,
-// in the user's notation or in the plain one.
-bool IsNumberList(const QString& text)
-{
-    if (text.isEmpty())
-        return true;
-    const QLocale locale;
-    const QStringList parts = text.split(QLatin1Char(','));
-    for (const QString& raw : parts) {
-        const QString part = raw.trimmed();
-        bool ok = false;
-        locale.toFloat(part, &ok);
-        if (!ok)
-            part.toFloat(&ok);
-        if (!ok)
-            return false;
-    }
-    return true;
 }
 
 constexpr qint64 kMaxSettingsFileBytes = 16 * 1024 * 1024;
@@ -347,7 +328,9 @@ bool Settings::LoadSettings()
                     throw RunTimeError(PropertyBag::InvalidFormatError,
                                        QStringLiteral("Invalid file format"));
                 loaded[i] = ReadStored(bag, id);
-                if (id == LastGridColWidthId && !IsNumberList(loaded[i].text))
+                // Widths are read as every user of the list reads them.
+                if (id == LastGridColWidthId && !loaded[i].text.isEmpty()
+                    && !ColumnWidthsFromList(loaded[i].text))
                     throw RunTimeError(rterr::TypeMismatch);
             } catch (...) {
                 const RunTimeError error = CurrentRunTimeError();

@@ -14,8 +14,9 @@
 // - LoadSettings returns false (and logs one line) when the file cannot be
 //   read or holds no valid record; no value changes then.
 // - A stored value that does not fit its property (a byte above 255, a
-//   text where a number belongs, a width list that is not numbers) takes
-//   its default; the other values load normally and one line is logged.
+//   text where a number belongs, a width list with an entry that is no
+//   column width, column_width.h) takes its default; the other values load
+//   normally and one line is logged.
 // - A save that fails keeps every value in memory and leaves the previous
 //   file as it was; each failed save logs one line and the user is told
 //   once per run.

@@ -29,7 +29,6 @@ namespace {
 // Limits that keep a wrong count or a hostile file from taking all memory.
 constexpr int kMaxRows = 10'000'000;
 constexpr int kMaxColumns = 16'384;
-constexpr int kMaxWidthTwips = 1'440'000;
 constexpr qint64 kMaxLoadBytes = 512LL * 1024 * 1024;
 constexpr int kDefaultWidthTwips = 1200;
 
@@ -285,7 +284,7 @@ void Grid::SetColumnWidthAt(int col, int twips)
 {
     CheckColumn(col);
     if (twips == -1) twips = kDefaultWidthTwips;
-    if (twips < 0 || twips > kMaxWidthTwips) RaiseInvalidValue();
+    if (twips < 0 || twips > kMaxColumnWidthTwips) RaiseInvalidValue();
     model_->ColumnAt(col).widthTwips = twips;
     ApplyColumnLayout(col);
 }

@@ -64,6 +64,9 @@ public:
     // Save and load format: delimited text following ClipSeparators.
     static constexpr int kFormatDelimited = 5;
 
+    // The widest column, in twips (1000 inches).
+    static constexpr int kMaxColumnWidthTwips = 1'440'000;
+
     explicit Grid(QWidget* parent = nullptr);
     ~Grid() override;
 

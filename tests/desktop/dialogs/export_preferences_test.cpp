@@ -5,6 +5,7 @@
 
 #include <QCheckBox>
 #include <QFileDialog>
+#include <QLocale>
 
 #include <algorithm>
 
@@ -199,27 +200,35 @@ TEST_F(PreferencesTest, TypedOverNamesAndWidthsCannotSpoilTheStoredLayout)
     EXPECT_TRUE(ColumnListsAreValid(lists, *objGridColumns));
 }
 
-TEST_F(PreferencesTest, AShortWidthListLeavesNoRowsAndSaveThenStoresNothing)
+TEST_F(PreferencesTest, AWidthListThatDoesNotFitTheColumnsFallsBackWithOneLogLine)
 {
-    objSettings->SetLastGridColWidth("1800,250");
+    for (const char* list : {"1800,250", "1800,nan,700,1800,1000,1400,2000,2000"}) {
+        QFile::remove(StorageFolder() + "/Errors.Log");
+        objSettings->SetLastGridColWidth(list);
+        Show([](frmPreferences& p) {
+            EXPECT_EQ(Column(*p.vsColumnSettings, 3).join(','), "1800,250,700,1800,1000,1400,1400,1400");
+            p.cmdOK->click();
+            EXPECT_TRUE(p.IsPreferanceChange);
+        });
+        EXPECT_EQ(OnDisk().LastGridColWidth(), "1800,250,700,1800,1000,1400,1400,1400") << list;
+        const QStringList log = LogLines();
+        ASSERT_EQ(log.size(), 1) << list;
+        EXPECT_TRUE(log[0].contains("LastGridColWidth")) << log[0].toStdString();
+    }
+}
+
+TEST_F(PreferencesTest, AWidthTypedInEitherNotationIsStoredPlainly)
+{
+    QLocale::setDefault(QLocale(QLocale::German, QLocale::Germany));
     Show([](frmPreferences& p) {
-        EXPECT_EQ(p.vsColumnSettings->RowCount(), 1);
-        p.chkSortbyNumeric->setChecked(true);
+        Grid& g = *p.vsColumnSettings;
+        g.SetCellText(1, 3, "1900,5");
+        g.SetCellText(4, 3, "1700.25");
+        g.SetCellText(5, 3, "nan");
         p.cmdOK->click();
-        EXPECT_TRUE(p.isVisible());
-        EXPECT_FALSE(p.IsPreferanceChange);
     });
-    const Settings disk = OnDisk();
-    EXPECT_EQ(disk.LastGridColWidth(), "1800,250");
-    EXPECT_EQ(disk.ColumnReOrder(), kOrder);
-    EXPECT_EQ(disk.SortbyNumeric(), 0);
-    const QStringList log = LogLines();
-    ASSERT_EQ(log.size(), 2);
-    EXPECT_TRUE(log[0].startsWith("Error 9 (Subscript out of range) in procedure InitColumnSettings at Line No. 30 "
-                                  "of Form frmPreferences at time"))
-        << log[0].toStdString();
-    EXPECT_TRUE(log[1].contains("in procedure cmdOk_Click at Line No. 20 of Form frmPreferences"))
-        << log[1].toStdString();
+    QLocale::setDefault(QLocale::system());
+    EXPECT_EQ(OnDisk().LastGridColWidth(), "1900.5,250,700,1700.25,1000,1400,2000,2000");
 }
 
 TEST_F(PreferencesTest, TheMainWindowAppliesASavedChangeAndIgnoresACancel)

@@ -1,13 +1,16 @@
+#include "desktop/main/column_layout.h"
 #include "desktop/main/desktop_startup.h"
 #include "desktop/main/frm_main.h"
 #include "desktop/main/modal_runner.h"
 #include "operations/storage_folder.h"
+#include "platform/grid/grid.h"
 #include "platform/runtime/run_time_error.h"
 
 #include "main_window_fixture.h"
 
 #include <QDir>
 #include <QFile>
+#include <QLocale>
 #include <QProcess>
 #include <QTemporaryDir>
 
@@ -132,6 +135,48 @@ TEST_F(StartupTest, ACorruptColumnLayoutFallsBackToTheDefaultsInsteadOfEndingSta
     EXPECT_EQ(objGridColumns->Item("Modified Date")->ColumnWidth, 2000.0f);
 }
 
+TEST_F(StartupTest, NoStoredWidthListStopsStartUpOrSpoilsTheGrid)
+{
+    ASSERT_EQ(Main(QString()), StartupOutcome::MainWindowShown);
+    MainWindow()->close();
+    ResetStartupState();
+    // A comma-decimal locale: a fraction in the plain notation is still a
+    // width; values that are no widths fall back, once logged each.
+    QLocale::setDefault(QLocale(QLocale::German, QLocale::Germany));
+    const std::pair<const char*, int> lists[] = {
+        {"1800.5,250,700,1800,1000,1400,2000,2000", 1800},
+        {"1800,nan,700,1800,1000,1400,2000,2000", 1800},
+        {"-1800,250,700,1800,1000,1400,2000,2000", 1800},
+        {"inf,250,700,1800,1000,1400,2000,2000", 1800},
+        {"99999999,250,700,1800,1000,1400,2000,2000", 1800},
+        {"1700,250,700,1800,1000,1400,2000", 1800},
+    };
+    for (const auto& [list, firstWidth] : lists) {
+        {
+            Settings writer;
+            ASSERT_TRUE(writer.LoadSettings());
+            writer.SetLastGridColWidth(QString::fromLatin1(list));
+        }
+        QFile::remove(Storage() + "/Errors.Log");
+        ASSERT_EQ(Main(QString()), StartupOutcome::MainWindowShown) << list;
+        frmMain* window = MainWindow();
+        ASSERT_NE(window, nullptr) << list;
+        const Grid& g = *window->grdSearchList;
+        ASSERT_EQ(g.ColumnCount(), 8) << list;
+        for (int c = 0; c < 8; ++c)
+            EXPECT_FALSE(g.CellText(0, c).isEmpty()) << list << " column " << c;
+        EXPECT_EQ(g.ColumnDataTypeAt(GetColumnIndexByKey("Selection")), Grid::kTypeBoolean) << list;
+        EXPECT_EQ(g.ColumnWidthAt(0), firstWidth) << list;
+        EXPECT_EQ(g.ColumnWidthAt(1), 250) << list;
+        const bool valid = QString::fromLatin1(list).startsWith("1800.5");
+        const QStringList log = ErrorLog().split("\r\n", Qt::SkipEmptyParts);
+        EXPECT_EQ(log.size(), valid ? 0 : 1) << list << "\n" << ErrorLog().toStdString();
+        window->close();
+        ResetStartupState();
+    }
+    QLocale::setDefault(QLocale::system());
+}
+
 TEST_F(StartupTest, AnUnwritableStorageFolderEndsBehindTheNotice)
 {
     // A folder where the test file would go makes the write test fail.
@@ -209,16 +254,24 @@ TEST(GridColumnsStartupTest, SavedWidthsApplyOnlyWithOneEntryPerColumn)
             EXPECT_EQ(columns.Item(i)->ColumnWidth, builtIn[i - 1].width) << list.toStdString();
     }
     GridColumns columns;
-    BuildGridColumns(columns, "10,20,30,40,50,60,70,80");
+    EXPECT_TRUE(BuildGridColumns(columns, "10,20,30,40,50,60,70,80"));
     EXPECT_EQ(columns.Item(8)->ColumnWidth, 80.0f);
 
-    GridColumns bad;
-    try {
-        BuildGridColumns(bad, "10,20,x,40,50,60,70,80");
-        ADD_FAILURE() << "no error";
-    } catch (const RunTimeError& e) {
-        EXPECT_EQ(e.number(), 13);
+    // Either decimal notation, whatever the locale; a list with an entry
+    // that is no width keeps every built-in width and raises nothing.
+    QLocale::setDefault(QLocale(QLocale::German, QLocale::Germany));
+    GridColumns fractions;
+    EXPECT_TRUE(BuildGridColumns(fractions, "1800.5,250,700,1800,1000,1400,2000,2000"));
+    EXPECT_EQ(fractions.Item(1)->ColumnWidth, 1800.5f);
+    for (const char* list : {"10,20,x,40,50,60,70,80", "10,nan,30,40,50,60,70,80", "10,20,30,-inf,50,60,70,80",
+                             "-10,20,30,40,50,60,70,80", "10,20,30,40,50,60,70,9e9"}) {
+        GridColumns bad;
+        EXPECT_FALSE(BuildGridColumns(bad, list)) << list;
+        ASSERT_EQ(bad.Count(), 8);
+        for (int i = 1; i <= 8; ++i)
+            EXPECT_EQ(bad.Item(i)->ColumnWidth, builtIn[i - 1].width) << list;
     }
+    QLocale::setDefault(QLocale::system());
 }
 
 } // namespace

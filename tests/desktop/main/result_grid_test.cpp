@@ -8,6 +8,7 @@
 #include <QTest>
 
 #include <algorithm>
+#include <limits>
 
 namespace {
 
@@ -106,7 +107,7 @@ TEST_F(ResultGridTest, AHeaderDragRewritesTheThreeListsInTheNewOrder)
     EXPECT_TRUE(LogLines().isEmpty()) << LogLines().join('\n').toStdString();
 }
 
-TEST_F(ResultGridTest, ShortOrCorruptColumnListsFallBackToTheDefaultsTogether)
+TEST_F(ResultGridTest, AnOrderThatDoesNotNameEveryColumnBringsBackAllThreeDefaults)
 {
     const char* orders[] = {
         "Name,Selection,Pages",                                                               // short
@@ -115,6 +116,7 @@ TEST_F(ResultGridTest, ShortOrCorruptColumnListsFallBackToTheDefaultsTogether)
         "Modified Date,Selection,Pages,Location,Size (In KB),Type,Created Date,Name",         // fine
     };
     for (const char* order : orders) {
+        QFile::remove(StorageFolder() + "/Errors.Log");
         objSettings->SetColumnReOrder(order);
         objSettings->SetLastGridColWidth("100,250,700,1800,1000,1400,2000,2000");
         objSettings->SetColumnVisibility("1,1,1,1,1,1,1,0");
@@ -128,18 +130,62 @@ TEST_F(ResultGridTest, ShortOrCorruptColumnListsFallBackToTheDefaultsTogether)
         EXPECT_EQ(objSettings->ColumnVisibility(), fine ? "1,1,1,1,1,1,1,0" : "1,1,1,1,1,1,1,1");
         EXPECT_EQ(objGridColumns->Count(), 8);
         EXPECT_EQ(g.ColumnCount(), 8);
+        EXPECT_EQ(LogLines().size(), fine ? 0 : 1) << order;
     }
-    // A width that is no number, or a flag that is neither 0 nor 1.
-    for (const auto& [widths, flags] : {std::pair<QString, QString>{"1800,250,x,1800,1000,1400,2000,2000", "1,1,1,1,1,1,1,1"},
-                                        {"1800,250,700,1800,1000,1400,2000,2000", "1,1,1,1,1,1,yes,1"},
-                                        {"1800,250,700,1800,1000,1400,2000", "1,1,1,1,1,1,1,1"}}) {
-        objSettings->SetColumnReOrder("Selection,Name,Pages,Location,Size (In KB),Type,Created Date,Modified Date");
-        objSettings->SetLastGridColWidth(widths);
-        objSettings->SetColumnVisibility(flags);
+}
+
+TEST_F(ResultGridTest, ABadWidthOrVisibilityListFallsBackOnItsOwn)
+{
+    const QString order = "Selection,Name,Pages,Location,Size (In KB),Type,Created Date,Modified Date";
+    // The built-in widths where this order puts the columns.
+    const QString builtIn = "250,1800,700,1800,1000,1400,1400,1400";
+    struct Case {
+        QString widths, flags, storedWidths, storedFlags;
+    };
+    const Case cases[] = {
+        {"250,1800,x,1800,1000,1400,2000,2000", "1,1,1,1,1,1,1,0", builtIn, "1,1,1,1,1,1,1,0"},
+        {"250,1800,nan,1800,1000,1400,2000,2000", "1,1,1,1,1,1,1,0", builtIn, "1,1,1,1,1,1,1,0"},
+        {"250,1800,700,-1,1000,1400,2000,2000", "1,1,1,1,1,1,1,0", builtIn, "1,1,1,1,1,1,1,0"},
+        {"250,1800,700,1800,1000,1400,2000,1e300", "1,1,1,1,1,1,1,0", builtIn, "1,1,1,1,1,1,1,0"},
+        {"250,1800,700,1800,1000,1400,2000", "1,1,1,1,1,1,1,0", builtIn, "1,1,1,1,1,1,1,0"},
+        {"250,1800.5,700,1800,1000,1400,2000,2000", "1,1,1,1,1,1,1,0", "250,1800.5,700,1800,1000,1400,2000,2000",
+         "1,1,1,1,1,1,1,0"},
+        {"250,1800,700,1800,1000,1400,2000,2000", "1,1,1,1,1,1,yes,1", "250,1800,700,1800,1000,1400,2000,2000",
+         "1,1,1,1,1,1,1,1"},
+    };
+    for (const Case& c : cases) {
+        QFile::remove(StorageFolder() + "/Errors.Log");
+        objSettings->SetColumnReOrder(order);
+        objSettings->SetLastGridColWidth(c.widths);
+        objSettings->SetColumnVisibility(c.flags);
         window.reset();
-        EXPECT_EQ(Headers(*Window().grdSearchList).join(','), kDefaultOrder) << widths.toStdString();
-        EXPECT_EQ(objGridColumns->Count(), 8);
+        const Grid& g = *Window().grdSearchList;
+        const std::string what = (c.widths + " / " + c.flags).toStdString();
+        // The order stays; only the bad list is replaced, with one line.
+        EXPECT_EQ(Headers(g).join(','), order) << what;
+        EXPECT_EQ(objSettings->LastGridColWidth(), c.storedWidths) << what;
+        EXPECT_EQ(objSettings->ColumnVisibility(), c.storedFlags) << what;
+        EXPECT_EQ(LogLines().size(), c.widths == c.storedWidths && c.flags == c.storedFlags ? 0 : 1) << what;
+        EXPECT_EQ(g.ColumnWidthAt(GetColumnIndexByKey("Name")), 1800) << what;
+        EXPECT_EQ(g.ColumnDataTypeAt(GetColumnIndexByKey("Selection")), Grid::kTypeBoolean) << what;
+        for (int col = 0; col < g.ColumnCount(); ++col)
+            EXPECT_FALSE(g.CellText(0, col).isEmpty()) << what;
     }
+}
+
+TEST_F(ResultGridTest, AWidthThatIsNoWidthNeverReachesTheGrid)
+{
+    // A catalogue width spoilt after start-up (the catalogue is shared):
+    // the grid's set-up gives the column its built-in width and logs it.
+    objGridColumns->Item("Pages")->ColumnWidth = std::numeric_limits<float>::quiet_NaN();
+    objGridColumns->Item("Type")->ColumnWidth = -300;
+    const Grid& g = *Window().grdSearchList;
+    EXPECT_EQ(g.ColumnWidthAt(GetColumnIndexByKey("Pages")), 700);
+    EXPECT_EQ(g.ColumnWidthAt(GetColumnIndexByKey("Type")), 1400);
+    EXPECT_EQ(objGridColumns->Item("Pages")->ColumnWidth, 700.0f);
+    for (int col = 0; col < g.ColumnCount(); ++col)
+        EXPECT_FALSE(g.CellText(0, col).isEmpty()) << col;
+    EXPECT_EQ(LogLines().size(), 2) << LogLines().join('\n').toStdString();
 }
 
 TEST_F(ResultGridTest, TheCatalogueFollowsAnyOrderWithoutLosingAColumn)

@@ -6,6 +6,7 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QLocale>
 
 #include <csignal>
 #include <sys/resource.h>
@@ -34,7 +35,7 @@ Settings::Value Unusual(Id id)
 {
     const int i = static_cast<int>(id);
     if (id == Settings::LastGridColWidthId)
-        return Settings::Value{QStringLiteral(" 1800,250.5 ,70,1,2,3,4,-5"), 0};
+        return Settings::Value{QStringLiteral(" 1800,250.5 ,70,1,2,3,4,0"), 0};
     switch (Settings::TypeOf(id)) {
     case Settings::Type::String: {
         static const QString samples[] = {
@@ -225,6 +226,37 @@ TEST_F(SettingsTest, DamagedValuesTakeTheirDefaultsWithOneLogLine)
         << log[0].toStdString();
     for (const char* name : {"WindowStateFlag", "WindowStateValue", "LastWindowLeft", "LastGridColWidth"})
         EXPECT_TRUE(log[0].contains(name)) << name;
+}
+
+TEST_F(SettingsTest, AWidthListTakesItsDefaultUnlessEveryEntryIsAColumnWidth)
+{
+    // Read the same under a comma-decimal locale as under any other.
+    QLocale::setDefault(QLocale(QLocale::German, QLocale::Germany));
+    const QString defaults = Settings::Default(Settings::LastGridColWidthId).text;
+    const std::pair<const char*, bool> lists[] = {
+        {"1800.5,250,700,1800,1000,1400,2000,2000", true},
+        {"0,250,700,1800,1000,1400,2000,1440000", true},
+        {"1800,nan,700,1800,1000,1400,2000,2000", false},
+        {"1800,250,inf,1800,1000,1400,2000,2000", false},
+        {"1800,250,700,-5,1000,1400,2000,2000", false},
+        {"1800,250,700,1800,1e12,1400,2000,2000", false},
+        {"1800,250,,1800,1000,1400,2000,2000", false},
+    };
+    for (const auto& [list, kept] : lists) {
+        QFile::remove(StorageFolder() + "/Errors.Log");
+        Settings writer;
+        writer.LoadDefaultSettings();
+        writer.SetLastGridColWidth(QString::fromLatin1(list));
+        Settings s;
+        ASSERT_TRUE(s.LoadSettings()) << list;
+        EXPECT_EQ(s.LastGridColWidth(), kept ? QString::fromLatin1(list) : defaults) << list;
+        const QStringList log = LogLines();
+        EXPECT_EQ(log.size(), kept ? 0 : 1) << list;
+        if (!kept && !log.isEmpty()) {
+            EXPECT_TRUE(log[0].contains("LastGridColWidth")) << log[0].toStdString();
+        }
+    }
+    QLocale::setDefault(QLocale::system());
 }
 
 TEST_F(SettingsTest, UnreadableFileReportsFailureAndKeepsValues)
