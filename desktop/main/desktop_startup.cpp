@@ -151,7 +151,7 @@ StartupOutcome Main(const QString& commandLine)
 
         trap.Line(30);
         if (!GetStorageFolder())
-            return StartupOutcome::NoWindow;
+            return StartupOutcome::NoStorageFolder;
         trap.Line(40);
         StorageFolderWithSeparator = ValidateDir(StorageFolder());
 

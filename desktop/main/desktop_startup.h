@@ -55,7 +55,8 @@ extern PageCounterObject TiffPageCounter;
 
 // What start-up came to.
 enum class StartupOutcome {
-    NoWindow,         // ended before any window (storage folder, error)
+    NoStorageFolder,  // the storage folder could not be found or created
+    NoWindow,         // ended before any window on an error (logged)
     NoticeShown,      // the write test failed; ended behind the notice window
     MainWindowShown,  // the main window is up
 };

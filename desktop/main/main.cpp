@@ -50,7 +50,13 @@ int main(int argc, char** argv)
 
     const StartupOutcome outcome = Main(commandLine);
     if (outcome != StartupOutcome::MainWindowShown) {
-        if (outcome == StartupOutcome::NoWindow && !StorageFolder().isEmpty())
+        // There is no log without a storage folder: name the folder instead.
+        if (outcome == StartupOutcome::NoStorageFolder && StorageFolder().isEmpty())
+            std::fprintf(stderr, "Velmora: start-up ended; the storage folder could not be found\n");
+        else if (outcome == StartupOutcome::NoStorageFolder)
+            std::fprintf(stderr, "Velmora: start-up ended; the storage folder %s could not be created\n",
+                         qPrintable(StorageFolder()));
+        else if (outcome == StartupOutcome::NoWindow && !StorageFolder().isEmpty())
             std::fprintf(stderr, "Velmora: start-up ended; see %s/Errors.Log\n", qPrintable(StorageFolder()));
         return 1;
     }

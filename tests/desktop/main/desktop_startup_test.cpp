@@ -199,6 +199,31 @@ TEST_F(StartupTest, UnregisteredPageCountersEndStartUpWithALogLine)
         << ErrorLog().toStdString();
 }
 
+TEST_F(StartupTest, AStorageFolderThatCannotBeMadeIsNamedWhenTheProgramEnds)
+{
+    // A file where the per-user data folder should be.
+    const QString blocker = data_.path() + "/not-a-folder";
+    QFile file(blocker);
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    file.close();
+    qputenv("XDG_DATA_HOME", blocker.toUtf8());
+    EXPECT_EQ(Main(QString()), StartupOutcome::NoStorageFolder);
+    EXPECT_EQ(MainWindow(), nullptr);
+
+    QProcess program;
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert("XDG_DATA_HOME", blocker);
+    env.insert("QT_QPA_PLATFORM", "offscreen");
+    program.setProcessEnvironment(env);
+    program.start(QStringLiteral(VELMORA_DESKTOP_PROGRAM), {});
+    ASSERT_TRUE(program.waitForFinished(30000));
+    EXPECT_EQ(program.exitCode(), 1);
+    const QString said = QString::fromLocal8Bit(program.readAllStandardError());
+    EXPECT_TRUE(said.contains("the storage folder " + blocker + "/Ostrana Technologies/Velmora 3.1 could not be created"))
+        << said.toStdString();
+    EXPECT_FALSE(said.contains("Errors.Log")) << said.toStdString();
+}
+
 TEST_F(StartupTest, CommandLineFolderIsShownAndEmptiedAfterwards)
 {
     QTemporaryDir scans;
