@@ -294,7 +294,10 @@ void frmMain::BuildStatusBar()
     sbPanelStatus = Named(new QLabel(QStringLiteral("Status")), "Status");
     sbPanelDate = Named(new QLabel, "Date");
     sbPanelTime = Named(new QLabel, "Time");
+    sbPanelSkipped = Named(new QLabel, "Skipped");
+    sbPanelSkipped->hide();
     sbStatusBar->addWidget(sbPanelStatus, 1);
+    sbStatusBar->addWidget(sbPanelSkipped);
     sbStatusBar->addPermanentWidget(sbPanelDate);
     sbStatusBar->addPermanentWidget(sbPanelTime);
     clock_ = new QTimer(this);

@@ -115,6 +115,9 @@ public:
     QLabel* sbPanelStatus = nullptr;
     QLabel* sbPanelDate = nullptr;
     QLabel* sbPanelTime = nullptr;
+    // Shown after a search that had to pass over file names it cannot
+    // reach (see LoadFiles); hidden otherwise.
+    QLabel* sbPanelSkipped = nullptr;
 
     // ----- Menus -----
     QMenu* mnuEdit = nullptr;
@@ -288,6 +291,9 @@ public:
         std::int64_t rows = 0;   // rows listed
     };
     SearchTimings LastSearchTimings;
+    // Names the last search passed over because they are not valid UTF-8
+    // (no path of this program can reach such a file); each was logged.
+    int SkippedNames = 0;
     // Page commands (frm_main_page_commands.cpp).
     void cmdSplit_Click();
     void cmdAppendTifffile_Click();

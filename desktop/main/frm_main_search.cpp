@@ -29,6 +29,7 @@
 #include <QFile>
 #include <QFileIconProvider>
 #include <QFileInfo>
+#include <QLabel>
 #include <QLineEdit>
 #include <QLocale>
 #include <QMimeDatabase>
@@ -201,6 +202,29 @@ struct Entry {
     QString folded; // the name without regard to case, for ordering
 };
 
+// An entry whose name is not valid UTF-8: its text cannot be turned back
+// into its bytes, so no path built from it reaches the file.
+struct UnreachableEntry {
+    QByteArray bytes;
+    QString shown; // the name as text, for matching the pattern
+    bool folder = false;
+};
+
+// The bytes of a name as a log can show them: printable ASCII as it is,
+// every other byte as \xHH.
+QString EscapedName(const QByteArray& bytes)
+{
+    QString out;
+    for (const char c : bytes) {
+        const auto b = static_cast<unsigned char>(c);
+        if (b >= 0x20 && b < 0x7F && b != '\\')
+            out += QLatin1Char(static_cast<char>(b));
+        else
+            out += QStringLiteral("\\x") + QString::number(b, 16).toUpper().rightJustified(2, QLatin1Char('0'));
+    }
+    return out;
+}
+
 bool NameBefore(const Entry& a, const Entry& b)
 {
     const int folded = QString::compare(a.folded, b.folded, Qt::CaseSensitive);
@@ -216,9 +240,11 @@ struct DirCloser {
 // links to them, and links that lead nowhere, which the existence check
 // then drops) and real subfolders. A link to a folder is neither: the scan
 // never follows one. Other kinds (pipes, sockets, devices) are left out, so
-// nothing can block on them. Returns the errno of a folder that cannot be
+// nothing can block on them. Names that are not valid UTF-8 go to
+// `unreachable` instead. Returns the errno of a folder that cannot be
 // listed, else 0.
-int ListFolder(const QString& folder, std::vector<Entry>& files, std::vector<Entry>& folders)
+int ListFolder(const QString& folder, std::vector<Entry>& files, std::vector<Entry>& folders,
+               std::vector<UnreachableEntry>& unreachable)
 {
     const QByteArray dirPath = QFile::encodeName(folder);
     std::unique_ptr<DIR, DirCloser> dir(::opendir(dirPath.constData()));
@@ -258,11 +284,17 @@ int ListFolder(const QString& folder, std::vector<Entry>& files, std::vector<Ent
             continue;
         Entry entry;
         entry.name = QFile::decodeName(name);
+        if (QFile::encodeName(entry.name) != QByteArrayView(name)) {
+            unreachable.push_back(UnreachableEntry{QByteArray(name), entry.name, isFolder});
+            continue;
+        }
         entry.folded = entry.name.toCaseFolded();
         (isFolder ? folders : files).push_back(std::move(entry));
     }
     std::sort(files.begin(), files.end(), NameBefore);
     std::sort(folders.begin(), folders.end(), NameBefore);
+    std::sort(unreachable.begin(), unreachable.end(),
+              [](const UnreachableEntry& a, const UnreachableEntry& b) { return a.bytes < b.bytes; });
     return 0;
 }
 
@@ -415,7 +447,14 @@ void frmMain::MainLoadFiles(QString& folder, bool clear)
 
         trap.Line(80);
         scanPath_.clear();
+        SkippedNames = 0;
+        sbPanelSkipped->hide();
         LoadFiles(folder, clear);
+        if (SkippedNames > 0) {
+            sbPanelSkipped->setText(QString::number(SkippedNames)
+                                    + QStringLiteral(" file name(s) skipped: not valid UTF-8 (see Errors.Log)"));
+            sbPanelSkipped->show();
+        }
 
         trap.Line(90);
         grdSearchList->SetRedrawEnabled(-1);
@@ -442,6 +481,7 @@ void frmMain::LoadFiles(const QString& folder, bool clear)
         trap.Line(10);
         std::vector<Entry> files;
         std::vector<Entry> folders;
+        std::vector<UnreachableEntry> unreachable;
         QStringList patterns;
         bool everyName = false;
         {
@@ -467,7 +507,7 @@ void frmMain::LoadFiles(const QString& folder, bool clear)
                 grdSearchList->SetRowCount(1);
 
             trap.Line(40);
-            const int error = folder.isEmpty() ? ENOENT : ListFolder(folder, files, folders);
+            const int error = folder.isEmpty() ? ENOENT : ListFolder(folder, files, folders, unreachable);
             if (error == ENOENT || error == ENOTDIR)
                 throw RunTimeError(76, QStringLiteral("Path not found"));
             if (error == EACCES || error == EPERM)
@@ -483,6 +523,18 @@ void frmMain::LoadFiles(const QString& folder, bool clear)
         trap.Line(50);
         const QString base = ValidateDir(folder);
         const NameMatcher matcher(patterns);
+        // What the search would have looked at but cannot reach: a file the
+        // pattern takes, a subfolder it would have entered. Each is logged.
+        for (const UnreachableEntry& entry : unreachable) {
+            if (entry.folder ? !chkSearchSubFolder->isChecked() : !(everyName || matcher.Matches(entry.shown)))
+                continue;
+            ++SkippedNames;
+            ErrorTrap skipped = Trap("LoadFiles");
+            skipped.Line(50);
+            skipped.Log(RunTimeError(52, QStringLiteral("Bad file name or number: ") + base + EscapedName(entry.bytes)
+                                             + (entry.folder ? QStringLiteral(" (folder)") : QString())
+                                             + QStringLiteral(" is not valid UTF-8 and was not searched")));
+        }
         for (const Entry& entry : files) {
             if (CancelRequested)
                 break;

@@ -123,6 +123,53 @@ TEST_F(SearchTest, LinksToFoldersAreNotFollowedAndLinksToFilesAreListed)
     EXPECT_TRUE(LogLines().isEmpty()) << LogLines().join('\n').toStdString();
 }
 
+TEST_F(SearchTest, NamesThatAreNotUtf8AreLoggedAndNotedNotLostSilently)
+{
+    // Files and a folder whose names no path of this program can spell.
+    const auto make = [&](const QByteArray& name, bool folder = false) {
+        const QByteArray path = QFile::encodeName(root) + "/" + name;
+        if (folder) {
+            ASSERT_EQ(::mkdir(path.constData(), 0700), 0);
+        } else {
+            const int fd = ::open(path.constData(), O_CREAT | O_WRONLY, 0600);
+            ASSERT_GE(fd, 0);
+            ::close(fd);
+        }
+    };
+    MakeFile("good.tif");
+    make("bad\xff.tif");
+    make("latin\xe9.tif");
+    make("notes\xff.txt"); // the pattern would not take it anyway
+    make("sub\xfe", true);
+    MakeFile("ok/inner.tif");
+    frmMain& w = Window();
+    Search();
+    EXPECT_EQ(Names(), QStringList({"good.tif"}));
+    QStringList log = LogLines();
+    ASSERT_EQ(log.size(), 2) << log.join('\n').toStdString();
+    EXPECT_TRUE(log[0].startsWith("Error 52 (Bad file name or number: " + root + "/bad\\xFF.tif is not valid UTF-8"))
+        << log[0].toStdString();
+    EXPECT_TRUE(log[1].contains(root + "/latin\\xE9.tif")) << log[1].toStdString();
+    EXPECT_TRUE(log[1].contains("in procedure LoadFiles at Line No. 50 of Form frmMain")) << log[1].toStdString();
+    EXPECT_FALSE(w.sbPanelSkipped->isHidden());
+    EXPECT_EQ(w.sbPanelSkipped->text(), "2 file name(s) skipped: not valid UTF-8 (see Errors.Log)");
+
+    // With subfolders the unreachable folder counts too; the others are
+    // searched as usual.
+    QFile::remove(StorageFolder() + "/Errors.Log");
+    Search(QString(), true);
+    EXPECT_EQ(Names(), QStringList({"good.tif", "inner.tif"}));
+    log = LogLines();
+    ASSERT_EQ(log.size(), 3) << log.join('\n').toStdString();
+    EXPECT_TRUE(log[2].contains(root + "/sub\\xFE (folder) is not valid UTF-8")) << log[2].toStdString();
+    EXPECT_EQ(w.sbPanelSkipped->text(), "3 file name(s) skipped: not valid UTF-8 (see Errors.Log)");
+
+    // A search without such names takes the note away.
+    Search("ok");
+    EXPECT_EQ(Names(), QStringList({"inner.tif"}));
+    EXPECT_TRUE(w.sbPanelSkipped->isHidden());
+}
+
 TEST_F(SearchTest, AVanishedFileIsPassedOverAndTheFolderScanGoesOn)
 {
     MakeFile("a.tif");
