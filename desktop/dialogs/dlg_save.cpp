@@ -194,13 +194,7 @@ void dlgSave::StripReservedChars(QLineEdit* box, bool fileName)
 void dlgSave::SetFolderPath(const QString& path)
 {
     const QString shown = path == QLatin1String("Desktop") ? GetSpecialfolder(CSIDL_DESKTOP) : path;
-    const QModelIndex index = ftvFolderModel->index(QDir::cleanPath(shown));
-    if (index.isValid()) {
-        for (QModelIndex up = index.parent(); up.isValid(); up = up.parent())
-            ftvFolder->expand(up);
-        ftvFolder->setCurrentIndex(index);
-        ftvFolder->scrollTo(index);
-    }
+    ShowFolderInTree(ftvFolder, ftvFolderModel, shown);
     folderPath_ = path;
 }
 

@@ -3,9 +3,13 @@
 #include "desktop/main/ani_cursor.h"
 #include "operations/storage_folder.h"
 
+#include <QGuiApplication>
 #include <QLabel>
 #include <QPainter>
+#include <QScreen>
 #include <QTimer>
+
+#include <algorithm>
 
 frmLoading::frmLoading(QWidget* owner) : QWidget(owner, Qt::Tool)
 {
@@ -43,6 +47,18 @@ void frmLoading::UpdateStatus(std::int32_t n)
 {
     pnlStatus_->setText(QStringLiteral("Please wait.Loading...files (") + QString::number(n)
                         + QStringLiteral(")"));
+}
+
+void frmLoading::PlaceOver(const QRect& ownerFrame)
+{
+    QRect placed(QPoint(0, 0), frameGeometry().size());
+    placed.moveCenter(ownerFrame.center());
+    if (const QScreen* screen = QGuiApplication::screenAt(ownerFrame.center())) {
+        const QRect area = screen->availableGeometry();
+        placed.moveLeft(std::clamp(placed.left(), area.left(), std::max(area.left(), area.right() - placed.width() + 1)));
+        placed.moveTop(std::clamp(placed.top(), area.top(), std::max(area.top(), area.bottom() - placed.height() + 1)));
+    }
+    move(placed.topLeft());
 }
 
 QString frmLoading::StatusText() const

@@ -21,6 +21,10 @@ public:
     // Shows "Please wait.Loading...files (" n ")" centred in the status box.
     void UpdateStatus(std::int32_t n);
 
+    // Puts the window in the middle of the owner's frame `ownerFrame`, kept
+    // on the screen that shows the owner.
+    void PlaceOver(const QRect& ownerFrame);
+
     // The status box, its text, the animation timer and the cursor object
     // (created on first use).
     QLabel* pnlStatus() const { return pnlStatus_; }

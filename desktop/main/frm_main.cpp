@@ -28,8 +28,10 @@
 #include <QLocale>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QScrollArea>
 #include <QSettings>
 #include <QStatusBar>
+#include <QStyle>
 #include <QTimer>
 #include <QTreeView>
 #include <QVBoxLayout>
@@ -269,7 +271,24 @@ void frmMain::BuildPanes()
         auto* dock = new QDockWidget(QString::fromLatin1(spec.title), this);
         dock->setObjectName(QStringLiteral("Pane%1").arg(spec.id));
         dock->setFeatures(QDockWidget::DockWidgetMovable | QDockWidget::DockWidgetFloatable);
-        dock->setWidget(spec.child);
+        if (spec.id == PaneOptions || spec.id == PaneAdvancedOptions) {
+            // The options keep their own size; the pane around them takes
+            // what the user gives it (scrolling when it is smaller), so the
+            // folder tree and the grid can be given any size.
+            auto* area = Named(new QScrollArea, spec.id == PaneOptions ? "ctlPaneSearchArea" : "CtlPaneSearchOptionsArea");
+            area->setFrameShape(QFrame::NoFrame);
+            area->setWidgetResizable(false);
+            area->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+            area->setWidget(spec.child);
+            area->viewport()->setAutoFillBackground(false);
+            spec.child->setAutoFillBackground(false);
+            dock->setWidget(area);
+        } else {
+            dock->setWidget(spec.child);
+        }
+        // Activating a pane (a click on its title, or the window of a
+        // floating pane) moves the focus into it.
+        dock->installEventFilter(this);
         panes_[spec.id] = dock;
     }
     setDockOptions(QMainWindow::AnimatedDocks | QMainWindow::AllowTabbedDocks);
@@ -279,7 +298,24 @@ void frmMain::BuildPanes()
     splitDockWidget(panes_[PaneFolders], panes_[PaneOptions], Qt::Vertical);
     tabifyDockWidget(panes_[PaneOptions], panes_[PaneAdvancedOptions]);
     panes_[PaneOptions]->raise();
-    resizeDocks({panes_[PaneFolders], panes_[PaneSearchList]}, {260, 600}, Qt::Horizontal);
+    // The tree always shows a few rows, however small the window.
+    ftvFolder->setMinimumHeight(ftvFolder->fontMetrics().height() * 6);
+    ctlPaneFolder->setMinimumHeight(ftvFolder->minimumHeight());
+    // At first the left column shows the options whole, where there is room.
+    const int optionsWidth = ctlPaneSearch->minimumWidth() + style()->pixelMetric(QStyle::PM_ScrollBarExtent);
+    resizeDocks({panes_[PaneFolders], panes_[PaneSearchList]}, {optionsWidth, 600}, Qt::Horizontal);
+    resizeDocks({panes_[PaneFolders], panes_[PaneOptions]},
+                {ftvFolder->minimumHeight() * 2, ctlPaneSearch->minimumHeight()}, Qt::Vertical);
+}
+
+QWidget* frmMain::PaneContent(int id) const
+{
+    QDockWidget* dock = Pane(id);
+    if (!dock)
+        return nullptr;
+    if (auto* area = qobject_cast<QScrollArea*>(dock->widget()))
+        return area->widget();
+    return dock->widget();
 }
 
 QDockWidget* frmMain::Pane(int id) const
@@ -421,14 +457,7 @@ bool frmMain::SelectFolder(const QString& path)
 {
     if (path.isEmpty())
         return false;
-    const QModelIndex index = ftvFolderModel->index(QDir::cleanPath(path));
-    if (!index.isValid())
-        return false;
-    for (QModelIndex up = index.parent(); up.isValid(); up = up.parent())
-        ftvFolder->expand(up);
-    ftvFolder->setCurrentIndex(index);
-    ftvFolder->scrollTo(index);
-    return true;
+    return ShowFolderInTree(ftvFolder, ftvFolderModel, path);
 }
 
 QString frmMain::SelectedFolder() const
@@ -566,11 +595,13 @@ void frmMain::Form_Resize()
     ErrorTrap trap = Trap("Form_Resize");
     try {
         trap.Line(10);
-        // The options pane keeps its size whatever is dragged.
+        // The options keep their size whatever is dragged; their panes
+        // scroll when they are given less.
         if (Pane(PaneOptions)) {
             // Room for either tab of the pane's group.
             const QSize fixed = ctlPaneSearch->minimumSize().expandedTo(CtlPaneSearchOptions->minimumSize());
             ctlPaneSearch->setFixedSize(fixed);
+            CtlPaneSearchOptions->setFixedSize(fixed);
         }
         // Recording while tracking happens when the size/move settles
         // (m_c_ExitSizeMove), so a drag rewrites the settings file once, not
@@ -669,6 +700,13 @@ void frmMain::closeEvent(QCloseEvent* e)
 
 bool frmMain::eventFilter(QObject* watched, QEvent* e)
 {
+    if (auto* dock = qobject_cast<QDockWidget*>(watched)) {
+        if (e->type() == QEvent::MouseButtonPress || (e->type() == QEvent::WindowActivate && dock->isFloating())) {
+            for (int id = PaneFolders; id <= PaneAdvancedOptions; ++id)
+                if (dock == panes_[id])
+                    DockingPaneManager_Action(id);
+        }
+    }
     if (e->type() == QEvent::Resize) {
         if (watched == ctlPaneFolder)
             ctlPaneFolder_Resize();

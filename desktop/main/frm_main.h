@@ -65,6 +65,9 @@ public:
     // ----- Pane ids -----
     enum PaneId { PaneFolders = 1, PaneOptions = 2, PaneSearchList = 3, PaneAdvancedOptions = 4 };
     QDockWidget* Pane(int id) const;
+    // What a pane shows: its container (ctlPaneFolder, ctlPaneSearch, ...),
+    // also where the pane holds it in a scrolling area.
+    QWidget* PaneContent(int id) const;
 
     // ----- Controls -----
     // Pane "Folders".

@@ -432,6 +432,7 @@ void frmMain::MainLoadFiles(QString& folder, bool clear)
         // window's load starts runs before that, and an owned window would
         // make this one a native window before its placement is settled.
         loading_ = new frmLoading(isVisible() ? this : nullptr);
+        loading_->PlaceOver(frameGeometry());
         loading_->show();
 
         trap.Line(50);

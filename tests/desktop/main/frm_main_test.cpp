@@ -3,6 +3,7 @@
 #include "desktop/main/shell_open.h"
 #include "desktop/main/size_move_helper.h"
 #include "desktop/main/window_placement.h"
+#include "platform/counters/page_counter.h"
 #include "platform/grid/grid.h"
 
 #include "fake_shell.h"
@@ -24,10 +25,34 @@
 #include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QWindow>
+#include <QTreeView>
+#include <QApplication>
+#include <QFileSystemModel>
+#include <QHeaderView>
+#include <QSet>
+#include <QTableView>
+
+#include <functional>
 
 namespace {
 
 using FrmMainTest = MainWindowTest;
+
+// A TIFF page counter that runs `onCount` at every count and answers 1.
+class FakeCounter : public counters::IPageCounter {
+public:
+    explicit FakeCounter(std::function<void()> onCount) : onCount_(std::move(onCount)) {}
+    com::HRESULT CountPages(const QString&, std::int32_t& pages) override
+    {
+        onCount_();
+        pages = 1;
+        return com::S_OK;
+    }
+
+private:
+    std::function<void()> onCount_;
+};
 
 QStringList Captions(const QMenu* menu)
 {
@@ -91,9 +116,10 @@ TEST_F(FrmMainTest, PanesControlsAndStatusBar)
         EXPECT_EQ(w.Pane(id)->windowTitle(), titles[id]);
     }
     EXPECT_EQ(w.Pane(1)->widget(), w.ctlPaneFolder);
-    EXPECT_EQ(w.Pane(2)->widget(), w.ctlPaneSearch);
-    EXPECT_EQ(w.Pane(3)->widget(), w.ctlPaneSearchList);
-    EXPECT_EQ(w.Pane(4)->widget(), w.CtlPaneSearchOptions);
+    EXPECT_EQ(w.PaneContent(1), w.ctlPaneFolder);
+    EXPECT_EQ(w.PaneContent(2), w.ctlPaneSearch);
+    EXPECT_EQ(w.PaneContent(3), w.ctlPaneSearchList);
+    EXPECT_EQ(w.PaneContent(4), w.CtlPaneSearchOptions);
     EXPECT_TRUE(w.tabifiedDockWidgets(w.Pane(2)).contains(w.Pane(4)));
     EXPECT_EQ(w.cmdSearch->text(), "&Search");
     EXPECT_EQ(w.cmdSplit->text(), "S&plit");
@@ -482,26 +508,162 @@ TEST_F(FrmMainTest, SizeMoveHelperReportsOneSizeMovePerBurst)
     EXPECT_EQ(h, 900);
 }
 
-TEST_F(FrmMainTest, ScreenshotOfTheMainWindow)
+// The rows of a tree that its viewport shows whole.
+int VisibleRows(const QTreeView& tree)
+{
+    const int row = tree.sizeHintForRow(0) > 0 ? tree.sizeHintForRow(0) : tree.fontMetrics().height();
+    return tree.viewport()->height() / row;
+}
+
+// Drags the main window's dock separator at `from` by `by` with the mouse.
+void DragSeparator(QMainWindow& w, QPoint from, QPoint by)
+{
+    QWindow* window = w.windowHandle();
+    QTest::mouseMove(window, from);
+    QTest::mousePress(window, Qt::LeftButton, {}, from);
+    for (int step = 1; step <= 4; ++step)
+        QTest::mouseMove(window, from + by * step / 4);
+    QTest::mouseRelease(window, Qt::LeftButton, {}, from + by);
+    QCoreApplication::processEvents();
+}
+
+TEST_F(FrmMainTest, AtTheSmallestSizeTheTreeAndTheGridTakeWhatTheUserGivesThem)
 {
     objSettings->SetWindowStateFlag(0);
     frmMain w;
-    w.resize(1000, 640);
+    w.resize(700, 403);
     w.show();
-    QString status = "Ready";
-    w.ShowStatus(status);
     ASSERT_TRUE(QTest::qWaitForWindowExposed(&w));
     QTest::qWait(50);
-    const QPixmap shot = w.grab();
-    ASSERT_FALSE(shot.isNull());
     QDir().mkpath(VELMORA_ARTIFACT_DIR);
-    const QString path = QStringLiteral(VELMORA_ARTIFACT_DIR) + "/main_window.png";
-    EXPECT_TRUE(shot.save(path));
-    std::printf("main window screenshot: %s\n", qPrintable(path));
-    // The advanced options, the second tab of the options pane.
-    w.Pane(frmMain::PaneAdvancedOptions)->raise();
-    QTest::qWait(50);
-    EXPECT_TRUE(w.grab().save(QStringLiteral(VELMORA_ARTIFACT_DIR) + "/main_window_advanced_options.png"));
+    const QImage shot = w.grab().toImage();
+    ASSERT_TRUE(shot.save(QStringLiteral(VELMORA_ARTIFACT_DIR) + "/main_window_smallest.png"));
+
+    // The tree shows several folders, the grid several rows, and the
+    // options keep the size they need.
+    QDockWidget* folders = w.Pane(frmMain::PaneFolders);
+    QDockWidget* options = w.Pane(frmMain::PaneOptions);
+    QDockWidget* list = w.Pane(frmMain::PaneSearchList);
+    EXPECT_GE(VisibleRows(*w.ftvFolder), 5) << w.ftvFolder->viewport()->height();
+    EXPECT_GE(w.grdSearchList->View()->viewport()->height(), 5 * w.grdSearchList->View()->verticalHeader()->defaultSectionSize());
+    EXPECT_EQ(w.ctlPaneSearch->size(), w.ctlPaneSearch->minimumSize());
+    EXPECT_EQ(w.CtlPaneSearchOptions->size(), w.ctlPaneSearch->size());
+
+    // The left/right separator moves: the left column widens by what the
+    // user drags, the options keep their size.
+    const QSize optionsBefore = w.ctlPaneSearch->size();
+    const int leftBefore = folders->width();
+    const QPoint vertical(folders->geometry().right() + (list->geometry().left() - folders->geometry().right()) / 2,
+                          folders->geometry().center().y());
+    DragSeparator(w, vertical, QPoint(80, 0));
+    EXPECT_GE(folders->width(), leftBefore + 60) << leftBefore << " -> " << folders->width();
+    EXPECT_EQ(options->width(), folders->width());
+    EXPECT_EQ(w.ctlPaneSearch->size(), optionsBefore);
+
+    // The Folders/Options separator moves too: the tree takes the room.
+    const int treeBefore = folders->height();
+    const QPoint horizontal(folders->geometry().center().x(),
+                            folders->geometry().bottom() + (options->geometry().top() - folders->geometry().bottom()) / 2);
+    DragSeparator(w, horizontal, QPoint(0, 40));
+    EXPECT_GE(folders->height(), treeBefore + 30) << treeBefore << " -> " << folders->height();
+    EXPECT_EQ(w.ctlPaneSearch->size(), optionsBefore);
+
+    // The picture shows more than one colour where the tree and the grid are.
+    const QImage after = w.grab().toImage();
+    ASSERT_TRUE(after.save(QStringLiteral(VELMORA_ARTIFACT_DIR) + "/main_window_dragged.png"));
+    EXPECT_EQ(after.size(), w.size() * after.devicePixelRatio());
+    QSet<QRgb> colours;
+    const QRect tree = w.ftvFolder->rect().translated(w.ftvFolder->mapTo(&w, QPoint(0, 0)));
+    for (int y = tree.top(); y <= tree.bottom(); y += 3)
+        for (int x = tree.left(); x <= tree.right(); x += 3)
+            colours.insert(after.pixel(x, y));
+    EXPECT_GT(colours.size(), 2);
+}
+
+TEST_F(FrmMainTest, ActivatingAPaneMovesTheFocusIntoIt)
+{
+    objSettings->SetWindowStateFlag(0);
+    frmMain w;
+    w.resize(900, 600);
+    w.show();
+    w.activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&w));
+    w.cmdSearch->setFocus();
+    // A click on a pane's title.
+    const auto clickTitle = [&](int id) {
+        QDockWidget* dock = w.Pane(id);
+        QTest::mouseClick(dock, Qt::LeftButton, {}, QPoint(dock->width() / 3, 4));
+        QCoreApplication::processEvents();
+    };
+    clickTitle(frmMain::PaneSearchList);
+    EXPECT_TRUE(w.grdSearchList->View()->hasFocus()) << (QApplication::focusWidget() ? QApplication::focusWidget()->objectName().toStdString() : "none");
+    clickTitle(frmMain::PaneFolders);
+    EXPECT_TRUE(w.ftvFolder->hasFocus());
+    // Not the folders while a search runs.
+    w.grdSearchList->setFocus();
+    {
+        frmMain::SearchRun run(&w);
+        clickTitle(frmMain::PaneFolders);
+        EXPECT_FALSE(w.ftvFolder->hasFocus());
+    }
+}
+
+TEST_F(FrmMainTest, TheStartupFolderIsInViewOnceTheTreeHasListedItsFolder)
+{
+    QTemporaryDir dir;
+    const QString base = QDir(dir.path()).canonicalPath();
+    // Many folders before the chosen one, so that it lies far down.
+    for (int i = 0; i < 300; ++i)
+        ASSERT_TRUE(QDir(base).mkdir(QStringLiteral("d%1").arg(i, 3, 10, QLatin1Char('0'))));
+    const QString chosen = base + "/d250";
+    objSettings->SetStartupFolder(chosen);
+    objSettings->SetWindowStateFlag(0);
+    frmMain w;
+    w.resize(800, 500);
+    w.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&w));
+    EXPECT_EQ(w.SelectedFolder(), chosen);
+    const auto inView = [&] {
+        const QRect row = w.ftvFolder->visualRect(w.ftvFolder->currentIndex());
+        return row.isValid() && w.ftvFolder->viewport()->rect().contains(row);
+    };
+    // Once the listing of the chosen folder's parent has arrived.
+    QTRY_VERIFY_WITH_TIMEOUT(w.ftvFolderModel->rowCount(w.ftvFolder->currentIndex().parent()) >= 300, 10000);
+    QTest::qWait(100);
+    EXPECT_TRUE(inView()) << w.ftvFolder->visualRect(w.ftvFolder->currentIndex()).y();
+
+    // Once the user works the tree, it is left where the user put it.
+    QTest::mouseClick(w.ftvFolder->viewport(), Qt::LeftButton, {}, QPoint(1, 1));
+    w.ftvFolder->scrollToTop();
+    emit w.ftvFolderModel->directoryLoaded(base);
+    EXPECT_FALSE(inView());
+}
+
+TEST_F(FrmMainTest, TheLoadingWindowShowsOverTheMainWindow)
+{
+    objSettings->SetWindowStateFlag(0);
+    QTemporaryDir dir;
+    const QString folder = QDir(dir.path()).canonicalPath();
+    QFile(folder + "/a.tif").open(QIODevice::WriteOnly);
+    FilterPatterns = QStringList{QStringLiteral("*.tif,*.tiff")};
+    frmMain w;
+    w.setGeometry(120, 90, 560, 420);
+    w.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&w));
+    // Looked at while the search shows it: when a file is counted.
+    QRect seen;
+    FakeCounter counter([&] {
+        for (QWidget* top : QApplication::topLevelWidgets())
+            if (top->objectName() == "frmLoading" && top->isVisible())
+                seen = top->frameGeometry();
+    });
+    TiffPageCounter.counter = &counter;
+    ASSERT_TRUE(w.SelectFolder(folder));
+    TiffPageCounter.counter = nullptr;
+    ASSERT_TRUE(seen.isValid());
+    // Centred, give or take the frame the window system adds.
+    EXPECT_LE((seen.center() - w.frameGeometry().center()).manhattanLength(), 10)
+        << seen.x() << "," << seen.y() << " in " << w.frameGeometry().x() << "," << w.frameGeometry().y();
 }
 
 } // namespace
