@@ -1,6 +1,7 @@
 #include "desktop/dialogs/dlg_save.h"
 
 #include "desktop/dialogs/folder_tree.h"
+#include "desktop/dialogs/line_edit_filter.h"
 #include "desktop/main/desktop_startup.h"
 #include "operations/error_trap.h"
 #include "operations/mod_general.h"
@@ -171,24 +172,7 @@ bool dlgSave::eventFilter(QObject* watched, QEvent* event)
 
 void dlgSave::StripReservedChars(QLineEdit* box, bool fileName)
 {
-    const QString text = box->text();
-    QString kept;
-    kept.reserve(text.size());
-    int cursor = box->cursorPosition();
-    for (qsizetype i = 0; i < text.size(); ++i) {
-        const QChar c = text.at(i);
-        const bool drop = fileName ? IsReservedChar(c) : c == QLatin1Char('"');
-        if (drop) {
-            if (i < cursor)
-                --cursor;
-            continue;
-        }
-        kept.append(c);
-    }
-    if (kept != text) {
-        box->setText(kept);
-        box->setCursorPosition(cursor);
-    }
+    StripRefusedCharacters(box, [fileName](QChar c) { return fileName ? IsReservedChar(c) : c == QLatin1Char('"'); });
 }
 
 void dlgSave::SetFolderPath(const QString& path)

@@ -3,6 +3,7 @@
 #include "desktop/dialogs/rtf_writer.h"
 #include "desktop/main/modal_runner.h"
 #include "operations/error_trap.h"
+#include "platform/message_box/message_box.h"
 
 #include <QFileDialog>
 #include <QHBoxLayout>
@@ -20,8 +21,10 @@ QString Rule(char16_t c)
     return QString(51, QChar(c));
 }
 
-// "Rich Text Files (*.rtf)|*.rtf" -> "Rich Text Files (*.rtf) (*.rtf)": the
-// description and pattern pairs of a filter joined by "|", as name filters.
+// The description and pattern pairs of a filter joined by "|", as name
+// filters: "Rich Text Files (*.rtf)|*.rtf" -> "Rich Text Files (*.rtf)"; a
+// description that does not already end in its patterns gets them added
+// ("Reports|*.rtf" -> "Reports (*.rtf)").
 QStringList NameFilters(const QString& filter)
 {
     const QStringList parts = filter.split(QLatin1Char('|'));
@@ -29,7 +32,9 @@ QStringList NameFilters(const QString& filter)
     for (qsizetype i = 0; i + 1 < parts.size(); i += 2) {
         QString patterns = parts.at(i + 1);
         patterns.replace(QLatin1Char(';'), QLatin1Char(' '));
-        filters << parts.at(i) + QStringLiteral(" (") + patterns + QLatin1Char(')');
+        const QString shown = QStringLiteral("(") + patterns + QLatin1Char(')');
+        const QString description = parts.at(i).trimmed();
+        filters << (description.endsWith(shown) ? description : description + QLatin1Char(' ') + shown);
     }
     if (filters.isEmpty())
         filters << QStringLiteral("All Files (*)");
@@ -140,10 +145,13 @@ void frmErrorReportDialog::cmdSave_Click()
         if (!path.isEmpty()) {
             trap.Line(30);
             if (!WriteRtfFile(path, ReportText()))
-                throw RunTimeError(75);
+                throw RunTimeError(75, QStringLiteral("Path/File access error: ") + path);
         }
     } catch (...) {
-        trap.Log();
+        // The user asked for a file: that it was not written is said, not
+        // only logged.
+        const RunTimeError error = trap.Log();
+        MsgBox(QStringLiteral("Unable to save the report!\r\n\r\n") + error.description(), MsgBoxIcon::Information);
     }
 }
 

@@ -10,6 +10,8 @@
 #include <QCheckBox>
 #include <QComboBox>
 #include <QFileDialog>
+#include <QFileInfo>
+#include <QDir>
 #include <QFont>
 #include <QGridLayout>
 #include <QGroupBox>
@@ -358,7 +360,14 @@ QString frmPreferences::ShowFolderSelectionDialog()
     ErrorTrap trap = Trap("ShowFolderSelectionDialog");
     try {
         trap.Line(10);
-        QFileDialog browser(this, QStringLiteral("Set Folder"));
+        // The browser opens at the folder typed in the box (or the nearest
+        // folder above it that exists), not where the program happens to run.
+        QString start = txtStartUpFolder->text().trimmed();
+        while (!start.isEmpty() && !QFileInfo(start).isDir()) {
+            const QString up = QFileInfo(start).path();
+            start = up == start ? QString() : up;
+        }
+        QFileDialog browser(this, QStringLiteral("Set Folder"), start.isEmpty() ? QDir::homePath() : start);
         browser.setFileMode(QFileDialog::Directory);
         browser.setOption(QFileDialog::ShowDirsOnly, true);
         browser.setOption(QFileDialog::DontUseNativeDialog, true);

@@ -1,5 +1,6 @@
 #include "desktop/dialogs/frm_split_option_tiff.h"
 
+#include "desktop/dialogs/line_edit_filter.h"
 #include "desktop/dialogs/split_naming.h"
 #include "desktop/main/desktop_startup.h"
 #include "desktop/main/modal_runner.h"
@@ -179,6 +180,12 @@ frmSplitOption_Tiff::frmSplitOption_Tiff(QWidget* parent) : QDialog(parent)
     for (QLineEdit* edit : {txtPartFrom, txtPartTo, txtSplitByEveryPage, txtrange, txtmanualfilename,
                             txtseparator[0], txtseparator[1]})
         edit->installEventFilter(this);
+    // Pasted text passes no key filter: what it brings is stripped too.
+    for (QLineEdit* edit : {txtmanualfilename, txtseparator[0], txtseparator[1]})
+        connect(edit, &QLineEdit::textEdited, this, [this, edit] {
+            if (StripRefusedCharacters(edit, [](QChar c) { return IsInvalidNameChar(c.unicode()); }))
+                edit->setToolTip(InvalidNameCharsTip());
+        });
 
     for (QRadioButton* option : OptSplitMathod)
         connect(option, &QRadioButton::toggled, this, [this](bool on) {

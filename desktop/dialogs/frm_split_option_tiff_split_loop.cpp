@@ -5,6 +5,7 @@
 
 #include "desktop/dialogs/frm_error_report_dialog.h"
 #include "desktop/dialogs/frm_split_option_tiff.h"
+#include "desktop/dialogs/page_dialog.h"
 #include "desktop/dialogs/split_naming.h"
 #include "desktop/dialogs/split_page_files.h"
 #include "desktop/main/modal_runner.h"
@@ -21,6 +22,7 @@
 #include <QPushButton>
 #include <QRadioButton>
 
+#include <algorithm>
 #include <initializer_list>
 #include <memory>
 #include <vector>
@@ -196,10 +198,13 @@ bool frmSplitOption_Tiff::SplitTiffFiles(QString& failedList)
                         ok = commands.SplitTiffFiles(source, pageNo, scratch->Path(), prefix);
                     if (ok) {
                         trap.Line(85);
+                        // A part that does not end up under its name (an
+                        // existing file kept, a file being split) leaves
+                        // pages in neither file: the file failed.
                         for (const QString& part : {QStringLiteral("1.tif"), QStringLiteral("2.tif")}) {
                             const QString made = ValidateDir(scratch->Path()) + prefix + part;
                             if (PlacePageFile(made, dir + prefix + part, chkReplaceExisting->isChecked(), sources)
-                                == PlaceOutcome::SourceProtected)
+                                != PlaceOutcome::Moved)
                                 ok = false;
                         }
                     }
@@ -219,20 +224,32 @@ bool frmSplitOption_Tiff::SplitTiffFiles(QString& failedList)
                 }
             }
             trap.Line(100);
-            std::int32_t pageCount = record.PageCount();
+            // The file as it is now: a page command earlier in the session
+            // may have changed its pages since the grid counted them. Every
+            // page file the engine wrote is named, whatever a count says.
+            std::int32_t pageCount = page_dialog::CurrentPageCount({source, QString::number(record.PageCount())});
+            QString setAside;
             if (scratch) {
+                pageCount = std::max(pageCount, static_cast<std::int32_t>(scratch->FileCount()));
                 if (method != 2
                     && !RenameFileNames(QStringLiteral(".tif"), pageCount, folder, record.filename(), *scratch,
                                         sources))
                     ok = false;
                 // Pages left under the engine's names join the output
-                // folder where no file has that name; any other stays put.
-                if (!scratch->ReleaseLeftovers(folder))
+                // folder where no file has that name; any other stays put,
+                // and the report says where.
+                if (!scratch->ReleaseLeftovers(folder)) {
                     ok = false;
+                    setAside = scratch->Path();
+                }
             }
             trap.Line(110);
-            if (!ok)
-                failedList += ValidateDir(record.FileLocation()) + record.filename() + QStringLiteral("\r\n");
+            if (!ok) {
+                failedList += ValidateDir(record.FileLocation()) + record.filename();
+                if (!setAside.isEmpty())
+                    failedList += QStringLiteral(" (pages set aside in ") + setAside + QLatin1Char(')');
+                failedList += QStringLiteral("\r\n");
+            }
             ProgressBar1->setValue(ProgressBar1->value() + 1);
         }
         trap.Line(120);

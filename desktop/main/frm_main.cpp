@@ -32,6 +32,7 @@
 #include <QSettings>
 #include <QStatusBar>
 #include <QStyle>
+#include <QTabBar>
 #include <QTimer>
 #include <QTreeView>
 #include <QVBoxLayout>
@@ -280,6 +281,8 @@ void frmMain::BuildPanes()
             area->setWidgetResizable(false);
             area->setAlignment(Qt::AlignLeft | Qt::AlignTop);
             area->setWidget(spec.child);
+            // A taller window gives the room to the tree.
+            area->setSizePolicy(QSizePolicy::Preferred, QSizePolicy::Preferred);
             area->viewport()->setAutoFillBackground(false);
             spec.child->setAutoFillBackground(false);
             dock->setWidget(area);
@@ -301,11 +304,7 @@ void frmMain::BuildPanes()
     // The tree always shows a few rows, however small the window.
     ftvFolder->setMinimumHeight(ftvFolder->fontMetrics().height() * 6);
     ctlPaneFolder->setMinimumHeight(ftvFolder->minimumHeight());
-    // At first the left column shows the options whole, where there is room.
-    const int optionsWidth = ctlPaneSearch->minimumWidth() + style()->pixelMetric(QStyle::PM_ScrollBarExtent);
-    resizeDocks({panes_[PaneFolders], panes_[PaneSearchList]}, {optionsWidth, 600}, Qt::Horizontal);
-    resizeDocks({panes_[PaneFolders], panes_[PaneOptions]},
-                {ftvFolder->minimumHeight() * 2, ctlPaneSearch->minimumHeight()}, Qt::Vertical);
+    resizeDocks({panes_[PaneFolders], panes_[PaneSearchList]}, {260, 600}, Qt::Horizontal);
 }
 
 QWidget* frmMain::PaneContent(int id) const
@@ -426,7 +425,7 @@ void frmMain::RestoreLayout()
     area.beginGroup(QStringLiteral("Layout"));
     const QByteArray state = area.value(QStringLiteral("State")).toByteArray();
     if (!state.isEmpty())
-        restoreState(state);
+        layoutRestored_ = restoreState(state);
 }
 
 void frmMain::SearchOptionsToStartState()
@@ -598,10 +597,8 @@ void frmMain::Form_Resize()
         // The options keep their size whatever is dragged; their panes
         // scroll when they are given less.
         if (Pane(PaneOptions)) {
-            // Room for either tab of the pane's group.
-            const QSize fixed = ctlPaneSearch->minimumSize().expandedTo(CtlPaneSearchOptions->minimumSize());
-            ctlPaneSearch->setFixedSize(fixed);
-            CtlPaneSearchOptions->setFixedSize(fixed);
+            ctlPaneSearch->setFixedSize(ctlPaneSearch->minimumSize());
+            CtlPaneSearchOptions->setFixedSize(CtlPaneSearchOptions->minimumSize());
         }
         // Recording while tracking happens when the size/move settles
         // (m_c_ExitSizeMove), so a drag rewrites the settings file once, not
@@ -675,7 +672,38 @@ bool frmMain::event(QEvent* e)
 {
     if (e->type() == QEvent::WindowActivate)
         Form_Activate();
-    return QMainWindow::event(e);
+    const bool handled = QMainWindow::event(e);
+    if (e->type() == QEvent::Show && !panesFitted_) {
+        panesFitted_ = true;
+        // Once the docks have been laid out for the first size.
+        if (!layoutRestored_)
+            QTimer::singleShot(0, this, &frmMain::FitPanesToTheirContents);
+    }
+    return handled;
+}
+
+void frmMain::FitPanesToTheirContents()
+{
+    // Once the window has its first size: the options whole where there is
+    // room (the left column at most half the window), the tree and the
+    // grid the rest. Afterwards the user decides.
+    QDockWidget* folders = panes_[PaneFolders];
+    QDockWidget* options = panes_[PaneOptions];
+    QDockWidget* list = panes_[PaneSearchList];
+    const int scrollBar = style()->pixelMetric(QStyle::PM_ScrollBarExtent);
+    const int wanted = ctlPaneSearch->width() + scrollBar;
+    const int both = folders->width() + list->width();
+    const int left = std::min(wanted, both / 2);
+    resizeDocks({folders, list}, {left, both - left}, Qt::Horizontal);
+    // The options share their place with the tab bar of the tab group.
+    int tabs = 0;
+    for (const QTabBar* bar : findChildren<QTabBar*>(Qt::FindDirectChildrenOnly))
+        if (bar->isVisible() && bar->geometry().intersects(options->geometry().adjusted(0, 0, 0, bar->height() + 4)))
+            tabs = bar->height();
+    const int column = folders->height() + options->height();
+    const int optionsHeight =
+        std::min(options->sizeHint().height() + tabs, column - folders->minimumSizeHint().height());
+    resizeDocks({folders, options}, {column - optionsHeight, optionsHeight}, Qt::Vertical);
 }
 
 void frmMain::resizeEvent(QResizeEvent* e)

@@ -272,6 +272,9 @@ public:
     static bool IsFileFound(const QString& path, FoundFile& file);
     // Appends one row for `file` of `folder`.
     void AddResultRow(const QString& folder, const FoundFile& file);
+    // Brings a row's size, dates and (while the column is shown) page
+    // count up to date with its file, after a page command changed it.
+    void RefreshResultRow(int row);
     // Size in whole KB, rounded up: 0 bytes 0 KB, 1 to 1024 bytes 1 KB.
     static std::int64_t RoundUpSizeKB(std::int64_t bytes);
     // The text after the last "." of the path; empty when there is none.
@@ -346,6 +349,7 @@ private:
     void BindShortcut(QAction* action, const QKeySequence& keys);
     void ApplyInitialPlacement();
     void RestoreLayout();
+    void FitPanesToTheirContents();
     void SearchOptionsToStartState();
     void ShowStartFolder();
     void SaveColumnWidths();
@@ -374,4 +378,6 @@ private:
     int searchDepth_ = 0;
     bool closePending_ = false;
     bool unloaded_ = false;
+    bool layoutRestored_ = false;
+    bool panesFitted_ = false;
 };

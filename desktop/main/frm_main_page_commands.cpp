@@ -5,7 +5,8 @@
 // counts of the ticked rows up to date (GetPageCount), turns every ticked
 // row into one record, in grid row order, and shows a new dialog with those
 // records modally. A ticked row whose page count reads "Error" stops the
-// command: the user has to untick it first.
+// command: the user has to untick it first. When the dialog closes, the rows
+// it was given show their files as they are now.
 
 #include "desktop/main/frm_main.h"
 
@@ -63,10 +64,11 @@ clsColSetOrderGrid RecordOfRow(const Grid& g, int row)
     return record;
 }
 
-// The records of the ticked rows, in row order, into `records`. A ticked
-// row whose page count reads "Error" shows `damagedMessage` and gives false;
-// the records gathered so far are then of no use.
-bool GatherTickedRecords(const Grid& g, RecordCollection& records, const QString& damagedMessage)
+// The records of the ticked rows, in row order, into `records`, and their
+// rows into `rows`. A ticked row whose page count reads "Error" shows
+// `damagedMessage` and gives false; the records gathered so far are then of
+// no use.
+bool GatherTickedRecords(const Grid& g, RecordCollection& records, QList<int>& rows, const QString& damagedMessage)
 {
     const int selection = GetColumnIndexByKey(QStringLiteral("Selection"));
     const int pages = GetColumnIndexByKey(QStringLiteral("Pages"));
@@ -79,8 +81,18 @@ bool GatherTickedRecords(const Grid& g, RecordCollection& records, const QString
             return false;
         }
         records.append(record);
+        rows.append(r);
     }
     return true;
+}
+
+// After a page command the rows it was given show their files as they are
+// now (the dialog is modal: the rows have not moved meanwhile).
+void RefreshRows(frmMain& window, const QList<int>& rows)
+{
+    for (int row : rows)
+        window.RefreshResultRow(row);
+    window.ShowStatus(window.getSelectedFileinfo());
 }
 
 // Append and Delete: the same hand-off to different dialogs.
@@ -98,7 +110,8 @@ void RunFilesDialog(frmMain& window, ErrorTrap& trap, const QString& damagedMess
     window.GetPageCount();
     trap.Line(40);
     RecordCollection records;
-    if (!GatherTickedRecords(*window.grdSearchList, records, damagedMessage))
+    QList<int> rows;
+    if (!GatherTickedRecords(*window.grdSearchList, records, rows, damagedMessage))
         return;
     trap.Line(50);
     if (records.isEmpty()) {
@@ -108,6 +121,8 @@ void RunFilesDialog(frmMain& window, ErrorTrap& trap, const QString& damagedMess
     trap.Line(60);
     dialog->colSelectedData = std::move(records);
     RunModal(*dialog);
+    trap.Line(70);
+    RefreshRows(window, rows);
 }
 
 } // namespace
@@ -165,7 +180,8 @@ void frmMain::ShowSplitDialog(std::int32_t& action)
         dialog->CommandAction = action;
         trap.Line(30);
         RecordCollection records;
-        if (!GatherTickedRecords(*grdSearchList, records,
+        QList<int> rows;
+        if (!GatherTickedRecords(*grdSearchList, records, rows,
                                  QStringLiteral("You have selected have damaged or corrupted files.")))
             return;
         trap.Line(40);
@@ -176,6 +192,8 @@ void frmMain::ShowSplitDialog(std::int32_t& action)
         trap.Line(50);
         dialog->objColdata = std::move(records);
         RunModal(*dialog);
+        trap.Line(60);
+        RefreshRows(*this, rows);
     } catch (...) {
         trap.Log();
     }

@@ -797,6 +797,26 @@ void frmMain::FillPagesCell(int row, const QString& path)
     grdSearchList->SetCellText(row, searchColumns_.pages, text);
 }
 
+void frmMain::RefreshResultRow(int row)
+{
+    Grid& g = *grdSearchList;
+    const int name = GetColumnIndexByKey(QStringLiteral("Name"));
+    const QString path = ValidateDir(g.CellText(row, GetColumnIndexByKey(QStringLiteral("Location"))))
+                         + g.CellText(row, name);
+    FoundFile file;
+    // A file that has gone keeps its row as it was.
+    if (!IsFileFound(path, file))
+        return;
+    g.SetCellText(row, GetColumnIndexByKey(QStringLiteral("Size (In KB)")),
+                  GroupedNumber(RoundUpSizeKB(file.size)) + QStringLiteral(" KB"));
+    g.SetCellText(row, GetColumnIndexByKey(QStringLiteral("Created Date")), FormatFileDate(file.created));
+    g.SetCellText(row, GetColumnIndexByKey(QStringLiteral("Modified Date")), FormatFileDate(file.modified));
+    searchColumns_.pages = GetColumnIndexByKey(QStringLiteral("Pages"));
+    ColumnVisibleArray = TheSettings().ColumnVisibility().split(QLatin1Char(','));
+    if (ColumnVisibleArray.value(searchColumns_.pages) == QLatin1String("1"))
+        FillPagesCell(row, path);
+}
+
 void frmMain::AddResultRow(const QString& folder, const FoundFile& file)
 {
     if (CancelRequested)

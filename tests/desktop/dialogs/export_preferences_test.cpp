@@ -135,6 +135,21 @@ TEST_F(PreferencesTest, FolderBrowserSetsTheStartupFolderAndItsCancelKeepsIt)
         };
         p.cmdStartupFolder->click();
         EXPECT_EQ(p.txtStartUpFolder->text(), "/start/here");
+        // The browser opens at the folder in the box, or the nearest one
+        // above it that exists.
+        QString openedAt;
+        onDialog = [&](QDialog& d) {
+            openedAt = static_cast<QFileDialog&>(d).directory().absolutePath();
+            d.reject();
+        };
+        p.txtStartUpFolder->setText(chosen);
+        p.cmdStartupFolder->click();
+        EXPECT_EQ(openedAt, chosen);
+        p.txtStartUpFolder->setText(chosen + "/not/there");
+        p.cmdStartupFolder->click();
+        EXPECT_EQ(openedAt, chosen);
+        EXPECT_NE(QDir::currentPath(), chosen);
+        p.txtStartUpFolder->setText("/start/here");
         onDialog = [&](QDialog& d) {
             auto& browser = static_cast<QFileDialog&>(d);
             browser.setDirectory(chosen);

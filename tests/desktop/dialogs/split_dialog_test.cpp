@@ -3,6 +3,7 @@
 
 #include "split_fixture.h"
 
+#include <QLineEdit>
 #include <QTest>
 
 using namespace splittest;
@@ -117,6 +118,20 @@ TEST_F(SplitTest, KeyFiltersDropRefusedCharacters)
     EXPECT_EQ(dlg->txtseparator[0]->text(), QStringLiteral("_ab"));
     EXPECT_EQ(dlg->txtseparator[0]->toolTip(),
               QStringLiteral("A filename can not contain any of the following character.\\n \\/*:''<>|"));
+
+    // Pasted text is stripped of the same characters, the caret kept after
+    // what was pasted.
+    auto single = Dialog({Record(Folder(QStringLiteral("in")), QStringLiteral("a.tif"), 1)});
+    single->optmanual->setChecked(true);
+    for (QLineEdit* box : {single->txtmanualfilename, single->txtseparator[1]}) {
+        box->setText(QStringLiteral("xy"));
+        box->setCursorPosition(1);
+        box->setToolTip(QString());
+        box->insert(QStringLiteral("../a:b*"));
+        EXPECT_EQ(box->text(), QStringLiteral("x..aby"));
+        EXPECT_EQ(box->cursorPosition(), 5);
+        EXPECT_FALSE(box->toolTip().isEmpty());
+    }
 }
 
 TEST_F(SplitTest, ClosingStoresOutputSettings)

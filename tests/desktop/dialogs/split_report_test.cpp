@@ -20,6 +20,7 @@ protected:
             if (!fd || path.isEmpty())
                 return int(QDialog::Rejected);
             EXPECT_EQ(fd->windowTitle(), QStringLiteral("Save File"));
+            EXPECT_EQ(fd->nameFilters(), QStringList{QStringLiteral("Rich Text Files (*.rtf)")});
             fd->selectFile(path);
             return int(QDialog::Accepted);
         };
@@ -60,7 +61,7 @@ TEST_F(ErrorReportTest, SavedReportReadsBackWithSpecialCharacters)
     EXPECT_EQ(RtfToPlainText(PlainTextToRtf(QStringLiteral("1\r2\n3"))), QStringLiteral("1\r\n2\r\n3"));
 }
 
-TEST_F(ErrorReportTest, CancelWritesNothingAndUnwritablePathIsLogged)
+TEST_F(ErrorReportTest, CancelWritesNothingAndAFailedSaveIsShownAndLogged)
 {
     const QString folder = Folder(QStringLiteral("reports"));
     frmErrorReportDialog report;
@@ -75,5 +76,14 @@ TEST_F(ErrorReportTest, CancelWritesNothingAndUnwritablePathIsLogged)
     ASSERT_EQ(LogLines().size(), 1);
     EXPECT_TRUE(LogLines()[0].contains(QStringLiteral("in procedure cmdSave_Click")));
     EXPECT_TRUE(LogLines()[0].contains(QStringLiteral("of Form frmErrorReportDialog")));
-    EXPECT_TRUE(boxes.empty());
+    ASSERT_EQ(boxes.size(), 1u);
+    EXPECT_TRUE(boxes[0].text.startsWith(QStringLiteral("Unable to save the report!\r\n\r\n"))) << boxes[0].text.toStdString();
+    EXPECT_TRUE(boxes[0].text.contains(blocked)) << boxes[0].text.toStdString();
+    EXPECT_EQ(boxes[0].title, QStringLiteral("Velmora 3.1"));
+
+    // A folder the file cannot be made in.
+    SaveAs(report, folder + QStringLiteral("/missing/report.rtf"));
+    EXPECT_EQ(LogLines().size(), 2);
+    EXPECT_EQ(boxes.size(), 2u);
+    EXPECT_TRUE(Entries(folder) == QStringList{QStringLiteral("blocked.rtf")});
 }

@@ -134,26 +134,32 @@ TEST_F(SplitRunTest, TwoFilesCutAfterNPagesAndFailuresAreReported)
     dlg->OptSplitMathod[2]->setChecked(true);
     dlg->txtSplitByEveryPage->setText(QStringLiteral("3"));
     dlg->txtseparator[0]->setText(QStringLiteral("_"));
-    // The replace box decides over an existing part as it does over pages.
+    // The replace box decides over an existing part as it does over pages;
+    // a part kept out of its name leaves pages 1 to 3 in neither file, so
+    // the file failed.
+    const QString eq(51, '='), dash(51, '-');
+    const QString failed = eq + "\r\nVelmora error\r\n" + eq + "\r\n" + dash
+                           + "\r\nFollowing files could not be Splited failed \r\n" + dash + "\r\n\r\n" + in
+                           + "/scan.tif\r\n\r\n\r\n";
     Run(*dlg, out);
-    EXPECT_TRUE(Completed());
+    EXPECT_TRUE(boxes.empty());
+    ASSERT_EQ(reports.size(), 1u);
+    EXPECT_EQ(reports[0], failed);
     EXPECT_EQ(Markers(out + QStringLiteral("/scan_1.tif")), Pages{77});
     EXPECT_EQ(Markers(out + QStringLiteral("/scan_2.tif")), Numbered(4, 10));
     EXPECT_EQ(Entries(out), (QStringList{"scan_1.tif", "scan_2.tif"}));
     dlg->chkReplaceExisting->setChecked(true);
     Run(*dlg, out);
+    EXPECT_TRUE(Completed());
     EXPECT_EQ(Markers(out + QStringLiteral("/scan_1.tif")), Numbered(1, 3));
     EXPECT_EQ(Markers(out + QStringLiteral("/scan_2.tif")), Numbered(4, 10));
     EXPECT_EQ(Entries(out), (QStringList{"scan_1.tif", "scan_2.tif"}));
 
     dlg->txtSplitByEveryPage->setText(QStringLiteral("10"));
     Run(*dlg, out);
-    ASSERT_EQ(reports.size(), 1u);
-    EXPECT_EQ(modals, std::vector<QString>{QStringLiteral("frmErrorReportDialog")});
-    const QString eq(51, '='), dash(51, '-');
-    EXPECT_EQ(reports[0], eq + "\r\nVelmora error\r\n" + eq + "\r\n" + dash
-                              + "\r\nFollowing files could not be Splited failed \r\n" + dash + "\r\n\r\n" + in
-                              + "/scan.tif\r\n\r\n\r\n");
+    ASSERT_EQ(reports.size(), 2u);
+    EXPECT_EQ(modals, (std::vector<QString>{QStringLiteral("frmErrorReportDialog"), QStringLiteral("frmErrorReportDialog")}));
+    EXPECT_EQ(reports[1], failed);
 }
 
 TEST_F(SplitRunTest, EveryFailingFileIsListedAndTheOthersStillRun)
@@ -198,25 +204,49 @@ TEST_F(SplitRunTest, OwnSourceFilesAreNeverReplaced)
     EXPECT_EQ(reports.size(), 2u);
 }
 
-TEST_F(SplitRunTest, PagesWithoutAFinalNameKeepEngineNamesWithoutOverwriting)
+TEST_F(SplitRunTest, EveryPageTheEngineWroteIsNamedWhateverTheRecordSays)
+{
+    // The record counts 3 pages (the grid counted before pages were
+    // appended) or none at all; the file has 5.
+    ASSERT_TRUE(WriteTiff(in + QStringLiteral("/x.tif"), Numbered(1, 5)));
+    for (int recorded : {3, 0}) {
+        const QString to = Folder(QStringLiteral("out%1").arg(recorded));
+        auto dlg = Dialog({Record(in, QStringLiteral("x.tif"), recorded)});
+        Run(*dlg, to);
+        EXPECT_EQ(Entries(to), (QStringList{"x1.tif", "x2.tif", "x3.tif", "x4.tif", "x5.tif"})) << recorded;
+        for (int c = 1; c <= 5; ++c)
+            EXPECT_EQ(Markers(to + QStringLiteral("/x%1.tif").arg(c)), Pages{c}) << recorded;
+    }
+    EXPECT_EQ(BoxTexts(), (QStringList{"Split completed", "Split completed"}));
+}
+
+TEST_F(SplitRunTest, PagesThatCannotTakeAnyNameAreSetAsideAndTheReportSaysWhere)
 {
     ASSERT_TRUE(WriteTiff(in + QStringLiteral("/x.tif"), Numbered(1, 3)));
+    // The first page's name is a folder, and the user has a page1.tif.
+    ASSERT_TRUE(QDir(out).mkdir(QStringLiteral("x1.tif")));
     ASSERT_TRUE(WriteTiff(out + QStringLiteral("/page1.tif"), {201}));
-    auto dlg = Dialog({Record(in, QStringLiteral("x.tif"), 0)}); // page count unknown
+    auto dlg = Dialog({Record(in, QStringLiteral("x.tif"), 3)});
+    dlg->chkReplaceExisting->setChecked(true);
     Run(*dlg, out);
+    // The pages that could not be named keep the engine's names where no
+    // file has them; the user's page1.tif is untouched; the second page
+    // waits in the private folder, and the report names that folder.
     EXPECT_EQ(Markers(out + QStringLiteral("/page0.tif")), Pages{1});
     EXPECT_EQ(Markers(out + QStringLiteral("/page1.tif")), Pages{201});
     EXPECT_EQ(Markers(out + QStringLiteral("/page2.tif")), Pages{3});
-    ASSERT_EQ(reports.size(), 1u); // the second page had nowhere to go: kept aside
     const QStringList aside = QDir(out).entryList({QStringLiteral("velmora-split-*")}, QDir::Dirs);
     ASSERT_EQ(aside.size(), 1);
-    EXPECT_EQ(Markers(out + '/' + aside[0] + QStringLiteral("/page1.tif")), Pages{2});
+    const QString folder = out + '/' + aside[0];
+    EXPECT_EQ(Markers(folder + QStringLiteral("/page1.tif")), Pages{2});
+    ASSERT_EQ(reports.size(), 1u);
+    EXPECT_TRUE(reports[0].contains("\r\n" + in + "/x.tif (pages set aside in " + folder + ")\r\n")) << reports[0].toStdString();
 
     // A typed name that leads out of the folder is not followed.
     const QString out2 = Folder(QStringLiteral("out2"));
     auto escape = Dialog({Record(in, QStringLiteral("x.tif"), 3)});
     escape->optmanual->setChecked(true);
-    escape->txtmanualfilename->setText(QStringLiteral("../escaped")); // pasted
+    escape->txtmanualfilename->setText(QStringLiteral("../escaped"));
     Run(*escape, out2);
     EXPECT_TRUE(Entries(Folder(QString())).filter(QStringLiteral("escaped")).isEmpty());
     EXPECT_EQ(Entries(out2), (QStringList{"page0.tif", "page1.tif", "page2.tif"}));

@@ -26,6 +26,9 @@
 #include <QTemporaryDir>
 #include <QTest>
 #include <QWindow>
+#include <QLineEdit>
+#include <QDateEdit>
+#include <QComboBox>
 #include <QTreeView>
 #include <QApplication>
 #include <QFileSystemModel>
@@ -547,7 +550,7 @@ TEST_F(FrmMainTest, AtTheSmallestSizeTheTreeAndTheGridTakeWhatTheUserGivesThem)
     EXPECT_GE(VisibleRows(*w.ftvFolder), 5) << w.ftvFolder->viewport()->height();
     EXPECT_GE(w.grdSearchList->View()->viewport()->height(), 5 * w.grdSearchList->View()->verticalHeader()->defaultSectionSize());
     EXPECT_EQ(w.ctlPaneSearch->size(), w.ctlPaneSearch->minimumSize());
-    EXPECT_EQ(w.CtlPaneSearchOptions->size(), w.ctlPaneSearch->size());
+    EXPECT_EQ(w.CtlPaneSearchOptions->size(), w.CtlPaneSearchOptions->minimumSize());
 
     // The left/right separator moves: the left column widens by what the
     // user drags, the options keep their size.
@@ -637,6 +640,50 @@ TEST_F(FrmMainTest, TheStartupFolderIsInViewOnceTheTreeHasListedItsFolder)
     w.ftvFolder->scrollToTop();
     emit w.ftvFolderModel->directoryLoaded(base);
     EXPECT_FALSE(inView());
+}
+
+// The colour in the middle of a widget as it shows on screen.
+QRgb MiddleColour(QWidget* widget)
+{
+    const QImage image = widget->grab().toImage();
+    return image.pixel(image.width() / 2, image.height() / 2);
+}
+
+TEST_F(FrmMainTest, TheSkinShowsDisabledInputsAsDisabledAndFollowsAFloatingPane)
+{
+    objSettings->SetWindowStateFlag(0);
+    frmMain w;
+    w.resize(1000, 640);
+    w.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&w));
+    ASSERT_FALSE(w.styleSheet().isEmpty()); // the skin is applied
+    w.Pane(frmMain::PaneAdvancedOptions)->raise();
+    QTest::qWait(20);
+    // The date and size inputs start disabled: they must not look like the
+    // enabled ones.
+    ASSERT_FALSE(w.txtInPeriod->isEnabled());
+    w.chkSearchBySize->click();
+    ASSERT_TRUE(w.txtSizeLeastMost->isEnabled());
+    EXPECT_NE(MiddleColour(w.txtInPeriod), MiddleColour(w.txtSizeLeastMost));
+    EXPECT_NE(MiddleColour(w.dtpDateFrom), qRgb(255, 255, 255));
+    EXPECT_NE(MiddleColour(w.cboDateInPeriod), MiddleColour(w.cboLeastMost));
+
+    // A floating pane keeps the skin's colours: its empty space shows the
+    // window colour of the skin, as the docked pane does.
+    QDockWidget* options = w.Pane(frmMain::PaneOptions);
+    options->raise();
+    QTest::qWait(20);
+    // A spot of the pane that no control covers: between two buttons.
+    const QPoint spare(w.cmdSplit->geometry().right() + 3, w.cmdSplit->geometry().center().y());
+    const QRgb docked = w.grab().toImage().pixel(w.fraCommand->mapTo(&w, spare));
+    EXPECT_EQ(docked, qRgb(0xf3, 0xf6, 0xfa)) << std::hex << docked;
+    options->setFloating(true);
+    options->resize(options->widget()->sizeHint() + QSize(40, 60));
+    options->show();
+    QTest::qWait(50);
+    const QImage floating = options->grab().toImage();
+    const QRgb floated = floating.pixel(w.fraCommand->mapTo(options, spare));
+    EXPECT_EQ(floated, docked) << std::hex << floated << " vs " << docked;
 }
 
 TEST_F(FrmMainTest, TheLoadingWindowShowsOverTheMainWindow)
