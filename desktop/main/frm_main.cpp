@@ -623,13 +623,9 @@ void frmMain::m_c_ExitSizeMove()
 
 void frmMain::m_c_Moving(int&, int&, int&, int&) {}
 
-void frmMain::m_c_Sizing(int&, int&, int& lWidth, int& lHeight)
-{
-    if (lWidth < kMinimumWidth)
-        lWidth = kMinimumWidth;
-    if (lHeight < kMinimumHeight)
-        lHeight = kMinimumHeight;
-}
+// The smallest size is the window's minimum size (set when it is built),
+// which the window system keeps for every kind of resize.
+void frmMain::m_c_Sizing(int&, int&, int&, int&) {}
 
 void frmMain::Form_Unload()
 {

@@ -4,6 +4,7 @@
 #include "operations/running_program.h"
 #include "operations/storage_folder.h"
 #include "operations/tiff_pdf_commands.h"
+#include "platform/message_box/message_box.h"
 
 #include "operations_test_support.h"
 
@@ -11,6 +12,8 @@
 #include <QDir>
 #include <QFileInfo>
 #include <QRegularExpression>
+
+#include <vector>
 
 #include <gtest/gtest.h>
 
@@ -112,10 +115,22 @@ TEST_F(ErrorLogTest, LinesAreAppendedAndBreaksInAMessageAreKept)
 TEST_F(ErrorLogTest, AnUnwritableLogLosesTheLineSilently)
 {
     ASSERT_TRUE(QDir().mkpath(StorageFolder() + "/Errors.Log"));
+    std::vector<QString> shown;
+    SetMsgBoxHandler([&](const MsgBoxRequest& r) {
+        shown.push_back(r.text);
+        return MsgBoxResult::OK;
+    });
     TiffPdfCommands facade;
     EXPECT_FALSE(facade.DeleteTiffPage("/nowhere/a.tif", 1)); // control not registered
     LogError("direct");
+    SetMsgBoxHandler({});
+    // Nothing is shown, no window opens, and the line goes nowhere else.
+    EXPECT_TRUE(shown.empty()) << shown.front().toStdString();
+    EXPECT_TRUE(QApplication::topLevelWidgets().isEmpty());
     EXPECT_TRUE(QFileInfo(StorageFolder() + "/Errors.Log").isDir());
+    EXPECT_EQ(QDir(StorageFolder()).entryList(QDir::NoDotAndDotDot | QDir::AllEntries | QDir::Hidden),
+              QStringList{"Errors.Log"});
+    EXPECT_TRUE(QDir(StorageFolder() + "/Errors.Log").isEmpty());
 }
 
 // With the page-engine control not registered, each method fails to create

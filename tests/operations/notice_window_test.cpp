@@ -82,8 +82,22 @@ TEST_F(NoticeWindowTest, ShowsCaptionTextAndClosesOnOk)
 TEST_F(NoticeWindowTest, ClosingTheWindowAlsoReturns)
 {
     FrmVistaErrDlg dlg;
-    QTimer::singleShot(0, &dlg, [&] { dlg.close(); });
-    dlg.exec();
+    bool closedWhileShown = false;
+    bool watchdogFired = false;
+    QTimer::singleShot(0, &dlg, [&] {
+        closedWhileShown = dlg.isVisible();
+        dlg.close();
+    });
+    // Should the close not end the window, the test ends it and fails
+    // instead of hanging.
+    QTimer::singleShot(5000, &dlg, [&] {
+        watchdogFired = true;
+        dlg.done(42);
+    });
+    const int result = dlg.exec();
+    EXPECT_TRUE(closedWhileShown);
+    EXPECT_FALSE(watchdogFired);
+    EXPECT_EQ(result, QDialog::Rejected);
     EXPECT_FALSE(dlg.isVisible());
 }
 

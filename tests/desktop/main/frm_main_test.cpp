@@ -480,8 +480,6 @@ TEST_F(FrmMainTest, SizeMoveHelperReportsOneSizeMovePerBurst)
     cSizeMoveHelper helper;
     helper.SetSettleInterval(30);
     helper.Attach(&window);
-    EXPECT_TRUE(helper.NoFullDrag() == false);
-    helper.SetNoFullDrag(true);
     int enters = 0, exits = 0, sizings = 0;
     QObject::connect(&helper, &cSizeMoveHelper::EnterSizeMove, [&] { ++enters; });
     QObject::connect(&helper, &cSizeMoveHelper::ExitSizeMove, [&] { ++exits; });
@@ -504,11 +502,13 @@ TEST_F(FrmMainTest, SizeMoveHelperReportsOneSizeMovePerBurst)
     QTest::qWait(80);
     EXPECT_EQ(enters, 1);
 
+    // The smallest size of the main window holds for any resize.
     frmMain w;
-    int l = 0, t = 0, wd = 300, h = 900;
-    w.m_c_Sizing(l, t, wd, h);
-    EXPECT_EQ(wd, 700);
-    EXPECT_EQ(h, 900);
+    w.show();
+    w.resize(300, 900);
+    EXPECT_EQ(w.size(), QSize(700, 900));
+    w.resize(900, 100);
+    EXPECT_EQ(w.size(), QSize(900, 403));
 }
 
 // The rows of a tree that its viewport shows whole.
