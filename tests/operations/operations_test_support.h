@@ -3,6 +3,7 @@
 // desktop-program fixture with its storage folder in a temporary home, and small multi-page TIFF
 // files made with libtiff.
 
+#include "operations/cls_col_set_order_grid.h"
 #include "operations/running_program.h"
 #include "operations/storage_folder.h"
 #include "tests/platform/com/temp_home.h"
@@ -31,6 +32,15 @@ inline void EnsureApplication()
     static char* argv[] = {name, nullptr};
     static QApplication* app = new QApplication(argc, argv);
     (void)app;
+}
+
+// The record of a file `name` in `folder`, as a front end hands it over.
+inline clsColSetOrderGrid FileRecord(const QString& folder, const QString& name)
+{
+    clsColSetOrderGrid r;
+    r.FileLocation(folder);
+    r.filename(name);
+    return r;
 }
 
 // The lines of Errors.Log in `folder` (line ends removed); empty when missing.

@@ -82,14 +82,6 @@ com::Module& FakeModule()
     return module;
 }
 
-clsColSetOrderGrid Record(const QString& folder, const QString& name)
-{
-    clsColSetOrderGrid r;
-    r.FileLocation(folder);
-    r.filename(name);
-    return r;
-}
-
 class PdfOperationsTest : public DesktopStorageTest {
 protected:
     void SetUp() override
@@ -166,7 +158,7 @@ TEST_F(PdfOperationsTest, CommandLineVariantsUseThePageServerAndLogOnlyTheSplit)
 {
     SelectRunningProgram(RunningProgram::CommandLine);
     TiffPdfCommands f;
-    f.colOrderedData = {Record(QStringLiteral("/in"), QStringLiteral("x.pdf")), Record(QStringLiteral("/in/"), QStringLiteral("y.pdf"))};
+    f.colOrderedData = {FileRecord(QStringLiteral("/in"), QStringLiteral("x.pdf")), FileRecord(QStringLiteral("/in/"), QStringLiteral("y.pdf"))};
     f.FileNameToSave = QStringLiteral("/out/all.pdf");
     QString src = QStringLiteral("a.pdf"), range = QStringLiteral("1-3"), name = QStringLiteral("part");
 
@@ -200,7 +192,7 @@ TEST_F(PdfOperationsTest, ConvertersHandTheServerTheDesignedArguments)
     EXPECT_EQ(f.GetNoOfPagesFromPDF(QStringLiteral("a.pdf"), password), 7);
     EXPECT_TRUE(f.ConvertPDFToImage(QStringLiteral("a.pdf"), QStringLiteral("a.png"), 3));
 
-    f.colOrderedData = {Record(QStringLiteral("/in"), QStringLiteral("scan.one.tif"))};
+    f.colOrderedData = {FileRecord(QStringLiteral("/in"), QStringLiteral("scan.one.tif"))};
     QString out = QStringLiteral("/out");
     EXPECT_TRUE(f.Convert_EachTiffToPDFx(out));
     EXPECT_EQ(Text(Calls()), Text(QStringList{
@@ -211,7 +203,7 @@ TEST_F(PdfOperationsTest, ConvertersHandTheServerTheDesignedArguments)
 
     // A name without "." has no stem: the conversion stops through its
     // error path.
-    f.colOrderedData = {Record(QStringLiteral("/in"), QStringLiteral("noext"))};
+    f.colOrderedData = {FileRecord(QStringLiteral("/in"), QStringLiteral("noext"))};
     EXPECT_FALSE(f.Convert_EachTiffToPDFx(out));
     ExpectOneLineFor(QStringLiteral("Convert_EachTiffToPDFx"));
 }

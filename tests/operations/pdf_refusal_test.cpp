@@ -27,14 +27,6 @@ QStringList CallsOf(const char* name)
     return QString::fromLatin1(calls()).split(QLatin1Char('\n'), Qt::SkipEmptyParts);
 }
 
-clsColSetOrderGrid Record(const QString& folder, const QString& name)
-{
-    clsColSetOrderGrid r;
-    r.FileLocation(folder);
-    r.filename(name);
-    return r;
-}
-
 class PdfRefusalTest : public DesktopStorageTest {
 protected:
     // Exactly one new log line, from `procedure` of `object`, naming the
@@ -57,7 +49,7 @@ TEST_F(PdfRefusalTest, EveryOperationAnswersFalseWithOneLogLine)
     const QString out = home.path() + QStringLiteral("/out.pdf");
     TiffPdfCommands f;
     f.FileNameToSave = out;
-    f.colOrderedData = {Record(home.path(), QStringLiteral("a.pdf")), Record(home.path(), QStringLiteral("b.pdf"))};
+    f.colOrderedData = {FileRecord(home.path(), QStringLiteral("a.pdf")), FileRecord(home.path(), QStringLiteral("b.pdf"))};
     EXPECT_FALSE(f.CombineOrderPdf());
     ExpectOneLine(QStringLiteral("CombineOrderPdf"), QStringLiteral("TiffPdfCommands"), QStringLiteral("pdfCreateMerge"));
     EXPECT_EQ(f.FileProccessed, 0);

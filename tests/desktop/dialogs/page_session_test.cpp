@@ -4,85 +4,26 @@
 
 #include "desktop/dialogs/frm_append_tiff_file.h"
 #include "desktop/dialogs/frm_split_option_tiff.h"
-#include "desktop/main/column_layout.h"
 #include "platform/grid/grid.h"
 
-#include "main_window_fixture.h"
+#include "page_fixture.h"
 
 #include <QCheckBox>
-#include <QDir>
 #include <QLabel>
 #include <QLineEdit>
-#include <QProcess>
 #include <QPushButton>
 #include <QRadioButton>
-#include <QTemporaryDir>
-
-#include <tiffio.h>
 
 namespace {
 
-int RunRegsvr(const QStringList& args)
-{
-    QProcess p;
-    p.start(QStringLiteral(VELMORA_REGSVR), args);
-    return p.waitForFinished(30000) && p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -1;
-}
-
-// A TIFF file whose page i is a grey image widths[i] pixels wide.
-bool MakeTiff(const QString& path, const std::vector<int>& widths)
-{
-    TIFF* tif = TIFFOpen(QFile::encodeName(path).constData(), "w");
-    if (!tif)
-        return false;
-    bool ok = true;
-    for (int width : widths) {
-        TIFFSetField(tif, TIFFTAG_IMAGEWIDTH, width);
-        TIFFSetField(tif, TIFFTAG_IMAGELENGTH, 2);
-        TIFFSetField(tif, TIFFTAG_BITSPERSAMPLE, 8);
-        TIFFSetField(tif, TIFFTAG_SAMPLESPERPIXEL, 1);
-        TIFFSetField(tif, TIFFTAG_PHOTOMETRIC, PHOTOMETRIC_MINISBLACK);
-        TIFFSetField(tif, TIFFTAG_ROWSPERSTRIP, 2);
-        std::vector<unsigned char> line(static_cast<size_t>(width), 0x80);
-        for (uint32_t y = 0; y < 2 && ok; ++y)
-            ok = TIFFWriteScanline(tif, line.data(), y, 0) >= 0;
-        ok = ok && TIFFWriteDirectory(tif);
-    }
-    TIFFClose(tif);
-    return ok;
-}
-
-std::vector<int> PageWidths(const QString& path)
-{
-    std::vector<int> widths;
-    TIFF* tif = TIFFOpen(QFile::encodeName(path).constData(), "r");
-    if (!tif)
-        return widths;
-    do {
-        uint32_t w = 0;
-        TIFFGetField(tif, TIFFTAG_IMAGEWIDTH, &w);
-        widths.push_back(static_cast<int>(w));
-    } while (TIFFReadDirectory(tif));
-    TIFFClose(tif);
-    return widths;
-}
-
-class PageSessionTest : public MainWindowTest {
+class PageSessionTest : public PageDialogTest {
 protected:
-    static void SetUpTestSuite()
-    {
-        ASSERT_EQ(RunRegsvr({QStringLiteral(VELMORA_STAVREN_MODULE)}), 0);
-        ASSERT_EQ(RunRegsvr({QStringLiteral(VELMORA_COUNTERS_MODULE)}), 0);
-    }
     void SetUp() override
     {
-        MainWindowTest::SetUp();
-        TIFFSetErrorHandler(nullptr);
-        TIFFSetWarningHandler(nullptr);
+        PageDialogTest::SetUp();
         CreatePageCounters();
         FilterPatterns = QStringList{QStringLiteral("*.tif,*.tiff")};
         objSettings->SetWindowStateFlag(0);
-        ASSERT_TRUE(files_.isValid());
         folder = QDir(files_.path()).canonicalPath();
         out = folder + "/out";
         ASSERT_TRUE(QDir().mkpath(out + "/.keep"));
@@ -100,7 +41,6 @@ protected:
         return -1;
     }
 
-    QTemporaryDir files_;
     QString folder;
     QString out;
 };
