@@ -301,9 +301,12 @@ void frmMain::BuildPanes()
     splitDockWidget(panes_[PaneFolders], panes_[PaneOptions], Qt::Vertical);
     tabifyDockWidget(panes_[PaneOptions], panes_[PaneAdvancedOptions]);
     panes_[PaneOptions]->raise();
-    // The tree always shows a few rows, however small the window.
+    // The tree always shows a few rows, however small the window; room the
+    // window gains goes to the tree (height) and the grid (width).
     ftvFolder->setMinimumHeight(ftvFolder->fontMetrics().height() * 6);
     ctlPaneFolder->setMinimumHeight(ftvFolder->minimumHeight());
+    ctlPaneFolder->setSizePolicy(QSizePolicy::Preferred, QSizePolicy::Expanding);
+    ctlPaneSearchList->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Expanding);
     resizeDocks({panes_[PaneFolders], panes_[PaneSearchList]}, {260, 600}, Qt::Horizontal);
 }
 
@@ -599,6 +602,14 @@ void frmMain::Form_Resize()
         if (Pane(PaneOptions)) {
             ctlPaneSearch->setFixedSize(ctlPaneSearch->minimumSize());
             CtlPaneSearchOptions->setFixedSize(CtlPaneSearchOptions->minimumSize());
+            // No taller than the options (and the tab bar the two panes
+            // share): a taller window gives the room to the tree.
+            QTabBar probe;
+            probe.addTab(Pane(PaneOptions)->windowTitle());
+            const int tabs = probe.sizeHint().height();
+            for (QWidget* content : {ctlPaneSearch, CtlPaneSearchOptions})
+                if (auto* area = qobject_cast<QScrollArea*>(content->parentWidget() ? content->parentWidget()->parentWidget() : nullptr))
+                    area->setMaximumHeight(content->height() + 2 * area->frameWidth() + tabs);
         }
         // Recording while tracking happens when the size/move settles
         // (m_c_ExitSizeMove), so a drag rewrites the settings file once, not
@@ -669,17 +680,25 @@ bool frmMain::event(QEvent* e)
     if (e->type() == QEvent::WindowActivate)
         Form_Activate();
     const bool handled = QMainWindow::event(e);
-    if (e->type() == QEvent::Show && !panesFitted_) {
-        panesFitted_ = true;
-        // Once the docks have been laid out for the first size.
-        if (!layoutRestored_)
-            QTimer::singleShot(0, this, &frmMain::FitPanesToTheirContents);
+    if (e->type() == QEvent::Show && !panesShown_) {
+        panesShown_ = true;
+        // Once the docks have been laid out for the window's first real
+        // size: a window shown maximised gets that size from the window
+        // system a moment after it first shows.
+        if (!layoutRestored_) {
+            panesFitPending_ = true;
+            const bool waitForMaximised = windowState() & (Qt::WindowMaximized | Qt::WindowFullScreen);
+            QTimer::singleShot(waitForMaximised ? 1000 : 0, this, &frmMain::FitPanesToTheirContents);
+        }
     }
     return handled;
 }
 
 void frmMain::FitPanesToTheirContents()
 {
+    if (!panesFitPending_)
+        return;
+    panesFitPending_ = false;
     // Once the window has its first size: the options whole where there is
     // room (the left column at most half the window), the tree and the
     // grid the rest. Afterwards the user decides.
@@ -706,6 +725,8 @@ void frmMain::resizeEvent(QResizeEvent* e)
 {
     QMainWindow::resizeEvent(e);
     Form_Resize();
+    if (panesFitPending_ && isVisible() && (windowState() & (Qt::WindowMaximized | Qt::WindowFullScreen)))
+        QTimer::singleShot(0, this, &frmMain::FitPanesToTheirContents);
 }
 
 void frmMain::closeEvent(QCloseEvent* e)

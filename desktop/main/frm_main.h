@@ -379,5 +379,6 @@ private:
     bool closePending_ = false;
     bool unloaded_ = false;
     bool layoutRestored_ = false;
-    bool panesFitted_ = false;
+    bool panesShown_ = false;
+    bool panesFitPending_ = false;
 };

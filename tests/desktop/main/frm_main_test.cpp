@@ -657,6 +657,12 @@ TEST_F(FrmMainTest, TheSkinShowsDisabledInputsAsDisabledAndFollowsAFloatingPane)
     w.show();
     ASSERT_TRUE(QTest::qWaitForWindowExposed(&w));
     ASSERT_FALSE(w.styleSheet().isEmpty()); // the skin is applied
+    // Where there is room the options show whole, and the tree has the rest.
+    QTest::qWait(20);
+    const QWidget* viewport = w.ctlPaneSearch->parentWidget();
+    EXPECT_GE(viewport->height(), w.ctlPaneSearch->height());
+    EXPECT_GE(viewport->width(), w.ctlPaneSearch->width());
+    EXPECT_GT(w.ftvFolder->height(), w.ctlPaneSearch->height());
     w.Pane(frmMain::PaneAdvancedOptions)->raise();
     QTest::qWait(20);
     // The date and size inputs start disabled: they must not look like the
