@@ -1,0 +1,64 @@
+#include "platform/safe_file/replace_rule.h"
+
+#include <cerrno>
+#include <unistd.h>
+
+namespace safe_file {
+
+bool CheckTarget(const std::string& target, Replacement& replacement, int& error) {
+    replacement = Replacement{};
+    if (::lstat(target.c_str(), &replacement.old) != 0) {
+        if (errno == ENOENT)
+            return true;
+        error = errno;
+        return false;
+    }
+    const mode_t type = replacement.old.st_mode & S_IFMT;
+    if (type == S_IFLNK) {
+        replacement.kind = Replacement::Kind::Link;
+        return true;
+    }
+    if (type == S_IFDIR) {
+        error = EISDIR;
+        return false;
+    }
+    if (type != S_IFREG) {
+        error = EEXIST;
+        return false;
+    }
+    if (::access(target.c_str(), W_OK) != 0) {
+        error = errno;
+        return false;
+    }
+    replacement.kind = Replacement::Kind::File;
+    return true;
+}
+
+bool KeepAttributes(int fd, const Replacement& replacement, int& error) {
+    if (replacement.kind != Replacement::Kind::File)
+        return true;
+    const struct stat& old = replacement.old;
+    struct stat now {};
+    if (::fstat(fd, &now) != 0) {
+        error = errno;
+        return false;
+    }
+    if ((now.st_uid != old.st_uid || now.st_gid != old.st_gid)
+        && ::fchown(fd, old.st_uid, old.st_gid) != 0) {
+        // Only the owner may let the file pass to the caller; the group
+        // is then kept where the owner may give it.
+        if (::geteuid() != old.st_uid) {
+            error = EPERM;
+            return false;
+        }
+        (void)::fchown(fd, static_cast<uid_t>(-1), old.st_gid);
+    }
+    // After the owner: changing the owner clears the set-id bits.
+    if (::fchmod(fd, old.st_mode & 07777) != 0) {
+        error = errno;
+        return false;
+    }
+    return true;
+}
+
+} // namespace safe_file

@@ -1,0 +1,124 @@
+#include "platform/safe_file/staged_file.h"
+
+#include "platform/safe_file/temporary_name.h"
+
+#include <cerrno>
+#include <cstdio>
+#include <fcntl.h>
+#include <unistd.h>
+#include <utility>
+
+namespace safe_file {
+
+namespace {
+
+// Makes a rename in the folder of `path` durable. A file system that
+// cannot flush folders only loses the durability, not the rename.
+void SyncFolderOf(const std::string& path) {
+    const std::size_t slash = path.rfind('/');
+    const std::string folder = slash == std::string::npos ? "." : slash == 0 ? "/" : path.substr(0, slash);
+    const int fd = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (fd >= 0) {
+        (void)::fsync(fd);
+        ::close(fd);
+    }
+}
+
+int SyncAndClose(int fd, bool sync) {
+    int error = 0;
+    if (sync && ::fsync(fd) != 0)
+        error = errno;
+    if (::close(fd) != 0 && error == 0)
+        error = errno;
+    return error;
+}
+
+} // namespace
+
+StagedFile::StagedFile(std::string target) : target_(std::move(target)) {
+    if (!CheckTarget(target_, replacement_, error_))
+        return;
+    // A replacement starts private and takes the old file's bits below.
+    fd_ = CreateTemporarySibling(target_, Replaces() ? 0600 : 0666, temp_);
+    if (fd_ < 0) {
+        error_ = errno;
+        return;
+    }
+    KeepAttributes(fd_, replacement_, error_);
+}
+
+StagedFile::~StagedFile() {
+    if (!done_)
+        Discard();
+}
+
+void StagedFile::Fail(int error) {
+    if (error_ == 0)
+        error_ = error != 0 ? error : EIO;
+}
+
+bool StagedFile::Commit() {
+    if (done_)
+        return false;
+    if (!Ok()) {
+        Discard();
+        return false;
+    }
+    const int closeError = SyncAndClose(fd_, Replaces());
+    fd_ = -1;
+    if (closeError != 0) {
+        Fail(closeError);
+        Discard();
+        return false;
+    }
+    if (std::rename(temp_.c_str(), target_.c_str()) != 0) {
+        Fail(errno);
+        Discard();
+        return false;
+    }
+    if (Replaces())
+        SyncFolderOf(target_);
+    done_ = true;
+    return true;
+}
+
+void StagedFile::Discard() {
+    if (fd_ >= 0)
+        ::close(fd_);
+    fd_ = -1;
+    if (!temp_.empty())
+        ::unlink(temp_.c_str());
+    temp_.clear();
+    done_ = true;
+}
+
+bool PlaceFile(const std::string& from, const std::string& target, int& error) {
+    Replacement replacement;
+    if (!CheckTarget(target, replacement, error))
+        return false;
+    const bool replaces = replacement.kind == Replacement::Kind::File;
+    if (replaces) {
+        const int fd = ::open(from.c_str(), O_RDONLY | O_NOFOLLOW | O_CLOEXEC);
+        if (fd < 0) {
+            error = errno;
+            return false;
+        }
+        if (!KeepAttributes(fd, replacement, error)) {
+            ::close(fd);
+            return false;
+        }
+        if (const int e = SyncAndClose(fd, true); e != 0) {
+            error = e;
+            return false;
+        }
+    }
+    if (std::rename(from.c_str(), target.c_str()) != 0) {
+        error = errno;
+        return false;
+    }
+    if (replaces)
+        SyncFolderOf(target);
+    return true;
+}
+
+} // namespace safe_file

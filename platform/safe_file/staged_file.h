@@ -1,0 +1,62 @@
+#pragma once
+// The one way a file is written under a name: a temporary sibling is
+// created exclusively, written, checked, and only then renamed over the
+// name. Whatever stands under the name is judged by the replacement rule
+// (replace_rule.h); when it is an existing file, the new file is flushed to
+// the disk before the rename and the folder after it, so that a power loss
+// leaves the old file or the new one, never an empty one. On any failure
+// the temporary file is removed and the name is left as it was.
+//
+//     StagedFile file(target);
+//     if (!file.Ok()) ...                       // file.Error() says why
+//     write(file.Descriptor(), ...);            // failures: file.Fail(errno)
+//     if (!file.Commit()) ...                   // nothing changed
+//
+// PlaceFile puts a complete file that already exists (in the same file
+// system) under a final name by the same rule.
+
+#include "platform/safe_file/replace_rule.h"
+
+#include <string>
+
+namespace safe_file {
+
+class StagedFile {
+public:
+    explicit StagedFile(std::string target);
+    ~StagedFile();
+    StagedFile(const StagedFile&) = delete;
+    StagedFile& operator=(const StagedFile&) = delete;
+
+    bool Ok() const { return error_ == 0 && fd_ >= 0; }
+    // The errno value of the first failure; 0 while all is well.
+    int Error() const { return error_; }
+    // The temporary file, open for writing; -1 after a failure.
+    int Descriptor() const { return fd_; }
+    const std::string& Target() const { return target_; }
+    // Whether an existing file will be replaced.
+    bool Replaces() const { return replacement_.kind == Replacement::Kind::File; }
+
+    // Records a failed write (the errno value, or EIO when there is none).
+    void Fail(int error);
+    // Flushes, closes (checked) and renames the file over the target. True
+    // when it now stands under the target name.
+    bool Commit();
+    // Removes the temporary file; the target is left alone.
+    void Discard();
+
+private:
+    std::string target_;
+    std::string temp_;
+    int fd_ = -1;
+    int error_ = 0;
+    bool done_ = false;
+    Replacement replacement_;
+};
+
+// Moves the complete file `from` to `target` by the replacement rule. False
+// with `error` (an errno value) when the rule refuses the target or the
+// move fails; `from` is then left where it was.
+bool PlaceFile(const std::string& from, const std::string& target, int& error);
+
+} // namespace safe_file

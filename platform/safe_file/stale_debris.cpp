@@ -1,0 +1,145 @@
+#include "platform/safe_file/stale_debris.h"
+
+#include "platform/safe_file/temporary_name.h"
+
+#include <cerrno>
+#include <cstring>
+#include <dirent.h>
+#include <fcntl.h>
+#include <mutex>
+#include <set>
+#include <sys/file.h>
+#include <sys/stat.h>
+#include <unistd.h>
+#include <tuple>
+
+namespace safe_file {
+
+namespace {
+
+std::timespec Now() {
+    std::timespec t {};
+    ::clock_gettime(CLOCK_REALTIME, &t);
+    return t;
+}
+
+const std::timespec kRunStart = Now();
+
+// Changed a clear second before this run started: file times come from a
+// coarser clock than the one read here, and a run that is just starting
+// elsewhere is given the benefit of the doubt.
+bool ClearlyBeforeThisRun(const std::timespec& t) {
+    const std::timespec& start = RunStart();
+    return t.tv_sec < start.tv_sec - 1 || (t.tv_sec == start.tv_sec - 1 && t.tv_nsec < start.tv_nsec);
+}
+
+// Opens the entry when it is debris of the expected kind and locks it; the
+// descriptor, or -1.
+int OpenIfStale(int folderFd, const std::string& name, bool folder) {
+    struct stat st {};
+    if (::fstatat(folderFd, name.c_str(), &st, AT_SYMLINK_NOFOLLOW) != 0)
+        return -1;
+    const bool kindFits = folder ? S_ISDIR(st.st_mode) : S_ISREG(st.st_mode);
+    if (!kindFits || st.st_uid != ::geteuid() || !ClearlyBeforeThisRun(st.st_mtim))
+        return -1;
+    const int fd = ::openat(folderFd, name.c_str(),
+                            O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC | O_NOCTTY | (folder ? O_DIRECTORY : 0));
+    if (fd < 0)
+        return -1;
+    struct stat opened {};
+    if (::fstat(fd, &opened) != 0 || opened.st_dev != st.st_dev || opened.st_ino != st.st_ino
+        || ::flock(fd, LOCK_EX | LOCK_NB) != 0) {
+        ::close(fd);
+        return -1;
+    }
+    return fd;
+}
+
+bool StartsWith(const char* name, const char* prefix) {
+    return std::strncmp(name, prefix, std::strlen(prefix)) == 0;
+}
+
+} // namespace
+
+const std::timespec& RunStart() {
+    return kRunStart;
+}
+
+bool RemoveStaleFile(int folderFd, const std::string& name) {
+    const int fd = OpenIfStale(folderFd, name, false);
+    if (fd < 0)
+        return false;
+    const bool removed = ::unlinkat(folderFd, name.c_str(), 0) == 0 || errno == ENOENT;
+    ::close(fd);
+    return removed;
+}
+
+bool RemoveStaleFolder(int folderFd, const std::string& name) {
+    const int fd = OpenIfStale(folderFd, name, true);
+    if (fd < 0)
+        return false;
+    if (const int listFd = ::dup(fd); listFd >= 0) {
+        if (DIR* dir = ::fdopendir(listFd)) {
+            while (const dirent* e = ::readdir(dir)) {
+                struct stat st {};
+                if (std::strcmp(e->d_name, ".") == 0 || std::strcmp(e->d_name, "..") == 0
+                    || ::fstatat(fd, e->d_name, &st, AT_SYMLINK_NOFOLLOW) != 0 || S_ISDIR(st.st_mode)
+                    || st.st_uid != ::geteuid())
+                    continue;
+                (void)::unlinkat(fd, e->d_name, 0); // a link goes as a name
+            }
+            ::closedir(dir);
+        } else {
+            ::close(listFd);
+        }
+    }
+    const bool removed = ::unlinkat(folderFd, name.c_str(), AT_REMOVEDIR) == 0 || errno == ENOENT;
+    ::close(fd);
+    return removed;
+}
+
+bool SweepStaleDebris(const std::string& folder) {
+    const int folderFd = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (folderFd < 0)
+        return false;
+    struct stat st {};
+    if (::fstat(folderFd, &st) != 0) {
+        ::close(folderFd);
+        return false;
+    }
+    // By name and identity: a folder removed and made again may come back
+    // under the same inode.
+    static std::mutex mutex;
+    static std::set<std::tuple<dev_t, ino_t, std::string>> swept;
+    {
+        std::lock_guard<std::mutex> lock(mutex);
+        std::string name = folder;
+        while (name.size() > 1 && name.back() == '/')
+            name.pop_back();
+        if (!swept.insert({st.st_dev, st.st_ino, name}).second) {
+            ::close(folderFd);
+            return true;
+        }
+    }
+    const int listFd = ::dup(folderFd);
+    DIR* dir = listFd >= 0 ? ::fdopendir(listFd) : nullptr;
+    if (!dir) {
+        if (listFd >= 0)
+            ::close(listFd);
+        ::close(folderFd);
+        return false;
+    }
+    while (const dirent* e = ::readdir(dir)) {
+        if (e->d_type != DT_DIR && e->d_type != DT_REG && e->d_type != DT_UNKNOWN)
+            continue;
+        if (StartsWith(e->d_name, kPrivateFolderPrefix) && e->d_type != DT_REG && !IsTemporaryName(e->d_name))
+            RemoveStaleFolder(folderFd, e->d_name);
+        else if (IsTemporaryName(e->d_name) && e->d_type != DT_DIR)
+            RemoveStaleFile(folderFd, e->d_name);
+    }
+    ::closedir(dir);
+    ::close(folderFd);
+    return true;
+}
+
+} // namespace safe_file

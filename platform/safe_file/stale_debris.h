@@ -1,0 +1,39 @@
+#pragma once
+// What a killed run leaves behind, and its removal by a later run.
+//
+// Debris is a temporary sibling (IsTemporaryName) or a private folder
+// (a folder whose name starts with ".velmora-") that
+//   - is this user's own (same owner as the running program),
+//   - is a real file or folder, not a link (links are never followed),
+//   - was last changed (by a clear second) before this run started, and
+//   - is not held by a live run (each run keeps its temporary files and
+//     private folders locked while it uses them).
+// Only such entries are removed; inside a private folder only this user's
+// files go, and a folder with anything else left in it stays.
+
+#include <ctime>
+#include <string>
+
+namespace safe_file {
+
+// When this run started: when the program, or the module that holds this
+// code, was loaded.
+const std::timespec& RunStart();
+
+// Removes the temporary file `name` (relative to the folder descriptor
+// `folderFd`, or AT_FDCWD) when it is debris. True when it was removed.
+bool RemoveStaleFile(int folderFd, const std::string& name);
+
+// Removes the private folder `name` (relative to `folderFd`) with its
+// files when it is debris. True when it is gone.
+bool RemoveStaleFolder(int folderFd, const std::string& name);
+
+// Removes every piece of debris directly inside `folder`. Each folder is
+// looked through once per run (what an earlier run left cannot appear
+// later); false when the folder could not be read.
+bool SweepStaleDebris(const std::string& folder);
+
+// The prefix of private folder names.
+inline constexpr char kPrivateFolderPrefix[] = ".velmora-";
+
+} // namespace safe_file
