@@ -7,6 +7,7 @@
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
+#include <utility>
 
 #include "engine/source_file.h"
 
@@ -23,16 +24,28 @@ OutputFile::OutputFile(const std::string& name, bool exclusive, std::uint64_t ma
     // once instead of waiting for one; it is cleared again for the writes.
     const int flags = O_WRONLY | O_CREAT | O_CLOEXEC | O_NONBLOCK | (exclusive ? O_EXCL : O_TRUNC);
     fd_ = ::open(name.c_str(), flags, 0666);
-    failed_ = fd_ < 0;
+    if (fd_ < 0)
+        SystemFailure(errno);
     existed_ = fd_ < 0 && errno == EEXIST;
     if (const int status = fd_ >= 0 ? ::fcntl(fd_, F_GETFL) : -1; status >= 0)
         ::fcntl(fd_, F_SETFL, status & ~O_NONBLOCK);
     pending_.reserve(kPendingSize);
 }
 
+OutputFile::OutputFile(int fd, std::string name, std::uint64_t maxSize)
+    : name_(std::move(name)), fd_(fd), owned_(false), failed_(fd < 0), maxSize_(maxSize) {
+    pending_.reserve(kPendingSize);
+}
+
 OutputFile::~OutputFile() {
-    if (fd_ >= 0)
+    if (fd_ >= 0 && owned_)
         ::close(fd_);
+}
+
+void OutputFile::SystemFailure(int error) {
+    failed_ = true;
+    if (error_ == 0)
+        error_ = error;
 }
 
 bool OutputFile::HasRoomFor(std::uint64_t length) const {
@@ -58,7 +71,7 @@ void OutputFile::WriteThrough(const unsigned char* p, std::size_t length) {
         if (put < 0 && errno == EINTR)
             continue;
         if (put <= 0) {
-            failed_ = true;
+            SystemFailure(put < 0 ? errno : 0);
             break;
         }
         p += put;
@@ -119,7 +132,7 @@ void OutputFile::CopyFrom(const SourceFile& source, std::uint64_t offset, std::u
                 break;
             }
             if (n <= 0) {
-                failed_ = true;
+                SystemFailure(n < 0 ? errno : 0);
                 return;
             }
             Reserve(static_cast<std::uint64_t>(n));
@@ -141,7 +154,7 @@ void OutputFile::CopyFrom(const SourceFile& source, std::uint64_t offset, std::u
 
 void OutputFile::SetMode(unsigned mode) {
     if (fd_ >= 0 && ::fchmod(fd_, static_cast<mode_t>(mode)) != 0)
-        failed_ = true;
+        SystemFailure(errno);
 }
 
 bool OutputFile::Close() {
@@ -149,8 +162,8 @@ bool OutputFile::Close() {
         return false;
     if (!failed_)
         Flush();
-    if (::close(fd_) != 0)
-        failed_ = true;
+    if (owned_ && ::close(fd_) != 0)
+        SystemFailure(errno);
     fd_ = -1;
     return !failed_;
 }

@@ -21,10 +21,15 @@ public:
     static constexpr std::uint64_t kMaxSize = 0xFFFFFFFFull;
 
     // Creates (or empties) `name`. Failed() tells whether that worked.
+    // (The page operations write through OutputTarget instead, which
+    // never opens an existing file.)
     // With `exclusive`, an existing file of that name is never touched:
     // creating fails instead.
     explicit OutputFile(const std::string& name, bool exclusive = false,
                         std::uint64_t maxSize = kMaxSize);
+    // Writes to the open descriptor `fd` of a file that someone else
+    // created and will close (Close() then only flushes).
+    OutputFile(int fd, std::string name, std::uint64_t maxSize = kMaxSize);
     ~OutputFile();
     OutputFile(const OutputFile&) = delete;
     OutputFile& operator=(const OutputFile&) = delete;
@@ -33,6 +38,9 @@ public:
     void ShareBudget(std::uint64_t* budget) { budget_ = budget; }
 
     bool Failed() const { return failed_; }
+    // The errno value of the first system call that failed; 0 when none did
+    // (the file may still have failed: size limit, budget, a damaged page).
+    int Error() const { return error_; }
     // The number of bytes written so far, which is the position of the next byte.
     std::uint64_t Position() const { return position_; }
     // Whether `length` more bytes may be written (size limit and budget).
@@ -43,7 +51,8 @@ public:
     // Copies `length` bytes of `source` at `offset`, through `buffer`.
     void CopyFrom(const SourceFile& source, std::uint64_t offset, std::uint64_t length,
                   std::vector<unsigned char>& buffer);
-    // Flushes and closes; true when every byte reached the file.
+    // Flushes and closes (a borrowed descriptor is only flushed); true when
+    // every byte reached the file.
     bool Close();
     // Gives the file the permission bits `mode` (before Close()).
     void SetMode(unsigned mode);
@@ -60,10 +69,13 @@ private:
     // marks the file failed.
     void WriteThrough(const unsigned char* p, std::size_t length);
     void Flush();
+    void SystemFailure(int error);
 
     std::string name_;
     int fd_ = -1;
+    bool owned_ = true;
     bool failed_ = false;
+    int error_ = 0;
     bool existed_ = false;
     std::uint64_t position_ = 0;
     std::uint64_t maxSize_;

@@ -1,25 +1,28 @@
 #pragma once
 // One output file of a page operation.
 //
-// Written under its own name when nothing stands there yet. When it must
-// replace an existing file (one still being read, such as the input of an
-// in-place change, or any file already under the name), it is written through a temporary
-// sibling, which is renamed over the name only once it is complete, so that
-// there is never a moment without the file; the replaced file keeps its
-// permission bits. On failure nothing written is left behind, and a staged
-// target leaves the file under its name as it was.
+// Every output, new or replacing a file, is written through a temporary
+// sibling (safe_file::StagedFile) and takes its name only once it is
+// complete and every write was checked. What already stands under the name
+// is judged by the replacement rule: a link is replaced as a name and never
+// written through; an existing file is replaced only when the caller may
+// write it, keeps its permission bits, owner and group, and is flushed to
+// the disk with its folder; anything else is refused. On failure nothing
+// written is left behind and the name is left as it was; the system's
+// reason goes to the operation's failure reason.
 
 #include <cstdint>
 #include <memory>
 #include <string>
 
 #include "engine/output_file.h"
+#include "platform/safe_file/staged_file.h"
 
 namespace stavren {
 
 class OutputTarget {
 public:
-    OutputTarget(std::string name, bool staged, std::uint64_t* budget);
+    OutputTarget(std::string name, std::uint64_t* budget);
     ~OutputTarget();
     OutputTarget(const OutputTarget&) = delete;
     OutputTarget& operator=(const OutputTarget&) = delete;
@@ -33,12 +36,10 @@ public:
     void Abandon();
 
 private:
-    std::string name_;
-    std::string written_;   // the name actually written
-    bool staged_;
+    safe_file::StagedFile staged_;
+    std::unique_ptr<OutputFile> file_;
     bool closed_ = false;
     bool finished_ = false;
-    std::unique_ptr<OutputFile> file_;
 };
 
 } // namespace stavren

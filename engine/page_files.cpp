@@ -1,5 +1,7 @@
 #include "engine/page_operations.h"
 
+#include "platform/safe_file/temporary_name.h"
+
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -11,10 +13,7 @@ std::string ExtractedPageFile(const std::string& folder, std::int32_t index) {
 }
 
 std::string TempSiblingName(const std::string& input) {
-    std::string name = input + ".tmp";
-    while (CanOpenFile(name))
-        name += ".tmp";
-    return name;
+    return safe_file::FreeTemporaryName(input);
 }
 
 bool CanOpenFile(const std::string& name) {

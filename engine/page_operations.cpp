@@ -1,12 +1,16 @@
 #include "engine/page_operations.h"
 
+#include <cerrno>
+#include <chrono>
 #include <memory>
 #include <sys/stat.h>
 
+#include "engine/failure_reason.h"
 #include "engine/output_file.h"
 #include "engine/output_target.h"
 #include "engine/tiff_reader.h"
 #include "engine/tiff_types.h"
+#include "platform/safe_file/edit_lock.h"
 
 namespace stavren {
 
@@ -33,27 +37,22 @@ void AddPagesBudget(std::uint64_t& budget, std::uint64_t pages, std::uint64_t fi
     budget = more > kBudgetMax - budget ? kBudgetMax : budget + more;
 }
 
-struct FileId {
-    bool exists = false;
-    dev_t device = 0;
-    ino_t inode = 0;
-    std::uint64_t size = 0;
-};
-
-FileId IdOf(const std::string& name) {
-    FileId id;
+bool Exists(const std::string& name) {
     struct stat st {};
-    if (::stat(name.c_str(), &st) == 0) {
-        id.exists = true;
-        id.device = st.st_dev;
-        id.inode = st.st_ino;
-        id.size = S_ISREG(st.st_mode) ? static_cast<std::uint64_t>(st.st_size) : 0;
-    }
-    return id;
+    return ::stat(name.c_str(), &st) == 0;
 }
 
-bool Same(const FileId& a, const FileId& b) {
-    return a.exists && b.exists && a.device == b.device && a.inode == b.inode;
+// How long an in-place change waits for another run changing the same file.
+constexpr std::chrono::seconds kEditPatience{60};
+
+// Keeps other runs from changing `input` until the lock goes; waits while
+// one does. A missing input needs no lock. False (with the reason noted)
+// when the file stayed locked or could not be opened.
+bool Locked(const safe_file::EditLock& lock) {
+    if (lock.Held() || lock.Error() == ENOENT)
+        return true;
+    NoteFailureReason(lock.Error());
+    return false;
 }
 
 // One page of one reader, as placed in an output.
@@ -89,9 +88,8 @@ bool ExtractPage(TiffReader& reader, std::int32_t index, const std::string& fold
     // A damaged page makes no file at all.
     if (!reader.HasImage(index))
         return false;
-    const std::string name = ExtractedPageFile(folder, index);
     // A page file that names the input itself replaces it only at the end.
-    OutputTarget target(name, reader.stream.IsFile(name), &budget);
+    OutputTarget target(ExtractedPageFile(folder, index), &budget);
     if (!WriteFile(target, {{&reader, index}})) {
         target.Abandon();
         return false;
@@ -106,7 +104,7 @@ bool RewriteInPlace(const std::string& input, const std::vector<PageRefIn>& page
     std::uint64_t budget = kBudgetBase;
     for (const PageRefIn& page : pages)
         AddPagesBudget(budget, 1, page.reader->stream.Size());
-    OutputTarget target(input, true, &budget);
+    OutputTarget target(input, &budget);
     const bool written = WriteFile(target, pages) && target.Close();
     readers.clear();
     if (!written) {
@@ -119,10 +117,6 @@ bool RewriteInPlace(const std::string& input, const std::vector<PageRefIn>& page
 } // namespace
 
 bool MergeFiles(const std::vector<std::string>& inputs, std::string output) {
-    const FileId outputId = IdOf(output);
-    bool outputIsInput = false;
-    for (const std::string& input : inputs)
-        outputIsInput = outputIsInput || Same(IdOf(input), outputId);
     std::uint64_t budget = kBudgetBase;
 
     // The last page of the last input that has pages ends the chain, so the
@@ -141,7 +135,8 @@ bool MergeFiles(const std::vector<std::string>& inputs, std::string output) {
     std::unique_ptr<TiffReader> current = openNextWithPages();
     if (!current)
         return false; // no page to write: no file is made
-    OutputTarget target(output, outputIsInput, &budget);
+    // Written aside: the output may be one of the inputs.
+    OutputTarget target(output, &budget);
     OutputFile& out = target.File();
     if (out.Failed())
         return false;
@@ -192,11 +187,11 @@ bool SplitFile(std::string input, std::int32_t t, std::string out1, std::string 
         return false;
     std::uint64_t budget = kBudgetBase;
     AddPagesBudget(budget, n, reader->stream.Size());
-    OutputTarget first(out1, reader->stream.IsFile(out1), &budget);
+    OutputTarget first(out1, &budget);
     if (!WriteFile(first, PagesOf(*reader, 0, t - 2)) || !first.Close())
         return false;
-    // Two outputs of one name: the second part wins, written apart.
-    OutputTarget second(out2, reader->stream.IsFile(out2) || out2 == out1, &budget);
+    // Two outputs of one name: the second part wins.
+    OutputTarget second(out2, &budget);
     if (!WriteFile(second, PagesOf(*reader, t - 1, n - 1)) || !second.Close())
         return false;
     reader.reset();
@@ -209,6 +204,9 @@ bool SplitFile(std::string input, std::int32_t t, std::string out1, std::string 
 }
 
 bool DeletePage(std::string input, std::int32_t p) {
+    const safe_file::EditLock lock(input, kEditPatience);
+    if (!Locked(lock))
+        return false;
     std::vector<std::unique_ptr<TiffReader>> readers;
     readers.push_back(std::make_unique<TiffReader>(input));
     TiffReader& reader = *readers[0];
@@ -225,6 +223,9 @@ bool DeletePage(std::string input, std::int32_t p) {
 bool SwapPages(std::string input, std::int32_t p1, std::int32_t p2) {
     if (p1 == p2)
         return true;
+    const safe_file::EditLock lock(input, kEditPatience);
+    if (!Locked(lock))
+        return false;
     std::vector<std::unique_ptr<TiffReader>> readers;
     readers.push_back(std::make_unique<TiffReader>(input));
     TiffReader& reader = *readers[0];
@@ -242,6 +243,9 @@ std::int32_t CountTiffPages(std::string input) {
 }
 
 bool InsertPages(std::string input, std::int32_t at, std::string from) {
+    const safe_file::EditLock lock(input, kEditPatience);
+    if (!Locked(lock))
+        return false;
     std::vector<std::unique_ptr<TiffReader>> readers;
     readers.push_back(std::make_unique<TiffReader>(input));
     readers.push_back(std::make_unique<TiffReader>(from));
@@ -252,7 +256,7 @@ bool InsertPages(std::string input, std::int32_t at, std::string from) {
     // Nothing to insert; and an existing input whose pages cannot be read
     // is never replaced (its content would be lost). A missing input is
     // created with the pages of `from`.
-    if (nB == 0 || (nA == 0 && IdOf(input).exists))
+    if (nB == 0 || (nA == 0 && Exists(input)))
         return false;
     // The pages of A that stay in front (at itself may be any number).
     const std::int32_t before = at < 1 ? 0 : (at - 1 > nA ? nA : at - 1);

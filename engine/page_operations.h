@@ -6,10 +6,16 @@
 //   SplitFile, DeletePage, SwapPages, InsertPages: 1-based page numbers;
 //   ExtractPageRange: 0-based page indices.
 //
-// Every file written is little-endian. An in-place change goes through a
-// temporary sibling (TempSiblingName) that replaces the input only after a
-// complete, checked write; on failure the input is left as it was. An
-// output that is an input of the same call is written the same way.
+// Every file written is little-endian. Every output, and the input of an
+// in-place change, is written to a temporary sibling (TempSiblingName) and
+// renamed over its name only after a complete, checked write; on failure
+// the name is left as it was. A link under an output name is replaced as a
+// name, never written through; an existing file is replaced only when the
+// caller may write it, and keeps its permission bits, owner and group
+// (platform/safe_file/replace_rule.h). An in-place change holds an advisory
+// lock on its input and waits (up to a minute) while another run holds it.
+// FailureReason() (failure_reason.h) tells the system's reason for a
+// failure, where there was one.
 //
 // A page that cannot be copied unchanged is never written: one whose data
 // lies outside its file or that claims more data than its file holds, and
@@ -68,7 +74,8 @@ bool InsertPages(std::string input, std::int32_t at, std::string from);
 // folder + "/page" + index + ".tif", the folder used exactly as given.
 std::string ExtractedPageFile(const std::string& folder, std::int32_t index);
 
-// input + ".tmp", with ".tmp" appended again while such a file opens.
+// The temporary sibling an in-place change of input would be written to
+// first: input + ".velmora.tmp" (see platform/safe_file/temporary_name.h).
 std::string TempSiblingName(const std::string& input);
 
 } // namespace stavren

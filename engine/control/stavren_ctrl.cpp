@@ -4,6 +4,7 @@
 #include "engine/control/stavren_windows.h"
 #include "engine/control/stavren_ids.h"
 #include "engine/control/stavren_type_library.h"
+#include "engine/failure_reason.h"
 #include "engine/page_operations.h"
 
 
@@ -17,15 +18,19 @@ std::string Utf8(const QString& s)
 }
 
 // Runs an engine call; anything it throws (out of memory) becomes the
-// failure value, so nothing crosses the dispatch interface.
+// failure value, so nothing crosses the dispatch interface. The system's
+// reason for a failure, where there was one, is left as the last error.
 template <class R, class F>
 R Guarded(R failure, F&& call)
 {
+    stavren::ClearFailureReason();
+    R result = failure;
     try {
-        return call();
+        result = call();
     } catch (...) {
-        return failure;
     }
+    com::SetLastError(stavren::FailureReason());
+    return result;
 }
 
 // A name with an embedded NUL would reach the file system cut short, so a

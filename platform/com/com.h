@@ -185,4 +185,13 @@ bool GetIdOfName(Object* obj, const QString& name, DISPID& id);
 // parameter type (QMetaType::Short, Int, Bool, QString). Raises 13 or 6.
 QVariant CoerceArgument(const QVariant& value, QMetaType target);
 
+// ---- last error -----------------------------------------------------------
+
+// The calling thread's last-error value (SetLastError / GetLastError): a
+// module's method that fails for a reason of the system leaves its errno
+// value here for the caller to read after the call returns. Shared by the
+// programs and every module, as this runtime is one shared library.
+void SetLastError(int error) noexcept;
+int GetLastError() noexcept;
+
 } // namespace com

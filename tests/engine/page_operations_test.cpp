@@ -4,10 +4,19 @@
 
 #include <gtest/gtest.h>
 
+#include <atomic>
+#include <cerrno>
+#include <chrono>
+#include <ctime>
+#include <fcntl.h>
 #include <filesystem>
 #include <limits>
+#include <sys/file.h>
 #include <sys/stat.h>
+#include <thread>
+#include <unistd.h>
 
+#include "engine/failure_reason.h"
 #include "engine/page_operations.h"
 #include "tests/engine/test_support.h"
 #include "tests/engine/tiff_builder.h"
@@ -220,20 +229,92 @@ TEST_F(PageOperations, InsertPagesNeverLosesTheInput) {
 }
 
 TEST_F(PageOperations, RewritesGoThroughAFreeTemporarySibling) {
+    // A user's file of the old ending is nothing of ours; a live run's
+    // temporary file is passed over.
     SaveBytes(mixed + ".tmp", {'k', 'e', 'e', 'p'});
-    EXPECT_EQ(TempSiblingName(mixed), mixed + ".tmp.tmp");
-    EXPECT_EQ(TempSiblingName(g4), g4 + ".tmp");
+    SaveBytes(mixed + ".velmora.tmp", {'l', 'i', 'v', 'e'});
+    const int live = open((mixed + ".velmora.tmp").c_str(), O_RDONLY);
+    ASSERT_EQ(flock(live, LOCK_EX), 0);
+    EXPECT_EQ(TempSiblingName(mixed), mixed + ".velmora-2.tmp");
+    EXPECT_EQ(TempSiblingName(g4), g4 + ".velmora.tmp");
     ASSERT_TRUE(DeletePage(mixed, 2));
+    close(live);
     EXPECT_TRUE(Holds(mixed, mixedPages, {0, 2}));
     EXPECT_EQ(LoadBytes(mixed + ".tmp"), (std::vector<std::uint8_t>{'k', 'e', 'e', 'p'}));
-    EXPECT_FALSE(FileExists(mixed + ".tmp.tmp"));
-    // A folder of that name is no file, but is not replaced either.
-    ASSERT_EQ(mkdir((g4 + ".tmp").c_str(), 0755), 0);
+    EXPECT_EQ(LoadBytes(mixed + ".velmora.tmp"), (std::vector<std::uint8_t>{'l', 'i', 'v', 'e'}));
+    EXPECT_FALSE(FileExists(mixed + ".velmora-2.tmp"));
+    // One a killed run left behind is removed and taken, not stepped over.
+    const struct timespec hourAgo[2] = {{time(nullptr) - 3600, 0}, {time(nullptr) - 3600, 0}};
+    ASSERT_EQ(utimensat(AT_FDCWD, (mixed + ".velmora.tmp").c_str(), hourAgo, 0), 0);
+    ASSERT_TRUE(SwapPages(mixed, 1, 2));
+    EXPECT_EQ(dir.Files(), (std::vector<std::string>{"be.tif", "g4.tif", "mixed.tif", "mixed.tif.tmp"}));
+    // A folder of that name is no file, and is not replaced either.
+    ASSERT_EQ(mkdir((g4 + ".velmora.tmp").c_str(), 0755), 0);
     ASSERT_TRUE(SwapPages(g4, 1, 2));
     EXPECT_TRUE(Holds(g4, g4Pages, {1, 0}));
-    EXPECT_FALSE(CanOpenFile(g4 + ".tmp"));
+    EXPECT_FALSE(CanOpenFile(g4 + ".velmora.tmp"));
     EXPECT_TRUE(CanOpenFile(g4));
     EXPECT_FALSE(CanOpenFile(dir / "missing.tif"));
+}
+
+// Names of 252 to 255 bytes leave no room for the temporary ending; the
+// change goes through a shorter name in the same folder.
+TEST_F(PageOperations, FilesWithTheLongestNamesAreChangedInPlace) {
+    for (std::size_t length : {252u, 255u}) {
+        const std::string input = dir / (std::string(length - 4, 'n') + ".tif");
+        SaveBytes(input, LoadBytes(mixed));
+        ASSERT_TRUE(DeletePage(input, 1)) << length;
+        EXPECT_TRUE(Holds(input, mixedPages, {1, 2})) << length;
+        ASSERT_TRUE(InsertPages(input, 1, g4)) << length;
+        EXPECT_EQ(CountTiffPages(input), 4) << length;
+        ASSERT_EQ(unlink(input.c_str()), 0);
+    }
+    EXPECT_EQ(dir.Files(), (std::vector<std::string>{"be.tif", "g4.tif", "mixed.tif"}));
+}
+
+// A link under an output name is replaced by the output; whatever it points
+// at (a user's file, nothing, a device) is never written.
+TEST_F(PageOperations, OutputsReplaceLinksAsNamesNeverWritingThroughThem) {
+    const std::string precious = dir / "precious.tif";
+    SaveBytes(precious, {'m', 'i', 'n', 'e'});
+    const std::string out = dir / "out";
+    ASSERT_EQ(mkdir(out.c_str(), 0755), 0);
+    ASSERT_EQ(symlink(precious.c_str(), ExtractedPageFile(out, 0).c_str()), 0);
+    ASSERT_EQ(symlink((dir / "outside.tif").c_str(), ExtractedPageFile(out, 1).c_str()), 0);
+    ASSERT_EQ(symlink("/dev/null", ExtractedPageFile(out, 2).c_str()), 0);
+    EXPECT_EQ(ExtractAllPages(mixed, out), 3);
+    for (int i = 0; i < 3; ++i)
+        EXPECT_TRUE(Holds(ExtractedPageFile(out, i), mixedPages, {i})) << i;
+    ASSERT_EQ(symlink(precious.c_str(), (dir / "one.tif").c_str()), 0);
+    ASSERT_EQ(symlink((dir / "outside.tif").c_str(), (dir / "two.tif").c_str()), 0);
+    ASSERT_TRUE(SplitFile(mixed, 2, dir / "one.tif", dir / "two.tif"));
+    EXPECT_TRUE(Holds(dir / "one.tif", mixedPages, {0}));
+    EXPECT_TRUE(Holds(dir / "two.tif", mixedPages, {1, 2}));
+    EXPECT_EQ(LoadBytes(precious), (std::vector<std::uint8_t>{'m', 'i', 'n', 'e'}));
+    EXPECT_FALSE(FileExists(dir / "outside.tif"));
+}
+
+// Two changes of one file at once: the second waits for the first and then
+// works on what the first left, so neither change is lost.
+TEST_F(PageOperations, AnInPlaceChangeWaitsForAnotherRunChangingTheFile) {
+    const int other = open(mixed.c_str(), O_RDONLY);
+    ASSERT_EQ(flock(other, LOCK_EX), 0);
+    std::atomic<bool> done{false};
+    bool deleted = false;
+    std::thread run([&] {
+        deleted = DeletePage(mixed, 1);
+        done = true;
+    });
+    std::this_thread::sleep_for(std::chrono::milliseconds(150));
+    EXPECT_FALSE(done);
+    // The other run replaces the file with its own change, then lets go.
+    SaveBytes(dir / "changed.tif", LoadBytes(mixed));
+    ASSERT_TRUE(SwapPages(dir / "changed.tif", 1, 3));
+    ASSERT_EQ(rename((dir / "changed.tif").c_str(), mixed.c_str()), 0);
+    close(other);
+    run.join();
+    EXPECT_TRUE(deleted);
+    EXPECT_TRUE(Holds(mixed, mixedPages, {1, 0}));
 }
 
 TEST_F(PageOperations, InPlaceChangesKeepThePermissionBits) {
@@ -250,16 +331,28 @@ TEST_F(PageOperations, FailedWritesLeaveTheInputUntouched) {
     const auto before = LoadBytes(mixed);
     FileSizeLimit limit;
     ASSERT_TRUE(limit.Limit(1000)); // every output passes it half way
-    const bool deleted = DeletePage(mixed, 1);
-    const bool swapped = SwapPages(mixed, 1, 3);
-    const bool inserted = InsertPages(mixed, 2, g4);
-    const bool merged = MergeFiles({mixed, g4}, dir / "merged.tif");
-    const bool split = SplitFile(mixed, 2, dir / "one.tif", dir / "two.tif");
+    // Each failure carries the system's reason.
+    std::vector<int> reasons;
+    const auto reasonOf = [&](bool result) {
+        reasons.push_back(FailureReason());
+        ClearFailureReason();
+        return result;
+    };
+    ClearFailureReason();
+    const bool deleted = reasonOf(DeletePage(mixed, 1));
+    const bool swapped = reasonOf(SwapPages(mixed, 1, 3));
+    const bool inserted = reasonOf(InsertPages(mixed, 2, g4));
+    const bool merged = reasonOf(MergeFiles({mixed, g4}, dir / "merged.tif"));
+    const bool split = reasonOf(SplitFile(mixed, 2, dir / "one.tif", dir / "two.tif"));
     const std::string out = dir / "out";
     mkdir(out.c_str(), 0755);
     limit.Limit(100); // below every page
     const std::int32_t extracted = ExtractAllPages(mixed, out);
+    reasonOf(true);
     limit.Restore();
+    EXPECT_EQ(reasons, std::vector<int>(6, EFBIG));
+    EXPECT_FALSE(DeletePage(mixed, 9));
+    EXPECT_EQ(FailureReason(), 0); // a page number is no system failure
     EXPECT_FALSE(deleted);
     EXPECT_FALSE(swapped);
     EXPECT_FALSE(inserted);
@@ -366,7 +459,7 @@ TEST_F(PageOperations, WideCompressedSamplesOfABigEndianFileAreNotCorrupted) {
 TEST(PageFileNames, FollowTheFixedPatterns) {
     EXPECT_EQ(ExtractedPageFile("C:\\out", 11), "C:\\out/page11.tif");
     EXPECT_EQ(ExtractedPageFile("/tmp/x/", 0), "/tmp/x//page0.tif");
-    EXPECT_EQ(TempSiblingName("/no/such/dir/a.tif"), "/no/such/dir/a.tif.tmp");
+    EXPECT_EQ(TempSiblingName("/no/such/dir/a.tif"), "/no/such/dir/a.tif.velmora.tmp");
 }
 
 } // namespace
