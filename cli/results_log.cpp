@@ -1,10 +1,9 @@
 #include "cli/mod_master.h"
 
 #include "operations/error_trap.h"
+#include "operations/m_temp_file.h"
 #include "operations/storage_folder.h"
 #include "platform/message_box/message_box.h"
-
-#include <QFile>
 
 bool WriteErrorLog(RunState& state, const QString& message)
 {
@@ -23,17 +22,14 @@ bool WriteErrorLog(RunState& state, const QString& message)
                 + QStringLiteral("\r\n") + entry;
         }
         trap.Line(30);
-        QFile log(state.StorageFolderWithSlash + QStringLiteral("Log.txt"));
         // One write of the whole entry to a file opened for appending, so
-        // that runs at the same time never interleave their entries.
-        if (!log.open(QIODevice::WriteOnly | QIODevice::Append))
-            throw RunTimeError(75);
-        trap.Line(40);
+        // that runs at the same time never interleave their entries. A FIFO
+        // or device under the name is refused, never waited on.
         const QByteArray bytes = (entry + QStringLiteral("\r\n")).toUtf8();
-        if (log.write(bytes) != bytes.size() || !log.flush())
-            throw RunTimeError(61);
+        trap.Line(40);
+        if (const int error = AppendToLogFile(state.StorageFolderWithSlash + QStringLiteral("Log.txt"), bytes))
+            throw SystemError(error);
         trap.Line(50);
-        log.close();
         return true;
     } catch (...) {
         trap.Log();

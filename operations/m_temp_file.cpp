@@ -13,7 +13,7 @@ namespace {
 
 [[noreturn]] void RaiseSystemError(int code)
 {
-    throw RunTimeError(static_cast<long>(code | 10000), ApiErrorText(code));
+    throw SystemError(code);
 }
 
 } // namespace
@@ -57,6 +57,11 @@ QString ApiErrorText(std::int32_t errorCode)
     if (message.startsWith(QLatin1String("Unknown error")))
         return QString();
     return message;
+}
+
+RunTimeError SystemError(std::int32_t errorCode)
+{
+    return RunTimeError(static_cast<long>(errorCode | 10000), ApiErrorText(errorCode));
 }
 
 bool IsWindowsNT() noexcept

@@ -1,6 +1,8 @@
 #pragma once
 // mTempFile: temporary-file helpers with their error text.
 
+#include "platform/runtime/run_time_error.h"
+
 #include <QString>
 #include <cstdint>
 
@@ -17,6 +19,10 @@ QString MakeTempFileName(const QString& prefix, const QString& folder);
 
 // The system's message text for an error code; empty when it has none.
 QString ApiErrorText(std::int32_t errorCode);
+
+// The run-time error that stands for a system error code (an errno value):
+// number = the code Or 10000, description ApiErrorText.
+RunTimeError SystemError(std::int32_t errorCode);
 
 // False on every platform.
 bool IsWindowsNT() noexcept;

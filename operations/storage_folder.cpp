@@ -4,13 +4,17 @@
 #include "operations/shell_folders.h"
 #include "operations/property_bag.h"
 #include "platform/message_box/message_box.h"
+#include "platform/safe_file/regular_file.h"
 
 #include <QDateTime>
 #include <QFile>
 #include <QLocale>
 #include <QRegularExpression>
 
+#include <cerrno>
 #include <cstdio>
+#include <fcntl.h>
+#include <unistd.h>
 
 namespace {
 
@@ -23,6 +27,24 @@ QString& StorageFolderValue()
 void ShowCriticalMessage(const QString& text)
 {
     MsgBox(text, MsgBoxIcon::Critical, MsgBoxButtons::OK, QString::fromUtf16(kApplicationTitle));
+}
+
+// Writes all of `bytes`; false (errno set) on any failed write.
+bool WriteAll(int fd, const QByteArray& bytes)
+{
+    errno = 0;
+    const char* p = bytes.constData();
+    qsizetype left = bytes.size();
+    while (left > 0) {
+        const ssize_t n = ::write(fd, p, static_cast<size_t>(left));
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n <= 0)
+            return false;
+        p += n;
+        left -= n;
+    }
+    return true;
 }
 
 } // namespace
@@ -71,13 +93,14 @@ bool CanWriteFile(const QString& path) noexcept
             bag.WriteString(QStringLiteral("ID"), QStringLiteral("test"));
             bytes = bag.Contents();
         }
-        QFile file(path);
-        if (!file.open(QIODevice::WriteOnly))
+        // Never through a link, never into a FIFO or device planted there.
+        const int fd = safe_file::OpenRegular(QFile::encodeName(path).toStdString(),
+                                              O_WRONLY | O_CREAT | O_TRUNC | O_NOFOLLOW);
+        if (fd < 0)
             return false;
-        const bool written = file.write(bytes) == bytes.size();
-        const bool flushed = file.flush();
-        file.close();
-        if (!written || !flushed || file.error() != QFileDevice::NoError) {
+        const bool written = WriteAll(fd, bytes);
+        const bool closed = ::close(fd) == 0;
+        if (!written || !closed) {
             QFile::remove(path);
             return false;
         }
@@ -86,6 +109,17 @@ bool CanWriteFile(const QString& path) noexcept
     } catch (...) {
     }
     return result;
+}
+
+int AppendToLogFile(const QString& path, const QByteArray& bytes) noexcept
+{
+    const int fd = safe_file::OpenRegular(QFile::encodeName(path).toStdString(), O_WRONLY | O_APPEND | O_CREAT);
+    if (fd < 0)
+        return errno;
+    int error = WriteAll(fd, bytes) ? 0 : (errno != 0 ? errno : EIO);
+    if (::close(fd) != 0 && error == 0)
+        error = errno;
+    return error;
 }
 
 QString ErrorLogTimestamp()
@@ -114,13 +148,9 @@ void LogError(const QString& message) noexcept
             return;
         const QByteArray line =
             (message + QStringLiteral("- ") + ErrorLogTimestamp() + QStringLiteral("\r\n")).toUtf8();
-        QFile file(folder + QStringLiteral("/Errors.Log"));
-        // Unbuffered append: the whole line goes out in one write, so lines
-        // of the two programs never interleave.
-        if (!file.open(QIODevice::WriteOnly | QIODevice::Append | QIODevice::Unbuffered))
-            return;
-        file.write(line);
-        file.close();
+        // Appended in one write, so lines of the two programs never
+        // interleave; a FIFO or device under the name is not written to.
+        AppendToLogFile(folder + QStringLiteral("/Errors.Log"), line);
     } catch (...) {
     }
 }

@@ -25,8 +25,9 @@ bool GetStorageFolder() noexcept;
 QString WriteTestNoticeText();
 
 // True when a file of that path can be created and written (a small
-// name/value record is written); the file is deleted again. No log line.
-// Never throws.
+// name/value record is written); the file is deleted again. Anything but a
+// regular file under that name (a link, a FIFO, a folder) fails the test.
+// No log line. Never throws.
 bool CanWriteFile(const QString& path) noexcept;
 
 // Appends message + "- " + the local date and time and a line end to
@@ -34,6 +35,11 @@ bool CanWriteFile(const QString& path) noexcept;
 // appending and closed again. Any failure (no storage folder yet, no rights,
 // disk full) loses the line silently. Never throws.
 void LogError(const QString& message) noexcept;
+
+// Appends `bytes` to a log file of the storage folder in one write,
+// creating the file when missing. Never blocks: a FIFO, device or folder
+// under the name is refused. 0, or the errno value of the failure.
+int AppendToLogFile(const QString& path, const QByteArray& bytes) noexcept;
 
 // The date-and-time text LogError appends: the locale's short date, a blank
 // and its long time (without a time-zone name).

@@ -2,6 +2,7 @@
 
 #include "operations/error_trap.h"
 #include "operations/file_pattern.h"
+#include "operations/m_temp_file.h"
 #include "operations/message_loop.h"
 #include "operations/mod_general.h"
 #include "operations/running_program.h"
@@ -69,6 +70,20 @@ bool ReplyToBoolean(const QVariant& reply)
 bool Call(const com::Ptr<com::Object>& control, const char* method, const QVariantList& args)
 {
     return ReplyToBoolean(com::Invoke(control, QString::fromLatin1(method), args));
+}
+
+// Calls a page-engine method. When it fails for a reason of the system (a
+// full disk, the file size limit, a refused replacement, a file another run
+// keeps locked), that reason goes to the error log under the calling
+// procedure and statement; the result stays the method's own.
+bool CallEngine(const com::Ptr<com::Object>& control, const char* method, const QVariantList& args,
+                const ErrorTrap& trap)
+{
+    com::SetLastError(0);
+    const bool result = Call(control, method, args);
+    if (const int reason = com::GetLastError(); !result && reason != 0)
+        trap.Log(SystemError(reason));
+    return result;
 }
 
 // Replaces `target` with a copy of `source`: the copy is written beside the
@@ -148,7 +163,7 @@ bool TiffPdfCommands::AppendFileTiffFile(const QString& SrcFile, const QString& 
         trap.Line(70);
         const QVariantList args{QVariant(src), PageNumber(insertAtpageno), QVariant(from)};
         trap.Line(80);
-        const bool result = Call(control, "AddTIFFPages", args);
+        const bool result = CallEngine(control, "AddTIFFPages", args, trap);
         trap.Line(90);
         YieldToMessageLoop();
         trap.Line(100);
@@ -174,7 +189,7 @@ bool TiffPdfCommands::DeleteTiffPage(const QString& SrcFile, std::int16_t Delete
         trap.Line(30);
         const QVariantList args{QVariant(src), PageNumber(DeletePageno)};
         trap.Line(40);
-        const bool result = Call(control, "DeleteTIFFPages", args);
+        const bool result = CallEngine(control, "DeleteTIFFPages", args, trap);
         trap.Line(50);
         control.reset();
         return result;
@@ -208,7 +223,8 @@ bool TiffPdfCommands::SplitTiffFiles(const QString& SourceFilePath, std::int16_t
         const QString part2 = dir + prefix + QStringLiteral("2.tif");
         line(120);
         const bool result =
-            Call(control, "SplitTIFF", {QVariant(source), PageNumber(PageNo), QVariant(part1), QVariant(part2)});
+            CallEngine(control, "SplitTIFF", {QVariant(source), PageNumber(PageNo), QVariant(part1), QVariant(part2)},
+                       trap);
         line(130);
         YieldToMessageLoop();
         line(140);
@@ -238,8 +254,9 @@ bool TiffPdfCommands::ExtractTIFFpagesbyRange(const QString& strInputTIFF, std::
         line(110);
         const QString dir = ValidateDir(outputDir);
         line(120);
-        const bool result = Call(control, "ExtractPages",
-                                 {QVariant(input), PageNumber(iStartPage), PageNumber(iEndPage), QVariant(dir)});
+        const bool result = CallEngine(control, "ExtractPages",
+                                       {QVariant(input), PageNumber(iStartPage), PageNumber(iEndPage), QVariant(dir)},
+                                       trap);
         line(130);
         YieldToMessageLoop();
         line(140);
@@ -268,7 +285,7 @@ bool TiffPdfCommands::ExtractAllTIFFpages(const QString& SourceFilePath, const Q
         line(110);
         const QString dir = ValidateDir(folder);
         line(120);
-        const bool result = Call(control, "ExtractAllTIFFpages", {QVariant(source), QVariant(dir)});
+        const bool result = CallEngine(control, "ExtractAllTIFFpages", {QVariant(source), QVariant(dir)}, trap);
         line(130);
         YieldToMessageLoop();
         line(140);
