@@ -14,9 +14,14 @@
 #include <QCoreApplication>
 #include <QStringList>
 
+#include <csignal>
+
 int main(int argc, char* argv[])
 {
     SelectRunningProgram(RunningProgram::CommandLine);
+    // A write past the file size limit then fails like any other failed
+    // write (and is reported) instead of ending the program silently.
+    std::signal(SIGXFSZ, SIG_IGN);
     QCoreApplication::setOrganizationName(QString::fromUtf16(kCompanyName));
     QCoreApplication::setApplicationName(QString::fromUtf16(kApplicationTitle));
     SetWindowArguments(&argc, argv);

@@ -8,6 +8,7 @@
 
 #include <QApplication>
 
+#include <csignal>
 #include <cstdio>
 #include <cstdlib>
 
@@ -33,6 +34,9 @@ void StartupMessageHandler(QtMsgType type, const QMessageLogContext& context, co
 int main(int argc, char** argv)
 {
     SelectRunningProgram(RunningProgram::Desktop);
+    // A write past the file size limit then fails like any other failed
+    // write (and is reported) instead of ending the program silently.
+    std::signal(SIGXFSZ, SIG_IGN);
     if (!DisplayAvailable()) {
         std::fprintf(stderr,
                      "Velmora: no display is available. Start it in a desktop session "
