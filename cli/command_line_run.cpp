@@ -4,20 +4,21 @@
 #include "cli/item_parts.h"
 #include "cli/number_conversion.h"
 #include "operations/file_pattern.h"
+#include "operations/m_temp_file.h"
 #include "operations/mod_general.h"
+#include "platform/safe_file/file_identity.h"
+#include "platform/safe_file/private_folder.h"
+#include "platform/safe_file/staged_file.h"
 
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QTemporaryDir>
 
-#include <algorithm>
+#include <cstdint>
+#include <limits>
 #include <map>
 #include <optional>
-
-#include <fcntl.h>
-#include <stdio.h>
-#include <unistd.h>
+#include <string>
 
 namespace {
 
@@ -31,45 +32,14 @@ QString Stem(const QString& fileName)
     return dot < 0 ? fileName : fileName.left(dot);
 }
 
-QString Identity(const QString& path)
+std::string Native(const QString& path)
 {
-    return QDir::cleanPath(QFileInfo(path).absoluteFilePath());
-}
-
-// An open folder, for renaming names in it without walking its path again
-// for every file.
-class FolderHandle {
-public:
-    explicit FolderHandle(const QString& path)
-        : fd_(::open(QFile::encodeName(path).constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC))
-    {
-    }
-    ~FolderHandle()
-    {
-        if (fd_ >= 0)
-            ::close(fd_);
-    }
-    FolderHandle(const FolderHandle&) = delete;
-    FolderHandle& operator=(const FolderHandle&) = delete;
-    bool IsOpen() const { return fd_ >= 0; }
-    int fd() const { return fd_; }
-
-private:
-    int fd_;
-};
-
-// Replaces `to` in one folder with `from` of another in one step (both in
-// the same folder tree).
-bool MoveReplacing(const FolderHandle& fromFolder, const QString& from, const FolderHandle& toFolder,
-                   const QString& to)
-{
-    return ::renameat(fromFolder.fd(), QFile::encodeName(from).constData(), toFolder.fd(),
-                      QFile::encodeName(to).constData())
-        == 0;
+    return QFile::encodeName(path).toStdString();
 }
 
 // The 0-based page index of an engine page file name ("page" & index &
-// ext, without regard to case); -1 for any other name.
+// ext, without regard to case); -1 for any other name. The engine numbers
+// pages without a limit of digits.
 std::int32_t EnginePageIndex(const QString& name, const QString& ext)
 {
     static const QLatin1String kPage("page");
@@ -77,15 +47,20 @@ std::int32_t EnginePageIndex(const QString& name, const QString& ext)
         || !name.endsWith(ext, Qt::CaseInsensitive))
         return -1;
     const QStringView digits = QStringView(name).mid(kPage.size(), name.size() - kPage.size() - ext.size());
-    if (digits.size() > 6)
-        return -1;
-    std::int32_t index = 0;
+    std::int64_t index = 0;
     for (const QChar c : digits) {
         if (c < QLatin1Char('0') || c > QLatin1Char('9'))
             return -1;
         index = index * 10 + (c.unicode() - '0');
+        if (index > std::numeric_limits<std::int32_t>::max())
+            return -1;
     }
-    return index;
+    return static_cast<std::int32_t>(index);
+}
+
+std::pair<dev_t, ino_t> Key(const safe_file::FileIdentity& id)
+{
+    return {id.device, id.inode};
 }
 
 } // namespace
@@ -111,9 +86,19 @@ qsizetype CommandLineRun::FilesFound() const
     return facade_.colOrderedData.size() + unreachableFiles_.size();
 }
 
+void CommandLineRun::AddSourceFile(const QString& path)
+{
+    const safe_file::FileIdentity id = safe_file::IdentityOf(Native(path));
+    if (id.exists)
+        sourceFiles_.insert(Key(id));
+}
+
 bool CommandLineRun::IsSourceFile(const QString& path) const
 {
-    return sourceFiles_.contains(Identity(path));
+    // The entry a new file would replace: the final link, if any, is
+    // replaced as a name and leaves its target alone.
+    const safe_file::FileIdentity id = safe_file::EntryIdentityOf(Native(path));
+    return id.exists && sourceFiles_.count(Key(id)) > 0;
 }
 
 QString CommandLineRun::NamePrefix(const QString& sourceFileName, bool forceSourcePrefix) const
@@ -245,7 +230,7 @@ void CommandLineRun::RunOutput()
     if (!folderInput_) {
         trap_.Line(420);
         const QString path = state_.InputList.value(0).trimmed();
-        sourceFiles_.insert(Identity(path));
+        AddSourceFile(path);
         const QString fileName = GetFileNameFromPath(path);
         bool ok;
         if (isSplit)
@@ -263,7 +248,7 @@ void CommandLineRun::RunOutput()
     std::int32_t count = 0;
     LoadFilesFolder(state_.InputList.value(0).trimmed(), facade_, true, count);
     for (const clsColSetOrderGrid& rec : std::as_const(facade_.colOrderedData))
-        sourceFiles_.insert(Identity(ValidateDir(rec.FileLocation()) + rec.FileName()));
+        AddSourceFile(ValidateDir(rec.FileLocation()) + rec.FileName());
     const bool severalFiles = FilesFound() > 1;
 
     QString failures;
@@ -302,36 +287,48 @@ bool CommandLineRun::ExtractOne(const QString& path, const QString& fileName, bo
 {
     // The engine names its page files page<index>.tif. Writing them into a
     // private folder keeps them from replacing a user's own files of those
-    // names; the renaming then moves them into the output folder.
-    QTemporaryDir extractFolder(ValidateDir(state_.OutputArgument) + QStringLiteral(".velmora-XXXXXX"));
-    if (!extractFolder.isValid())
+    // names; the renaming then moves them into the output folder. Pages that
+    // find no final name join the output folder under the engine's names
+    // (never over a file), or stay in a kept folder: none is ever deleted.
+    safe_file::PrivateFolder extractFolder(Native(state_.OutputArgument));
+    if (!extractFolder.Valid()) {
+        trap_.Log(SystemError(extractFolder.Error()));
         return false;
+    }
+    const QString extractPath = QFile::decodeName(QByteArray::fromStdString(extractFolder.Path()));
     bool ok;
     if (range) {
-        ok = facade_.ExtractTIFFpagesbyRange(path, ToInteger(first - 1), ToInteger(last - 1),
-                                             extractFolder.path());
+        ok = facade_.ExtractTIFFpagesbyRange(path, ToInteger(first - 1), ToInteger(last - 1), extractPath);
     } else {
-        ok = facade_.ExtractAllTIFFpages(path, extractFolder.path());
+        ok = facade_.ExtractAllTIFFpages(path, extractPath);
     }
-    if (!ok)
-        return false;
-    // Every page the engine wrote gets its final name whatever the count, so
-    // the file need not be read again to count its pages.
-    return RenamePageFiles(QStringLiteral(".tif"), 0, state_.OutputArgument, fileName,
-                           range ? ToInteger(first) : std::int16_t(-1),
-                           range ? ToInteger(last) : std::int16_t(-1), forceSourcePrefix,
-                           extractFolder.path());
+    // The pages written are renamed also when another page failed. Every
+    // page the engine wrote gets its final name whatever the count, so the
+    // file need not be read again to count its pages.
+    if (!RenamePageFiles(QStringLiteral(".tif"), 0, state_.OutputArgument, fileName,
+                         range ? ToInteger(first) : std::int16_t(-1), range ? ToInteger(last) : std::int16_t(-1),
+                         forceSourcePrefix, extractPath))
+        ok = false;
+    if (!extractFolder.ReleaseLeftovers())
+        ok = false;
+    if (!extractFolder.Finish().empty())
+        ok = false;
+    return ok;
 }
 
-bool CommandLineRun::RenamePageFiles(const QString& ext, std::int32_t pageCount,
+bool CommandLineRun::RenamePageFiles(const QString& ext, std::int32_t /*pageCount*/,
                                      const QString& outputFolder, const QString& sourceFileName,
                                      std::int16_t first, std::int16_t last, bool forceSourcePrefix,
                                      const QString& extractFolder)
 {
+    ErrorTrap trap(QStringLiteral("RenamePageFiles"), ObjectKind::Module, kModule);
     try {
+        trap.Line(10);
+        const QString d = ValidateDir(outputFolder);
         const QString prefix = NamePrefix(sourceFileName, forceSourcePrefix);
-        // The engine's page files by 0-based page index, their names found
-        // without regard to case.
+        // Every page file the engine wrote, by 0-based index, found without
+        // regard to case. All of them get their final names, also when the
+        // counter saw fewer pages (or could not count the file).
         std::map<std::int32_t, QString> extracted;
         const std::optional<std::vector<FolderEntry>> entries = ListFolderEntries(extractFolder);
         if (!entries)
@@ -341,35 +338,24 @@ bool CommandLineRun::RenamePageFiles(const QString& ext, std::int32_t pageCount,
             if (entry.kind == FolderEntry::Kind::File && entry.reachable && index >= 0)
                 extracted.emplace(index, entry.name);
         }
+        const bool allPages = first == -1 && last == -1;
 
-        std::int32_t from = first;
-        std::int32_t to = last;
-        if (first == -1 && last == -1) {
-            from = 1;
-            to = pageCount;
-            // Every page the engine extracted gets its final name, also when
-            // the counter saw fewer pages (or could not count the file): the
-            // private folder goes away afterwards and would take them along.
-            if (!extracted.empty())
-                to = std::max(to, extracted.rbegin()->first + 1);
-        }
-
-        const FolderHandle source(extractFolder);
-        const FolderHandle target(outputFolder);
-        if (!source.IsOpen() || !target.IsOpen())
-            return false;
-        // Final names are compared with the run's sources by identity; the
-        // folder's part of it is the same for every page.
-        const QString targetIdentity = Identity(outputFolder) + QLatin1Char('/');
         bool allMoved = true;
-        for (auto it = extracted.lower_bound(from - 1); it != extracted.end() && it->first <= to - 1; ++it) {
-            const QString name = prefix + QString::number(it->first + 1) + ext;
-            if (sourceFiles_.contains(targetIdentity + name)) {
+        for (const auto& [k, name] : extracted) {
+            trap.Line(20);
+            if (!allPages && (k < first - 1 || k > last - 1))
+                continue;
+            const QString target = d + prefix + QString::number(static_cast<qint64>(k) + 1) + ext;
+            if (IsSourceFile(target)) {
                 allMoved = false;
                 continue;
             }
-            if (!MoveReplacing(source, it->second, target, name))
+            trap.Line(30);
+            int error = 0;
+            if (!safe_file::PlaceFile(Native(ValidateDir(extractFolder) + name), Native(target), error)) {
+                trap.Log(SystemError(error));
                 allMoved = false;
+            }
         }
         return allMoved;
     } catch (...) {

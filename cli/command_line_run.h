@@ -13,6 +13,9 @@
 #include <QStringList>
 
 #include <cstdint>
+#include <set>
+#include <sys/types.h>
+#include <utility>
 
 class CommandLineRun {
 public:
@@ -31,11 +34,14 @@ public:
     void LoadFilesFolder(const QString& folder, TiffPdfCommands& facade, bool keepPageCounts,
                          std::int32_t& fileCount);
 
-    // Moves the extracted pages first..last (1-based; -1, -1: 1..pageCount)
-    // from `extractFolder`, where the engine named them page<index>.tif, to
-    // outputFolder/<prefix><page><ext>. A final name that is one of the
-    // run's source files is never replaced. False when any page could not be
-    // given its final name.
+    // Moves the extracted pages first..last (1-based; -1, -1: every page the
+    // engine wrote) from `extractFolder`, where the engine named them
+    // page<index>.tif, to outputFolder/<prefix><page><ext>, by the rule of
+    // platform/safe_file/replace_rule.h. A final name that is one of the
+    // run's source files (the same file, however the path is spelt) is
+    // never replaced. False when any page could not be given its final
+    // name; the system's reason is logged. A page that fails stays where it
+    // is.
     bool RenamePageFiles(const QString& ext, std::int32_t pageCount, const QString& outputFolder,
                          const QString& sourceFileName, std::int16_t first, std::int16_t last,
                          bool forceSourcePrefix, const QString& extractFolder);
@@ -50,6 +56,8 @@ private:
                     std::int32_t last, bool forceSourcePrefix);
     bool SplitOne(const QString& path, std::int16_t page, const QString& prefix);
     QString NamePrefix(const QString& sourceFileName, bool forceSourcePrefix) const;
+    void AddSourceFile(const QString& path);
+    // Whether a new file at `path` would replace one of the run's sources.
     bool IsSourceFile(const QString& path) const;
     // The TIFF files the folder scan found, those it could not reach included.
     qsizetype FilesFound() const;
@@ -61,7 +69,7 @@ private:
     ErrorTrap& trap_;
     TiffPdfCommands facade_;
     bool folderInput_ = false;
-    QSet<QString> sourceFiles_;
+    std::set<std::pair<dev_t, ino_t>> sourceFiles_; // device and inode
     // Files of the scan whose names are no text: each fails the run.
     QStringList unreachableFiles_;
 };

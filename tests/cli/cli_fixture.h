@@ -16,6 +16,8 @@
 #include <tiffio.h>
 
 #include <cstdint>
+#include <filesystem>
+#include <sys/resource.h>
 #include <vector>
 
 class CliTest : public ::testing::Test {
@@ -53,7 +55,19 @@ protected:
         QProcess p;
         p.setProcessEnvironment(env_);
         p.setWorkingDirectory(work_.path());
-        p.start(QStringLiteral(VELMORA_CMD_PATH), args);
+        if (fileSizeLimit_ != RLIM_INFINITY) {
+            const rlim_t bytes = fileSizeLimit_;
+            p.setChildProcessModifier([bytes] {
+                const struct rlimit limit {bytes, bytes};
+                ::setrlimit(RLIMIT_FSIZE, &limit);
+            });
+        }
+        if (runAs_.isEmpty())
+            p.start(QStringLiteral(VELMORA_CMD_PATH), args);
+        else
+            p.start(QStringLiteral("runuser"), QStringList{QStringLiteral("-p"), QStringLiteral("-u"), runAs_,
+                                                           QStringLiteral("--"), QStringLiteral(VELMORA_CMD_PATH)}
+                                                   + args);
         Result r;
         if (!p.waitForFinished(timeoutMs)) {
             p.kill();
@@ -66,6 +80,25 @@ protected:
         r.err = QString::fromUtf8(p.readAllStandardError());
         return r;
     }
+    // The following runs go as `user` (through runuser); empty: as this
+    // process's user.
+    void RunAs(const QString& user) { runAs_ = user; }
+    // The following runs may write files of at most `bytes` (RLIMIT_FSIZE).
+    void LimitFileSize(rlim_t bytes) { fileSizeLimit_ = bytes; }
+    // Lets every user into the test's home and work folders, so that a run
+    // as another user finds its registry and storage folder.
+    void OpenFoldersToEveryone()
+    {
+        namespace fs = std::filesystem;
+        for (const QString& top : {home_.path(), work_.path()}) {
+            fs::permissions(top.toStdString(), fs::perms::all);
+            for (const auto& e : fs::recursive_directory_iterator(top.toStdString()))
+                if (e.is_directory())
+                    fs::permissions(e.path(), fs::perms::all);
+        }
+    }
+    // The program's environment (a private home with the modules registered).
+    const QProcessEnvironment& Environment() const { return env_; }
     // Sets (or removes) a variable of the program's environment for the
     // following runs.
     void SetEnvironment(const QString& name, const QString& value) { env_.insert(name, value); }
@@ -138,4 +171,6 @@ private:
     QTemporaryDir home_;
     QTemporaryDir work_;
     QProcessEnvironment env_;
+    QString runAs_;
+    rlim_t fileSizeLimit_ = RLIM_INFINITY;
 };
