@@ -238,9 +238,9 @@ bool frmSplitOption_Tiff::SplitTiffFiles(QString& failedList)
                 // Pages left under the engine's names join the output
                 // folder where no file has that name; any other stays put,
                 // and the report says where.
-                if (!scratch->ReleaseLeftovers(folder)) {
+                if (!scratch->ReleaseLeftovers()) {
                     ok = false;
-                    setAside = scratch->Path();
+                    setAside = scratch->Finish();
                 }
             }
             trap.Line(110);

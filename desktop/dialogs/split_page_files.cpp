@@ -1,48 +1,37 @@
 #include "desktop/dialogs/split_page_files.h"
 
+#include "operations/m_temp_file.h"
 #include "platform/runtime/run_time_error.h"
+#include "platform/safe_file/file_identity.h"
+#include "platform/safe_file/staged_file.h"
 
-#include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QTemporaryDir>
 
-#include <filesystem>
-#include <system_error>
+#include <string>
 
 namespace {
 
-std::filesystem::path FsPath(const QString& path)
+std::string Native(const QString& path)
 {
-    return std::filesystem::path(path.toStdU16String());
+    return QFile::encodeName(path).toStdString();
 }
 
-bool Exists(const QString& path)
+QString FolderOf(const QString& outputFolder)
 {
-    std::error_code ec;
-    return std::filesystem::exists(std::filesystem::symlink_status(FsPath(path), ec));
+    QString base = outputFolder;
+    while (base.size() > 1 && base.endsWith(QLatin1Char('/')))
+        base.chop(1);
+    return base;
 }
 
 } // namespace
 
 SplitExtractionFolder::SplitExtractionFolder(const QString& outputFolder)
+    : folder_(Native(FolderOf(outputFolder)))
 {
-    QString base = outputFolder;
-    while (base.size() > 1 && base.endsWith(QLatin1Char('/')))
-        base.chop(1);
-    if (base.isEmpty() || !QFileInfo(base).isDir())
-        return;
-    QTemporaryDir dir(base + QStringLiteral("/velmora-split-XXXXXX"));
-    if (!dir.isValid())
-        return;
-    dir.setAutoRemove(false);
-    path_ = dir.path();
-}
-
-SplitExtractionFolder::~SplitExtractionFolder()
-{
-    if (!path_.isEmpty())
-        QDir().rmdir(path_); // only succeeds when nothing is left in it
+    if (folder_.Valid())
+        path_ = QFile::decodeName(QByteArray::fromStdString(folder_.Path()));
 }
 
 QString SplitExtractionFolder::PageFile(long long k) const
@@ -52,40 +41,27 @@ QString SplitExtractionFolder::PageFile(long long k) const
 
 int SplitExtractionFolder::FileCount() const
 {
-    if (path_.isEmpty())
-        return 0;
-    return static_cast<int>(QDir(path_).entryList(QDir::Files | QDir::Hidden | QDir::System).size());
+    return static_cast<int>(folder_.FileCount());
 }
 
-bool SplitExtractionFolder::ReleaseLeftovers(const QString& outputFolder) const
+bool SplitExtractionFolder::ReleaseLeftovers()
 {
-    if (path_.isEmpty())
-        return true;
-    QString out = outputFolder;
-    if (!out.endsWith(QLatin1Char('/')))
-        out += QLatin1Char('/');
-    const QStringList names =
-        QDir(path_).entryList(QDir::Files | QDir::Hidden | QDir::System, QDir::Name);
-    bool all = true;
-    for (const QString& name : names) {
-        // QFile::rename never replaces an existing file.
-        if (!QFile::rename(path_ + QLatin1Char('/') + name, out + name))
-            all = false;
-    }
-    return all;
+    return folder_.ReleaseLeftovers();
+}
+
+QString SplitExtractionFolder::Finish()
+{
+    return QFile::decodeName(QByteArray::fromStdString(folder_.Finish()));
 }
 
 bool IsOneOf(const QString& path, const QStringList& files)
 {
-    std::error_code ec;
-    const std::filesystem::path p = FsPath(path);
-    if (!std::filesystem::exists(p, ec))
+    const safe_file::FileIdentity entry = safe_file::EntryIdentityOf(Native(path));
+    if (!entry.exists)
         return false;
-    for (const QString& file : files) {
-        std::error_code ec2;
-        if (std::filesystem::equivalent(p, FsPath(file), ec2) && !ec2)
+    for (const QString& file : files)
+        if (safe_file::SameFile(entry, safe_file::IdentityOf(Native(file))))
             return true;
-    }
     return false;
 }
 
@@ -94,20 +70,13 @@ PlaceOutcome PlacePageFile(const QString& page, const QString& target, bool repl
 {
     if (!QFileInfo(page).isFile())
         return PlaceOutcome::Missing;
-    if (Exists(target)) {
-        if (!replace || IsOneOf(target, protectedFiles)) {
-            if (!QFile::remove(page))
-                throw RunTimeError(75);
-            return replace ? PlaceOutcome::SourceProtected : PlaceOutcome::KeptExisting;
-        }
-        // rename() puts the page in place of the old file in one step.
-        std::error_code ec;
-        std::filesystem::rename(FsPath(page), FsPath(target), ec);
-        if (ec)
+    if (safe_file::EntryIdentityOf(Native(target)).exists && (!replace || IsOneOf(target, protectedFiles))) {
+        if (!QFile::remove(page))
             throw RunTimeError(75);
-        return PlaceOutcome::Moved;
+        return replace ? PlaceOutcome::SourceProtected : PlaceOutcome::KeptExisting;
     }
-    if (!QFile::rename(page, target))
-        throw RunTimeError(75);
+    int error = 0;
+    if (!safe_file::PlaceFile(Native(page), Native(target), error))
+        throw SystemError(error);
     return PlaceOutcome::Moved;
 }

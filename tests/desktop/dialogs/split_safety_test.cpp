@@ -1,0 +1,91 @@
+// What a split run from the dialog may not do: replace a file being split
+// however the output folder is reached, write through a link under a page
+// name, leave a page cut short, keep quiet about why a write failed, or
+// leave a killed run's private folder for ever.
+
+#include "split_fixture.h"
+
+#include "tests/support/file_size_limit.h"
+
+#include <ctime>
+#include <fcntl.h>
+#include <sys/stat.h>
+
+using namespace splittest;
+
+class SplitSafetyTest : public SplitTest {
+protected:
+    void Run(frmSplitOption_Tiff& dlg, const QString& out)
+    {
+        dlg.txtOutputFolder->setText(out);
+        dlg.cmdOk->click();
+    }
+    QString in = Folder(QStringLiteral("in"));
+    QString out = Folder(QStringLiteral("out"));
+};
+
+TEST_F(SplitSafetyTest, LinksNeitherLeadOntoSourcesNorGetWrittenThrough)
+{
+    ASSERT_TRUE(WriteTiff(in + QStringLiteral("/scan.tif"), Numbered(1, 3)));
+    ASSERT_TRUE(WriteTiff(in + QStringLiteral("/scan_1.tif"), Numbered(41, 42)));
+    ASSERT_TRUE(QFile::link(in, Folder(QString()) + QStringLiteral("/L")));
+    auto dlg = Dialog({Record(in, QStringLiteral("scan.tif"), 3), Record(in, QStringLiteral("scan_1.tif"), 2)});
+    dlg->txtseparator[0]->setText(QStringLiteral("_"));
+    dlg->chkReplaceExisting->setChecked(true);
+    dlg->chkApplyNoPadding->setChecked(true);
+    Run(*dlg, Folder(QString()) + QStringLiteral("/L"));
+    EXPECT_EQ(Markers(in + QStringLiteral("/scan_1.tif")), Numbered(41, 42));
+    EXPECT_EQ(Markers(in + QStringLiteral("/scan_2.tif")), Pages{2});
+    ASSERT_EQ(reports.size(), 1u);
+
+    // A link under a page name is replaced; what it points at stays.
+    ASSERT_TRUE(WriteTiff(in + QStringLiteral("/precious.tif"), {99}));
+    ASSERT_TRUE(QFile::link(in + QStringLiteral("/precious.tif"), out + QStringLiteral("/scan_1.tif")));
+    ASSERT_TRUE(QFile::link(in + QStringLiteral("/nothing.tif"), out + QStringLiteral("/scan_2.tif")));
+    auto one = Dialog({Record(in, QStringLiteral("scan.tif"), 3)});
+    one->txtseparator[0]->setText(QStringLiteral("_"));
+    one->chkReplaceExisting->setChecked(true);
+    Run(*one, out);
+    EXPECT_EQ(Markers(out + QStringLiteral("/scan_1.tif")), Pages{1});
+    EXPECT_EQ(Markers(out + QStringLiteral("/scan_2.tif")), Pages{2});
+    EXPECT_FALSE(QFileInfo(out + QStringLiteral("/scan_1.tif")).isSymLink());
+    EXPECT_EQ(Markers(in + QStringLiteral("/precious.tif")), Pages{99});
+    EXPECT_FALSE(QFileInfo::exists(in + QStringLiteral("/nothing.tif")));
+}
+
+// A write that fails half way (the file size limit standing in for a full
+// disk) lists the file, logs the system's reason, and leaves no page cut
+// short and no private folder behind.
+TEST_F(SplitSafetyTest, AFailedWriteIsListedWithItsReasonAndLeavesNothingHalfWritten)
+{
+    ASSERT_TRUE(WriteTiff(in + QStringLiteral("/scan.tif"), Numbered(1, 200)));
+    auto dlg = Dialog({Record(in, QStringLiteral("scan.tif"), 200)});
+    dlg->OptSplitMathod[2]->setChecked(true);
+    dlg->txtSplitByEveryPage->setText(QStringLiteral("1"));
+    {
+        FileSizeLimit limit;
+        // One page fits, and the dialog's settings file; the other 199 do not.
+        ASSERT_TRUE(limit.Limit(4096));
+        Run(*dlg, out);
+    }
+    ASSERT_EQ(reports.size(), 1u);
+    EXPECT_TRUE(reports[0].contains(in + QStringLiteral("/scan.tif")));
+    EXPECT_TRUE(LogLines().join('\n').contains(QStringLiteral("(File too large) in procedure SplitTiffFiles")))
+        << LogLines().join('\n').toStdString();
+    EXPECT_EQ(Entries(out), QStringList{});
+}
+
+TEST_F(SplitSafetyTest, AKilledRunsPrivateFolderIsRemovedByTheNextRun)
+{
+    ASSERT_TRUE(WriteTiff(in + QStringLiteral("/scan.tif"), Numbered(1, 2)));
+    const QString debris = out + QStringLiteral("/.velmora-Qq11Ww");
+    ASSERT_TRUE(QDir().mkpath(debris));
+    ASSERT_TRUE(WriteTiff(debris + QStringLiteral("/page0.tif"), {7}));
+    const struct timespec hourAgo[2] = {{std::time(nullptr) - 3600, 0}, {std::time(nullptr) - 3600, 0}};
+    ASSERT_EQ(utimensat(AT_FDCWD, QFile::encodeName(debris).constData(), hourAgo, 0), 0);
+    auto dlg = Dialog({Record(in, QStringLiteral("scan.tif"), 2)});
+    dlg->txtseparator[0]->setText(QStringLiteral("_"));
+    Run(*dlg, out);
+    EXPECT_EQ(BoxTexts(), QStringList{QStringLiteral("Split completed")});
+    EXPECT_EQ(Entries(out), (QStringList{QStringLiteral("scan_1.tif"), QStringLiteral("scan_2.tif")}));
+}
