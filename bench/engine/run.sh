@@ -33,10 +33,7 @@ range=$(seq -s, 1000 1099)
 # these times otherwise).
 sync
 
-mean() { # mean time of command $2 in hyperfine csv $1
-  awk -F, -v name="$2" '$1 == name { print $2 }' "$1"
-}
-ratio() { awk -v a="$1" -v b="$2" 'BEGIN { printf "%.3f", a / b }'; }
+. "$root/bench/support/hyperfine_csv.sh"
 
 echo "== ExtractAllPages vs tiffsplit (2,000 G4 pages, 1728x2200)"
 hyperfine --warmup 1 --runs 5 --export-csv "$w/extract.csv" \

@@ -28,8 +28,7 @@ mkdir "$w/old"
 "$cmd" /i "$w/in.tif" /o "$w/old" 2>/dev/null
 sync
 
-mean() { awk -F, -v name="$2" '$1 == name { print $2 }' "$1"; }
-ratio() { awk -v a="$1" -v b="$2" 'BEGIN { printf "%.2f", a / b }'; }
+. "$root/bench/support/hyperfine_csv.sh"
 
 echo "== new outputs (nothing to flush)"
 hyperfine --warmup 1 --runs 5 --export-csv "$w/new.csv" \
