@@ -26,7 +26,6 @@ OutputFile::OutputFile(const std::string& name, bool exclusive, std::uint64_t ma
     fd_ = ::open(name.c_str(), flags, 0666);
     if (fd_ < 0)
         SystemFailure(errno);
-    existed_ = fd_ < 0 && errno == EEXIST;
     if (const int status = fd_ >= 0 ? ::fcntl(fd_, F_GETFL) : -1; status >= 0)
         ::fcntl(fd_, F_SETFL, status & ~O_NONBLOCK);
     pending_.reserve(kPendingSize);
@@ -150,11 +149,6 @@ void OutputFile::CopyFrom(const SourceFile& source, std::uint64_t offset, std::u
         offset += n;
         length -= n;
     }
-}
-
-void OutputFile::SetMode(unsigned mode) {
-    if (fd_ >= 0 && ::fchmod(fd_, static_cast<mode_t>(mode)) != 0)
-        SystemFailure(errno);
 }
 
 bool OutputFile::Close() {

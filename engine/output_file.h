@@ -54,10 +54,6 @@ public:
     // Flushes and closes (a borrowed descriptor is only flushed); true when
     // every byte reached the file.
     bool Close();
-    // Gives the file the permission bits `mode` (before Close()).
-    void SetMode(unsigned mode);
-    // Whether creating failed because a file of that name existed.
-    bool Existed() const { return existed_; }
     // Marks the file failed (e.g. when a page turned out not writable).
     void Fail() { failed_ = true; }
 
@@ -76,7 +72,6 @@ private:
     bool owned_ = true;
     bool failed_ = false;
     int error_ = 0;
-    bool existed_ = false;
     std::uint64_t position_ = 0;
     std::uint64_t maxSize_;
     std::uint64_t* budget_ = nullptr;

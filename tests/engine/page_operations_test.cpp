@@ -272,28 +272,6 @@ TEST_F(PageOperations, FilesWithTheLongestNamesAreChangedInPlace) {
     EXPECT_EQ(dir.Files(), (std::vector<std::string>{"be.tif", "g4.tif", "mixed.tif"}));
 }
 
-// A link under an output name is replaced by the output; whatever it points
-// at (a user's file, nothing, a device) is never written.
-TEST_F(PageOperations, OutputsReplaceLinksAsNamesNeverWritingThroughThem) {
-    const std::string precious = dir / "precious.tif";
-    SaveBytes(precious, {'m', 'i', 'n', 'e'});
-    const std::string out = dir / "out";
-    ASSERT_EQ(mkdir(out.c_str(), 0755), 0);
-    ASSERT_EQ(symlink(precious.c_str(), ExtractedPageFile(out, 0).c_str()), 0);
-    ASSERT_EQ(symlink((dir / "outside.tif").c_str(), ExtractedPageFile(out, 1).c_str()), 0);
-    ASSERT_EQ(symlink("/dev/null", ExtractedPageFile(out, 2).c_str()), 0);
-    EXPECT_EQ(ExtractAllPages(mixed, out), 3);
-    for (int i = 0; i < 3; ++i)
-        EXPECT_TRUE(Holds(ExtractedPageFile(out, i), mixedPages, {i})) << i;
-    ASSERT_EQ(symlink(precious.c_str(), (dir / "one.tif").c_str()), 0);
-    ASSERT_EQ(symlink((dir / "outside.tif").c_str(), (dir / "two.tif").c_str()), 0);
-    ASSERT_TRUE(SplitFile(mixed, 2, dir / "one.tif", dir / "two.tif"));
-    EXPECT_TRUE(Holds(dir / "one.tif", mixedPages, {0}));
-    EXPECT_TRUE(Holds(dir / "two.tif", mixedPages, {1, 2}));
-    EXPECT_EQ(LoadBytes(precious), (std::vector<std::uint8_t>{'m', 'i', 'n', 'e'}));
-    EXPECT_FALSE(FileExists(dir / "outside.tif"));
-}
-
 // Two changes of one file at once: the second waits for the first and then
 // works on what the first left, so neither change is lost.
 TEST_F(PageOperations, AnInPlaceChangeWaitsForAnotherRunChangingTheFile) {
