@@ -11,7 +11,7 @@ packages=(
   libqpdf-dev qpdf
   xvfb xauth fonts-dejavu-core
   locales
-  hyperfine time
+  hyperfine time acl
 )
 
 SUDO=""

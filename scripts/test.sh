@@ -17,6 +17,7 @@ export VELMORA_REQUIRE_TEST_FILES=1
 
 echo "== build"
 bash scripts/build.sh
+bash scripts/test-user.sh
 
 echo "== tests"
 export QT_QPA_PLATFORM=offscreen
