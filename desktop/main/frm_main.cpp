@@ -119,6 +119,7 @@ frmMain::frmMain(QWidget* parent) : QMainWindow(parent)
     grdSearchList = Named(new Grid(ctlPaneSearchList), "grdSearchList");
 
     CtlPaneSearchOptions = BuildAdvancedOptionsPane();
+    ConnectSearchOptions();
 
     vsDummyGrid = Named(new Grid(this), "vsDummyGrid");
     vsDummyGrid->hide();

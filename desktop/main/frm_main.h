@@ -12,8 +12,6 @@
 // read or change the grid, Preferences and Exit are disabled meanwhile, and
 // closing the window cancels the search and closes once it has unwound.
 
-#include <QDate>
-#include <QDateTime>
 #include <QElapsedTimer>
 #include <QHash>
 #include <QIcon>
@@ -23,10 +21,10 @@
 #include <QStringList>
 
 #include <cstdint>
-#include <functional>
-#include <utility>
-#include <vector>
 
+class FolderScan;
+struct FoundFile;
+struct SearchCriteria;
 class Grid;
 class QAction;
 class QCheckBox;
@@ -119,7 +117,7 @@ public:
     QLabel* sbPanelDate = nullptr;
     QLabel* sbPanelTime = nullptr;
     // Shown after a search that had to pass over file names it cannot
-    // reach (see LoadFiles); hidden otherwise.
+    // reach (see FolderScan); hidden otherwise.
     QLabel* sbPanelSkipped = nullptr;
 
     // ----- Menus -----
@@ -242,48 +240,19 @@ public:
     void grdSearchList_MouseDown(int button, int shift, int x, int y);
     void grdSearchList_MouseUp(int button, int shift, int x, int y);
 
-    // ----- File search (frm_main_search.cpp) -----
-    // The lists behind the option combos; the filters compare the combo
-    // texts with these very strings.
-    QStringList DateRangeTypes;
-    QStringList PeriodUnits;
-    QStringList SizeLimitKinds;
-    // What the search knows of one file (one status call).
-    struct FoundFile {
-        QString name;
-        std::int64_t size = 0;
-        QDateTime created; // birth time, else the last status change
-        QDateTime modified;
-        QDateTime accessed;
-    };
+    // ----- File search (frm_main_search.cpp; the walk and the filters are
+    // folder_search.h) -----
     // Runs one search of `folder` ("Desktop" stands for the desktop folder
     // and is replaced by its path); `clear` empties the grid first.
     void MainLoadFiles(QString& folder, bool clear);
     void EnableSearchControls(bool enabled);
-    // Scans one folder: its files, then (with subfolders on) each subfolder
-    // in turn, depth first.
-    void LoadFiles(const QString& folder, bool clear);
-    static void GenerateFilterPatternArray(const QString& pattern, QStringList& patterns);
-    // The date and size filters of the advanced options, read from the
-    // controls for every file. Any failure fails the file, silently.
-    bool PassesAdvancedFilter(const FoundFile& file);
-    // True when `path` names a regular file (a link to one counts) that can
-    // be looked at now; fills `file`.
-    static bool IsFileFound(const QString& path, FoundFile& file);
+    // The search options as the controls show them now.
+    SearchCriteria ReadSearchCriteria() const;
     // Appends one row for `file` of `folder`.
     void AddResultRow(const QString& folder, const FoundFile& file);
     // Brings a row's size, dates and (while the column is shown) page
     // count up to date with its file, after a page command changed it.
     void RefreshResultRow(int row);
-    // Size in whole KB, rounded up: 0 bytes 0 KB, 1 to 1024 bytes 1 KB.
-    static std::int64_t RoundUpSizeKB(std::int64_t bytes);
-    // The text after the last "." of the path; empty when there is none.
-    static QString GetExtensionOfPath(const QString& path);
-    // "dd/mm/yyyy hh:mm ampm" with the locale's separators and designators.
-    static QString FormatFileDate(const QDateTime& when);
-    // Today, for the date filter; tests set TodayProvider.
-    std::function<QDate()> TodayProvider;
-    QDate Today() const { return TodayProvider ? TodayProvider() : QDate::currentDate(); }
     // Where the last search spent its time (nanoseconds), for measuring.
     struct SearchTimings {
         std::int64_t walk = 0;   // listing folders, ordering and matching names
@@ -297,9 +266,6 @@ public:
         std::int64_t rows = 0;   // rows listed
     };
     SearchTimings LastSearchTimings;
-    // Names the last search passed over because they are not valid UTF-8
-    // (no path of this program can reach such a file); each was logged.
-    int SkippedNames = 0;
     // Page commands (frm_main_page_commands.cpp).
     void cmdSplit_Click();
     void cmdAppendTifffile_Click();
@@ -360,18 +326,19 @@ private:
     struct SearchColumns {
         int name = 0, selection = 0, location = 0, size = 0, type = 0, created = 0, modified = 0, pages = 0;
     };
+    void ConnectSearchOptions();
+    void ReadSearchColumns();
+    void ScanFolder(const QString& folder);
     void YieldToMessageLoop(bool now = false);
     QString TypeNameOf(const QString& name);
     QIcon IconOf(const QString& typeName, const QString& name);
     void FillPagesCell(int row, const QString& path);
     SearchColumns searchColumns_;
+    FolderScan* runningScan_ = nullptr;
     QPointer<frmLoading> loading_;
     QElapsedTimer sinceYield_;
     QHash<QString, QString> typeNames_;
     QHash<QString, QIcon> imlFile;
-    // Folders being scanned, by device and inode (no folder is entered twice
-    // on one path, whatever mounts say).
-    std::vector<std::pair<std::uint64_t, std::uint64_t>> scanPath_;
 
     QDockWidget* panes_[5] = {};
     QTimer* clock_ = nullptr;

@@ -1,7 +1,7 @@
 // frmMain: the file search. Fills the result grid with one row per file
-// found under the folder selected in the folder tree (and, when asked, its
-// subfolders, depth first), filtered by the name pattern and the optional
-// date and size filters of the advanced options.
+// that the folder scan (folder_search.h) finds under the folder selected in
+// the folder tree, with the options the window's controls show as the
+// search starts.
 //
 // The search runs on the window's thread and lets the message loop run
 // between files (at most every few hundredths of a second), so the window
@@ -12,9 +12,10 @@
 
 #include "desktop/main/column_layout.h"
 #include "desktop/main/desktop_startup.h"
+#include "desktop/main/folder_search.h"
 #include "desktop/main/frm_loading.h"
+#include "desktop/main/stage_clock.h"
 #include "operations/error_trap.h"
-#include "operations/file_pattern.h"
 #include "operations/mod_general.h"
 #include "operations/shell_folders.h"
 #include "platform/grid/grid.h"
@@ -26,9 +27,7 @@
 #include <QComboBox>
 #include <QCoreApplication>
 #include <QDateEdit>
-#include <QFile>
 #include <QFileIconProvider>
-#include <QFileInfo>
 #include <QLabel>
 #include <QLineEdit>
 #include <QLocale>
@@ -37,16 +36,8 @@
 #include <QRadioButton>
 #include <QTreeView>
 
-#include <algorithm>
-#include <chrono>
-#include <cmath>
-#include <cerrno>
-#include <dirent.h>
-#include <fcntl.h>
-#include <limits>
-#include <memory>
-#include <optional>
-#include <sys/stat.h>
+#include <initializer_list>
+#include <utility>
 
 namespace {
 
@@ -68,25 +59,6 @@ Settings& TheSettings()
     return *objSettings;
 }
 
-std::int64_t NowNs()
-{
-    return std::chrono::duration_cast<std::chrono::nanoseconds>(std::chrono::steady_clock::now().time_since_epoch())
-        .count();
-}
-
-// Adds the time of its scope to a counter.
-class StageClock {
-public:
-    explicit StageClock(std::int64_t& sum) : sum_(sum), start_(NowNs()) {}
-    ~StageClock() { sum_ += NowNs() - start_; }
-    StageClock(const StageClock&) = delete;
-    StageClock& operator=(const StageClock&) = delete;
-
-private:
-    std::int64_t& sum_;
-    std::int64_t start_;
-};
-
 // Runs a function when the scope ends, however it ends.
 template <typename F>
 class OnExit {
@@ -99,28 +71,6 @@ public:
 private:
     F f_;
 };
-
-// A whole number typed into a box, as the locale writes numbers; a
-// fraction is rounded to the nearest whole number (halves to even). Empty,
-// non-numeric or out-of-range text gives nothing.
-template <typename Int>
-std::optional<Int> WholeNumber(const QString& text)
-{
-    const QString t = text.trimmed();
-    if (t.isEmpty())
-        return std::nullopt;
-    bool ok = false;
-    double value = QLocale().toDouble(t, &ok);
-    if (!ok)
-        value = QLocale::c().toDouble(t, &ok);
-    if (!ok || !std::isfinite(value))
-        return std::nullopt;
-    value = std::nearbyint(value);
-    if (value < static_cast<double>(std::numeric_limits<Int>::min())
-        || value > static_cast<double>(std::numeric_limits<Int>::max()))
-        return std::nullopt;
-    return static_cast<Int>(value);
-}
 
 // The first separator character of a locale format, or the fallback.
 QString SeparatorOf(const QString& format, const QString& fallback)
@@ -152,150 +102,35 @@ QString GroupedNumber(std::int64_t n)
     return n < 0 ? QStringLiteral("-") + out : out;
 }
 
-// The name patterns of one folder's scan, prepared once. A pattern
-// of the common form "*.ext" is a case-insensitive test of the name's end;
-// any other goes to the shared matcher. The answers are those of
-// IsFileMatchWithFilterPattern for the same list.
-class NameMatcher {
-public:
-    explicit NameMatcher(const QStringList& patterns)
-    {
-        for (const QString& pattern : patterns) {
-            for (const QString& raw : pattern.split(QLatin1Char(';'))) {
-                const QString spec = raw.trimmed();
-                if (spec.isEmpty())
-                    continue;
-                if (spec == QLatin1String("*.*") || spec == QLatin1String("*")) {
-                    every_ = true;
-                } else if (spec.startsWith(QLatin1Char('*')) && spec.size() > 1
-                           && !spec.mid(1).contains(QLatin1Char('*')) && !spec.contains(QLatin1Char('?'))) {
-                    endings_.append(spec.mid(1));
-                } else {
-                    others_.append(spec);
-                }
-            }
-        }
-    }
-
-    bool Matches(const QString& name) const
-    {
-        if (every_)
-            return true;
-        for (const QString& ending : endings_)
-            if (name.endsWith(ending, Qt::CaseInsensitive))
-                return true;
-        for (const QString& spec : others_)
-            if (PathMatchSpec(name, spec))
-                return true;
-        return false;
-    }
-
-private:
-    bool every_ = false;
-    QStringList endings_;
-    QStringList others_;
-};
-
-// A directory entry as the scan sees it.
-struct Entry {
-    QString name;
-    QString folded; // the name without regard to case, for ordering
-};
-
-// An entry whose name is not valid UTF-8: its text cannot be turned back
-// into its bytes, so no path built from it reaches the file.
-struct UnreachableEntry {
-    QByteArray bytes;
-    QString shown; // the name as text, for matching the pattern
-    bool folder = false;
-};
-
-// The bytes of a name as a log can show them: printable ASCII as it is,
-// every other byte as \xHH.
-QString EscapedName(const QByteArray& bytes)
+// "dd/mm/yyyy hh:mm ampm" with the locale's separators and designators.
+QString FormatFileDate(const QDateTime& when)
 {
-    QString out;
-    for (const char c : bytes) {
-        const auto b = static_cast<unsigned char>(c);
-        if (b >= 0x20 && b < 0x7F && b != '\\')
-            out += QLatin1Char(static_cast<char>(b));
-        else
-            out += QStringLiteral("\\x") + QString::number(b, 16).toUpper().rightJustified(2, QLatin1Char('0'));
+    if (!when.isValid())
+        return QString();
+    const QLocale locale;
+    const QDateTime local = when.toLocalTime();
+    const QDate d = local.date();
+    const QTime t = local.time();
+    const QString dateSep = SeparatorOf(locale.dateFormat(QLocale::ShortFormat), QStringLiteral("/"));
+    const QString timeSep = SeparatorOf(locale.timeFormat(QLocale::ShortFormat), QStringLiteral(":"));
+    QString am = locale.amText();
+    QString pm = locale.pmText();
+    if (am.isEmpty() || pm.isEmpty()) {
+        am = QStringLiteral("AM");
+        pm = QStringLiteral("PM");
     }
-    return out;
+    const int hour12 = t.hour() % 12 == 0 ? 12 : t.hour() % 12;
+    const auto two = [](int n) { return QStringLiteral("%1").arg(n, 2, 10, QLatin1Char('0')); };
+    return two(d.day()) + dateSep + two(d.month()) + dateSep + QStringLiteral("%1").arg(d.year(), 4, 10, QLatin1Char('0'))
+           + QLatin1Char(' ') + two(hour12) + timeSep + two(t.minute()) + QLatin1Char(' ')
+           + (t.hour() < 12 ? am : pm);
 }
 
-bool NameBefore(const Entry& a, const Entry& b)
+// The text after the last "." of the path; empty when there is none.
+QString GetExtensionOfPath(const QString& path)
 {
-    const int folded = QString::compare(a.folded, b.folded, Qt::CaseSensitive);
-    return folded != 0 ? folded < 0 : a.name < b.name;
-}
-
-// Closes a listing however the scan leaves it.
-struct DirCloser {
-    void operator()(DIR* dir) const { ::closedir(dir); }
-};
-
-// The entries of a folder, each list in name order: regular files (and
-// links to them, and links that lead nowhere, which the existence check
-// then drops) and real subfolders. A link to a folder is neither: the scan
-// never follows one. Other kinds (pipes, sockets, devices) are left out, so
-// nothing can block on them. Names that are not valid UTF-8 go to
-// `unreachable` instead. Returns the errno of a folder that cannot be
-// listed, else 0.
-int ListFolder(const QString& folder, std::vector<Entry>& files, std::vector<Entry>& folders,
-               std::vector<UnreachableEntry>& unreachable)
-{
-    const QByteArray dirPath = QFile::encodeName(folder);
-    std::unique_ptr<DIR, DirCloser> dir(::opendir(dirPath.constData()));
-    if (!dir)
-        return errno;
-    const int fd = ::dirfd(dir.get());
-    for (;;) {
-        errno = 0;
-        const dirent* d = ::readdir(dir.get());
-        if (!d) {
-            if (errno != 0)
-                return errno;
-            break;
-        }
-        const char* name = d->d_name;
-        if (name[0] == '.' && (name[1] == 0 || (name[1] == '.' && name[2] == 0)))
-            continue;
-        unsigned char type = d->d_type;
-        struct stat st {};
-        if (type == DT_UNKNOWN) {
-            // The file system does not say: ask for the entry itself.
-            if (::fstatat(fd, name, &st, AT_SYMLINK_NOFOLLOW) != 0)
-                continue;
-            type = S_ISDIR(st.st_mode) ? DT_DIR : S_ISREG(st.st_mode) ? DT_REG : S_ISLNK(st.st_mode) ? DT_LNK : DT_FIFO;
-        }
-        bool isFile = false;
-        bool isFolder = false;
-        if (type == DT_DIR) {
-            isFolder = true;
-        } else if (type == DT_REG) {
-            isFile = true;
-        } else if (type == DT_LNK) {
-            // A link counts as a file unless it leads to something else.
-            isFile = ::fstatat(fd, name, &st, 0) != 0 || S_ISREG(st.st_mode);
-        }
-        if (!isFile && !isFolder)
-            continue;
-        Entry entry;
-        entry.name = QFile::decodeName(name);
-        if (QFile::encodeName(entry.name) != QByteArrayView(name)) {
-            unreachable.push_back(UnreachableEntry{QByteArray(name), entry.name, isFolder});
-            continue;
-        }
-        entry.folded = entry.name.toCaseFolded();
-        (isFolder ? folders : files).push_back(std::move(entry));
-    }
-    std::sort(files.begin(), files.end(), NameBefore);
-    std::sort(folders.begin(), folders.end(), NameBefore);
-    std::sort(unreachable.begin(), unreachable.end(),
-              [](const UnreachableEntry& a, const UnreachableEntry& b) { return a.bytes < b.bytes; });
-    return 0;
+    const qsizetype dot = path.lastIndexOf(QLatin1Char('.'));
+    return dot < 0 ? QString() : path.mid(dot + 1);
 }
 
 } // namespace
@@ -359,18 +194,15 @@ void frmMain::FillComboBoxes()
 {
     ErrorTrap trap = Trap("FillComboBoxes");
     try {
-        trap.Line(10);
-        DateRangeTypes = {QStringLiteral("Files Created"), QStringLiteral("Files Modified"),
-                          QStringLiteral("Files Last Accessed")};
-        PeriodUnits = {QStringLiteral("Day(s)"), QStringLiteral("Month(s)")};
-        SizeLimitKinds = {QStringLiteral("Least"), QStringLiteral("Most")};
         trap.Line(20);
         cboFilterPattern->clear();
         cboFilterPattern->addItems(FilterPatterns);
         cboFilterPattern->setCurrentIndex(0);
         trap.Line(30);
         const std::pair<QComboBox*, const QStringList*> combos[] = {
-            {cboDateRangeType, &DateRangeTypes}, {cboDateInPeriod, &PeriodUnits}, {cboLeastMost, &SizeLimitKinds}};
+            {cboDateRangeType, &DateKindCaptions()},
+            {cboDateInPeriod, &PeriodUnitCaptions()},
+            {cboLeastMost, &SizeLimitCaptions()}};
         for (const auto& [combo, list] : combos) {
             combo->clear();
             combo->addItems(*list);
@@ -417,14 +249,7 @@ void frmMain::MainLoadFiles(QString& folder, bool clear)
             folder = GetSpecialfolder(CSIDL_DESKTOP);
 
         trap.Line(30);
-        searchColumns_.name = GetColumnIndexByKey(QStringLiteral("Name"));
-        searchColumns_.selection = GetColumnIndexByKey(QStringLiteral("Selection"));
-        searchColumns_.location = GetColumnIndexByKey(QStringLiteral("Location"));
-        searchColumns_.size = GetColumnIndexByKey(QStringLiteral("Size (In KB)"));
-        searchColumns_.type = GetColumnIndexByKey(QStringLiteral("Type"));
-        searchColumns_.created = GetColumnIndexByKey(QStringLiteral("Created Date"));
-        searchColumns_.modified = GetColumnIndexByKey(QStringLiteral("Modified Date"));
-        searchColumns_.pages = GetColumnIndexByKey(QStringLiteral("Pages"));
+        ReadSearchColumns();
 
         trap.Line(40);
         delete loading_.data();
@@ -447,15 +272,7 @@ void frmMain::MainLoadFiles(QString& folder, bool clear)
         grdSearchList->hide();
 
         trap.Line(80);
-        scanPath_.clear();
-        SkippedNames = 0;
-        sbPanelSkipped->hide();
-        LoadFiles(folder, clear);
-        if (SkippedNames > 0) {
-            sbPanelSkipped->setText(QString::number(SkippedNames)
-                                    + QStringLiteral(" file name(s) skipped: not valid UTF-8 (see Errors.Log)"));
-            sbPanelSkipped->show();
-        }
+        ScanFolder(folder);
 
         trap.Line(90);
         grdSearchList->SetRedrawEnabled(-1);
@@ -472,110 +289,82 @@ void frmMain::MainLoadFiles(QString& folder, bool clear)
     }
 }
 
-void frmMain::LoadFiles(const QString& folder, bool clear)
+void frmMain::ReadSearchColumns()
 {
-    if (CancelRequested)
-        return;
-    ErrorTrap trap = Trap("LoadFiles");
-    bool entered = false;
-    try {
-        trap.Line(10);
-        std::vector<Entry> files;
-        std::vector<Entry> folders;
-        std::vector<UnreachableEntry> unreachable;
-        QStringList patterns;
-        bool everyName = false;
-        {
-            StageClock clock(LastSearchTimings.walk);
-            // The folder's identity: a folder already being scanned further
-            // up (a mount that loops back) is not entered again.
-            struct stat st {};
-            if (::stat(QFile::encodeName(folder).constData(), &st) == 0) {
-                const std::pair<std::uint64_t, std::uint64_t> id{st.st_dev, st.st_ino};
-                if (std::find(scanPath_.begin(), scanPath_.end(), id) != scanPath_.end())
-                    return;
-                scanPath_.push_back(id);
-                entered = true;
-            }
+    searchColumns_.name = GetColumnIndexByKey(QStringLiteral("Name"));
+    searchColumns_.selection = GetColumnIndexByKey(QStringLiteral("Selection"));
+    searchColumns_.location = GetColumnIndexByKey(QStringLiteral("Location"));
+    searchColumns_.size = GetColumnIndexByKey(QStringLiteral("Size (In KB)"));
+    searchColumns_.type = GetColumnIndexByKey(QStringLiteral("Type"));
+    searchColumns_.created = GetColumnIndexByKey(QStringLiteral("Created Date"));
+    searchColumns_.modified = GetColumnIndexByKey(QStringLiteral("Modified Date"));
+    searchColumns_.pages = GetColumnIndexByKey(QStringLiteral("Pages"));
+}
 
-            trap.Line(20);
-            const QString pattern = FilterPatterns.value(std::max(0, cboFilterPattern->currentIndex()));
-            GenerateFilterPatternArray(pattern, patterns);
-            everyName = patterns.isEmpty() && pattern.trimmed() == QLatin1String("*.*");
-
-            trap.Line(30);
-            if (clear)
-                grdSearchList->SetRowCount(1);
-
-            trap.Line(40);
-            const int error = folder.isEmpty() ? ENOENT : ListFolder(folder, files, folders, unreachable);
-            if (error == ENOENT || error == ENOTDIR)
-                throw RunTimeError(76, QStringLiteral("Path not found"));
-            if (error == EACCES || error == EPERM)
-                throw RunTimeError(70, QStringLiteral("Permission denied"));
-            if (error != 0)
-                throw RunTimeError(75, QStringLiteral("Path/File access error"));
-        }
-
-        // A folder counts as a step of the walk like a file does: a tree of
-        // folders without files must not hold the window (or a Cancel) up.
-        YieldToMessageLoop();
-
-        trap.Line(50);
-        const QString base = ValidateDir(folder);
-        const NameMatcher matcher(patterns);
-        // What the search would have looked at but cannot reach: a file the
-        // pattern takes, a subfolder it would have entered. Each is logged.
-        for (const UnreachableEntry& entry : unreachable) {
-            if (entry.folder ? !chkSearchSubFolder->isChecked() : !(everyName || matcher.Matches(entry.shown)))
-                continue;
-            ++SkippedNames;
-            ErrorTrap skipped = Trap("LoadFiles");
-            skipped.Line(50);
-            skipped.Log(RunTimeError(52, QStringLiteral("Bad file name or number: ") + base + EscapedName(entry.bytes)
-                                             + (entry.folder ? QStringLiteral(" (folder)") : QString())
-                                             + QStringLiteral(" is not valid UTF-8 and was not searched")));
-        }
-        for (const Entry& entry : files) {
-            if (CancelRequested)
-                break;
-            ++LastSearchTimings.files;
-            bool matches = everyName;
-            if (!matches) {
-                StageClock clock(LastSearchTimings.walk);
-                matches = matcher.Matches(entry.name);
-            }
-            if (matches) {
-                trap.Line(60);
-                FoundFile found;
-                bool listed = false;
-                {
-                    StageClock clock(LastSearchTimings.filter);
-                    // A file that vanished or cannot be looked at is passed
-                    // over; the rest of the folder is still scanned.
-                    listed = IsFileFound(base + entry.name, found) && PassesAdvancedFilter(found);
-                }
-                if (listed) {
-                    trap.Line(70);
-                    AddResultRow(folder, found);
-                    if (loading_)
-                        loading_->UpdateStatus(grdSearchList->RowCount() - 1);
-                }
-            }
-            trap.Line(80);
-            YieldToMessageLoop();
-        }
-
-        trap.Line(90);
-        if (chkSearchSubFolder->isChecked()) {
-            for (const Entry& sub : folders)
-                LoadFiles(base + sub.name, false);
-        }
-    } catch (...) {
-        trap.Log();
+void frmMain::ScanFolder(const QString& folder)
+{
+    sbPanelSkipped->hide();
+    FolderScan scan(ReadSearchCriteria(), CancelRequested);
+    FolderScan::Callbacks callbacks;
+    callbacks.fileFound = [this](const QString& in, const FoundFile& file) {
+        AddResultRow(in, file);
+        if (loading_)
+            loading_->UpdateStatus(grdSearchList->RowCount() - 1);
+    };
+    callbacks.step = [this] { YieldToMessageLoop(); };
+    runningScan_ = &scan;
+    OnExit forget([this] { runningScan_ = nullptr; });
+    scan.Run(folder, callbacks);
+    LastSearchTimings.walk += scan.ScanTimings().walk;
+    LastSearchTimings.filter += scan.ScanTimings().filter;
+    LastSearchTimings.files += scan.ScanTimings().files;
+    if (scan.SkippedNames() > 0) {
+        sbPanelSkipped->setText(QString::number(scan.SkippedNames())
+                                + QStringLiteral(" file name(s) skipped: not valid UTF-8 (see Errors.Log)"));
+        sbPanelSkipped->show();
     }
-    if (entered)
-        scanPath_.pop_back();
+}
+
+void frmMain::ConnectSearchOptions()
+{
+    // The advanced options stay open while a search runs; a change counts
+    // from the next file on.
+    const auto changed = [this] {
+        if (runningScan_)
+            runningScan_->SetAdvancedFilter(ReadSearchCriteria());
+    };
+    for (QAbstractButton* box : std::initializer_list<QAbstractButton*>{
+             ChkUseAdvOpt, chkSearchByDate, chkSearchBySize, optInPeriod, optBtnPeriod, optSizeAt, optSizeBtn})
+        connect(box, &QAbstractButton::toggled, this, changed);
+    for (QLineEdit* box : {txtInPeriod, txtSizeLeastMost, txtSizeFrom, txtSizeTo})
+        connect(box, &QLineEdit::textChanged, this, changed);
+    for (QComboBox* box : {cboDateRangeType, cboDateInPeriod, cboLeastMost})
+        connect(box, &QComboBox::currentTextChanged, this, changed);
+    for (QDateEdit* box : {dtpDateFrom, dtpDateTo})
+        connect(box, &QDateEdit::dateChanged, this, changed);
+}
+
+SearchCriteria frmMain::ReadSearchCriteria() const
+{
+    SearchCriteria c;
+    c.pattern = FilterPatterns.value(std::max(0, cboFilterPattern->currentIndex()));
+    c.subfolders = chkSearchSubFolder->isChecked();
+    c.advanced = ChkUseAdvOpt->isChecked();
+    c.byDate = chkSearchByDate->isChecked();
+    const qsizetype kind = DateKindCaptions().indexOf(cboDateRangeType->currentText());
+    c.dateKind = kind < 0 ? SearchCriteria::DateKind::None : static_cast<SearchCriteria::DateKind>(kind);
+    c.inPeriod = optInPeriod->isChecked();
+    c.periodCount = txtInPeriod->text();
+    c.periodInMonths = cboDateInPeriod->currentText() != PeriodUnitCaptions().value(0);
+    c.dateFrom = dtpDateFrom->date();
+    c.dateTo = dtpDateTo->date();
+    c.bySize = chkSearchBySize->isChecked();
+    c.sizeAtLimit = optSizeAt->isChecked();
+    c.sizeAtLeast = cboLeastMost->currentText() == SizeLimitCaptions().value(0);
+    c.sizeLimit = txtSizeLeastMost->text();
+    c.sizeFrom = txtSizeFrom->text();
+    c.sizeTo = txtSizeTo->text();
+    return c;
 }
 
 void frmMain::YieldToMessageLoop(bool now)
@@ -587,153 +376,6 @@ void frmMain::YieldToMessageLoop(bool now)
         QCoreApplication::processEvents();
     }
     sinceYield_.start();
-}
-
-void frmMain::GenerateFilterPatternArray(const QString& pattern, QStringList& patterns)
-{
-    ErrorTrap trap = Trap("GenerateFilterPatternArray");
-    try {
-        trap.Line(10);
-        if (pattern.trimmed() == QLatin1String("*.*"))
-            return;
-        trap.Line(20);
-        if (pattern.contains(QLatin1Char(';')))
-            patterns = pattern.split(QLatin1Char(';'));
-        else if (pattern.contains(QLatin1Char(',')))
-            patterns = pattern.split(QLatin1Char(','));
-        else
-            patterns = QStringList{pattern, QString()};
-    } catch (...) {
-        trap.Log();
-    }
-}
-
-bool frmMain::IsFileFound(const QString& path, FoundFile& file)
-{
-    const QFileInfo info(path);
-    if (!info.exists() || !info.isFile())
-        return false;
-    file.name = info.fileName();
-    file.size = info.size();
-    file.created = info.birthTime();
-    if (!file.created.isValid())
-        file.created = info.metadataChangeTime();
-    file.modified = info.lastModified();
-    file.accessed = info.lastRead();
-    return true;
-}
-
-bool frmMain::PassesAdvancedFilter(const FoundFile& file)
-{
-    try {
-        if (!ChkUseAdvOpt->isChecked())
-            return true;
-        const bool byDate = chkSearchByDate->isChecked();
-        const bool bySize = chkSearchBySize->isChecked();
-        if (!byDate && !bySize)
-            return true;
-
-        if (byDate) {
-            const QDate today = Today();
-            QDate from;
-            QDate to;
-            if (optInPeriod->isChecked()) {
-                const std::optional<std::int16_t> n = WholeNumber<std::int16_t>(txtInPeriod->text());
-                if (!n)
-                    return false;
-                if (*n >= 1) {
-                    // Going back whole months keeps the day of the month,
-                    // clamped to the end of a shorter month.
-                    from = cboDateInPeriod->currentText() == PeriodUnits.value(0) ? today.addDays(-*n)
-                                                                                   : today.addMonths(-*n);
-                    to = today;
-                } else {
-                    from = today;
-                    to = today;
-                }
-            } else {
-                from = dtpDateFrom->date();
-                to = dtpDateTo->date();
-            }
-            const QString kind = cboDateRangeType->currentText();
-            QDateTime when;
-            bool tested = true;
-            if (kind == DateRangeTypes.value(0))
-                when = file.created;
-            else if (kind == DateRangeTypes.value(1))
-                when = file.modified;
-            else if (kind == DateRangeTypes.value(2))
-                when = file.accessed;
-            else
-                tested = false;
-            if (tested) {
-                if (!when.isValid() || !from.isValid() || !to.isValid())
-                    return false;
-                const QDate day = when.toLocalTime().date();
-                if (day < from || day > to)
-                    return false;
-            }
-        }
-
-        if (bySize) {
-            const std::int64_t kb = RoundUpSizeKB(file.size);
-            if (optSizeAt->isChecked()) {
-                const std::optional<std::int32_t> limit = WholeNumber<std::int32_t>(txtSizeLeastMost->text());
-                if (!limit)
-                    return false;
-                if (cboLeastMost->currentText() == SizeLimitKinds.value(0)) {
-                    if (kb < *limit)
-                        return false;
-                } else if (kb > *limit) {
-                    return false;
-                }
-            } else {
-                const std::optional<std::int32_t> lo = WholeNumber<std::int32_t>(txtSizeFrom->text());
-                const std::optional<std::int32_t> hi = WholeNumber<std::int32_t>(txtSizeTo->text());
-                if (!lo || !hi || kb < *lo || kb > *hi)
-                    return false;
-            }
-        }
-        return true;
-    } catch (...) {
-        return false;
-    }
-}
-
-std::int64_t frmMain::RoundUpSizeKB(std::int64_t bytes)
-{
-    if (bytes <= 0)
-        return 0;
-    return bytes / 1024 + (bytes % 1024 != 0 ? 1 : 0);
-}
-
-QString frmMain::GetExtensionOfPath(const QString& path)
-{
-    const qsizetype dot = path.lastIndexOf(QLatin1Char('.'));
-    return dot < 0 ? QString() : path.mid(dot + 1);
-}
-
-QString frmMain::FormatFileDate(const QDateTime& when)
-{
-    if (!when.isValid())
-        return QString();
-    const QLocale locale;
-    const QDateTime local = when.toLocalTime();
-    const QDate d = local.date();
-    const QTime t = local.time();
-    const QString dateSep = SeparatorOf(locale.dateFormat(QLocale::ShortFormat), QStringLiteral("/"));
-    const QString timeSep = SeparatorOf(locale.timeFormat(QLocale::ShortFormat), QStringLiteral(":"));
-    QString am = locale.amText();
-    QString pm = locale.pmText();
-    if (am.isEmpty() || pm.isEmpty()) {
-        am = QStringLiteral("AM");
-        pm = QStringLiteral("PM");
-    }
-    const int hour12 = t.hour() % 12 == 0 ? 12 : t.hour() % 12;
-    const auto two = [](int n) { return QStringLiteral("%1").arg(n, 2, 10, QLatin1Char('0')); };
-    return two(d.day()) + dateSep + two(d.month()) + dateSep + QStringLiteral("%1").arg(d.year(), 4, 10, QLatin1Char('0'))
-           + QLatin1Char(' ') + two(hour12) + timeSep + two(t.minute()) + QLatin1Char(' ')
-           + (t.hour() < 12 ? am : pm);
 }
 
 // ===================================================================

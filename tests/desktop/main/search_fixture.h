@@ -8,19 +8,16 @@
 #include "platform/counters/page_counter.h"
 #include "platform/grid/grid.h"
 
+#include "file_tree.h"
 #include "main_window_fixture.h"
 
 #include <QCheckBox>
-#include <QDateTime>
 #include <QDir>
-#include <QFile>
 #include <QLocale>
 #include <QTemporaryDir>
 
 #include <functional>
 #include <memory>
-#include <fcntl.h>
-#include <sys/stat.h>
 
 // A page counter whose answers the test decides.
 class FakePageCounter : public counters::IPageCounter {
@@ -72,23 +69,10 @@ protected:
         return *window;
     }
 
-    // A file of `bytes` bytes (made sparse, so large sizes cost nothing).
-    QString MakeFile(const QString& relative, qint64 bytes = 10)
-    {
-        const QString path = root + QLatin1Char('/') + relative;
-        QDir().mkpath(QFileInfo(path).path());
-        QFile f(path);
-        EXPECT_TRUE(f.open(QIODevice::WriteOnly)) << path.toStdString();
-        EXPECT_TRUE(f.resize(bytes));
-        f.close();
-        return path;
-    }
-
+    QString MakeFile(const QString& relative, qint64 bytes = 10) { return MakeFileUnder(root, relative, bytes); }
     static void SetTimes(const QString& path, const QDateTime& accessed, const QDateTime& modified)
     {
-        const timespec times[2] = {{static_cast<time_t>(accessed.toSecsSinceEpoch()), 0},
-                                   {static_cast<time_t>(modified.toSecsSinceEpoch()), 0}};
-        ASSERT_EQ(::utimensat(AT_FDCWD, QFile::encodeName(path).constData(), times, 0), 0);
+        SetFileTimes(path, accessed, modified);
     }
 
     // Runs the search command on `folder` (under the tree) as the user does.

@@ -59,70 +59,6 @@ TEST_F(SearchTest, PatternsMatchWithoutRegardToCaseAndRowsCarryTheFileFacts)
     EXPECT_TRUE(LogLines().isEmpty()) << LogLines().join('\n').toStdString();
 }
 
-TEST_F(SearchTest, PatternListsAreSplitAsWritten)
-{
-    QStringList p;
-    frmMain::GenerateFilterPatternArray("*.tif,*.tiff", p);
-    EXPECT_EQ(p, QStringList({"*.tif", "*.tiff"}));
-    frmMain::GenerateFilterPatternArray("*.a; *.b,c", p);
-    EXPECT_EQ(p, QStringList({"*.a", " *.b,c"}));
-    frmMain::GenerateFilterPatternArray("scan?.tif", p);
-    EXPECT_EQ(p, QStringList({"scan?.tif", ""}));
-    p = QStringList{"kept"};
-    frmMain::GenerateFilterPatternArray(" *.* ", p);
-    EXPECT_EQ(p, QStringList({"kept"}));
-
-    // Other patterns than "*.ext" reach the wildcard matcher.
-    FilterPatterns = QStringList{"scan?.tif;*_x.TIFF"};
-    MakeFile("scan1.tif");
-    MakeFile("scan12.tif");
-    MakeFile("a_X.tiff");
-    MakeFile("b_y.tiff");
-    Search();
-    EXPECT_EQ(Names(), QStringList({"a_X.tiff", "scan1.tif"}));
-}
-
-TEST_F(SearchTest, WalkListsAFoldersFilesBeforeEachSubfolderTreeInNameOrder)
-{
-    MakeFile("z.tif");
-    MakeFile("A.tif");
-    MakeFile("sub1/b.tif");
-    MakeFile("sub1/deep/c.tif");
-    MakeFile("Sub0/e.tif");
-    MakeFile("sub2/d.tif");
-    frmMain& w = Window();
-    w.chkSearchSubFolder->setChecked(true);
-    // The walk itself, before the final sort.
-    QString folder = root;
-    w.MainLoadFiles(folder, true);
-    EXPECT_EQ(Names(), QStringList({"A.tif", "z.tif", "e.tif", "b.tif", "c.tif", "d.tif"}));
-    const std::vector<ResultRow> rows = Rows();
-    EXPECT_EQ(rows[2].location, root + "/Sub0");
-    EXPECT_EQ(rows[4].location, root + "/sub1/deep");
-
-    // Without subfolders only the folder's own files.
-    w.chkSearchSubFolder->setChecked(false);
-    w.MainLoadFiles(folder, true);
-    EXPECT_EQ(Names(), QStringList({"A.tif", "z.tif"}));
-    // An empty folder leaves only the header row.
-    folder = root + "/sub2/none";
-    QDir().mkpath(folder);
-    w.MainLoadFiles(folder, true);
-    EXPECT_EQ(w.grdSearchList->RowCount(), 1);
-}
-
-TEST_F(SearchTest, LinksToFoldersAreNotFollowedAndLinksToFilesAreListed)
-{
-    MakeFile("sub/x.tif");
-    ASSERT_EQ(::symlink(QFile::encodeName(root).constData(), QFile::encodeName(root + "/sub/loop").constData()), 0);
-    ASSERT_EQ(::symlink("sub/x.tif", QFile::encodeName(root + "/link.tif").constData()), 0);
-    ASSERT_EQ(::symlink("nowhere.tif", QFile::encodeName(root + "/dangling.tif").constData()), 0);
-    ASSERT_EQ(::symlink("sub", QFile::encodeName(root + "/dir.tif").constData()), 0);
-    Search(QString(), true);
-    EXPECT_EQ(Names(), QStringList({"link.tif", "x.tif"}));
-    EXPECT_TRUE(LogLines().isEmpty()) << LogLines().join('\n').toStdString();
-}
-
 TEST_F(SearchTest, NamesThatAreNotUtf8AreLoggedAndNotedNotLostSilently)
 {
     // Files and a folder whose names no path of this program can spell.
@@ -170,24 +106,6 @@ TEST_F(SearchTest, NamesThatAreNotUtf8AreLoggedAndNotedNotLostSilently)
     EXPECT_TRUE(w.sbPanelSkipped->isHidden());
 }
 
-TEST_F(SearchTest, AVanishedFileIsPassedOverAndTheFolderScanGoesOn)
-{
-    MakeFile("a.tif");
-    MakeFile("b.tif");
-    MakeFile("c.tif");
-    MakeFile("d.tif");
-    // Counting a.tif takes b.tif away before the scan gets to it.
-    tiff.answer = [this](const QString& path, std::int32_t& pages) {
-        if (path.endsWith("/a.tif"))
-            QFile::remove(root + "/b.tif");
-        pages = 1;
-        return com::S_OK;
-    };
-    Search();
-    EXPECT_EQ(Names(), QStringList({"a.tif", "c.tif", "d.tif"}));
-    EXPECT_TRUE(LogLines().isEmpty()) << LogLines().join('\n').toStdString();
-}
-
 TEST_F(SearchTest, PagesCellsReadErrorWhenACountFailsAndStayEmptyWhileHidden)
 {
     FilterPatterns = QStringList{"*.tif;*.pdf;*.txt"};
@@ -230,115 +148,86 @@ TEST_F(SearchTest, PagesCellsReadErrorWhenACountFailsAndStayEmptyWhileHidden)
         EXPECT_TRUE(r.pages.isEmpty()) << r.name.toStdString();
 }
 
-TEST_F(SearchTest, SizeFilterWorksInWholeKilobytesRoundedUp)
+TEST_F(SearchTest, TheAdvancedOptionsOnTheWindowDecideWhatTheSearchLists)
 {
-    const qint64 sizes[] = {0, 1, 1024, 1025, 2048, 2049};
-    for (qint64 s : sizes)
-        MakeFile(QStringLiteral("s%1.tif").arg(s, 4, 10, QLatin1Char('0')), s);
+    // Old: 3 KB, modified 33 days ago (always more than a month back),
+    // accessed then too. New: 1 KB, modified now, accessed 100 days ago.
+    const QDateTime now = QDateTime::currentDateTime();
+    SetTimes(MakeFile("old.tif", 2049), now.addDays(-33), now.addDays(-33));
+    SetTimes(MakeFile("new.tif", 10), now.addDays(-100), now);
     frmMain& w = Window();
     w.ChkUseAdvOpt->setChecked(true);
+
     w.chkSearchBySize->setChecked(true);
-    const auto names = [&](const char* least, const QString& limit) {
+    const auto bySize = [&](const char* least, const char* limit) {
         w.optSizeAt->setChecked(true);
         w.cboLeastMost->setCurrentText(least);
         w.txtSizeLeastMost->setText(limit);
         Search();
         return Names().join(' ');
     };
-    EXPECT_EQ(names("Least", "2"), "s1025.tif s2048.tif s2049.tif");
-    EXPECT_EQ(names("Least", "0"), "s0000.tif s0001.tif s1024.tif s1025.tif s2048.tif s2049.tif");
-    EXPECT_EQ(names("Most", "0"), "s0000.tif");
-    EXPECT_EQ(names("Most", "1"), "s0000.tif s0001.tif s1024.tif");
-    EXPECT_EQ(names("Most", "1.5"), "s0000.tif s0001.tif s1024.tif s1025.tif s2048.tif"); // 1.5 rounds to 2
-    EXPECT_EQ(names("Most", "two"), "");
-    EXPECT_EQ(names("Most", "99999999999"), "");
-
+    EXPECT_EQ(bySize("Most", "1"), "new.tif");
+    EXPECT_EQ(bySize("Least", "2"), "old.tif");
     w.optSizeBtn->setChecked(true);
-    w.txtSizeFrom->setText("1");
-    w.txtSizeTo->setText("2");
+    w.txtSizeFrom->setText("2");
+    w.txtSizeTo->setText("3");
     Search();
-    EXPECT_EQ(Names().join(' '), "s0001.tif s1024.tif s1025.tif s2048.tif");
-    w.txtSizeTo->setText("");
-    Search();
-    EXPECT_TRUE(Names().isEmpty());
+    EXPECT_EQ(Names().join(' '), "old.tif");
+    w.chkSearchBySize->setChecked(false);
 
-    // The whole advanced pane off: every file, whatever the boxes say.
-    w.ChkUseAdvOpt->setChecked(false);
-    Search();
-    EXPECT_EQ(Names().size(), 6);
-
-    // Sizes beyond 32 bits, shown and compared in full.
-    for (qint64 s : sizes)
-        QFile::remove(root + QStringLiteral("/s%1.tif").arg(s, 4, 10, QLatin1Char('0')));
-    MakeFile("big.tif", 5LL * 1024 * 1024 * 1024 + 1);
-    w.ChkUseAdvOpt->setChecked(true);
-    EXPECT_EQ(names("Least", "5242882"), "");
-    EXPECT_EQ(names("Least", "5242881"), "big.tif");
-    EXPECT_EQ(Rows()[0].size, "5,242,881 KB");
-}
-
-TEST_F(SearchTest, DateFilterCountsBackFromTheInjectedToday)
-{
-    const auto at = [](int y, int m, int d, int h = 12) { return QDateTime(QDate(y, m, d), QTime(h, 0)); };
-    const struct {
-        const char* name;
-        QDateTime modified;
-    } files[] = {
-        {"feb27.tif", at(2023, 2, 27)}, {"feb28.tif", at(2023, 2, 28, 0)}, {"mar30.tif", at(2023, 3, 30)},
-        {"mar31.tif", at(2023, 3, 31, 23)}, {"apr01.tif", at(2023, 4, 1)},
-    };
-    for (const auto& f : files) {
-        MakeFile(f.name);
-        // Accessed a year earlier, so the access-date test tells them apart.
-        SetTimes(root + "/" + f.name, f.modified.addYears(-1), f.modified);
-    }
-    frmMain& w = Window();
-    w.TodayProvider = [] { return QDate(2023, 3, 31); };
-    w.ChkUseAdvOpt->setChecked(true);
     w.chkSearchByDate->setChecked(true);
-    w.cboDateRangeType->setCurrentText("Files Modified");
-    w.optInPeriod->setChecked(true);
-    const auto names = [&](const QString& n, const char* unit) {
+    const auto byDate = [&](const char* kind, const char* n, const char* unit) {
+        w.cboDateRangeType->setCurrentText(kind);
+        w.optInPeriod->setChecked(true);
         w.txtInPeriod->setText(n);
         w.cboDateInPeriod->setCurrentText(unit);
         Search();
         return Names().join(' ');
     };
-    // One month back from 31 March is the last day of February.
-    EXPECT_EQ(names("1", "Month(s)"), "feb28.tif mar30.tif mar31.tif");
-    EXPECT_EQ(names("1", "Day(s)"), "mar30.tif mar31.tif");
-    EXPECT_EQ(names("0", "Day(s)"), "mar31.tif");
-    EXPECT_EQ(names("-3", "Month(s)"), "mar31.tif");
-    EXPECT_EQ(names("soon", "Day(s)"), "");
-    EXPECT_EQ(names("40000", "Day(s)"), ""); // beyond a 16-bit number
-    // Counting back across a year.
-    w.TodayProvider = [] { return QDate(2024, 3, 31); };
-    EXPECT_EQ(names("13", "Month(s)"), "apr01.tif feb28.tif mar30.tif mar31.tif");
-
-    // Between two dates, both days included; reversed lets nothing pass.
+    EXPECT_EQ(byDate("Files Modified", "35", "Day(s)"), "new.tif old.tif");
+    EXPECT_EQ(byDate("Files Modified", "1", "Month(s)"), "new.tif");
+    EXPECT_EQ(byDate("Files Last Accessed", "35", "Day(s)"), "old.tif");
     w.optBtnPeriod->setChecked(true);
-    w.dtpDateFrom->setDate(QDate(2023, 2, 28));
-    w.dtpDateTo->setDate(QDate(2023, 3, 30));
+    w.dtpDateFrom->setDate(now.date().addDays(-40));
+    w.dtpDateTo->setDate(now.date().addDays(-30));
+    w.cboDateRangeType->setCurrentText("Files Modified");
     Search();
-    EXPECT_EQ(Names().join(' '), "feb28.tif mar30.tif");
-    w.dtpDateFrom->setDate(QDate(2023, 3, 31));
-    Search();
-    EXPECT_TRUE(Names().isEmpty());
+    EXPECT_EQ(Names().join(' '), "old.tif");
 
-    // The access date is a year earlier for every file.
-    w.cboDateRangeType->setCurrentText("Files Last Accessed");
-    w.dtpDateFrom->setDate(QDate(2022, 3, 30));
-    w.dtpDateTo->setDate(QDate(2022, 3, 31));
+    // The whole advanced pane off: every file.
+    w.ChkUseAdvOpt->setChecked(false);
     Search();
-    EXPECT_EQ(Names().join(' '), "mar30.tif mar31.tif");
+    EXPECT_EQ(Names().join(' '), "new.tif old.tif");
+}
 
-    // Created: the files were made today (by the real clock).
-    w.cboDateRangeType->setCurrentText("Files Created");
-    w.optInPeriod->setChecked(true);
-    w.TodayProvider = [] { return QDate::currentDate(); };
-    EXPECT_EQ(names("0", "Day(s)").split(' ').size(), 5);
-    w.TodayProvider = [] { return QDate::currentDate().addDays(2); };
-    EXPECT_EQ(names("1", "Day(s)"), "");
+TEST_F(SearchTest, AnAdvancedOptionChangedDuringASearchCountsFromTheNextFile)
+{
+    MakeFile("a.tif", 1024);
+    MakeFile("b.tif", 3 * 1024);
+    MakeFile("c.tif", 3 * 1024);
+    frmMain& w = Window();
+    w.ChkUseAdvOpt->setChecked(true);
+    w.chkSearchBySize->setChecked(true);
+    w.optSizeAt->setChecked(true);
+    w.cboLeastMost->setCurrentText("Most");
+    w.txtSizeLeastMost->setText("5");
+    // The limit is lowered while the first file is being counted.
+    tiff.answer = [&](const QString& path, std::int32_t& pages) {
+        if (path.endsWith("/a.tif"))
+            w.txtSizeLeastMost->setText("2");
+        pages = 1;
+        return com::S_OK;
+    };
+    Search();
+    EXPECT_EQ(Names(), QStringList({"a.tif"}));
+}
+
+TEST_F(SearchTest, SizesBeyond32BitsAreShownInFull)
+{
+    MakeFile("big.tif", 5LL * 1024 * 1024 * 1024 + 1);
+    Search();
+    ASSERT_EQ(Rows().size(), 1u);
+    EXPECT_EQ(Rows()[0].size, "5,242,881 KB");
 }
 
 TEST_F(SearchTest, CancelStopsAfterTheFileInHandAndRestoresTheWindow)
