@@ -13,7 +13,7 @@
 // the Cancel click was due to the search's return.
 
 #include "bench/support/numbered_pages_tiff.h"
-#include "desktop/main/column_layout.h"
+#include "desktop/core/column_layout.h"
 #include "desktop/main/desktop_startup.h"
 #include "desktop/main/frm_main.h"
 #include "operations/storage_folder.h"

@@ -1,8 +1,8 @@
 #include "desktop/dialogs/dlg_save.h"
 
+#include "desktop/core/run_state.h"
 #include "desktop/dialogs/folder_tree.h"
 #include "desktop/dialogs/line_edit_filter.h"
-#include "desktop/main/desktop_startup.h"
 #include "operations/error_trap.h"
 #include "operations/mod_general.h"
 #include "operations/shell_folders.h"

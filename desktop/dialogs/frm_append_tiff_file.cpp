@@ -1,7 +1,7 @@
 #include "desktop/dialogs/frm_append_tiff_file.h"
 
-#include "desktop/main/desktop_startup.h"
-#include "desktop/main/modal_runner.h"
+#include "desktop/core/modal_runner.h"
+#include "desktop/core/run_state.h"
 #include "operations/error_trap.h"
 #include "operations/mod_general.h"
 #include "operations/tiff_pdf_commands.h"

@@ -1,7 +1,7 @@
 #include "desktop/dialogs/frm_delete_tiffpage.h"
 
+#include "desktop/core/run_state.h"
 #include "desktop/dialogs/page_dialog.h"
-#include "desktop/main/desktop_startup.h"
 #include "operations/error_trap.h"
 #include "operations/tiff_pdf_commands.h"
 #include "platform/grid/grid.h"

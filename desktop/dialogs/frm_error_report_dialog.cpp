@@ -1,7 +1,7 @@
 #include "desktop/dialogs/frm_error_report_dialog.h"
 
+#include "desktop/core/modal_runner.h"
 #include "desktop/dialogs/rtf_writer.h"
-#include "desktop/main/modal_runner.h"
 #include "operations/error_trap.h"
 #include "platform/message_box/message_box.h"
 

@@ -1,9 +1,9 @@
 #include "desktop/dialogs/frm_preferences.h"
 
-#include "desktop/main/column_layout.h"
-#include "desktop/main/column_width.h"
-#include "desktop/main/desktop_startup.h"
-#include "desktop/main/modal_runner.h"
+#include "desktop/core/column_layout.h"
+#include "desktop/core/column_width.h"
+#include "desktop/core/modal_runner.h"
+#include "desktop/core/run_state.h"
 #include "operations/error_trap.h"
 #include "platform/grid/grid.h"
 
@@ -33,13 +33,6 @@ const QString kForm = QStringLiteral("frmPreferences");
 ErrorTrap Trap(const char* procedure)
 {
     return ErrorTrap(QString::fromLatin1(procedure), ObjectKind::Form, kForm);
-}
-
-Settings& TheSettings()
-{
-    if (!objSettings)
-        throw RunTimeError(rterr::ObjectNotSet);
-    return *objSettings;
 }
 
 GridColumns& TheColumns()

@@ -1,9 +1,9 @@
 #include "desktop/dialogs/frm_split_option_tiff.h"
 
+#include "desktop/core/modal_runner.h"
+#include "desktop/core/run_state.h"
 #include "desktop/dialogs/line_edit_filter.h"
 #include "desktop/dialogs/split_naming.h"
-#include "desktop/main/desktop_startup.h"
-#include "desktop/main/modal_runner.h"
 #include "operations/error_trap.h"
 #include "platform/message_box/message_box.h"
 

@@ -3,13 +3,13 @@
 // private folder inside the output folder and then moved to their final
 // names, so the engine's own "page<k>.tif" names never meet a user's files.
 
+#include "desktop/core/modal_runner.h"
+#include "desktop/core/shell_open.h"
 #include "desktop/dialogs/frm_error_report_dialog.h"
 #include "desktop/dialogs/frm_split_option_tiff.h"
 #include "desktop/dialogs/page_dialog.h"
 #include "desktop/dialogs/split_naming.h"
 #include "desktop/dialogs/split_page_files.h"
-#include "desktop/main/modal_runner.h"
-#include "desktop/main/shell_open.h"
 #include "operations/error_trap.h"
 #include "operations/mod_general.h"
 #include "platform/com/com.h"

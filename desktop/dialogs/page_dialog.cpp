@@ -1,9 +1,9 @@
 #include "desktop/dialogs/page_dialog.h"
 
+#include "desktop/core/column_layout.h"
+#include "desktop/core/modal_runner.h"
+#include "desktop/core/run_state.h"
 #include "desktop/dialogs/frm_error_report_dialog.h"
-#include "desktop/main/column_layout.h"
-#include "desktop/main/desktop_startup.h"
-#include "desktop/main/modal_runner.h"
 #include "operations/error_trap.h"
 #include "operations/mod_general.h"
 #include "operations/tiff_pdf_commands.h"

@@ -1,9 +1,9 @@
 #include "desktop/main/desktop_startup.h"
 
-#include "desktop/main/column_width.h"
+#include "desktop/core/column_width.h"
+#include "desktop/core/modal_runner.h"
 #include "desktop/main/frm_main.h"
 #include "desktop/main/frm_progress_dialog.h"
-#include "desktop/main/modal_runner.h"
 #include "operations/error_trap.h"
 #include "operations/file_folder_scan.h"
 #include "operations/frm_vista_err_dlg.h"
@@ -13,15 +13,6 @@
 #include "platform/runtime/run_time_error.h"
 
 #include <QPointer>
-
-QString CmdLineFolder;
-QStringList CmdLineFiles;
-QString StorageFolderWithSeparator;
-std::unique_ptr<Settings> objSettings;
-std::unique_ptr<GridColumns> objGridColumns;
-QStringList FilterPatterns{QString()};
-PageCounterObject PdfPageCounter;
-PageCounterObject TiffPageCounter;
 
 namespace {
 
@@ -44,13 +35,6 @@ PageCounterObject CreateCounter(const QUuid& clsid, const QUuid& iid)
 }
 
 } // namespace
-
-com::HRESULT PageCounterObject::CountPages(const QString& path, std::int32_t& pages) const
-{
-    if (!counter)
-        throw RunTimeError(rterr::ObjectNotSet);
-    return counter->CountPages(path, pages);
-}
 
 frmMain* MainWindow()
 {
@@ -119,14 +103,7 @@ void ResetStartupState()
 {
     if (frmMain* window = MainWindow())
         delete window;
-    CmdLineFolder.clear();
-    CmdLineFiles.clear();
-    StorageFolderWithSeparator.clear();
-    objSettings.reset();
-    objGridColumns.reset();
-    FilterPatterns = QStringList{QString()};
-    PdfPageCounter = PageCounterObject();
-    TiffPageCounter = PageCounterObject();
+    ResetRunState();
 }
 
 void FormLoadHook(QWidget*) {}

@@ -48,14 +48,6 @@ ErrorTrap Trap(const char* procedure)
     return ErrorTrap(QString::fromLatin1(procedure), ObjectKind::Form, kFormName);
 }
 
-// The one settings store of the run; error 91 when start-up made none.
-Settings& TheSettings()
-{
-    if (!objSettings)
-        throw RunTimeError(rterr::ObjectNotSet);
-    return *objSettings;
-}
-
 // A placement value of the per-user settings area as a number, or the
 // default when it is missing or not a number.
 float PlacementValue(QSettings& area, const char* key, float fallback)

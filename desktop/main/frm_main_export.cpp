@@ -9,10 +9,10 @@
 
 #include "desktop/main/frm_main.h"
 
+#include "desktop/core/column_layout.h"
+#include "desktop/core/modal_runner.h"
+#include "desktop/core/shell_open.h"
 #include "desktop/dialogs/dlg_save.h"
-#include "desktop/main/column_layout.h"
-#include "desktop/main/modal_runner.h"
-#include "desktop/main/shell_open.h"
 #include "operations/error_trap.h"
 #include "operations/mod_general.h"
 #include "operations/storage_folder.h"

@@ -5,10 +5,10 @@
 
 #include "desktop/main/frm_main.h"
 
-#include "desktop/main/column_layout.h"
-#include "desktop/main/column_width.h"
-#include "desktop/main/desktop_startup.h"
-#include "desktop/main/grid_columns.h"
+#include "desktop/core/column_layout.h"
+#include "desktop/core/column_width.h"
+#include "desktop/core/grid_columns.h"
+#include "desktop/core/run_state.h"
 #include "operations/error_trap.h"
 #include "platform/grid/grid.h"
 #include "platform/runtime/run_time_error.h"
@@ -26,13 +26,6 @@ const QString kDateFormat = QStringLiteral("dd/mm/yyyy hh:mm ampm");
 ErrorTrap Trap(const char* procedure)
 {
     return ErrorTrap(QString::fromLatin1(procedure), ObjectKind::Form, QStringLiteral("frmMain"));
-}
-
-Settings& TheSettings()
-{
-    if (!objSettings)
-        throw RunTimeError(rterr::ObjectNotSet);
-    return *objSettings;
 }
 
 GridColumns& TheCatalogue()

@@ -3,10 +3,10 @@
 
 #include "desktop/main/frm_main.h"
 
+#include "desktop/core/modal_runner.h"
+#include "desktop/core/shell_open.h"
 #include "desktop/main/frm_about.h"
 #include "desktop/main/maker_addresses.h"
-#include "desktop/main/modal_runner.h"
-#include "desktop/main/shell_open.h"
 #include "operations/error_trap.h"
 #include "operations/file_folder_scan.h"
 #include "operations/mod_general.h"

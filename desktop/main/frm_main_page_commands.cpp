@@ -10,9 +10,9 @@
 
 #include "desktop/main/frm_main.h"
 
-#include "desktop/main/column_layout.h"
-#include "desktop/main/desktop_startup.h"
-#include "desktop/main/modal_runner.h"
+#include "desktop/core/column_layout.h"
+#include "desktop/core/modal_runner.h"
+#include "desktop/core/run_state.h"
 #include "operations/cls_col_set_order_grid.h"
 #include "operations/error_trap.h"
 #include "operations/mod_general.h"

@@ -2,8 +2,8 @@
 
 #include "desktop/main/frm_main.h"
 
+#include "desktop/core/modal_runner.h"
 #include "desktop/dialogs/frm_preferences.h"
-#include "desktop/main/modal_runner.h"
 
 // Shows a new preferences dialog modally, without an owner, and answers
 // whether it changed the stored settings (the caller then re-applies the

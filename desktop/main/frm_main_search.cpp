@@ -10,8 +10,8 @@
 
 #include "desktop/main/frm_main.h"
 
-#include "desktop/main/column_layout.h"
-#include "desktop/main/desktop_startup.h"
+#include "desktop/core/column_layout.h"
+#include "desktop/core/run_state.h"
 #include "desktop/main/folder_search.h"
 #include "desktop/main/frm_loading.h"
 #include "desktop/main/stage_clock.h"
@@ -50,13 +50,6 @@ constexpr qint64 kYieldIntervalNs = 20'000'000;
 ErrorTrap Trap(const char* procedure)
 {
     return ErrorTrap(QString::fromLatin1(procedure), ObjectKind::Form, QStringLiteral("frmMain"));
-}
-
-Settings& TheSettings()
-{
-    if (!objSettings)
-        throw RunTimeError(rterr::ObjectNotSet);
-    return *objSettings;
 }
 
 // Runs a function when the scope ends, however it ends.

@@ -5,8 +5,8 @@
 // report's text is kept), and small TIFF files whose pages can be told apart
 // by their widths.
 
+#include "desktop/core/column_layout.h"
 #include "desktop/dialogs/frm_error_report_dialog.h"
-#include "desktop/main/column_layout.h"
 
 #include "main_window_fixture.h"
 

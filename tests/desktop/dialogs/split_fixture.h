@@ -3,10 +3,10 @@
 // and modal windows, a fake shell, the page engine registered for the run,
 // and TIFF files whose pages carry a marker value in every pixel.
 
+#include "desktop/core/modal_runner.h"
+#include "desktop/core/run_state.h"
 #include "desktop/dialogs/frm_error_report_dialog.h"
 #include "desktop/dialogs/frm_split_option_tiff.h"
-#include "desktop/main/desktop_startup.h"
-#include "desktop/main/modal_runner.h"
 #include "platform/message_box/message_box.h"
 
 #include "fake_shell.h"

@@ -1,6 +1,6 @@
-#include "desktop/main/column_layout.h"
+#include "desktop/core/column_layout.h"
+#include "desktop/core/shell_open.h"
 #include "desktop/main/frm_main.h"
-#include "desktop/main/shell_open.h"
 #include "desktop/main/size_move_helper.h"
 #include "desktop/main/window_placement.h"
 #include "platform/counters/page_counter.h"

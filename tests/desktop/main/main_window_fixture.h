@@ -2,9 +2,9 @@
 // A fresh settings store, column catalogue and placement area for each main
 // window test, with message boxes and modal windows caught.
 
+#include "desktop/core/modal_runner.h"
 #include "desktop/main/desktop_startup.h"
 #include "desktop/main/frm_main.h"
-#include "desktop/main/modal_runner.h"
 #include "operations/storage_folder.h"
 #include "platform/message_box/message_box.h"
 

@@ -2,8 +2,8 @@
 // A main window over a temporary folder tree, with page counters the test
 // controls, and a look at the rows the search listed.
 
-#include "desktop/main/column_layout.h"
-#include "desktop/main/desktop_startup.h"
+#include "desktop/core/column_layout.h"
+#include "desktop/core/run_state.h"
 #include "desktop/main/frm_main.h"
 #include "platform/counters/page_counter.h"
 #include "platform/grid/grid.h"

@@ -1,4 +1,4 @@
-#include "desktop/main/shell_open.h"
+#include "desktop/core/shell_open.h"
 
 #include "platform/message_box/message_box.h"
 #include "platform/shell/shell.h"

@@ -1,4 +1,4 @@
-#include "desktop/main/modal_runner.h"
+#include "desktop/core/modal_runner.h"
 
 #include <utility>
 

@@ -1,4 +1,4 @@
-#include "desktop/main/grid_columns.h"
+#include "desktop/core/grid_columns.h"
 
 #include "operations/error_trap.h"
 

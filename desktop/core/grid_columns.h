@@ -6,7 +6,7 @@
 // reached by position. Columns are shared objects, so a caller may keep one
 // and change its width while it stays in the catalogue.
 
-#include "desktop/main/grid_column.h"
+#include "desktop/core/grid_column.h"
 
 #include <QString>
 

@@ -1,4 +1,4 @@
-#include "desktop/main/column_width.h"
+#include "desktop/core/column_width.h"
 
 #include "platform/grid/grid.h"
 

@@ -1,6 +1,6 @@
-#include "desktop/main/settings.h"
+#include "desktop/core/settings.h"
 
-#include "desktop/main/column_width.h"
+#include "desktop/core/column_width.h"
 
 #include "operations/error_trap.h"
 #include "operations/property_bag.h"

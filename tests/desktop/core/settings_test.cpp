@@ -1,4 +1,4 @@
-#include "desktop/main/settings.h"
+#include "desktop/core/settings.h"
 
 #include "operations/property_bag.h"
 #include "storage_fixture.h"

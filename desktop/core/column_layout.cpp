@@ -1,9 +1,9 @@
-#include "desktop/main/column_layout.h"
+#include "desktop/core/column_layout.h"
 
-#include "desktop/main/column_width.h"
-#include "desktop/main/desktop_startup.h"
-#include "desktop/main/grid_columns.h"
-#include "desktop/main/settings.h"
+#include "desktop/core/column_width.h"
+#include "desktop/core/grid_columns.h"
+#include "desktop/core/run_state.h"
+#include "desktop/core/settings.h"
 #include "operations/error_trap.h"
 #include "platform/runtime/run_time_error.h"
 

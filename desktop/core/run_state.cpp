@@ -1,0 +1,38 @@
+#include "desktop/core/run_state.h"
+
+#include "platform/runtime/run_time_error.h"
+
+QString CmdLineFolder;
+QStringList CmdLineFiles;
+QString StorageFolderWithSeparator;
+std::unique_ptr<Settings> objSettings;
+std::unique_ptr<GridColumns> objGridColumns;
+QStringList FilterPatterns{QString()};
+PageCounterObject PdfPageCounter;
+PageCounterObject TiffPageCounter;
+
+com::HRESULT PageCounterObject::CountPages(const QString& path, std::int32_t& pages) const
+{
+    if (!counter)
+        throw RunTimeError(rterr::ObjectNotSet);
+    return counter->CountPages(path, pages);
+}
+
+Settings& TheSettings()
+{
+    if (!objSettings)
+        throw RunTimeError(rterr::ObjectNotSet);
+    return *objSettings;
+}
+
+void ResetRunState()
+{
+    CmdLineFolder.clear();
+    CmdLineFiles.clear();
+    StorageFolderWithSeparator.clear();
+    objSettings.reset();
+    objGridColumns.reset();
+    FilterPatterns = QStringList{QString()};
+    PdfPageCounter = PageCounterObject();
+    TiffPageCounter = PageCounterObject();
+}
