@@ -36,6 +36,8 @@
 
 #include <QString>
 
+#include <utility>
+
 enum class ObjectKind { Form, Module, ClassModule };
 
 // " of Form X", " of Module X" or " of Class Module X", with " at time"
@@ -56,7 +58,8 @@ public:
 
     // Statement `number` has started.
     void Line(int number) noexcept { line_ = number; }
-    int line() const noexcept { return line_; }
+    // The statement number an error logged now would name.
+    int LastLine() const noexcept { return line_; }
 
     const QString& procedure() const noexcept { return procedure_; }
     QString location() const;
@@ -78,4 +81,25 @@ private:
     QString objectName_;
     bool atTime_;
     int line_ = 0;
+};
+
+// The traps of one object's procedures, naming the object once:
+//
+//     const ProcedureTraps Trap(ObjectKind::Form, QStringLiteral("frmAbout"), false);
+//     ...
+//     ErrorTrap trap = Trap("Form_Load");
+class ProcedureTraps {
+public:
+    ProcedureTraps(ObjectKind kind, QString objectName, bool atTime = true)
+        : kind_(kind), objectName_(std::move(objectName)), atTime_(atTime)
+    {
+    }
+
+    ErrorTrap operator()(const QString& procedure) const { return ErrorTrap(procedure, kind_, objectName_, atTime_); }
+    ErrorTrap operator()(const char* procedure) const { return (*this)(QString::fromLatin1(procedure)); }
+
+private:
+    ObjectKind kind_;
+    QString objectName_;
+    bool atTime_;
 };

@@ -28,10 +28,7 @@ namespace {
 
 const QString kForm = QStringLiteral("dlgSave");
 
-ErrorTrap Trap(const char* procedure)
-{
-    return ErrorTrap(QString::fromLatin1(procedure), ObjectKind::Form, kForm);
-}
+const ProcedureTraps Trap(ObjectKind::Form, kForm);
 
 // The four file types in list order, with their item data.
 struct FileType {

@@ -2,6 +2,7 @@
 
 #include "desktop/core/modal_runner.h"
 #include "desktop/core/run_state.h"
+#include "desktop/dialogs/run_guard.h"
 #include "operations/error_trap.h"
 #include "operations/mod_general.h"
 #include "operations/tiff_pdf_commands.h"
@@ -29,10 +30,7 @@ namespace {
 const QString kFormName = QStringLiteral("frmAppendTiffFile");
 
 // This form's error lines end without " at time".
-ErrorTrap Trap(const char* procedure)
-{
-    return ErrorTrap(QString::fromLatin1(procedure), ObjectKind::Form, kFormName, false);
-}
+const ProcedureTraps Trap(ObjectKind::Form, kFormName, false);
 
 // "Description (*.a;*.b)|*.a;*.b|..." as the file dialog's name filters.
 QStringList NameFilters(const QString& filter)
@@ -249,7 +247,7 @@ void frmAppendTiffFile::cmdAppend_Click()
         // The files as listed now: the grid may be re-sorted while the page
         // engine lets window messages run.
         const std::vector<page_dialog::ListedFile> files = page_dialog::ListedFiles(*vsFilesSetOrder_);
-        page_dialog::RunGuard guard(*this, {cmdAppend_, vsFilesSetOrder_, Frame2_, Frame1_}, running_);
+        RunGuard guard(*this, {cmdAppend_, vsFilesSetOrder_, Frame2_, Frame1_}, running_);
 
         trap.Line(50);
         const QString pagesFile = txtAppendFile_->text();

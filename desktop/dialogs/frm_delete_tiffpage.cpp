@@ -2,6 +2,7 @@
 
 #include "desktop/core/run_state.h"
 #include "desktop/dialogs/page_dialog.h"
+#include "desktop/dialogs/run_guard.h"
 #include "operations/error_trap.h"
 #include "operations/tiff_pdf_commands.h"
 #include "platform/grid/grid.h"
@@ -22,10 +23,7 @@ namespace {
 
 const QString kFormName = QStringLiteral("frmDeleteTiffpage");
 
-ErrorTrap Trap(const char* procedure)
-{
-    return ErrorTrap(QString::fromLatin1(procedure), ObjectKind::Form, kFormName, true);
-}
+const ProcedureTraps Trap(ObjectKind::Form, kFormName);
 
 } // namespace
 
@@ -133,7 +131,7 @@ void frmDeleteTiffpage::cmdDelete_Click()
         // The files as listed now: the grid may be re-sorted while the page
         // engine lets window messages run.
         const std::vector<page_dialog::ListedFile> files = page_dialog::ListedFiles(*vsFilesSetOrder_);
-        page_dialog::RunGuard guard(*this, {cmdDelete_, vsFilesSetOrder_, Frame2_}, running_);
+        RunGuard guard(*this, {cmdDelete_, vsFilesSetOrder_, Frame2_}, running_);
 
         trap.Line(50);
         const bool last = OptDelEndFile_->isChecked();

@@ -14,6 +14,7 @@
 namespace {
 
 const QString kFormName = QStringLiteral("frmErrorReportDialog");
+const ProcedureTraps Trap(ObjectKind::Form, kFormName);
 const QString kLineEnd = QStringLiteral("\r\n");
 
 QString Rule(char16_t c)
@@ -91,7 +92,7 @@ void frmErrorReportDialog::SetReportText(const QString& text)
 
 void frmErrorReportDialog::AddError(QString Heading, QString Subject, QString Discription)
 {
-    ErrorTrap trap(QStringLiteral("AddError"), ObjectKind::Form, kFormName);
+    ErrorTrap trap = Trap("AddError");
     try {
         trap.Line(10);
         QString text = ReportText();
@@ -137,7 +138,7 @@ QString frmErrorReportDialog::ShowSaveFileDialog(const QString& filter)
 
 void frmErrorReportDialog::cmdSave_Click()
 {
-    ErrorTrap trap(QStringLiteral("cmdSave_Click"), ObjectKind::Form, kFormName);
+    ErrorTrap trap = Trap("cmdSave_Click");
     try {
         trap.Line(10);
         const QString path = ShowSaveFileDialog(QStringLiteral("Rich Text Files (*.rtf)|*.rtf"));

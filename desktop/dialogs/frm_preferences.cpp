@@ -2,6 +2,7 @@
 
 #include "desktop/core/column_layout.h"
 #include "desktop/core/column_width.h"
+#include "desktop/core/list_look.h"
 #include "desktop/core/modal_runner.h"
 #include "desktop/core/run_state.h"
 #include "operations/error_trap.h"
@@ -30,10 +31,7 @@ namespace {
 
 const QString kForm = QStringLiteral("frmPreferences");
 
-ErrorTrap Trap(const char* procedure)
-{
-    return ErrorTrap(QString::fromLatin1(procedure), ObjectKind::Form, kForm);
-}
+const ProcedureTraps Trap(ObjectKind::Form, kForm);
 
 GridColumns& TheColumns()
 {
@@ -232,16 +230,11 @@ void frmPreferences::InitColumnSettings()
     try {
         trap.Line(10);
         Grid& g = *vsColumnSettings;
-        g.SetAppearance(12, 1);
-        g.SetAppearance(11, 1);
+        SetListLook(g, ListLook::ColumnSettings);
         g.SetColumnCount(4);
         g.SetRowCount(1);
         rowKeys_.clear();
         rowWidths_.clear();
-        g.SetAppearance(88, true);
-        g.SetAppearance(103, false);
-        g.SetAppearance(61, 1);
-        g.SetAppearance(28, true);
         g.SetEditMode(1);
         g.SetColumnDataTypeAt(kColVisible, Grid::kTypeBoolean);
         g.SetColumnAlignmentAt(kColVisible, Grid::kAlignCenter);

@@ -25,6 +25,7 @@
 namespace {
 
 const QString kFormName = QStringLiteral("frmSplitOption_Tiff");
+const ProcedureTraps Trap(ObjectKind::Form, kFormName);
 
 QLineEdit* NewEdit(QWidget* parent, const char* name)
 {
@@ -219,7 +220,7 @@ void frmSplitOption_Tiff::showEvent(QShowEvent* event)
 
 void frmSplitOption_Tiff::Form_Load()
 {
-    ErrorTrap trap(QStringLiteral("Form_Load"), ObjectKind::Form, kFormName);
+    ErrorTrap trap = Trap("Form_Load");
     try {
         trap.Line(10);
         IniFormCtl();
@@ -237,7 +238,7 @@ void frmSplitOption_Tiff::Form_Load()
 
 void frmSplitOption_Tiff::IniFormCtl()
 {
-    ErrorTrap trap(QStringLiteral("IniFormCtl"), ObjectKind::Form, kFormName);
+    ErrorTrap trap = Trap("IniFormCtl");
     try {
         trap.Line(10);
         txtPartTo->setMaxLength(4);
@@ -267,11 +268,11 @@ void frmSplitOption_Tiff::IniFormCtl()
 
 void frmSplitOption_Tiff::OptSplitMathod_Click()
 {
-    const int method = SelectedMethod();
-    txtPartFrom->setEnabled(method == 1);
-    txtPartTo->setEnabled(method == 1);
-    txtSplitByEveryPage->setEnabled(method == 2);
-    txtrange->setEnabled(method == 3);
+    const SplitMethod method = SelectedMethod();
+    txtPartFrom->setEnabled(method == SplitMethod::Part);
+    txtPartTo->setEnabled(method == SplitMethod::Part);
+    txtSplitByEveryPage->setEnabled(method == SplitMethod::InTwo);
+    txtrange->setEnabled(method == SplitMethod::Range);
 }
 
 void frmSplitOption_Tiff::optBasename_Click()
@@ -295,12 +296,12 @@ void frmSplitOption_Tiff::chkSaveatCurrLoc_Click()
     cmdBrowse->setEnabled(!ticked);
 }
 
-int frmSplitOption_Tiff::SelectedMethod() const
+frmSplitOption_Tiff::SplitMethod frmSplitOption_Tiff::SelectedMethod() const
 {
-    for (int i = 0; i < 4; ++i)
+    for (int i = 0; i < static_cast<int>(OptSplitMathod.size()); ++i)
         if (OptSplitMathod[i]->isChecked())
-            return i;
-    return -1;
+            return static_cast<SplitMethod>(i);
+    return SplitMethod::None;
 }
 
 bool frmSplitOption_Tiff::IsDigitKey(int key)
@@ -348,10 +349,10 @@ bool frmSplitOption_Tiff::eventFilter(QObject* watched, QEvent* event)
 
 bool frmSplitOption_Tiff::ValidateInput()
 {
-    ErrorTrap trap(QStringLiteral("ValidateInput"), ObjectKind::Form, kFormName);
+    ErrorTrap trap = Trap("ValidateInput");
     try {
         trap.Line(10);
-        if (OptSplitMathod[3]->isChecked()) {
+        if (SelectedMethod() == SplitMethod::Range) {
             trap.Line(20);
             const QStringList parts = txtrange->text().split(QLatin1Char('-'));
             bool invalid = parts.size() != 2 || parts.at(0).isEmpty() || parts.at(1).isEmpty();
@@ -423,7 +424,7 @@ QString frmSplitOption_Tiff::ShowFolderSelectionDialog()
 
 void frmSplitOption_Tiff::cmdBrowse_Click()
 {
-    ErrorTrap trap(QStringLiteral("cmdBrowse_Click"), ObjectKind::Form, kFormName);
+    ErrorTrap trap = Trap("cmdBrowse_Click");
     try {
         trap.Line(10);
         txtOutputFolder->setText(ShowFolderSelectionDialog());
@@ -452,7 +453,7 @@ void frmSplitOption_Tiff::Form_Unload()
     if (unloaded_)
         return;
     unloaded_ = true;
-    ErrorTrap trap(QStringLiteral("Form_Unload"), ObjectKind::Form, kFormName);
+    ErrorTrap trap = Trap("Form_Unload");
     try {
         trap.Line(10);
         StoreOutputSettings(false);

@@ -45,6 +45,12 @@ public:
     // Set by the caller (2: TIFF split); nothing depends on it.
     std::int32_t CommandAction = 0;
 
+    // The split methods, each the index of its option in OptSplitMathod:
+    // every page to a file of its own; a part (not offered); the file in
+    // two, the second from the page after the typed count; the pages of a
+    // typed range, each to a file of its own.
+    enum class SplitMethod { None = -1, AllPages = 0, Part = 1, InTwo = 2, Range = 3 };
+
     // Controls.
     QGroupBox* FraRange = nullptr;
     std::array<QRadioButton*, 4> OptSplitMathod{};
@@ -121,7 +127,7 @@ private:
     // The name prefix of a record's file name followed by the padding.
     QString ReturnFilename(const QString& fileName, const QString& total, const QString& page) const;
     QString NamePrefix(const QString& fileName) const;
-    int SelectedMethod() const;
+    SplitMethod SelectedMethod() const;
 
     std::unique_ptr<TiffPdfCommands> objTiffPdfCommands_;
     bool loaded_ = false;

@@ -8,6 +8,7 @@
 #include "desktop/dialogs/frm_error_report_dialog.h"
 #include "desktop/dialogs/frm_split_option_tiff.h"
 #include "desktop/dialogs/page_dialog.h"
+#include "desktop/dialogs/run_guard.h"
 #include "desktop/dialogs/split_naming.h"
 #include "desktop/dialogs/split_page_files.h"
 #include "operations/error_trap.h"
@@ -23,42 +24,12 @@
 #include <QRadioButton>
 
 #include <algorithm>
-#include <initializer_list>
 #include <memory>
-#include <vector>
 
 namespace {
 
 const QString kFormName = QStringLiteral("frmSplitOption_Tiff");
-
-// Hourglass, disabled buttons and locked options for the length of a run,
-// put back however the run ends. The page engine calls let window messages
-// run, and the options must not change under a run that reads them.
-class RunGuard {
-public:
-    RunGuard(QWidget* form, std::initializer_list<QWidget*> locked, bool& running)
-        : form_(form), locked_(locked), running_(running)
-    {
-        running_ = true;
-        form_->setCursor(Qt::WaitCursor);
-        for (QWidget* w : locked_)
-            w->setEnabled(false);
-    }
-    ~RunGuard()
-    {
-        form_->unsetCursor();
-        for (QWidget* w : locked_)
-            w->setEnabled(true);
-        running_ = false;
-    }
-    RunGuard(const RunGuard&) = delete;
-    RunGuard& operator=(const RunGuard&) = delete;
-
-private:
-    QWidget* form_;
-    std::vector<QWidget*> locked_;
-    bool& running_;
-};
+const ProcedureTraps Trap(ObjectKind::Form, kFormName);
 
 // The first part of the range text as the first page (a page number below
 // 1 means the first page) and the second part as the last.
@@ -79,13 +50,13 @@ void frmSplitOption_Tiff::cmdOk_Click()
 {
     if (running_)
         return;
-    ErrorTrap trap(QStringLiteral("cmdOk_Click"), ObjectKind::Form, kFormName);
+    ErrorTrap trap = Trap("cmdOk_Click");
     try {
         trap.Line(10);
         if (!ValidateInput())
             return;
         trap.Line(20);
-        RunGuard guard(this, {cmdOk, cmdCancel, FraRange, Frame2, FraFileopen}, running_);
+        RunGuard guard(*this, {cmdOk, cmdCancel, FraRange, Frame2, FraFileopen}, running_);
         trap.Line(30);
         QString failedList;
         const bool ok = SplitTiffFiles(failedList);
@@ -133,7 +104,7 @@ QString frmSplitOption_Tiff::ReturnFilename(const QString& fileName, const QStri
 
 bool frmSplitOption_Tiff::SplitTiffFiles(QString& failedList)
 {
-    ErrorTrap trap(QStringLiteral("SplitTiffFiles"), ObjectKind::Form, kFormName);
+    ErrorTrap trap = Trap("SplitTiffFiles");
     try {
         trap.Line(10);
         // Held for the whole run; a page engine that cannot be created ends
@@ -154,7 +125,7 @@ bool frmSplitOption_Tiff::SplitTiffFiles(QString& failedList)
         for (const clsColSetOrderGrid& record : records)
             sources << ValidateDir(record.FileLocation()) + record.filename();
 
-        const int method = SelectedMethod();
+        const SplitMethod method = SelectedMethod();
         // Decided once for the run: the box shows each file's folder as the
         // run goes on, and that must not send the next file's pages into
         // the previous file's folder.
@@ -175,11 +146,11 @@ bool frmSplitOption_Tiff::SplitTiffFiles(QString& failedList)
             std::unique_ptr<SplitExtractionFolder> scratch;
             bool ok = false;
             trap.Line(70);
-            if (method == 0) {
+            if (method == SplitMethod::AllPages) {
                 scratch = std::make_unique<SplitExtractionFolder>(folder);
                 if (scratch->IsValid())
                     ok = commands.ExtractAllTIFFpages(source, scratch->Path());
-            } else if (method == 2) {
+            } else if (method == SplitMethod::InTwo) {
                 trap.Line(80);
                 bool isNumber = false;
                 std::int32_t n = txtSplitByEveryPage->text().trimmed().toInt(&isNumber);
@@ -209,7 +180,7 @@ bool frmSplitOption_Tiff::SplitTiffFiles(QString& failedList)
                         }
                     }
                 }
-            } else if (method == 3) {
+            } else if (method == SplitMethod::Range) {
                 trap.Line(90);
                 std::int16_t first = 0;
                 std::int16_t last = 0;
@@ -231,7 +202,7 @@ bool frmSplitOption_Tiff::SplitTiffFiles(QString& failedList)
             QString setAside;
             if (scratch) {
                 pageCount = std::max(pageCount, static_cast<std::int32_t>(scratch->FileCount()));
-                if (method != 2
+                if (method != SplitMethod::InTwo
                     && !RenameFileNames(QStringLiteral(".tif"), pageCount, folder, record.filename(), *scratch,
                                         sources))
                     ok = false;
@@ -264,16 +235,16 @@ bool frmSplitOption_Tiff::RenameFileNames(const QString& extension, std::int32_t
                                           const QString& outputFolder, const QString& fileName,
                                           const SplitExtractionFolder& scratch, const QStringList& sources)
 {
-    ErrorTrap trap(QStringLiteral("RenameFileNames"), ObjectKind::Form, kFormName);
+    ErrorTrap trap = Trap("RenameFileNames");
     try {
         trap.Line(10);
         long long firstK = 0;
         long long lastK = -1;
-        const int method = SelectedMethod();
-        if (method == 0) {
+        const SplitMethod method = SelectedMethod();
+        if (method == SplitMethod::AllPages) {
             firstK = 0;
             lastK = static_cast<long long>(pageCount) - 1;
-        } else if (method == 3) {
+        } else if (method == SplitMethod::Range) {
             std::int16_t first = 0;
             std::int16_t last = 0;
             RangePages(txtrange->text(), first, last);

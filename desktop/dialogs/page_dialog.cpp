@@ -1,6 +1,7 @@
 #include "desktop/dialogs/page_dialog.h"
 
 #include "desktop/core/column_layout.h"
+#include "desktop/core/list_look.h"
 #include "desktop/core/modal_runner.h"
 #include "desktop/core/run_state.h"
 #include "desktop/dialogs/frm_error_report_dialog.h"
@@ -11,7 +12,6 @@
 #include "platform/message_box/message_box.h"
 #include "platform/runtime/run_time_error.h"
 
-#include <QDialog>
 #include <QGroupBox>
 #include <QHBoxLayout>
 #include <QLabel>
@@ -50,17 +50,7 @@ void InitFilesGrid(Grid& g, const QString& extraHeader)
         throw RunTimeError(rterr::ObjectNotSet);
     const GridColumns& catalogue = *objGridColumns;
 
-    g.SetAppearance(65, false);
-    g.SetAppearance(103, true);
-    g.SetAppearance(66, 1);
-    g.SetAppearance(61, 1);
-    g.SetAppearance(88, true);
-    g.SetAppearance(29, 0);
-    g.SetAppearance(28, true);
-    g.SetAppearance(169, true);
-    g.SetAppearance(32, 3);
-    g.SetAppearance(12, 0);
-    g.SetAppearance(11, 1);
+    SetListLook(g, ListLook::PageDialogFiles);
     g.SetHeaderBarMode(Grid::kHeaderSort);
     g.SetEditMode(0);
     g.SetRowCount(1);
@@ -195,23 +185,6 @@ std::int32_t TypedPageNumber(const QString& text)
             return std::numeric_limits<std::int32_t>::max();
     }
     return static_cast<std::int32_t>(n);
-}
-
-RunGuard::RunGuard(QDialog& dialog, std::initializer_list<QWidget*> locked, bool& running)
-    : dialog_(dialog), locked_(locked), running_(running)
-{
-    running_ = true;
-    for (QWidget* w : locked_)
-        w->setEnabled(false);
-    dialog_.setCursor(Qt::WaitCursor);
-}
-
-RunGuard::~RunGuard()
-{
-    dialog_.unsetCursor();
-    for (QWidget* w : locked_)
-        w->setEnabled(true);
-    running_ = false;
 }
 
 QString RunOverFiles(const std::vector<ListedFile>& files, const std::vector<std::size_t>& order,

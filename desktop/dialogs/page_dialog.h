@@ -4,7 +4,7 @@
 // listed files with its report at the end.
 //
 //     const std::vector<page_dialog::ListedFile> files = page_dialog::ListedFiles(grid);
-//     page_dialog::RunGuard guard(*this, {runButton, grid, optionsFrame}, running_);
+//     RunGuard guard(*this, {runButton, grid, optionsFrame}, running_); // run_guard.h
 //     const QString failed = page_dialog::RunOverFiles(files, order, bar, work);
 //     page_dialog::ReportOutcome(this, failed, "Successfully ...", "Following ...");
 
@@ -14,11 +14,9 @@
 
 #include <cstdint>
 #include <functional>
-#include <initializer_list>
 #include <vector>
 
 class Grid;
-class QDialog;
 class QGroupBox;
 class QLabel;
 class QLineEdit;
@@ -76,23 +74,6 @@ std::int32_t CurrentPageCount(const ListedFile& file);
 // The number in a page-number box (digits only), saturated at INT32_MAX so a
 // long run of digits can never overflow; 0 for an empty box.
 std::int32_t TypedPageNumber(const QString& text);
-
-// Keeps the dialog busy while a run lasts: the listed widgets disabled, the
-// hourglass pointer, and closing refused (the dialog tests `running`).
-// Everything is put back when the run ends, also when it ends through an
-// error.
-class RunGuard {
-public:
-    RunGuard(QDialog& dialog, std::initializer_list<QWidget*> locked, bool& running);
-    ~RunGuard();
-    RunGuard(const RunGuard&) = delete;
-    RunGuard& operator=(const RunGuard&) = delete;
-
-private:
-    QDialog& dialog_;
-    std::vector<QWidget*> locked_;
-    bool& running_;
-};
 
 // One file's page operation; false when it failed.
 using FileWork = std::function<bool(const ListedFile& file, TiffPdfCommands& commands)>;

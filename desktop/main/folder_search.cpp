@@ -22,10 +22,7 @@
 namespace {
 
 // The error lines of the search name the main window.
-ErrorTrap Trap(const QString& procedure)
-{
-    return ErrorTrap(procedure, ObjectKind::Form, QStringLiteral("frmMain"));
-}
+const ProcedureTraps Trap(ObjectKind::Form, QStringLiteral("frmMain"));
 
 const QString kProcedure = QStringLiteral("LoadFiles");
 

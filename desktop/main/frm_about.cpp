@@ -18,10 +18,7 @@ namespace {
 const QString kFormName = QStringLiteral("frmAbout");
 
 // The About window's handlers log without the " at time" ending.
-ErrorTrap Trap(const char* procedure)
-{
-    return ErrorTrap(QString::fromLatin1(procedure), ObjectKind::Form, kFormName, false);
-}
+const ProcedureTraps Trap(ObjectKind::Form, kFormName, false);
 
 QLabel* LinkLabel(QWidget* parent, const char* name)
 {

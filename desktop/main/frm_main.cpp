@@ -43,11 +43,6 @@ namespace {
 
 const QString kFormName = QStringLiteral("frmMain");
 
-ErrorTrap Trap(const char* procedure)
-{
-    return ErrorTrap(QString::fromLatin1(procedure), ObjectKind::Form, kFormName);
-}
-
 // A placement value of the per-user settings area as a number, or the
 // default when it is missing or not a number.
 float PlacementValue(QSettings& area, const char* key, float fallback)
@@ -87,6 +82,11 @@ W* Named(W* widget, const char* name)
 }
 
 } // namespace
+
+ErrorTrap frmMain::Trap(const char* procedure)
+{
+    return ErrorTrap(QString::fromLatin1(procedure), ObjectKind::Form, kFormName);
+}
 
 // ===================================================================
 // Construction and loading

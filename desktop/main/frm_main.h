@@ -22,6 +22,7 @@
 
 #include <cstdint>
 
+class ErrorTrap;
 class FolderScan;
 struct FoundFile;
 struct SearchCriteria;
@@ -307,6 +308,8 @@ protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
+    // The error trap of one of this window's procedures.
+    static ErrorTrap Trap(const char* procedure);
     void BuildPanes();
     QWidget* BuildOptionsPane();
     QWidget* BuildAdvancedOptionsPane();

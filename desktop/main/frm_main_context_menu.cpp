@@ -26,11 +26,6 @@
 
 namespace {
 
-ErrorTrap Trap(const char* procedure)
-{
-    return ErrorTrap(QString::fromLatin1(procedure), ObjectKind::Form, QStringLiteral("frmMain"));
-}
-
 const QString kError = QStringLiteral("Error");
 
 // Every doubled separator replaced by a single one (repeated, so that a

@@ -47,7 +47,7 @@ void frmMain::cmdExport_Click()
 {
     if (SearchRunning())
         return;
-    ErrorTrap trap(QStringLiteral("cmdExport_Click"), ObjectKind::Form, QStringLiteral("frmMain"));
+    ErrorTrap trap = Trap("cmdExport_Click");
     try {
         trap.Line(10);
         if (grdSearchList->RowCount() < 2) {

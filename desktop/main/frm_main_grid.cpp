@@ -8,6 +8,7 @@
 #include "desktop/core/column_layout.h"
 #include "desktop/core/column_width.h"
 #include "desktop/core/grid_columns.h"
+#include "desktop/core/list_look.h"
 #include "desktop/core/run_state.h"
 #include "operations/error_trap.h"
 #include "platform/grid/grid.h"
@@ -22,11 +23,6 @@
 namespace {
 
 const QString kDateFormat = QStringLiteral("dd/mm/yyyy hh:mm ampm");
-
-ErrorTrap Trap(const char* procedure)
-{
-    return ErrorTrap(QString::fromLatin1(procedure), ObjectKind::Form, QStringLiteral("frmMain"));
-}
 
 GridColumns& TheCatalogue()
 {
@@ -90,19 +86,9 @@ void frmMain::InitFiles()
 
         trap.Line(20);
         Grid& g = *grdSearchList;
-        g.SetAppearance(65, true);
-        g.SetAppearance(103, true);
-        g.SetAppearance(66, 1);
-        g.SetAppearance(61, 1);
+        SetListLook(g, ListLook::SearchResults);
         g.SetHeaderBarMode(Grid::kHeaderSortMoveMark);
-        g.SetAppearance(88, true);
-        g.SetAppearance(29, 0);
         g.SetEditMode(0);
-        g.SetAppearance(28, true);
-        g.SetAppearance(169, true);
-        g.SetAppearance(32, 3);
-        g.SetAppearance(12, 0);
-        g.SetAppearance(11, 1);
         g.SetRowCount(1);
 
         trap.Line(30);

@@ -21,13 +21,6 @@
 
 namespace {
 
-const QString kFormName = QStringLiteral("frmMain");
-
-ErrorTrap Trap(const char* procedure)
-{
-    return ErrorTrap(QString::fromLatin1(procedure), ObjectKind::Form, kFormName);
-}
-
 QAction* Item(QMenu* menu, const char* name, const char* caption)
 {
     QAction* action = menu->addAction(QString::fromLatin1(caption));

@@ -28,11 +28,6 @@
 
 namespace {
 
-ErrorTrap Trap(const char* procedure)
-{
-    return ErrorTrap(QString::fromLatin1(procedure), ObjectKind::Form, QStringLiteral("frmMain"));
-}
-
 const QString kNoRows = QStringLiteral("Please Select Files.");
 const QString kError = QStringLiteral("Error");
 

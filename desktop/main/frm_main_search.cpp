@@ -47,11 +47,6 @@ const QString kCancelCaption = QStringLiteral("&Cancel");
 // The longest the search works between two turns of the message loop.
 constexpr qint64 kYieldIntervalNs = 20'000'000;
 
-ErrorTrap Trap(const char* procedure)
-{
-    return ErrorTrap(QString::fromLatin1(procedure), ObjectKind::Form, QStringLiteral("frmMain"));
-}
-
 // Runs a function when the scope ends, however it ends.
 template <typename F>
 class OnExit {

@@ -12,6 +12,7 @@
 
 namespace {
 const QString kFormName = QStringLiteral("frmProgressDialog");
+const ProcedureTraps Trap(ObjectKind::Form, kFormName);
 }
 
 frmProgressDialog::frmProgressDialog(QWidget* parent) : QDialog(parent)
@@ -45,7 +46,7 @@ frmProgressDialog::frmProgressDialog(QWidget* parent) : QDialog(parent)
 
 void frmProgressDialog::Form_Load()
 {
-    ErrorTrap trap(QStringLiteral("Form_Load"), ObjectKind::Form, kFormName);
+    ErrorTrap trap = Trap("Form_Load");
     try {
         LoadSkin(this, &trap, 10);
         trap.Line(40);
@@ -62,7 +63,7 @@ void frmProgressDialog::Form_Load()
 
 void frmProgressDialog::Timer1_Timer()
 {
-    ErrorTrap trap(QStringLiteral("Timer1_Timer"), ObjectKind::Form, kFormName);
+    ErrorTrap trap = Trap("Timer1_Timer");
     try {
         trap.Line(10);
         if (bar_->value() >= bar_->maximum()) {

@@ -669,14 +669,14 @@ void Grid::SetAppearance(int id, const QVariant& value)
 {
     appearance_[id] = value;
     switch (id) {
-    case 12: {
+    case kAppearanceFixedColumns: {
         const int fixed = std::max(0, value.toInt());
         model_->SetFixedColumns(fixed);
         if (ColumnCount() > 0) model_->CellsChanged(0, 0, RowCount() - 2, ColumnCount() - 1);
         break;
     }
-    case 32:
-        view_->setSelectionBehavior(value.toInt() == 3 ? QAbstractItemView::SelectRows
+    case kAppearanceSelectionMode:
+        view_->setSelectionBehavior(value.toInt() == kSelectWholeRows ? QAbstractItemView::SelectRows
                                                        : QAbstractItemView::SelectItems);
         break;
     default:

@@ -162,10 +162,15 @@ public:
     // Scrolls the cell into view.
     void ShowCell(int row, int col);
 
-    // The set-up values each grid gets once, by their dispatch number:
-    // 11 fixed rows (the grid always has one header row), 12 fixed columns
-    // (shaded, not editable), 32 with 3 selects whole rows; the others
-    // (28, 29, 61, 65, 66, 88, 103, 169) are accepted and only remembered.
+    // The set-up values each grid gets once, by their dispatch number.
+    // Fixed columns (shaded, not editable) and the selection mode
+    // (kSelectWholeRows selects whole rows) act here; the grid always has
+    // one header row, whatever its fixed rows say. Any other number is
+    // accepted and only remembered.
+    static constexpr int kAppearanceFixedRows = 11;
+    static constexpr int kAppearanceFixedColumns = 12;
+    static constexpr int kAppearanceSelectionMode = 32;
+    static constexpr int kSelectWholeRows = 3;
     void SetAppearance(int id, const QVariant& value);
     QVariant Appearance(int id) const;
 

@@ -186,7 +186,7 @@ TEST_F(GridTest, SpaceIsReportedAndLeavesTheSelectedBlock)
 {
     Grid g;
     MakeResultGrid(g);
-    g.SetAppearance(32, 3);
+    g.SetAppearance(Grid::kAppearanceSelectionMode, Grid::kSelectWholeRows);
     for (int i = 0; i < 6; ++i) AddRow(g, QStringLiteral("f%1.tif").arg(i), QStringLiteral("1"), QString());
     g.resize(600, 300);
     g.show();

@@ -1,0 +1,15 @@
+#pragma once
+// The set-up values the desktop windows give their grids once, in one
+// place: each kind of list gets the same values wherever it is built.
+
+class Grid;
+
+enum class ListLook {
+    SearchResults,   // the main window's result grid
+    PageDialogFiles, // the file grids of the append-pages and delete-page dialogs
+    ColumnSettings,  // the preferences dialog's column grid
+};
+
+// Sets the fixed rows and columns, the selection mode and the values the
+// grid only remembers. Header bar, edit mode and columns are the caller's.
+void SetListLook(Grid& grid, ListLook look);
