@@ -2,10 +2,10 @@
 
 #include "cli/folder_entries.h"
 #include "cli/item_parts.h"
-#include "cli/number_conversion.h"
 #include "operations/file_pattern.h"
 #include "operations/m_temp_file.h"
 #include "operations/mod_general.h"
+#include "operations/typed_number.h"
 #include "platform/safe_file/file_identity.h"
 #include "platform/safe_file/private_folder.h"
 #include "platform/safe_file/staged_file.h"
@@ -130,7 +130,7 @@ void CommandLineRun::RunDelete()
             const QString path = PathPart(item);
             std::int32_t page = state_.DeletePageNumber;
             if (item.contains(QLatin1Char('?')))
-                page = ToLong(NumberPart(item));
+                page = ToLongRounding(NumberPart(item));
             trap_.Line(230);
             if (!facade_.DeleteTiffPage(path, ToInteger(page)))
                 failures += path + kCrLf;
@@ -152,7 +152,7 @@ void CommandLineRun::RunInsert()
     std::int32_t sourcePosition = -1;
     const QString argument = master_.OperationArgument(QStringLiteral(" /a "));
     if (argument.contains(QLatin1Char('?')))
-        sourcePosition = ToLong(NumberPart(argument));
+        sourcePosition = ToLongRounding(NumberPart(argument));
     const bool hasSourcePosition = sourcePosition != -1;
 
     auto insertInto = [&](const QString& path, std::int16_t position) {
@@ -184,7 +184,7 @@ void CommandLineRun::RunInsert()
             std::int16_t position;
             if (item.contains(QLatin1Char('?'))) {
                 trap_.Line(330);
-                position = ToInteger(std::int64_t{ToLong(NumberPart(item))} + 1);
+                position = ToInteger(std::int64_t{ToLongRounding(NumberPart(item))} + 1);
             } else if (hasSourcePosition) {
                 trap_.Line(333);
                 position = ToInteger(sourcePosition);
@@ -221,10 +221,10 @@ void CommandLineRun::RunOutput()
     trap_.Line(410);
     if (isRange) {
         const QStringList parts = r.split(QLatin1Char('-'));
-        first = ToLong(parts.value(0));
-        last = ToLong(parts.value(1));
+        first = ToLongRounding(parts.value(0));
+        last = ToLongRounding(parts.value(1));
     } else if (isSplit) {
-        splitPage = ToLong(r);
+        splitPage = ToLongRounding(r);
     }
 
     if (!folderInput_) {

@@ -4,12 +4,12 @@
 #include "cli/command_line_windows.h"
 #include "cli/help_text.h"
 #include "cli/item_parts.h"
-#include "cli/number_conversion.h"
 #include "cli/page_counter_client.h"
 #include "operations/error_trap.h"
 #include "operations/file_folder_scan.h"
 #include "operations/mod_general.h"
 #include "operations/storage_folder.h"
+#include "operations/typed_number.h"
 #include "platform/message_box/message_box.h"
 
 #include <QFileInfo>
@@ -245,7 +245,7 @@ bool ModMaster::ValidateCmdLine()
                 s.DeletePageNumber = -1;
                 return fail(QStringLiteral("Invalid Pageno."));
             }
-            s.DeletePageNumber = ToLong(argument);
+            s.DeletePageNumber = ToLongRounding(argument);
         } else if (opSwitch == QLatin1String(" /o ")) {
             trap.Line(100);
             const QString badRange = QStringLiteral("Invalid output range.");
@@ -256,8 +256,8 @@ bool ModMaster::ValidateCmdLine()
                     if (parts.size() != 2 || !IsNumber(parts[0]) || !IsNumber(parts[1]))
                         return fail(badRange);
                     trap.Line(110);
-                    const std::int32_t first = ToLong(parts[0]);
-                    const std::int32_t last = ToLong(parts[1]);
+                    const std::int32_t first = ToLongRounding(parts[0]);
+                    const std::int32_t last = ToLongRounding(parts[1]);
                     // Pages are numbered from 1: a range from page 0 would
                     // reach the engine as a negative index.
                     if (first > last || first < 1)

@@ -3,8 +3,8 @@
 #include "desktop/core/modal_runner.h"
 #include "desktop/core/run_state.h"
 #include "desktop/dialogs/line_edit_filter.h"
-#include "desktop/dialogs/split_naming.h"
 #include "operations/error_trap.h"
+#include "operations/typed_number.h"
 #include "platform/message_box/message_box.h"
 
 #include <QButtonGroup>
@@ -358,7 +358,7 @@ bool frmSplitOption_Tiff::ValidateInput()
             bool invalid = parts.size() != 2 || parts.at(0).isEmpty() || parts.at(1).isEmpty();
             trap.Line(30);
             if (!invalid)
-                invalid = ToLong(parts.at(0)) > ToLong(parts.at(1));
+                invalid = ToLongWholeOnly(parts.at(0)) > ToLongWholeOnly(parts.at(1));
             if (invalid) {
                 trap.Line(40);
                 MsgBox(QStringLiteral("Invalid range"), MsgBoxIcon::Information);

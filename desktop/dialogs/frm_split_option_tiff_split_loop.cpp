@@ -13,6 +13,7 @@
 #include "desktop/dialogs/split_page_files.h"
 #include "operations/error_trap.h"
 #include "operations/mod_general.h"
+#include "operations/typed_number.h"
 #include "platform/com/com.h"
 #include "platform/message_box/message_box.h"
 
@@ -38,8 +39,8 @@ void RangePages(const QString& rangeText, std::int16_t& first, std::int16_t& las
     const QStringList parts = rangeText.split(QLatin1Char('-'));
     if (parts.size() != 2)
         throw RunTimeError(rterr::TypeMismatch);
-    first = ToInteger(parts.at(0));
-    last = ToInteger(parts.at(1));
+    first = ToIntegerWholeOnly(parts.at(0));
+    last = ToIntegerWholeOnly(parts.at(1));
     if (first < 1)
         first = 1;
 }
@@ -156,7 +157,7 @@ bool frmSplitOption_Tiff::SplitTiffFiles(QString& failedList)
                 std::int32_t n = txtSplitByEveryPage->text().trimmed().toInt(&isNumber);
                 if (!isNumber)
                     n = 0; // no page count to cut after: the engine refuses it
-                const std::int16_t pageNo = ToInteger(QString::number(static_cast<long long>(n) + 1));
+                const std::int16_t pageNo = ToIntegerWholeOnly(QString::number(static_cast<long long>(n) + 1));
                 const QString dir = ValidateDir(folder);
                 // The two parts are written under the typed name; a name
                 // that leads out of the folder or onto a file being split

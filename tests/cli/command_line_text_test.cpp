@@ -2,7 +2,7 @@
 // conversion, switch lookup and argument ends, and file-name checks.
 
 #include "cli/mod_master.h"
-#include "cli/number_conversion.h"
+#include "operations/typed_number.h"
 #include "platform/runtime/run_time_error.h"
 
 #include <gtest/gtest.h>
@@ -12,7 +12,7 @@ namespace {
 long ErrorOf(const QString& text)
 {
     try {
-        ToLong(text);
+        ToLongRounding(text);
     } catch (const RunTimeError& e) {
         return e.number();
     }
@@ -21,11 +21,11 @@ long ErrorOf(const QString& text)
 
 TEST(NumberConversion, RoundsHalfToEvenAndAllowsBlanks)
 {
-    EXPECT_EQ(ToLong(QStringLiteral(" 12 ")), 12);
-    EXPECT_EQ(ToLong(QStringLiteral("2.5")), 2);
-    EXPECT_EQ(ToLong(QStringLiteral("3.5")), 4);
-    EXPECT_EQ(ToLong(QStringLiteral("-2.5")), -2);
-    EXPECT_EQ(ToLong(QStringLiteral("2.6")), 3);
+    EXPECT_EQ(ToLongRounding(QStringLiteral(" 12 ")), 12);
+    EXPECT_EQ(ToLongRounding(QStringLiteral("2.5")), 2);
+    EXPECT_EQ(ToLongRounding(QStringLiteral("3.5")), 4);
+    EXPECT_EQ(ToLongRounding(QStringLiteral("-2.5")), -2);
+    EXPECT_EQ(ToLongRounding(QStringLiteral("2.6")), 3);
 }
 
 TEST(NumberConversion, NonNumbersAndOverflowRaise)

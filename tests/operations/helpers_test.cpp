@@ -5,6 +5,7 @@
 #include "operations/m_temp_file.h"
 #include "operations/mod_general.h"
 #include "operations/mod_master_layout.h"
+#include "operations/typed_number.h"
 #include "platform/runtime/run_time_error.h"
 
 #include <QDir>
@@ -54,6 +55,27 @@ TEST(PathTextHelpers, TrimNullFileNameAndHiWord)
     EXPECT_EQ(HiWord(65535), 0);
     EXPECT_EQ(HiWord(65536), 1);
     EXPECT_EQ(HiWord(static_cast<std::int32_t>(0x80000000u)), -32768);
+}
+
+TEST(TypedNumbers, TheWholeOnlyRuleTakesNoFractionWhereTheRoundingRuleRounds)
+{
+    const auto errorOf = [](const QString& text) -> long {
+        try {
+            ToLongWholeOnly(text);
+        } catch (const RunTimeError& e) {
+            return e.number();
+        }
+        return 0;
+    };
+    EXPECT_EQ(ToLongWholeOnly(" -12 "), -12);
+    EXPECT_EQ(ToLongRounding("2.5"), 2);
+    EXPECT_EQ(errorOf("2.5"), rterr::TypeMismatch);
+    EXPECT_EQ(errorOf("-"), rterr::TypeMismatch);
+    EXPECT_EQ(errorOf(""), rterr::TypeMismatch);
+    EXPECT_EQ(errorOf("99999999999"), rterr::Overflow);
+    EXPECT_EQ(errorOf("99999999999999999999"), rterr::Overflow); // too many digits for any number
+    EXPECT_EQ(ToIntegerWholeOnly("32767"), 32767);
+    EXPECT_THROW(ToIntegerWholeOnly("32768"), RunTimeError);
 }
 
 TEST(PatternMatcher, IsCaseInsensitiveAndTreatsStarDotStarAsEverything)
