@@ -131,6 +131,58 @@ struct Numbering {
     }
 };
 
+// What the command-line program's copy of a TIFF method does otherwise: its
+// statement numbers are the desktop's less `offset`, or none at all, and it
+// may keep a failure out of the error log.
+struct CommandLineCopy {
+    bool numbered = true;
+    int offset = 0;
+    bool logs = true;
+};
+
+// The error tail the TIFF methods share. `body` numbers its statements with
+// the Numbering it is given, creates the page-engine control in the holder
+// it is given and releases it; a failure anywhere releases the control and
+// gives False, with one error-log line.
+template <typename Body>
+bool RunTiffMethod(const char* procedure, CommandLineCopy copy, Body body)
+{
+    ErrorTrap trap(QString::fromLatin1(procedure), ObjectKind::ClassModule, kClassName);
+    const bool commandLine = IsCommandLineProgram();
+    const Numbering line{trap, !commandLine || copy.numbered, commandLine ? copy.offset : 0};
+    com::Ptr<com::Object> control;
+    try {
+        return body(line, control, trap);
+    } catch (...) {
+        control.reset();
+        if (!commandLine || copy.logs)
+            trap.Log();
+        return false;
+    }
+}
+
+// Statements 90 to 140 of the split and extract methods: the control is
+// created, messages run, the arguments are built, the engine is called,
+// messages run again and the control is released.
+template <typename Arguments>
+bool CallBetweenYields(const Numbering& line, com::Ptr<com::Object>& control, const ErrorTrap& trap,
+                       const char* method, Arguments arguments)
+{
+    line(90);
+    control = CreatePageEngine();
+    line(100);
+    YieldToMessageLoop();
+    line(110);
+    const QVariantList args = arguments();
+    line(120);
+    const bool result = CallEngine(control, method, args, trap);
+    line(130);
+    YieldToMessageLoop();
+    line(140);
+    control.reset();
+    return result;
+}
+
 } // namespace
 
 void TiffPdfCommands::SetProgressCallback(ProgressCallback callback)
@@ -149,56 +201,44 @@ bool TiffPdfCommands::AppendFileTiffFile(const QString& SrcFile, const QString& 
 {
     const QString src = SrcFile;
     const QString from = AppendFromtiff;
-    ErrorTrap trap(QStringLiteral("AppendFileTiffFile"), ObjectKind::ClassModule, kClassName);
-    com::Ptr<com::Object> control;
-    try {
-        trap.Line(10);
-        trap.Line(20);
+    const auto body = [&](const Numbering& line, com::Ptr<com::Object>& control, const ErrorTrap& trap) {
+        line(10);
+        line(20);
         if (src.isEmpty() || from.isEmpty() || insertAtpageno < 0) {
-            trap.Line(30);
+            line(30);
             return false;
         }
-        trap.Line(60);
+        line(60);
         control = CreatePageEngine();
-        trap.Line(70);
+        line(70);
         const QVariantList args{QVariant(src), PageNumber(insertAtpageno), QVariant(from)};
-        trap.Line(80);
+        line(80);
         const bool result = CallEngine(control, "AddTIFFPages", args, trap);
-        trap.Line(90);
+        line(90);
         YieldToMessageLoop();
-        trap.Line(100);
+        line(100);
         control.reset();
         return result;
-    } catch (...) {
-        control.reset();
-        if (!IsCommandLineProgram())
-            trap.Log();
-        return false;
-    }
+    };
+    return RunTiffMethod("AppendFileTiffFile", {.logs = false}, body);
 }
 
 bool TiffPdfCommands::DeleteTiffPage(const QString& SrcFile, std::int16_t DeletePageno)
 {
     const QString src = SrcFile;
-    ErrorTrap trap(QStringLiteral("DeleteTiffPage"), ObjectKind::ClassModule, kClassName);
-    com::Ptr<com::Object> control;
-    try {
-        trap.Line(10);
-        trap.Line(20);
+    const auto body = [&](const Numbering& line, com::Ptr<com::Object>& control, const ErrorTrap& trap) {
+        line(10);
+        line(20);
         control = CreatePageEngine();
-        trap.Line(30);
+        line(30);
         const QVariantList args{QVariant(src), PageNumber(DeletePageno)};
-        trap.Line(40);
+        line(40);
         const bool result = CallEngine(control, "DeleteTIFFPages", args, trap);
-        trap.Line(50);
+        line(50);
         control.reset();
         return result;
-    } catch (...) {
-        control.reset();
-        if (!IsCommandLineProgram())
-            trap.Log();
-        return false;
-    }
+    };
+    return RunTiffMethod("DeleteTiffPage", {.logs = false}, body);
 }
 
 bool TiffPdfCommands::SplitTiffFiles(const QString& SourceFilePath, std::int16_t PageNo,
@@ -207,34 +247,17 @@ bool TiffPdfCommands::SplitTiffFiles(const QString& SourceFilePath, std::int16_t
     const QString source = SourceFilePath;
     const QString folder = OutputFolder;
     const QString prefix = filename;
-    ErrorTrap trap(QStringLiteral("SplitTiffFiles"), ObjectKind::ClassModule, kClassName);
     // The command-line program's copy has no statement numbers (logs 0).
-    const Numbering line{trap, !IsCommandLineProgram(), 0};
-    com::Ptr<com::Object> control;
-    try {
+    const auto body = [&](const Numbering& line, com::Ptr<com::Object>& control, const ErrorTrap& trap) {
         line(10);
-        line(90);
-        control = CreatePageEngine();
-        line(100);
-        YieldToMessageLoop();
-        line(110);
-        const QString dir = ValidateDir(folder);
-        const QString part1 = dir + prefix + QStringLiteral("1.tif");
-        const QString part2 = dir + prefix + QStringLiteral("2.tif");
-        line(120);
-        const bool result =
-            CallEngine(control, "SplitTIFF", {QVariant(source), PageNumber(PageNo), QVariant(part1), QVariant(part2)},
-                       trap);
-        line(130);
-        YieldToMessageLoop();
-        line(140);
-        control.reset();
-        return result;
-    } catch (...) {
-        control.reset();
-        trap.Log();
-        return false;
-    }
+        return CallBetweenYields(line, control, trap, "SplitTIFF", [&] {
+            const QString dir = ValidateDir(folder);
+            const QString part1 = dir + prefix + QStringLiteral("1.tif");
+            const QString part2 = dir + prefix + QStringLiteral("2.tif");
+            return QVariantList{QVariant(source), PageNumber(PageNo), QVariant(part1), QVariant(part2)};
+        });
+    };
+    return RunTiffMethod("SplitTiffFiles", {.numbered = false}, body);
 }
 
 bool TiffPdfCommands::ExtractTIFFpagesbyRange(const QString& strInputTIFF, std::int16_t iStartPage,
@@ -242,60 +265,27 @@ bool TiffPdfCommands::ExtractTIFFpagesbyRange(const QString& strInputTIFF, std::
 {
     const QString input = strInputTIFF;
     const QString outputDir = StrOutputDir;
-    ErrorTrap trap(QStringLiteral("ExtractTIFFpagesbyRange"), ObjectKind::ClassModule, kClassName);
-    const Numbering line{trap, true, IsCommandLineProgram() ? 50 : 0};
-    com::Ptr<com::Object> control;
-    try {
+    const auto body = [&](const Numbering& line, com::Ptr<com::Object>& control, const ErrorTrap& trap) {
         line(60);
-        line(90);
-        control = CreatePageEngine();
-        line(100);
-        YieldToMessageLoop();
-        line(110);
-        const QString dir = ValidateDir(outputDir);
-        line(120);
-        const bool result = CallEngine(control, "ExtractPages",
-                                       {QVariant(input), PageNumber(iStartPage), PageNumber(iEndPage), QVariant(dir)},
-                                       trap);
-        line(130);
-        YieldToMessageLoop();
-        line(140);
-        control.reset();
-        return result;
-    } catch (...) {
-        control.reset();
-        trap.Log();
-        return false;
-    }
+        return CallBetweenYields(line, control, trap, "ExtractPages", [&] {
+            return QVariantList{QVariant(input), PageNumber(iStartPage), PageNumber(iEndPage),
+                                QVariant(ValidateDir(outputDir))};
+        });
+    };
+    return RunTiffMethod("ExtractTIFFpagesbyRange", {.offset = 50}, body);
 }
 
 bool TiffPdfCommands::ExtractAllTIFFpages(const QString& SourceFilePath, const QString& OutputFolder)
 {
     const QString source = SourceFilePath;
     const QString folder = OutputFolder;
-    ErrorTrap trap(QStringLiteral("ExtractAllTIFFpages"), ObjectKind::ClassModule, kClassName);
-    const Numbering line{trap, true, IsCommandLineProgram() ? 50 : 0};
-    com::Ptr<com::Object> control;
-    try {
+    const auto body = [&](const Numbering& line, com::Ptr<com::Object>& control, const ErrorTrap& trap) {
         line(60);
-        line(90);
-        control = CreatePageEngine();
-        line(100);
-        YieldToMessageLoop();
-        line(110);
-        const QString dir = ValidateDir(folder);
-        line(120);
-        const bool result = CallEngine(control, "ExtractAllTIFFpages", {QVariant(source), QVariant(dir)}, trap);
-        line(130);
-        YieldToMessageLoop();
-        line(140);
-        control.reset();
-        return result;
-    } catch (...) {
-        control.reset();
-        trap.Log();
-        return false;
-    }
+        return CallBetweenYields(line, control, trap, "ExtractAllTIFFpages", [&] {
+            return QVariantList{QVariant(source), QVariant(ValidateDir(folder))};
+        });
+    };
+    return RunTiffMethod("ExtractAllTIFFpages", {.offset = 50}, body);
 }
 
 bool TiffPdfCommands::CombineOrderTiff()

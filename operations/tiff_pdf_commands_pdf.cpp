@@ -43,10 +43,7 @@ QString JoinedPaths(const RecordCollection& records, std::int16_t& processed)
     return paths.join(QLatin1Char('|'));
 }
 
-ErrorTrap Trap(const char* procedure)
-{
-    return ErrorTrap(QString::fromLatin1(procedure), ObjectKind::ClassModule, kClassName);
-}
+const ProcedureTraps Trap(ObjectKind::ClassModule, kClassName);
 
 } // namespace
 
