@@ -380,7 +380,7 @@ void CommandLineRun::ScanFolder(const QString& folder, TiffPdfCommands& facade, 
         static const QStringList patterns{QStringLiteral("*.tiff"), QStringLiteral("*.tif")};
         const QDir dir(folder.trimmed());
         if (!dir.exists())
-            throw RunTimeError(76);
+            throw RunTimeError(rterr::PathNotFound);
         const QString canonical = dir.canonicalPath();
         if (visited.contains(canonical))
             return;
@@ -390,7 +390,7 @@ void CommandLineRun::ScanFolder(const QString& folder, TiffPdfCommands& facade, 
         const QString location = dir.absolutePath();
         const std::optional<std::vector<FolderEntry>> entries = ListFolderEntries(location);
         if (!entries)
-            throw RunTimeError(76);
+            throw RunTimeError(rterr::PathNotFound);
         for (const FolderEntry& entry : *entries) {
             trap.Line(30);
             // Regular files only: a named pipe or a device called *.tif
@@ -423,7 +423,7 @@ void CommandLineRun::ScanFolder(const QString& folder, TiffPdfCommands& facade, 
                 if (!entry.reachable) {
                     // Nothing in it can be reached: a folder that cannot
                     // be scanned.
-                    trap.Log(RunTimeError(76));
+                    trap.Log(RunTimeError(rterr::PathNotFound));
                     master_.scanFailed_ = true;
                     continue;
                 }

@@ -16,7 +16,7 @@ PageCountFunction MakeTiffPageCounter()
         std::int32_t pages = 0;
         const com::HRESULT hr = counter->CountPages(path, pages);
         if (com::Failed(hr))
-            throw RunTimeError(440, QStringLiteral("Automation error"));
+            throw RunTimeError(rterr::AutomationError, QStringLiteral("Automation error"));
         return pages;
     };
 }

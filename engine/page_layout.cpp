@@ -47,13 +47,13 @@ private:
         std::uint32_t bits = 1;
         std::uint32_t compression = 1;
         for (const IfdEntry& e : entries) {
-            if (e.tag == 258) {
+            if (e.tag == tiff_tag::kBitsPerSample) {
                 std::vector<std::uint32_t> perSample;
                 if (!ReadNumbers(e, perSample))
                     return false;
                 for (std::uint32_t b : perSample)
                     bits = std::max(bits, b);
-            } else if (e.tag == 259 && e.count >= 1 && IsOffsetNumberType(e.type)) {
+            } else if (e.tag == tiff_tag::kCompression && e.count >= 1 && IsOffsetNumberType(e.type)) {
                 compression = e.type == tiff_type::kShort || e.type == tiff_type::kSShort
                                   ? (e.value & 0xFFFF) : e.value;
             }

@@ -30,6 +30,8 @@ inline constexpr std::uint16_t kIfd8 = 18;
 namespace tiff_tag {
 inline constexpr std::uint16_t kImageWidth = 256;
 inline constexpr std::uint16_t kImageLength = 257;
+inline constexpr std::uint16_t kBitsPerSample = 258;
+inline constexpr std::uint16_t kCompression = 259;
 inline constexpr std::uint16_t kFreeOffsets = 288;
 inline constexpr std::uint16_t kFreeByteCounts = 289;
 inline constexpr std::uint16_t kStripOffsets = 273;

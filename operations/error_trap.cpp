@@ -38,7 +38,7 @@ RunTimeError CurrentRunTimeError() noexcept
     } catch (const RunTimeError& e) {
         return e;
     } catch (const std::bad_alloc&) {
-        return RunTimeError(7);
+        return RunTimeError(rterr::OutOfMemory);
     } catch (const std::exception& e) {
         const QString what = QString::fromLocal8Bit(e.what());
         return what.isEmpty() ? RunTimeError(rterr::InvalidProcedureCall)

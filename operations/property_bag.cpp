@@ -388,16 +388,16 @@ void PropertyBag::SaveToFile(const QString& path) const
     const QByteArray bytes = Contents();
     QSaveFile file(path);
     if (!file.open(QIODevice::WriteOnly))
-        throw RunTimeError(75);
+        throw RunTimeError(rterr::PathFileAccessError);
     // The flush is checked here because commit() reports success even when
     // the buffered bytes could not all be written (disk full, size limit),
     // which would put a cut-off record in the old file's place.
     if (file.write(bytes) != bytes.size() || !file.flush()) {
         file.cancelWriting();
-        throw RunTimeError(75);
+        throw RunTimeError(rterr::PathFileAccessError);
     }
     if (!file.commit())
-        throw RunTimeError(75);
+        throw RunTimeError(rterr::PathFileAccessError);
 }
 
 PropertyBag PropertyBag::LoadFromFile(const QString& path)
@@ -407,9 +407,9 @@ PropertyBag PropertyBag::LoadFromFile(const QString& path)
         throw RunTimeError(rterr::FileNotFound);
     QFile file(path);
     if (info.isDir() || !file.open(QIODevice::ReadOnly))
-        throw RunTimeError(75);
+        throw RunTimeError(rterr::PathFileAccessError);
     const QByteArray bytes = file.readAll();
     if (file.error() != QFileDevice::NoError)
-        throw RunTimeError(75);
+        throw RunTimeError(rterr::PathFileAccessError);
     return FromContents(bytes);
 }

@@ -26,7 +26,7 @@ public:
     enum class Type { String, Byte, Integer, Long };
 
     // Error number raised for a record that cannot be parsed.
-    static constexpr long InvalidFormatError = 321; // "Invalid file format"
+    static constexpr long InvalidFormatError = rterr::InvalidFileFormat; // "Invalid file format"
 
     // Names are 1..255 characters without "=", blanks or control characters;
     // another name raises 5 "Invalid procedure call or argument".

@@ -346,11 +346,11 @@ bool TiffPdfCommands::CombineOrderTiff()
         }
         if (FileExists(t2)) {
             if (!ReplaceWithCopy(t2, FileNameToSave))
-                throw RunTimeError(75);
+                throw RunTimeError(rterr::PathFileAccessError);
             QFile::remove(t2);
         } else if (FileExists(t1)) {
             if (!ReplaceWithCopy(t1, FileNameToSave))
-                throw RunTimeError(75);
+                throw RunTimeError(rterr::PathFileAccessError);
             QFile::remove(t1);
         }
         setProgress(0);

@@ -252,7 +252,7 @@ bool TiffPdfCommands::Convert_EachTiffToPDFx(QString& OutputPath)
             const qsizetype dot = record.filename().indexOf(QLatin1Char('.'));
             // A name without "." has no stem to name its PDF after.
             if (dot < 0)
-                throw RunTimeError(5);
+                throw RunTimeError(rterr::InvalidProcedureCall);
             const QString target = ValidateDir(OutputPath) + record.filename().left(dot) + QStringLiteral(".Pdf");
             YieldToMessageLoop();
             trap.Line(40);
@@ -299,7 +299,7 @@ bool TiffPdfCommands::SplitPDFFiles(const QString& SourceFilePath, const QString
         QString folder = ValidateDir(OutputFolder) + name;
         QString probe = folder;
         if (!FolderExistsByFind(probe) && !QDir().mkpath(folder))
-            throw RunTimeError(76);
+            throw RunTimeError(rterr::PathNotFound);
         trap.Line(30);
         const QString target = ValidateDir(folder) + filename;
         const auto openSplit = pdflib::Pdfsm().Function<pdflib::OpenFn>("pdfOpenSplit");

@@ -64,8 +64,9 @@ QString BuiltInWidthsInOrder(const QString& order)
 void LogReplacedList(const QString& setting, const QString& stored, const QString& instead)
 {
     ErrorTrap trap(QStringLiteral("EnsureValidColumnLists"), ObjectKind::Module, kModuleName);
-    trap.Log(RunTimeError(380, QStringLiteral("Invalid property value: ") + setting + QStringLiteral(" \"") + stored
-                                   + QStringLiteral("\" replaced by \"") + instead + QStringLiteral("\"")));
+    trap.Log(RunTimeError(rterr::InvalidPropertyValue,
+                          QStringLiteral("Invalid property value: ") + setting + QStringLiteral(" \"") + stored
+                              + QStringLiteral("\" replaced by \"") + instead + QStringLiteral("\"")));
 }
 
 } // namespace
@@ -83,10 +84,11 @@ int GridWidthOf(GridColumn& column)
     if (!IsColumnWidth(column.ColumnWidth)) {
         const float builtIn = BuiltInColumnWidth(column.ColumnKey);
         ErrorTrap trap(QStringLiteral("GridWidthOf"), ObjectKind::Module, kModuleName);
-        trap.Log(RunTimeError(380, QStringLiteral("Invalid property value: width ")
-                                       + QString::number(static_cast<double>(column.ColumnWidth))
-                                       + QStringLiteral(" of column ") + column.ColumnKey + QStringLiteral(" replaced by ")
-                                       + ColumnWidthText(builtIn)));
+        trap.Log(RunTimeError(rterr::InvalidPropertyValue,
+                              QStringLiteral("Invalid property value: width ")
+                                  + QString::number(static_cast<double>(column.ColumnWidth))
+                                  + QStringLiteral(" of column ") + column.ColumnKey + QStringLiteral(" replaced by ")
+                                  + ColumnWidthText(builtIn)));
         column.ColumnWidth = builtIn;
     }
     return WholeTwips(column.ColumnWidth);

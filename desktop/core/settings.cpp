@@ -18,9 +18,6 @@
 
 namespace {
 
-constexpr long kPathFileAccessError = 75;
-constexpr long kPathNotFound = 76;
-
 Settings::Value TextValue(const QString& text)
 {
     return Settings::Value{text, 0};
@@ -65,10 +62,10 @@ QByteArray ReadSettingsFile(const QString& path)
     QFile file(path);
     if (QFileInfo(path).isDir() || !file.open(QIODevice::ReadOnly)
         || file.size() > kMaxSettingsFileBytes)
-        throw RunTimeError(kPathFileAccessError);
+        throw RunTimeError(rterr::PathFileAccessError);
     QByteArray bytes = file.read(kMaxSettingsFileBytes + 1);
     if (file.error() != QFileDevice::NoError || bytes.size() > kMaxSettingsFileBytes)
-        throw RunTimeError(kPathFileAccessError);
+        throw RunTimeError(rterr::PathFileAccessError);
     return bytes;
 }
 
@@ -294,12 +291,12 @@ bool Settings::LoadSettings()
     try {
         trap.Line(10);
         if (StorageFolder().isEmpty())
-            throw RunTimeError(kPathNotFound);
+            throw RunTimeError(rterr::PathNotFound);
         const QString folder = SettingsFolderPath();
         const QString file = SettingsFilePath();
         trap.Line(20);
         if (!QFileInfo(folder).isDir() && !QDir().mkpath(folder))
-            throw RunTimeError(kPathFileAccessError);
+            throw RunTimeError(rterr::PathFileAccessError);
         trap.Line(30);
         if (!QFileInfo::exists(file))
             return false;
@@ -363,7 +360,7 @@ bool Settings::SaveSettings()
     try {
         trap.Line(10);
         if (StorageFolder().isEmpty())
-            throw RunTimeError(kPathNotFound);
+            throw RunTimeError(rterr::PathNotFound);
         const QString folder = SettingsFolderPath();
         const QString file = SettingsFilePath();
         trap.Line(20);
@@ -373,7 +370,7 @@ bool Settings::SaveSettings()
             WriteStored(bag, id, values_[id]);
         trap.Line(40);
         if (!QFileInfo(folder).isDir() && !QDir().mkpath(folder))
-            throw RunTimeError(kPathFileAccessError);
+            throw RunTimeError(rterr::PathFileAccessError);
         trap.Line(50);
         // Written whole to a new file that then takes the old one's place:
         // a failed write leaves the previous file as it was.

@@ -146,7 +146,7 @@ void frmErrorReportDialog::cmdSave_Click()
         if (!path.isEmpty()) {
             trap.Line(30);
             if (!WriteRtfFile(path, ReportText()))
-                throw RunTimeError(75, QStringLiteral("Path/File access error: ") + path);
+                throw RunTimeError(rterr::PathFileAccessError, QStringLiteral("Path/File access error: ") + path);
         }
     } catch (...) {
         // The user asked for a file: that it was not written is said, not

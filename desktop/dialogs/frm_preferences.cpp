@@ -261,7 +261,7 @@ void frmPreferences::InitColumnSettings()
         trap.Line(30);
         for (int i = 1; i <= columns.Count(); ++i) {
             if (i - 1 >= ColumnWidthArray.size())
-                throw RunTimeError(9, QStringLiteral("Subscript out of range"));
+                throw RunTimeError(rterr::SubscriptOutOfRange, QStringLiteral("Subscript out of range"));
             const std::optional<double> width = ColumnWidthFromText(ColumnWidthArray.at(i - 1));
             if (!width)
                 throw RunTimeError(rterr::TypeMismatch);

@@ -269,7 +269,7 @@ bool frmSplitOption_Tiff::RenameFileNames(const QString& extension, std::int32_t
             const QString counter = QString::number(k + 1);
             const QString name = ReturnFilename(fileName, total, counter);
             if (!IsPlainNamePart(name))
-                throw RunTimeError(52);
+                throw RunTimeError(rterr::BadFileName);
             trap.Line(40);
             const PlaceOutcome outcome = PlacePageFile(oldName, dir + name + counter + extension, replace, sources);
             if (outcome == PlaceOutcome::Missing)

@@ -72,7 +72,7 @@ PlaceOutcome PlacePageFile(const QString& page, const QString& target, bool repl
         return PlaceOutcome::Missing;
     if (safe_file::EntryIdentityOf(Native(target)).exists && (!replace || IsOneOf(target, protectedFiles))) {
         if (!QFile::remove(page))
-            throw RunTimeError(75);
+            throw RunTimeError(rterr::PathFileAccessError);
         return replace ? PlaceOutcome::SourceProtected : PlaceOutcome::KeptExisting;
     }
     int error = 0;

@@ -96,7 +96,7 @@ void cAniCursor::CountFrames()
 void cAniCursor::SetFrame(int iFrame)
 {
     if (iFrame < 0 || iFrame >= frameCount_)
-        throw RunTimeError(9);
+        throw RunTimeError(rterr::SubscriptOutOfRange);
     frame_ = iFrame;
     RefreshWindows();
 }

@@ -170,9 +170,10 @@ int LogUnreachable(const QString& base, const std::vector<UnreachableEntry>& ent
         ++logged;
         ErrorTrap skipped = Trap(kProcedure);
         skipped.Line(50);
-        skipped.Log(RunTimeError(52, QStringLiteral("Bad file name or number: ") + base + EscapedName(entry.bytes)
-                                         + (entry.folder ? QStringLiteral(" (folder)") : QString())
-                                         + QStringLiteral(" is not valid UTF-8 and was not searched")));
+        skipped.Log(RunTimeError(rterr::BadFileName,
+                                 QStringLiteral("Bad file name or number: ") + base + EscapedName(entry.bytes)
+                                     + (entry.folder ? QStringLiteral(" (folder)") : QString())
+                                     + QStringLiteral(" is not valid UTF-8 and was not searched")));
     }
     return logged;
 }
@@ -181,11 +182,11 @@ int LogUnreachable(const QString& base, const std::vector<UnreachableEntry>& ent
 void RaiseListingError(int error)
 {
     if (error == ENOENT || error == ENOTDIR)
-        throw RunTimeError(76, QStringLiteral("Path not found"));
+        throw RunTimeError(rterr::PathNotFound, QStringLiteral("Path not found"));
     if (error == EACCES || error == EPERM)
-        throw RunTimeError(70, QStringLiteral("Permission denied"));
+        throw RunTimeError(rterr::PermissionDenied, QStringLiteral("Permission denied"));
     if (error != 0)
-        throw RunTimeError(75, QStringLiteral("Path/File access error"));
+        throw RunTimeError(rterr::PathFileAccessError, QStringLiteral("Path/File access error"));
 }
 
 } // namespace
@@ -400,8 +401,7 @@ bool IsFileFound(const QString& path, FoundFile& file)
 }
 
 FolderScan::FolderScan(const SearchCriteria& criteria, const bool& cancel)
-    : cancel_(cancel), subfolders_(criteria.subfolders),
-      limits_(std::make_unique<Limits>(criteria))
+    : cancel_(cancel), subfolders_(criteria.subfolders), limits_(std::make_unique<Limits>(criteria))
 {
     QStringList patterns;
     GenerateFilterPatternArray(criteria.pattern, patterns);

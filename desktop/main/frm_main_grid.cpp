@@ -143,7 +143,7 @@ void frmMain::RefreshGrid()
         GridColumns& catalogue = TheCatalogue();
         for (int i = 1; i <= catalogue.Count(); ++i) {
             if (i - 1 >= ColumnWidthArray.size())
-                throw RunTimeError(9, QStringLiteral("Subscript out of range"));
+                throw RunTimeError(rterr::SubscriptOutOfRange, QStringLiteral("Subscript out of range"));
             catalogue.Item(i)->ColumnWidth = static_cast<float>(WidthOf(ColumnWidthArray.at(i - 1)));
         }
 
@@ -207,7 +207,7 @@ void frmMain::grdSearchList_AfterMoveColumn(int col, int position)
         GridColumns& catalogue = TheCatalogue();
         for (int i = 1; i <= catalogue.Count(); ++i) {
             if (i - 1 >= widths.size())
-                throw RunTimeError(9, QStringLiteral("Subscript out of range"));
+                throw RunTimeError(rterr::SubscriptOutOfRange, QStringLiteral("Subscript out of range"));
             catalogue.Item(i)->ColumnWidth = static_cast<float>(WidthOf(widths.at(i - 1)));
         }
 

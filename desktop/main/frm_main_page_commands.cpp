@@ -206,7 +206,7 @@ void frmMain::GetPageCount()
         const int pages = GetColumnIndexByKey(QStringLiteral("Pages"));
         trap.Line(20);
         if (pages < 0 || pages >= ColumnVisibleArray.size())
-            throw RunTimeError(9, QStringLiteral("Subscript out of range"));
+            throw RunTimeError(rterr::SubscriptOutOfRange, QStringLiteral("Subscript out of range"));
         bool numeric = false;
         const double shown = ColumnVisibleArray.at(pages).trimmed().toDouble(&numeric);
         if (!numeric)

@@ -32,7 +32,10 @@ constexpr int kMaxColumns = 16'384;
 constexpr qint64 kMaxLoadBytes = 512LL * 1024 * 1024;
 constexpr int kDefaultWidthTwips = 1200;
 
-[[noreturn]] void RaiseInvalidValue() { throw RunTimeError(380, QStringLiteral("Invalid property value")); }
+[[noreturn]] void RaiseInvalidValue()
+{
+    throw RunTimeError(rterr::InvalidPropertyValue, QStringLiteral("Invalid property value"));
+}
 
 std::int8_t CheckFromValue(const QVariant& value)
 {
@@ -112,19 +115,20 @@ QTableView* Grid::View() const { return view_; }
 
 int Grid::CheckRow(int row) const
 {
-    if (row < 0 || row >= RowCount()) throw RunTimeError(381, QStringLiteral("Invalid row value"));
+    if (row < 0 || row >= RowCount()) throw RunTimeError(rterr::InvalidIndexValue, QStringLiteral("Invalid row value"));
     return row;
 }
 
 int Grid::CheckDataRow(int row) const
 {
-    if (row < 1 || row >= RowCount()) throw RunTimeError(381, QStringLiteral("Invalid row value"));
+    if (row < 1 || row >= RowCount()) throw RunTimeError(rterr::InvalidIndexValue, QStringLiteral("Invalid row value"));
     return row;
 }
 
 int Grid::CheckColumn(int col) const
 {
-    if (col < 0 || col >= ColumnCount()) throw RunTimeError(381, QStringLiteral("Invalid column value"));
+    if (col < 0 || col >= ColumnCount())
+        throw RunTimeError(rterr::InvalidIndexValue, QStringLiteral("Invalid column value"));
     return col;
 }
 
@@ -598,9 +602,9 @@ void Grid::SetClipSeparators(const QString& separators) { clipSeparators_ = sepa
 void Grid::SaveToFile(const QString& path, int format, bool withHeader) const
 {
     if (format != kFormatDelimited) throw RunTimeError(rterr::InvalidProcedureCall);
-    if (path.isEmpty()) throw RunTimeError(75);
+    if (path.isEmpty()) throw RunTimeError(rterr::PathFileAccessError);
     const QFileInfo info(path);
-    if (!info.absoluteDir().exists()) throw RunTimeError(76);
+    if (!info.absoluteDir().exists()) throw RunTimeError(rterr::PathNotFound);
 
     const delimited_text::Separators sep = delimited_text::FromClipSeparators(clipSeparators_);
     QString text;
@@ -611,16 +615,16 @@ void Grid::SaveToFile(const QString& path, int format, bool withHeader) const
         delimited_text::AppendRecord(text, fields, sep);
     }
     QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly)) throw RunTimeError(75);
+    if (!file.open(QIODevice::WriteOnly)) throw RunTimeError(rterr::PathFileAccessError);
     const QByteArray bytes = text.toUtf8();
     // The flush is checked before the commit: commit() does not report bytes
     // still buffered that could not be written (disk full, size limit), and
     // would put a cut-off file in the old one's place.
     if (file.write(bytes) != bytes.size() || !file.flush()) {
         file.cancelWriting();
-        throw RunTimeError(75);
+        throw RunTimeError(rterr::PathFileAccessError);
     }
-    if (!file.commit()) throw RunTimeError(75);
+    if (!file.commit()) throw RunTimeError(rterr::PathFileAccessError);
 }
 
 void Grid::LoadFromFile(const QString& path, int format, bool withHeader)
@@ -628,15 +632,15 @@ void Grid::LoadFromFile(const QString& path, int format, bool withHeader)
     if (format != kFormatDelimited) throw RunTimeError(rterr::InvalidProcedureCall);
     QFile file(path);
     if (!QFileInfo(path).isFile()) throw RunTimeError(rterr::FileNotFound);
-    if (!file.open(QIODevice::ReadOnly)) throw RunTimeError(75);
-    if (file.size() > kMaxLoadBytes) throw RunTimeError(7);
+    if (!file.open(QIODevice::ReadOnly)) throw RunTimeError(rterr::PathFileAccessError);
+    if (file.size() > kMaxLoadBytes) throw RunTimeError(rterr::OutOfMemory);
     const QString text = QString::fromUtf8(file.readAll());
     file.close();
 
     std::vector<QStringList> records;
     if (!delimited_text::Parse(text, delimited_text::FromClipSeparators(clipSeparators_),
                                static_cast<std::size_t>(kMaxRows), static_cast<std::size_t>(kMaxColumns), records))
-        throw RunTimeError(7);
+        throw RunTimeError(rterr::OutOfMemory);
 
     int columns = ColumnCount();
     for (const QStringList& rec : records) columns = std::max(columns, static_cast<int>(rec.size()));

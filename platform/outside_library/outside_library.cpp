@@ -19,10 +19,11 @@ void* OutsideLibrary::Resolve(const char* symbol) const
     // a library once a declared function of it was called.
     QLibrary library(path);
     if (!library.load())
-        throw RunTimeError(53, QStringLiteral("File not found: ") + name_);
+        throw RunTimeError(rterr::FileNotFound, QStringLiteral("File not found: ") + name_);
     QFunctionPointer fn = library.resolve(symbol);
     if (!fn)
-        throw RunTimeError(453, QStringLiteral("Can't find DLL entry point ") + QString::fromLatin1(symbol)
-                                    + QStringLiteral(" in ") + name_);
+        throw RunTimeError(rterr::EntryPointNotFound,
+                           QStringLiteral("Can't find DLL entry point ") + QString::fromLatin1(symbol)
+                               + QStringLiteral(" in ") + name_);
     return reinterpret_cast<void*>(fn);
 }

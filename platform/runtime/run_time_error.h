@@ -28,11 +28,30 @@ private:
 };
 
 namespace rterr {
-inline constexpr long Overflow = 6;
-inline constexpr long TypeMismatch = 13;
-inline constexpr long FileNotFound = 53;
 inline constexpr long InvalidProcedureCall = 5;
+inline constexpr long Overflow = 6;
+inline constexpr long OutOfMemory = 7;
+inline constexpr long SubscriptOutOfRange = 9;
+inline constexpr long DivisionByZero = 11;
+inline constexpr long TypeMismatch = 13;
+inline constexpr long BadFileName = 52;
+inline constexpr long FileNotFound = 53;
+inline constexpr long DeviceIOError = 57;
+inline constexpr long FileAlreadyExists = 58;
+inline constexpr long DiskFull = 61;
+inline constexpr long InputPastEndOfFile = 62;
+inline constexpr long PermissionDenied = 70;
+inline constexpr long PathFileAccessError = 75;
+inline constexpr long PathNotFound = 76;
 inline constexpr long ObjectNotSet = 91;
+inline constexpr long InvalidFileFormat = 321;
+inline constexpr long InvalidPropertyValue = 380;
+inline constexpr long InvalidIndexValue = 381;
+inline constexpr long ObjectRequired = 424;
 inline constexpr long CantCreateObject = 429;
 inline constexpr long ObjectDoesntSupport = 438;
-}
+inline constexpr long AutomationError = 440;
+inline constexpr long ArgumentNotOptional = 449;
+inline constexpr long WrongArgumentCount = 450;
+inline constexpr long EntryPointNotFound = 453;
+} // namespace rterr
