@@ -18,7 +18,8 @@ constexpr std::uint64_t kSmallestDirectory = 2 + 4;
 constexpr std::int32_t kMaxPages = 0x7FFFFFFF;
 } // namespace
 
-DirectoryChain::DirectoryChain(const SourceFile& file) : file_(file) {
+DirectoryChain::DirectoryChain(const SourceFile& file) : file_(file)
+{
     unsigned char header[8];
     if (!file_.ReadAt(0, header, sizeof header))
         return;
@@ -32,7 +33,8 @@ DirectoryChain::DirectoryChain(const SourceFile& file) : file_(file) {
     goesOn_ = true;
 }
 
-bool DirectoryChain::Claim(std::uint64_t begin, std::uint64_t end) {
+bool DirectoryChain::Claim(std::uint64_t begin, std::uint64_t end)
+{
     auto after = used_.lower_bound(begin);
     if (after != used_.end() && after->first < end)
         return false;
@@ -52,7 +54,8 @@ bool DirectoryChain::Claim(std::uint64_t begin, std::uint64_t end) {
     return true;
 }
 
-bool DirectoryChain::Next(ChainDirectory& dir) {
+bool DirectoryChain::Next(ChainDirectory& dir)
+{
     if (!goesOn_ || pages_ == kMaxPages)
         return false;
     goesOn_ = false;
@@ -76,7 +79,8 @@ bool DirectoryChain::Next(ChainDirectory& dir) {
     return true;
 }
 
-std::int32_t DirectoryChain::CountPages(const SourceFile& file) {
+std::int32_t DirectoryChain::CountPages(const SourceFile& file)
+{
     DirectoryChain chain(file);
     ChainDirectory dir;
     while (chain.Next(dir)) {

@@ -26,9 +26,9 @@ class SourceFile;
 
 // One directory reached by the walk.
 struct ChainDirectory {
-    std::uint64_t offset = 0;      // of its entry count
-    std::uint32_t entryCount = 0;  // as the directory states it
-    bool complete = false;         // every entry lies inside the file
+    std::uint64_t offset = 0;     // of its entry count
+    std::uint32_t entryCount = 0; // as the directory states it
+    bool complete = false;        // every entry lies inside the file
 };
 
 class DirectoryChain {

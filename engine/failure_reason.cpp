@@ -6,16 +6,19 @@ namespace {
 thread_local int reason = 0;
 }
 
-void ClearFailureReason() {
+void ClearFailureReason()
+{
     reason = 0;
 }
 
-void NoteFailureReason(int error) {
+void NoteFailureReason(int error)
+{
     if (reason == 0)
         reason = error;
 }
 
-int FailureReason() {
+int FailureReason()
+{
     return reason;
 }
 

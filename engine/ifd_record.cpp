@@ -8,8 +8,8 @@
 
 namespace stavren {
 
-bool IfdRecord::Read(const SourceFile& stream, std::uint64_t offset, std::uint32_t byteOrder,
-                     bool& complete) {
+bool IfdRecord::Read(const SourceFile& stream, std::uint64_t offset, std::uint32_t byteOrder, bool& complete)
+{
     complete = false;
     unsigned char head[2];
     if (!stream.ReadAt(offset, head, 2))
@@ -36,7 +36,8 @@ bool IfdRecord::Read(const SourceFile& stream, std::uint64_t offset, std::uint32
     return true;
 }
 
-void IfdRecord::Clear() {
+void IfdRecord::Clear()
+{
     while (!entries.empty())
         entries.pop_back();
 }

@@ -19,8 +19,7 @@ public:
     // given byte order. Returns false when not even the count could be read.
     // When the file ends among the entries, the entries read in full are
     // kept and `complete` is set to false.
-    bool Read(const SourceFile& stream, std::uint64_t offset, std::uint32_t byteOrder,
-              bool& complete);
+    bool Read(const SourceFile& stream, std::uint64_t offset, std::uint32_t byteOrder, bool& complete);
     // Frees every entry, from the last to the first.
     void Clear();
 };

@@ -16,10 +16,10 @@ namespace stavren {
 namespace {
 constexpr std::size_t kPendingSize = 64 * 1024;
 constexpr std::uint64_t kKernelCopyMin = 16 * 1024;
-}
+} // namespace
 
-OutputFile::OutputFile(const std::string& name, bool exclusive, std::uint64_t maxSize)
-    : name_(name), maxSize_(maxSize) {
+OutputFile::OutputFile(const std::string& name, bool exclusive, std::uint64_t maxSize) : name_(name), maxSize_(maxSize)
+{
     // O_NONBLOCK: an existing FIFO of that name with no reader fails at
     // once instead of waiting for one; it is cleared again for the writes.
     const int flags = O_WRONLY | O_CREAT | O_CLOEXEC | O_NONBLOCK | (exclusive ? O_EXCL : O_TRUNC);
@@ -32,28 +32,33 @@ OutputFile::OutputFile(const std::string& name, bool exclusive, std::uint64_t ma
 }
 
 OutputFile::OutputFile(int fd, std::string name, std::uint64_t maxSize)
-    : name_(std::move(name)), fd_(fd), owned_(false), failed_(fd < 0), maxSize_(maxSize) {
+    : name_(std::move(name)), fd_(fd), owned_(false), failed_(fd < 0), maxSize_(maxSize)
+{
     pending_.reserve(kPendingSize);
 }
 
-OutputFile::~OutputFile() {
+OutputFile::~OutputFile()
+{
     if (fd_ >= 0 && owned_)
         ::close(fd_);
 }
 
-void OutputFile::SystemFailure(int error) {
+void OutputFile::SystemFailure(int error)
+{
     failed_ = true;
     if (error_ == 0)
         error_ = error;
 }
 
-bool OutputFile::HasRoomFor(std::uint64_t length) const {
+bool OutputFile::HasRoomFor(std::uint64_t length) const
+{
     if (failed_ || length > maxSize_ - std::min(position_, maxSize_) || position_ > maxSize_)
         return false;
     return budget_ == nullptr || length <= *budget_;
 }
 
-bool OutputFile::Reserve(std::uint64_t length) {
+bool OutputFile::Reserve(std::uint64_t length)
+{
     if (!HasRoomFor(length)) {
         failed_ = true;
         return false;
@@ -64,7 +69,8 @@ bool OutputFile::Reserve(std::uint64_t length) {
     return true;
 }
 
-void OutputFile::WriteThrough(const unsigned char* p, std::size_t length) {
+void OutputFile::WriteThrough(const unsigned char* p, std::size_t length)
+{
     while (length > 0 && !failed_) {
         const ssize_t put = ::write(fd_, p, length);
         if (put < 0 && errno == EINTR)
@@ -78,12 +84,14 @@ void OutputFile::WriteThrough(const unsigned char* p, std::size_t length) {
     }
 }
 
-void OutputFile::Flush() {
+void OutputFile::Flush()
+{
     WriteThrough(pending_.data(), pending_.size());
     pending_.clear();
 }
 
-void OutputFile::Write(const void* data, std::size_t length) {
+void OutputFile::Write(const void* data, std::size_t length)
+{
     if (length == 0 || !Reserve(length))
         return;
     const auto* p = static_cast<const unsigned char*>(data);
@@ -97,7 +105,8 @@ void OutputFile::Write(const void* data, std::size_t length) {
     pending_.insert(pending_.end(), p, p + length);
 }
 
-void OutputFile::WriteZeros(std::size_t length) {
+void OutputFile::WriteZeros(std::size_t length)
+{
     static const unsigned char zeros[16] = {};
     while (length > 0 && !failed_) {
         const std::size_t n = std::min(length, sizeof zeros);
@@ -107,7 +116,8 @@ void OutputFile::WriteZeros(std::size_t length) {
 }
 
 void OutputFile::CopyFrom(const SourceFile& source, std::uint64_t offset, std::uint64_t length,
-                          std::vector<unsigned char>& buffer) {
+                          std::vector<unsigned char>& buffer)
+{
     if (failed_ || length == 0)
         return;
     if (!source.Holds(offset, length) || !HasRoomFor(length)) {
@@ -151,7 +161,8 @@ void OutputFile::CopyFrom(const SourceFile& source, std::uint64_t offset, std::u
     }
 }
 
-bool OutputFile::Close() {
+bool OutputFile::Close()
+{
     if (fd_ < 0)
         return false;
     if (!failed_)

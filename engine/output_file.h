@@ -25,8 +25,7 @@ public:
     // never opens an existing file.)
     // With `exclusive`, an existing file of that name is never touched:
     // creating fails instead.
-    explicit OutputFile(const std::string& name, bool exclusive = false,
-                        std::uint64_t maxSize = kMaxSize);
+    explicit OutputFile(const std::string& name, bool exclusive = false, std::uint64_t maxSize = kMaxSize);
     // Writes to the open descriptor `fd` of a file that someone else
     // created and will close (Close() then only flushes).
     OutputFile(int fd, std::string name, std::uint64_t maxSize = kMaxSize);

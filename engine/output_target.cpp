@@ -4,7 +4,8 @@
 
 namespace stavren {
 
-OutputTarget::OutputTarget(std::string name, std::uint64_t* budget) : staged_(name) {
+OutputTarget::OutputTarget(std::string name, std::uint64_t* budget) : staged_(name)
+{
     file_ = std::make_unique<OutputFile>(staged_.Descriptor(), std::move(name));
     if (!staged_.Ok()) {
         NoteFailureReason(staged_.Error());
@@ -13,12 +14,14 @@ OutputTarget::OutputTarget(std::string name, std::uint64_t* budget) : staged_(na
     file_->ShareBudget(budget);
 }
 
-OutputTarget::~OutputTarget() {
+OutputTarget::~OutputTarget()
+{
     if (!finished_)
         Abandon();
 }
 
-bool OutputTarget::Close() {
+bool OutputTarget::Close()
+{
     if (closed_)
         return !file_->Failed();
     closed_ = true;
@@ -29,7 +32,8 @@ bool OutputTarget::Close() {
     return true;
 }
 
-bool OutputTarget::Publish() {
+bool OutputTarget::Publish()
+{
     if (!Close())
         return false;
     finished_ = true;
@@ -40,7 +44,8 @@ bool OutputTarget::Publish() {
     return true;
 }
 
-void OutputTarget::Abandon() {
+void OutputTarget::Abandon()
+{
     NoteFailureReason(file_->Error());
     if (!closed_) {
         closed_ = true;

@@ -8,15 +8,18 @@
 
 namespace stavren {
 
-std::string ExtractedPageFile(const std::string& folder, std::int32_t index) {
+std::string ExtractedPageFile(const std::string& folder, std::int32_t index)
+{
     return folder + "/page" + std::to_string(index) + ".tif";
 }
 
-std::string TempSiblingName(const std::string& input) {
+std::string TempSiblingName(const std::string& input)
+{
     return safe_file::FreeTemporaryName(input);
 }
 
-bool CanOpenFile(const std::string& name) {
+bool CanOpenFile(const std::string& name)
+{
     // Without O_NONBLOCK, opening a FIFO would wait for a writer.
     const int fd = ::open(name.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
     if (fd < 0)

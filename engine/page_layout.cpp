@@ -11,17 +11,22 @@ namespace stavren {
 
 namespace {
 
-constexpr std::uint64_t Even(std::uint64_t x) { return x + (x & 1); }
+constexpr std::uint64_t Even(std::uint64_t x)
+{
+    return x + (x & 1);
+}
 
 // Nesting of the carried sub-directories.
 enum class Level { kPage, kExifOrGps, kInteroperability };
 
-bool IsOffsetNumberType(std::uint16_t type) {
-    return type == tiff_type::kShort || type == tiff_type::kLong || type == tiff_type::kSShort ||
-           type == tiff_type::kSLong;
+bool IsOffsetNumberType(std::uint16_t type)
+{
+    return type == tiff_type::kShort || type == tiff_type::kLong || type == tiff_type::kSShort
+           || type == tiff_type::kSLong;
 }
 
-bool IsDirectoryPointerType(std::uint16_t type) {
+bool IsDirectoryPointerType(std::uint16_t type)
+{
     return type == tiff_type::kLong || type == tiff_type::kIfd;
 }
 
@@ -29,9 +34,12 @@ class Planner {
 public:
     Planner(const TiffReader& reader, std::uint32_t outOrder, PagePlan& plan, std::uint64_t wasted)
         : reader_(reader), source_(reader.stream), plan_(plan), outOrder_(outOrder),
-          allowance_(ReadAllowance(reader.stream.Size(), wasted)) {}
+          allowance_(ReadAllowance(reader.stream.Size(), wasted))
+    {
+    }
 
-    bool PlanPageDirectory(const std::vector<IfdEntry>& entries) {
+    bool PlanPageDirectory(const std::vector<IfdEntry>& entries)
+    {
         if (!SettleSampleUnit(entries) || !PlanDirectory(entries, Level::kPage))
             return false;
         for (std::uint32_t piece : tails_)
@@ -41,7 +49,8 @@ public:
 
 private:
     // The width of the samples whose bytes must turn with the byte order.
-    bool SettleSampleUnit(const std::vector<IfdEntry>& entries) {
+    bool SettleSampleUnit(const std::vector<IfdEntry>& entries)
+    {
         if (reader_.byteOrder == outOrder_)
             return true;
         std::uint32_t bits = 1;
@@ -54,8 +63,8 @@ private:
                 for (std::uint32_t b : perSample)
                     bits = std::max(bits, b);
             } else if (e.tag == tiff_tag::kCompression && e.count >= 1 && IsOffsetNumberType(e.type)) {
-                compression = e.type == tiff_type::kShort || e.type == tiff_type::kSShort
-                                  ? (e.value & 0xFFFF) : e.value;
+                compression =
+                    e.type == tiff_type::kShort || e.type == tiff_type::kSShort ? (e.value & 0xFFFF) : e.value;
             }
         }
         if (bits != 16 && bits != 24 && bits != 32 && bits != 64)
@@ -68,25 +77,26 @@ private:
 
     // What planning may still read: a few times the file, less what was
     // read for pages that were not written.
-    static std::uint64_t ReadAllowance(std::uint64_t fileSize, std::uint64_t wasted) {
+    static std::uint64_t ReadAllowance(std::uint64_t fileSize, std::uint64_t wasted)
+    {
         const std::uint64_t whole = 4 * fileSize + (1u << 20);
         return wasted < whole ? whole - wasted : 0;
     }
 
     // A block the page copies: it must lie in the source file.
-    bool Take(std::uint64_t offset, std::uint64_t length) const {
-        return source_.Holds(offset, length);
-    }
+    bool Take(std::uint64_t offset, std::uint64_t length) const { return source_.Holds(offset, length); }
 
     // Counts bytes read for planning against the allowance.
-    bool Charge(std::uint64_t length) {
+    bool Charge(std::uint64_t length)
+    {
         plan_.read += length;
         return plan_.read <= allowance_;
     }
 
     // The numbers of an entry of type SHORT, SSHORT, LONG or SLONG, from its
     // value field or from the source file.
-    bool ReadNumbers(const IfdEntry& e, std::vector<std::uint32_t>& out) {
+    bool ReadNumbers(const IfdEntry& e, std::vector<std::uint32_t>& out)
+    {
         if (!IsOffsetNumberType(e.type))
             return false;
         const std::uint32_t size = ElementSize(e.type);
@@ -120,12 +130,14 @@ private:
         return true;
     }
 
-    std::uint32_t AddPiece(PagePiece piece) {
+    std::uint32_t AddPiece(PagePiece piece)
+    {
         plan_.pieces.push_back(std::move(piece));
         return static_cast<std::uint32_t>(plan_.pieces.size() - 1);
     }
 
-    std::uint32_t AddValues(std::uint64_t source, std::uint64_t length, std::uint32_t unit) {
+    std::uint32_t AddValues(std::uint64_t source, std::uint64_t length, std::uint32_t unit)
+    {
         PagePiece piece;
         piece.kind = PagePiece::kValues;
         piece.source = source;
@@ -135,7 +147,8 @@ private:
         return AddPiece(std::move(piece));
     }
 
-    static PageRef PieceRef(std::uint32_t piece) {
+    static PageRef PieceRef(std::uint32_t piece)
+    {
         PageRef ref;
         ref.kind = PageRef::kPiece;
         ref.index = piece;
@@ -143,7 +156,8 @@ private:
     }
 
     // Strips or tiles named by an offsets entry, with the byte counts entry.
-    bool PlanRun(const IfdEntry& offsets, const IfdEntry* counts, PlannedEntry& planned) {
+    bool PlanRun(const IfdEntry& offsets, const IfdEntry* counts, PlannedEntry& planned)
+    {
         ImageRun run;
         if (!ReadNumbers(offsets, run.offsets))
             return false;
@@ -191,7 +205,8 @@ private:
 
     // The interchange stream of an old-style JPEG page: it points into a
     // strip or tile when it lies inside one, else it is its own block.
-    bool PlanInterchange(const IfdEntry& e, std::uint64_t length, PlannedEntry& planned) {
+    bool PlanInterchange(const IfdEntry& e, std::uint64_t length, PlannedEntry& planned)
+    {
         const std::uint64_t offset = e.value;
         for (std::uint32_t r = 0; r < plan_.runs.size(); ++r) {
             const ImageRun& run = plan_.runs[r];
@@ -219,7 +234,8 @@ private:
 
     // Old-style JPEG tables: each offset names a quantisation table of 64
     // bytes or a Huffman table of 16 code counts followed by the codes.
-    bool PlanTables(const IfdEntry& e, PlannedEntry& planned) {
+    bool PlanTables(const IfdEntry& e, PlannedEntry& planned)
+    {
         std::vector<std::uint32_t> offsets;
         if (!ReadNumbers(e, offsets) || offsets.empty())
             return false;
@@ -258,7 +274,8 @@ private:
         return true;
     }
 
-    bool PlanSubDirectory(const IfdEntry& e, Level level, PlannedEntry& planned) {
+    bool PlanSubDirectory(const IfdEntry& e, Level level, PlannedEntry& planned)
+    {
         unsigned char head[2];
         if (!source_.ReadAt(e.value, head, 2))
             return false;
@@ -274,7 +291,8 @@ private:
         return PlanDirectory(record.entries, level);
     }
 
-    bool PlanDirectory(const std::vector<IfdEntry>& entries, Level level) {
+    bool PlanDirectory(const std::vector<IfdEntry>& entries, Level level)
+    {
         const auto dirIndex = static_cast<std::uint32_t>(plan_.directories.size());
         plan_.directories.emplace_back();
         plan_.directories[dirIndex].isPage = level == Level::kPage;
@@ -292,10 +310,9 @@ private:
                 stripCounts = &e;
             else if (e.tag == tiff_tag::kTileByteCounts)
                 tileCounts = &e;
-            else if (e.tag == tiff_tag::kJpegInterchangeFormatLength && e.count == 1 &&
-                     IsOffsetNumberType(e.type))
-                interchangeLength = e.type == tiff_type::kShort || e.type == tiff_type::kSShort
-                                        ? (e.value & 0xFFFF) : e.value;
+            else if (e.tag == tiff_tag::kJpegInterchangeFormatLength && e.count == 1 && IsOffsetNumberType(e.type))
+                interchangeLength =
+                    e.type == tiff_type::kShort || e.type == tiff_type::kSShort ? (e.value & 0xFFFF) : e.value;
         }
 
         std::vector<PlannedEntry> planned(entries.size());
@@ -315,9 +332,7 @@ private:
             case tiff_tag::kFreeOffsets:
             case tiff_tag::kFreeByteCounts:
             case tiff_tag::kSubIfds:
-            case tiff_tag::kGlobalParametersIfd:
-                keep[i] = false;
-                continue;
+            case tiff_tag::kGlobalParametersIfd: keep[i] = false; continue;
             case tiff_tag::kStripOffsets:
             case tiff_tag::kTileOffsets:
                 if (!page) {
@@ -366,8 +381,7 @@ private:
                     keep[i] = false;
                 }
                 continue;
-            default:
-                break;
+            default: break;
             }
             const std::uint32_t size = ElementSize(e.type);
             // An entry of unknown size may hold an offset we cannot follow,
@@ -406,7 +420,8 @@ private:
 
 } // namespace
 
-std::uint64_t PagePlan::Resolve(const PageRef& ref) const {
+std::uint64_t PagePlan::Resolve(const PageRef& ref) const
+{
     if (ref.kind == PageRef::kPiece)
         return pieces[ref.index].position + ref.delta;
     const ImageRun& run = runs[ref.index];
@@ -416,8 +431,9 @@ std::uint64_t PagePlan::Resolve(const PageRef& ref) const {
     return at + ref.delta;
 }
 
-bool PlanPage(const TiffReader& reader, std::int32_t pageIndex, std::uint64_t start,
-              std::uint32_t outOrder, PagePlan& plan, std::uint64_t wasted) {
+bool PlanPage(const TiffReader& reader, std::int32_t pageIndex, std::uint64_t start, std::uint32_t outOrder,
+              PagePlan& plan, std::uint64_t wasted)
+{
     plan = PagePlan{};
     if (!reader.HasImage(pageIndex))
         return false;
@@ -428,9 +444,10 @@ bool PlanPage(const TiffReader& reader, std::int32_t pageIndex, std::uint64_t st
     // The tails were planned apart: make run pieces index the final list.
     std::uint64_t dataCursor = start;
     std::uint32_t tailIndex = 0;
-    const std::size_t firstTail = plan.pieces.size() -
-        static_cast<std::size_t>(std::count_if(plan.pieces.begin(), plan.pieces.end(),
-                                               [](const PagePiece& p) { return p.kind == PagePiece::kRunTail; }));
+    const std::size_t firstTail =
+        plan.pieces.size()
+        - static_cast<std::size_t>(std::count_if(plan.pieces.begin(), plan.pieces.end(),
+                                                 [](const PagePiece& p) { return p.kind == PagePiece::kRunTail; }));
     for (ImageRun& run : plan.runs)
         if (!run.inlineBlock && !run.offsets.empty())
             run.piece = static_cast<std::uint32_t>(firstTail + tailIndex++);

@@ -28,49 +28,49 @@ class TiffReader;
 struct PageRef {
     enum Kind : std::uint8_t { kPiece, kRunBlock };
     Kind kind = kPiece;
-    std::uint32_t index = 0;  // piece or run
-    std::uint32_t block = 0;  // block of the run
-    std::uint64_t delta = 0;  // bytes into the piece or block
+    std::uint32_t index = 0; // piece or run
+    std::uint32_t block = 0; // block of the run
+    std::uint64_t delta = 0; // bytes into the piece or block
 };
 
 struct PlannedEntry {
     std::uint16_t tag = 0;
     std::uint16_t type = 0;
     std::uint32_t count = 0;
-    bool literal = true;       // value written from `value` (little-endian form)
+    bool literal = true; // value written from `value` (little-endian form)
     std::uint32_t value = 0;
-    PageRef ref;               // otherwise: the new offset it points to
+    PageRef ref; // otherwise: the new offset it points to
 };
 
 struct PlannedDirectory {
     std::vector<PlannedEntry> entries;
-    bool isPage = false;       // the page's own directory (has the chain field)
+    bool isPage = false; // the page's own directory (has the chain field)
 };
 
 // The image blocks (strips or tiles) named by one offsets entry.
 struct ImageRun {
     std::vector<std::uint32_t> offsets;
     std::vector<std::uint32_t> counts;
-    bool inlineBlock = false;  // one block, laid out in entry order
-    std::uint32_t unit = 1;    // sample width whose bytes turn with the byte order
-    std::uint32_t piece = 0;   // the piece holding the block(s)
+    bool inlineBlock = false; // one block, laid out in entry order
+    std::uint32_t unit = 1;   // sample width whose bytes turn with the byte order
+    std::uint32_t piece = 0;  // the piece holding the block(s)
 };
 
 struct PagePiece {
     enum Kind : std::uint8_t {
-        kDirectory,     // `index`: the directory
-        kValues,        // `length` bytes at `source`, numbers of `unit` bytes
-        kRunInline,     // the single block of run `index`
-        kRunOffsets,    // 4-byte new offsets of every block of run `index`
-        kRefOffsets,    // 4-byte new offsets of `refs`
-        kRunTail,       // every block of run `index`, back to back
+        kDirectory,  // `index`: the directory
+        kValues,     // `length` bytes at `source`, numbers of `unit` bytes
+        kRunInline,  // the single block of run `index`
+        kRunOffsets, // 4-byte new offsets of every block of run `index`
+        kRefOffsets, // 4-byte new offsets of `refs`
+        kRunTail,    // every block of run `index`, back to back
     };
     Kind kind = kValues;
     std::uint32_t index = 0;
     std::uint64_t source = 0;
-    std::uint64_t length = 0;  // bytes this piece takes (without padding)
+    std::uint64_t length = 0; // bytes this piece takes (without padding)
     std::uint32_t unit = 1;
-    bool pad = false;          // followed by a 0 byte when it ends odd
+    bool pad = false; // followed by a 0 byte when it ends odd
     std::vector<PageRef> refs;
     std::uint64_t position = 0; // output offset, set by the layout
 };
@@ -78,11 +78,11 @@ struct PagePiece {
 struct PagePlan {
     std::vector<PlannedDirectory> directories; // [0] is the page's directory
     std::vector<ImageRun> runs;
-    std::vector<PagePiece> pieces;             // in output order
+    std::vector<PagePiece> pieces; // in output order
     std::uint64_t start = 0;
-    std::uint64_t end = 0;                     // even end of the page
-    std::uint64_t nextFieldPos = 0;            // position of the chain field
-    std::uint64_t read = 0;                    // source bytes read to plan it
+    std::uint64_t end = 0;          // even end of the page
+    std::uint64_t nextFieldPos = 0; // position of the chain field
+    std::uint64_t read = 0;         // source bytes read to plan it
 
     // New output offset of what `ref` points at.
     std::uint64_t Resolve(const PageRef& ref) const;
@@ -110,7 +110,7 @@ struct PagePlan {
 // times the file's size (which no sound file needs), the page counts as
 // damaged, so that a hostile file cannot make the work grow with pages
 // times size.
-bool PlanPage(const TiffReader& reader, std::int32_t pageIndex, std::uint64_t start,
-              std::uint32_t outOrder, PagePlan& plan, std::uint64_t wasted);
+bool PlanPage(const TiffReader& reader, std::int32_t pageIndex, std::uint64_t start, std::uint32_t outOrder,
+              PagePlan& plan, std::uint64_t wasted);
 
 } // namespace stavren

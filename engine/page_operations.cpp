@@ -31,13 +31,15 @@ constexpr std::uint64_t kBudgetBase = 1u << 20;
 constexpr std::uint64_t kBudgetMax = ~std::uint64_t(0);
 
 // Adds the allowance of `pages` pages of a file of `fileSize` bytes.
-void AddPagesBudget(std::uint64_t& budget, std::uint64_t pages, std::uint64_t fileSize) {
+void AddPagesBudget(std::uint64_t& budget, std::uint64_t pages, std::uint64_t fileSize)
+{
     const std::uint64_t perPage = 2 * fileSize;
     const std::uint64_t more = perPage != 0 && pages > kBudgetMax / perPage ? kBudgetMax : pages * perPage;
     budget = more > kBudgetMax - budget ? kBudgetMax : budget + more;
 }
 
-bool Exists(const std::string& name) {
+bool Exists(const std::string& name)
+{
     struct stat st {};
     return ::stat(name.c_str(), &st) == 0;
 }
@@ -48,7 +50,8 @@ constexpr std::chrono::seconds kEditPatience{60};
 // Keeps other runs from changing `input` until the lock goes; waits while
 // one does. A missing input needs no lock. False (with the reason noted)
 // when the file stayed locked or could not be opened.
-bool Locked(const safe_file::EditLock& lock) {
+bool Locked(const safe_file::EditLock& lock)
+{
     if (lock.Held() || lock.Error() == ENOENT)
         return true;
     NoteFailureReason(lock.Error());
@@ -62,7 +65,8 @@ struct PageRefIn {
 };
 
 // Writes a whole file made of `pages`, in order.
-bool WriteFile(OutputTarget& target, const std::vector<PageRefIn>& pages) {
+bool WriteFile(OutputTarget& target, const std::vector<PageRefIn>& pages)
+{
     OutputFile& out = target.File();
     if (out.Failed() || pages.empty())
         return false;
@@ -75,7 +79,8 @@ bool WriteFile(OutputTarget& target, const std::vector<PageRefIn>& pages) {
     return !out.Failed();
 }
 
-std::vector<PageRefIn> PagesOf(TiffReader& reader, std::int32_t first, std::int32_t last) {
+std::vector<PageRefIn> PagesOf(TiffReader& reader, std::int32_t first, std::int32_t last)
+{
     std::vector<PageRefIn> pages;
     for (std::int32_t i = first; i <= last; ++i)
         pages.push_back({&reader, i});
@@ -83,8 +88,8 @@ std::vector<PageRefIn> PagesOf(TiffReader& reader, std::int32_t first, std::int3
 }
 
 // Writes one extracted page file; false when it could not be written.
-bool ExtractPage(TiffReader& reader, std::int32_t index, const std::string& folder,
-                 std::uint64_t& budget) {
+bool ExtractPage(TiffReader& reader, std::int32_t index, const std::string& folder, std::uint64_t& budget)
+{
     // A damaged page makes no file at all.
     if (!reader.HasImage(index))
         return false;
@@ -100,7 +105,8 @@ bool ExtractPage(TiffReader& reader, std::int32_t index, const std::string& fold
 // Replaces `input` by the pages listed, through its temporary sibling.
 // The readers are destroyed before the file is replaced.
 bool RewriteInPlace(const std::string& input, const std::vector<PageRefIn>& pages,
-                    std::vector<std::unique_ptr<TiffReader>>& readers) {
+                    std::vector<std::unique_ptr<TiffReader>>& readers)
+{
     std::uint64_t budget = kBudgetBase;
     for (const PageRefIn& page : pages)
         AddPagesBudget(budget, 1, page.reader->stream.Size());
@@ -116,7 +122,8 @@ bool RewriteInPlace(const std::string& input, const std::vector<PageRefIn>& page
 
 } // namespace
 
-bool MergeFiles(const std::vector<std::string>& inputs, std::string output) {
+bool MergeFiles(const std::vector<std::string>& inputs, std::string output)
+{
     std::uint64_t budget = kBudgetBase;
 
     // The last page of the last input that has pages ends the chain, so the
@@ -154,7 +161,8 @@ bool MergeFiles(const std::vector<std::string>& inputs, std::string output) {
     return target.Publish();
 }
 
-std::int32_t ExtractAllPages(std::string input, std::string folder) {
+std::int32_t ExtractAllPages(std::string input, std::string folder)
+{
     TiffReader reader(input);
     const std::int32_t n = reader.PageCount();
     std::uint64_t budget = kBudgetBase;
@@ -165,8 +173,8 @@ std::int32_t ExtractAllPages(std::string input, std::string folder) {
     return allWritten ? n : -1;
 }
 
-std::int32_t ExtractPageRange(std::string input, std::int32_t start, std::int32_t end,
-                              std::string folder) {
+std::int32_t ExtractPageRange(std::string input, std::int32_t start, std::int32_t end, std::string folder)
+{
     TiffReader reader(input);
     const std::int32_t n = reader.PageCount();
     const std::int32_t first = start < 0 ? 0 : start;
@@ -180,7 +188,8 @@ std::int32_t ExtractPageRange(std::string input, std::int32_t start, std::int32_
     return allWritten ? n : -1;
 }
 
-bool SplitFile(std::string input, std::int32_t t, std::string out1, std::string out2) {
+bool SplitFile(std::string input, std::int32_t t, std::string out1, std::string out2)
+{
     auto reader = std::make_unique<TiffReader>(input);
     const std::int32_t n = reader->PageCount();
     if (t < 2 || t > n)
@@ -203,7 +212,8 @@ bool SplitFile(std::string input, std::int32_t t, std::string out1, std::string 
     return second.Publish();
 }
 
-bool DeletePage(std::string input, std::int32_t p) {
+bool DeletePage(std::string input, std::int32_t p)
+{
     const safe_file::EditLock lock(input, kEditPatience);
     if (!Locked(lock))
         return false;
@@ -220,7 +230,8 @@ bool DeletePage(std::string input, std::int32_t p) {
     return RewriteInPlace(input, pages, readers);
 }
 
-bool SwapPages(std::string input, std::int32_t p1, std::int32_t p2) {
+bool SwapPages(std::string input, std::int32_t p1, std::int32_t p2)
+{
     if (p1 == p2)
         return true;
     const safe_file::EditLock lock(input, kEditPatience);
@@ -238,11 +249,13 @@ bool SwapPages(std::string input, std::int32_t p1, std::int32_t p2) {
     return RewriteInPlace(input, pages, readers);
 }
 
-std::int32_t CountTiffPages(std::string input) {
+std::int32_t CountTiffPages(std::string input)
+{
     return TiffReader(std::move(input)).PageCount();
 }
 
-bool InsertPages(std::string input, std::int32_t at, std::string from) {
+bool InsertPages(std::string input, std::int32_t at, std::string from)
+{
     const safe_file::EditLock lock(input, kEditPatience);
     if (!Locked(lock))
         return false;

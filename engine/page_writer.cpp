@@ -18,8 +18,9 @@ namespace {
 // a sixteenth of the system calls of 4 KiB and keeps memory flat.
 constexpr std::size_t kCopyBufferSize = 64 * 1024;
 
-void WriteDirectory(OutputFile& out, const PagePlan& plan, const PlannedDirectory& dir,
-                    std::uint32_t nextOffset, std::uint32_t order) {
+void WriteDirectory(OutputFile& out, const PagePlan& plan, const PlannedDirectory& dir, std::uint32_t nextOffset,
+                    std::uint32_t order)
+{
     std::vector<unsigned char> bytes(2 + 12 * dir.entries.size() + 4);
     unsigned char* p = bytes.data();
     Store16(p, static_cast<std::uint16_t>(dir.entries.size()), order);
@@ -42,7 +43,8 @@ void WriteDirectory(OutputFile& out, const PagePlan& plan, const PlannedDirector
 
 // Copies numbers of `unit` bytes, turning them from one byte order into the other.
 void CopyNumbers(OutputFile& out, const SourceFile& source, std::uint64_t offset, std::uint64_t length,
-                 std::uint32_t unit, std::vector<unsigned char>& buffer) {
+                 std::uint32_t unit, std::vector<unsigned char>& buffer)
+{
     const std::size_t chunk = buffer.size() / unit * unit;
     while (length > 0 && !out.Failed()) {
         const std::size_t n = static_cast<std::size_t>(std::min<std::uint64_t>(length, chunk));
@@ -59,8 +61,9 @@ void CopyNumbers(OutputFile& out, const SourceFile& source, std::uint64_t offset
 
 // Writes 4-byte offsets produced one by one, a buffer at a time.
 template <typename Next>
-void WriteOffsets(OutputFile& out, std::size_t count, std::uint32_t order,
-                  std::vector<unsigned char>& buffer, Next next) {
+void WriteOffsets(OutputFile& out, std::size_t count, std::uint32_t order, std::vector<unsigned char>& buffer,
+                  Next next)
+{
     std::size_t filled = 0;
     for (std::size_t i = 0; i < count; ++i) {
         Store32(buffer.data() + filled, static_cast<std::uint32_t>(next(i)), order);
@@ -73,14 +76,16 @@ void WriteOffsets(OutputFile& out, std::size_t count, std::uint32_t order,
     out.Write(buffer.data(), filled);
 }
 
-void PadToEven(OutputFile& out) {
+void PadToEven(OutputFile& out)
+{
     if (out.Position() & 1)
         out.WriteZeros(1);
 }
 
 } // namespace
 
-void WriteFileHeader(OutputFile& out, std::uint32_t byteOrder) {
+void WriteFileHeader(OutputFile& out, std::uint32_t byteOrder)
+{
     unsigned char header[8];
     header[0] = header[1] = byteOrder == kLittleEndian ? 0x49 : 0x4D;
     Store16(header + 2, 42, byteOrder);
@@ -88,14 +93,13 @@ void WriteFileHeader(OutputFile& out, std::uint32_t byteOrder) {
     out.Write(header, sizeof header);
 }
 
-bool TiffReader::WritePage(OutputFile& out, std::int32_t pageIndex, bool isLast,
-                           std::uint32_t outByteOrder) {
+bool TiffReader::WritePage(OutputFile& out, std::int32_t pageIndex, bool isLast, std::uint32_t outByteOrder)
+{
     if (out.Failed() || (out.Position() & 1))
         return false;
     PagePlan plan;
     const std::uint32_t order = outByteOrder == kLittleEndian ? kLittleEndian : kBigEndian;
-    if (!PlanPage(*this, pageIndex, out.Position(), order, plan, wasted_) ||
-        !out.HasRoomFor(plan.end - plan.start)) {
+    if (!PlanPage(*this, pageIndex, out.Position(), order, plan, wasted_) || !out.HasRoomFor(plan.end - plan.start)) {
         wasted_ += plan.read;
         return false;
     }

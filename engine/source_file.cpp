@@ -7,7 +7,8 @@
 
 namespace stavren {
 
-SourceFile::SourceFile(const std::string& name) {
+SourceFile::SourceFile(const std::string& name)
+{
     // O_NONBLOCK: opening a FIFO must not wait for a writer that may never
     // come (it is then refused below); reads of a regular file ignore it.
     fd_ = ::open(name.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
@@ -26,17 +27,20 @@ SourceFile::SourceFile(const std::string& name) {
     mode_ = st.st_mode & 07777;
 }
 
-bool SourceFile::IsFile(const std::string& name) const {
+bool SourceFile::IsFile(const std::string& name) const
+{
     struct stat st {};
     return fd_ >= 0 && ::stat(name.c_str(), &st) == 0 && st.st_dev == device_ && st.st_ino == inode_;
 }
 
-SourceFile::~SourceFile() {
+SourceFile::~SourceFile()
+{
     if (fd_ >= 0)
         ::close(fd_);
 }
 
-bool SourceFile::ReadAt(std::uint64_t offset, void* buffer, std::size_t length) const {
+bool SourceFile::ReadAt(std::uint64_t offset, void* buffer, std::size_t length) const
+{
     if (fd_ < 0)
         return false;
     auto* p = static_cast<unsigned char*>(buffer);

@@ -25,9 +25,7 @@ public:
     // Reads exactly `length` bytes at `offset`; false when the file holds fewer.
     bool ReadAt(std::uint64_t offset, void* buffer, std::size_t length) const;
     // Whether the range [offset, offset + length) lies inside the file.
-    bool Holds(std::uint64_t offset, std::uint64_t length) const {
-        return offset <= size_ && length <= size_ - offset;
-    }
+    bool Holds(std::uint64_t offset, std::uint64_t length) const { return offset <= size_ && length <= size_ - offset; }
 
 private:
     int fd_ = -1;

@@ -4,25 +4,29 @@
 
 namespace stavren {
 
-TiffReader::TiffReader(std::string name) : stream(name) {
+TiffReader::TiffReader(std::string name) : stream(name)
+{
     DirectoryChain chain(stream);
     byteOrder = chain.ByteOrder();
     while (ReadIfd(stream, chain)) {
     }
 }
 
-TiffReader::~TiffReader() {
+TiffReader::~TiffReader()
+{
     while (!ifds.empty()) {
         ifds.back().Clear();
         ifds.pop_back();
     }
 }
 
-std::int32_t TiffReader::PageCount() const {
+std::int32_t TiffReader::PageCount() const
+{
     return static_cast<std::int32_t>(ifds.size());
 }
 
-bool TiffReader::ReadIfd(SourceFile& in, DirectoryChain& chain) {
+bool TiffReader::ReadIfd(SourceFile& in, DirectoryChain& chain)
+{
     ChainDirectory dir;
     if (!chain.Next(dir))
         return false;
@@ -35,7 +39,8 @@ bool TiffReader::ReadIfd(SourceFile& in, DirectoryChain& chain) {
     return true;
 }
 
-bool TiffReader::HasImage(std::int32_t pageIndex) const {
+bool TiffReader::HasImage(std::int32_t pageIndex) const
+{
     if (pageIndex < 0 || pageIndex >= PageCount())
         return false;
     bool width = false, length = false, data = false;

@@ -51,38 +51,44 @@ inline constexpr std::uint16_t kInteroperabilityIfd = 40965;
 } // namespace tiff_tag
 
 // Bytes per element of a field type; 0 for a type this engine does not know.
-constexpr std::uint32_t ElementSize(std::uint16_t type) {
+constexpr std::uint32_t ElementSize(std::uint16_t type)
+{
     switch (type) {
-    case tiff_type::kByte: case tiff_type::kAscii: case tiff_type::kSByte:
-    case tiff_type::kUndefined:
-        return 1;
-    case tiff_type::kShort: case tiff_type::kSShort:
-        return 2;
-    case tiff_type::kLong: case tiff_type::kSLong: case tiff_type::kFloat:
-    case tiff_type::kIfd:
-        return 4;
-    case tiff_type::kRational: case tiff_type::kSRational: case tiff_type::kDouble:
-    case tiff_type::kLong8: case tiff_type::kSLong8: case tiff_type::kIfd8:
-        return 8;
-    default:
-        return 0;
+    case tiff_type::kByte:
+    case tiff_type::kAscii:
+    case tiff_type::kSByte:
+    case tiff_type::kUndefined: return 1;
+    case tiff_type::kShort:
+    case tiff_type::kSShort: return 2;
+    case tiff_type::kLong:
+    case tiff_type::kSLong:
+    case tiff_type::kFloat:
+    case tiff_type::kIfd: return 4;
+    case tiff_type::kRational:
+    case tiff_type::kSRational:
+    case tiff_type::kDouble:
+    case tiff_type::kLong8:
+    case tiff_type::kSLong8:
+    case tiff_type::kIfd8: return 8;
+    default: return 0;
     }
 }
 
 // Width of the numbers that make up one element, i.e. the unit whose bytes
 // are reversed when the byte order changes (a RATIONAL is two 4-byte
 // numbers). 1 for byte data, 0 for an unknown type.
-constexpr std::uint32_t SwapUnit(std::uint16_t type) {
+constexpr std::uint32_t SwapUnit(std::uint16_t type)
+{
     switch (type) {
-    case tiff_type::kRational: case tiff_type::kSRational:
-        return 4;
-    default:
-        return ElementSize(type);
+    case tiff_type::kRational:
+    case tiff_type::kSRational: return 4;
+    default: return ElementSize(type);
     }
 }
 
 // Whether `count` elements of a known type fit in an entry's 4-byte value field.
-constexpr bool FitsInline(std::uint16_t type, std::uint32_t count) {
+constexpr bool FitsInline(std::uint16_t type, std::uint32_t count)
+{
     return static_cast<std::uint64_t>(ElementSize(type)) * count <= 4;
 }
 

@@ -18,24 +18,28 @@
 
 namespace {
 
-int Usage() {
+int Usage()
+{
     std::fprintf(stderr, "usage: engine_tool count|extract-all|extract-range|split|merge|delete|swap|insert ...\n");
     return 2;
 }
 
-int Report(bool ok) {
+int Report(bool ok)
+{
     std::printf("%s\n", ok ? "true" : "false");
     return ok ? 0 : 1;
 }
 
-int Report(std::int32_t n) {
+int Report(std::int32_t n)
+{
     std::printf("%d\n", n);
     return n >= 0 ? 0 : 1;
 }
 
 } // namespace
 
-int main(int argc, char** argv) {
+int main(int argc, char** argv)
+{
     if (argc < 3)
         return Usage();
     const std::string op = argv[1];

@@ -18,7 +18,8 @@ constexpr std::uint32_t kWidth = 1728;
 constexpr std::uint32_t kHeight = 2200;
 constexpr int kPatterns = 10;
 
-std::vector<std::uint8_t> Page(int pattern) {
+std::vector<std::uint8_t> Page(int pattern)
+{
     const std::uint32_t rowBytes = kWidth / 8;
     std::vector<std::uint8_t> bits(std::size_t(rowBytes) * kHeight, 0);
     std::uint32_t state = 12345u + 7919u * static_cast<std::uint32_t>(pattern);
@@ -41,7 +42,8 @@ std::vector<std::uint8_t> Page(int pattern) {
 }
 
 // The fields of every page: one bilevel G4 strip of kWidth x kHeight.
-void SetPageFields(TIFF* t) {
+void SetPageFields(TIFF* t)
+{
     TIFFSetField(t, TIFFTAG_IMAGEWIDTH, kWidth);
     TIFFSetField(t, TIFFTAG_IMAGELENGTH, kHeight);
     TIFFSetField(t, TIFFTAG_BITSPERSAMPLE, 1);
@@ -52,7 +54,8 @@ void SetPageFields(TIFF* t) {
 }
 
 // Raw G4 strips of the ten patterns, encoded once.
-std::vector<std::vector<std::uint8_t>> EncodedPatterns(const std::string& scratch) {
+std::vector<std::vector<std::uint8_t>> EncodedPatterns(const std::string& scratch)
+{
     TIFF* t = TIFFOpen(scratch.c_str(), "w");
     if (!t)
         std::exit(1);
@@ -76,7 +79,8 @@ std::vector<std::vector<std::uint8_t>> EncodedPatterns(const std::string& scratc
     return raw;
 }
 
-void WritePages(TIFF* t, const std::vector<std::vector<std::uint8_t>>& raw, int first, int count) {
+void WritePages(TIFF* t, const std::vector<std::vector<std::uint8_t>>& raw, int first, int count)
+{
     for (int i = first; i < first + count; ++i) {
         const auto& strip = raw[static_cast<std::size_t>(i % kPatterns)];
         SetPageFields(t);
@@ -90,7 +94,8 @@ void WritePages(TIFF* t, const std::vector<std::vector<std::uint8_t>>& raw, int 
 
 } // namespace
 
-int main(int argc, char** argv) {
+int main(int argc, char** argv)
+{
     if (argc != 4) {
         std::fprintf(stderr, "usage: make_inputs pages OUT.tif N | make_inputs singles FOLDER N\n");
         return 2;

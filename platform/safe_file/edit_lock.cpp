@@ -9,7 +9,8 @@
 
 namespace safe_file {
 
-EditLock::EditLock(const std::string& path, std::chrono::milliseconds patience) {
+EditLock::EditLock(const std::string& path, std::chrono::milliseconds patience)
+{
     const auto deadline = std::chrono::steady_clock::now() + patience;
     for (;;) {
         const int fd = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC | O_NOCTTY);
@@ -52,7 +53,8 @@ EditLock::EditLock(const std::string& path, std::chrono::milliseconds patience) 
     }
 }
 
-EditLock::~EditLock() {
+EditLock::~EditLock()
+{
     if (fd_ >= 0)
         ::close(fd_);
 }

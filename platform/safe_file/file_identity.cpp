@@ -6,7 +6,8 @@ namespace safe_file {
 
 namespace {
 
-FileIdentity FromStat(int result, const struct stat& st) {
+FileIdentity FromStat(int result, const struct stat& st)
+{
     FileIdentity id;
     if (result == 0) {
         id.exists = true;
@@ -18,17 +19,20 @@ FileIdentity FromStat(int result, const struct stat& st) {
 
 } // namespace
 
-FileIdentity IdentityOf(const std::string& path) {
+FileIdentity IdentityOf(const std::string& path)
+{
     struct stat st {};
     return FromStat(::stat(path.c_str(), &st), st);
 }
 
-FileIdentity EntryIdentityOf(const std::string& path) {
+FileIdentity EntryIdentityOf(const std::string& path)
+{
     struct stat st {};
     return FromStat(::lstat(path.c_str(), &st), st);
 }
 
-bool SameFile(const FileIdentity& a, const FileIdentity& b) {
+bool SameFile(const FileIdentity& a, const FileIdentity& b)
+{
     return a.exists && b.exists && a.device == b.device && a.inode == b.inode;
 }
 

@@ -20,7 +20,8 @@ namespace {
 constexpr char kKeptPrefix[] = "velmora-split-";
 
 // Renames without ever replacing what stands under the new name.
-int RenameNoReplace(int fromFd, const char* from, int toFd, const char* to) {
+int RenameNoReplace(int fromFd, const char* from, int toFd, const char* to)
+{
     if (::renameat2(fromFd, from, toFd, to, RENAME_NOREPLACE) == 0)
         return 0;
     if (errno != EINVAL && errno != ENOSYS)
@@ -32,7 +33,8 @@ int RenameNoReplace(int fromFd, const char* from, int toFd, const char* to) {
     return 0;
 }
 
-std::vector<std::string> EntriesOf(int fd) {
+std::vector<std::string> EntriesOf(int fd)
+{
     std::vector<std::string> names;
     const int listFd = ::dup(fd);
     DIR* dir = listFd >= 0 ? ::fdopendir(listFd) : nullptr;
@@ -49,14 +51,16 @@ std::vector<std::string> EntriesOf(int fd) {
     return names;
 }
 
-std::string BaseName(const std::string& path) {
+std::string BaseName(const std::string& path)
+{
     const std::size_t slash = path.rfind('/');
     return slash == std::string::npos ? path : path.substr(slash + 1);
 }
 
 } // namespace
 
-PrivateFolder::PrivateFolder(const std::string& parent) : parent_(parent) {
+PrivateFolder::PrivateFolder(const std::string& parent) : parent_(parent)
+{
     while (parent_.size() > 1 && parent_.back() == '/')
         parent_.pop_back();
     if (parent_.empty()) {
@@ -80,15 +84,18 @@ PrivateFolder::PrivateFolder(const std::string& parent) : parent_(parent) {
     path_ = pattern;
 }
 
-PrivateFolder::~PrivateFolder() {
+PrivateFolder::~PrivateFolder()
+{
     Finish();
 }
 
-std::size_t PrivateFolder::FileCount() const {
+std::size_t PrivateFolder::FileCount() const
+{
     return fd_ >= 0 ? EntriesOf(fd_).size() : 0;
 }
 
-bool PrivateFolder::ReleaseLeftovers() {
+bool PrivateFolder::ReleaseLeftovers()
+{
     if (fd_ < 0)
         return true;
     const int parentFd = ::open(parent_.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
@@ -103,7 +110,8 @@ bool PrivateFolder::ReleaseLeftovers() {
     return FileCount() == 0;
 }
 
-std::string PrivateFolder::Finish() {
+std::string PrivateFolder::Finish()
+{
     if (fd_ < 0)
         return std::string();
     std::string kept;

@@ -7,7 +7,8 @@
 
 namespace safe_file {
 
-int OpenRegular(const std::string& path, int flags, mode_t mode) {
+int OpenRegular(const std::string& path, int flags, mode_t mode)
+{
     const bool truncate = (flags & O_TRUNC) != 0;
     const int fd = ::open(path.c_str(), (flags & ~O_TRUNC) | O_NONBLOCK | O_CLOEXEC | O_NOCTTY, mode);
     if (fd < 0)

@@ -5,7 +5,8 @@
 
 namespace safe_file {
 
-bool CheckTarget(const std::string& target, Replacement& replacement, int& error) {
+bool CheckTarget(const std::string& target, Replacement& replacement, int& error)
+{
     replacement = Replacement{};
     if (::lstat(target.c_str(), &replacement.old) != 0) {
         if (errno == ENOENT)
@@ -34,7 +35,8 @@ bool CheckTarget(const std::string& target, Replacement& replacement, int& error
     return true;
 }
 
-bool KeepAttributes(int fd, const Replacement& replacement, int& error) {
+bool KeepAttributes(int fd, const Replacement& replacement, int& error)
+{
     if (replacement.kind != Replacement::Kind::File)
         return true;
     const struct stat& old = replacement.old;
@@ -43,8 +45,7 @@ bool KeepAttributes(int fd, const Replacement& replacement, int& error) {
         error = errno;
         return false;
     }
-    if ((now.st_uid != old.st_uid || now.st_gid != old.st_gid)
-        && ::fchown(fd, old.st_uid, old.st_gid) != 0) {
+    if ((now.st_uid != old.st_uid || now.st_gid != old.st_gid) && ::fchown(fd, old.st_uid, old.st_gid) != 0) {
         // Only the owner may let the file pass to the caller; the group
         // is then kept where the owner may give it.
         if (::geteuid() != old.st_uid) {

@@ -20,7 +20,7 @@ namespace safe_file {
 struct Replacement {
     enum class Kind { Nothing, Link, File };
     Kind kind = Kind::Nothing;
-    struct stat old {};   // the status of the link or file found
+    struct stat old {}; // the status of the link or file found
 };
 
 // Looks at `target` and says what a new file there would replace. False

@@ -14,7 +14,8 @@ namespace {
 
 // Makes a rename in the folder of `path` durable. A file system that
 // cannot flush folders only loses the durability, not the rename.
-void SyncFolderOf(const std::string& path) {
+void SyncFolderOf(const std::string& path)
+{
     const std::size_t slash = path.rfind('/');
     const std::string folder = slash == std::string::npos ? "." : slash == 0 ? "/" : path.substr(0, slash);
     const int fd = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
@@ -24,7 +25,8 @@ void SyncFolderOf(const std::string& path) {
     }
 }
 
-int SyncAndClose(int fd, bool sync) {
+int SyncAndClose(int fd, bool sync)
+{
     int error = 0;
     if (sync && ::fsync(fd) != 0)
         error = errno;
@@ -35,7 +37,8 @@ int SyncAndClose(int fd, bool sync) {
 
 } // namespace
 
-StagedFile::StagedFile(std::string target) : target_(std::move(target)) {
+StagedFile::StagedFile(std::string target) : target_(std::move(target))
+{
     if (!CheckTarget(target_, replacement_, error_))
         return;
     // A replacement starts private and takes the old file's bits below.
@@ -47,17 +50,20 @@ StagedFile::StagedFile(std::string target) : target_(std::move(target)) {
     KeepAttributes(fd_, replacement_, error_);
 }
 
-StagedFile::~StagedFile() {
+StagedFile::~StagedFile()
+{
     if (!done_)
         Discard();
 }
 
-void StagedFile::Fail(int error) {
+void StagedFile::Fail(int error)
+{
     if (error_ == 0)
         error_ = error != 0 ? error : EIO;
 }
 
-bool StagedFile::Commit() {
+bool StagedFile::Commit()
+{
     if (done_)
         return false;
     if (!Ok()) {
@@ -82,7 +88,8 @@ bool StagedFile::Commit() {
     return true;
 }
 
-void StagedFile::Discard() {
+void StagedFile::Discard()
+{
     if (fd_ >= 0)
         ::close(fd_);
     fd_ = -1;
@@ -92,7 +99,8 @@ void StagedFile::Discard() {
     done_ = true;
 }
 
-bool PlaceFile(const std::string& from, const std::string& target, int& error) {
+bool PlaceFile(const std::string& from, const std::string& target, int& error)
+{
     Replacement replacement;
     if (!CheckTarget(target, replacement, error))
         return false;

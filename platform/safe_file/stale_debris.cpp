@@ -10,15 +10,16 @@
 #include <set>
 #include <sys/file.h>
 #include <sys/stat.h>
-#include <unistd.h>
 #include <tuple>
+#include <unistd.h>
 
 namespace safe_file {
 
 namespace {
 
-std::timespec Now() {
-    std::timespec t {};
+std::timespec Now()
+{
+    std::timespec t{};
     ::clock_gettime(CLOCK_REALTIME, &t);
     return t;
 }
@@ -28,14 +29,16 @@ const std::timespec kRunStart = Now();
 // Changed a clear second before this run started: file times come from a
 // coarser clock than the one read here, and a run that is just starting
 // elsewhere is given the benefit of the doubt.
-bool ClearlyBeforeThisRun(const std::timespec& t) {
+bool ClearlyBeforeThisRun(const std::timespec& t)
+{
     const std::timespec& start = RunStart();
     return t.tv_sec < start.tv_sec - 1 || (t.tv_sec == start.tv_sec - 1 && t.tv_nsec < start.tv_nsec);
 }
 
 // Opens the entry when it is debris of the expected kind and locks it; the
 // descriptor, or -1.
-int OpenIfStale(int folderFd, const std::string& name, bool folder) {
+int OpenIfStale(int folderFd, const std::string& name, bool folder)
+{
     struct stat st {};
     if (::fstatat(folderFd, name.c_str(), &st, AT_SYMLINK_NOFOLLOW) != 0)
         return -1;
@@ -55,17 +58,20 @@ int OpenIfStale(int folderFd, const std::string& name, bool folder) {
     return fd;
 }
 
-bool StartsWith(const char* name, const char* prefix) {
+bool StartsWith(const char* name, const char* prefix)
+{
     return std::strncmp(name, prefix, std::strlen(prefix)) == 0;
 }
 
 } // namespace
 
-const std::timespec& RunStart() {
+const std::timespec& RunStart()
+{
     return kRunStart;
 }
 
-bool RemoveStaleFile(int folderFd, const std::string& name) {
+bool RemoveStaleFile(int folderFd, const std::string& name)
+{
     const int fd = OpenIfStale(folderFd, name, false);
     if (fd < 0)
         return false;
@@ -74,7 +80,8 @@ bool RemoveStaleFile(int folderFd, const std::string& name) {
     return removed;
 }
 
-bool RemoveStaleFolder(int folderFd, const std::string& name) {
+bool RemoveStaleFolder(int folderFd, const std::string& name)
+{
     const int fd = OpenIfStale(folderFd, name, true);
     if (fd < 0)
         return false;
@@ -98,7 +105,8 @@ bool RemoveStaleFolder(int folderFd, const std::string& name) {
     return removed;
 }
 
-bool SweepStaleDebris(const std::string& folder) {
+bool SweepStaleDebris(const std::string& folder)
+{
     const int folderFd = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
     if (folderFd < 0)
         return false;

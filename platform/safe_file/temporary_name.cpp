@@ -18,7 +18,8 @@ constexpr std::size_t kNameMax = 255;
 const std::string kEnding = ".velmora";
 const std::string kTmp = ".tmp";
 
-std::string Hex16(const std::string& text) {
+std::string Hex16(const std::string& text)
+{
     std::uint64_t h = 1469598103934665603ull; // FNV-1a
     for (unsigned char c : text) {
         h ^= c;
@@ -31,7 +32,8 @@ std::string Hex16(const std::string& text) {
     return out;
 }
 
-bool AllOf(const std::string& s, std::size_t from, std::size_t to, bool hex) {
+bool AllOf(const std::string& s, std::size_t from, std::size_t to, bool hex)
+{
     if (from >= to)
         return false;
     for (std::size_t i = from; i < to; ++i) {
@@ -43,13 +45,15 @@ bool AllOf(const std::string& s, std::size_t from, std::size_t to, bool hex) {
     return true;
 }
 
-bool EndsWith(const std::string& s, const std::string& end) {
+bool EndsWith(const std::string& s, const std::string& end)
+{
     return s.size() >= end.size() && s.compare(s.size() - end.size(), end.size(), end) == 0;
 }
 
 } // namespace
 
-std::string TemporaryName(const std::string& target, int attempt, bool shortForm) {
+std::string TemporaryName(const std::string& target, int attempt, bool shortForm)
+{
     const std::size_t slash = target.rfind('/');
     const std::string folder = slash == std::string::npos ? std::string() : target.substr(0, slash + 1);
     const std::string base = slash == std::string::npos ? target : target.substr(slash + 1);
@@ -60,7 +64,8 @@ std::string TemporaryName(const std::string& target, int attempt, bool shortForm
     return folder + name;
 }
 
-bool IsTemporaryName(const std::string& n) {
+bool IsTemporaryName(const std::string& n)
+{
     if (!EndsWith(n, kTmp))
         return false;
     const std::size_t stem = n.size() - kTmp.size();
@@ -76,12 +81,13 @@ bool IsTemporaryName(const std::string& n) {
         const std::size_t dash = n.find('-', from);
         const std::size_t hexEnd = dash == std::string::npos || dash > stem ? stem : dash;
         return hexEnd - from == 16 && AllOf(n, from, hexEnd, true)
-            && (hexEnd == stem || AllOf(n, hexEnd + 1, stem, false));
+               && (hexEnd == stem || AllOf(n, hexEnd + 1, stem, false));
     }
     return AllOf(n, from, stem, false);
 }
 
-int CreateTemporarySibling(const std::string& target, mode_t mode, std::string& name) {
+int CreateTemporarySibling(const std::string& target, mode_t mode, std::string& name)
+{
     bool shortForm = false;
     for (int attempt = 0; attempt < kAttempts; ++attempt) {
         const std::string candidate = TemporaryName(target, attempt, shortForm);
@@ -109,7 +115,8 @@ int CreateTemporarySibling(const std::string& target, mode_t mode, std::string& 
     return -1;
 }
 
-std::string FreeTemporaryName(const std::string& target) {
+std::string FreeTemporaryName(const std::string& target)
+{
     for (int attempt = 0; attempt < kAttempts; ++attempt) {
         const std::string candidate = TemporaryName(target, attempt, false);
         struct stat st {};

@@ -8,28 +8,32 @@ namespace stavren::test {
 namespace {
 
 // Chains `dirs` in order, the first from the header.
-void Chain(TiffBuilder& b, const std::vector<std::uint32_t>& dirs) {
+void Chain(TiffBuilder& b, const std::vector<std::uint32_t>& dirs)
+{
     b.SetFirst(dirs.front());
     for (std::size_t i = 1; i < dirs.size(); ++i)
         b.Link(dirs[i - 1], dirs[i]);
 }
 
 // Three pages; the middle one built from `middle`.
-Hostile ThreeWithMiddle(const std::string& name, const std::vector<RawEntry>& middle, bool middleWritable) {
+Hostile ThreeWithMiddle(const std::string& name, const std::vector<RawEntry>& middle, bool middleWritable)
+{
     TiffBuilder b;
     const std::uint32_t s = b.AddBlob(std::vector<std::uint8_t>(16, 9));
     Chain(b, {b.AddDirectory(GreyPage(4, 4, s, 16)), b.AddDirectory(middle), b.AddDirectory(GreyPage(4, 4, s, 16))});
     return {name, b.bytes, {true, middleWritable, true}};
 }
 
-std::vector<RawEntry> Without(std::vector<RawEntry> entries, std::uint16_t tag) {
+std::vector<RawEntry> Without(std::vector<RawEntry> entries, std::uint16_t tag)
+{
     std::erase_if(entries, [tag](const RawEntry& e) { return e.tag == tag; });
     return entries;
 }
 
 } // namespace
 
-std::vector<Hostile> HostileFiles() {
+std::vector<Hostile> HostileFiles()
+{
     std::vector<Hostile> files;
     files.push_back({"empty", {}, {}});
     files.push_back({"two-bytes", {'I', 'I'}, {}});
@@ -143,8 +147,8 @@ std::vector<Hostile> HostileFiles() {
         const std::uint32_t s = b.AddBlob(std::vector<std::uint8_t>(64 * 1024, 3));
         const std::vector<std::uint64_t> offsets(4096, s), counts(4096, 64 * 1024);
         std::vector<RawEntry> entries = {Longs(256, {1024}), Longs(257, {256 * 4096}), Shorts(258, {8}),
-                                         Shorts(259, {1}),   Shorts(262, {1}),          Longs(273, offsets),
-                                         Shorts(277, {1}),   Longs(278, {256}),         Longs(279, counts)};
+                                         Shorts(259, {1}),   Shorts(262, {1}),         Longs(273, offsets),
+                                         Shorts(277, {1}),   Longs(278, {256}),        Longs(279, counts)};
         b.SetFirst(b.AddDirectory(entries));
         files.push_back({"one-block-repeated", b.bytes, {false}});
     }

@@ -20,7 +20,8 @@
 namespace stavren::test {
 namespace {
 
-std::uintmax_t FolderBytes(const std::string& folder) {
+std::uintmax_t FolderBytes(const std::string& folder)
+{
     std::uintmax_t total = 0;
     for (const auto& e : std::filesystem::recursive_directory_iterator(folder))
         if (e.is_regular_file())
@@ -28,13 +29,15 @@ std::uintmax_t FolderBytes(const std::string& folder) {
     return total;
 }
 
-bool AllOf(const std::vector<bool>& v, std::size_t from = 0) {
+bool AllOf(const std::vector<bool>& v, std::size_t from = 0)
+{
     return std::all_of(v.begin() + static_cast<std::ptrdiff_t>(std::min(from, v.size())), v.end(),
                        [](bool b) { return b; });
 }
 
 // The page files an extraction of `pages` should leave.
-std::vector<std::string> PageFiles(const std::vector<bool>& writable, std::size_t first, std::size_t last) {
+std::vector<std::string> PageFiles(const std::vector<bool>& writable, std::size_t first, std::size_t last)
+{
     std::vector<std::string> names;
     for (std::size_t i = first; i <= last && i < writable.size(); ++i)
         if (writable[i])
@@ -43,7 +46,8 @@ std::vector<std::string> PageFiles(const std::vector<bool>& writable, std::size_
     return names;
 }
 
-TEST(HostileFiles, OperationsActOnTheCountedPagesAndWriteOnlyWholeOnes) {
+TEST(HostileFiles, OperationsActOnTheCountedPagesAndWriteOnlyWholeOnes)
+{
     for (const Hostile& h : HostileFiles()) {
         SCOPED_TRACE(h.name);
         const auto n = static_cast<std::int32_t>(h.writable.size());
@@ -76,8 +80,7 @@ TEST(HostileFiles, OperationsActOnTheCountedPagesAndWriteOnlyWholeOnes) {
             std::int32_t pagesAfter;
         };
         for (const Change& change : {Change{"delete", n >= 2 && AllOf(h.writable, 1), n - 1},
-                                     Change{"swap", n >= 2 && all, n},
-                                     Change{"insert", n >= 1 && all, 2 * n}}) {
+                                     Change{"swap", n >= 2 && all, n}, Change{"insert", n >= 1 && all, 2 * n}}) {
             SaveBytes(input, h.bytes);
             bool changed = false;
             if (change.name == std::string("delete"))
@@ -98,7 +101,8 @@ TEST(HostileFiles, OperationsActOnTheCountedPagesAndWriteOnlyWholeOnes) {
 
 // A page whose strips repeat one block would write far more than its file:
 // it is refused before a byte is written, by every kind of operation.
-TEST(HostileFiles, RepeatedDataBeyondTheBudgetIsRefusedUnwritten) {
+TEST(HostileFiles, RepeatedDataBeyondTheBudgetIsRefusedUnwritten)
+{
     TempDir dir;
     for (const Hostile& h : HostileFiles())
         if (h.name == "one-block-repeated")
@@ -106,28 +110,29 @@ TEST(HostileFiles, RepeatedDataBeyondTheBudgetIsRefusedUnwritten) {
     const std::string out = dir / "out";
     ASSERT_EQ(mkdir(out.c_str(), 0755), 0);
     EXPECT_TRUE(FinishesWithin(60, [&] {
-        return ExtractAllPages(dir / "in.tif", out) == -1 && !MergeFiles({dir / "in.tif"}, dir / "merged.tif") &&
-               !InsertPages(dir / "in.tif", 1, dir / "in.tif");
+        return ExtractAllPages(dir / "in.tif", out) == -1 && !MergeFiles({dir / "in.tif"}, dir / "merged.tif")
+               && !InsertPages(dir / "in.tif", 1, dir / "in.tif");
     }));
     EXPECT_EQ(FolderBytes(dir.path), std::filesystem::file_size(dir / "in.tif"));
 }
 
 // Directories without image entries are damaged pages: a file of many
 // makes no files and costs little.
-TEST(HostileFiles, EmptyDirectoriesMakeNoPageFiles) {
+TEST(HostileFiles, EmptyDirectoriesMakeNoPageFiles)
+{
     TempDir dir;
     SaveBytes(dir / "in.tif", EmptyDirectoryChain(200000));
     const std::string out = dir / "out";
     ASSERT_EQ(mkdir(out.c_str(), 0755), 0);
-    EXPECT_TRUE(FinishesWithin(20, [&] {
-        return CountTiffPages(dir / "in.tif") == 200000 && ExtractAllPages(dir / "in.tif", out) == -1;
-    }));
+    EXPECT_TRUE(FinishesWithin(
+        20, [&] { return CountTiffPages(dir / "in.tif") == 200000 && ExtractAllPages(dir / "in.tif", out) == -1; }));
     EXPECT_TRUE(std::filesystem::is_empty(out));
 }
 
 // Forty pages naming one 64 KiB colour profile (in the file once): every
 // copy carries the profile, and every page decodes as before.
-TEST(PagesSharingData, AProfileNamedByEveryPageIsCopiedWithEachPage) {
+TEST(PagesSharingData, AProfileNamedByEveryPageIsCopiedWithEachPage)
+{
     TempDir dir;
     TiffBuilder b;
     std::vector<std::uint8_t> profile(64 * 1024);
@@ -173,7 +178,8 @@ TEST(PagesSharingData, AProfileNamedByEveryPageIsCopiedWithEachPage) {
 
 // One page whose 100 strips all name one 256-byte block, and 100 pages
 // that all name one 16 KiB strip: valid files, copied whole.
-TEST(PagesSharingData, StripsNamingOneBlockAreCopiedWhole) {
+TEST(PagesSharingData, StripsNamingOneBlockAreCopiedWhole)
+{
     TempDir dir;
     std::vector<std::uint8_t> block(256);
     for (std::size_t i = 0; i < block.size(); ++i)
@@ -182,9 +188,9 @@ TEST(PagesSharingData, StripsNamingOneBlockAreCopiedWhole) {
         TiffBuilder b;
         const std::uint32_t s = b.AddBlob(block);
         const std::vector<std::uint64_t> offsets(100, s), counts(100, 256);
-        b.SetFirst(b.AddDirectory({Longs(256, {16}), Longs(257, {1600}), Shorts(258, {8}), Shorts(259, {1}),
-                                   Shorts(262, {1}), Longs(273, offsets), Shorts(277, {1}), Longs(278, {16}),
-                                   Longs(279, counts)}));
+        b.SetFirst(
+            b.AddDirectory({Longs(256, {16}), Longs(257, {1600}), Shorts(258, {8}), Shorts(259, {1}), Shorts(262, {1}),
+                            Longs(273, offsets), Shorts(277, {1}), Longs(278, {16}), Longs(279, counts)}));
         b.Save(dir / "strips.tif");
     }
     {
@@ -216,7 +222,8 @@ TEST(PagesSharingData, StripsNamingOneBlockAreCopiedWhole) {
 
 // A FIFO whose other end nobody opens, named as an input, as an output, or
 // in the way of a temporary sibling: opening it must not wait for a partner.
-TEST(HostileFiles, AFifoNeverMakesAnOperationWait) {
+TEST(HostileFiles, AFifoNeverMakesAnOperationWait)
+{
     TempDir dir;
     TiffBuilder b;
     const std::uint32_t s = b.AddBlob(std::vector<std::uint8_t>(16, 9));
@@ -234,9 +241,8 @@ TEST(HostileFiles, AFifoNeverMakesAnOperationWait) {
     EXPECT_TRUE(FinishesWithin(60, [&] { return ExtractAllPages(pipe, dir.path) == 0; }));
     EXPECT_TRUE(FinishesWithin(60, [&] { return !MergeFiles({good}, pipe); }));
     // page0.tif cannot be written; page1.tif is.
-    EXPECT_TRUE(FinishesWithin(60, [&] {
-        return ExtractAllPages(good, dir.path) == -1 && CountTiffPages(dir / "page1.tif") == 1;
-    }));
+    EXPECT_TRUE(FinishesWithin(
+        60, [&] { return ExtractAllPages(good, dir.path) == -1 && CountTiffPages(dir / "page1.tif") == 1; }));
     // The FIFO good.tif.tmp is passed over for good.tif.tmp.tmp.
     EXPECT_TRUE(FinishesWithin(60, [&] { return DeletePage(good, 1) && CountTiffPages(good) == 1; }));
 }

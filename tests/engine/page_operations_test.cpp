@@ -25,7 +25,8 @@
 namespace stavren::test {
 namespace {
 
-PageSpec Spec(std::uint32_t w, std::uint32_t h, std::uint32_t seed) {
+PageSpec Spec(std::uint32_t w, std::uint32_t h, std::uint32_t seed)
+{
     PageSpec s;
     s.width = w;
     s.height = h;
@@ -35,7 +36,8 @@ PageSpec Spec(std::uint32_t w, std::uint32_t h, std::uint32_t seed) {
 
 class PageOperations : public ::testing::Test {
 protected:
-    void SetUp() override {
+    void SetUp() override
+    {
         // mixed.tif: one large odd-length strip with out-of-line values of every
         // kind; RGB LZW in several strips; deflate tiles.
         PageSpec grey = Spec(301, 97, 1); // 29,197 bytes: copied by the kernel
@@ -80,7 +82,8 @@ protected:
         ASSERT_TRUE(mixedPages.errors.empty() && mixedPages.warnings.empty());
     }
 
-    ::testing::AssertionResult Holds(const std::string& file, const DecodedFile& source, std::vector<int> picks) {
+    ::testing::AssertionResult Holds(const std::string& file, const DecodedFile& source, std::vector<int> picks)
+    {
         return HoldsPages(file, Pick({&source}, picks), {&source});
     }
 
@@ -91,7 +94,8 @@ protected:
     DecodedFile mixedPages, bigPages, g4Pages;
 };
 
-TEST_F(PageOperations, MergeKeepsEveryPageInOrder) {
+TEST_F(PageOperations, MergeKeepsEveryPageInOrder)
+{
     const std::string out = dir / "merged.tif";
     ASSERT_TRUE(MergeFiles({mixed, dir / "missing.tif", big, g4}, out));
     const std::vector<const DecodedFile*> all = {&mixedPages, &bigPages, &g4Pages};
@@ -99,14 +103,16 @@ TEST_F(PageOperations, MergeKeepsEveryPageInOrder) {
     EXPECT_EQ(CountTiffPages(out), 7);
 }
 
-TEST_F(PageOperations, MergeIntoOneOfItsInputsReadsItFirst) {
+TEST_F(PageOperations, MergeIntoOneOfItsInputsReadsItFirst)
+{
     ASSERT_TRUE(MergeFiles({big, mixed}, mixed));
     const std::vector<const DecodedFile*> all = {&bigPages, &mixedPages};
     EXPECT_TRUE(HoldsPages(mixed, Pick(all, {0, 1, 2, 3, 4}), all));
     EXPECT_EQ(dir.Files(), (std::vector<std::string>{"be.tif", "g4.tif", "mixed.tif"}));
 }
 
-TEST_F(PageOperations, MergeReportsWhatItCouldNotWrite) {
+TEST_F(PageOperations, MergeReportsWhatItCouldNotWrite)
+{
     EXPECT_FALSE(MergeFiles({mixed}, dir / "no/such/folder/out.tif"));
     // No input with pages: nothing worth a file.
     EXPECT_FALSE(MergeFiles({dir / "missing.tif"}, dir / "none.tif"));
@@ -114,7 +120,8 @@ TEST_F(PageOperations, MergeReportsWhatItCouldNotWrite) {
     EXPECT_FALSE(FileExists(dir / "none.tif"));
 }
 
-TEST_F(PageOperations, ExtractAllPagesWritesOneFilePerPage) {
+TEST_F(PageOperations, ExtractAllPagesWritesOneFilePerPage)
+{
     const std::string folder = dir / "out";
     ASSERT_EQ(mkdir(folder.c_str(), 0755), 0);
     EXPECT_EQ(ExtractAllPages(mixed, folder), 3);
@@ -126,7 +133,8 @@ TEST_F(PageOperations, ExtractAllPagesWritesOneFilePerPage) {
     EXPECT_EQ(ExtractAllPages(g4, dir / "no-such-folder"), -1);
 }
 
-TEST_F(PageOperations, ExtractPageRangeClampsToThePagesThere) {
+TEST_F(PageOperations, ExtractPageRangeClampsToThePagesThere)
+{
     const std::string a = dir / "a", b = dir / "b", c = dir / "c";
     for (const auto& f : {a, b, c})
         ASSERT_EQ(mkdir(f.c_str(), 0755), 0);
@@ -147,7 +155,8 @@ TEST_F(PageOperations, ExtractPageRangeClampsToThePagesThere) {
     EXPECT_EQ(ExtractPageRange(mixed, 0, 1, dir / "missing"), -1);
 }
 
-TEST_F(PageOperations, SplitFileChecksTheCutAndWritesBothParts) {
+TEST_F(PageOperations, SplitFileChecksTheCutAndWritesBothParts)
+{
     const std::string one = dir / "one.tif", two = dir / "two.tif";
     EXPECT_FALSE(SplitFile(mixed, 1, one, two));
     EXPECT_FALSE(SplitFile(mixed, 4, one, two));
@@ -167,7 +176,8 @@ TEST_F(PageOperations, SplitFileChecksTheCutAndWritesBothParts) {
     EXPECT_FALSE(FileExists(dir / "three.tif"));
 }
 
-TEST_F(PageOperations, DeletePage) {
+TEST_F(PageOperations, DeletePage)
+{
     const auto before = LoadBytes(g4);
     EXPECT_FALSE(DeletePage(g4, 0));
     EXPECT_FALSE(DeletePage(g4, 3));
@@ -184,7 +194,8 @@ TEST_F(PageOperations, DeletePage) {
     EXPECT_EQ(dir.Files(), (std::vector<std::string>{"be.tif", "g4.tif", "mixed.tif"}));
 }
 
-TEST_F(PageOperations, SwapPages) {
+TEST_F(PageOperations, SwapPages)
+{
     EXPECT_TRUE(SwapPages(dir / "missing.tif", 99, 99));
     EXPECT_FALSE(FileExists(dir / "missing.tif"));
     EXPECT_FALSE(SwapPages(mixed, 0, 2));
@@ -195,12 +206,17 @@ TEST_F(PageOperations, SwapPages) {
     EXPECT_TRUE(Holds(big, bigPages, {1, 0}));
 }
 
-TEST_F(PageOperations, InsertPagesAtEveryKindOfPosition) {
+TEST_F(PageOperations, InsertPagesAtEveryKindOfPosition)
+{
     const std::vector<const DecodedFile*> both = {&mixedPages, &g4Pages};
     // Pages 0-2 are the input's, 3-4 the inserted ones.
     const std::vector<std::pair<int, std::vector<int>>> cases = {
-        {-5, {3, 4, 0, 1, 2}}, {0, {3, 4, 0, 1, 2}}, {1, {3, 4, 0, 1, 2}},
-        {2, {0, 3, 4, 1, 2}},  {4, {0, 1, 2, 3, 4}}, {99, {0, 1, 2, 3, 4}},
+        {-5, {3, 4, 0, 1, 2}},
+        {0, {3, 4, 0, 1, 2}},
+        {1, {3, 4, 0, 1, 2}},
+        {2, {0, 3, 4, 1, 2}},
+        {4, {0, 1, 2, 3, 4}},
+        {99, {0, 1, 2, 3, 4}},
         {std::numeric_limits<std::int32_t>::min(), {3, 4, 0, 1, 2}},
         {std::numeric_limits<std::int32_t>::max(), {0, 1, 2, 3, 4}}};
     for (const auto& [at, order] : cases) {
@@ -211,7 +227,8 @@ TEST_F(PageOperations, InsertPagesAtEveryKindOfPosition) {
     }
 }
 
-TEST_F(PageOperations, InsertPagesNeverLosesTheInput) {
+TEST_F(PageOperations, InsertPagesNeverLosesTheInput)
+{
     // A missing input is created with the inserted pages.
     ASSERT_TRUE(InsertPages(dir / "new.tif", 1, g4));
     EXPECT_TRUE(Holds(dir / "new.tif", g4Pages, {0, 1}));
@@ -228,7 +245,8 @@ TEST_F(PageOperations, InsertPagesNeverLosesTheInput) {
     EXPECT_TRUE(Holds(g4, g4Pages, {0, 0, 1, 1}));
 }
 
-TEST_F(PageOperations, RewritesGoThroughAFreeTemporarySibling) {
+TEST_F(PageOperations, RewritesGoThroughAFreeTemporarySibling)
+{
     // A user's file of the old ending is nothing of ours; a live run's
     // temporary file is passed over.
     SaveBytes(mixed + ".tmp", {'k', 'e', 'e', 'p'});
@@ -259,7 +277,8 @@ TEST_F(PageOperations, RewritesGoThroughAFreeTemporarySibling) {
 
 // Names of 252 to 255 bytes leave no room for the temporary ending; the
 // change goes through a shorter name in the same folder.
-TEST_F(PageOperations, FilesWithTheLongestNamesAreChangedInPlace) {
+TEST_F(PageOperations, FilesWithTheLongestNamesAreChangedInPlace)
+{
     for (std::size_t length : {252u, 255u}) {
         const std::string input = dir / (std::string(length - 4, 'n') + ".tif");
         SaveBytes(input, LoadBytes(mixed));
@@ -274,7 +293,8 @@ TEST_F(PageOperations, FilesWithTheLongestNamesAreChangedInPlace) {
 
 // Two changes of one file at once: the second waits for the first and then
 // works on what the first left, so neither change is lost.
-TEST_F(PageOperations, AnInPlaceChangeWaitsForAnotherRunChangingTheFile) {
+TEST_F(PageOperations, AnInPlaceChangeWaitsForAnotherRunChangingTheFile)
+{
     const int other = open(mixed.c_str(), O_RDONLY);
     ASSERT_EQ(flock(other, LOCK_EX), 0);
     std::atomic<bool> done{false};
@@ -295,7 +315,8 @@ TEST_F(PageOperations, AnInPlaceChangeWaitsForAnotherRunChangingTheFile) {
     EXPECT_TRUE(Holds(mixed, mixedPages, {1, 0}));
 }
 
-TEST_F(PageOperations, InPlaceChangesKeepThePermissionBits) {
+TEST_F(PageOperations, InPlaceChangesKeepThePermissionBits)
+{
     ASSERT_EQ(chmod(mixed.c_str(), 0640), 0);
     ASSERT_TRUE(DeletePage(mixed, 1));
     struct stat st {};
@@ -305,7 +326,8 @@ TEST_F(PageOperations, InPlaceChangesKeepThePermissionBits) {
 
 // A write that fails half way (here: the file size limit, as a full disk
 // would) leaves the input as it was and no temporary file behind.
-TEST_F(PageOperations, FailedWritesLeaveTheInputUntouched) {
+TEST_F(PageOperations, FailedWritesLeaveTheInputUntouched)
+{
     const auto before = LoadBytes(mixed);
     FileSizeLimit limit;
     ASSERT_TRUE(limit.Limit(1000)); // every output passes it half way
@@ -342,7 +364,8 @@ TEST_F(PageOperations, FailedWritesLeaveTheInputUntouched) {
     EXPECT_TRUE(std::filesystem::is_empty(out));
 }
 
-TEST_F(PageOperations, AFailedWriteLeavesAnExistingOutputAsItWas) {
+TEST_F(PageOperations, AFailedWriteLeavesAnExistingOutputAsItWas)
+{
     // Outputs that replace a file of the user's are written aside first.
     const std::string merged = dir / "merged.tif";
     const std::string one = dir / "one.tif";
@@ -362,7 +385,8 @@ TEST_F(PageOperations, AFailedWriteLeavesAnExistingOutputAsItWas) {
     EXPECT_EQ(dir.Files(), (std::vector<std::string>{"be.tif", "g4.tif", "merged.tif", "mixed.tif", "one.tif"}));
 }
 
-TEST_F(PageOperations, DamagedPagesAreNeverWritten) {
+TEST_F(PageOperations, DamagedPagesAreNeverWritten)
+{
     // Page 2 of 3 has its strip beyond the end of the file.
     TiffBuilder b;
     std::uint32_t previous = 0;
@@ -398,7 +422,8 @@ TEST_F(PageOperations, DamagedPagesAreNeverWritten) {
     EXPECT_TRUE(HoldsPages(damaged, Pick({&source}, {0, 2}), {&source}));
 }
 
-TEST_F(PageOperations, AnExtractedPageFileMayNameTheInputItself) {
+TEST_F(PageOperations, AnExtractedPageFileMayNameTheInputItself)
+{
     const std::string input = dir / "page0.tif";
     SaveBytes(input, LoadBytes(mixed));
     EXPECT_EQ(ExtractAllPages(input, dir.path), 3);
@@ -410,7 +435,8 @@ TEST_F(PageOperations, AnExtractedPageFileMayNameTheInputItself) {
 // into a little-endian file they are turned when uncompressed (the fixture
 // be.tif above has such a page); compressed, they could only be turned by
 // decoding, so such a page is refused rather than given other pixels.
-TEST_F(PageOperations, WideCompressedSamplesOfABigEndianFileAreNotCorrupted) {
+TEST_F(PageOperations, WideCompressedSamplesOfABigEndianFileAreNotCorrupted)
+{
     PageSpec wide = Spec(9, 4, 8);
     wide.bitsPerSample = 16;
     wide.compression = 5; // LZW
@@ -434,7 +460,8 @@ TEST_F(PageOperations, WideCompressedSamplesOfABigEndianFileAreNotCorrupted) {
     EXPECT_TRUE(HoldsPages(input, Pick({&little}, {1, 0}), {&little}));
 }
 
-TEST(PageFileNames, FollowTheFixedPatterns) {
+TEST(PageFileNames, FollowTheFixedPatterns)
+{
     EXPECT_EQ(ExtractedPageFile("C:\\out", 11), "C:\\out/page11.tif");
     EXPECT_EQ(ExtractedPageFile("/tmp/x/", 0), "/tmp/x//page0.tif");
     EXPECT_EQ(TempSiblingName("/no/such/dir/a.tif"), "/no/such/dir/a.tif.velmora.tmp");

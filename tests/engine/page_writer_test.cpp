@@ -16,14 +16,17 @@
 namespace stavren::test {
 namespace {
 
-std::uint32_t At32(const std::vector<std::uint8_t>& b, std::size_t at) {
+std::uint32_t At32(const std::vector<std::uint8_t>& b, std::size_t at)
+{
     return Load32(b.data() + at, kLittleEndian);
 }
-std::uint16_t At16(const std::vector<std::uint8_t>& b, std::size_t at) {
+std::uint16_t At16(const std::vector<std::uint8_t>& b, std::size_t at)
+{
     return Load16(b.data() + at, kLittleEndian);
 }
 
-std::vector<std::uint8_t> Pattern(std::size_t n, std::uint8_t seed) {
+std::vector<std::uint8_t> Pattern(std::size_t n, std::uint8_t seed)
+{
     std::vector<std::uint8_t> v(n);
     for (std::size_t i = 0; i < n; ++i)
         v[i] = static_cast<std::uint8_t>(seed + i * 7);
@@ -31,7 +34,8 @@ std::vector<std::uint8_t> Pattern(std::size_t n, std::uint8_t seed) {
 }
 
 // Writes the given pages of `source` into `output` as one file.
-bool WriteAll(const std::string& source, const std::string& output, std::uint32_t order = kLittleEndian) {
+bool WriteAll(const std::string& source, const std::string& output, std::uint32_t order = kLittleEndian)
+{
     TiffReader reader(source);
     OutputFile out(output);
     WriteFileHeader(out, order);
@@ -46,7 +50,8 @@ struct Entry {
     std::uint16_t type;
     std::uint32_t count, value;
 };
-std::map<std::uint16_t, Entry> EntriesAt(const std::vector<std::uint8_t>& b, std::uint32_t dir) {
+std::map<std::uint16_t, Entry> EntriesAt(const std::vector<std::uint8_t>& b, std::uint32_t dir)
+{
     std::map<std::uint16_t, Entry> m;
     const std::uint16_t n = At16(b, dir);
     for (std::uint16_t i = 0; i < n; ++i) {
@@ -56,7 +61,8 @@ std::map<std::uint16_t, Entry> EntriesAt(const std::vector<std::uint8_t>& b, std
     return m;
 }
 
-TEST(PageWriter, LaysOutTheWorkedExampleByteForByte) {
+TEST(PageWriter, LaysOutTheWorkedExampleByteForByte)
+{
     TempDir dir;
     TiffBuilder b;
     const std::vector<std::uint8_t> strip = Pattern(1001, 3);
@@ -85,7 +91,8 @@ TEST(PageWriter, LaysOutTheWorkedExampleByteForByte) {
     EXPECT_EQ(At32(out, 1164), 1u);
 }
 
-TEST(PageWriter, ChainsPagesAtTheirEvenEnds) {
+TEST(PageWriter, ChainsPagesAtTheirEvenEnds)
+{
     TempDir dir;
     TiffBuilder b;
     std::uint32_t previous = 0;
@@ -111,27 +118,28 @@ TEST(PageWriter, ChainsPagesAtTheirEvenEnds) {
     EXPECT_EQ(got.pages.size(), 3u);
 }
 
-TEST(PageWriter, SeveralStripsFollowTheValueDataBackToBack) {
+TEST(PageWriter, SeveralStripsFollowTheValueDataBackToBack)
+{
     TempDir dir;
     TiffBuilder b;
     const auto s0 = Pattern(10, 1), s1 = Pattern(20, 2), s2 = Pattern(31, 3);
     const std::uint32_t o0 = b.AddBlob(s0), o1 = b.AddBlob(s1), o2 = b.AddBlob(s2);
-    std::vector<RawEntry> entries = {Longs(256, {61}),  Longs(257, {1}),  Shorts(258, {8}), Shorts(259, {1}),
-                                     Shorts(262, {1}),  Shorts(273, {o0, o1, o2}), Shorts(277, {1}),
-                                     Longs(278, {1}),   Shorts(279, {10, 20, 31}), Ascii(305, "abc"),
-                                     Ascii(270, "abcd")};
+    std::vector<RawEntry> entries = {Longs(256, {61}),  Longs(257, {1}),   Shorts(258, {8}),
+                                     Shorts(259, {1}),  Shorts(262, {1}),  Shorts(273, {o0, o1, o2}),
+                                     Shorts(277, {1}),  Longs(278, {1}),   Shorts(279, {10, 20, 31}),
+                                     Ascii(305, "abc"), Ascii(270, "abcd")};
     b.SetFirst(b.AddDirectory(entries));
     b.Save(dir / "in.tif");
     ASSERT_TRUE(WriteAll(dir / "in.tif", dir / "out.tif"));
     const auto out = LoadBytes(dir / "out.tif");
     auto e = EntriesAt(out, 8);
-    const std::uint32_t dataStart = 8 + 2 + 12 * 11 + 4;              // 146
-    EXPECT_EQ(e[273].type, tiff_type::kLong);                          // SHORT offsets become LONG
-    EXPECT_EQ(e[273].value, dataStart);                                // 3 new offsets, 12 bytes
-    EXPECT_EQ(e[279].value, dataStart + 12);                           // 3 SHORT counts, 6 bytes
+    const std::uint32_t dataStart = 8 + 2 + 12 * 11 + 4;                           // 146
+    EXPECT_EQ(e[273].type, tiff_type::kLong);                                      // SHORT offsets become LONG
+    EXPECT_EQ(e[273].value, dataStart);                                            // 3 new offsets, 12 bytes
+    EXPECT_EQ(e[279].value, dataStart + 12);                                       // 3 SHORT counts, 6 bytes
     EXPECT_EQ(e[305].value & 0xFFFFFF, std::uint32_t('a' | 'b' << 8 | 'c' << 16)); // 4 bytes: inline
-    EXPECT_EQ(e[270].value, dataStart + 18);                           // 5 bytes: out of line
-    const std::uint32_t S = dataStart + 18 + 6;                        // 5 bytes + pad byte
+    EXPECT_EQ(e[270].value, dataStart + 18);                                       // 5 bytes: out of line
+    const std::uint32_t S = dataStart + 18 + 6;                                    // 5 bytes + pad byte
     EXPECT_EQ(out[dataStart + 18 + 5], 0);
     EXPECT_EQ(At32(out, dataStart), S);
     EXPECT_EQ(At32(out, dataStart + 4), S + 10);
@@ -140,7 +148,8 @@ TEST(PageWriter, SeveralStripsFollowTheValueDataBackToBack) {
     EXPECT_EQ(out.size(), S + 61 + 1); // 61 bytes of strips, one pad byte
 }
 
-TEST(PageWriter, BigEndianSourceComesOutLittleEndianWithTheSameValues) {
+TEST(PageWriter, BigEndianSourceComesOutLittleEndianWithTheSameValues)
+{
     TempDir dir;
     TiffBuilder b(true);
     const auto strip = Pattern(6, 9);
@@ -178,7 +187,8 @@ TEST(PageWriter, BigEndianSourceComesOutLittleEndianWithTheSameValues) {
     EXPECT_EQ(At32(out, e[282].value), 72u);
 }
 
-TEST(PageWriter, WritesBigEndianWhenAsked) {
+TEST(PageWriter, WritesBigEndianWhenAsked)
+{
     TempDir dir;
     PageSpec spec;
     spec.width = 9;
@@ -199,7 +209,8 @@ TEST(PageWriter, WritesBigEndianWhenAsked) {
     EXPECT_EQ(got.pages[0], source.pages[0]);
 }
 
-TEST(PageWriter, LeavesOutEntriesThatWouldPointIntoTheSource) {
+TEST(PageWriter, LeavesOutEntriesThatWouldPointIntoTheSource)
+{
     TempDir dir;
     TiffBuilder b;
     const std::uint32_t s = b.AddBlob(Pattern(4, 1));
@@ -208,9 +219,9 @@ TEST(PageWriter, LeavesOutEntriesThatWouldPointIntoTheSource) {
     entries.push_back(Longs(tiff_tag::kFreeOffsets, {junk}));
     entries.push_back(Longs(tiff_tag::kFreeByteCounts, {40}));
     entries.push_back(Field(tiff_tag::kSubIfds, tiff_type::kIfd, 1, junk));
-    entries.push_back(Field(65010, 99, 10, junk));                 // unknown type
-    entries.push_back(Field(65011, tiff_type::kIfd, 1, junk));     // some other directory
-    entries.push_back(Longs(65012, {1}));                          // kept
+    entries.push_back(Field(65010, 99, 10, junk));             // unknown type
+    entries.push_back(Field(65011, tiff_type::kIfd, 1, junk)); // some other directory
+    entries.push_back(Longs(65012, {1}));                      // kept
     b.SetFirst(b.AddDirectory(entries));
     b.Save(dir / "in.tif");
     ASSERT_TRUE(WriteAll(dir / "in.tif", dir / "out.tif"));
@@ -223,7 +234,8 @@ TEST(PageWriter, LeavesOutEntriesThatWouldPointIntoTheSource) {
 }
 
 // An old-style JPEG page: interchange stream and tables, in a page of two strips.
-TEST(PageWriter, CarriesTheInterchangeStreamAndOldJpegTables) {
+TEST(PageWriter, CarriesTheInterchangeStreamAndOldJpegTables)
+{
     TempDir dir;
     for (bool big : {false, true}) {
         TiffBuilder b(big);
@@ -237,10 +249,11 @@ TEST(PageWriter, CarriesTheInterchangeStreamAndOldJpegTables) {
         const auto s0 = Pattern(12, 7), s1 = Pattern(12, 8);
         const std::uint32_t os = b.AddBlob(stream), oq0 = b.AddBlob(q0), oq1 = b.AddBlob(q1);
         const std::uint32_t oh = b.AddBlob(huff), o0 = b.AddBlob(s0), o1 = b.AddBlob(s1);
-        std::vector<RawEntry> entries = {
-            Longs(256, {4}), Longs(257, {2}), Shorts(258, {8, 8, 8}), Shorts(259, {6}), Shorts(262, {6}),
-            Longs(273, {o0, o1}), Shorts(277, {3}), Longs(278, {1}), Longs(279, {12, 12}),
-            Longs(513, {os}), Longs(514, {33}), Longs(519, {oq0, oq1}), Longs(520, {oh}), Longs(521, {oh, oh})};
+        std::vector<RawEntry> entries = {Longs(256, {4}),  Longs(257, {2}),     Shorts(258, {8, 8, 8}),
+                                         Shorts(259, {6}), Shorts(262, {6}),    Longs(273, {o0, o1}),
+                                         Shorts(277, {3}), Longs(278, {1}),     Longs(279, {12, 12}),
+                                         Longs(513, {os}), Longs(514, {33}),    Longs(519, {oq0, oq1}),
+                                         Longs(520, {oh}), Longs(521, {oh, oh})};
         b.SetFirst(b.AddDirectory(entries));
         b.Save(dir / "in.tif");
         ASSERT_TRUE(WriteAll(dir / "in.tif", dir / "out.tif"));
@@ -258,7 +271,8 @@ TEST(PageWriter, CarriesTheInterchangeStreamAndOldJpegTables) {
     }
 }
 
-TEST(PageWriter, InterchangeStreamInsideTheSingleStripPointsIntoItsCopy) {
+TEST(PageWriter, InterchangeStreamInsideTheSingleStripPointsIntoItsCopy)
+{
     TempDir dir;
     TiffBuilder b;
     const auto strip = Pattern(50, 4);
@@ -278,7 +292,8 @@ TEST(PageWriter, InterchangeStreamInsideTheSingleStripPointsIntoItsCopy) {
 // The stream holds the strip: header and tables first, then the scan data
 // the strip points into. Both are carried, and the page is not taken for
 // one that claims more data than its file holds.
-TEST(PageWriter, InterchangeStreamHoldingTheStripIsCarriedWhole) {
+TEST(PageWriter, InterchangeStreamHoldingTheStripIsCarriedWhole)
+{
     TempDir dir;
     TiffBuilder b;
     const auto stream = Pattern(1020, 6);
@@ -295,7 +310,8 @@ TEST(PageWriter, InterchangeStreamHoldingTheStripIsCarriedWhole) {
     EXPECT_TRUE(std::equal(stream.begin() + 20, stream.end(), out.begin() + e[273].value));
 }
 
-TEST(PageWriter, CarriesExifGpsAndInteroperabilityDirectories) {
+TEST(PageWriter, CarriesExifGpsAndInteroperabilityDirectories)
+{
     TempDir dir;
     for (bool big : {false, true}) {
         TiffBuilder b(big);
@@ -305,8 +321,8 @@ TEST(PageWriter, CarriesExifGpsAndInteroperabilityDirectories) {
         const std::uint32_t exif = b.AddDirectory(
             {Rationals(33434, {{1, 4}}), Bytes(37510, 7, {'A', 'S', 'C', 'I', 'I', 0, 0, 0, 'h', 'e', 'l', 'l', 'o'}),
              Field(40965, tiff_type::kLong, 1, interop)});
-        const std::uint32_t gps = b.AddDirectory(
-            {Bytes(0, 1, {2, 3, 0, 0}), Ascii(1, "N"), Rationals(2, {{51, 1}, {30, 1}, {1234, 100}})});
+        const std::uint32_t gps =
+            b.AddDirectory({Bytes(0, 1, {2, 3, 0, 0}), Ascii(1, "N"), Rationals(2, {{51, 1}, {30, 1}, {1234, 100}})});
         auto entries = GreyPage(4, 4, s, 16);
         entries.push_back(Field(34665, tiff_type::kLong, 1, exif));
         entries.push_back(Field(34853, tiff_type::kIfd, 1, gps));
@@ -334,15 +350,16 @@ TEST(PageWriter, CarriesExifGpsAndInteroperabilityDirectories) {
     }
 }
 
-TEST(PageWriter, ADamagedPageIsNotWrittenAtAll) {
+TEST(PageWriter, ADamagedPageIsNotWrittenAtAll)
+{
     TempDir dir;
     const std::vector<std::vector<RawEntry>> damaged = {
-        GreyPage(4, 1, 4000, 4),                                // strip past the end
-        GreyPage(4, 1, 8, 0xFFFFFFF0u),                         // strip longer than the file
+        GreyPage(4, 1, 4000, 4),                                             // strip past the end
+        GreyPage(4, 1, 8, 0xFFFFFFF0u),                                      // strip longer than the file
         {Longs(256, {4}), Field(270, tiff_type::kAscii, 0xFFFFFFFFu, 8)},    // value count
         {Longs(256, {4}), Field(282, tiff_type::kRational, 1, 0xFFFFFF00u)}, // value offset
         {Longs(256, {4}), Field(273, tiff_type::kLong, 0xFFFFFFFFu, 8)},     // strip count
-        {Longs(256, {4}), Field(34665, tiff_type::kLong, 1, 0xFFFF0000u)},  // EXIF outside
+        {Longs(256, {4}), Field(34665, tiff_type::kLong, 1, 0xFFFF0000u)},   // EXIF outside
     };
     for (std::size_t k = 0; k < damaged.size(); ++k) {
         TiffBuilder b;
@@ -358,7 +375,8 @@ TEST(PageWriter, ADamagedPageIsNotWrittenAtAll) {
     }
 }
 
-TEST(PageWriter, AnOutputThatWouldPassItsOffsetLimitFailsCleanly) {
+TEST(PageWriter, AnOutputThatWouldPassItsOffsetLimitFailsCleanly)
+{
     TempDir dir;
     TiffBuilder b;
     const std::uint32_t s = b.AddBlob(Pattern(1001, 3));

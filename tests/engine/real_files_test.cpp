@@ -20,24 +20,26 @@ const std::string kRoot = VELMORA_TESTDATA_DIR;
 const std::string kSkimage = kRoot + "/usr/lib/python3/dist-packages/skimage/data/";
 const std::string kR = kRoot + "/usr/lib/R/site-library/";
 
-const std::vector<std::string>& RealFileNames() {
+const std::vector<std::string>& RealFileNames()
+{
     static const std::vector<std::string> files = {
         kSkimage + "_blobs_3d_fiji_skeleton.tif", // 30 pages, big-endian
         kSkimage + "multipage.tif",
-        kSkimage + "multipage_rgb.tif",           // 64-bit float samples
+        kSkimage + "multipage_rgb.tif", // 64-bit float samples
         kSkimage + "chessboard_GRAY_U16.tif",
-        kSkimage + "chessboard_GRAY_U16B.tif",    // big-endian 16-bit samples
-        kR + "stars/tif/L7_ETMs.tif",             // tiles, GeoTIFF DOUBLE tags
+        kSkimage + "chessboard_GRAY_U16B.tif", // big-endian 16-bit samples
+        kR + "stars/tif/L7_ETMs.tif",          // tiles, GeoTIFF DOUBLE tags
         kR + "terra/ex/elev.tif",
-        kR + "rgdal/pictures/cea.tif",            // directory after the image data
-        kR + "tiff/img/Rlogo.tiff",               // big-endian LZW
+        kR + "rgdal/pictures/cea.tif", // directory after the image data
+        kR + "tiff/img/Rlogo.tiff",    // big-endian LZW
     };
     return files;
 }
 
 class RealFiles : public ::testing::Test {
 protected:
-    void SetUp() override {
+    void SetUp() override
+    {
         for (const std::string& f : RealFileNames())
             if (!std::filesystem::exists(f))
                 VELMORA_MISSING_TEST_FILES("real test files not fetched (scripts/fetch-test-files.sh): " + f);
@@ -53,7 +55,8 @@ protected:
             sources.push_back(&d);
     }
 
-    std::vector<int> Range(std::size_t n) {
+    std::vector<int> Range(std::size_t n)
+    {
         std::vector<int> v;
         for (std::size_t i = 0; i < n; ++i)
             v.push_back(static_cast<int>(i));
@@ -66,7 +69,8 @@ protected:
     std::vector<const DecodedFile*> sources;
 };
 
-TEST_F(RealFiles, CountsAndMergesEveryPage) {
+TEST_F(RealFiles, CountsAndMergesEveryPage)
+{
     std::size_t total = 0;
     for (std::size_t i = 0; i < copies.size(); ++i) {
         EXPECT_EQ(CountTiffPages(copies[i]), static_cast<std::int32_t>(decoded[i].pages.size())) << copies[i];
@@ -78,7 +82,8 @@ TEST_F(RealFiles, CountsAndMergesEveryPage) {
     EXPECT_TRUE(HoldsPages(merged, Pick(sources, Range(total)), sources));
 }
 
-TEST_F(RealFiles, ExtractsAndSplitsEveryFile) {
+TEST_F(RealFiles, ExtractsAndSplitsEveryFile)
+{
     for (std::size_t i = 0; i < copies.size(); ++i) {
         const std::string folder = dir / ("pages" + std::to_string(i));
         ASSERT_EQ(mkdir(folder.c_str(), 0755), 0);
@@ -97,7 +102,8 @@ TEST_F(RealFiles, ExtractsAndSplitsEveryFile) {
     }
 }
 
-TEST_F(RealFiles, RearrangesPagesInPlace) {
+TEST_F(RealFiles, RearrangesPagesInPlace)
+{
     // Build one file of every page, then insert, delete and swap in it.
     std::size_t total = 0;
     for (const DecodedFile& d : decoded)

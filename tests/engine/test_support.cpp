@@ -9,19 +9,22 @@
 
 namespace stavren::test {
 
-TempDir::TempDir() {
+TempDir::TempDir()
+{
     std::string pattern = (std::filesystem::temp_directory_path() / "engine-test-XXXXXX").string();
     if (mkdtemp(pattern.data()) == nullptr)
         throw std::runtime_error("mkdtemp");
     path = pattern;
 }
 
-TempDir::~TempDir() {
+TempDir::~TempDir()
+{
     std::error_code ec;
     std::filesystem::remove_all(path, ec);
 }
 
-std::vector<std::string> TempDir::Files() const {
+std::vector<std::string> TempDir::Files() const
+{
     std::vector<std::string> names;
     for (const auto& e : std::filesystem::directory_iterator(path))
         names.push_back(e.path().filename().string());
@@ -29,7 +32,8 @@ std::vector<std::string> TempDir::Files() const {
     return names;
 }
 
-std::vector<DecodedPage> Pick(const std::vector<const DecodedFile*>& sources, const std::vector<int>& picks) {
+std::vector<DecodedPage> Pick(const std::vector<const DecodedFile*>& sources, const std::vector<int>& picks)
+{
     std::vector<DecodedPage> all;
     for (const DecodedFile* f : sources)
         all.insert(all.end(), f->pages.begin(), f->pages.end());
@@ -40,7 +44,8 @@ std::vector<DecodedPage> Pick(const std::vector<const DecodedFile*>& sources, co
 }
 
 ::testing::AssertionResult HoldsPages(const std::string& output, const std::vector<DecodedPage>& expected,
-                                      const std::vector<const DecodedFile*>& sources) {
+                                      const std::vector<const DecodedFile*>& sources)
+{
     const DecodedFile got = ReadTiff(output);
     DecodedFile known;
     for (const DecodedFile* f : sources) {
@@ -62,17 +67,19 @@ std::vector<DecodedPage> Pick(const std::vector<const DecodedFile*>& sources, co
     for (std::size_t i = 0; i < expected.size(); ++i)
         if (!(got.pages[i] == expected[i]))
             return ::testing::AssertionFailure()
-                   << output << ": page " << i << " differs (" << got.pages[i].width << "x"
-                   << got.pages[i].height << ", " << got.pages[i].pixels.size() << " pixel bytes vs "
-                   << expected[i].width << "x" << expected[i].height << ", " << expected[i].pixels.size() << ")";
+                   << output << ": page " << i << " differs (" << got.pages[i].width << "x" << got.pages[i].height
+                   << ", " << got.pages[i].pixels.size() << " pixel bytes vs " << expected[i].width << "x"
+                   << expected[i].height << ", " << expected[i].pixels.size() << ")";
     return ::testing::AssertionSuccess();
 }
 
-bool FileExists(const std::string& path) {
+bool FileExists(const std::string& path)
+{
     return std::filesystem::exists(path);
 }
 
-bool FinishesWithin(unsigned seconds, const std::function<bool()>& work) {
+bool FinishesWithin(unsigned seconds, const std::function<bool()>& work)
+{
     const pid_t child = fork();
     if (child == 0) {
         alarm(seconds);

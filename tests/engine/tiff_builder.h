@@ -16,7 +16,7 @@ struct RawEntry {
     // The values as numbers (element by element, in the builder's byte
     // order when written), or, when `offsetOnly`, the raw value field.
     std::vector<std::uint64_t> numbers;
-    std::vector<std::uint8_t> bytes;   // for byte types
+    std::vector<std::uint8_t> bytes; // for byte types
     bool offsetOnly = false;
     std::uint32_t field = 0;
 };

@@ -19,13 +19,15 @@ const TIFFFieldInfo kExtraFields[] = {
 
 TIFFExtendProc parentExtender = nullptr;
 
-void ExtendTags(TIFF* tif) {
+void ExtendTags(TIFF* tif)
+{
     TIFFMergeFieldInfo(tif, kExtraFields, sizeof kExtraFields / sizeof kExtraFields[0]);
     if (parentExtender)
         parentExtender(tif);
 }
 
-void RegisterTags() {
+void RegisterTags()
+{
     static const bool once = [] {
         parentExtender = TIFFSetTagExtender(ExtendTags);
         return true;
@@ -36,18 +38,21 @@ void RegisterTags() {
 std::vector<std::string>* errorSink = nullptr;
 std::vector<std::string>* warningSink = nullptr;
 
-std::string Format(const char* module, const char* fmt, va_list ap) {
+std::string Format(const char* module, const char* fmt, va_list ap)
+{
     char text[1024];
     std::vsnprintf(text, sizeof text, fmt, ap);
     return std::string(module ? module : "") + ": " + text;
 }
 
-void OnError(const char* module, const char* fmt, va_list ap) {
+void OnError(const char* module, const char* fmt, va_list ap)
+{
     if (errorSink)
         errorSink->push_back(Format(module, fmt, ap));
 }
 
-void OnWarning(const char* module, const char* fmt, va_list ap) {
+void OnWarning(const char* module, const char* fmt, va_list ap)
+{
     if (warningSink)
         warningSink->push_back(Format(module, fmt, ap));
 }
@@ -55,13 +60,15 @@ void OnWarning(const char* module, const char* fmt, va_list ap) {
 // Collects libtiff's messages for as long as it lives.
 class MessageCapture {
 public:
-    MessageCapture(std::vector<std::string>& errors, std::vector<std::string>& warnings) {
+    MessageCapture(std::vector<std::string>& errors, std::vector<std::string>& warnings)
+    {
         errorSink = &errors;
         warningSink = &warnings;
         oldError_ = TIFFSetErrorHandler(OnError);
         oldWarning_ = TIFFSetWarningHandler(OnWarning);
     }
-    ~MessageCapture() {
+    ~MessageCapture()
+    {
         TIFFSetErrorHandler(oldError_);
         TIFFSetWarningHandler(oldWarning_);
         errorSink = warningSink = nullptr;
@@ -72,13 +79,15 @@ private:
     TIFFErrorHandler oldWarning_;
 };
 
-std::uint8_t Sample(const PageSpec& spec, std::uint32_t x, std::uint32_t y, std::uint32_t s) {
+std::uint8_t Sample(const PageSpec& spec, std::uint32_t x, std::uint32_t y, std::uint32_t s)
+{
     return static_cast<std::uint8_t>(x * 7 + y * 13 + spec.seed * 31 + s * 101 + (x * y) % 5);
 }
 
 // Fills `buffer` with the rows [row0, row0 + rows) of columns [col0, col0 + cols).
-std::vector<std::uint8_t> Pixels(const PageSpec& spec, std::uint32_t col0, std::uint32_t cols,
-                                 std::uint32_t row0, std::uint32_t rows) {
+std::vector<std::uint8_t> Pixels(const PageSpec& spec, std::uint32_t col0, std::uint32_t cols, std::uint32_t row0,
+                                 std::uint32_t rows)
+{
     const std::uint32_t spp = spec.samplesPerPixel;
     std::vector<std::uint8_t> out;
     if (spec.bitsPerSample == 1) {
@@ -99,12 +108,14 @@ std::vector<std::uint8_t> Pixels(const PageSpec& spec, std::uint32_t col0, std::
     return out;
 }
 
-void Check(bool ok, const std::string& what) {
+void Check(bool ok, const std::string& what)
+{
     if (!ok)
         throw std::runtime_error("libtiff fixture: " + what);
 }
 
-void WritePage(TIFF* tif, const PageSpec& spec) {
+void WritePage(TIFF* tif, const PageSpec& spec)
+{
     TIFFSetField(tif, TIFFTAG_IMAGEWIDTH, spec.width);
     TIFFSetField(tif, TIFFTAG_IMAGELENGTH, spec.height);
     TIFFSetField(tif, TIFFTAG_BITSPERSAMPLE, spec.bitsPerSample);
@@ -157,7 +168,8 @@ void WritePage(TIFF* tif, const PageSpec& spec) {
                 std::vector<std::uint8_t> data =
                     Pixels(spec, tx * spec.tileSize, spec.tileSize, ty * spec.tileSize, spec.tileSize);
                 Check(TIFFWriteEncodedTile(tif, TIFFComputeTile(tif, tx * spec.tileSize, ty * spec.tileSize, 0, 0),
-                                           data.data(), static_cast<tmsize_t>(data.size())) >= 0,
+                                           data.data(), static_cast<tmsize_t>(data.size()))
+                          >= 0,
                       "tile");
             }
     } else {
@@ -166,15 +178,15 @@ void WritePage(TIFF* tif, const PageSpec& spec) {
         for (std::uint32_t row = 0, strip = 0; row < spec.height; row += rps, ++strip) {
             const std::uint32_t rows = std::min(rps, spec.height - row);
             std::vector<std::uint8_t> data = Pixels(spec, 0, spec.width, row, rows);
-            Check(TIFFWriteEncodedStrip(tif, strip, data.data(), static_cast<tmsize_t>(data.size())) >= 0,
-                  "strip");
+            Check(TIFFWriteEncodedStrip(tif, strip, data.data(), static_cast<tmsize_t>(data.size())) >= 0, "strip");
         }
     }
     Check(TIFFWriteDirectory(tif) == 1, "directory");
 }
 
 // Every value of a tag as numbers, whatever its type (empty when absent).
-std::vector<double> Numbers(TIFF* tif, std::uint32_t tag) {
+std::vector<double> Numbers(TIFF* tif, std::uint32_t tag)
+{
     const TIFFField* field = TIFFFieldWithTag(tif, tag);
     if (field == nullptr)
         return {};
@@ -198,8 +210,7 @@ std::vector<double> Numbers(TIFF* tif, std::uint32_t tag) {
     }
     const int size = TIFFFieldSetGetSize(field);
     const TIFFDataType type = TIFFFieldDataType(field);
-    const bool real = type == TIFF_FLOAT || type == TIFF_DOUBLE || type == TIFF_RATIONAL ||
-                      type == TIFF_SRATIONAL;
+    const bool real = type == TIFF_FLOAT || type == TIFF_DOUBLE || type == TIFF_RATIONAL || type == TIFF_SRATIONAL;
     std::vector<double> out;
     const auto* p = static_cast<const unsigned char*>(data);
     for (std::uint32_t i = 0; i < count && p != nullptr; ++i, p += size) {
@@ -220,12 +231,14 @@ std::vector<double> Numbers(TIFF* tif, std::uint32_t tag) {
     return out;
 }
 
-std::string Text(TIFF* tif, std::uint32_t tag) {
+std::string Text(TIFF* tif, std::uint32_t tag)
+{
     const char* text = nullptr;
     return TIFFGetField(tif, tag, &text) && text ? std::string(text) : std::string();
 }
 
-DecodedPage DecodePage(TIFF* tif, tdir_t index) {
+DecodedPage DecodePage(TIFF* tif, tdir_t index)
+{
     DecodedPage page;
     TIFFGetField(tif, TIFFTAG_IMAGEWIDTH, &page.width);
     TIFFGetField(tif, TIFFTAG_IMAGELENGTH, &page.height);
@@ -242,15 +255,14 @@ DecodedPage DecodePage(TIFF* tif, tdir_t index) {
     for (double v : Numbers(tif, kLongsTag))
         page.longs.push_back(static_cast<std::uint32_t>(v));
     std::uint16_t* maps[3] = {};
-    if (page.photometric == PHOTOMETRIC_PALETTE && page.bitsPerSample <= 16 &&
-        TIFFGetField(tif, TIFFTAG_COLORMAP, &maps[0], &maps[1], &maps[2]))
+    if (page.photometric == PHOTOMETRIC_PALETTE && page.bitsPerSample <= 16
+        && TIFFGetField(tif, TIFFTAG_COLORMAP, &maps[0], &maps[1], &maps[2]))
         for (auto* map : maps)
             page.colormap.insert(page.colormap.end(), map, map + (1u << page.bitsPerSample));
     std::uint32_t iccBytes = 0;
     const void* icc = nullptr;
     if (TIFFGetField(tif, TIFFTAG_ICCPROFILE, &iccBytes, &icc) && icc != nullptr)
-        page.iccProfile.assign(static_cast<const std::uint8_t*>(icc),
-                               static_cast<const std::uint8_t*>(icc) + iccBytes);
+        page.iccProfile.assign(static_cast<const std::uint8_t*>(icc), static_cast<const std::uint8_t*>(icc) + iccBytes);
     const std::vector<double> shortValue = Numbers(tif, kShortTag);
     if (!shortValue.empty())
         page.shortValue = static_cast<std::uint16_t>(shortValue[0]);
@@ -292,7 +304,8 @@ DecodedPage DecodePage(TIFF* tif, tdir_t index) {
 
 } // namespace
 
-void WriteTiff(const std::string& path, const std::vector<PageSpec>& pages, bool bigEndian) {
+void WriteTiff(const std::string& path, const std::vector<PageSpec>& pages, bool bigEndian)
+{
     RegisterTags();
     TIFF* tif = TIFFOpen(path.c_str(), bigEndian ? "wb" : "wl");
     Check(tif != nullptr, "open " + path);
@@ -301,7 +314,8 @@ void WriteTiff(const std::string& path, const std::vector<PageSpec>& pages, bool
     TIFFClose(tif);
 }
 
-DecodedFile ReadTiff(const std::string& path) {
+DecodedFile ReadTiff(const std::string& path)
+{
     RegisterTags();
     DecodedFile file;
     MessageCapture capture(file.errors, file.warnings);
@@ -319,7 +333,8 @@ DecodedFile ReadTiff(const std::string& path) {
     return file;
 }
 
-std::vector<std::string> NewMessages(const DecodedFile& source, const DecodedFile& output) {
+std::vector<std::string> NewMessages(const DecodedFile& source, const DecodedFile& output)
+{
     std::vector<std::string> bad;
     if (!output.opened)
         bad.push_back("output does not open");

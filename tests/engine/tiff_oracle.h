@@ -19,14 +19,14 @@ struct PageSpec {
     std::uint32_t height = 16;
     std::uint16_t bitsPerSample = 8;
     std::uint16_t samplesPerPixel = 1;
-    std::uint16_t compression = 1;   // COMPRESSION_NONE
-    std::uint32_t rowsPerStrip = 0;  // 0: one strip
+    std::uint16_t compression = 1;  // COMPRESSION_NONE
+    std::uint32_t rowsPerStrip = 0; // 0: one strip
     bool tiled = false;
     std::uint32_t tileSize = 16;
-    std::string description;         // ImageDescription when not empty
-    bool extraTags = false;          // doubles, longs, short, software, resolution
-    bool palette = false;            // palette image with a colour map
-    std::uint32_t seed = 1;          // pixel pattern
+    std::string description; // ImageDescription when not empty
+    bool extraTags = false;  // doubles, longs, short, software, resolution
+    bool palette = false;    // palette image with a colour map
+    std::uint32_t seed = 1;  // pixel pattern
 };
 
 // Writes a TIFF file of the given pages; big-endian when asked.
@@ -44,8 +44,8 @@ struct DecodedPage {
     std::vector<std::uint32_t> longs;
     std::uint16_t shortValue = 0;
     std::vector<std::uint16_t> colormap;
-    double exposure = 0;               // from the EXIF directory
-    std::string userComment;           // from the EXIF directory
+    double exposure = 0;     // from the EXIF directory
+    std::string userComment; // from the EXIF directory
     std::vector<std::uint8_t> gpsVersion;
     std::vector<double> gpsLatitude;
     std::vector<std::uint8_t> iccProfile;

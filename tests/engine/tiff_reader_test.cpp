@@ -12,7 +12,8 @@ namespace stavren::test {
 namespace {
 
 // A file of `widths.size()` one-strip pages told apart by their width.
-TiffBuilder ChainOf(const std::vector<std::uint32_t>& widths, bool big = false) {
+TiffBuilder ChainOf(const std::vector<std::uint32_t>& widths, bool big = false)
+{
     TiffBuilder b(big);
     std::uint32_t previous = 0;
     for (std::uint32_t w : widths) {
@@ -27,11 +28,13 @@ TiffBuilder ChainOf(const std::vector<std::uint32_t>& widths, bool big = false) 
     return b;
 }
 
-std::uint32_t Width(const TiffReader& r, std::size_t page) {
+std::uint32_t Width(const TiffReader& r, std::size_t page)
+{
     return r.ifds.at(page).entries.at(0).value;
 }
 
-TEST(TiffReader, ReadsTheChainInOrder) {
+TEST(TiffReader, ReadsTheChainInOrder)
+{
     TempDir dir;
     ChainOf({3, 5, 7}).Save(dir / "a.tif");
     TiffReader r(dir / "a.tif");
@@ -43,17 +46,18 @@ TEST(TiffReader, ReadsTheChainInOrder) {
     EXPECT_EQ(r.ifds[0].entries.size(), 12u);
 }
 
-TEST(TiffReader, BigEndianEntriesEqualTheirLittleEndianTwin) {
+TEST(TiffReader, BigEndianEntriesEqualTheirLittleEndianTwin)
+{
     TempDir dir;
     for (bool big : {false, true}) {
         TiffBuilder b(big);
         const std::uint32_t strip = b.AddBlob({1, 2, 3, 4});
         auto entries = GreyPage(2, 2, strip, 4);
-        entries.push_back(Ascii(305, "ab"));            // inline bytes
-        entries.push_back(Shorts(65004, {7, 9}));   // inline SHORT pair
-        entries.push_back(Shorts(65001, {7}));           // single SHORT
-        entries.push_back(Floats(65002, {1.5f}));        // FLOAT, one 32-bit field
-        entries.push_back(Shorts(65003, {1, 2, 3}));     // offset
+        entries.push_back(Ascii(305, "ab"));         // inline bytes
+        entries.push_back(Shorts(65004, {7, 9}));    // inline SHORT pair
+        entries.push_back(Shorts(65001, {7}));       // single SHORT
+        entries.push_back(Floats(65002, {1.5f}));    // FLOAT, one 32-bit field
+        entries.push_back(Shorts(65003, {1, 2, 3})); // offset
         b.SetFirst(b.AddDirectory(entries));
         b.Save(dir / (big ? "be.tif" : "le.tif"));
     }
@@ -76,7 +80,8 @@ TEST(TiffReader, BigEndianEntriesEqualTheirLittleEndianTwin) {
     EXPECT_EQ(b[14].value & 0xFFFF, 7u);
 }
 
-TEST(TiffReader, AnyMarkButIIReadsBigEndianAndTheVersionIsNotChecked) {
+TEST(TiffReader, AnyMarkButIIReadsBigEndianAndTheVersionIsNotChecked)
+{
     TempDir dir;
     TiffBuilder b(true, 1234);
     const std::uint32_t strip = b.AddBlob({9});
@@ -91,7 +96,8 @@ TEST(TiffReader, AnyMarkButIIReadsBigEndianAndTheVersionIsNotChecked) {
     }
 }
 
-TEST(TiffReader, FilesWithoutPages) {
+TEST(TiffReader, FilesWithoutPages)
+{
     TempDir dir;
     EXPECT_EQ(TiffReader(dir / "missing.tif").PageCount(), 0);
     SaveBytes(dir / "empty.tif", {});
@@ -117,7 +123,8 @@ TEST(TiffReader, FilesWithoutPages) {
     EXPECT_EQ(TiffReader(dir / "header.tif").PageCount(), 0);
 }
 
-TEST(TiffReader, LoopsEndAtTheDirectoryAlreadyRead) {
+TEST(TiffReader, LoopsEndAtTheDirectoryAlreadyRead)
+{
     TempDir dir;
     TiffBuilder self = ChainOf({4});
     const std::uint32_t first = 8 + 4;
@@ -140,7 +147,8 @@ TEST(TiffReader, LoopsEndAtTheDirectoryAlreadyRead) {
     EXPECT_EQ(TiffReader(dir / "back.tif").PageCount(), 3);
 }
 
-TEST(TiffReader, DirectoriesMayNotOverlap) {
+TEST(TiffReader, DirectoriesMayNotOverlap)
+{
     TempDir dir;
     TiffBuilder b = ChainOf({4});
     const std::uint32_t d1 = 12;
@@ -150,7 +158,8 @@ TEST(TiffReader, DirectoriesMayNotOverlap) {
     EXPECT_EQ(TiffReader(dir / "overlap.tif").PageCount(), 1);
 }
 
-TEST(TiffReader, TruncatedDirectoryKeepsTheEntriesReadInFull) {
+TEST(TiffReader, TruncatedDirectoryKeepsTheEntriesReadInFull)
+{
     TempDir dir;
     TiffBuilder b = ChainOf({4, 6});
     const std::uint32_t d1 = 12;
@@ -174,7 +183,8 @@ TEST(TiffReader, TruncatedDirectoryKeepsTheEntriesReadInFull) {
     EXPECT_EQ(c.ifds[0].entries.size(), 3u);
 }
 
-TEST(TiffReader, AChainRunningBackwardsThroughTheFileIsReadInLinearTime) {
+TEST(TiffReader, AChainRunningBackwardsThroughTheFileIsReadInLinearTime)
+{
     // A million empty directories, each pointing at the one just before it
     // in the file. Keeping the directories read in a sorted array made every
     // one of them move the whole array: hours for a 6 MB file.

@@ -16,7 +16,8 @@
 namespace {
 
 // Never destroyed: the exit handler that removes the file needs its name.
-const std::string& WorkFile() {
+const std::string& WorkFile()
+{
     static const std::string& file = *new std::string([] {
         const char* tmp = std::getenv("TMPDIR");
         std::string pattern = std::string(tmp != nullptr && *tmp != 0 ? tmp : "/tmp") + "/counter-fuzz-XXXXXX";
@@ -32,7 +33,8 @@ const std::string& WorkFile() {
 
 } // namespace
 
-extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
+{
     const std::string& path = WorkFile();
     {
         std::ofstream out(path, std::ios::binary | std::ios::trunc);

@@ -16,7 +16,8 @@
 namespace {
 
 // Removes everything in `dir` (files, and folders one level down).
-void Empty(const std::string& dir) {
+void Empty(const std::string& dir)
+{
     DIR* d = ::opendir(dir.c_str());
     if (d == nullptr)
         return;
@@ -37,7 +38,8 @@ void Empty(const std::string& dir) {
 }
 
 // Never destroyed: the exit handler that removes the folder needs its name.
-const std::string& WorkDir() {
+const std::string& WorkDir()
+{
     static const std::string& dir = *new std::string([] {
         const char* tmp = std::getenv("TMPDIR");
         std::string pattern = std::string(tmp != nullptr && *tmp != 0 ? tmp : "/tmp") + "/engine-fuzz-XXXXXX";
@@ -52,15 +54,16 @@ const std::string& WorkDir() {
     return dir;
 }
 
-void Save(const std::string& path, const std::uint8_t* data, std::size_t size) {
+void Save(const std::string& path, const std::uint8_t* data, std::size_t size)
+{
     std::ofstream out(path, std::ios::binary | std::ios::trunc);
     out.write(reinterpret_cast<const char*>(data), static_cast<std::streamsize>(size));
 }
 
-
 } // namespace
 
-extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
+{
     using namespace stavren;
     const std::string& dir = WorkDir();
     const std::string in = dir + "/in.tif";
