@@ -16,6 +16,7 @@
 #include <QLocale>
 #include <QTemporaryDir>
 
+#include <filesystem>
 #include <functional>
 #include <memory>
 
@@ -59,6 +60,9 @@ protected:
     {
         window.reset();
         QLocale::setDefault(QLocale::system());
+        // Names that are not text are beyond QTemporaryDir: the tree goes by its bytes.
+        std::error_code ignored;
+        std::filesystem::remove_all(QFile::encodeName(tree_.path()).toStdString(), ignored);
         MainWindowTest::TearDown();
     }
 
