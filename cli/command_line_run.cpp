@@ -346,13 +346,18 @@ bool CommandLineRun::RenamePageFiles(const QString& ext, std::int32_t /*pageCoun
             if (!allPages && (k < first - 1 || k > last - 1))
                 continue;
             const QString target = d + prefix + QString::number(static_cast<qint64>(k) + 1) + ext;
+            const std::string page = Native(ValidateDir(extractFolder) + name);
+            // A free name can be no source file and replaces nothing: the
+            // page simply takes it. A taken one goes by the rules.
+            if (safe_file::PlaceFileIfFree(page, Native(target)))
+                continue;
             if (IsSourceFile(target)) {
                 allMoved = false;
                 continue;
             }
             trap.Line(30);
             int error = 0;
-            if (!safe_file::PlaceFile(Native(ValidateDir(extractFolder) + name), Native(target), error)) {
+            if (!safe_file::PlaceFile(page, Native(target), error)) {
                 trap.Log(SystemError(error));
                 allMoved = false;
             }

@@ -59,4 +59,10 @@ private:
 // move fails; `from` is then left where it was.
 bool PlaceFile(const std::string& from, const std::string& target, int& error);
 
+// Moves the complete file `from` to `target` only when nothing stands under
+// that name, in one step that can never replace anything. True when it did;
+// false when the name is taken or the file system cannot promise that, and
+// then `from` is where it was and PlaceFile decides.
+bool PlaceFileIfFree(const std::string& from, const std::string& target);
+
 } // namespace safe_file

@@ -191,3 +191,25 @@ TEST_F(StagedFileTest, ATemporaryFileOfAKilledRunIsTakenOverAndALiveOneLeftAlone
 }
 
 } // namespace
+
+TEST_F(StagedFileTest, AFreeNameIsTakenInOneStepAndATakenOneIsLeftAlone)
+{
+    ASSERT_EQ(mkdir(At("out").c_str(), 0755), 0);
+    Save(At("from"), "page");
+    ASSERT_TRUE(PlaceFileIfFree(At("from"), At("out/a1.tif")));
+    EXPECT_EQ(Load(At("out/a1.tif")), "page");
+    EXPECT_FALSE(Exists(At("from")));
+
+    // A file, a link and a dangling link under the name all count as taken.
+    Save(At("elsewhere"), "keep me");
+    ASSERT_EQ(symlink(At("elsewhere").c_str(), At("out/a2.tif").c_str()), 0);
+    ASSERT_EQ(symlink(At("nowhere").c_str(), At("out/a3.tif").c_str()), 0);
+    for (const char* name : {"out/a1.tif", "out/a2.tif", "out/a3.tif"}) {
+        Save(At("from"), "other page");
+        EXPECT_FALSE(PlaceFileIfFree(At("from"), At(name))) << name;
+        EXPECT_EQ(Load(At("from")), "other page") << name;
+    }
+    EXPECT_EQ(Load(At("out/a1.tif")), "page");
+    EXPECT_EQ(Load(At("elsewhere")), "keep me");
+    EXPECT_FALSE(Exists(At("nowhere")));
+}
