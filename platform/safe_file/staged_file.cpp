@@ -129,7 +129,8 @@ bool PlaceFile(const std::string& from, const std::string& target, int& error)
     return true;
 }
 
-bool PlaceFileIfFree(const std::string& from, const std::string& target) {
+bool PlaceFileIfFree(const std::string& from, const std::string& target)
+{
     return ::renameat2(AT_FDCWD, from.c_str(), AT_FDCWD, target.c_str(), RENAME_NOREPLACE) == 0;
 }
 
