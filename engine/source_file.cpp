@@ -22,15 +22,6 @@ SourceFile::SourceFile(const std::string& name)
         return;
     }
     size_ = static_cast<std::uint64_t>(st.st_size);
-    device_ = st.st_dev;
-    inode_ = st.st_ino;
-    mode_ = st.st_mode & 07777;
-}
-
-bool SourceFile::IsFile(const std::string& name) const
-{
-    struct stat st {};
-    return fd_ >= 0 && ::stat(name.c_str(), &st) == 0 && st.st_dev == device_ && st.st_ino == inode_;
 }
 
 SourceFile::~SourceFile()

@@ -18,10 +18,6 @@ public:
     int Descriptor() const { return fd_; }
     // Size of the file when it was opened.
     std::uint64_t Size() const { return size_; }
-    // Whether `name` is this very file (the same file under any name).
-    bool IsFile(const std::string& name) const;
-    // Permission bits of the file.
-    unsigned Mode() const { return mode_; }
     // Reads exactly `length` bytes at `offset`; false when the file holds fewer.
     bool ReadAt(std::uint64_t offset, void* buffer, std::size_t length) const;
     // Whether the range [offset, offset + length) lies inside the file.
@@ -30,9 +26,6 @@ public:
 private:
     int fd_ = -1;
     std::uint64_t size_ = 0;
-    unsigned long long device_ = 0;
-    unsigned long long inode_ = 0;
-    unsigned mode_ = 0644;
 };
 
 } // namespace stavren
