@@ -8,20 +8,15 @@
 
 namespace stavren {
 
-bool IfdRecord::Read(const SourceFile& stream, std::uint64_t offset, std::uint32_t byteOrder, bool& complete)
+bool IfdRecord::Read(const SourceFile& stream, std::uint64_t offset, std::uint32_t count, std::uint32_t byteOrder)
 {
-    complete = false;
-    unsigned char head[2];
-    if (!stream.ReadAt(offset, head, 2))
-        return false;
-    const std::uint32_t count = Load16(head, byteOrder);
     // Never reserve more entries than the file can hold.
     const std::uint64_t available = stream.Size() > offset + 2 ? (stream.Size() - offset - 2) / 12 : 0;
     const std::uint32_t readable = static_cast<std::uint32_t>(std::min<std::uint64_t>(count, available));
     entries.reserve(readable);
     std::vector<unsigned char> raw(static_cast<std::size_t>(readable) * 12);
     if (readable > 0 && !stream.ReadAt(offset + 2, raw.data(), raw.size()))
-        return true;
+        return false;
     for (std::uint32_t i = 0; i < readable; ++i) {
         unsigned char* p = raw.data() + 12 * i;
         IfdEntry e;
@@ -32,8 +27,7 @@ bool IfdRecord::Read(const SourceFile& stream, std::uint64_t offset, std::uint32
         e.value = Load32(p + 8, kLittleEndian);
         entries.push_back(e);
     }
-    complete = readable == count;
-    return true;
+    return readable == count;
 }
 
 void IfdRecord::Clear()

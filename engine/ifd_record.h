@@ -15,11 +15,11 @@ public:
     // The entries in the order in which they stand in the file.
     std::vector<IfdEntry> entries;
 
-    // Reads the entry count and the entries at `offset` of `stream`, in the
-    // given byte order. Returns false when not even the count could be read.
-    // When the file ends among the entries, the entries read in full are
-    // kept and `complete` is set to false.
-    bool Read(const SourceFile& stream, std::uint64_t offset, std::uint32_t byteOrder, bool& complete);
+    // Reads the `count` entries of the directory at `offset` of `stream`
+    // (whose entry count the caller has read already), in the given byte
+    // order. True when all of them were read; when the file ends among
+    // them, the entries read in full are kept.
+    bool Read(const SourceFile& stream, std::uint64_t offset, std::uint32_t count, std::uint32_t byteOrder);
     // Frees every entry, from the last to the first.
     void Clear();
 };

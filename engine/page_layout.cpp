@@ -283,8 +283,7 @@ private:
         if (!Take(e.value, 2 + 12 * count) || !Charge(2 + 12 * count))
             return false;
         IfdRecord record;
-        bool complete = false;
-        if (!record.Read(source_, e.value, reader_.byteOrder, complete) || !complete)
+        if (!record.Read(source_, e.value, static_cast<std::uint32_t>(count), reader_.byteOrder))
             return false;
         planned.literal = false;
         planned.ref = PieceRef(static_cast<std::uint32_t>(plan_.pieces.size()));

@@ -31,10 +31,9 @@ bool TiffReader::ReadIfd(SourceFile& in, DirectoryChain& chain)
     if (!chain.Next(dir))
         return false;
     IfdRecord record;
-    bool complete = false;
-    // The chain has read the entry count: this read fails only when the
-    // file changed under it, and the page then keeps what was read.
-    record.Read(in, dir.offset, byteOrder, complete);
+    // A directory the file cuts short is still a page, with the entries
+    // read in full.
+    record.Read(in, dir.offset, dir.entryCount, byteOrder);
     ifds.push_back(std::move(record));
     return true;
 }
