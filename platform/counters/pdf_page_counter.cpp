@@ -1,6 +1,6 @@
 #include "platform/counters/pdf_page_counter.h"
 
-#include "platform/counters/regular_file.h"
+#include "platform/safe_file/regular_file.h"
 
 #include <QFile>
 
@@ -10,6 +10,7 @@
 #include <qpdf/QPDFObjectHandle.hh>
 
 #include <cstdio>
+#include <fcntl.h>
 #include <set>
 #include <unistd.h>
 #include <vector>
@@ -79,14 +80,16 @@ com::HRESULT PdfPageCounter::CountPages(const QString& path, std::int32_t& pages
 
 std::int32_t PdfPageCounter::Count(const QString& path)
 {
-    const int fd = OpenRegularFile(path);
+    if (path.isEmpty()) return -1;
+    const QByteArray name = QFile::encodeName(path); // outlives the document
+    // A FIFO or a device given as a file name must not hang the count.
+    const int fd = safe_file::OpenRegular(name.toStdString(), O_RDONLY);
     if (fd < 0) return -1;
     FILE* file = ::fdopen(fd, "rb");
     if (!file) {
         ::close(fd);
         return -1;
     }
-    const QByteArray name = QFile::encodeName(path); // outlives the document
     try {
         QPDF pdf;
         // Nothing of qpdf's reaches the terminal.
