@@ -98,10 +98,13 @@ bool PrivateFolder::ReleaseLeftovers()
 {
     if (fd_ < 0)
         return true;
+    const std::vector<std::string> names = EntriesOf(fd_);
+    if (names.empty())
+        return true;
     const int parentFd = ::open(parent_.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
     if (parentFd < 0)
-        return FileCount() == 0;
-    for (const std::string& name : EntriesOf(fd_)) {
+        return false;
+    for (const std::string& name : names) {
         struct stat st {};
         if (::fstatat(fd_, name.c_str(), &st, AT_SYMLINK_NOFOLLOW) == 0 && !S_ISDIR(st.st_mode))
             (void)RenameNoReplace(fd_, name.c_str(), parentFd, name.c_str());
