@@ -83,6 +83,26 @@ private:
     int line_ = 0;
 };
 
+// The usual error tail around a procedure's body: body(trap) numbers its
+// statements on the trap and gives the result; an error anywhere in it is
+// logged once and gives `failed`.
+//
+//     return Trapped(Trap("Foo"), false, [&](ErrorTrap& trap) {
+//         trap.Line(10);
+//         ...
+//         return true;
+//     });
+template <typename Result, typename Body>
+Result Trapped(ErrorTrap trap, Result failed, Body body)
+{
+    try {
+        return body(trap);
+    } catch (...) {
+        trap.Log();
+        return failed;
+    }
+}
+
 // The traps of one object's procedures, naming the object once:
 //
 //     const ProcedureTraps Trap(ObjectKind::Form, QStringLiteral("frmAbout"), false);

@@ -6,10 +6,9 @@
 #include "operations/pdf_libraries.h"
 #include "operations/tiff_pdf_commands.h"
 
-
 namespace {
 
-const QString kClassName = QStringLiteral("ImgToPdfConverter");
+const ProcedureTraps Trap(ObjectKind::ClassModule, QStringLiteral("ImgToPdfConverter"));
 
 struct ImgPdf {
     pdflib::OpenFn create = pdflib::Imgpdf().Function<pdflib::OpenFn>("imgCreate");
@@ -21,8 +20,7 @@ struct ImgPdf {
 
 bool ImgToPdfConverter::MergeConvert_TiffToPdfx()
 {
-    ErrorTrap trap(QStringLiteral("MergeConvert_TiffToPdfx"), ObjectKind::ClassModule, kClassName);
-    try {
+    return Trapped(Trap("MergeConvert_TiffToPdfx"), false, [&](ErrorTrap& trap) {
         trap.Line(10);
         const ImgPdf lib;
         FileProccessed = 0;
@@ -37,16 +35,12 @@ bool ImgToPdfConverter::MergeConvert_TiffToPdfx()
         trap.Line(30);
         lib.close(handle);
         return true;
-    } catch (...) {
-        trap.Log();
-        return false;
-    }
+    });
 }
 
 bool ImgToPdfConverter::Convert_EachTiffToPDFbyOne(const QString& SrcFilePath, const QString& OutputPath)
 {
-    ErrorTrap trap(QStringLiteral("Convert_EachTiffToPDFbyOne"), ObjectKind::ClassModule, kClassName);
-    try {
+    return Trapped(Trap("Convert_EachTiffToPDFbyOne"), false, [&](ErrorTrap& trap) {
         trap.Line(10);
         if (SrcFilePath.isEmpty() || OutputPath.isEmpty())
             return false;
@@ -58,17 +52,13 @@ bool ImgToPdfConverter::Convert_EachTiffToPDFbyOne(const QString& SrcFilePath, c
         trap.Line(30);
         lib.close(handle);
         return true;
-    } catch (...) {
-        trap.Log();
-        return false;
-    }
+    });
 }
 
 bool ImgToPdfConverter::ConverImageToPdf(const QString& imagePath, const QString& pdfPath, const QString& text1,
                                          const QString& text2, const QString& text3)
 {
-    ErrorTrap trap(QStringLiteral("ConverImageToPdf"), ObjectKind::ClassModule, kClassName);
-    try {
+    return Trapped(Trap("ConverImageToPdf"), false, [&](ErrorTrap& trap) {
         trap.Line(10);
         if (imagePath.isEmpty() || pdfPath.isEmpty())
             return false;
@@ -90,8 +80,5 @@ bool ImgToPdfConverter::ConverImageToPdf(const QString& imagePath, const QString
         YieldToMessageLoop();
         lib.close(handle);
         return true;
-    } catch (...) {
-        trap.Log();
-        return false;
-    }
+    });
 }

@@ -9,11 +9,15 @@
 #include <QDir>
 #include <QFileInfo>
 
+namespace {
+
+const ProcedureTraps Trap(ObjectKind::ClassModule, QStringLiteral("PdfToImageConverter"));
+
+} // namespace
+
 bool PdfToImageConverter::ConvertPDFToImage(const QString& strPDF, const QString& outputFolder, bool highQuality)
 {
-    ErrorTrap trap(QStringLiteral("ConvertPDFToImage"), ObjectKind::ClassModule,
-                   QStringLiteral("PdfToImageConverter"));
-    try {
+    return Trapped(Trap("ConvertPDFToImage"), false, [&](ErrorTrap& trap) {
         trap.Line(10);
         const OutsideLibrary& lib = pdflib::Pdfimg();
         const auto open = lib.Function<pdflib::OpenFn>("pdfOpen");
@@ -44,8 +48,5 @@ bool PdfToImageConverter::ConvertPDFToImage(const QString& strPDF, const QString
         trap.Line(50);
         close(handle);
         return true;
-    } catch (...) {
-        trap.Log();
-        return false;
-    }
+    });
 }

@@ -49,8 +49,7 @@ const ProcedureTraps Trap(ObjectKind::ClassModule, kClassName);
 
 bool TiffPdfCommands::ConvertPDFToImage(const QString& strPDF, const QString& strImage, std::int32_t param)
 {
-    ErrorTrap trap = Trap("ConvertPDFToImage");
-    try {
+    return Trapped(Trap("ConvertPDFToImage"), false, [&](ErrorTrap& trap) {
         trap.Line(10);
         if (strPDF.isEmpty() || strImage.isEmpty())
             return false;
@@ -62,17 +61,13 @@ bool TiffPdfCommands::ConvertPDFToImage(const QString& strPDF, const QString& st
         com::Invoke(server, QStringLiteral("PDFToImage"),
                     {strPDF, strImage, Short(100), Short(100), Short(0), param, 0});
         return true;
-    } catch (...) {
-        trap.Log();
-        return false;
-    }
+    });
 }
 
 bool TiffPdfCommands::ConverImageToTiff(const QString& strInputImage, const QString& strOutputImage,
                                         std::int32_t nTiffEncoding)
 {
-    ErrorTrap trap = Trap("ConverImageToTiff");
-    try {
+    return Trapped(Trap("ConverImageToTiff"), false, [&](ErrorTrap& trap) {
         trap.Line(10);
         if (strInputImage.isEmpty() || strOutputImage.isEmpty())
             return false;
@@ -83,17 +78,13 @@ bool TiffPdfCommands::ConverImageToTiff(const QString& strInputImage, const QStr
         trap.Line(40);
         com::Invoke(server, QStringLiteral("ConvertImageToTiff"), {strInputImage, strOutputImage, nTiffEncoding});
         return true;
-    } catch (...) {
-        trap.Log();
-        return false;
-    }
+    });
 }
 
 bool TiffPdfCommands::UpdatePdfMetaData(const QString& SrcFile, const QString& Password,
                                         const QString& Keys_values, const QString& OutputFilename)
 {
-    ErrorTrap trap = Trap("UpdatePdfMetaData");
-    try {
+    return Trapped(Trap("UpdatePdfMetaData"), false, [&](ErrorTrap& trap) {
         trap.Line(10);
         if (Keys_values.isEmpty())
             return false;
@@ -102,33 +93,25 @@ bool TiffPdfCommands::UpdatePdfMetaData(const QString& SrcFile, const QString& P
         trap.Line(30);
         com::Invoke(server, QStringLiteral("UpdatePDFInfo"), {SrcFile, Password, Keys_values, OutputFilename});
         return true;
-    } catch (...) {
-        trap.Log();
-        return false;
-    }
+    });
 }
 
 std::int16_t TiffPdfCommands::GetNoOfPagesFromPDF(const QString& filename, QString& /*Password*/)
 {
-    ErrorTrap trap = Trap("GetNoOfPagesFromPDF");
-    try {
+    return Trapped(Trap("GetNoOfPagesFromPDF"), std::int16_t{0}, [&](ErrorTrap& trap) {
         trap.Line(10);
         com::Ptr<com::Object> server = com::CreateObject(kSplitMerge);
         trap.Line(20);
         const QVariant answer = com::Invoke(server, QStringLiteral("GetNumberOfPages"), {filename, QString()});
         trap.Line(30);
         return com::CoerceArgument(answer, QMetaType(QMetaType::Short)).value<short>();
-    } catch (...) {
-        trap.Log();
-        return 0;
-    }
+    });
 }
 
 bool TiffPdfCommands::AppendPdfFile(const QString& SrcFilename, const QString& AppendFilename,
                                     const QString& Range, const QString& SrcTarFilename)
 {
-    ErrorTrap trap = Trap("AppendPdfFile");
-    try {
+    return Trapped(Trap("AppendPdfFile"), false, [&](ErrorTrap& trap) {
         trap.Line(10);
         const auto createMerge = pdflib::Pdfsm().Function<pdflib::OpenFn>("pdfCreateMerge");
         const auto setFunction = pdflib::Pdfsm().Function<pdflib::SetFunctionFn>("pdfSetFunction");
@@ -143,10 +126,7 @@ bool TiffPdfCommands::AppendPdfFile(const QString& SrcFilename, const QString& A
         trap.Line(50);
         close(handle);
         return true;
-    } catch (...) {
-        trap.Log();
-        return false;
-    }
+    });
 }
 
 bool TiffPdfCommands::AppendPdfFile(const QString& Filenames, const QString& SrcTarFilename)
@@ -162,16 +142,12 @@ bool TiffPdfCommands::AppendPdfFile(const QString& Filenames, const QString& Src
 
 QString TiffPdfCommands::GetPdfMetaData(const QString& filename, const QString& Password)
 {
-    ErrorTrap trap = Trap("GetPdfMetaData");
-    try {
+    return Trapped(Trap("GetPdfMetaData"), QStringLiteral("False"), [&](ErrorTrap& trap) {
         trap.Line(10);
         com::Ptr<com::Object> server = com::CreateObject(kInfoEditor);
         trap.Line(20);
         return com::Invoke(server, QStringLiteral("UpdatePDFInfo"), {filename, Password}).toString();
-    } catch (...) {
-        trap.Log();
-        return QStringLiteral("False");
-    }
+    });
 }
 
 bool TiffPdfCommands::CombineOrderPdf()
@@ -192,8 +168,7 @@ bool TiffPdfCommands::CombineOrderPdf()
         }
     }
 
-    ErrorTrap trap = Trap("CombineOrderPdf");
-    try {
+    return Trapped(Trap("CombineOrderPdf"), false, [&](ErrorTrap& trap) {
         trap.Line(10);
         if (FileNameToSave.isEmpty())
             return false;
@@ -216,10 +191,7 @@ bool TiffPdfCommands::CombineOrderPdf()
         trap.Line(40);
         close(handle);
         return true;
-    } catch (...) {
-        trap.Log();
-        return false;
-    }
+    });
 }
 
 bool TiffPdfCommands::MergeConvert_TiffToPdfx()
@@ -239,8 +211,7 @@ bool TiffPdfCommands::MergeConvert_TiffToPdfx()
 
 bool TiffPdfCommands::Convert_EachTiffToPDFx(QString& OutputPath)
 {
-    ErrorTrap trap = Trap("Convert_EachTiffToPDFx");
-    try {
+    return Trapped(Trap("Convert_EachTiffToPDFx"), false, [&](ErrorTrap& trap) {
         trap.Line(10);
         if (OutputPath.isEmpty())
             return false;
@@ -260,16 +231,12 @@ bool TiffPdfCommands::Convert_EachTiffToPDFx(QString& OutputPath)
             ++FileProccessed;
         }
         return true;
-    } catch (...) {
-        trap.Log();
-        return false;
-    }
+    });
 }
 
 bool TiffPdfCommands::Convert_EachTiffToPDFbyOne(const QString& SrcFilePath, const QString& OutputPath)
 {
-    ErrorTrap trap = Trap("Convert_EachTiffToPDFbyOne");
-    try {
+    return Trapped(Trap("Convert_EachTiffToPDFbyOne"), false, [&](ErrorTrap& trap) {
         trap.Line(10);
         if (SrcFilePath.isEmpty() || OutputPath.isEmpty())
             return false;
@@ -279,17 +246,13 @@ bool TiffPdfCommands::Convert_EachTiffToPDFbyOne(const QString& SrcFilePath, con
         trap.Line(30);
         com::Invoke(server, QStringLiteral("ConvertTiffToPDF"), {SrcFilePath, OutputPath});
         return true;
-    } catch (...) {
-        trap.Log();
-        return false;
-    }
+    });
 }
 
 bool TiffPdfCommands::SplitPDFFiles(const QString& SourceFilePath, const QString& Range,
                                     const QString& OutputFolder, const QString& filename)
 {
-    ErrorTrap trap = Trap("SplitPDFFiles");
-    try {
+    return Trapped(Trap("SplitPDFFiles"), false, [&](ErrorTrap& trap) {
         trap.Line(10);
         QString name = GetFileNameFromPath(SourceFilePath.trimmed());
         const qsizetype dot = name.lastIndexOf(QLatin1Char('.'));
@@ -314,16 +277,12 @@ bool TiffPdfCommands::SplitPDFFiles(const QString& SourceFilePath, const QString
         trap.Line(60);
         close(handle);
         return true;
-    } catch (...) {
-        trap.Log();
-        return false;
-    }
+    });
 }
 
 bool TiffPdfCommands::SplitPDFFiles(QString& SourceFilePath, QString& Range, QString& FileName)
 {
-    ErrorTrap trap = Trap("SplitPDFFiles");
-    try {
+    return Trapped(Trap("SplitPDFFiles"), false, [&](ErrorTrap& trap) {
         trap.Line(10);
         com::Ptr<com::Object> server = com::CreateObject(kSplitMerge);
         trap.Line(20);
@@ -331,8 +290,5 @@ bool TiffPdfCommands::SplitPDFFiles(QString& SourceFilePath, QString& Range, QSt
         trap.Line(30);
         com::Invoke(server, QStringLiteral("Split"), {SourceFilePath, Range, FileName});
         return true;
-    } catch (...) {
-        trap.Log();
-        return false;
-    }
+    });
 }
