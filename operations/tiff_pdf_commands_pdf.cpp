@@ -43,6 +43,19 @@ QString JoinedPaths(const RecordCollection& records, std::int16_t& processed)
     return paths.join(QLatin1Char('|'));
 }
 
+// The pdfsm functions of one merge or split, looked up in the order they
+// are called: the opening function, pdfSetFunction, pdfClose.
+struct PdfsmCalls {
+    explicit PdfsmCalls(const char* openerName) : opener(openerName) {}
+    // Opens `path` with the opening function; a refusal raises 5.
+    int Open(const QString& path) const { return pdflib::Opened(open(pdflib::Text(path).constData()), opener); }
+
+    const char* opener;
+    pdflib::OpenFn open = pdflib::Pdfsm().Function<pdflib::OpenFn>(opener);
+    pdflib::SetFunctionFn setFunction = pdflib::Pdfsm().Function<pdflib::SetFunctionFn>("pdfSetFunction");
+    pdflib::CloseFn close = pdflib::Pdfsm().Function<pdflib::CloseFn>("pdfClose");
+};
+
 const ProcedureTraps Trap(ObjectKind::ClassModule, kClassName);
 
 } // namespace
@@ -113,18 +126,16 @@ bool TiffPdfCommands::AppendPdfFile(const QString& SrcFilename, const QString& A
 {
     return Trapped(Trap("AppendPdfFile"), false, [&](ErrorTrap& trap) {
         trap.Line(10);
-        const auto createMerge = pdflib::Pdfsm().Function<pdflib::OpenFn>("pdfCreateMerge");
-        const auto setFunction = pdflib::Pdfsm().Function<pdflib::SetFunctionFn>("pdfSetFunction");
-        const auto close = pdflib::Pdfsm().Function<pdflib::CloseFn>("pdfClose");
+        const PdfsmCalls pdfsm("pdfCreateMerge");
         trap.Line(20);
-        const int handle = pdflib::Opened(createMerge(pdflib::Text(SrcTarFilename).constData()), "pdfCreateMerge");
+        const int handle = pdfsm.Open(SrcTarFilename);
         trap.Line(30);
-        setFunction(handle, 175, 0, 0, pdflib::Text(SrcFilename).constData(), "0");
+        pdfsm.setFunction(handle, 175, 0, 0, pdflib::Text(SrcFilename).constData(), "0");
         trap.Line(40);
         const QByteArray range = Range.isEmpty() ? QByteArray("0") : pdflib::Text(Range);
-        setFunction(handle, 175, 0, 0, pdflib::Text(AppendFilename).constData(), range.constData());
+        pdfsm.setFunction(handle, 175, 0, 0, pdflib::Text(AppendFilename).constData(), range.constData());
         trap.Line(50);
-        close(handle);
+        pdfsm.close(handle);
         return true;
     });
 }
@@ -174,22 +185,20 @@ bool TiffPdfCommands::CombineOrderPdf()
             return false;
         trap.Line(20);
         FileProccessed = 0;
-        const auto createMerge = pdflib::Pdfsm().Function<pdflib::OpenFn>("pdfCreateMerge");
-        const auto setFunction = pdflib::Pdfsm().Function<pdflib::SetFunctionFn>("pdfSetFunction");
-        const auto close = pdflib::Pdfsm().Function<pdflib::CloseFn>("pdfClose");
-        const int handle = pdflib::Opened(createMerge(pdflib::Text(FileNameToSave).constData()), "pdfCreateMerge");
+        const PdfsmCalls pdfsm("pdfCreateMerge");
+        const int handle = pdfsm.Open(FileNameToSave);
         trap.Line(30);
         for (const clsColSetOrderGrid& record : std::as_const(colOrderedData)) {
             const QString range = record.Range();
             const QByteArray rangeText =
                 (range.isEmpty() || range == QLatin1String("0")) ? QByteArray("0") : pdflib::Text(range);
-            setFunction(handle, 175, 0, 0, pdflib::Text(RecordPath(record)).constData(), rangeText.constData());
+            pdfsm.setFunction(handle, 175, 0, 0, pdflib::Text(RecordPath(record)).constData(), rangeText.constData());
             YieldToMessageLoop();
             ++FileProccessed;
             TiffPdfCommands::ShowProgress(FileProccessed);
         }
         trap.Line(40);
-        close(handle);
+        pdfsm.close(handle);
         return true;
     });
 }
@@ -265,17 +274,15 @@ bool TiffPdfCommands::SplitPDFFiles(const QString& SourceFilePath, const QString
             throw RunTimeError(rterr::PathNotFound);
         trap.Line(30);
         const QString target = ValidateDir(folder) + filename;
-        const auto openSplit = pdflib::Pdfsm().Function<pdflib::OpenFn>("pdfOpenSplit");
-        const auto setFunction = pdflib::Pdfsm().Function<pdflib::SetFunctionFn>("pdfSetFunction");
-        const auto close = pdflib::Pdfsm().Function<pdflib::CloseFn>("pdfClose");
+        const PdfsmCalls pdfsm("pdfOpenSplit");
         trap.Line(40);
-        const int handle = pdflib::Opened(openSplit(pdflib::Text(SourceFilePath).constData()), "pdfOpenSplit");
+        const int handle = pdfsm.Open(SourceFilePath);
         YieldToMessageLoop();
         trap.Line(50);
-        setFunction(handle, 170, 1, Range.isEmpty() ? 1 : 2, pdflib::Text(Range).constData(),
-                    pdflib::Text(target).constData());
+        pdfsm.setFunction(handle, 170, 1, Range.isEmpty() ? 1 : 2, pdflib::Text(Range).constData(),
+                          pdflib::Text(target).constData());
         trap.Line(60);
-        close(handle);
+        pdfsm.close(handle);
         return true;
     });
 }
