@@ -40,11 +40,7 @@ std::int32_t ToLongRounding(const QString& text)
     if (!v)
         throw RunTimeError(rterr::TypeMismatch);
     // rint rounds ties to the even neighbour in the default rounding mode.
-    const double r = std::rint(*v);
-    if (r < static_cast<double>(std::numeric_limits<std::int32_t>::min())
-        || r > static_cast<double>(std::numeric_limits<std::int32_t>::max()))
-        throw RunTimeError(rterr::Overflow);
-    return static_cast<std::int32_t>(r);
+    return Narrowed<std::int32_t>(std::rint(*v));
 }
 
 bool IsNumber(const QString& text)
