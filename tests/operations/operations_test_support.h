@@ -88,17 +88,5 @@ inline bool WriteTiff(const QString& path, const std::vector<int>& widths)
 // The page widths of a TIFF file, in order; empty when it cannot be read.
 inline std::vector<int> TiffPageWidths(const QString& path)
 {
-    std::vector<int> widths;
-    TIFFSetErrorHandler(nullptr);
-    TIFFSetWarningHandler(nullptr);
-    TIFF* tif = TIFFOpen(path.toUtf8().constData(), "r");
-    if (!tif)
-        return widths;
-    do {
-        uint32_t w = 0;
-        TIFFGetField(tif, TIFFTAG_IMAGEWIDTH, &w);
-        widths.push_back(static_cast<int>(w));
-    } while (TIFFReadDirectory(tif));
-    TIFFClose(tif);
-    return widths;
+    return ReadPageWidths(QFile::encodeName(path).constData());
 }

@@ -1,7 +1,8 @@
 #pragma once
 // Small multi-page TIFF files written with libtiff for tests: every page an
 // uncompressed 8-bit grey image in one strip, all its pixels of one value,
-// so pages can be told apart by their size or their value when read back.
+// so pages can be told apart by their size or their value when read back;
+// and the page widths of a TIFF file read back.
 
 #include <tiffio.h>
 
@@ -43,4 +44,24 @@ inline bool WriteGreyTiff(const char* path, const std::vector<UniformGreyPage>& 
     }
     TIFFClose(tif);
     return true;
+}
+
+// The widths of the pages of the TIFF file at `path` (an encoded file
+// name), in order; empty when it cannot be opened. libtiff's messages are
+// switched off.
+inline std::vector<int> ReadPageWidths(const char* path)
+{
+    std::vector<int> widths;
+    TIFFSetErrorHandler(nullptr);
+    TIFFSetWarningHandler(nullptr);
+    TIFF* tif = TIFFOpen(path, "r");
+    if (!tif)
+        return widths;
+    do {
+        std::uint32_t width = 0;
+        TIFFGetField(tif, TIFFTAG_IMAGEWIDTH, &width);
+        widths.push_back(static_cast<int>(width));
+    } while (TIFFReadDirectory(tif));
+    TIFFClose(tif);
+    return widths;
 }

@@ -9,6 +9,7 @@
 #include "desktop/dialogs/frm_error_report_dialog.h"
 
 #include "main_window_fixture.h"
+#include "tests/support/grey_tiff.h"
 
 #include <QDir>
 #include <QFileInfo>
@@ -56,19 +57,7 @@ inline bool MakeTiff(const QString& path, const std::vector<int>& widths)
 // The widths of a TIFF file's pages in order; empty when it cannot be read.
 inline std::vector<int> PageWidths(const QString& path)
 {
-    std::vector<int> widths;
-    TIFFSetErrorHandler(nullptr);
-    TIFFSetWarningHandler(nullptr);
-    TIFF* tif = TIFFOpen(QFile::encodeName(path).constData(), "r");
-    if (!tif)
-        return widths;
-    do {
-        uint32_t w = 0;
-        TIFFGetField(tif, TIFFTAG_IMAGEWIDTH, &w);
-        widths.push_back(static_cast<int>(w));
-    } while (TIFFReadDirectory(tif));
-    TIFFClose(tif);
-    return widths;
+    return ReadPageWidths(QFile::encodeName(path).constData());
 }
 
 class PageDialogTest : public MainWindowTest {
