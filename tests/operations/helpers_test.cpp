@@ -7,6 +7,7 @@
 #include "operations/mod_master_layout.h"
 #include "operations/typed_number.h"
 #include "platform/runtime/run_time_error.h"
+#include "tests/support/run_time_error_of.h"
 
 #include <QDir>
 #include <QFile>
@@ -59,14 +60,7 @@ TEST(PathTextHelpers, TrimNullFileNameAndHiWord)
 
 TEST(TypedNumbers, TheWholeOnlyRuleTakesNoFractionWhereTheRoundingRuleRounds)
 {
-    const auto errorOf = [](const QString& text) -> long {
-        try {
-            ToLongWholeOnly(text);
-        } catch (const RunTimeError& e) {
-            return e.number();
-        }
-        return 0;
-    };
+    const auto errorOf = [](const QString& text) { return ErrorOf([&] { ToLongWholeOnly(text); }); };
     EXPECT_EQ(ToLongWholeOnly(" -12 "), -12);
     EXPECT_EQ(ToLongRounding("2.5"), 2);
     EXPECT_EQ(errorOf("2.5"), rterr::TypeMismatch);
