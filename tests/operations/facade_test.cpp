@@ -20,9 +20,8 @@ namespace {
 
 using Widths = std::vector<int>;
 
-class FacadeTest : public ::testing::Test {
+class FacadeTest : public DesktopStorageTest {
 protected:
-    TempHome home;
     QTemporaryDir work;
     QString a, b, c, out;
 
@@ -31,9 +30,9 @@ protected:
 #ifndef STAVREN_MODULE_PATH
         GTEST_SKIP() << "the Stavren module is not part of this build";
 #else
-        EnsureApplication();
-        SelectRunningProgram(RunningProgram::Desktop);
-        ASSERT_TRUE(GetStorageFolder());
+        DesktopStorageTest::SetUp();
+        if (HasFatalFailure())
+            return;
         QLibrary module(QStringLiteral(STAVREN_MODULE_PATH));
         ASSERT_TRUE(module.load()) << module.errorString().toStdString();
         auto reg = reinterpret_cast<com::DllRegisterServerFn>(module.resolve("DllRegisterServer"));
@@ -52,15 +51,13 @@ protected:
     }
     void TearDown() override
     {
-        SelectRunningProgram(RunningProgram::Desktop);
         TiffPdfCommands::SetProgressCallback({});
-        SetStorageFolder(QString());
+        DesktopStorageTest::TearDown();
     }
     QStringList OutputNames() const
     {
         return QDir(out).entryList(QDir::Files, QDir::Name);
     }
-    QStringList LogLines() const { return ErrorLogLines(StorageFolder()); }
 };
 
 clsColSetOrderGrid Record(const QString& path, bool trailingSeparator)
@@ -88,7 +85,7 @@ TEST_F(FacadeTest, AppendInsertsBeforeTheGivenPage)
     EXPECT_EQ(TiffPageWidths(c), (Widths{21, 22, 31}));
     EXPECT_FALSE(facade.AppendFileTiffFile(a, b, -1));
     EXPECT_EQ(TiffPageWidths(a), (Widths{11, 21, 22, 12, 13}));
-    EXPECT_TRUE(LogLines().isEmpty());
+    EXPECT_TRUE(Lines().isEmpty());
 }
 
 TEST_F(FacadeTest, DeleteRemovesTheOneBasedPage)
@@ -98,7 +95,7 @@ TEST_F(FacadeTest, DeleteRemovesTheOneBasedPage)
     EXPECT_EQ(TiffPageWidths(a), (Widths{11, 13}));
     EXPECT_FALSE(facade.DeleteTiffPage(a, 9)); // the control answers False: no log line
     EXPECT_EQ(TiffPageWidths(a), (Widths{11, 13}));
-    EXPECT_TRUE(LogLines().isEmpty());
+    EXPECT_TRUE(Lines().isEmpty());
 }
 
 TEST_F(FacadeTest, SplitNamesThePartsAfterThePrefixOnly)
@@ -115,7 +112,7 @@ TEST_F(FacadeTest, SplitNamesThePartsAfterThePrefixOnly)
     EXPECT_TRUE(facade.SplitTiffFiles(a, 2, out + "/", "")); // empty prefix, folder with separator
     EXPECT_EQ(OutputNames(), (QStringList{"1.tif", "2.tif"}));
     EXPECT_EQ(TiffPageWidths(out + "/2.tif"), (Widths{12, 13}));
-    EXPECT_TRUE(LogLines().isEmpty());
+    EXPECT_TRUE(Lines().isEmpty());
 }
 
 TEST_F(FacadeTest, ExtractWritesTheEngineNamedPageFiles)
@@ -132,7 +129,7 @@ TEST_F(FacadeTest, ExtractWritesTheEngineNamedPageFiles)
     EXPECT_EQ(TiffPageWidths(out + "/page2.tif"), (Widths{13}));
 
     EXPECT_FALSE(facade.ExtractAllTIFFpages(work.filePath("missing.tif"), out));
-    EXPECT_TRUE(LogLines().isEmpty());
+    EXPECT_TRUE(Lines().isEmpty());
 }
 
 TEST_F(FacadeTest, CombineMergesTheRecordsInOrderThroughAPrivateFolder)

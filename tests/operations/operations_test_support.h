@@ -73,6 +73,19 @@ protected:
         SetStorageFolder(QString());
     }
     QStringList Lines() const { return ErrorLogLines(StorageFolder()); }
+    // Exactly one error-log line, beginning with `start`, from `procedure`
+    // of the class module `object`; the log is then removed, so that the
+    // next check sees only new lines.
+    void ExpectOneLogLine(const QString& procedure, const QString& object = QStringLiteral("TiffPdfCommands"),
+                          const QString& start = QString())
+    {
+        const QStringList lines = Lines();
+        ASSERT_EQ(lines.size(), 1) << lines.join('\n').toStdString();
+        EXPECT_TRUE(lines[0].startsWith(start)) << lines[0].toStdString();
+        EXPECT_TRUE(lines[0].contains(" in procedure " + procedure + " at Line No. ")) << lines[0].toStdString();
+        EXPECT_TRUE(lines[0].contains(" of Class Module " + object + " at time- ")) << lines[0].toStdString();
+        QFile::remove(StorageFolder() + "/Errors.Log");
+    }
 };
 
 // Writes a TIFF file whose page i is an 8-bit grey image of width

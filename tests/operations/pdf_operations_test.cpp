@@ -102,16 +102,6 @@ protected:
         ASSERT_TRUE(com::RegisterClassObject(kFakeSplitMergeClsid, QStringLiteral("PdfPages.SplitMerge.1"), &splitMerge));
         ASSERT_TRUE(com::RegisterClassObject(kFakeConverterClsid, QStringLiteral("PdfConvert.Converter.1"), &converter));
     }
-    void ExpectOneLineFor(const QString& procedure, const QString& object = QStringLiteral("TiffPdfCommands"))
-    {
-        const QStringList lines = Lines();
-        ASSERT_EQ(lines.size(), 1) << lines.join('\n').toStdString();
-        EXPECT_TRUE(lines[0].contains(QStringLiteral(" in procedure ") + procedure + QStringLiteral(" at Line No. ")))
-            << lines[0].toStdString();
-        EXPECT_TRUE(lines[0].contains(QStringLiteral(" of Class Module ") + object + QStringLiteral(" at time- ")))
-            << lines[0].toStdString();
-        QFile::remove(StorageFolder() + QStringLiteral("/Errors.Log"));
-    }
 };
 
 TEST_F(PdfOperationsTest, MissingComponentsGiveFalseAndOneLogLineEach)
@@ -119,26 +109,26 @@ TEST_F(PdfOperationsTest, MissingComponentsGiveFalseAndOneLogLineEach)
     TiffPdfCommands f;
     QString password;
     EXPECT_FALSE(f.ConvertPDFToImage(QStringLiteral("a.pdf"), QStringLiteral("a.png")));
-    ExpectOneLineFor(QStringLiteral("ConvertPDFToImage"));
+    ExpectOneLogLine(QStringLiteral("ConvertPDFToImage"));
     EXPECT_FALSE(f.ConverImageToTiff(QStringLiteral("a.png"), QStringLiteral("a.tif"), 4));
-    ExpectOneLineFor(QStringLiteral("ConverImageToTiff"));
+    ExpectOneLogLine(QStringLiteral("ConverImageToTiff"));
     EXPECT_FALSE(f.UpdatePdfMetaData(QStringLiteral("a.pdf"), QString(), QStringLiteral("Title=x"), QStringLiteral("b.pdf")));
-    ExpectOneLineFor(QStringLiteral("UpdatePdfMetaData"));
+    ExpectOneLogLine(QStringLiteral("UpdatePdfMetaData"));
     EXPECT_EQ(f.GetNoOfPagesFromPDF(QStringLiteral("a.pdf"), password), 0);
-    ExpectOneLineFor(QStringLiteral("GetNoOfPagesFromPDF"));
+    ExpectOneLogLine(QStringLiteral("GetNoOfPagesFromPDF"));
     EXPECT_EQ(f.GetPdfMetaData(QStringLiteral("a.pdf"), QString()), QStringLiteral("False"));
-    ExpectOneLineFor(QStringLiteral("GetPdfMetaData"));
+    ExpectOneLogLine(QStringLiteral("GetPdfMetaData"));
     EXPECT_FALSE(f.AppendPdfFile(QStringLiteral("a.pdf"), QStringLiteral("b.pdf"), QString(), QStringLiteral("c.pdf")));
-    ExpectOneLineFor(QStringLiteral("AppendPdfFile"));
+    ExpectOneLogLine(QStringLiteral("AppendPdfFile"));
     f.FileNameToSave = home.path() + QStringLiteral("/all.pdf");
     EXPECT_FALSE(f.CombineOrderPdf());
-    ExpectOneLineFor(QStringLiteral("CombineOrderPdf"));
+    ExpectOneLogLine(QStringLiteral("CombineOrderPdf"));
     EXPECT_FALSE(f.SplitPDFFiles(QStringLiteral("a.pdf"), QStringLiteral("1-2"), home.path(), QStringLiteral("part")));
-    ExpectOneLineFor(QStringLiteral("SplitPDFFiles"));
+    ExpectOneLogLine(QStringLiteral("SplitPDFFiles"));
     EXPECT_FALSE(ImgToPdfConverter().Convert_EachTiffToPDFbyOne(QStringLiteral("a.tif"), QStringLiteral("a.pdf")));
-    ExpectOneLineFor(QStringLiteral("Convert_EachTiffToPDFbyOne"), QStringLiteral("ImgToPdfConverter"));
+    ExpectOneLogLine(QStringLiteral("Convert_EachTiffToPDFbyOne"), QStringLiteral("ImgToPdfConverter"));
     EXPECT_FALSE(PdfToImageConverter().ConvertPDFToImage(QStringLiteral("a.pdf"), home.path()));
-    ExpectOneLineFor(QStringLiteral("ConvertPDFToImage"), QStringLiteral("PdfToImageConverter"));
+    ExpectOneLogLine(QStringLiteral("ConvertPDFToImage"), QStringLiteral("PdfToImageConverter"));
 }
 
 TEST_F(PdfOperationsTest, PreconditionsFailWithoutTouchingAComponent)
@@ -168,7 +158,7 @@ TEST_F(PdfOperationsTest, CommandLineVariantsUseThePageServerAndLogOnlyTheSplit)
     EXPECT_FALSE(f.MergeConvert_TiffToPdfx());
     EXPECT_TRUE(Lines().isEmpty());
     EXPECT_FALSE(f.SplitPDFFiles(src, range, name));
-    ExpectOneLineFor(QStringLiteral("SplitPDFFiles"));
+    ExpectOneLogLine(QStringLiteral("SplitPDFFiles"));
 
     InstallFakes();
     EXPECT_TRUE(f.CombineOrderPdf());
@@ -205,7 +195,7 @@ TEST_F(PdfOperationsTest, ConvertersHandTheServerTheDesignedArguments)
     // error path.
     f.colOrderedData = {FileRecord(QStringLiteral("/in"), QStringLiteral("noext"))};
     EXPECT_FALSE(f.Convert_EachTiffToPDFx(out));
-    ExpectOneLineFor(QStringLiteral("Convert_EachTiffToPDFx"));
+    ExpectOneLogLine(QStringLiteral("Convert_EachTiffToPDFx"));
 }
 
 } // namespace

@@ -33,14 +33,7 @@ protected:
     // refusing function.
     void ExpectOneLine(const QString& procedure, const QString& object, const QString& function)
     {
-        const QStringList lines = Lines();
-        ASSERT_EQ(lines.size(), 1) << lines.join('\n').toStdString();
-        EXPECT_TRUE(lines[0].startsWith(QStringLiteral("Error 5 (") + function + QStringLiteral(" refused")))
-            << lines[0].toStdString();
-        EXPECT_TRUE(lines[0].contains(QStringLiteral(" in procedure ") + procedure + QStringLiteral(" at Line No. ")))
-            << lines[0].toStdString();
-        EXPECT_TRUE(lines[0].contains(QStringLiteral(" of Class Module ") + object)) << lines[0].toStdString();
-        QFile::remove(StorageFolder() + QStringLiteral("/Errors.Log"));
+        ExpectOneLogLine(procedure, object, "Error 5 (" + function + " refused");
     }
 };
 
