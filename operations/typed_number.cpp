@@ -56,8 +56,10 @@ std::int32_t ToLongWholeOnly(const QString& text)
     if (!ok) {
         // Digits that are too many for any number are still a number.
         bool digits = !trimmed.isEmpty();
-        for (qsizetype i = 0; i < trimmed.size() && digits; ++i)
-            digits = trimmed.at(i).isDigit() || (i == 0 && (trimmed.at(i) == u'-' || trimmed.at(i) == u'+'));
+        for (qsizetype i = 0; i < trimmed.size() && digits; ++i) {
+            const char16_t c = trimmed.at(i).unicode();
+            digits = (c >= u'0' && c <= u'9') || (i == 0 && (c == u'-' || c == u'+'));
+        }
         throw RunTimeError(digits && trimmed.size() > 1 ? rterr::Overflow : rterr::TypeMismatch);
     }
     return Narrowed<std::int32_t>(value);

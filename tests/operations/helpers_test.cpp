@@ -68,6 +68,9 @@ TEST(TypedNumbers, TheWholeOnlyRuleTakesNoFractionWhereTheRoundingRuleRounds)
     EXPECT_EQ(errorOf(""), rterr::TypeMismatch);
     EXPECT_EQ(errorOf("99999999999"), rterr::Overflow);
     EXPECT_EQ(errorOf("99999999999999999999"), rterr::Overflow); // too many digits for any number
+    // Digits of other scripts are no number, however many there are.
+    EXPECT_EQ(errorOf(QString::fromUtf8("\u0663")), rterr::TypeMismatch);
+    EXPECT_EQ(errorOf(QString::fromUtf8("\u0663\u0663\u0663")), rterr::TypeMismatch);
     EXPECT_EQ(ToIntegerWholeOnly("32767"), 32767);
     EXPECT_THROW(ToIntegerWholeOnly("32768"), RunTimeError);
 }
