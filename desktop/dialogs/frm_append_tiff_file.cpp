@@ -115,11 +115,6 @@ frmAppendTiffFile::frmAppendTiffFile(QWidget* parent) : PageOperationDialog(pare
 
 frmAppendTiffFile::~frmAppendTiffFile() = default;
 
-int frmAppendTiffFile::AppendAtColumn() const
-{
-    return objGridColumns ? objGridColumns->Count() : 8;
-}
-
 void frmAppendTiffFile::Form_Load()
 {
     page_dialog::LoadFiles(*vsFilesSetOrder_, colSelectedData, QStringLiteral("Append at"), QStringLiteral("1"), kFormName,

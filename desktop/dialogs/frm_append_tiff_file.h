@@ -51,7 +51,6 @@ public:
     static std::vector<std::size_t> RunOrder(const std::vector<page_dialog::ListedFile>& files,
                                              const QString& pagesFile);
 
-
     // The controls (for the main window's tests and our own).
     Grid* vsFilesSetOrder() const { return vsFilesSetOrder_; }
     QRadioButton* OptAppEndFile() const { return OptAppEndFile_; }
@@ -63,10 +62,6 @@ public:
     QPushButton* cmdAppend() const { return cmdAppend_; }
     QPushButton* cmdCancel() const { return cmdCancel_; }
 
-    // The column of the per-row insert position ("Append at").
-    int AppendAtColumn() const;
-
-
 private:
     void Form_Load() override;
     void OptAppEndFile_Click();
@@ -76,7 +71,6 @@ private:
     bool ValidateInput();
     void cmdAppend_Click();
     void cmdCancel_Click();
-
 
     QGroupBox* fraSetOrder_ = nullptr;
     Grid* vsFilesSetOrder_ = nullptr;

@@ -18,6 +18,7 @@
 #include <QVBoxLayout>
 
 #include <limits>
+#include <numeric>
 
 namespace {
 
@@ -61,11 +62,6 @@ frmDeleteTiffpage::frmDeleteTiffpage(QWidget* parent) : PageOperationDialog(pare
 }
 
 frmDeleteTiffpage::~frmDeleteTiffpage() = default;
-
-int frmDeleteTiffpage::DeleteAtColumn() const
-{
-    return objGridColumns ? objGridColumns->Count() : 8;
-}
 
 void frmDeleteTiffpage::Form_Load()
 {
@@ -137,8 +133,7 @@ void frmDeleteTiffpage::cmdDelete_Click()
         const bool last = OptDelEndFile_->isChecked();
         const std::int32_t typed = page_dialog::TypedPageNumber(txtpageno_->text());
         std::vector<std::size_t> inOrder(files.size());
-        for (std::size_t i = 0; i < inOrder.size(); ++i)
-            inOrder[i] = i;
+        std::iota(inOrder.begin(), inOrder.end(), std::size_t{0});
         const QString failureList = page_dialog::RunOverFiles(
             files, inOrder, ProgressBar1_, [&](const page_dialog::ListedFile& file, TiffPdfCommands& commands) {
                 const std::optional<std::int16_t> page =

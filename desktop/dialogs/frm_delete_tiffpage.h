@@ -43,7 +43,6 @@ public:
     // not fit the engine's 16-bit page numbers); the file then fails.
     static std::optional<std::int16_t> PageToDelete(bool last, std::int32_t pages, std::int32_t typed);
 
-
     // The controls (for the main window's tests and our own).
     Grid* vsFilesSetOrder() const { return vsFilesSetOrder_; }
     QRadioButton* OptDelEndFile() const { return OptDelEndFile_; }
@@ -53,10 +52,6 @@ public:
     QPushButton* cmdDelete() const { return cmdDelete_; }
     QPushButton* cmdCancel() const { return cmdCancel_; }
 
-    // The column of the per-row page number ("Delete at").
-    int DeleteAtColumn() const;
-
-
 private:
     void Form_Load() override;
     void OptDelEndFile_Click();
@@ -64,7 +59,6 @@ private:
     bool ValidateInput();
     void cmdDelete_Click();
     void cmdCancel_Click();
-
 
     QGroupBox* fraSetOrder_ = nullptr;
     Grid* vsFilesSetOrder_ = nullptr;

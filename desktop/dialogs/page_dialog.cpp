@@ -94,7 +94,7 @@ void FillFilesGrid(Grid& g, const RecordCollection& records, const QString& extr
     const int created = ColumnOf("Created Date");
     const int modified = ColumnOf("Modified Date");
     const int pages = ColumnOf("Pages");
-    const int extra = objGridColumns->Count();
+    const int extra = ExtraColumn();
 
     int r = 0;
     for (const clsColSetOrderGrid& record : records) {
@@ -135,9 +135,14 @@ void LoadFiles(Grid& grid, const RecordCollection& records, const QString& extra
     }
 }
 
+int ExtraColumn()
+{
+    return objGridColumns ? objGridColumns->Count() : 8;
+}
+
 void HideExtraColumn(Grid& g)
 {
-    const int extra = objGridColumns ? objGridColumns->Count() : 8;
+    const int extra = ExtraColumn();
     if (extra < g.ColumnCount())
         g.SetColumnHiddenAt(extra, true);
 }

@@ -44,6 +44,9 @@ void FillFilesGrid(Grid& grid, const RecordCollection& records, const QString& e
 void LoadFiles(Grid& grid, const RecordCollection& records, const QString& extraHeader,
                const QString& extraValue, const QString& formName, bool logTime);
 
+// The position of the extra column: after the catalogue's columns.
+int ExtraColumn();
+
 // Hides the extra column (every option of both dialogs does).
 void HideExtraColumn(Grid& grid);
 
