@@ -1,5 +1,7 @@
 #include "desktop/core/list_look.h"
 
+#include "desktop/core/column_layout.h"
+#include "desktop/core/grid_column.h"
 #include "platform/grid/grid.h"
 
 #include <QVariant>
@@ -10,6 +12,8 @@
 namespace {
 
 using Values = std::initializer_list<std::pair<int, QVariant>>;
+
+const QString kDateFormat = QStringLiteral("dd/mm/yyyy hh:mm ampm");
 
 void Set(Grid& grid, Values values)
 {
@@ -47,4 +51,21 @@ void SetListLook(Grid& grid, ListLook look)
                    {28, true}});
         break;
     }
+}
+
+void SetColumnDataLook(Grid& grid, int col, int dataType)
+{
+    if (dataType == Grid::kTypeDate)
+        grid.SetColumnFormatAt(col, kDateFormat);
+    if (dataType == Grid::kTypeDecimal)
+        grid.SetColumnAlignmentAt(col, Grid::kAlignRight);
+}
+
+void SetUpCatalogueColumn(Grid& grid, GridColumn& column)
+{
+    const int at = column.ColumnIndex;
+    grid.SetCellText(0, at, column.ColumnName);
+    grid.SetColumnWidthAt(at, GridWidthOf(column));
+    grid.SetColumnDataTypeAt(at, column.ColumnDatatype);
+    SetColumnDataLook(grid, at, column.ColumnDatatype);
 }

@@ -23,15 +23,12 @@
 #include <QRegularExpressionValidator>
 #include <QVBoxLayout>
 
-#include <cmath>
 #include <limits>
 #include <optional>
 
 namespace page_dialog {
 
 namespace {
-
-const QString kDateFormat = QStringLiteral("dd/mm/yyyy hh:mm ampm");
 
 // A column's position by its catalogue key; run-time error 91 without a
 // catalogue.
@@ -64,18 +61,11 @@ void InitFilesGrid(Grid& g, const QString& extraHeader)
         g.SetColumnHiddenAt(i, ColumnVisibleArray.at(i) != QLatin1String("1"));
 
     for (const GridColumns::ColumnPtr& column : catalogue) {
-        const int c = column->ColumnIndex;
-        g.SetCellText(0, c, column->ColumnName);
-        g.SetColumnWidthAt(c, static_cast<int>(std::nearbyint(column->ColumnWidth)));
-        g.SetColumnDataTypeAt(c, column->ColumnDatatype);
-        if (column->ColumnDatatype == Grid::kTypeDate)
-            g.SetColumnFormatAt(c, kDateFormat);
-        if (column->ColumnDatatype == Grid::kTypeDecimal)
-            g.SetColumnAlignmentAt(c, Grid::kAlignRight);
+        SetUpCatalogueColumn(g, *column);
         const QString& key = column->ColumnKey;
         if (key == QLatin1String("Type") || key == QLatin1String("Size (In KB)")
             || key == QLatin1String("Modified Date") || key == QLatin1String("Selection"))
-            g.SetColumnHiddenAt(c, true);
+            g.SetColumnHiddenAt(column->ColumnIndex, true);
     }
 
     const int x = catalogue.Count();

@@ -22,8 +22,6 @@
 
 namespace {
 
-const QString kDateFormat = QStringLiteral("dd/mm/yyyy hh:mm ampm");
-
 GridColumns& TheCatalogue()
 {
     if (!objGridColumns)
@@ -31,13 +29,19 @@ GridColumns& TheCatalogue()
     return *objGridColumns;
 }
 
-// A width from a list entry; run-time error 13 when it is none.
-double WidthOf(const QString& entry)
+// Gives the catalogue's columns, in collection order, the widths of the
+// list: run-time error 9 when the list runs out, 13 at an entry that is no
+// width (the columns before it have theirs by then).
+void TakeWidths(GridColumns& catalogue, const QStringList& widths)
 {
-    const std::optional<double> value = ColumnWidthFromText(entry);
-    if (!value)
-        throw RunTimeError(rterr::TypeMismatch);
-    return *value;
+    for (int i = 1; i <= catalogue.Count(); ++i) {
+        if (i - 1 >= widths.size())
+            throw RunTimeError(rterr::SubscriptOutOfRange, QStringLiteral("Subscript out of range"));
+        const std::optional<double> width = ColumnWidthFromText(widths.at(i - 1));
+        if (!width)
+            throw RunTimeError(rterr::TypeMismatch);
+        catalogue.Item(i)->ColumnWidth = static_cast<float>(*width);
+    }
 }
 
 // The hidden state of every column from the visibility list; an entry for
@@ -98,16 +102,8 @@ void frmMain::InitFiles()
         g.SetColumnAlignmentAt(-1, Grid::kAlignLeft);
 
         trap.Line(50);
-        for (const GridColumns::ColumnPtr& column : catalogue) {
-            const int at = column->ColumnIndex;
-            g.SetCellText(0, at, column->ColumnName);
-            g.SetColumnWidthAt(at, GridWidthOf(*column));
-            g.SetColumnDataTypeAt(at, column->ColumnDatatype);
-            if (column->ColumnDatatype == Grid::kTypeDate)
-                g.SetColumnFormatAt(at, kDateFormat);
-            if (column->ColumnDatatype == Grid::kTypeDecimal)
-                g.SetColumnAlignmentAt(at, Grid::kAlignRight);
-        }
+        for (const GridColumns::ColumnPtr& column : catalogue)
+            SetUpCatalogueColumn(g, *column);
 
         trap.Line(60);
         ColumnVisibleArray = TheSettings().ColumnVisibility().split(QLatin1Char(','));
@@ -141,11 +137,7 @@ void frmMain::RefreshGrid()
 
         trap.Line(30);
         GridColumns& catalogue = TheCatalogue();
-        for (int i = 1; i <= catalogue.Count(); ++i) {
-            if (i - 1 >= ColumnWidthArray.size())
-                throw RunTimeError(rterr::SubscriptOutOfRange, QStringLiteral("Subscript out of range"));
-            catalogue.Item(i)->ColumnWidth = static_cast<float>(WidthOf(ColumnWidthArray.at(i - 1)));
-        }
+        TakeWidths(catalogue, ColumnWidthArray);
 
         trap.Line(40);
         Grid& g = *grdSearchList;
@@ -162,10 +154,7 @@ void frmMain::RefreshGrid()
             const int at = column->ColumnIndex;
             g.SetColumnPositionAt(found, at);
             g.SetColumnWidthAt(at, GridWidthOf(*column));
-            if (column->ColumnDatatype == Grid::kTypeDate)
-                g.SetColumnFormatAt(at, kDateFormat);
-            if (column->ColumnDatatype == Grid::kTypeDecimal)
-                g.SetColumnAlignmentAt(at, Grid::kAlignRight);
+            SetColumnDataLook(g, at, column->ColumnDatatype);
         }
 
         trap.Line(50);
@@ -204,12 +193,7 @@ void frmMain::grdSearchList_AfterMoveColumn(int col, int position)
         ColumnWidthArray = widths;
 
         trap.Line(30);
-        GridColumns& catalogue = TheCatalogue();
-        for (int i = 1; i <= catalogue.Count(); ++i) {
-            if (i - 1 >= widths.size())
-                throw RunTimeError(rterr::SubscriptOutOfRange, QStringLiteral("Subscript out of range"));
-            catalogue.Item(i)->ColumnWidth = static_cast<float>(WidthOf(widths.at(i - 1)));
-        }
+        TakeWidths(TheCatalogue(), widths);
 
         trap.Line(40);
         const QStringList flags = MoveListEntry(s.ColumnVisibility().split(QLatin1Char(',')), col, position);
