@@ -221,4 +221,38 @@ TEST_F(PageCommandsTest, AFailingCounterEndsTheRefreshButNotTheCommand)
     EXPECT_EQ(PageCounts(dialogs[0].records), (QList<std::int32_t>{0, 0}));
 }
 
+TEST_F(PageCommandsTest, AfterTheDialogTheRowsItWasGivenShowTheirFilesAsTheyAreNow)
+{
+    MakeFile("grown.tif", 10);
+    MakeFile("gone.tif", 10);
+    MakeFile("untouched.tif", 10);
+    Window();
+    SetRows({{"grown.tif", root, "2", true}, {"gone.tif", root, "2", true}, {"untouched.tif", root, "2", false}});
+    // The dialog changes the files: one grows to 3 pages and 3,000 bytes
+    // with a new date, one is removed.
+    const QDateTime changed(QDate(2023, 11, 5), QTime(16, 45));
+    SetModalRunner([&](QDialog&) {
+        MakeFile("grown.tif", 3000);
+        SetTimes(root + "/grown.tif", changed, changed);
+        QFile::remove(root + "/gone.tif");
+        tiff.answer = [](const QString&, std::int32_t& pages) {
+            pages = 3;
+            return com::S_OK;
+        };
+        return int(QDialog::Accepted);
+    });
+    Window().cmdDeleteTiffPage->click();
+
+    EXPECT_EQ(G().CellText(1, Col("Size (In KB)")), "3 KB");
+    EXPECT_EQ(G().CellText(1, Col("Modified Date")), "05/11/2023 04:45 PM");
+    EXPECT_EQ(G().CellText(1, Col("Pages")), "3");
+    EXPECT_EQ(tiff.calls, QStringList{root + "/grown.tif"});
+    // A file that has gone keeps its row as it was; an unticked row is not
+    // looked at.
+    EXPECT_EQ(G().CellText(2, Col("Size (In KB)")), "1 KB");
+    EXPECT_EQ(G().CellText(2, Col("Pages")), "2");
+    EXPECT_EQ(G().CellText(3, Col("Modified Date")), "03/04/2024 11:30 PM");
+    EXPECT_EQ(Status(), Totals(2, 5));
+}
+
 } // namespace
