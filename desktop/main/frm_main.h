@@ -328,14 +328,20 @@ private:
     // The file search's own state.
     struct SearchColumns {
         int name = 0, selection = 0, location = 0, size = 0, type = 0, created = 0, modified = 0, pages = 0;
+        // The Pages column is shown (its cells are counted only then).
+        bool pagesShown = false;
     };
     void ConnectSearchOptions();
+    // The column positions and the Pages column's visibility, as the
+    // settings have them now.
     void ReadSearchColumns();
     void ScanFolder(const QString& folder);
     void YieldToMessageLoop(bool now = false);
     QString TypeNameOf(const QString& name);
     QIcon IconOf(const QString& typeName, const QString& name);
     void FillPagesCell(int row, const QString& path);
+    // The size and date cells of a row, from what is known of its file.
+    void FillFileCells(int row, const FoundFile& file);
     SearchColumns searchColumns_;
     FolderScan* runningScan_ = nullptr;
     QPointer<frmLoading> loading_;

@@ -287,6 +287,8 @@ void frmMain::ReadSearchColumns()
     searchColumns_.created = GetColumnIndexByKey(QStringLiteral("Created Date"));
     searchColumns_.modified = GetColumnIndexByKey(QStringLiteral("Modified Date"));
     searchColumns_.pages = GetColumnIndexByKey(QStringLiteral("Pages"));
+    ColumnVisibleArray = TheSettings().ColumnVisibility().split(QLatin1Char(','));
+    searchColumns_.pagesShown = ColumnVisibleArray.value(searchColumns_.pages) == QLatin1String("1");
 }
 
 void frmMain::ScanFolder(const QString& folder)
@@ -427,23 +429,27 @@ void frmMain::FillPagesCell(int row, const QString& path)
     grdSearchList->SetCellText(row, searchColumns_.pages, text);
 }
 
-void frmMain::RefreshResultRow(int row)
+void frmMain::FillFileCells(int row, const FoundFile& file)
 {
     Grid& g = *grdSearchList;
-    const int name = GetColumnIndexByKey(QStringLiteral("Name"));
-    const QString path = ValidateDir(g.CellText(row, GetColumnIndexByKey(QStringLiteral("Location"))))
-                         + g.CellText(row, name);
+    const SearchColumns& c = searchColumns_;
+    g.SetCellText(row, c.size, GroupedNumber(RoundUpSizeKB(file.size)) + QStringLiteral(" KB"));
+    g.SetCellText(row, c.created, FormatFileDate(file.created));
+    g.SetCellText(row, c.modified, FormatFileDate(file.modified));
+}
+
+void frmMain::RefreshResultRow(int row)
+{
+    ReadSearchColumns();
+    const Grid& g = *grdSearchList;
+    const QString path =
+        ValidateDir(g.CellText(row, searchColumns_.location)) + g.CellText(row, searchColumns_.name);
     FoundFile file;
     // A file that has gone keeps its row as it was.
     if (!IsFileFound(path, file))
         return;
-    g.SetCellText(row, GetColumnIndexByKey(QStringLiteral("Size (In KB)")),
-                  GroupedNumber(RoundUpSizeKB(file.size)) + QStringLiteral(" KB"));
-    g.SetCellText(row, GetColumnIndexByKey(QStringLiteral("Created Date")), FormatFileDate(file.created));
-    g.SetCellText(row, GetColumnIndexByKey(QStringLiteral("Modified Date")), FormatFileDate(file.modified));
-    searchColumns_.pages = GetColumnIndexByKey(QStringLiteral("Pages"));
-    ColumnVisibleArray = TheSettings().ColumnVisibility().split(QLatin1Char(','));
-    if (ColumnVisibleArray.value(searchColumns_.pages) == QLatin1String("1"))
+    FillFileCells(row, file);
+    if (searchColumns_.pagesShown)
         FillPagesCell(row, path);
 }
 
@@ -462,18 +468,15 @@ void frmMain::AddResultRow(const QString& folder, const FoundFile& file)
         g.SetRowCount(g.RowCount() + 1);
         row = g.RowCount() - 1;
         ++LastSearchTimings.rows;
-        ColumnVisibleArray = TheSettings().ColumnVisibility().split(QLatin1Char(','));
 
         const SearchColumns& c = searchColumns_;
         g.SetCellText(row, c.name, file.name);
         g.SetCellAttribute(Grid::kAttrPicture, row, c.name, IconOf(typeName, file.name));
         g.SetCellText(row, c.location, folder);
-        g.SetCellText(row, c.size, GroupedNumber(RoundUpSizeKB(file.size)) + QStringLiteral(" KB"));
         g.SetCellText(row, c.type, typeName);
-        g.SetCellText(row, c.created, FormatFileDate(file.created));
-        g.SetCellText(row, c.modified, FormatFileDate(file.modified));
+        FillFileCells(row, file);
     }
     // The Pages column is counted only while it is shown.
-    if (ColumnVisibleArray.value(searchColumns_.pages) == QLatin1String("1"))
+    if (searchColumns_.pagesShown)
         FillPagesCell(row, path);
 }
