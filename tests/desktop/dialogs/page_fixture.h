@@ -9,49 +9,24 @@
 #include "desktop/dialogs/frm_error_report_dialog.h"
 
 #include "main_window_fixture.h"
+#include "run_regsvr.h"
 #include "tests/support/grey_tiff.h"
 
 #include <QDir>
 #include <QFileInfo>
-#include <QProcess>
 #include <QTemporaryDir>
 
 #include <tiffio.h>
 
-#include <cstdio>
 #include <vector>
-
-inline int RunPageRegsvr(const QStringList& args)
-{
-    QProcess p;
-    p.start(QStringLiteral(VELMORA_REGSVR), args);
-    if (!p.waitForFinished(30000))
-        return -1;
-    return p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -1;
-}
 
 // Writes a TIFF file whose page i is a grey image widths[i] pixels wide.
 inline bool MakeTiff(const QString& path, const std::vector<int>& widths)
 {
-    TIFF* tif = TIFFOpen(QFile::encodeName(path).constData(), "w");
-    if (!tif)
-        return false;
-    bool ok = true;
-    for (int width : widths) {
-        TIFFSetField(tif, TIFFTAG_IMAGEWIDTH, width);
-        TIFFSetField(tif, TIFFTAG_IMAGELENGTH, 2);
-        TIFFSetField(tif, TIFFTAG_BITSPERSAMPLE, 8);
-        TIFFSetField(tif, TIFFTAG_SAMPLESPERPIXEL, 1);
-        TIFFSetField(tif, TIFFTAG_PHOTOMETRIC, PHOTOMETRIC_MINISBLACK);
-        TIFFSetField(tif, TIFFTAG_COMPRESSION, COMPRESSION_NONE);
-        TIFFSetField(tif, TIFFTAG_ROWSPERSTRIP, 2);
-        std::vector<unsigned char> line(static_cast<size_t>(width), 0x80);
-        for (uint32_t y = 0; y < 2 && ok; ++y)
-            ok = TIFFWriteScanline(tif, line.data(), y, 0) >= 0;
-        ok = ok && TIFFWriteDirectory(tif);
-    }
-    TIFFClose(tif);
-    return ok;
+    std::vector<UniformGreyPage> pages;
+    for (int width : widths)
+        pages.push_back({static_cast<std::uint32_t>(width), 2, 0x80});
+    return WriteGreyTiff(QFile::encodeName(path).constData(), pages);
 }
 
 // The widths of a TIFF file's pages in order; empty when it cannot be read.
@@ -64,9 +39,9 @@ class PageDialogTest : public MainWindowTest {
 protected:
     static void SetUpTestSuite()
     {
-        ASSERT_EQ(RunPageRegsvr({QStringLiteral(VELMORA_STAVREN_MODULE)}), 0);
-        ASSERT_EQ(RunPageRegsvr({QStringLiteral(VELMORA_COUNTERS_MODULE)}), 0);
-        ASSERT_EQ(RunPageRegsvr({QStringLiteral(VELMORA_PDF_COUNTER_MODULE)}), 0);
+        ASSERT_EQ(RunRegsvr({QStringLiteral(VELMORA_STAVREN_MODULE)}), 0);
+        ASSERT_EQ(RunRegsvr({QStringLiteral(VELMORA_COUNTERS_MODULE)}), 0);
+        ASSERT_EQ(RunRegsvr({QStringLiteral(VELMORA_PDF_COUNTER_MODULE)}), 0);
     }
 
     void SetUp() override

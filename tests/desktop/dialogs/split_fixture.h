@@ -10,7 +10,9 @@
 #include "platform/message_box/message_box.h"
 
 #include "fake_shell.h"
+#include "run_regsvr.h"
 #include "storage_fixture.h"
+#include "tests/support/grey_tiff.h"
 
 #include <gtest/gtest.h>
 #include <tiffio.h>
@@ -20,7 +22,6 @@
 #include <QFile>
 #include <QGroupBox>
 #include <QLineEdit>
-#include <QProcess>
 #include <QPushButton>
 #include <QRadioButton>
 
@@ -43,26 +44,10 @@ inline Pages Numbered(int from, int to)
 // One 4x4 grey page per marker.
 inline bool WriteTiff(const QString& path, const Pages& markers)
 {
-    TIFF* tif = TIFFOpen(path.toUtf8().constData(), "w");
-    bool ok = tif != nullptr;
-    for (int marker : markers) {
-        if (!ok)
-            break;
-        TIFFSetField(tif, TIFFTAG_IMAGEWIDTH, 4);
-        TIFFSetField(tif, TIFFTAG_IMAGELENGTH, 4);
-        TIFFSetField(tif, TIFFTAG_BITSPERSAMPLE, 8);
-        TIFFSetField(tif, TIFFTAG_SAMPLESPERPIXEL, 1);
-        TIFFSetField(tif, TIFFTAG_PHOTOMETRIC, PHOTOMETRIC_MINISBLACK);
-        TIFFSetField(tif, TIFFTAG_ROWSPERSTRIP, 4);
-        unsigned char row[4] = {};
-        std::fill(std::begin(row), std::end(row), static_cast<unsigned char>(marker));
-        for (uint32_t y = 0; y < 4 && ok; ++y)
-            ok = TIFFWriteScanline(tif, row, y, 0) == 1;
-        ok = ok && TIFFWriteDirectory(tif) == 1;
-    }
-    if (tif)
-        TIFFClose(tif);
-    return ok;
+    std::vector<UniformGreyPage> pages;
+    for (int marker : markers)
+        pages.push_back({4, 4, static_cast<std::uint8_t>(marker)});
+    return WriteGreyTiff(path.toUtf8().constData(), pages);
 }
 
 // The marker of every page; empty when the file cannot be read.
@@ -98,18 +83,11 @@ inline clsColSetOrderGrid Record(const QString& folder, const QString& name, int
     return r;
 }
 
-inline int RunRegsvr(const QStringList& args)
-{
-    QProcess p;
-    p.start(QStringLiteral(VELMORA_REGSVR), args);
-    return p.waitForFinished(30000) && p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -1;
-}
-
 } // namespace splittest
 
 class SplitTest : public StorageFolderTest {
 protected:
-    static void SetUpTestSuite() { ASSERT_EQ(splittest::RunRegsvr({QStringLiteral(VELMORA_STAVREN_MODULE)}), 0); }
+    static void SetUpTestSuite() { ASSERT_EQ(RunRegsvr({QStringLiteral(VELMORA_STAVREN_MODULE)}), 0); }
 
     void SetUp() override
     {

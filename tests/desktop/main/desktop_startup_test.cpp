@@ -7,6 +7,7 @@
 #include "platform/runtime/run_time_error.h"
 
 #include "main_window_fixture.h"
+#include "run_regsvr.h"
 
 #include <QDir>
 #include <QFile>
@@ -17,15 +18,6 @@
 #include <gtest/gtest.h>
 
 namespace {
-
-int RunRegsvr(const QStringList& args)
-{
-    QProcess p;
-    p.start(QStringLiteral(VELMORA_REGSVR), args);
-    if (!p.waitForFinished(30000))
-        return -1;
-    return p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -1;
-}
 
 // Start-up against a fresh per-user data folder, with the page counters
 // registered in the per-user class registry of the test run.
