@@ -70,12 +70,11 @@ bool GatherTickedRecords(const Grid& g, RecordCollection& records, QList<int>& r
     for (int r = 1; r < g.RowCount(); ++r) {
         if (g.CellAttribute(Grid::kAttrCheckState, r, selection).toInt() != Grid::kChecked)
             continue;
-        clsColSetOrderGrid record = RecordOfRow(g, r);
         if (g.CellText(r, pages) == kError) {
             Inform(damagedMessage);
             return false;
         }
-        records.append(record);
+        records.append(RecordOfRow(g, r));
         rows.append(r);
     }
     return true;
