@@ -227,13 +227,13 @@ void frmMain::UntickErrorRows()
     try {
         trap.Line(10);
         Grid& g = *grdSearchList;
-        searchColumns_.pages = GetColumnIndexByKey(QStringLiteral("Pages"));
-        searchColumns_.selection = GetColumnIndexByKey(QStringLiteral("Selection"));
+        const int pages = GetColumnIndexByKey(QStringLiteral("Pages"));
+        const int selection = SelectionColumn();
         trap.Line(20);
         RedrawOff frozen(g);
         for (int r = 1; r < g.RowCount(); ++r) {
-            if (g.CellText(r, searchColumns_.pages).compare(kError, Qt::CaseInsensitive) == 0)
-                g.SetCellAttribute(Grid::kAttrCheckState, r, searchColumns_.selection, false);
+            if (g.CellText(r, pages).compare(kError, Qt::CaseInsensitive) == 0)
+                g.SetCellAttribute(Grid::kAttrCheckState, r, selection, false);
         }
     } catch (...) {
         trap.Log();
@@ -262,13 +262,11 @@ void frmMain::mnuInvSelect_Click()
         if (g.RowCount() < 2)
             return;
         trap.Line(20);
-        searchColumns_.pages = GetColumnIndexByKey(QStringLiteral("Pages"));
-        searchColumns_.selection = GetColumnIndexByKey(QStringLiteral("Selection"));
+        const int pages = GetColumnIndexByKey(QStringLiteral("Pages"));
+        const int selection = SelectionColumn();
         trap.Line(30);
         // A damaged row always ends unticked.
-        const int pages = searchColumns_.pages;
-        FlipTicks(g, 1, g.RowCount() - 1, searchColumns_.selection,
-                  [&](int r) { return g.CellText(r, pages) == kError; });
+        FlipTicks(g, 1, g.RowCount() - 1, selection, [&](int r) { return g.CellText(r, pages) == kError; });
         trap.Line(40);
         ShowStatus(getSelectedFileinfo());
     } catch (...) {
