@@ -217,7 +217,7 @@ bool frmSplitOption_Tiff::SplitTiffFiles(QString& failedList)
             }
             trap.Line(110);
             if (!ok) {
-                failedList += ValidateDir(record.FileLocation()) + record.filename();
+                failedList += source;
                 if (!setAside.isEmpty())
                     failedList += QStringLiteral(" (pages set aside in ") + setAside + QLatin1Char(')');
                 failedList += QStringLiteral("\r\n");
