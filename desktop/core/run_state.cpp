@@ -25,6 +25,13 @@ Settings& TheSettings()
     return *objSettings;
 }
 
+GridColumns& TheGridColumns()
+{
+    if (!objGridColumns)
+        throw RunTimeError(rterr::ObjectNotSet);
+    return *objGridColumns;
+}
+
 void ResetRunState()
 {
     CmdLineFolder.clear();

@@ -45,6 +45,9 @@ extern PageCounterObject TiffPageCounter;
 // The settings store of the run; raises run-time error 91 when start-up
 // made none.
 Settings& TheSettings();
+// The column catalogue of the run; raises run-time error 91 when start-up
+// made none.
+GridColumns& TheGridColumns();
 
 // Empties all of the above (tests start each run afresh).
 void ResetRunState();

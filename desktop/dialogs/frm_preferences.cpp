@@ -33,13 +33,6 @@ const QString kForm = QStringLiteral("frmPreferences");
 
 const ProcedureTraps Trap(ObjectKind::Form, kForm);
 
-GridColumns& TheColumns()
-{
-    if (!objGridColumns)
-        throw RunTimeError(rterr::ObjectNotSet);
-    return *objGridColumns;
-}
-
 QString TwipsText(float width)
 {
     return ColumnWidthText(static_cast<double>(width));
@@ -250,7 +243,7 @@ void frmPreferences::InitColumnSettings()
 
         trap.Line(20);
         Settings& s = TheSettings();
-        GridColumns& columns = TheColumns();
+        GridColumns& columns = TheGridColumns();
         // Stored lists that do not fit the columns are replaced list by
         // list (and logged) before their entries are read.
         EnsureValidColumnLists(s, columns);

@@ -34,8 +34,7 @@ namespace {
 // catalogue.
 int ColumnOf(const char* key)
 {
-    if (!objGridColumns)
-        throw RunTimeError(rterr::ObjectNotSet);
+    static_cast<void>(TheGridColumns()); // 91 without a catalogue
     return GetColumnIndexByKey(QString::fromLatin1(key));
 }
 
@@ -43,9 +42,7 @@ int ColumnOf(const char* key)
 
 void InitFilesGrid(Grid& g, const QString& extraHeader)
 {
-    if (!objGridColumns)
-        throw RunTimeError(rterr::ObjectNotSet);
-    const GridColumns& catalogue = *objGridColumns;
+    const GridColumns& catalogue = TheGridColumns();
 
     SetListLook(g, ListLook::PageDialogFiles);
     g.SetHeaderBarMode(Grid::kHeaderSort);

@@ -22,13 +22,6 @@
 
 namespace {
 
-GridColumns& TheCatalogue()
-{
-    if (!objGridColumns)
-        throw RunTimeError(rterr::ObjectNotSet);
-    return *objGridColumns;
-}
-
 // Gives the catalogue's columns, in collection order, the widths of the
 // list: run-time error 9 when the list runs out, 13 at an entry that is no
 // width (the columns before it have theirs by then).
@@ -96,7 +89,7 @@ void frmMain::InitFiles()
         g.SetRowCount(1);
 
         trap.Line(30);
-        GridColumns& catalogue = TheCatalogue();
+        GridColumns& catalogue = TheGridColumns();
         g.SetColumnCount(catalogue.Count());
         trap.Line(40);
         g.SetColumnAlignmentAt(-1, Grid::kAlignLeft);
@@ -136,7 +129,7 @@ void frmMain::RefreshGrid()
         ColumnOrderArray = s.ColumnReOrder().split(QLatin1Char(','));
 
         trap.Line(30);
-        GridColumns& catalogue = TheCatalogue();
+        GridColumns& catalogue = TheGridColumns();
         TakeWidths(catalogue, ColumnWidthArray);
 
         trap.Line(40);
@@ -180,7 +173,7 @@ void frmMain::grdSearchList_AfterMoveColumn(int col, int position)
         Grid& g = *grdSearchList;
         // The stored lists must describe the columns before the move, or
         // moving their entries would mix them up; repair them first.
-        EnsureValidColumnLists(s, TheCatalogue());
+        EnsureValidColumnLists(s, TheGridColumns());
 
         QStringList captions;
         for (int c = 0; c < g.ColumnCount(); ++c)
@@ -193,7 +186,7 @@ void frmMain::grdSearchList_AfterMoveColumn(int col, int position)
         ColumnWidthArray = widths;
 
         trap.Line(30);
-        TakeWidths(TheCatalogue(), widths);
+        TakeWidths(TheGridColumns(), widths);
 
         trap.Line(40);
         const QStringList flags = MoveListEntry(s.ColumnVisibility().split(QLatin1Char(',')), col, position);
