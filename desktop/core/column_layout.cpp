@@ -94,6 +94,18 @@ int GridWidthOf(GridColumn& column)
     return WholeTwips(column.ColumnWidth);
 }
 
+void TakeColumnWidths(GridColumns& catalogue, const QStringList& widths)
+{
+    for (int i = 1; i <= catalogue.Count(); ++i) {
+        if (i - 1 >= widths.size())
+            throw RunTimeError(rterr::SubscriptOutOfRange, QStringLiteral("Subscript out of range"));
+        const std::optional<double> width = ColumnWidthFromText(widths.at(i - 1));
+        if (!width)
+            throw RunTimeError(rterr::TypeMismatch);
+        catalogue.Item(i)->ColumnWidth = static_cast<float>(*width);
+    }
+}
+
 ColumnLists DefaultColumnLists()
 {
     return {Settings::Default(Settings::ColumnReOrderId).text, Settings::Default(Settings::LastGridColWidthId).text,

@@ -48,6 +48,11 @@ float BuiltInColumnWidth(const QString& key);
 // nothing stored can spoil the grid's set-up.
 int GridWidthOf(GridColumn& column);
 
+// Gives the catalogue's columns, in collection order, the widths of a width
+// list: run-time error 9 when the list runs out, 13 at an entry that is no
+// column width (the columns before it have theirs by then).
+void TakeColumnWidths(GridColumns& catalogue, const QStringList& widths);
+
 // Makes sure the settings hold a valid set of column lists, list by list,
 // so that no column is ever lost: an order that does not name every column
 // once brings back the built-in set of all three; otherwise a bad width

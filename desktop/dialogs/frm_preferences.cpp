@@ -252,14 +252,7 @@ void frmPreferences::InitColumnSettings()
         ColumnOrderArray = s.ColumnReOrder().split(QLatin1Char(','));
 
         trap.Line(30);
-        for (int i = 1; i <= columns.Count(); ++i) {
-            if (i - 1 >= ColumnWidthArray.size())
-                throw RunTimeError(rterr::SubscriptOutOfRange, QStringLiteral("Subscript out of range"));
-            const std::optional<double> width = ColumnWidthFromText(ColumnWidthArray.at(i - 1));
-            if (!width)
-                throw RunTimeError(rterr::TypeMismatch);
-            columns.Item(i)->ColumnWidth = static_cast<float>(*width);
-        }
+        TakeColumnWidths(columns, ColumnWidthArray);
 
         trap.Line(40);
         int r = 0;

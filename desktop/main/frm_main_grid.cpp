@@ -6,7 +6,6 @@
 #include "desktop/main/frm_main.h"
 
 #include "desktop/core/column_layout.h"
-#include "desktop/core/column_width.h"
 #include "desktop/core/grid_columns.h"
 #include "desktop/core/list_look.h"
 #include "desktop/core/run_state.h"
@@ -18,24 +17,8 @@
 #include <QMenu>
 
 #include <algorithm>
-#include <optional>
 
 namespace {
-
-// Gives the catalogue's columns, in collection order, the widths of the
-// list: run-time error 9 when the list runs out, 13 at an entry that is no
-// width (the columns before it have theirs by then).
-void TakeWidths(GridColumns& catalogue, const QStringList& widths)
-{
-    for (int i = 1; i <= catalogue.Count(); ++i) {
-        if (i - 1 >= widths.size())
-            throw RunTimeError(rterr::SubscriptOutOfRange, QStringLiteral("Subscript out of range"));
-        const std::optional<double> width = ColumnWidthFromText(widths.at(i - 1));
-        if (!width)
-            throw RunTimeError(rterr::TypeMismatch);
-        catalogue.Item(i)->ColumnWidth = static_cast<float>(*width);
-    }
-}
 
 // The hidden state of every column from the visibility list; an entry for
 // a column the grid does not have is an error (381).
@@ -130,7 +113,7 @@ void frmMain::RefreshGrid()
 
         trap.Line(30);
         GridColumns& catalogue = TheGridColumns();
-        TakeWidths(catalogue, ColumnWidthArray);
+        TakeColumnWidths(catalogue, ColumnWidthArray);
 
         trap.Line(40);
         Grid& g = *grdSearchList;
@@ -186,7 +169,7 @@ void frmMain::grdSearchList_AfterMoveColumn(int col, int position)
         ColumnWidthArray = widths;
 
         trap.Line(30);
-        TakeWidths(TheGridColumns(), widths);
+        TakeColumnWidths(TheGridColumns(), widths);
 
         trap.Line(40);
         const QStringList flags = MoveListEntry(s.ColumnVisibility().split(QLatin1Char(',')), col, position);

@@ -1,6 +1,8 @@
+#include "desktop/core/column_layout.h"
 #include "desktop/core/grid_columns.h"
 
 #include "storage_fixture.h"
+#include "tests/support/run_time_error_of.h"
 
 namespace {
 
@@ -117,6 +119,26 @@ TEST_F(GridColumnsTest, ColumnsAreSharedSoWidthChangesStick)
     columns_.Remove(6);
     EXPECT_EQ(held->ColumnKey, "Type");
     EXPECT_EQ(columns_.Count(), 7);
+}
+
+TEST_F(GridColumnsTest, AWidthListIsTakenInCollectionOrderUpToItsFirstFault)
+{
+    const auto widths = [this] {
+        QList<float> out;
+        for (const auto& column : columns_)
+            out.append(column->ColumnWidth);
+        return out;
+    };
+    TakeColumnWidths(columns_, QString("10,20,30,40.5,50,60,70,80").split(','));
+    EXPECT_EQ(widths(), (QList<float>{10, 20, 30, 40.5f, 50, 60, 70, 80}));
+
+    // An entry that is no width: 13, the columns before it keep the new ones.
+    EXPECT_EQ(ErrorOf([&] { TakeColumnWidths(columns_, QString("1,2,x,4,5,6,7,8").split(',')); }), 13);
+    EXPECT_EQ(widths(), (QList<float>{1, 2, 30, 40.5f, 50, 60, 70, 80}));
+    EXPECT_EQ(ErrorOf([&] { TakeColumnWidths(columns_, QString("1,2,3,-4,5,6,7,8").split(',')); }), 13);
+    // A list that runs out: 9.
+    EXPECT_EQ(ErrorOf([&] { TakeColumnWidths(columns_, QString("5,6").split(',')); }), 9);
+    EXPECT_EQ(widths(), (QList<float>{5, 6, 3, 40.5f, 50, 60, 70, 80}));
 }
 
 } // namespace
