@@ -5,13 +5,14 @@
 // the output folder, it is on the same file system, and a move out of it is
 // a rename.
 //
-// Its name starts with ".velmora-" while a run uses it (and holds it
-// locked); a later run removes such a folder only when it is the stale
-// debris of a killed run (stale_debris.h), which is also done here, once
-// per output folder and run, before a new one is made. A run never deletes
-// a file it did not put in its final place: at the end the folder is
-// removed when it is empty, and otherwise kept under the visible name
-// "velmora-split-" + the same six characters, which no run takes for debris.
+// Its name is ".velmora-" and six letters or digits while a run uses it
+// (and holds it locked); a later run removes such a folder only when it is
+// the stale debris of a killed run (stale_debris.h), which is also done
+// here, once per output folder and run, before a new one is made. A run
+// never deletes a file it did not put in its final place: at the end the
+// folder is removed when it is empty, and otherwise kept under the visible
+// name "velmora-split-" + the same six characters, which no run takes for
+// debris.
 
 #include <cstddef>
 #include <string>

@@ -58,9 +58,17 @@ int OpenIfStale(int folderFd, const std::string& name, bool folder)
     return fd;
 }
 
-bool StartsWith(const char* name, const char* prefix)
+// Exactly the prefix and the six letters or digits mkdtemp puts after it:
+// a user's own ".velmora-notes" is not ours.
+bool IsPrivateFolderName(const char* name)
 {
-    return std::strncmp(name, prefix, std::strlen(prefix)) == 0;
+    const std::size_t prefix = std::strlen(kPrivateFolderPrefix);
+    if (std::strncmp(name, kPrivateFolderPrefix, prefix) != 0 || std::strlen(name) != prefix + 6)
+        return false;
+    for (const char* c = name + prefix; *c; ++c)
+        if (!((*c >= '0' && *c <= '9') || (*c >= 'a' && *c <= 'z') || (*c >= 'A' && *c <= 'Z')))
+            return false;
+    return true;
 }
 
 } // namespace
@@ -140,7 +148,7 @@ bool SweepStaleDebris(const std::string& folder)
     while (const dirent* e = ::readdir(dir)) {
         if (e->d_type != DT_DIR && e->d_type != DT_REG && e->d_type != DT_UNKNOWN)
             continue;
-        if (StartsWith(e->d_name, kPrivateFolderPrefix) && e->d_type != DT_REG && !IsTemporaryName(e->d_name))
+        if (IsPrivateFolderName(e->d_name) && e->d_type != DT_REG)
             RemoveStaleFolder(folderFd, e->d_name);
         else if (IsTemporaryName(e->d_name) && e->d_type != DT_DIR)
             RemoveStaleFile(folderFd, e->d_name);

@@ -2,7 +2,7 @@
 // What a killed run leaves behind, and its removal by a later run.
 //
 // Debris is a temporary sibling (IsTemporaryName) or a private folder
-// (a folder whose name starts with ".velmora-") that
+// (a folder named ".velmora-" and six letters or digits) that
 //   - is this user's own (same owner as the running program),
 //   - is a real file or folder, not a link (links are never followed),
 //   - was last changed (by a clear second) before this run started, and
@@ -33,7 +33,7 @@ bool RemoveStaleFolder(int folderFd, const std::string& name);
 // later); false when the folder could not be read.
 bool SweepStaleDebris(const std::string& folder);
 
-// The prefix of private folder names.
+// The prefix of private folder names; six characters of mkdtemp follow.
 inline constexpr char kPrivateFolderPrefix[] = ".velmora-";
 
 } // namespace safe_file

@@ -159,16 +159,26 @@ TEST_F(SafeWriteTest, DebrisOfKilledRunsIsRemovedButNothingElse)
     ASSERT_TRUE(QDir(Work()).mkpath(QStringLiteral("keep")));
     MakeTiff(Work(QStringLiteral("keep/page0.tif")), {8});
     ASSERT_TRUE(QFile::link(Work(QStringLiteral("keep")), Work(QStringLiteral("out/.velmora-link"))));
+    // The user's own names that merely start like ours.
+    for (const char* folder : {"out/.velmora-mynotes", "out/.velmora-notes", "out/.velmora-my-bak"})
+        ASSERT_TRUE(QDir(Work()).mkpath(QString::fromLatin1(folder)));
+    MakeTiff(Work(QStringLiteral("out/.velmora-mynotes/important.tif")), {8});
+    MakeTiff(Work(QStringLiteral("out/x.velmora.tmpfoo")), {8});
     for (const char* old : {"out/.velmora-Ab12Cd/page0.tif", "out/.velmora-Ab12Cd", "out/a1.tif.velmora.tmp",
-                            "a.tif.velmora.tmp", "a.tif.tmp", "out/velmora-split-Zz99Yy", "out/.velmora-link"})
+                            "a.tif.velmora.tmp", "a.tif.tmp", "out/velmora-split-Zz99Yy", "out/.velmora-link",
+                            "out/.velmora-mynotes/important.tif", "out/.velmora-mynotes", "out/.velmora-notes",
+                            "out/.velmora-my-bak", "out/x.velmora.tmpfoo"})
         MakeOld(Work(QString::fromLatin1(old)));
 
     Result r = Run(QStringLiteral("/i a.tif /o out"));
     EXPECT_EQ(r.exitCode, 0) << r.err.toStdString();
     EXPECT_EQ(Entries(QStringLiteral("out")),
-              (QStringList{QStringLiteral(".velmora-link"), QStringLiteral("a1.tif"), QStringLiteral("a2.tif"),
-                           QStringLiteral("a3.tif"), QStringLiteral("velmora-split-Zz99Yy")}));
+              (QStringList{QStringLiteral(".velmora-link"), QStringLiteral(".velmora-my-bak"),
+                           QStringLiteral(".velmora-mynotes"), QStringLiteral(".velmora-notes"),
+                           QStringLiteral("a1.tif"), QStringLiteral("a2.tif"), QStringLiteral("a3.tif"),
+                           QStringLiteral("velmora-split-Zz99Yy"), QStringLiteral("x.velmora.tmpfoo")}));
     EXPECT_EQ(Pages(Work(QStringLiteral("keep/page0.tif"))), (V{8}));
+    EXPECT_EQ(Pages(Work(QStringLiteral("out/.velmora-mynotes/important.tif"))), (V{8}));
     r = Run(QStringLiteral("/i a.tif /del 1"));
     EXPECT_EQ(r.exitCode, 0) << r.err.toStdString();
     EXPECT_EQ(Entries(QString()), (QStringList{QStringLiteral("a.tif"), QStringLiteral("a.tif.tmp"),
