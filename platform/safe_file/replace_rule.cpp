@@ -37,6 +37,12 @@ bool CheckTarget(const std::string& target, Replacement& replacement, int& error
 
 bool KeepAttributes(int fd, const Replacement& replacement, int& error)
 {
+    // After the owner: changing the owner clears the set-id bits.
+    return KeepOwner(fd, replacement, error) && KeepMode(fd, replacement, error);
+}
+
+bool KeepOwner(int fd, const Replacement& replacement, int& error)
+{
     if (replacement.kind != Replacement::Kind::File)
         return true;
     const struct stat& old = replacement.old;
@@ -54,8 +60,14 @@ bool KeepAttributes(int fd, const Replacement& replacement, int& error)
         }
         (void)::fchown(fd, static_cast<uid_t>(-1), old.st_gid);
     }
-    // After the owner: changing the owner clears the set-id bits.
-    if (::fchmod(fd, old.st_mode & 07777) != 0) {
+    return true;
+}
+
+bool KeepMode(int fd, const Replacement& replacement, int& error)
+{
+    if (replacement.kind != Replacement::Kind::File)
+        return true;
+    if (::fchmod(fd, replacement.old.st_mode & 07777) != 0) {
         error = errno;
         return false;
     }

@@ -30,7 +30,11 @@ bool CheckTarget(const std::string& target, Replacement& replacement, int& error
 // Gives the open new file `fd` the owner, group and permission bits of the
 // regular file it is to replace (nothing for the other kinds). False with
 // `error` when they cannot be kept and the caller does not own the file,
-// or when the permission bits cannot be set.
+// or when the permission bits cannot be set. For a file that is still to
+// be written: KeepOwner before the writes and KeepMode after the last one,
+// since a write by anyone but root clears the set-id bits.
 bool KeepAttributes(int fd, const Replacement& replacement, int& error);
+bool KeepOwner(int fd, const Replacement& replacement, int& error);
+bool KeepMode(int fd, const Replacement& replacement, int& error);
 
 } // namespace safe_file

@@ -41,13 +41,14 @@ StagedFile::StagedFile(std::string target) : target_(std::move(target))
 {
     if (!CheckTarget(target_, replacement_, error_))
         return;
-    // A replacement starts private and takes the old file's bits below.
+    // A replacement starts private: it takes the old file's owner here and
+    // its permission bits in Commit.
     fd_ = CreateTemporarySibling(target_, Replaces() ? 0600 : 0666, temp_);
     if (fd_ < 0) {
         error_ = errno;
         return;
     }
-    KeepAttributes(fd_, replacement_, error_);
+    KeepOwner(fd_, replacement_, error_);
 }
 
 StagedFile::~StagedFile()
@@ -66,7 +67,8 @@ bool StagedFile::Commit()
 {
     if (done_)
         return false;
-    if (!Ok()) {
+    // The bits after the last write: a write clears the set-id bits.
+    if (!Ok() || !KeepMode(fd_, replacement_, error_)) {
         Discard();
         return false;
     }
