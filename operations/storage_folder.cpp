@@ -113,7 +113,10 @@ bool CanWriteFile(const QString& path) noexcept
 
 int AppendToLogFile(const QString& path, const QByteArray& bytes) noexcept
 {
-    const int fd = safe_file::OpenRegular(QFile::encodeName(path).toStdString(), O_WRONLY | O_APPEND | O_CREAT);
+    // Never through a link: a planted one would have the line appended to
+    // whatever file it names.
+    const int fd = safe_file::OpenRegular(QFile::encodeName(path).toStdString(),
+                                          O_WRONLY | O_APPEND | O_CREAT | O_NOFOLLOW);
     if (fd < 0)
         return errno;
     int error = WriteAll(fd, bytes) ? 0 : (errno != 0 ? errno : EIO);

@@ -37,8 +37,9 @@ bool CanWriteFile(const QString& path) noexcept;
 void LogError(const QString& message) noexcept;
 
 // Appends `bytes` to a log file of the storage folder in one write,
-// creating the file when missing. Never blocks: a FIFO, device or folder
-// under the name is refused. 0, or the errno value of the failure.
+// creating the file when missing. Never blocks and never follows a link:
+// a link, FIFO, device or folder under the name is refused. 0, or the errno
+// value of the failure.
 int AppendToLogFile(const QString& path, const QByteArray& bytes) noexcept;
 
 // The date-and-time text LogError appends: the locale's short date, a blank

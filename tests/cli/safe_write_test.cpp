@@ -2,7 +2,7 @@
 // run's own sources however the output folder is reached, files behind
 // links under output names, write-protected and other users' files, files
 // cut short by a failed write, debris of killed runs, concurrent changes of
-// one file, and FIFOs planted in the storage folder.
+// one file, and FIFOs and links planted in the storage folder.
 
 #include "cli_fixture.h"
 
@@ -286,7 +286,7 @@ TEST_F(SafeWriteTest, InPlaceChangesWorkForTheLongestNamesAndTakeTurns)
     }
 }
 
-TEST_F(SafeWriteTest, FifosInTheStorageFolderBlockNothing)
+TEST_F(SafeWriteTest, FifosInTheStorageFolderBlockNothingAndLinksThereAreNotFollowed)
 {
     MakeTiffIn(QStringLiteral("a.tif"), {1, 2, 3});
     ASSERT_TRUE(QDir().mkpath(Storage()));
@@ -306,6 +306,21 @@ TEST_F(SafeWriteTest, FifosInTheStorageFolderBlockNothing)
     EXPECT_EQ(r.exitCode, 3);
     EXPECT_FALSE(r.err.isEmpty());
     EXPECT_EQ(PagesIn(QStringLiteral("a.tif")), (V{2, 3}));
+
+    // Links planted under the log names: the files they name get nothing.
+    MakeTiffIn(QStringLiteral("x.tif"), {7});
+    const QByteArray planted = ReadFile(Work(QStringLiteral("x.tif")));
+    for (const char* name : {"/Errors.Log", "/Log.txt", "/Testtemp.sys"})
+        ASSERT_TRUE(QFile::remove(Storage() + QString::fromLatin1(name)));
+    for (const char* name : {"/Errors.Log", "/Log.txt"})
+        ASSERT_TRUE(QFile::link(Work(QStringLiteral("x.tif")), Storage() + QString::fromLatin1(name)));
+    r = Run(QStringLiteral("/i a.tif /silent /del 1"));
+    EXPECT_EQ(r.exitCode, 4);
+    EXPECT_TRUE(r.err.contains(QStringLiteral("successfully deleted pages from file."))) << r.err.toStdString();
+    EXPECT_EQ(PagesIn(QStringLiteral("a.tif")), (V{3}));
+    r = Run(QStringLiteral("/i a.tif?x /del 1"));
+    EXPECT_EQ(r.exitCode, 3);
+    EXPECT_EQ(ReadFile(Work(QStringLiteral("x.tif"))), planted);
 }
 
 // The engine numbers pages without limit; so does the renaming.
