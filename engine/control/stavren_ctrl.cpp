@@ -7,6 +7,7 @@
 #include "engine/failure_reason.h"
 #include "engine/page_operations.h"
 
+#include <QTimerEvent>
 
 #include <string>
 
@@ -131,6 +132,60 @@ void CStavrenCtrl::AboutBox()
     try {
         stavren_windows::ShowAboutDialog();
     } catch (...) {
+    }
+}
+
+int CStavrenCtrl::OnCreate(const QVariant& parent)
+{
+    QObject* parentObject = nullptr;
+    if (!stavren_windows::ObjectArgument(parent, parentObject) || !parentObject)
+        return -1;
+    try {
+        return stavren_windows::CreateControlWindow(parentObject) ? 0 : -1;
+    } catch (...) {
+        return -1;
+    }
+}
+
+void CStavrenCtrl::OnTimer(int nIDEvent)
+{
+    QTimerEvent message(nIDEvent);
+    com::Object::event(&message);
+}
+
+int CStavrenCtrl::DoVerb(int iVerb, const QVariant& parent)
+{
+    if (iVerb != com::OLEIVERB_PROPERTIES)
+        return com::E_NOTIMPL;
+    QObject* owner = nullptr;
+    if (!stavren_windows::ObjectArgument(parent, owner))
+        return com::E_FAIL;
+    // The pages are reached as any property frame reaches them: created by
+    // class identifier through the runtime, each asked for its page.
+    QList<QObject*> pages;
+    bool complete = true;
+    try {
+        for (const QUuid& id : GetPropPageIDs()) {
+            const com::Ptr<com::Object> page = com::CreateInstance(id);
+            QObject* made = com::Invoke(page, QStringLiteral("CreatePage"), {QVariant()}).value<QObject*>();
+            complete = made != nullptr;
+            if (!complete)
+                break;
+            pages.append(made);
+        }
+    } catch (...) {
+        complete = false;
+    }
+    if (!complete) {
+        qDeleteAll(pages);
+        return com::E_FAIL;
+    }
+    try {
+        // The frame takes the pages over.
+        const QString caption = GetUserTypeName() + QStringLiteral(" Properties");
+        return stavren_windows::ShowPropertyFrame(owner, caption, pages) ? com::S_OK : com::E_FAIL;
+    } catch (...) {
+        return com::E_FAIL;
     }
 }
 

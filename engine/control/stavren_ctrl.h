@@ -10,6 +10,7 @@
 #include <QRect>
 #include <QString>
 #include <QUuid>
+#include <QVariant>
 
 #include <cstdint>
 
@@ -60,6 +61,23 @@ public:
     // Shows the About dialog modally when a GUI application runs on this
     // thread; returns at once otherwise.
     Q_INVOKABLE void AboutBox();
+
+    // ---- window messages and verbs -------------------------------------------
+    // Only a control container sends these; they are reached by name.
+    // Creation of the control's window as a child of parent (a QWidget held
+    // as a QObject*): 0, or -1 when the framework cannot create it (no GUI
+    // application on this thread, parent empty or not a widget).
+    Q_INVOKABLE int OnCreate(const QVariant& parent);
+    // A timer message goes to the default handling; the control sets no
+    // timer of its own.
+    Q_INVOKABLE void OnTimer(int nIDEvent);
+    // The properties verb (com::OLEIVERB_PROPERTIES) shows the property
+    // pages GetPropPageIDs names, each created by its class identifier, in
+    // a modal frame owned by parent (a QWidget held as a QObject*, or
+    // empty) and answers S_OK once the frame is closed, E_FAIL when it
+    // could not be shown. Every other verb needs an in-place container:
+    // E_NOTIMPL.
+    Q_INVOKABLE int DoVerb(int iVerb, const QVariant& parent);
 
     // ---- control framework --------------------------------------------------
     // Every method may be called on a fresh object that no container loaded.

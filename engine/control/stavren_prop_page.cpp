@@ -14,11 +14,8 @@ QString CStavrenPropPage::Caption() const
 QVariant CStavrenPropPage::CreatePage(const QVariant& parent) const
 {
     QObject* parentObject = nullptr;
-    if (parent.isValid() && !parent.isNull()) {
-        parentObject = parent.value<QObject*>();
-        if (!parentObject)
-            return {};
-    }
+    if (!stavren_windows::ObjectArgument(parent, parentObject))
+        return {};
     QObject* page = stavren_windows::CreatePropertyPage(parentObject, Caption());
     return page ? QVariant::fromValue<QObject*>(page) : QVariant();
 }

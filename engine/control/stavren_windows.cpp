@@ -4,6 +4,7 @@
 #include <QFileInfo>
 #include <QLibrary>
 #include <QThread>
+#include <QVariant>
 
 #include <dlfcn.h>
 
@@ -44,6 +45,15 @@ Function Resolve(const char* name)
 
 } // namespace
 
+bool ObjectArgument(const QVariant& value, QObject*& object)
+{
+    object = nullptr;
+    if (!value.isValid() || value.isNull())
+        return true;
+    object = value.value<QObject*>();
+    return object != nullptr;
+}
+
 void ShowAboutDialog()
 {
     if (!GuiThread())
@@ -64,6 +74,24 @@ void DrawControl(QPainter& painter, const QRect& bounds)
 {
     if (const auto draw = Resolve<DrawFunction>(kDraw))
         draw(painter, bounds);
+}
+
+QObject* CreateControlWindow(QObject* parent)
+{
+    if (!GuiThread())
+        return nullptr;
+    const auto create = Resolve<CreateWindowFunction>(kCreateWindow);
+    return create ? create(parent) : nullptr;
+}
+
+bool ShowPropertyFrame(QObject* owner, const QString& caption, const QList<QObject*>& pages)
+{
+    const auto show = GuiThread() ? Resolve<ShowFrameFunction>(kShowFrame) : nullptr;
+    if (!show) {
+        qDeleteAll(pages);
+        return false;
+    }
+    return show(owner, caption, pages);
 }
 
 } // namespace stavren_windows

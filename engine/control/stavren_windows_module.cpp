@@ -1,5 +1,5 @@
-// libStavrenWindows.so: the control's About dialog, its property page and
-// its drawing (see stavren_windows.h).
+// libStavrenWindows.so: the control's About dialog, its property page, its
+// window and drawing, and its property frame (see stavren_windows.h).
 
 #include "engine/control/stavren_ids.h"
 #include "engine/control/stavren_windows.h"
@@ -12,6 +12,8 @@
 #include <QPainter>
 #include <QPushButton>
 #include <QStyle>
+#include <QTabWidget>
+#include <QVBoxLayout>
 
 extern "C" __attribute__((visibility("default"))) void StavrenShowAboutDialog()
 {
@@ -61,7 +63,63 @@ extern "C" __attribute__((visibility("default"))) void StavrenDrawControl(QPaint
     painter.drawEllipse(bounds);
 }
 
+namespace {
+
+// The control's window: the control's picture over its whole area.
+class ControlWindow : public QWidget {
+public:
+    using QWidget::QWidget;
+
+protected:
+    void paintEvent(QPaintEvent*) override
+    {
+        QPainter painter(this);
+        StavrenDrawControl(painter, rect());
+    }
+};
+
+} // namespace
+
+extern "C" __attribute__((visibility("default"))) QObject* StavrenCreateControlWindow(QObject* parent)
+{
+    auto* parentWidget = qobject_cast<QWidget*>(parent);
+    return parentWidget ? new ControlWindow(parentWidget) : nullptr;
+}
+
+extern "C" __attribute__((visibility("default"))) bool StavrenShowPropertyFrame(QObject* owner, const QString& caption,
+                                                                               const QList<QObject*>& pages)
+{
+    auto* ownerWidget = qobject_cast<QWidget*>(owner);
+    if (owner && !ownerWidget) {
+        qDeleteAll(pages);
+        return false;
+    }
+    QDialog frame(ownerWidget);
+    frame.setWindowTitle(caption);
+    frame.setModal(true);
+    auto* tabs = new QTabWidget(&frame);
+    for (QObject* page : pages) {
+        if (auto* widget = qobject_cast<QWidget*>(page))
+            tabs->addTab(widget, widget->windowTitle());
+        else
+            delete page;
+    }
+    // The pages hold no properties, so there is never anything to apply.
+    auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel | QDialogButtonBox::Apply,
+                                         &frame);
+    buttons->button(QDialogButtonBox::Apply)->setEnabled(false);
+    QObject::connect(buttons, &QDialogButtonBox::accepted, &frame, &QDialog::accept);
+    QObject::connect(buttons, &QDialogButtonBox::rejected, &frame, &QDialog::reject);
+    auto* layout = new QVBoxLayout(&frame);
+    layout->addWidget(tabs);
+    layout->addWidget(buttons);
+    frame.exec();
+    return true;
+}
+
 // The entry points must keep the types the loader casts them to.
 static_assert(std::is_same_v<decltype(&StavrenShowAboutDialog), stavren_windows::ShowAboutFunction>);
 static_assert(std::is_same_v<decltype(&StavrenCreatePropertyPage), stavren_windows::CreatePageFunction>);
 static_assert(std::is_same_v<decltype(&StavrenDrawControl), stavren_windows::DrawFunction>);
+static_assert(std::is_same_v<decltype(&StavrenCreateControlWindow), stavren_windows::CreateWindowFunction>);
+static_assert(std::is_same_v<decltype(&StavrenShowPropertyFrame), stavren_windows::ShowFrameFunction>);

@@ -52,6 +52,8 @@ inline constexpr bool Succeeded(HRESULT hr) { return hr >= 0; }
 inline constexpr bool Failed(HRESULT hr) { return hr < 0; }
 
 inline constexpr DISPID DISPID_ABOUTBOX = -552;
+// The verb that asks an object to show its property pages (DoVerb).
+inline constexpr int OLEIVERB_PROPERTIES = -7;
 
 // Well-known interface identifiers.
 extern const QUuid IID_IUnknown;      // {00000000-0000-0000-C000-000000000046}

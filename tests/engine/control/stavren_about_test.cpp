@@ -1,7 +1,8 @@
 // The control's parts that face a GUI: the About box inside a running GUI
 // application (modal, with the control's caption and version line, closed
 // by its OK button), the property page reached as a property frame reaches
-// it, and the toolbox bitmap the registry names.
+// it, the control's window and its properties verb as a container sends
+// them, and the toolbox bitmap the registry names.
 
 #include "platform/com/bitmap_resource.h"
 #include "platform/com/class_registry.h"
@@ -14,9 +15,11 @@
 #include <QDialogButtonBox>
 #include <QLabel>
 #include <QPushButton>
+#include <QTabWidget>
 #include <QTimer>
 #include <QWidget>
 
+#include <functional>
 #include <memory>
 
 namespace {
@@ -30,6 +33,39 @@ void EnsureApplication()
     if (!QApplication::instance()) new QApplication(argc, argv);
 }
 
+// Answers the modal dialogs that appear while it lives: hands each to
+// `look`, then presses its OK button. A dialog still open after ten
+// seconds is closed, so that a dialog without the button cannot hang the
+// test.
+class ModalAnswer {
+public:
+    explicit ModalAnswer(std::function<void(QDialog*)> look)
+    {
+        QObject::connect(&poll_, &QTimer::timeout, [this, look] {
+            auto* dialog = qobject_cast<QDialog*>(QApplication::activeModalWidget());
+            if (!dialog)
+                return;
+            look(dialog);
+            auto* box = dialog->findChild<QDialogButtonBox*>();
+            if (box && box->button(QDialogButtonBox::Ok)) {
+                ++answered_;
+                box->button(QDialogButtonBox::Ok)->click();
+            }
+        });
+        poll_.start(20);
+        QTimer::singleShot(10000, &poll_, [] {
+            if (auto* w = QApplication::activeModalWidget())
+                w->close();
+        });
+    }
+    // The dialogs answered so far.
+    int Answered() const { return answered_; }
+
+private:
+    QTimer poll_;
+    int answered_ = 0;
+};
+
 } // namespace
 
 TEST(StavrenAboutBox, ShowsModallyAndReturnsWhenClosed)
@@ -40,33 +76,16 @@ TEST(StavrenAboutBox, ShowsModallyAndReturnsWhenClosed)
 
     QString caption;
     QStringList texts;
-    bool clicked = false;
-    QTimer poll;
-    QObject::connect(&poll, &QTimer::timeout, [&] {
-        auto* dialog = qobject_cast<QDialog*>(QApplication::activeModalWidget());
-        if (!dialog || clicked)
-            return;
+    const ModalAnswer answer([&](QDialog* dialog) {
         caption = dialog->windowTitle();
         for (auto* label : dialog->findChildren<QLabel*>())
             if (!label->text().isEmpty())
                 texts << label->text();
-        auto* box = dialog->findChild<QDialogButtonBox*>();
-        if (box && box->button(QDialogButtonBox::Ok)) {
-            clicked = true;
-            box->button(QDialogButtonBox::Ok)->click();
-        }
-    });
-    poll.start(20);
-    // A safety net so a dialog that never appears cannot hang the test.
-    QTimer::singleShot(10000, [] {
-        if (auto* w = QApplication::activeModalWidget())
-            w->close();
     });
 
     auto ctrl = com::CreateObject(kCtrlProgId);
     com::Invoke(ctrl, "AboutBox");
-    poll.stop();
-    EXPECT_TRUE(clicked);
+    EXPECT_EQ(answer.Answered(), 1);
     EXPECT_EQ(caption, "About Stavren Control");
     EXPECT_TRUE(texts.contains("Stavren Control, Version 1.0")) << texts.join('|').toStdString();
     EXPECT_EQ(texts.size(), 2);
@@ -100,6 +119,65 @@ TEST(StavrenPropertyPage, CreatedByClassIdentifierAndReachedByDispatch)
     EXPECT_TRUE(qobject_cast<QWidget*>(alone.get())->isWindow());
     QObject notWidget;
     EXPECT_FALSE(com::Invoke(page, "CreatePage", {QVariant::fromValue(&notWidget)}).isValid());
+}
+
+// The window a container creates for the control is a child of the
+// container's widget, drawn as the control draws itself; without a widget
+// to be the parent, creation fails.
+TEST(StavrenWindowMessages, OnCreateMakesTheControlsWindowInsideTheContainer)
+{
+    TempHome home;
+    ASSERT_EQ(RegisterStavren(), com::S_OK);
+    EnsureApplication();
+    auto ctrl = com::CreateObject(kCtrlProgId);
+    QWidget container;
+    EXPECT_EQ(com::Invoke(ctrl, "OnCreate", {QVariant::fromValue<QObject*>(&container)}).toInt(), 0);
+    const QList<QWidget*> windows = container.findChildren<QWidget*>(Qt::FindDirectChildrenOnly);
+    ASSERT_EQ(windows.size(), 1);
+    windows[0]->resize(40, 20);
+    const QImage picture = windows[0]->grab().toImage();
+    EXPECT_EQ(picture.pixelColor(1, 1), QColor(Qt::white));
+    EXPECT_NE(picture.pixelColor(0, 10), QColor(Qt::white)); // the ellipse's left end
+
+    QObject notWidget;
+    EXPECT_EQ(com::Invoke(ctrl, "OnCreate", {QVariant::fromValue(&notWidget)}).toInt(), -1);
+    EXPECT_EQ(com::Invoke(ctrl, "OnCreate", {QVariant()}).toInt(), -1);
+    EXPECT_EQ(ErrorOf([&] { com::Invoke(ctrl, "OnTimer", {7}); }), 0);
+}
+
+// The properties verb shows the control's property pages in a modal frame
+// owned by the given widget and returns when it is closed; other verbs
+// need an in-place container and show nothing.
+TEST(StavrenWindowMessages, PropertiesVerbShowsThePropertyPagesModally)
+{
+    TempHome home;
+    ASSERT_EQ(RegisterStavren(), com::S_OK);
+    EnsureApplication();
+    QWidget owner;
+    QString caption;
+    QStringList tabs;
+    QWidget* parent = nullptr;
+    const ModalAnswer answer([&](QDialog* frame) {
+        caption = frame->windowTitle();
+        parent = frame->parentWidget();
+        if (auto* pages = frame->findChild<QTabWidget*>())
+            for (int i = 0; i < pages->count(); ++i)
+                tabs << pages->tabText(i);
+    });
+
+    auto ctrl = com::CreateObject(kCtrlProgId);
+    EXPECT_EQ(com::Invoke(ctrl, "DoVerb", {com::OLEIVERB_PROPERTIES, QVariant::fromValue<QObject*>(&owner)}).toInt(),
+              com::S_OK);
+    EXPECT_EQ(answer.Answered(), 1);
+    EXPECT_EQ(caption, "Stavren Control Properties");
+    EXPECT_EQ(tabs, QStringList{"General"});
+    EXPECT_EQ(parent, &owner);
+
+    EXPECT_EQ(com::Invoke(ctrl, "DoVerb", {0, QVariant()}).toInt(), com::E_NOTIMPL);
+    QObject notWidget;
+    EXPECT_EQ(com::Invoke(ctrl, "DoVerb", {com::OLEIVERB_PROPERTIES, QVariant::fromValue(&notWidget)}).toInt(),
+              com::E_FAIL);
+    EXPECT_EQ(answer.Answered(), 1);
 }
 
 // The toolbox bitmap is a resource of the module: the registry value

@@ -152,6 +152,10 @@ TEST_F(StavrenTest, DispatchIdsReachTheMethods)
     auto ctrl = com::CreateObject(kCtrlProgId);
     EXPECT_EQ(com::InvokeById(ctrl.get(), 6, {S(File("c.tif"))}).toInt(), 3);
     EXPECT_EQ(ErrorOf([&] { com::InvokeById(ctrl.get(), 8, {}); }), 438);
-    // Without a GUI application the About box returns at once.
+    // Without a GUI application the About box returns at once, the window
+    // cannot be created and the properties verb shows nothing.
     EXPECT_EQ(ErrorOf([&] { com::InvokeById(ctrl.get(), com::DISPID_ABOUTBOX, {}); }), 0);
+    EXPECT_EQ(com::Invoke(ctrl, "OnCreate", {QVariant()}).toInt(), -1);
+    EXPECT_EQ(com::Invoke(ctrl, "DoVerb", {com::OLEIVERB_PROPERTIES, QVariant()}).toInt(), com::E_FAIL);
+    EXPECT_EQ(ErrorOf([&] { com::Invoke(ctrl, "OnTimer", {1}); }), 0);
 }

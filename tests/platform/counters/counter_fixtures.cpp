@@ -2,6 +2,8 @@
 
 #include <QFile>
 
+#include <qpdf/Pl_Buffer.hh>
+#include <qpdf/Pl_Flate.hh>
 #include <qpdf/QPDF.hh>
 #include <qpdf/QPDFObjectHandle.hh>
 #include <qpdf/QPDFPageDocumentHelper.hh>
@@ -12,6 +14,7 @@
 
 #include "tests/engine/tiff_builder.h"
 
+#include <algorithm>
 #include <vector>
 
 namespace counter_test {
@@ -199,6 +202,98 @@ bool WritePdfListingOnePage(const QString& path, int times)
     } catch (...) {
         return false;
     }
+}
+
+namespace {
+
+// `head`, then `fill` repeated up to `inflated` bytes in all, deflated.
+QByteArray Deflated(const QByteArray& head, char fill, std::uint64_t inflated)
+{
+    Pl_Buffer out("deflated");
+    Pl_Flate flate("deflate", &out, Pl_Flate::a_deflate);
+    flate.write(reinterpret_cast<const unsigned char*>(head.constData()), std::size_t(head.size()));
+    const std::vector<unsigned char> chunk(1u << 20, static_cast<unsigned char>(fill));
+    for (std::uint64_t left = inflated - std::min<std::uint64_t>(inflated, std::uint64_t(head.size())); left > 0;) {
+        const std::size_t n = std::size_t(std::min<std::uint64_t>(left, chunk.size()));
+        flate.write(chunk.data(), n);
+        left -= n;
+    }
+    flate.finish();
+    auto buffer = out.getBufferSharedPointer();
+    return QByteArray(reinterpret_cast<const char*>(buffer->getBuffer()), qsizetype(buffer->getSize()));
+}
+
+// One row of a cross-reference stream with /W [1 4 2].
+QByteArray XrefRow(int type, std::uint32_t second, std::uint16_t third)
+{
+    const char row[7] = {char(type),         char(second >> 24), char(second >> 16), char(second >> 8),
+                         char(second),       char(third >> 8),   char(third)};
+    return QByteArray(row, 7);
+}
+
+void AppendStream(QByteArray& pdf, int object, const QByteArray& dictionary, const QByteArray& data)
+{
+    pdf += QByteArray::number(object) + " 0 obj\n<< " + dictionary + " /Length " + QByteArray::number(data.size())
+           + " >>\nstream\n" + data + "\nendstream\nendobj\n";
+}
+
+const QByteArray kCatalog = "<< /Type /Catalog /Pages 2 0 R >>";
+const QByteArray kPages = "<< /Type /Pages /Kids [3 0 R] /Count 1 >>";
+const QByteArray kPage = "<< /Type /Page /Parent 2 0 R /MediaBox [0 0 612 792] >>";
+
+} // namespace
+
+bool WritePdfObjectStreamBomb(const QString& path, std::uint64_t inflated)
+{
+    try {
+        // Objects 1 to 3 in the object stream 4; 5 is the cross-reference stream.
+        const QByteArray bodies = kCatalog + "\n" + kPages + "\n" + kPage + "\n";
+        const QByteArray header = "1 0 2 " + QByteArray::number(kCatalog.size() + 1) + " 3 "
+                                  + QByteArray::number(kCatalog.size() + kPages.size() + 2) + " ";
+        QByteArray pdf = "%PDF-1.5\n";
+        const auto stream = std::uint32_t(pdf.size());
+        AppendStream(pdf, 4, "/Type /ObjStm /N 3 /First " + QByteArray::number(header.size()) + " /Filter /FlateDecode",
+                     Deflated(header + bodies, ' ', inflated));
+        const auto xref = std::uint32_t(pdf.size());
+        const QByteArray rows = XrefRow(0, 0, 65535) + XrefRow(2, 4, 0) + XrefRow(2, 4, 1) + XrefRow(2, 4, 2)
+                                + XrefRow(1, stream, 0) + XrefRow(1, xref, 0);
+        AppendStream(pdf, 5, "/Type /XRef /Size 6 /W [1 4 2] /Root 1 0 R", rows);
+        pdf += "startxref\n" + QByteArray::number(xref) + "\n%%EOF\n";
+        return WriteText(path, pdf);
+    } catch (...) {
+        return false;
+    }
+}
+
+bool WritePdfXrefStreamBomb(const QString& path, std::uint64_t inflated)
+{
+    try {
+        QByteArray pdf = "%PDF-1.5\n";
+        QByteArray rows = XrefRow(0, 0, 65535);
+        int object = 1;
+        for (const QByteArray& body : {kCatalog, kPages, kPage}) {
+            rows += XrefRow(1, std::uint32_t(pdf.size()), 0);
+            pdf += QByteArray::number(object++) + " 0 obj\n" + body + "\nendobj\n";
+        }
+        rows += XrefRow(1, std::uint32_t(pdf.size()), 0);
+        const auto xref = std::uint32_t(pdf.size());
+        AppendStream(pdf, 4, "/Type /XRef /Size 5 /W [1 4 2] /Root 1 0 R /Filter /FlateDecode",
+                     Deflated(rows, '\0', inflated));
+        pdf += "startxref\n" + QByteArray::number(xref) + "\n%%EOF\n";
+        return WriteText(path, pdf);
+    } catch (...) {
+        return false;
+    }
+}
+
+bool WriteSparsePdfWithBrokenXref(const QString& path, std::int64_t size)
+{
+    const QByteArray head = "%PDF-1.4\n1 0 obj\n" + kCatalog + "\nendobj\n2 0 obj\n" + kPages + "\nendobj\n3 0 obj\n"
+                            + kPage + "\nendobj\n";
+    const QByteArray tail = "\ntrailer\n<< /Size 4 /Root 1 0 R >>\nstartxref\n999999999\n%%EOF\n";
+    QFile f(path);
+    if (!f.open(QIODevice::WriteOnly | QIODevice::Truncate) || f.write(head) != head.size()) return false;
+    return f.seek(size - tail.size()) && f.write(tail) == tail.size();
 }
 
 } // namespace counter_test

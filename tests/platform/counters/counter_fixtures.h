@@ -36,4 +36,18 @@ bool WritePdfTree(const QString& path, const std::vector<int>& fanOut, bool loop
 // few kilobytes).
 bool WritePdfListingOnePage(const QString& path, int times);
 
+// A PDF file of one page whose catalog and page tree lie in an object
+// stream that inflates to `inflated` bytes (the objects, then blanks):
+// about inflated / 1000 bytes on disk.
+bool WritePdfObjectStreamBomb(const QString& path, std::uint64_t inflated);
+
+// A PDF file of one page whose cross-reference stream inflates to
+// `inflated` bytes (its rows, then zeros).
+bool WritePdfXrefStreamBomb(const QString& path, std::uint64_t inflated);
+
+// A sparse PDF file of `size` bytes (a few kilobytes on disk): a page tree
+// at its start and, after a hole, a trailer whose cross-reference position
+// is wrong, so that the table can only be rebuilt by reading the file.
+bool WriteSparsePdfWithBrokenXref(const QString& path, std::int64_t size);
+
 } // namespace counter_test

@@ -62,13 +62,24 @@ struct Counter {
         return pages;
     }
 
+    // What a count in a bounded child process saw: the answer (12345 when
+    // the child did not finish with one) and, in KiB, the child's resident
+    // peak before and after the count and the peak of the processes it
+    // waited for (those the counter itself may start).
+    struct Bounded {
+        std::int32_t pages = 12345;
+        long peakBefore = 0;
+        long peak = 0;
+        long childrenPeak = 0;
+    };
+
     // The count made in a child process whose address space may grow by
-    // `memory` bytes at most, and which is stopped after `seconds`; 12345
-    // when the child did not finish with a count.
-    std::int32_t CountBounded(const QString& path, std::size_t memory, unsigned seconds) const
+    // `memory` bytes at most, and which is stopped after `seconds`.
+    Bounded CountMeasured(const QString& path, std::size_t memory, unsigned seconds) const
     {
+        Bounded answer;
         int fds[2];
-        if (::pipe(fds) != 0) return 12345;
+        if (::pipe(fds) != 0) return answer;
         const pid_t child = ::fork();
         if (child == 0) {
             ::close(fds[0]);
@@ -81,18 +92,28 @@ struct Counter {
             const rlimit limit{static_cast<rlim_t>(pages + memory), static_cast<rlim_t>(pages + memory)};
             ::setrlimit(RLIMIT_AS, &limit);
             ::alarm(seconds);
-            std::int32_t n = 12345;
-            counter->CountPages(path, n);
-            const bool sent = ::write(fds[1], &n, sizeof n) == sizeof n;
+            Bounded seen;
+            rusage usage{};
+            ::getrusage(RUSAGE_SELF, &usage);
+            seen.peakBefore = usage.ru_maxrss;
+            counter->CountPages(path, seen.pages);
+            ::getrusage(RUSAGE_SELF, &usage);
+            seen.peak = usage.ru_maxrss;
+            ::getrusage(RUSAGE_CHILDREN, &usage);
+            seen.childrenPeak = usage.ru_maxrss;
+            const bool sent = ::write(fds[1], &seen, sizeof seen) == sizeof seen;
             ::_exit(sent ? 0 : 1);
         }
         ::close(fds[1]);
-        std::int32_t n = 12345;
-        if (child < 0 || ::read(fds[0], &n, sizeof n) != sizeof n) n = 12345;
+        if (child < 0 || ::read(fds[0], &answer, sizeof answer) != sizeof answer) answer = Bounded();
         ::close(fds[0]);
         int status = 0;
         if (child > 0) ::waitpid(child, &status, 0);
-        return n;
+        return answer;
+    }
+    std::int32_t CountBounded(const QString& path, std::size_t memory, unsigned seconds) const
+    {
+        return CountMeasured(path, memory, seconds).pages;
     }
 };
 
@@ -298,6 +319,32 @@ TEST_F(CountersTest, PdfPageTreesBeyondTheBoundsCountMinusOne)
     for (const char* name : {"too-deep.pdf", "40000-deep.pdf", "listed-twice.pdf", "listed-a-million-times.pdf",
                              "loop.pdf"})
         EXPECT_EQ(pdf.CountBounded(File(name), k256MiB, 10), -1) << name;
+}
+
+// A small file can make qpdf inflate gigabytes (an object stream or a
+// cross-reference stream) or read a huge sparse file to rebuild a broken
+// cross-reference table. Each counts -1 within the counter's own bounds,
+// and the memory of the process that asked does not grow.
+TEST_F(CountersTest, PdfFilesThatInflateOrReadWithoutBoundCountMinusOne)
+{
+    const Counter pdf(counters::CLSID_PdfPageCounter, counters::IID_IPdfPageCounter);
+    constexpr std::uint64_t k1GiB = 1ull << 30;
+    ASSERT_TRUE(WritePdfObjectStreamBomb(File("object-stream.pdf"), 1u << 20));
+    ASSERT_TRUE(WritePdfXrefStreamBomb(File("xref-stream.pdf"), 1u << 20));
+    ASSERT_TRUE(WritePdfObjectStreamBomb(File("object-stream-bomb.pdf"), k1GiB));
+    ASSERT_TRUE(WritePdfXrefStreamBomb(File("xref-stream-bomb.pdf"), k1GiB));
+    ASSERT_TRUE(WriteSparsePdfWithBrokenXref(File("sparse.pdf"), 64 * k1GiB));
+    // The shapes themselves are sound: small enough, they count.
+    EXPECT_EQ(pdf.Count(File("object-stream.pdf")), 1);
+    EXPECT_EQ(pdf.Count(File("xref-stream.pdf")), 1);
+
+    constexpr long k64MiB = 64 << 10, kBound = long(counters::PdfPageCounter::kMaxMemory >> 10);
+    for (const char* name : {"object-stream-bomb.pdf", "xref-stream-bomb.pdf", "sparse.pdf"}) {
+        const Counter::Bounded seen = pdf.CountMeasured(File(name), 4 * k1GiB, 30);
+        EXPECT_EQ(seen.pages, -1) << name;
+        EXPECT_LT(seen.peak - seen.peakBefore, k64MiB) << name;
+        EXPECT_LE(seen.childrenPeak, seen.peak + kBound) << name;
+    }
 }
 
 // Real TIFF files that nobody here wrote (scripts/fetch-test-files.sh):
