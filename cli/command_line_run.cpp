@@ -114,7 +114,7 @@ void CommandLineRun::RunDelete()
     trap_.Line(200);
     if (folderInput_) {
         std::int32_t count = 0;
-        LoadFilesFolder(state_.InputList.value(0).trimmed(), facade_, false, count);
+        LoadFilesFolder(master_.InputItem(state_.InputList.value(0), false), facade_, false, count);
         trap_.Line(210);
         for (const clsColSetOrderGrid& rec : std::as_const(facade_.colOrderedData)) {
             const QString path = ValidateDir(rec.FileLocation()) + rec.FileName();
@@ -126,7 +126,7 @@ void CommandLineRun::RunDelete()
     } else {
         trap_.Line(220);
         for (const QString& rawItem : std::as_const(state_.InputList)) {
-            const QString item = rawItem.trimmed();
+            const QString item = master_.InputItem(rawItem, true);
             const QString path = PathPart(item);
             std::int32_t page = state_.DeletePageNumber;
             if (item.contains(QLatin1Char('?')))
@@ -164,7 +164,7 @@ void CommandLineRun::RunInsert()
     if (folderInput_) {
         trap_.Line(310);
         std::int32_t count = 0;
-        LoadFilesFolder(state_.InputList.value(0).trimmed(), facade_, true, count);
+        LoadFilesFolder(master_.InputItem(state_.InputList.value(0), false), facade_, true, count);
         for (const clsColSetOrderGrid& rec : std::as_const(facade_.colOrderedData)) {
             const QString path = ValidateDir(rec.FileLocation()) + rec.FileName();
             if (!hasSourcePosition && rec.PageCount() < 0) {
@@ -179,7 +179,7 @@ void CommandLineRun::RunInsert()
     } else {
         trap_.Line(320);
         for (const QString& rawItem : std::as_const(state_.InputList)) {
-            const QString item = rawItem.trimmed();
+            const QString item = master_.InputItem(rawItem, true);
             const QString path = PathPart(item);
             std::int16_t position;
             if (item.contains(QLatin1Char('?'))) {
@@ -229,7 +229,7 @@ void CommandLineRun::RunOutput()
 
     if (!folderInput_) {
         trap_.Line(420);
-        const QString path = state_.InputList.value(0).trimmed();
+        const QString path = master_.InputItem(state_.InputList.value(0), false);
         AddSourceFile(path);
         const QString fileName = GetFileNameFromPath(path);
         bool ok;
@@ -246,7 +246,7 @@ void CommandLineRun::RunOutput()
 
     trap_.Line(440);
     std::int32_t count = 0;
-    LoadFilesFolder(state_.InputList.value(0).trimmed(), facade_, true, count);
+    LoadFilesFolder(master_.InputItem(state_.InputList.value(0), false), facade_, true, count);
     for (const clsColSetOrderGrid& rec : std::as_const(facade_.colOrderedData))
         AddSourceFile(ValidateDir(rec.FileLocation()) + rec.FileName());
     const bool severalFiles = FilesFound() > 1;
@@ -383,7 +383,7 @@ void CommandLineRun::ScanFolder(const QString& folder, TiffPdfCommands& facade, 
     try {
         trap.Line(10);
         static const QStringList patterns{QStringLiteral("*.tiff"), QStringLiteral("*.tif")};
-        const QDir dir(folder.trimmed());
+        const QDir dir(folder);
         if (!dir.exists())
             throw RunTimeError(rterr::PathNotFound);
         const QString canonical = dir.canonicalPath();

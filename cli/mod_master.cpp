@@ -1,5 +1,6 @@
 #include "cli/mod_master.h"
 
+#include "cli/command_line_arguments.h"
 #include "cli/command_line_run.h"
 #include "cli/command_line_windows.h"
 #include "cli/help_text.h"
@@ -129,6 +130,16 @@ QString ModMaster::OperationArgument(const QString& operationSwitch) const
     return at < 0 ? QString() : state_.CommandText.mid(at + operationSwitch.size());
 }
 
+QString ModMaster::InputItem(const QString& rawItem, bool numbered)
+{
+    const QString trimmed = rawItem.trimmed();
+    if (trimmed == rawItem)
+        return rawItem;
+    QString path = numbered ? PathPart(rawItem) : rawItem;
+    const bool exists = GetInputSwitch() == QLatin1String("/d ") ? FolderExistsByFind(path) : FileExistsByFind(path);
+    return exists ? rawItem : trimmed;
+}
+
 bool ModMaster::IsValidFileName(const QString& name)
 {
     static const QString forbidden = QStringLiteral("/\\:*?\"<>|");
@@ -180,18 +191,26 @@ bool ModMaster::ValidateCmdLine()
             return fail(QStringLiteral("Invalid command line"));
         const bool folderInput = inputSwitch == QLatin1String("/d ");
 
+        // A name whose bytes are no text is refused by the check of its
+        // kind, never read as the name it looks like.
+        const QString badName = folderInput ? QStringLiteral("Invalid folder path.") : QStringLiteral("Invalid filename.");
         trap.Line(30);
-        const QString list = SwitchArgument(inputSwitch).trimmed();
-        if (list.isEmpty())
+        // The items keep their blanks until each is taken (InputItem).
+        const QString rawList = SwitchArgument(inputSwitch);
+        if (rawList.trimmed().isEmpty())
             return fail(QStringLiteral("Invalid filename."));
         trap.Line(40);
-        s.InputList = list.split(QLatin1Char('|'));
+        s.InputList = rawList.split(QLatin1Char('|'));
 
         trap.Line(50);
+        QString list = rawList.trimmed();
         if (opSwitch == QLatin1String(" /o ")) {
             if (s.InputList.size() > 1)
                 return fail(QStringLiteral("Invalid filename."));
+            list = InputItem(rawList, false);
             QString path = list;
+            if (HoldsNoText(path))
+                return fail(badName);
             if (folderInput) {
                 if (!FolderExistsByFind(path))
                     return fail(QStringLiteral("Invalid folder path."));
@@ -204,10 +223,11 @@ bool ModMaster::ValidateCmdLine()
         } else {
             trap.Line(60);
             for (const QString& rawItem : s.InputList) {
-                const QString item = rawItem.trimmed();
-                if (item.isEmpty())
+                if (rawItem.trimmed().isEmpty())
                     return fail(QStringLiteral("Invalid filename."));
-                QString path = PathPart(item);
+                QString path = PathPart(InputItem(rawItem, true));
+                if (HoldsNoText(path))
+                    return fail(badName);
                 if (folderInput) {
                     if (!FolderExistsByFind(path))
                         return fail(QStringLiteral("Invalid folder path."));
@@ -233,7 +253,7 @@ bool ModMaster::ValidateCmdLine()
             s.NameBase = value.left(q);
             QString withoutMarks = value;
             withoutMarks.remove(QLatin1Char('?'));
-            if (!IsValidFileName(withoutMarks))
+            if (!IsValidFileName(withoutMarks) || HoldsNoText(withoutMarks))
                 return fail(badNaming);
         }
 
@@ -276,7 +296,7 @@ bool ModMaster::ValidateCmdLine()
                 s.OutputArgument = argument;
             }
             trap.Line(130);
-            if (!IsExistingFolder(s.OutputArgument))
+            if (HoldsNoText(s.OutputArgument) || !IsExistingFolder(s.OutputArgument))
                 return fail(QStringLiteral("Invalid output path."));
         } else {
             trap.Line(140);
@@ -287,6 +307,8 @@ bool ModMaster::ValidateCmdLine()
                 s.AppendSource = PathPart(argument);
             }
             trap.Line(150);
+            if (HoldsNoText(s.AppendSource))
+                return fail(QStringLiteral("Invalid filename."));
             if (!FileExistsByFind(s.AppendSource))
                 return fail(s.AppendSource + QStringLiteral(" does not exists."));
         }

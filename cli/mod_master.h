@@ -73,6 +73,12 @@ public:
     // end of the line when none follows.
     QString SwitchArgument(const QString& switchText) const;
 
+    // One item of InputList as the run takes it: as it stands when it names
+    // an existing file exactly (a folder with folder input; with `numbered`,
+    // its text before the last "?"), else without the blanks around it:
+    // lists are typed as "a.tif | b.tif", yet "a.tif " is a name of its own.
+    QString InputItem(const QString& rawItem, bool numbered);
+
     // Whether the run counts pages: a folder scan counts every file, an
     // insert the files it appends to, and a page range on file input is
     // checked against the file. Other runs never create the page counter.
