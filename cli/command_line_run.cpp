@@ -81,6 +81,16 @@ void CommandLineRun::Run(const QString& operationSwitch)
         RunDelete();
 }
 
+QString CommandLineRun::UnreachedLines(const QString& prefix) const
+{
+    QString lines;
+    for (const QStringList* paths : {&unreachableFiles_, &unscannedFolders_}) {
+        for (const QString& path : *paths)
+            lines += prefix + path + kCrLf;
+    }
+    return lines;
+}
+
 qsizetype CommandLineRun::FilesFound() const
 {
     return facade_.colOrderedData.size() + unreachableFiles_.size();
@@ -121,8 +131,7 @@ void CommandLineRun::RunDelete()
             if (!facade_.DeleteTiffPage(path, ToInteger(state_.DeletePageNumber)))
                 failures += path + kCrLf;
         }
-        for (const QString& path : std::as_const(unreachableFiles_))
-            failures += path + kCrLf;
+        failures += UnreachedLines(QString());
     } else {
         trap_.Line(220);
         for (const QString& rawItem : std::as_const(state_.InputList)) {
@@ -174,8 +183,7 @@ void CommandLineRun::RunInsert()
             trap_.Line(315);
             insertInto(path, ToInteger(hasSourcePosition ? sourcePosition : std::int64_t{rec.PageCount()} + 1));
         }
-        for (const QString& path : std::as_const(unreachableFiles_))
-            failures += path + kCrLf;
+        failures += UnreachedLines(QString());
     } else {
         trap_.Line(320);
         for (const QString& rawItem : std::as_const(state_.InputList)) {
@@ -263,8 +271,7 @@ void CommandLineRun::RunOutput()
         if (!ok)
             failures += QStringLiteral("Error : ") + path + kCrLf;
     }
-    for (const QString& path : std::as_const(unreachableFiles_))
-        failures += QStringLiteral("Error : ") + path + kCrLf;
+    failures += UnreachedLines(QStringLiteral("Error : "));
     trap_.Line(460);
     master_.anyFileFailed_ = !failures.isEmpty();
     state_.ResultMessage = failures.isEmpty()
@@ -429,7 +436,7 @@ void CommandLineRun::ScanFolder(const QString& folder, TiffPdfCommands& facade, 
                     // Nothing in it can be reached: a folder that cannot
                     // be scanned.
                     trap.Log(RunTimeError(rterr::PathNotFound));
-                    master_.scanFailed_ = true;
+                    unscannedFolders_ << ValidateDir(location) + entry.name;
                     continue;
                 }
                 subfolders << ValidateDir(location) + entry.name;
@@ -437,9 +444,9 @@ void CommandLineRun::ScanFolder(const QString& folder, TiffPdfCommands& facade, 
         }
     } catch (...) {
         trap.Log();
-        // The run goes on with the other folders, but it must not end as a
-        // success.
-        master_.scanFailed_ = true;
+        // The run goes on with the other folders; this one is reported
+        // with the failed files, since what it holds was not reached.
+        unscannedFolders_ << QDir(folder).absolutePath();
         return;
     }
     for (const QString& sub : std::as_const(subfolders))

@@ -366,7 +366,7 @@ int ModMaster::Main(const QString& commandLine)
         trap.Line(120);
         if (!WriteErrorLog(s, s.ResultMessage))
             return ExitResultLost;
-        return anyFileFailed_ || scanFailed_ ? ExitFileFailed : ExitSuccess;
+        return anyFileFailed_ ? ExitFileFailed : ExitSuccess;
     } catch (...) {
         trap.Log();
         return ExitRunError;

@@ -97,8 +97,7 @@ private:
     friend class CommandLineRun;
     RunState state_;
     PageCountFunction counterOverride_;
-    bool anyFileFailed_ = false;
-    bool scanFailed_ = false; // a folder of the scan could not be read
+    bool anyFileFailed_ = false; // a file or a folder of the scan failed
 };
 
 // Reports `message`: a message box, or with "/silent" an entry appended to
