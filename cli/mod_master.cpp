@@ -78,6 +78,36 @@ void ReportUnwritableStorageFolder()
                         + QStringLiteral("The storage folder cannot be written: ") + StorageFolder());
 }
 
+void WriteToStandardError(const QString& text)
+{
+    const QByteArray bytes = (text + QLatin1Char('\n')).toUtf8();
+    std::fwrite(bytes.constData(), 1, static_cast<size_t>(bytes.size()), stderr);
+    std::fflush(stderr);
+}
+
+// The run stopped on an error. The error log has its line, but no window
+// shows it: standard error gets it too (without the time), so that a script
+// can tell why.
+void ReportRunStopped(const ErrorTrap& trap, const RunTimeError& error)
+{
+    QString text = QStringLiteral("VelmoraCMD: the run stopped on an error: ")
+        + BuildErrorLine(error.number(), error.description(), trap.procedure(), trap.LastLine(),
+                         ErrorLocationText(ObjectKind::Module, kModule, false));
+    // The page counter is the one object Main creates itself.
+    if (error.number() == rterr::CantCreateObject)
+        text += QStringLiteral("\nVelmoraCMD: ") + PageCounterRegistrationHint();
+    WriteToStandardError(text);
+}
+
+// There is no error log without a storage folder: name the folder.
+void ReportNoStorageFolder()
+{
+    WriteToStandardError(StorageFolder().isEmpty()
+                             ? QStringLiteral("VelmoraCMD: the run stopped; the storage folder could not be found")
+                             : QStringLiteral("VelmoraCMD: the run stopped; the storage folder ") + StorageFolder()
+                                 + QStringLiteral(" could not be created"));
+}
+
 } // namespace
 
 qsizetype ModMaster::FindSwitch(const QString& switchText) const
@@ -328,8 +358,10 @@ int ModMaster::Main(const QString& commandLine)
         trap.Line(10);
         s.CommandText = commandLine;
         trap.Line(20);
-        if (!GetStorageFolder())
+        if (!GetStorageFolder()) {
+            ReportNoStorageFolder();
             return ExitRunError;
+        }
         trap.Line(30);
         s.StorageFolderWithSlash = ValidateDir(StorageFolder());
         trap.Line(40);
@@ -368,7 +400,7 @@ int ModMaster::Main(const QString& commandLine)
             return ExitResultLost;
         return anyFileFailed_ ? ExitFileFailed : ExitSuccess;
     } catch (...) {
-        trap.Log();
+        ReportRunStopped(trap, trap.Log());
         return ExitRunError;
     }
 }

@@ -103,6 +103,19 @@ TEST_F(EnvironmentTest, WithoutADisplayNoWindowLibraryIsLoaded)
     }
 }
 
+TEST_F(EnvironmentTest, AStorageFolderThatCannotBeCreatedIsNamed)
+{
+    QFile file(Work(QStringLiteral("file")));
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    file.close();
+    SetEnvironment(QStringLiteral("XDG_DATA_HOME"), Work(QStringLiteral("file/data")));
+    const Result r = Run(QStringLiteral("/i a.tif /del 1"));
+    EXPECT_EQ(r.exitCode, 3);
+    EXPECT_EQ(r.err, QStringLiteral("VelmoraCMD: the run stopped; the storage folder ") + Work(QStringLiteral("file/data"))
+                         + QStringLiteral("/Ostrana Technologies/Velmora 3.1 could not be created\n"));
+    EXPECT_EQ(PagesIn(QStringLiteral("a.tif")), (V{1, 2, 3}));
+}
+
 TEST_F(EnvironmentTest, AFailedWriteTestNamesTheStorageFolder)
 {
     // A folder where the test file should go: nobody, root included, can

@@ -274,15 +274,37 @@ TEST_F(OperationRunTest, ARunTimeErrorStopsTheRunAndIsLogged)
 {
     MakeTiffIn(QStringLiteral("a.tif"), {1, 2, 3});
     MakeTiffIn(QStringLiteral("b.tif"), {4, 5});
-    const Result r = Run(QStringLiteral("/i b.tif|a.tif?x /del 1"));
+    MakeTiffIn(QStringLiteral("c.tif"), {6, 7});
+    const Result r = Run(QStringList{QStringLiteral("/i"), QStringLiteral("b.tif|a.tif?x|c.tif"), QStringLiteral("/del"),
+                                     QStringLiteral("1")});
     EXPECT_EQ(r.exitCode, 3);
-    EXPECT_TRUE(r.err.isEmpty()) << r.err.toStdString();
     EXPECT_EQ(PagesIn(QStringLiteral("b.tif")), (V{5}));
     EXPECT_EQ(PagesIn(QStringLiteral("a.tif")), (V{1, 2, 3}));
+    EXPECT_EQ(PagesIn(QStringLiteral("c.tif")), (V{6, 7}));
     const QString log = QString::fromUtf8(ReadFile(Storage() + QStringLiteral("/Errors.Log")));
     static const QRegularExpression line(QStringLiteral(
-        "^Error 13 \\(Type mismatch\\) in procedure Main at Line No\\. \\d+ of Module modMaster at time- .+\r\n$"));
+        "^Error 13 \\(Type mismatch\\) in procedure Main at Line No\\. 230 of Module modMaster at time- .+\r\n$"));
     EXPECT_TRUE(line.match(log).hasMatch()) << log.toStdString();
+
+    // No window shows the log line: standard error has it, for this run and
+    // for every other that stops.
+    ASSERT_TRUE(QDir(Work()).mkpath(QStringLiteral("fold")));
+    MakeTiff(Work(QStringLiteral("fold/f.tif")), {1, 2});
+    const struct {
+        const char* line;
+        const char* error;
+    } runs[] = {
+        {"/i b.tif|a.tif?x|c.tif /del 1", "Error 13 (Type mismatch) in procedure Main at Line No. 230"},
+        {"/i a.tif /del 70000", "Error 6 (Overflow) in procedure Main at Line No. 230"},
+        {"/d fold /o out?1-40000", "Error 6 (Overflow) in procedure Main at Line No. 450"},
+    };
+    for (const auto& run : runs) {
+        SCOPED_TRACE(run.line);
+        const Result stopped = Run(QString::fromLatin1(run.line));
+        EXPECT_EQ(stopped.exitCode, 3);
+        EXPECT_EQ(stopped.err.toStdString(),
+                  std::string("VelmoraCMD: the run stopped on an error: ") + run.error + " of Module modMaster\n");
+    }
 }
 
 TEST_F(OperationRunTest, APositionPastTheIntegerRangeOverflowsWhereItIsComputed)
@@ -361,6 +383,12 @@ TEST_F(OperationRunTest, WithoutTheCounterRegisteredTheRunStops)
     EXPECT_EQ(PagesIn(QStringLiteral("a.tif")), (V{1, 2}));
     EXPECT_TRUE(QString::fromUtf8(ReadFile(Storage() + QStringLiteral("/Errors.Log")))
                     .startsWith(QStringLiteral("Error 429 (ActiveX component can't create object) in procedure Main at Line No. 90 ")));
+    // Standard error also says what to do about it.
+    EXPECT_EQ(r.err.toStdString(),
+              "VelmoraCMD: the run stopped on an error: Error 429 (ActiveX component can't create object) in procedure "
+              "Main at Line No. 90 of Module modMaster\n"
+              "VelmoraCMD: the TIFF page counter is not registered for this user; register it with: " REGSVR_PATH
+              " " COUNTERS_MODULE_PATH "\n");
 
     // A run that counts no pages never creates the counter.
     r = Run(QStringLiteral("/i a.tif /del 1"));
