@@ -47,8 +47,13 @@ bool IsExistingFolder(const QString& path)
 // (or instead of the text). Returns the exit status of the run.
 int ShowHelp(RunState& state)
 {
-    if (const CommandLineWindowsTable* windows = CommandLineWindows()) {
-        windows->ShowHelp(state);
+    QString text;
+    const bool found = ReadHelpText(text);
+    const QString missing = QStringLiteral("Help file is missing.");
+    SetReportedExitStatus(found ? ExitSuccess : ExitFileFailed);
+    const StreamReport standIn = found ? StreamReport{stdout, text.toUtf8()}
+                                       : StreamReport{stderr, MsgBoxStreamText(DefaultMsgBoxTitle(), missing)};
+    if (ShowHelpWindow(state, standIn)) {
         // The window shows an empty box when the text is missing; say why
         // once it closes.
         if (!state.ResultMessage.isEmpty()) {
@@ -57,13 +62,11 @@ int ShowHelp(RunState& state)
         }
         return ExitSuccess;
     }
-    QString text;
-    if (!ReadHelpText(text)) {
-        MsgBox(QStringLiteral("Help file is missing."), MsgBoxIcon::Information);
+    if (!found) {
+        MsgBox(missing, MsgBoxIcon::Information);
         return ExitFileFailed;
     }
-    const QByteArray bytes = text.toUtf8();
-    std::fwrite(bytes.constData(), 1, static_cast<size_t>(bytes.size()), stdout);
+    std::fwrite(standIn.text.constData(), 1, static_cast<size_t>(standIn.text.size()), stdout);
     std::fflush(stdout);
     return ExitSuccess;
 }
@@ -72,10 +75,14 @@ int ShowHelp(RunState& state)
 // on standard error the notice with the folder that could not be written.
 void ReportUnwritableStorageFolder()
 {
-    if (const CommandLineWindowsTable* windows = CommandLineWindows())
-        windows->ShowNotice();
-    WriteMsgBoxText(DefaultMsgBoxTitle(), WriteTestNoticeText() + QLatin1Char('\n')
-                        + QStringLiteral("The storage folder cannot be written: ") + StorageFolder());
+    const StreamReport report{stderr, MsgBoxStreamText(DefaultMsgBoxTitle(),
+                                                       WriteTestNoticeText() + QLatin1Char('\n')
+                                                           + QStringLiteral("The storage folder cannot be written: ")
+                                                           + StorageFolder())};
+    SetReportedExitStatus(ExitRunError);
+    ShowNoticeWindow(report);
+    std::fwrite(report.text.constData(), 1, static_cast<size_t>(report.text.size()), stderr);
+    std::fflush(stderr);
 }
 
 void WriteToStandardError(const QString& text)
@@ -389,6 +396,7 @@ int ModMaster::Main(const QString& commandLine)
             s.CountPages = RunCountsPages() ? MakeTiffPageCounter() : MakeTiffPageCounterOnFirstUse();
         trap.Line(100);
         if (!ValidateCmdLine()) {
+            SetReportedExitStatus(ExitInvalidCommand);
             MsgBox(s.ResultMessage, MsgBoxIcon::Information);
             return ExitInvalidCommand;
         }
@@ -396,9 +404,11 @@ int ModMaster::Main(const QString& commandLine)
         CommandLineRun run(*this, trap);
         run.Run(GetOperationSwitch());
         trap.Line(120);
+        const int status = anyFileFailed_ ? ExitFileFailed : ExitSuccess;
+        SetReportedExitStatus(status);
         if (!WriteErrorLog(s, s.ResultMessage))
             return ExitResultLost;
-        return anyFileFailed_ ? ExitFileFailed : ExitSuccess;
+        return status;
     } catch (...) {
         ReportRunStopped(trap, trap.Log());
         return ExitRunError;

@@ -10,7 +10,7 @@ struct xcb_connection_t;
 class WindowSystemProbe {
 public:
     // xcb: the X server of DISPLAY accepts a connection (authorisation
-    // included). wayland: Qt's plugin is installed and the compositor's
+    // included) and answers it within 2 s. wayland: Qt's plugin is installed and the compositor's
     // socket accepts a connection. Any other platform: its plugin is
     // installed.
     explicit WindowSystemProbe(const QString& platformEntry);
