@@ -36,11 +36,9 @@ PendingReport& Pending()
 [[noreturn]] void EndWithPendingReport()
 {
     const PendingReport& pending = Pending();
-    if (pending.active && !pending.report.text.isEmpty())
-        std::fwrite(pending.report.text.constData(), 1, static_cast<size_t>(pending.report.text.size()),
-                    pending.report.stream);
     std::fflush(stdout);
-    std::fflush(stderr);
+    if (pending.active)
+        WriteReport(pending.report);
     ::_exit(pending.active ? pending.status : ExitRunError);
 }
 
@@ -89,6 +87,12 @@ const CommandLineWindowsTable* LoadWindows()
 }
 
 } // namespace
+
+void WriteReport(const StreamReport& report)
+{
+    std::fwrite(report.text.constData(), 1, static_cast<size_t>(report.text.size()), report.stream);
+    std::fflush(report.stream);
+}
 
 void SetWindowArguments(int* argc, char** argv)
 {

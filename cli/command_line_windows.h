@@ -66,6 +66,9 @@ struct StreamReport {
     QByteArray text;
 };
 
+// Writes the report to its stream at once.
+void WriteReport(const StreamReport& report);
+
 // The exit status the run has earned by the time it reports (its result, a
 // refused command line, the help); it ends the process should the window
 // that shows the report fail. Until set: 3, the run stopped.

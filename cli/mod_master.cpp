@@ -66,8 +66,7 @@ int ShowHelp(RunState& state)
         MsgBox(missing, MsgBoxIcon::Information);
         return ExitFileFailed;
     }
-    std::fwrite(standIn.text.constData(), 1, static_cast<size_t>(standIn.text.size()), stdout);
-    std::fflush(stdout);
+    WriteReport(standIn);
     return ExitSuccess;
 }
 
@@ -81,15 +80,12 @@ void ReportUnwritableStorageFolder()
                                                            + StorageFolder())};
     SetReportedExitStatus(ExitRunError);
     ShowNoticeWindow(report);
-    std::fwrite(report.text.constData(), 1, static_cast<size_t>(report.text.size()), stderr);
-    std::fflush(stderr);
+    WriteReport(report);
 }
 
 void WriteToStandardError(const QString& text)
 {
-    const QByteArray bytes = (text + QLatin1Char('\n')).toUtf8();
-    std::fwrite(bytes.constData(), 1, static_cast<size_t>(bytes.size()), stderr);
-    std::fflush(stderr);
+    WriteReport({stderr, (text + QLatin1Char('\n')).toUtf8()});
 }
 
 // The run stopped on an error. The error log has its line, but no window
