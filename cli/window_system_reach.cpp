@@ -49,12 +49,13 @@ bool WaylandAnswers()
 constexpr std::chrono::milliseconds kAnswerLimit{2000};
 
 // The connection to the X server of DISPLAY, once the server has answered
-// (its setup reply), within `limit`; nullptr when it has not. xcb waits for
+// (its setup reply), within `limit`; nullptr when it has not, with
+// `abandoned` set when the attempt still goes on. xcb waits for
 // that answer without a limit, and a stopped server, or anything else that
 // accepts the connection and stays silent, would hold the run for ever. So
 // the connection is made on a thread of its own; one still waiting when the
 // limit has passed is left to itself and disconnects whatever it gets later.
-xcb_connection_t* ConnectWithin(std::chrono::milliseconds limit)
+xcb_connection_t* ConnectWithin(std::chrono::milliseconds limit, bool& abandoned)
 {
     struct Attempt {
         std::mutex mutex;
@@ -77,7 +78,7 @@ xcb_connection_t* ConnectWithin(std::chrono::milliseconds limit)
     }).detach();
     std::unique_lock lock(attempt->mutex);
     if (!attempt->done.wait_for(lock, limit, [&attempt] { return attempt->finished; })) {
-        attempt->abandoned = true;
+        attempt->abandoned = abandoned = true;
         return nullptr;
     }
     return attempt->connection;
@@ -91,7 +92,7 @@ WindowSystemProbe::WindowSystemProbe(const QString& platformEntry)
     if (name == QLatin1String("xcb")) {
         if (!PluginInstalled(name))
             return;
-        connection_ = ConnectWithin(kAnswerLimit);
+        connection_ = ConnectWithin(kAnswerLimit, stillWaiting_);
         answers_ = connection_ && xcb_connection_has_error(connection_) == 0;
     } else if (name.startsWith(QLatin1String("wayland"))) {
         answers_ = PluginInstalled(QStringLiteral("wayland")) && WaylandAnswers();

@@ -22,8 +22,13 @@ public:
     WindowSystemProbe& operator=(const WindowSystemProbe&) = delete;
 
     bool Answers() const { return answers_; }
+    // An X server that has not answered in time may still answer: the
+    // attempt goes on meanwhile, reading the environment as it does, which
+    // must then not change.
+    bool StillWaiting() const { return stillWaiting_; }
 
 private:
     bool answers_ = false;
+    bool stillWaiting_ = false;
     xcb_connection_t* connection_ = nullptr;
 };

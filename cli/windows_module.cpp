@@ -74,6 +74,10 @@ VelmoraOpenCommandLineWindows(int* argc, char** argv, const QStringList& platfor
         return qobject_cast<QApplication*>(running) ? &kWindows : nullptr;
     for (const QString& platform : platforms) {
         const WindowSystemProbe probe(platform);
+        // Starting on another platform would change the environment that
+        // the probe's attempt may still read.
+        if (probe.StillWaiting())
+            break;
         if (!probe.Answers())
             continue;
         // Qt starts on exactly the platform that answered.
