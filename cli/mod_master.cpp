@@ -236,7 +236,7 @@ bool ModMaster::ValidateCmdLine()
         s.InputList = rawList.split(QLatin1Char('|'));
 
         trap.Line(50);
-        QString list = rawList.trimmed();
+        QString list; // the one input of an output run, as taken
         if (opSwitch == QLatin1String(" /o ")) {
             if (s.InputList.size() > 1)
                 return fail(QStringLiteral("Invalid filename."));
