@@ -81,6 +81,16 @@ void CommandLineRun::Run(const QString& operationSwitch)
         RunDelete();
 }
 
+QString CommandLineRun::UnreachedLines(const QString& prefix) const
+{
+    QString lines;
+    for (const QStringList* paths : {&unreachableFiles_, &unscannedFolders_}) {
+        for (const QString& path : *paths)
+            lines += prefix + path + kCrLf;
+    }
+    return lines;
+}
+
 qsizetype CommandLineRun::FilesFound() const
 {
     return facade_.colOrderedData.size() + unreachableFiles_.size();
@@ -114,19 +124,18 @@ void CommandLineRun::RunDelete()
     trap_.Line(200);
     if (folderInput_) {
         std::int32_t count = 0;
-        LoadFilesFolder(state_.InputList.value(0).trimmed(), facade_, false, count);
+        LoadFilesFolder(master_.InputItem(state_.InputList.value(0), false), facade_, false, count);
         trap_.Line(210);
         for (const clsColSetOrderGrid& rec : std::as_const(facade_.colOrderedData)) {
             const QString path = ValidateDir(rec.FileLocation()) + rec.FileName();
             if (!facade_.DeleteTiffPage(path, ToInteger(state_.DeletePageNumber)))
                 failures += path + kCrLf;
         }
-        for (const QString& path : std::as_const(unreachableFiles_))
-            failures += path + kCrLf;
+        failures += UnreachedLines(QString());
     } else {
         trap_.Line(220);
         for (const QString& rawItem : std::as_const(state_.InputList)) {
-            const QString item = rawItem.trimmed();
+            const QString item = master_.InputItem(rawItem, true);
             const QString path = PathPart(item);
             std::int32_t page = state_.DeletePageNumber;
             if (item.contains(QLatin1Char('?')))
@@ -164,7 +173,7 @@ void CommandLineRun::RunInsert()
     if (folderInput_) {
         trap_.Line(310);
         std::int32_t count = 0;
-        LoadFilesFolder(state_.InputList.value(0).trimmed(), facade_, true, count);
+        LoadFilesFolder(master_.InputItem(state_.InputList.value(0), false), facade_, true, count);
         for (const clsColSetOrderGrid& rec : std::as_const(facade_.colOrderedData)) {
             const QString path = ValidateDir(rec.FileLocation()) + rec.FileName();
             if (!hasSourcePosition && rec.PageCount() < 0) {
@@ -174,12 +183,11 @@ void CommandLineRun::RunInsert()
             trap_.Line(315);
             insertInto(path, ToInteger(hasSourcePosition ? sourcePosition : std::int64_t{rec.PageCount()} + 1));
         }
-        for (const QString& path : std::as_const(unreachableFiles_))
-            failures += path + kCrLf;
+        failures += UnreachedLines(QString());
     } else {
         trap_.Line(320);
         for (const QString& rawItem : std::as_const(state_.InputList)) {
-            const QString item = rawItem.trimmed();
+            const QString item = master_.InputItem(rawItem, true);
             const QString path = PathPart(item);
             std::int16_t position;
             if (item.contains(QLatin1Char('?'))) {
@@ -229,7 +237,7 @@ void CommandLineRun::RunOutput()
 
     if (!folderInput_) {
         trap_.Line(420);
-        const QString path = state_.InputList.value(0).trimmed();
+        const QString path = master_.InputItem(state_.InputList.value(0), false);
         AddSourceFile(path);
         const QString fileName = GetFileNameFromPath(path);
         bool ok;
@@ -246,7 +254,7 @@ void CommandLineRun::RunOutput()
 
     trap_.Line(440);
     std::int32_t count = 0;
-    LoadFilesFolder(state_.InputList.value(0).trimmed(), facade_, true, count);
+    LoadFilesFolder(master_.InputItem(state_.InputList.value(0), false), facade_, true, count);
     for (const clsColSetOrderGrid& rec : std::as_const(facade_.colOrderedData))
         AddSourceFile(ValidateDir(rec.FileLocation()) + rec.FileName());
     const bool severalFiles = FilesFound() > 1;
@@ -263,8 +271,7 @@ void CommandLineRun::RunOutput()
         if (!ok)
             failures += QStringLiteral("Error : ") + path + kCrLf;
     }
-    for (const QString& path : std::as_const(unreachableFiles_))
-        failures += QStringLiteral("Error : ") + path + kCrLf;
+    failures += UnreachedLines(QStringLiteral("Error : "));
     trap_.Line(460);
     master_.anyFileFailed_ = !failures.isEmpty();
     state_.ResultMessage = failures.isEmpty()
@@ -383,7 +390,7 @@ void CommandLineRun::ScanFolder(const QString& folder, TiffPdfCommands& facade, 
     try {
         trap.Line(10);
         static const QStringList patterns{QStringLiteral("*.tiff"), QStringLiteral("*.tif")};
-        const QDir dir(folder.trimmed());
+        const QDir dir(folder);
         if (!dir.exists())
             throw RunTimeError(rterr::PathNotFound);
         const QString canonical = dir.canonicalPath();
@@ -429,7 +436,7 @@ void CommandLineRun::ScanFolder(const QString& folder, TiffPdfCommands& facade, 
                     // Nothing in it can be reached: a folder that cannot
                     // be scanned.
                     trap.Log(RunTimeError(rterr::PathNotFound));
-                    master_.scanFailed_ = true;
+                    unscannedFolders_ << ValidateDir(location) + entry.name;
                     continue;
                 }
                 subfolders << ValidateDir(location) + entry.name;
@@ -437,9 +444,9 @@ void CommandLineRun::ScanFolder(const QString& folder, TiffPdfCommands& facade, 
         }
     } catch (...) {
         trap.Log();
-        // The run goes on with the other folders, but it must not end as a
-        // success.
-        master_.scanFailed_ = true;
+        // The run goes on with the other folders; this one is reported
+        // with the failed files, since what it holds was not reached.
+        unscannedFolders_ << QDir(folder).absolutePath();
         return;
     }
     for (const QString& sub : std::as_const(subfolders))

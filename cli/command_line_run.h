@@ -29,8 +29,8 @@ public:
     // every subfolder below it, a folder's own files first) to
     // facade.colOrderedData, in name order. Symbolic links to folders are
     // not followed. A file whose name is no text cannot be reached; it is
-    // kept aside and reported as failed. Counts every file found in
-    // `fileCount`.
+    // kept aside and reported as failed, as is a folder that cannot be
+    // scanned. Counts every file found in `fileCount`.
     void LoadFilesFolder(const QString& folder, TiffPdfCommands& facade, bool keepPageCounts,
                          std::int32_t& fileCount);
 
@@ -61,6 +61,9 @@ private:
     bool IsSourceFile(const QString& path) const;
     // The TIFF files the folder scan found, those it could not reach included.
     qsizetype FilesFound() const;
+    // One failure line (`prefix` & path & CR LF) per file the scan could not
+    // reach and per folder it could not scan.
+    QString UnreachedLines(const QString& prefix) const;
     void ScanFolder(const QString& folder, TiffPdfCommands& facade, bool keepPageCounts,
                     std::int32_t& fileCount, QSet<QString>& visited);
 
@@ -70,6 +73,8 @@ private:
     TiffPdfCommands facade_;
     bool folderInput_ = false;
     std::set<std::pair<dev_t, ino_t>> sourceFiles_; // device and inode
-    // Files of the scan whose names are no text: each fails the run.
+    // Files of the scan whose names are no text, and folders it could not
+    // scan (unreadable, or named by no text): each fails the run.
     QStringList unreachableFiles_;
+    QStringList unscannedFolders_;
 };

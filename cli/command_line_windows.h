@@ -4,10 +4,19 @@
 // program, which is loaded (with the widget and window-system libraries it
 // needs) only when a run has something to show and a display may be there.
 // A run without one never loads them and reports on standard error.
+//
+// Every window stands in for a report on a standard stream. Qt ends the
+// process itself when its window system fails under it (it cannot start on
+// a screen, or the X server goes away while a window is up); the report
+// then still reaches its stream, and the process ends with the status the
+// run has earned.
 
 #include "platform/message_box/message_box.h"
 
+#include <QByteArray>
 #include <QStringList>
+
+#include <cstdio>
 
 struct RunState;
 
@@ -25,12 +34,19 @@ struct CommandLineWindowsTable {
     void (*Close)();
 };
 
+// Called by the module when Qt cannot go on with its window system (a fatal
+// message, with its text): ends the process.
+using WindowSystemFailedFunction = void (*)(const char* reason);
+
 // The module's entry: starts an application object on the first of
 // `platforms` (entries as WindowPlatforms gives them) whose display answers
-// and returns its windows; nullptr when none answers. Uses the running
-// QApplication when there is one. argc and argv must outlive the module.
+// and that has a screen, and returns its windows; nullptr when none does.
+// Uses the running QApplication when there is one. argc and argv must
+// outlive the module. `failed` (when given) is called should Qt fail fatally
+// while the application object lives.
 using OpenCommandLineWindowsFunction = const CommandLineWindowsTable* (*)(int* argc, char** argv,
-                                                                         const QStringList& platforms);
+                                                                         const QStringList& platforms,
+                                                                         WindowSystemFailedFunction failed);
 inline constexpr char kOpenCommandLineWindows[] = "VelmoraOpenCommandLineWindows";
 inline constexpr char kCommandLineWindowsModule[] = "libVelmoraCMDWindows.so";
 
@@ -43,6 +59,25 @@ const CommandLineWindowsTable* CommandLineWindows();
 
 // Ends the windows' application object, when the windows were loaded.
 void CloseCommandLineWindows();
+
+// A report as a standard stream carries it.
+struct StreamReport {
+    std::FILE* stream;
+    QByteArray text;
+};
+
+// Writes the report to its stream at once.
+void WriteReport(const StreamReport& report);
+
+// The exit status the run has earned by the time it reports (its result, a
+// refused command line, the help); it ends the process should the window
+// that shows the report fail. Until set: 3, the run stopped.
+void SetReportedExitStatus(int status);
+
+// Shows the help window, or the notice window, with `standIn` as the report
+// it stands for. False when there is no display (nothing is written).
+bool ShowHelpWindow(RunState& state, const StreamReport& standIn);
+bool ShowNoticeWindow(const StreamReport& standIn);
 
 // Shows message boxes through CommandLineWindows(), and on standard error
 // while there are none.

@@ -1,18 +1,18 @@
 // VelmoraCMD: runs one page operation over the TIFF files named on its
 // command line. The arguments are joined with single blanks into the one
-// command-line text that the grammar reads.
+// command-line text that the grammar reads (command_line_arguments.h).
 //
 // The program starts no application object: a run that shows nothing needs
 // none, and its windows start their own when there is a display to show
 // them on (command_line_windows.h).
 
+#include "cli/command_line_arguments.h"
 #include "cli/command_line_windows.h"
 #include "cli/mod_master.h"
 #include "operations/running_program.h"
 #include "operations/storage_folder.h"
 
 #include <QCoreApplication>
-#include <QStringList>
 
 #include <csignal>
 
@@ -27,13 +27,10 @@ int main(int argc, char* argv[])
     SetWindowArguments(&argc, argv);
     InstallCommandLineMessageBoxes();
 
-    QStringList args;
-    for (int i = 1; i < argc; ++i)
-        args << QString::fromLocal8Bit(argv[i]);
     int status;
     {
         ModMaster master;
-        status = master.Main(args.join(QLatin1Char(' ')));
+        status = master.Main(CommandLineText(argc, argv));
     }
     CloseCommandLineWindows();
     return status;

@@ -1,5 +1,6 @@
 #include "cli/mod_master.h"
 
+#include "cli/command_line_arguments.h"
 #include "cli/command_line_run.h"
 #include "cli/command_line_windows.h"
 #include "cli/help_text.h"
@@ -46,8 +47,13 @@ bool IsExistingFolder(const QString& path)
 // (or instead of the text). Returns the exit status of the run.
 int ShowHelp(RunState& state)
 {
-    if (const CommandLineWindowsTable* windows = CommandLineWindows()) {
-        windows->ShowHelp(state);
+    QString text;
+    const bool found = ReadHelpText(text);
+    const QString missing = QStringLiteral("Help file is missing.");
+    SetReportedExitStatus(found ? ExitSuccess : ExitFileFailed);
+    const StreamReport standIn = found ? StreamReport{stdout, text.toUtf8()}
+                                       : StreamReport{stderr, MsgBoxStreamText(DefaultMsgBoxTitle(), missing)};
+    if (ShowHelpWindow(state, standIn)) {
         // The window shows an empty box when the text is missing; say why
         // once it closes.
         if (!state.ResultMessage.isEmpty()) {
@@ -56,14 +62,11 @@ int ShowHelp(RunState& state)
         }
         return ExitSuccess;
     }
-    QString text;
-    if (!ReadHelpText(text)) {
-        MsgBox(QStringLiteral("Help file is missing."), MsgBoxIcon::Information);
+    if (!found) {
+        MsgBox(missing, MsgBoxIcon::Information);
         return ExitFileFailed;
     }
-    const QByteArray bytes = text.toUtf8();
-    std::fwrite(bytes.constData(), 1, static_cast<size_t>(bytes.size()), stdout);
-    std::fflush(stdout);
+    WriteReport(standIn);
     return ExitSuccess;
 }
 
@@ -71,10 +74,41 @@ int ShowHelp(RunState& state)
 // on standard error the notice with the folder that could not be written.
 void ReportUnwritableStorageFolder()
 {
-    if (const CommandLineWindowsTable* windows = CommandLineWindows())
-        windows->ShowNotice();
-    WriteMsgBoxText(DefaultMsgBoxTitle(), WriteTestNoticeText() + QLatin1Char('\n')
-                        + QStringLiteral("The storage folder cannot be written: ") + StorageFolder());
+    const StreamReport report{stderr, MsgBoxStreamText(DefaultMsgBoxTitle(),
+                                                       WriteTestNoticeText() + QLatin1Char('\n')
+                                                           + QStringLiteral("The storage folder cannot be written: ")
+                                                           + StorageFolder())};
+    SetReportedExitStatus(ExitRunError);
+    ShowNoticeWindow(report);
+    WriteReport(report);
+}
+
+void WriteToStandardError(const QString& text)
+{
+    WriteReport({stderr, (text + QLatin1Char('\n')).toUtf8()});
+}
+
+// The run stopped on an error. The error log has its line, but no window
+// shows it: standard error gets it too (without the time), so that a script
+// can tell why.
+void ReportRunStopped(const ErrorTrap& trap, const RunTimeError& error)
+{
+    QString text = QStringLiteral("VelmoraCMD: the run stopped on an error: ")
+        + BuildErrorLine(error.number(), error.description(), trap.procedure(), trap.LastLine(),
+                         ErrorLocationText(ObjectKind::Module, kModule, false));
+    // The page counter is the one object Main creates itself.
+    if (error.number() == rterr::CantCreateObject)
+        text += QStringLiteral("\nVelmoraCMD: ") + PageCounterRegistrationHint();
+    WriteToStandardError(text);
+}
+
+// There is no error log without a storage folder: name the folder.
+void ReportNoStorageFolder()
+{
+    WriteToStandardError(StorageFolder().isEmpty()
+                             ? QStringLiteral("VelmoraCMD: the run stopped; the storage folder could not be found")
+                             : QStringLiteral("VelmoraCMD: the run stopped; the storage folder ") + StorageFolder()
+                                 + QStringLiteral(" could not be created"));
 }
 
 } // namespace
@@ -129,6 +163,16 @@ QString ModMaster::OperationArgument(const QString& operationSwitch) const
     return at < 0 ? QString() : state_.CommandText.mid(at + operationSwitch.size());
 }
 
+QString ModMaster::InputItem(const QString& rawItem, bool numbered)
+{
+    const QString trimmed = rawItem.trimmed();
+    if (trimmed == rawItem)
+        return rawItem;
+    QString path = numbered ? PathPart(rawItem) : rawItem;
+    const bool exists = GetInputSwitch() == QLatin1String("/d ") ? FolderExistsByFind(path) : FileExistsByFind(path);
+    return exists ? rawItem : trimmed;
+}
+
 bool ModMaster::IsValidFileName(const QString& name)
 {
     static const QString forbidden = QStringLiteral("/\\:*?\"<>|");
@@ -180,18 +224,26 @@ bool ModMaster::ValidateCmdLine()
             return fail(QStringLiteral("Invalid command line"));
         const bool folderInput = inputSwitch == QLatin1String("/d ");
 
+        // A name whose bytes are no text is refused by the check of its
+        // kind, never read as the name it looks like.
+        const QString badName = folderInput ? QStringLiteral("Invalid folder path.") : QStringLiteral("Invalid filename.");
         trap.Line(30);
-        const QString list = SwitchArgument(inputSwitch).trimmed();
-        if (list.isEmpty())
+        // The items keep their blanks until each is taken (InputItem).
+        const QString rawList = SwitchArgument(inputSwitch);
+        if (rawList.trimmed().isEmpty())
             return fail(QStringLiteral("Invalid filename."));
         trap.Line(40);
-        s.InputList = list.split(QLatin1Char('|'));
+        s.InputList = rawList.split(QLatin1Char('|'));
 
         trap.Line(50);
+        QString list; // the one input of an output run, as taken
         if (opSwitch == QLatin1String(" /o ")) {
             if (s.InputList.size() > 1)
                 return fail(QStringLiteral("Invalid filename."));
+            list = InputItem(rawList, false);
             QString path = list;
+            if (HoldsNoText(path))
+                return fail(badName);
             if (folderInput) {
                 if (!FolderExistsByFind(path))
                     return fail(QStringLiteral("Invalid folder path."));
@@ -204,10 +256,11 @@ bool ModMaster::ValidateCmdLine()
         } else {
             trap.Line(60);
             for (const QString& rawItem : s.InputList) {
-                const QString item = rawItem.trimmed();
-                if (item.isEmpty())
+                if (rawItem.trimmed().isEmpty())
                     return fail(QStringLiteral("Invalid filename."));
-                QString path = PathPart(item);
+                QString path = PathPart(InputItem(rawItem, true));
+                if (HoldsNoText(path))
+                    return fail(badName);
                 if (folderInput) {
                     if (!FolderExistsByFind(path))
                         return fail(QStringLiteral("Invalid folder path."));
@@ -233,7 +286,7 @@ bool ModMaster::ValidateCmdLine()
             s.NameBase = value.left(q);
             QString withoutMarks = value;
             withoutMarks.remove(QLatin1Char('?'));
-            if (!IsValidFileName(withoutMarks))
+            if (!IsValidFileName(withoutMarks) || HoldsNoText(withoutMarks))
                 return fail(badNaming);
         }
 
@@ -276,7 +329,7 @@ bool ModMaster::ValidateCmdLine()
                 s.OutputArgument = argument;
             }
             trap.Line(130);
-            if (!IsExistingFolder(s.OutputArgument))
+            if (HoldsNoText(s.OutputArgument) || !IsExistingFolder(s.OutputArgument))
                 return fail(QStringLiteral("Invalid output path."));
         } else {
             trap.Line(140);
@@ -287,6 +340,8 @@ bool ModMaster::ValidateCmdLine()
                 s.AppendSource = PathPart(argument);
             }
             trap.Line(150);
+            if (HoldsNoText(s.AppendSource))
+                return fail(QStringLiteral("Invalid filename."));
             if (!FileExistsByFind(s.AppendSource))
                 return fail(s.AppendSource + QStringLiteral(" does not exists."));
         }
@@ -306,8 +361,10 @@ int ModMaster::Main(const QString& commandLine)
         trap.Line(10);
         s.CommandText = commandLine;
         trap.Line(20);
-        if (!GetStorageFolder())
+        if (!GetStorageFolder()) {
+            ReportNoStorageFolder();
             return ExitRunError;
+        }
         trap.Line(30);
         s.StorageFolderWithSlash = ValidateDir(StorageFolder());
         trap.Line(40);
@@ -335,6 +392,7 @@ int ModMaster::Main(const QString& commandLine)
             s.CountPages = RunCountsPages() ? MakeTiffPageCounter() : MakeTiffPageCounterOnFirstUse();
         trap.Line(100);
         if (!ValidateCmdLine()) {
+            SetReportedExitStatus(ExitInvalidCommand);
             MsgBox(s.ResultMessage, MsgBoxIcon::Information);
             return ExitInvalidCommand;
         }
@@ -342,11 +400,13 @@ int ModMaster::Main(const QString& commandLine)
         CommandLineRun run(*this, trap);
         run.Run(GetOperationSwitch());
         trap.Line(120);
+        const int status = anyFileFailed_ ? ExitFileFailed : ExitSuccess;
+        SetReportedExitStatus(status);
         if (!WriteErrorLog(s, s.ResultMessage))
             return ExitResultLost;
-        return anyFileFailed_ || scanFailed_ ? ExitFileFailed : ExitSuccess;
+        return status;
     } catch (...) {
-        trap.Log();
+        ReportRunStopped(trap, trap.Log());
         return ExitRunError;
     }
 }

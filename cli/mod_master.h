@@ -73,6 +73,12 @@ public:
     // end of the line when none follows.
     QString SwitchArgument(const QString& switchText) const;
 
+    // One item of InputList as the run takes it: as it stands when it names
+    // an existing file exactly (a folder with folder input; with `numbered`,
+    // its text before the last "?"), else without the blanks around it:
+    // lists are typed as "a.tif | b.tif", yet "a.tif " is a name of its own.
+    QString InputItem(const QString& rawItem, bool numbered);
+
     // Whether the run counts pages: a folder scan counts every file, an
     // insert the files it appends to, and a page range on file input is
     // checked against the file. Other runs never create the page counter.
@@ -91,8 +97,7 @@ private:
     friend class CommandLineRun;
     RunState state_;
     PageCountFunction counterOverride_;
-    bool anyFileFailed_ = false;
-    bool scanFailed_ = false; // a folder of the scan could not be read
+    bool anyFileFailed_ = false; // a file or a folder of the scan failed
 };
 
 // Reports `message`: a message box, or with "/silent" an entry appended to

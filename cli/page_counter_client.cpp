@@ -1,5 +1,7 @@
 #include "cli/page_counter_client.h"
 
+#include "cli/program_folder.h"
+
 #include "platform/counters/page_counter.h"
 #include "platform/runtime/run_time_error.h"
 
@@ -19,6 +21,15 @@ PageCountFunction MakeTiffPageCounter()
             throw RunTimeError(rterr::AutomationError, QStringLiteral("Automation error"));
         return pages;
     };
+}
+
+QString PageCounterRegistrationHint()
+{
+    // The registration tool and the counters' module are built beside the
+    // program.
+    const QString folder = ProgramFolder() + QLatin1Char('/');
+    return QStringLiteral("the TIFF page counter is not registered for this user; register it with: ") + folder
+        + QStringLiteral(VELMORA_REGSVR_NAME) + QLatin1Char(' ') + folder + QStringLiteral(VELMORA_COUNTERS_MODULE_NAME);
 }
 
 PageCountFunction MakeTiffPageCounterOnFirstUse()

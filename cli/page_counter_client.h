@@ -12,3 +12,7 @@ PageCountFunction MakeTiffPageCounter();
 // The same, with the TiffPageCounter created on the first count: for runs
 // that are not expected to count, so that they never load the counter.
 PageCountFunction MakeTiffPageCounterOnFirstUse();
+
+// What to do when the TiffPageCounter cannot be created (error 429): the
+// command that registers its module for this user.
+QString PageCounterRegistrationHint();

@@ -8,7 +8,12 @@
 #include <sys/un.h>
 #include <unistd.h>
 
+#include <chrono>
+#include <condition_variable>
 #include <cstring>
+#include <memory>
+#include <mutex>
+#include <thread>
 
 #include <xcb/xcb.h>
 
@@ -40,6 +45,45 @@ bool WaylandAnswers()
     return ok;
 }
 
+// How long an X server may take to accept a connection and answer it.
+constexpr std::chrono::milliseconds kAnswerLimit{2000};
+
+// The connection to the X server of DISPLAY, once the server has answered
+// (its setup reply), within `limit`; nullptr when it has not, with
+// `abandoned` set when the attempt still goes on. xcb waits for
+// that answer without a limit, and a stopped server, or anything else that
+// accepts the connection and stays silent, would hold the run for ever. So
+// the connection is made on a thread of its own; one still waiting when the
+// limit has passed is left to itself and disconnects whatever it gets later.
+xcb_connection_t* ConnectWithin(std::chrono::milliseconds limit, bool& abandoned)
+{
+    struct Attempt {
+        std::mutex mutex;
+        std::condition_variable done;
+        bool finished = false;
+        bool abandoned = false;
+        xcb_connection_t* connection = nullptr;
+    };
+    const auto attempt = std::make_shared<Attempt>();
+    std::thread([attempt] {
+        xcb_connection_t* connection = xcb_connect(nullptr, nullptr);
+        const std::lock_guard lock(attempt->mutex);
+        if (attempt->abandoned) {
+            xcb_disconnect(connection);
+            return;
+        }
+        attempt->connection = connection;
+        attempt->finished = true;
+        attempt->done.notify_one();
+    }).detach();
+    std::unique_lock lock(attempt->mutex);
+    if (!attempt->done.wait_for(lock, limit, [&attempt] { return attempt->finished; })) {
+        attempt->abandoned = abandoned = true;
+        return nullptr;
+    }
+    return attempt->connection;
+}
+
 } // namespace
 
 WindowSystemProbe::WindowSystemProbe(const QString& platformEntry)
@@ -48,7 +92,7 @@ WindowSystemProbe::WindowSystemProbe(const QString& platformEntry)
     if (name == QLatin1String("xcb")) {
         if (!PluginInstalled(name))
             return;
-        connection_ = xcb_connect(nullptr, nullptr);
+        connection_ = ConnectWithin(kAnswerLimit, stillWaiting_);
         answers_ = connection_ && xcb_connection_has_error(connection_) == 0;
     } else if (name.startsWith(QLatin1String("wayland"))) {
         answers_ = PluginInstalled(QStringLiteral("wayland")) && WaylandAnswers();

@@ -10,7 +10,7 @@ struct xcb_connection_t;
 class WindowSystemProbe {
 public:
     // xcb: the X server of DISPLAY accepts a connection (authorisation
-    // included). wayland: Qt's plugin is installed and the compositor's
+    // included) and answers it within 2 s. wayland: Qt's plugin is installed and the compositor's
     // socket accepts a connection. Any other platform: its plugin is
     // installed.
     explicit WindowSystemProbe(const QString& platformEntry);
@@ -22,8 +22,13 @@ public:
     WindowSystemProbe& operator=(const WindowSystemProbe&) = delete;
 
     bool Answers() const { return answers_; }
+    // An X server that has not answered in time may still answer: the
+    // attempt goes on meanwhile, reading the environment as it does, which
+    // must then not change.
+    bool StillWaiting() const { return stillWaiting_; }
 
 private:
     bool answers_ = false;
+    bool stillWaiting_ = false;
     xcb_connection_t* connection_ = nullptr;
 };

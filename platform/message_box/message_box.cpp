@@ -40,10 +40,21 @@ void SetMsgBoxPresenter(MsgBoxPresenter presenter)
     Presenter() = std::move(presenter);
 }
 
+QByteArray MsgBoxStreamText(const QString& title, const QString& text)
+{
+    // Lines of a box end in CR LF, and a list's last line ends the text; on
+    // a stream lines end in LF, and the text ends at its last line.
+    QString lines = text;
+    lines.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
+    while (lines.endsWith(QLatin1Char('\n')))
+        lines.chop(1);
+    return (title + QStringLiteral(": ") + lines + QLatin1Char('\n')).toUtf8();
+}
+
 void WriteMsgBoxText(const QString& title, const QString& text)
 {
-    const QByteArray line = (title + QStringLiteral(": ") + text).toUtf8();
-    std::fprintf(stderr, "%s\n", line.constData());
+    const QByteArray line = MsgBoxStreamText(title, text);
+    std::fwrite(line.constData(), 1, static_cast<size_t>(line.size()), stderr);
     std::fflush(stderr);
 }
 

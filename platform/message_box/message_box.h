@@ -45,7 +45,11 @@ using MsgBoxPresenter = std::function<std::optional<MsgBoxResult>(const MsgBoxRe
 // standard error.
 void SetMsgBoxPresenter(MsgBoxPresenter presenter);
 
-// Writes "<title>: <text>" and a line end to standard error.
+// "<title>: <text>" as a stream takes it (UTF-8): the lines of the text
+// end in LF, the last one included, with no empty line after it.
+QByteArray MsgBoxStreamText(const QString& title, const QString& text);
+
+// Writes MsgBoxStreamText to standard error.
 void WriteMsgBoxText(const QString& title, const QString& text);
 
 // True when the environment offers a display for a QApplication: DISPLAY or

@@ -52,6 +52,22 @@ protected:
     // is killed and fails the test.
     Result Run(const QStringList& args, int timeoutMs = 60000)
     {
+        return Start(QStringLiteral(VELMORA_CMD_PATH), args, timeoutMs);
+    }
+    // Runs VelmoraCMD with arguments written as shell words, for arguments
+    // that are no text: "$(printf 'x\\377.tif')".
+    Result RunShellWords(const QString& words, int timeoutMs = 60000)
+    {
+        return Start(QStringLiteral("/bin/sh"),
+                     {QStringLiteral("-c"), QStringLiteral("exec \"$0\" ") + words, QStringLiteral(VELMORA_CMD_PATH)},
+                     timeoutMs);
+    }
+    // The following runs go as `user` (through runuser); empty: as this
+    // process's user.
+    void RunAs(const QString& user) { runAs_ = user; }
+    // Runs `program` (VelmoraCMD, or a shell that becomes it) as Run does.
+    Result Start(const QString& program, const QStringList& args, int timeoutMs)
+    {
         QProcess p;
         p.setProcessEnvironment(env_);
         p.setWorkingDirectory(work_.path());
@@ -63,11 +79,10 @@ protected:
             });
         }
         if (runAs_.isEmpty())
-            p.start(QStringLiteral(VELMORA_CMD_PATH), args);
+            p.start(program, args);
         else
-            p.start(QStringLiteral("runuser"), QStringList{QStringLiteral("-p"), QStringLiteral("-u"), runAs_,
-                                                           QStringLiteral("--"), QStringLiteral(VELMORA_CMD_PATH)}
-                                                   + args);
+            p.start(QStringLiteral("runuser"),
+                    QStringList{QStringLiteral("-p"), QStringLiteral("-u"), runAs_, QStringLiteral("--"), program} + args);
         Result r;
         if (!p.waitForFinished(timeoutMs)) {
             p.kill();
@@ -80,9 +95,6 @@ protected:
         r.err = QString::fromUtf8(p.readAllStandardError());
         return r;
     }
-    // The following runs go as `user` (through runuser); empty: as this
-    // process's user.
-    void RunAs(const QString& user) { runAs_ = user; }
     // The following runs may write files of at most `bytes` (RLIMIT_FSIZE).
     void LimitFileSize(rlim_t bytes) { fileSizeLimit_ = bytes; }
     // Lets every user into the test's home and work folders, so that a run

@@ -6,6 +6,13 @@
 
 #include <QFileInfo>
 
+#include <arpa/inet.h>
+#include <netinet/in.h>
+#include <sys/socket.h>
+#include <unistd.h>
+
+#include <cstdint>
+
 namespace {
 
 using V = std::vector<int>;
@@ -80,6 +87,61 @@ TEST_F(EnvironmentTest, ADisplayThatDoesNotAnswerFallsBackToStandardStreams)
     ExpectStandardStreams();
 }
 
+TEST_F(EnvironmentTest, ADisplayThatCannotShowTheResultLeavesItOnStandardError)
+{
+    // Something that accepts X connections and never answers (a stopped
+    // server looks the same): nobody takes the connections it is offered.
+    const int listener = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
+    ASSERT_GE(listener, 0);
+    int display = 150;
+    for (;; ++display) {
+        ASSERT_LT(display, 250) << "no free port for a silent display";
+        sockaddr_in address{};
+        address.sin_family = AF_INET;
+        address.sin_port = htons(static_cast<std::uint16_t>(6000 + display));
+        address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+        if (::bind(listener, reinterpret_cast<const sockaddr*>(&address), sizeof address) == 0)
+            break;
+    }
+    ASSERT_EQ(::listen(listener, 8), 0);
+
+    // Screen platforms without their screen: no frame buffer, no DRM device.
+    QFile kms(Work(QStringLiteral("kms.json")));
+    ASSERT_TRUE(kms.open(QIODevice::WriteOnly));
+    kms.write("{\"device\": \"/nonexistent/card0\"}\n");
+    kms.close();
+    SetEnvironment(QStringLiteral("QT_QPA_EGLFS_INTEGRATION"), QStringLiteral("eglfs_kms"));
+    SetEnvironment(QStringLiteral("QT_QPA_EGLFS_KMS_CONFIG"), kms.fileName());
+    const QString silent = QStringLiteral("127.0.0.1:%1").arg(display);
+    const struct {
+        const char* platform;
+        QString display;
+    } conditions[] = {{"xcb", silent}, {"linuxfb:fb=/nonexistent/fb0", QString()}, {"eglfs", QString()}};
+    for (const auto& condition : conditions) {
+        SCOPED_TRACE(condition.platform);
+        SetEnvironment(QStringLiteral("QT_QPA_PLATFORM"), QString::fromLatin1(condition.platform));
+        SetEnvironment(QStringLiteral("DISPLAY"), condition.display);
+        MakeTiffIn(QStringLiteral("f.tif"), {1, 2, 3});
+        // The work is done, the result reaches standard error and the run
+        // ends with its own status, well within 5 s.
+        Result r = Run(QStringLiteral("/i f.tif /del 2"), 5000);
+        EXPECT_EQ(r.exitCode, 0);
+        EXPECT_TRUE(r.err.endsWith(QStringLiteral("Velmora 3.1: successfully deleted pages from file.\n")))
+            << r.err.toStdString();
+        EXPECT_EQ(PagesIn(QStringLiteral("f.tif")), (V{1, 3}));
+        if (condition.display.isEmpty()) {
+            // A refused line and the help text alike.
+            r = Run(QStringLiteral("/silent /i f.tif /del x"), 5000);
+            EXPECT_EQ(r.exitCode, 2);
+            EXPECT_TRUE(r.err.endsWith(QStringLiteral("Velmora 3.1: Invalid Pageno.\n"))) << r.err.toStdString();
+            r = Run(QStringList{}, 5000);
+            EXPECT_EQ(r.exitCode, 0);
+            EXPECT_TRUE(r.out.startsWith(QStringLiteral("VelmoraCMD - page operations"))) << r.out.left(80).toStdString();
+        }
+    }
+    ::close(listener);
+}
+
 TEST_F(EnvironmentTest, WithoutADisplayNoWindowLibraryIsLoaded)
 {
     // The loader names every library it maps; none of the window system's
@@ -101,6 +163,19 @@ TEST_F(EnvironmentTest, WithoutADisplayNoWindowLibraryIsLoaded)
         for (const char* library : {"libQt6Widgets", "libQt6Gui", "libX11", "libxcb", "libEGL"})
             EXPECT_FALSE(r.err.contains(QLatin1String(library))) << library;
     }
+}
+
+TEST_F(EnvironmentTest, AStorageFolderThatCannotBeCreatedIsNamed)
+{
+    QFile file(Work(QStringLiteral("file")));
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    file.close();
+    SetEnvironment(QStringLiteral("XDG_DATA_HOME"), Work(QStringLiteral("file/data")));
+    const Result r = Run(QStringLiteral("/i a.tif /del 1"));
+    EXPECT_EQ(r.exitCode, 3);
+    EXPECT_EQ(r.err, QStringLiteral("VelmoraCMD: the run stopped; the storage folder ") + Work(QStringLiteral("file/data"))
+                         + QStringLiteral("/Ostrana Technologies/Velmora 3.1 could not be created\n"));
+    EXPECT_EQ(PagesIn(QStringLiteral("a.tif")), (V{1, 2, 3}));
 }
 
 TEST_F(EnvironmentTest, AFailedWriteTestNamesTheStorageFolder)

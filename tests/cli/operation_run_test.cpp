@@ -7,6 +7,7 @@
 #include "cli/command_line_run.h"
 #include "cli/mod_master.h"
 #include "operations/error_trap.h"
+#include "tests/support/test_user.h"
 
 #include <QRegularExpression>
 
@@ -54,7 +55,7 @@ TEST_F(OperationRunTest, InsertFailuresAreListed)
     // without a call.
     const Result r = Run(QStringLiteral("/i bad.tif|a.tif /a c.tif"));
     EXPECT_EQ(r.exitCode, 1);
-    EXPECT_EQ(r.err, QStringLiteral("Velmora 3.1: Following files could not be Appended.\r\nbad.tif\r\n\n"));
+    EXPECT_EQ(r.err, QStringLiteral("Velmora 3.1: Following files could not be Appended.\nbad.tif\n"));
     EXPECT_EQ(PagesIn(QStringLiteral("a.tif")), (V{1, 9}));
     EXPECT_EQ(ReadFile(Work(QStringLiteral("bad.tif"))), QByteArray("not a tiff"));
 }
@@ -67,8 +68,8 @@ TEST_F(OperationRunTest, DeleteOverAFolderAndItsSubfolders)
     MakeTiff(Work(QStringLiteral("in/sub/b.tif")), {4, 5, 6});
     const Result r = Run(QStringLiteral("/d in /r /del 1"));
     EXPECT_EQ(r.exitCode, 1);
-    EXPECT_EQ(r.err, QStringLiteral("Velmora 3.1: Wrong page no in Following files.\r\n")
-                         + Work(QStringLiteral("in/one.TIFF")) + QStringLiteral("\r\n\n"));
+    EXPECT_EQ(r.err, QStringLiteral("Velmora 3.1: Wrong page no in Following files.\n")
+                         + Work(QStringLiteral("in/one.TIFF")) + QStringLiteral("\n"));
     EXPECT_EQ(Pages(Work(QStringLiteral("in/a.tif"))), (V{2}));
     EXPECT_EQ(Pages(Work(QStringLiteral("in/one.TIFF"))), (V{3}));
     EXPECT_EQ(Pages(Work(QStringLiteral("in/sub/b.tif"))), (V{5, 6}));
@@ -111,14 +112,45 @@ TEST_F(OperationRunTest, NamedPipesAreNeitherListedNorAccepted)
 TEST_F(OperationRunTest, AFolderThatCannotBeScannedIsNoSuccess)
 {
     // The folder test lets a file pass as a folder; its scan then fails,
-    // which is logged, and the run must not exit as a success.
+    // which is logged, and the folder is listed as failed.
     MakeTiffIn(QStringLiteral("a.tif"), {1, 2});
     const Result r = Run(QStringLiteral("/d a.tif /del 1"));
     EXPECT_EQ(r.exitCode, 1);
-    EXPECT_EQ(r.err.trimmed(), QStringLiteral("Velmora 3.1: successfully deleted pages from file."));
+    EXPECT_EQ(r.err, QStringLiteral("Velmora 3.1: Wrong page no in Following files.\n") + Work(QStringLiteral("a.tif"))
+                         + QLatin1Char('\n'));
     EXPECT_EQ(PagesIn(QStringLiteral("a.tif")), (V{1, 2}));
     EXPECT_TRUE(QString::fromUtf8(ReadFile(Storage() + QStringLiteral("/Errors.Log")))
                     .contains(QStringLiteral(" in procedure LoadFilesFolder at Line No. 10 of Module modMaster at time- ")));
+}
+
+TEST_F(OperationRunTest, AFolderTheUserMayWriteButNotListIsAFailureOfEveryOperation)
+{
+    std::string why;
+    if (!EnsureTestUser(why))
+        GTEST_SKIP() << why;
+    ASSERT_TRUE(QDir(Work()).mkpath(QStringLiteral("in")));
+    MakeTiff(Work(QStringLiteral("in/a.tif")), {1, 2});
+    MakeTiffIn(QStringLiteral("c.tif"), {9});
+    OpenFoldersToEveryone();
+    ASSERT_EQ(::chmod(QFile::encodeName(Work(QStringLiteral("in"))).constData(), 0333), 0);
+    RunAs(QString::fromLatin1(kTestUserName));
+    const QString folder = Work(QStringLiteral("in"));
+    const struct {
+        const char* line;
+        QString report;
+    } runs[] = {
+        {"/d in /del 1", QStringLiteral("Wrong page no in Following files.\n") + folder},
+        {"/d in /o out", QStringLiteral("Following files couldn't splited.\nError : ") + folder},
+        {"/d in /a c.tif", QStringLiteral("Following files could not be Appended.\n") + folder},
+    };
+    for (const auto& run : runs) {
+        SCOPED_TRACE(run.line);
+        const Result r = Run(QString::fromLatin1(run.line));
+        EXPECT_EQ(r.exitCode, 1);
+        EXPECT_EQ(r.err, QStringLiteral("Velmora 3.1: ") + run.report + QLatin1Char('\n'));
+    }
+    ASSERT_EQ(::chmod(QFile::encodeName(Work(QStringLiteral("in"))).constData(), 0777), 0);
+    EXPECT_EQ(Pages(Work(QStringLiteral("in/a.tif"))), (V{1, 2}));
 }
 
 TEST_F(OperationRunTest, AFolderWithoutTiffFilesSucceeds)
@@ -197,9 +229,9 @@ TEST_F(OperationRunTest, FolderOutputListsEveryFailedFile)
     MakeTiff(Work(QStringLiteral("in/q.tif")), {2});
     const Result r = Run(QStringLiteral("/d in /o out?2"));
     EXPECT_EQ(r.exitCode, 1);
-    EXPECT_EQ(r.err, QStringLiteral("Velmora 3.1: Following files couldn't splited.\r\nError : ")
-                         + Work(QStringLiteral("in/p.tif")) + QStringLiteral("\r\nError : ")
-                         + Work(QStringLiteral("in/q.tif")) + QStringLiteral("\r\n\n"));
+    EXPECT_EQ(r.err, QStringLiteral("Velmora 3.1: Following files couldn't splited.\nError : ")
+                         + Work(QStringLiteral("in/p.tif")) + QStringLiteral("\nError : ")
+                         + Work(QStringLiteral("in/q.tif")) + QStringLiteral("\n"));
 }
 
 TEST_F(OperationRunTest, ExtractionNeverReplacesAUsersOwnPageFiles)
@@ -242,15 +274,37 @@ TEST_F(OperationRunTest, ARunTimeErrorStopsTheRunAndIsLogged)
 {
     MakeTiffIn(QStringLiteral("a.tif"), {1, 2, 3});
     MakeTiffIn(QStringLiteral("b.tif"), {4, 5});
-    const Result r = Run(QStringLiteral("/i b.tif|a.tif?x /del 1"));
+    MakeTiffIn(QStringLiteral("c.tif"), {6, 7});
+    const Result r = Run(QStringList{QStringLiteral("/i"), QStringLiteral("b.tif|a.tif?x|c.tif"), QStringLiteral("/del"),
+                                     QStringLiteral("1")});
     EXPECT_EQ(r.exitCode, 3);
-    EXPECT_TRUE(r.err.isEmpty()) << r.err.toStdString();
     EXPECT_EQ(PagesIn(QStringLiteral("b.tif")), (V{5}));
     EXPECT_EQ(PagesIn(QStringLiteral("a.tif")), (V{1, 2, 3}));
+    EXPECT_EQ(PagesIn(QStringLiteral("c.tif")), (V{6, 7}));
     const QString log = QString::fromUtf8(ReadFile(Storage() + QStringLiteral("/Errors.Log")));
     static const QRegularExpression line(QStringLiteral(
-        "^Error 13 \\(Type mismatch\\) in procedure Main at Line No\\. \\d+ of Module modMaster at time- .+\r\n$"));
+        "^Error 13 \\(Type mismatch\\) in procedure Main at Line No\\. 230 of Module modMaster at time- .+\r\n$"));
     EXPECT_TRUE(line.match(log).hasMatch()) << log.toStdString();
+
+    // No window shows the log line: standard error has it, for this run and
+    // for every other that stops.
+    ASSERT_TRUE(QDir(Work()).mkpath(QStringLiteral("fold")));
+    MakeTiff(Work(QStringLiteral("fold/f.tif")), {1, 2});
+    const struct {
+        const char* line;
+        const char* error;
+    } runs[] = {
+        {"/i b.tif|a.tif?x|c.tif /del 1", "Error 13 (Type mismatch) in procedure Main at Line No. 230"},
+        {"/i a.tif /del 70000", "Error 6 (Overflow) in procedure Main at Line No. 230"},
+        {"/d fold /o out?1-40000", "Error 6 (Overflow) in procedure Main at Line No. 450"},
+    };
+    for (const auto& run : runs) {
+        SCOPED_TRACE(run.line);
+        const Result stopped = Run(QString::fromLatin1(run.line));
+        EXPECT_EQ(stopped.exitCode, 3);
+        EXPECT_EQ(stopped.err.toStdString(),
+                  std::string("VelmoraCMD: the run stopped on an error: ") + run.error + " of Module modMaster\n");
+    }
 }
 
 TEST_F(OperationRunTest, APositionPastTheIntegerRangeOverflowsWhereItIsComputed)
@@ -287,13 +341,13 @@ TEST_F(OperationRunTest, FilesWhoseNamesAreNoTextFailInsteadOfBeingPassedOver)
 
     Result r = Run(QStringLiteral("/d in /del 1"));
     EXPECT_EQ(r.exitCode, 1);
-    EXPECT_EQ(r.err, QStringLiteral("Velmora 3.1: Wrong page no in Following files.\r\n") + shown + QStringLiteral("\r\n\n"));
+    EXPECT_EQ(r.err, QStringLiteral("Velmora 3.1: Wrong page no in Following files.\n") + shown + QStringLiteral("\n"));
     EXPECT_EQ(Pages(Work(QStringLiteral("in/good.tif"))), (V{2}));
 
     r = Run(QStringLiteral("/d in /o out"));
     EXPECT_EQ(r.exitCode, 1);
-    EXPECT_EQ(r.err, QStringLiteral("Velmora 3.1: Following files couldn't splited.\r\nError : ") + shown
-                         + QStringLiteral("\r\n\n"));
+    EXPECT_EQ(r.err, QStringLiteral("Velmora 3.1: Following files couldn't splited.\nError : ") + shown
+                         + QStringLiteral("\n"));
     EXPECT_EQ(QDir(Work(QStringLiteral("out"))).entryList(QDir::Files), QStringList{QStringLiteral("good1.tif")});
     EXPECT_EQ(badFileBytes(), before);
 
@@ -304,6 +358,8 @@ TEST_F(OperationRunTest, FilesWhoseNamesAreNoTextFailInsteadOfBeingPassedOver)
     ASSERT_EQ(::mkdir((QFile::encodeName(Work(QStringLiteral("in2"))) + "/sub\xff").constData(), 0700), 0);
     r = Run(QStringLiteral("/d in2 /r /del 1"));
     EXPECT_EQ(r.exitCode, 1);
+    EXPECT_EQ(r.err, QStringLiteral("Velmora 3.1: Wrong page no in Following files.\n") + Work(QStringLiteral("in2/sub"))
+                         + QChar(0xFFFD) + QLatin1Char('\n'));
     EXPECT_EQ(Pages(Work(QStringLiteral("in2/ok.tif"))), (V{4}));
     EXPECT_TRUE(QString::fromUtf8(ReadFile(Storage() + QStringLiteral("/Errors.Log")))
                     .contains(QStringLiteral(" in procedure LoadFilesFolder at Line No. ")));
@@ -327,6 +383,12 @@ TEST_F(OperationRunTest, WithoutTheCounterRegisteredTheRunStops)
     EXPECT_EQ(PagesIn(QStringLiteral("a.tif")), (V{1, 2}));
     EXPECT_TRUE(QString::fromUtf8(ReadFile(Storage() + QStringLiteral("/Errors.Log")))
                     .startsWith(QStringLiteral("Error 429 (ActiveX component can't create object) in procedure Main at Line No. 90 ")));
+    // Standard error also says what to do about it.
+    EXPECT_EQ(r.err.toStdString(),
+              "VelmoraCMD: the run stopped on an error: Error 429 (ActiveX component can't create object) in procedure "
+              "Main at Line No. 90 of Module modMaster\n"
+              "VelmoraCMD: the TIFF page counter is not registered for this user; register it with: " REGSVR_PATH
+              " " COUNTERS_MODULE_PATH "\n");
 
     // A run that counts no pages never creates the counter.
     r = Run(QStringLiteral("/i a.tif /del 1"));

@@ -4,6 +4,14 @@
 
 #include "cli_fixture.h"
 
+#include <cstdio>
+#include <fstream>
+#include <map>
+#include <sstream>
+#include <string>
+
+#include <sys/stat.h>
+
 namespace {
 
 using V = std::vector<int>;
@@ -31,6 +39,21 @@ protected:
         EXPECT_EQ(PagesIn(QStringLiteral("b.tif")), (V{60, 70}));
         EXPECT_TRUE(QDir(Work(QStringLiteral("out"))).isEmpty());
         EXPECT_FALSE(QFile::exists(Storage() + QStringLiteral("/Log.txt")));
+    }
+
+    // Every entry below the work folder by the bytes of its path, with the
+    // bytes of each file.
+    std::map<std::string, std::string> Tree() const
+    {
+        namespace fs = std::filesystem;
+        std::map<std::string, std::string> tree;
+        for (const auto& e : fs::recursive_directory_iterator(QFile::encodeName(Work()).toStdString())) {
+            std::ostringstream bytes;
+            if (e.is_regular_file())
+                bytes << std::ifstream(e.path(), std::ios::binary).rdbuf();
+            tree[e.path().string()] = bytes.str();
+        }
+        return tree;
     }
 };
 
@@ -88,6 +111,83 @@ TEST_F(ValidationTest, MissingSwitchesAndBadInputs)
     // An empty input list, the operation following at once.
     ExpectRejected(QStringLiteral("/i /del 1"), QStringLiteral("Invalid filename."));
     ExpectRejected(QStringLiteral("/d /o out"), QStringLiteral("Invalid filename."));
+}
+
+TEST_F(ValidationTest, ANameThatIsNoTextNeverReachesTheFileItLooksLike)
+{
+    // The byte 0xFF is no UTF-8. Read as text it would turn into U+FFFD,
+    // the name of the file and the folder planted beside the real ones.
+    const QString lookalike(QChar(0xFFFD));
+    MakeTiffIn(lookalike + QStringLiteral(".tif"), {1, 2, 3});
+    ASSERT_TRUE(QDir(Work()).mkpath(lookalike));
+    MakeTiff(Work(lookalike + QStringLiteral("/in.tif")), {4, 5});
+    const QByteArray work = QFile::encodeName(Work());
+    MakeTiffIn(QStringLiteral("made.tif"), {6, 7});
+    ASSERT_EQ(std::rename((work + "/made.tif").constData(), (work + "/\xff.tif").constData()), 0);
+    ASSERT_EQ(::mkdir((work + "/\xff").constData(), 0700), 0);
+    const auto before = Tree();
+
+    const QString ff = QStringLiteral("\"$(printf '\\377')");
+    const struct {
+        QString words;
+        const char* message;
+    } lines[] = {
+        {QStringLiteral("/i ") + ff + QStringLiteral(".tif\" /del 1"), "Invalid filename."},
+        {QStringLiteral("/i \"$PWD/$(printf '\\377').tif\" /del 1"), "Invalid filename."},
+        {QStringLiteral("/i \"c.tif|$(printf '\\377').tif\" /del 1"), "Invalid filename."},
+        {QStringLiteral("/i ") + ff + QStringLiteral(".tif\" /o out"), "Invalid filename."},
+        {QStringLiteral("/i a.tif /a ") + ff + QStringLiteral(".tif\""), "Invalid filename."},
+        {QStringLiteral("/i a.tif /o ") + ff + QStringLiteral("\""), "Invalid output path."},
+        {QStringLiteral("/d ") + ff + QStringLiteral("\" /del 1"), "Invalid folder path."},
+        {QStringLiteral("/d ") + ff + QStringLiteral("\" /r /a c.tif"), "Invalid folder path."},
+        {QStringLiteral("/d ") + ff + QStringLiteral("\" /o out"), "Invalid folder path."},
+        {QStringLiteral("/i a.tif /n ") + ff + QStringLiteral("?_\" /o out"), "Invalid output filename convention."},
+    };
+    for (const auto& line : lines) {
+        SCOPED_TRACE(line.words.toStdString());
+        const Result r = RunShellWords(line.words);
+        EXPECT_EQ(r.exitCode, 2);
+        EXPECT_EQ(r.err.toStdString(), std::string("Velmora 3.1: ") + line.message + '\n');
+        EXPECT_TRUE(Tree() == before);
+    }
+}
+
+TEST_F(ValidationTest, AnItemThatNamesAFileExactlyIsTakenAsItStands)
+{
+    // A list typed with blanks around its bars names the files without
+    // them.
+    Result r = Run({QStringLiteral("/i"), QStringLiteral("b.tif | a.tif"), QStringLiteral("/del"), QStringLiteral("1")});
+    EXPECT_EQ(r.exitCode, 0) << r.err.toStdString();
+    EXPECT_EQ(PagesIn(QStringLiteral("b.tif")), (V{70}));
+    EXPECT_EQ(PagesIn(QStringLiteral("a.tif")), (V{20, 30, 40, 50}));
+
+    // Unless the blanks are part of a name.
+    MakeTiffIn(QStringLiteral(" a.tif"), {7, 8, 9});
+    r = Run({QStringLiteral("/i"), QStringLiteral("b.tif | a.tif"), QStringLiteral("/a"), QStringLiteral("c.tif")});
+    EXPECT_EQ(r.exitCode, 0) << r.err.toStdString();
+    EXPECT_EQ(PagesIn(QStringLiteral(" a.tif")), (V{7, 8, 9, 90}));
+    EXPECT_EQ(PagesIn(QStringLiteral("a.tif")), (V{20, 30, 40, 50}));
+    // Taken as it stands, "a.tif " does not end in ".tif".
+    MakeTiffIn(QStringLiteral("a.tif "), {7, 8, 9});
+    r = Run({QStringLiteral("/i"), Work(QStringLiteral("a.tif ")), QStringLiteral("/del"), QStringLiteral("1")});
+    EXPECT_EQ(r.exitCode, 2);
+    EXPECT_EQ(r.err.toStdString(), "Velmora 3.1: Invalid file type.\n");
+    EXPECT_EQ(PagesIn(QStringLiteral("a.tif ")), (V{7, 8, 9}));
+    EXPECT_EQ(PagesIn(QStringLiteral("a.tif")), (V{20, 30, 40, 50}));
+
+    // Folders alike, and a subfolder of a scan whose name ends in a blank.
+    for (const char* folder : {"in", "in ", "top/sub", "top/sub "}) {
+        ASSERT_TRUE(QDir(Work()).mkpath(QLatin1String(folder)));
+        MakeTiff(Work(QLatin1String(folder) + QStringLiteral("/x.tif")), {1, 2});
+    }
+    r = Run({QStringLiteral("/d"), QStringLiteral("in "), QStringLiteral("/del"), QStringLiteral("1")});
+    EXPECT_EQ(r.exitCode, 0) << r.err.toStdString();
+    EXPECT_EQ(PagesIn(QStringLiteral("in /x.tif")), (V{2}));
+    EXPECT_EQ(PagesIn(QStringLiteral("in/x.tif")), (V{1, 2}));
+    r = Run(QStringLiteral("/d top /r /del 1"));
+    EXPECT_EQ(r.exitCode, 0) << r.err.toStdString();
+    EXPECT_EQ(PagesIn(QStringLiteral("top/sub/x.tif")), (V{2}));
+    EXPECT_EQ(PagesIn(QStringLiteral("top/sub /x.tif")), (V{2}));
 }
 
 TEST_F(ValidationTest, SwitchWordsInsideAPathArePath)

@@ -36,7 +36,7 @@ const CommandLineWindowsTable* Windows()
         return nullptr;
     }
     const auto open = reinterpret_cast<OpenCommandLineWindowsFunction>(dlsym(module, kOpenCommandLineWindows));
-    return open ? open(&argc, argv, {QStringLiteral("offscreen")}) : nullptr;
+    return open ? open(&argc, argv, {QStringLiteral("offscreen")}, nullptr) : nullptr;
 }
 
 // Calls `answer` with the modal window once it is up, while `show` runs.

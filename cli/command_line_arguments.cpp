@@ -1,0 +1,33 @@
+#include "cli/command_line_arguments.h"
+
+#include <QFile>
+#include <QStringList>
+
+namespace {
+
+constexpr QChar kNoText(u'\0');
+
+} // namespace
+
+QString CommandLineText(int argc, char** argv)
+{
+    QStringList args;
+    for (int i = 1; i < argc; ++i) {
+        const QByteArray bytes(argv[i]);
+        QString text = QFile::decodeName(bytes);
+        if (QFile::encodeName(text) != bytes) {
+            text.replace(QChar(QChar::ReplacementCharacter), kNoText);
+            // Whatever else the decoder did with the bytes, the argument
+            // must not pass for a name.
+            if (!HoldsNoText(text))
+                text.prepend(kNoText);
+        }
+        args << text;
+    }
+    return args.join(QLatin1Char(' '));
+}
+
+bool HoldsNoText(const QString& text)
+{
+    return text.contains(kNoText);
+}
