@@ -13,14 +13,14 @@ QString OpenWithFailedText(const QString& file)
 void ShellOpen(QString& verb, const QVariant& file, const QVariant& parameters,
                const QVariant& directory, std::int32_t& showCommand)
 {
-    // Parameters, working folder and show mode have no counterpart when a
-    // file is handed to the desktop's default handler.
-    (void)parameters;
+    // Working folder and show mode have no counterpart when a file is
+    // handed to the desktop's default handler; the parameters name the
+    // printer of "printto".
     (void)directory;
     (void)showCommand;
 
     const QString target = file.toString();
-    if (shell::Execute(verb, target))
+    if (shell::Execute(verb, target, parameters.toString()))
         return;
     // Where an Open-With choice would be offered, say that nothing could
     // open the file instead. Other verbs, and targets that are not files,

@@ -9,6 +9,7 @@
 #include "platform/grid/grid.h"
 
 #include <QCheckBox>
+#include <QColor>
 #include <QComboBox>
 #include <QFileDialog>
 #include <QFileInfo>
@@ -19,6 +20,7 @@
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
+#include <QPalette>
 #include <QPushButton>
 #include <QShowEvent>
 #include <QTabWidget>
@@ -203,15 +205,15 @@ void frmPreferences::chkDefaultWindowState_Click()
     ErrorTrap trap = Trap("chkDefaultWindowState_Click");
     try {
         trap.Line(10);
-        if (chkDefaultWindowState->isChecked()) {
-            trap.Line(20);
-            cmbDefaultWindowState->setEnabled(true);
-            cmbDefaultWindowState->setStyleSheet(QStringLiteral("QComboBox { background-color: #FFFFFF; }"));
-        } else {
-            trap.Line(30);
-            cmbDefaultWindowState->setEnabled(false);
-            cmbDefaultWindowState->setStyleSheet(QStringLiteral("QComboBox { background-color: #E0E0E0; }"));
-        }
+        // The box's colour goes through its palette: a style sheet of its
+        // own would also restyle its open list, which then drew the
+        // highlighted entry blank.
+        const bool on = chkDefaultWindowState->isChecked();
+        trap.Line(on ? 20 : 30);
+        cmbDefaultWindowState->setEnabled(on);
+        QPalette look = cmbDefaultWindowState->palette();
+        look.setColor(QPalette::Button, on ? QColor(0xFF, 0xFF, 0xFF) : QColor(0xE0, 0xE0, 0xE0));
+        cmbDefaultWindowState->setPalette(look);
     } catch (...) {
         trap.Log();
     }

@@ -120,10 +120,11 @@ private:
     // The split loop: one facade call per record, then the renaming.
     bool SplitTiffFiles(QString& failedList);
     // Moves one record's page files out of the extraction folder to their
-    // final names; true when every page reached a name.
+    // final names; true when every page reached a name. namesTaken counts
+    // the pages dropped because a file of their name stays.
     bool RenameFileNames(const QString& extension, std::int32_t& pageCount, const QString& outputFolder,
                          const QString& fileName, const SplitExtractionFolder& scratch,
-                         const QStringList& sources);
+                         const QStringList& sources, int& namesTaken);
     // The name prefix of a record's file name followed by the padding.
     QString ReturnFilename(const QString& fileName, const QString& total, const QString& page) const;
     QString NamePrefix(const QString& fileName) const;

@@ -45,6 +45,23 @@ void RangePages(const QString& rangeText, std::int16_t& first, std::int16_t& las
         first = 1;
 }
 
+// The folder as the report names it: without the trailing "/".
+QString FolderName(QString folder)
+{
+    while (folder.size() > 1 && folder.endsWith(QLatin1Char('/')))
+        folder.chop(1);
+    return folder;
+}
+
+// Names for one line of the report: the first few, then how many more.
+QString ShortList(const QStringList& names)
+{
+    constexpr int kShown = 5;
+    if (names.size() <= kShown)
+        return names.join(QStringLiteral(", "));
+    return names.mid(0, kShown).join(QStringLiteral(", ")) + QStringLiteral(" and %1 more").arg(names.size() - kShown);
+}
+
 } // namespace
 
 void frmSplitOption_Tiff::cmdOk_Click()
@@ -200,26 +217,42 @@ bool frmSplitOption_Tiff::SplitTiffFiles(QString& failedList)
             // may have changed its pages since the grid counted them. Every
             // page file the engine wrote is named, whatever a count says.
             std::int32_t pageCount = page_dialog::CurrentPageCount({source, QString::number(record.PageCount())});
-            QString setAside;
+            // What the report says besides the file: where its pages went
+            // when they did not all take their names.
+            QStringList notes;
             if (scratch) {
                 pageCount = std::max(pageCount, static_cast<std::int32_t>(scratch->FileCount()));
+                int namesTaken = 0;
                 if (method != SplitMethod::InTwo
                     && !RenameFileNames(QStringLiteral(".tif"), pageCount, folder, record.filename(), *scratch,
-                                        sources))
+                                        sources, namesTaken))
                     ok = false;
+                // Pages dropped by the replace rule leave pages in no file:
+                // the file is listed, and the report says why.
+                if (namesTaken > 0) {
+                    ok = false;
+                    notes << (namesTaken == 1 ? QStringLiteral("1 page kept out: its name is taken")
+                                              : QStringLiteral("%1 pages kept out: their names are taken").arg(namesTaken));
+                }
                 // Pages left under the engine's names join the output
                 // folder where no file has that name; any other stays put,
                 // and the report says where.
-                if (!scratch->ReleaseLeftovers()) {
+                const QStringList released = scratch->ReleaseLeftovers();
+                if (!released.isEmpty()) {
                     ok = false;
-                    setAside = scratch->Finish();
+                    notes << QStringLiteral("pages left under the engine's names in ") + FolderName(folder)
+                                 + QStringLiteral(": ") + ShortList(released);
+                }
+                if (scratch->FileCount() > 0) {
+                    ok = false;
+                    notes << QStringLiteral("pages set aside in ") + scratch->Finish();
                 }
             }
             trap.Line(110);
             if (!ok) {
                 failedList += source;
-                if (!setAside.isEmpty())
-                    failedList += QStringLiteral(" (pages set aside in ") + setAside + QLatin1Char(')');
+                if (!notes.isEmpty())
+                    failedList += QStringLiteral(" (") + notes.join(QStringLiteral("; ")) + QLatin1Char(')');
                 failedList += QStringLiteral("\r\n");
             }
             ProgressBar1->setValue(ProgressBar1->value() + 1);
@@ -234,7 +267,8 @@ bool frmSplitOption_Tiff::SplitTiffFiles(QString& failedList)
 
 bool frmSplitOption_Tiff::RenameFileNames(const QString& extension, std::int32_t& pageCount,
                                           const QString& outputFolder, const QString& fileName,
-                                          const SplitExtractionFolder& scratch, const QStringList& sources)
+                                          const SplitExtractionFolder& scratch, const QStringList& sources,
+                                          int& namesTaken)
 {
     ErrorTrap trap = Trap("RenameFileNames");
     try {
@@ -277,6 +311,8 @@ bool frmSplitOption_Tiff::RenameFileNames(const QString& extension, std::int32_t
             --remaining;
             if (outcome == PlaceOutcome::SourceProtected)
                 allPlaced = false;
+            else if (outcome == PlaceOutcome::KeptExisting)
+                ++namesTaken;
         }
         trap.Line(50);
         return allPlaced;

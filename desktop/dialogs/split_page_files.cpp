@@ -5,9 +5,12 @@
 #include "platform/safe_file/file_identity.h"
 #include "platform/safe_file/staged_file.h"
 
+#include <QCollator>
+#include <QDir>
 #include <QFile>
 #include <QFileInfo>
 
+#include <algorithm>
 #include <string>
 
 namespace {
@@ -44,9 +47,28 @@ int SplitExtractionFolder::FileCount() const
     return static_cast<int>(folder_.FileCount());
 }
 
-bool SplitExtractionFolder::ReleaseLeftovers()
+QStringList SplitExtractionFolder::ReleaseLeftovers()
 {
-    return folder_.ReleaseLeftovers();
+    if (!IsValid())
+        return {};
+    const auto entries = [this] {
+        QDir dir(path_);
+        QCollator byNumber;
+        byNumber.setNumericMode(true);
+        QStringList names = dir.entryList(QDir::Files | QDir::Hidden | QDir::System);
+        std::sort(names.begin(), names.end(), byNumber);
+        return names;
+    };
+    const QStringList before = entries();
+    if (before.isEmpty())
+        return {};
+    folder_.ReleaseLeftovers();
+    const QStringList after = entries();
+    QStringList moved;
+    for (const QString& name : before)
+        if (!after.contains(name))
+            moved << name;
+    return moved;
 }
 
 QString SplitExtractionFolder::Finish()

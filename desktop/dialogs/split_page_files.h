@@ -38,9 +38,9 @@ public:
     int FileCount() const;
 
     // Moves every file still in the folder to the output folder under its
-    // own name, never over an existing file. True when the folder is empty
-    // afterwards.
-    bool ReleaseLeftovers();
+    // own name, never over an existing file. The names of the files moved,
+    // in page order; FileCount() tells what stayed.
+    QStringList ReleaseLeftovers();
     // Removes the folder when it is empty, else keeps it under its visible
     // name; the kept folder, or "" when it was removed. (The destructor does
     // the same when this was not called.)

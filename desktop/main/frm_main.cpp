@@ -11,6 +11,7 @@
 #include "platform/grid/grid.h"
 #include "platform/runtime/run_time_error.h"
 
+#include <QAbstractSpinBox>
 #include <QCheckBox>
 #include <QCloseEvent>
 #include <QComboBox>
@@ -36,6 +37,7 @@
 #include <QTimer>
 #include <QTreeView>
 #include <QVBoxLayout>
+#include <QWheelEvent>
 
 #include <cmath>
 
@@ -72,6 +74,18 @@ QPushButton* CommandButton(const char* name, const char* caption, int widthTwips
     button->setFixedSize(ToPixels(widthTwips, TwipsPerPixelX()),
                          ToPixels(kCommandButtonHeight, TwipsPerPixelY()));
     return button;
+}
+
+// The scrolling area of an options pane that holds `input`, a drop-down or
+// a spin box; nullptr for anything else.
+QScrollArea* ScrollingPaneOf(QObject* input)
+{
+    if (!qobject_cast<QComboBox*>(input) && !qobject_cast<QAbstractSpinBox*>(input))
+        return nullptr;
+    for (QObject* up = input->parent(); up; up = up->parent())
+        if (auto* area = qobject_cast<QScrollArea*>(up))
+            return area;
+    return nullptr;
 }
 
 template <typename W>
@@ -278,6 +292,12 @@ void frmMain::BuildPanes()
             area->setSizePolicy(QSizePolicy::Preferred, QSizePolicy::Preferred);
             area->viewport()->setAutoFillBackground(false);
             spec.child->setAutoFillBackground(false);
+            // A wheel turned over a drop-down or a date box scrolls the pane:
+            // while the user scrolls, the pointer passes over them, and a
+            // filter must not change under it.
+            for (QWidget* input : spec.child->findChildren<QWidget*>())
+                if (qobject_cast<QComboBox*>(input) || qobject_cast<QAbstractSpinBox*>(input))
+                    input->installEventFilter(this);
             dock->setWidget(area);
         } else {
             dock->setWidget(spec.child);
@@ -595,14 +615,17 @@ void frmMain::Form_Resize()
         if (Pane(PaneOptions)) {
             ctlPaneSearch->setFixedSize(ctlPaneSearch->minimumSize());
             CtlPaneSearchOptions->setFixedSize(CtlPaneSearchOptions->minimumSize());
-            // No taller than the options (and the tab bar the two panes
-            // share): a taller window gives the room to the tree.
+            // No taller than the taller of the two (and the tab bar they
+            // share): a taller window gives the room to the tree. The two
+            // share one place, which takes the smaller of their limits, so
+            // both get the limit of the taller one.
             QTabBar probe;
             probe.addTab(Pane(PaneOptions)->windowTitle());
             const int tabs = probe.sizeHint().height();
+            const int tallest = std::max(ctlPaneSearch->height(), CtlPaneSearchOptions->height());
             for (QWidget* content : {ctlPaneSearch, CtlPaneSearchOptions})
                 if (auto* area = qobject_cast<QScrollArea*>(content->parentWidget() ? content->parentWidget()->parentWidget() : nullptr))
-                    area->setMaximumHeight(content->height() + 2 * area->frameWidth() + tabs);
+                    area->setMaximumHeight(tallest + 2 * area->frameWidth() + tabs);
         }
         // Recording while tracking happens when the size/move settles
         // (m_c_ExitSizeMove), so a drag rewrites the settings file once, not
@@ -695,14 +718,22 @@ void frmMain::FitPanesToTheirContents()
     // Once the window has its first size: the options whole where there is
     // room (the left column at most half the window), the tree and the
     // grid the rest. Afterwards the user decides.
+    FitOptionsPanes(Qt::Horizontal | Qt::Vertical, false);
+}
+
+void frmMain::FitOptionsPanes(Qt::Orientations directions, bool growOnly)
+{
     QDockWidget* folders = panes_[PaneFolders];
     QDockWidget* options = panes_[PaneOptions];
+    QDockWidget* advanced = panes_[PaneAdvancedOptions];
     QDockWidget* list = panes_[PaneSearchList];
     const int scrollBar = style()->pixelMetric(QStyle::PM_ScrollBarExtent);
-    const int wanted = ctlPaneSearch->width() + scrollBar;
+    // The two option panes share one place: it is fitted to the larger.
+    const int wanted = std::max(ctlPaneSearch->width(), CtlPaneSearchOptions->width()) + scrollBar;
     const int both = folders->width() + list->width();
     const int left = std::min(wanted, both / 2);
-    resizeDocks({folders, list}, {left, both - left}, Qt::Horizontal);
+    if ((directions & Qt::Horizontal) && (!growOnly || folders->width() < left))
+        resizeDocks({folders, list}, {left, both - left}, Qt::Horizontal);
     // The options share their place with the tab bar of the tab group.
     int tabs = 0;
     for (const QTabBar* bar : findChildren<QTabBar*>(Qt::FindDirectChildrenOnly))
@@ -710,8 +741,10 @@ void frmMain::FitPanesToTheirContents()
             tabs = bar->height();
     const int column = folders->height() + options->height();
     const int optionsHeight =
-        std::min(options->sizeHint().height() + tabs, column - folders->minimumSizeHint().height());
-    resizeDocks({folders, options}, {column - optionsHeight, optionsHeight}, Qt::Vertical);
+        std::min(std::max(options->sizeHint().height(), advanced->sizeHint().height()) + tabs,
+                 column - folders->minimumSizeHint().height());
+    if ((directions & Qt::Vertical) && (!growOnly || options->height() < optionsHeight))
+        resizeDocks({folders, options}, {column - optionsHeight, optionsHeight}, Qt::Vertical);
 }
 
 void frmMain::resizeEvent(QResizeEvent* e)
@@ -720,6 +753,23 @@ void frmMain::resizeEvent(QResizeEvent* e)
     Form_Resize();
     if (panesFitPending_ && isVisible() && (windowState() & (Qt::WindowMaximized | Qt::WindowFullScreen)))
         QTimer::singleShot(0, this, &frmMain::FitPanesToTheirContents);
+    // A window made smaller shrinks every pane with it; the options get back
+    // the room they had been fitted to (within the same bounds), so that
+    // leaving the maximised state does not leave them a sliver.
+    if (panesShown_ && !panesFitPending_ && e->oldSize().isValid()) {
+        Qt::Orientations shrunk;
+        if (e->size().width() < e->oldSize().width())
+            shrunk |= Qt::Horizontal;
+        if (e->size().height() < e->oldSize().height())
+            shrunk |= Qt::Vertical;
+        if (shrunk && !panesShrunk_)
+            QTimer::singleShot(0, this, [this] {
+                const Qt::Orientations directions = panesShrunk_;
+                panesShrunk_ = {};
+                FitOptionsPanes(directions, true);
+            });
+        panesShrunk_ |= shrunk;
+    }
 }
 
 void frmMain::closeEvent(QCloseEvent* e)
@@ -738,6 +788,17 @@ void frmMain::closeEvent(QCloseEvent* e)
 
 bool frmMain::eventFilter(QObject* watched, QEvent* e)
 {
+    if (e->type() == QEvent::Wheel) {
+        if (QScrollArea* area = ScrollingPaneOf(watched)) {
+            const auto* wheel = static_cast<QWheelEvent*>(e);
+            QWidget* viewport = area->viewport();
+            QWheelEvent scroll(viewport->mapFromGlobal(wheel->globalPosition()), wheel->globalPosition(),
+                               wheel->pixelDelta(), wheel->angleDelta(), wheel->buttons(), wheel->modifiers(),
+                               wheel->phase(), wheel->inverted(), wheel->source());
+            QCoreApplication::sendEvent(viewport, &scroll);
+            return true;
+        }
+    }
     if (auto* dock = qobject_cast<QDockWidget*>(watched)) {
         if (e->type() == QEvent::MouseButtonPress || (e->type() == QEvent::WindowActivate && dock->isFloating())) {
             for (int id = PaneFolders; id <= PaneAdvancedOptions; ++id)

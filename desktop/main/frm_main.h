@@ -319,6 +319,10 @@ private:
     void ApplyInitialPlacement();
     void RestoreLayout();
     void FitPanesToTheirContents();
+    // Fits the left column (Horizontal) and the option panes' height
+    // (Vertical) to the option panes; with growOnly, only where they have
+    // less than that.
+    void FitOptionsPanes(Qt::Orientations directions, bool growOnly);
     void SearchOptionsToStartState();
     void ShowStartFolder();
     void SaveColumnWidths();
@@ -357,4 +361,7 @@ private:
     bool layoutRestored_ = false;
     bool panesShown_ = false;
     bool panesFitPending_ = false;
+    // The directions the window shrank in since the options were last
+    // given their room back.
+    Qt::Orientations panesShrunk_;
 };

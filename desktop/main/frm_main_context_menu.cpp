@@ -18,8 +18,9 @@
 #include "platform/grid/grid.h"
 
 #if defined(VELMORA_HAVE_PRINT_DIALOG)
-#include <QPrintDialog>
-#include <QPrinter>
+#include "desktop/main/dlg_printer.h"
+
+#include <QPrinterInfo>
 #endif
 
 #include <cstdint>
@@ -44,11 +45,11 @@ QString JoinedPath(const Grid& g, int row)
            + g.CellText(row, GetColumnIndexByKey(QStringLiteral("Name")));
 }
 
-void Shell(const char* verb, const QString& target)
+void Shell(const char* verb, const QString& target, const QString& parameters = QString())
 {
     QString v = QString::fromLatin1(verb);
     std::int32_t showNormal = 1;
-    ShellOpen(v, target, QString(), QString(), showNormal);
+    ShellOpen(v, target, parameters, QString(), showNormal);
 }
 
 bool IsTicked(const Grid& g, int row, int selection)
@@ -169,20 +170,21 @@ void frmMain::mnuCtxPrintFile_Click()
         // A file deleted since the search (or a folder) is not printed.
         if (!FileExistsByFind(path))
             return;
+        QString printer;
 #if defined(VELMORA_HAVE_PRINT_DIALOG)
         // The printer dialog: cancelling it, or any failure while it is set up
-        // and shown, ends the command silently. The file goes to the default
-        // printer whatever the dialog chose.
+        // and shown, ends the command silently. The file goes to the printer
+        // chosen there.
         try {
-            QPrinter printer;
-            QPrintDialog dialog(&printer, this);
+            dlgPrinter dialog(QPrinterInfo::availablePrinterNames(), QPrinterInfo::defaultPrinterName(), this);
             if (RunModal(dialog) != QDialog::Accepted)
                 return;
+            printer = dialog.PrinterName();
         } catch (...) {
             return;
         }
 #endif
-        Shell("Print", CollapseSeparators(path));
+        Shell("printto", CollapseSeparators(path), printer);
     } catch (...) {
         trap.Log();
     }

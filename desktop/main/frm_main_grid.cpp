@@ -250,6 +250,10 @@ void frmMain::grdSearchList_KeyDown(int keyCode, int /*shift*/)
             const bool ticked = g.CellAttribute(Grid::kAttrCheckState, r, selection).toInt() == Grid::kChecked;
             g.SetCellAttribute(Grid::kAttrCheckState, r, selection, !ticked);
         }
+        // The status bar shows what a page command would get, as after
+        // every other change of ticks.
+        trap.Line(30);
+        ShowStatus(getSelectedFileinfo());
     } catch (...) {
         trap.Log();
     }

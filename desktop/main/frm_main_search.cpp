@@ -249,8 +249,12 @@ void frmMain::MainLoadFiles(QString& folder, bool clear)
         loading_->show();
 
         trap.Line(50);
-        if (clear)
+        if (clear) {
             grdSearchList->SetRowCount(1);
+            // The totals go with the rows: the status bar must not count
+            // files the grid no longer holds.
+            ShowStatus(getSelectedFileinfo());
+        }
 
         trap.Line(60);
         YieldToMessageLoop(true);

@@ -54,7 +54,7 @@ QUrl UrlForTarget(const QString& target)
     return QUrl::fromLocalFile(target);
 }
 
-bool Execute(const QString& verb, const QString& target)
+bool Execute(const QString& verb, const QString& target, const QString& parameters)
 {
     if (target.isEmpty())
         return false;
@@ -63,11 +63,15 @@ bool Execute(const QString& verb, const QString& target)
         const QUrl url = UrlForTarget(target);
         return url.isValid() && CurrentHandler().OpenUrl(url);
     }
-    if (verb.compare(QLatin1String("print"), Qt::CaseInsensitive) == 0) {
+    const bool printTo = verb.compare(QLatin1String("printto"), Qt::CaseInsensitive) == 0;
+    if (printTo || verb.compare(QLatin1String("print"), Qt::CaseInsensitive) == 0) {
         if (IsAddress(target))
             return false;
-        return CurrentHandler().StartDetached(QStringLiteral("lp"),
-                                              {QStringLiteral("--"), target});
+        QStringList arguments;
+        if (printTo && !parameters.isEmpty())
+            arguments << QStringLiteral("-d") << parameters;
+        arguments << QStringLiteral("--") << target;
+        return CurrentHandler().StartDetached(QStringLiteral("lp"), arguments);
     }
     return false;
 }

@@ -6,8 +6,9 @@
 // Files and folders go to the desktop's default handler as local-file URLs
 // (never parsed as URLs, so a '#' or ':' in a name is kept); addresses with
 // a scheme the shell knows (mailto:, http:, https:, ftp:, file:) are handed
-// on as given; printing runs "lp -- path" as a detached process with an
-// argument list, never through a command interpreter.
+// on as given; printing runs "lp -- path" (or "lp -d printer -- path") as a
+// detached process with an argument list, never through a command
+// interpreter.
 //
 // Everything goes through one Handler, which tests replace with a fake.
 
@@ -59,10 +60,12 @@ QUrl UrlForTarget(const QString& target);
 
 // Carries out a verb, compared without regard to case:
 //   "open", "explore"  open the target with the desktop's default handler;
-//   "print"            prints the file with lp.
+//   "print"            prints the file with lp on the default printer;
+//   "printto"          prints the file with lp on the printer named by
+//                      `parameters` (the default printer when empty).
 // Returns false for an empty target, an unknown verb, or when the desktop
 // reports a failure.
-bool Execute(const QString& verb, const QString& target);
+bool Execute(const QString& verb, const QString& target, const QString& parameters = QString());
 
 // The shell automation object's Open: opens an address or a folder.
 bool Open(const QString& target);

@@ -3,11 +3,15 @@
 
 #include "export_fixture.h"
 
+#include <QAbstractItemView>
 #include <QCheckBox>
+#include <QTabWidget>
+#include <QTest>
 #include <QFileDialog>
 #include <QLocale>
 
 #include <algorithm>
+#include <cstdlib>
 
 namespace {
 
@@ -122,6 +126,46 @@ TEST_F(PreferencesTest, LoadsAndSavesTheGeneralSettings)
     disk = OnDisk();
     EXPECT_EQ(disk.WindowStateFlag(), 0);
     EXPECT_EQ(disk.WindowStateValue(), 0);
+}
+
+// How many pixels of the picture lie far from its top-left colour.
+int PixelsApartFromTheCorner(const QImage& image)
+{
+    const QColor corner = image.pixelColor(0, 0);
+    int apart = 0;
+    for (int y = 0; y < image.height(); ++y)
+        for (int x = 0; x < image.width(); ++x) {
+            const QColor c = image.pixelColor(x, y);
+            if (std::abs(c.red() - corner.red()) + std::abs(c.green() - corner.green()) + std::abs(c.blue() - corner.blue()) > 150)
+                ++apart;
+        }
+    return apart;
+}
+
+TEST_F(PreferencesTest, TheWindowStateListShowsItsHighlightedEntryLikeAnyList)
+{
+    objSettings->SetWindowStateFlag(1);
+    Show([](frmPreferences& p) {
+        p.tabPreferences->setCurrentIndex(1);
+        QComboBox* box = p.cmbDefaultWindowState;
+        ASSERT_TRUE(box->isEnabled());
+        box->showPopup();
+        QAbstractItemView* view = box->view();
+        ASSERT_TRUE(QTest::qWaitForWindowExposed(view->window()));
+        view->setCurrentIndex(view->model()->index(2, 0));
+        QTest::qWait(20);
+        const QImage row = view->viewport()->grab(view->visualRect(view->currentIndex())).toImage();
+        // The highlight colour of the lists, with the entry's text on it.
+        EXPECT_EQ(row.pixelColor(2, 2).name().toStdString(), view->palette().color(QPalette::Highlight).name().toStdString());
+        EXPECT_GT(PixelsApartFromTheCorner(row), 20);
+        box->hidePopup();
+        // Cleared, the list is grey; ticked again, white.
+        p.chkDefaultWindowState->click();
+        EXPECT_FALSE(box->isEnabled());
+        EXPECT_EQ(box->palette().color(QPalette::Button), QColor(0xE0, 0xE0, 0xE0));
+        p.chkDefaultWindowState->click();
+        EXPECT_EQ(box->palette().color(QPalette::Button), QColor(0xFF, 0xFF, 0xFF));
+    });
 }
 
 TEST_F(PreferencesTest, FolderBrowserSetsTheStartupFolderAndItsCancelKeepsIt)

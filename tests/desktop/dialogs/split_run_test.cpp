@@ -79,10 +79,24 @@ TEST_F(SplitRunTest, ReplaceRuleKeepsOrReplacesExistingFiles)
     auto dlg = Dialog({Record(in, QStringLiteral("scan.tif"), 10)});
     dlg->txtseparator[0]->setText(QStringLiteral("_"));
     Run(*dlg, out);
-    EXPECT_TRUE(Completed());
+    // The page kept out is no success: the report lists the file.
+    EXPECT_TRUE(boxes.empty());
+    ASSERT_EQ(reports.size(), 1u);
+    EXPECT_TRUE(reports[0].contains("\r\n" + in + "/scan.tif (1 page kept out: its name is taken)\r\n"))
+        << reports[0].toStdString();
     EXPECT_EQ(Markers(out + QStringLiteral("/scan_03.tif")), Pages{99});
     EXPECT_EQ(Markers(out + QStringLiteral("/scan_04.tif")), Pages{4});
     EXPECT_EQ(Entries(out).size(), 11); // the dropped page left nothing behind
+
+    // Every name taken: no page is written, and the report says why.
+    const QStringList before = Entries(out);
+    Run(*dlg, out);
+    EXPECT_TRUE(boxes.empty());
+    ASSERT_EQ(reports.size(), 2u);
+    EXPECT_TRUE(reports[1].contains("\r\n" + in + "/scan.tif (10 pages kept out: their names are taken)\r\n"))
+        << reports[1].toStdString();
+    EXPECT_EQ(Entries(out), before);
+    EXPECT_EQ(Markers(out + QStringLiteral("/scan_03.tif")), Pages{99});
 
     dlg->chkReplaceExisting->setChecked(true);
     Run(*dlg, out);
@@ -240,7 +254,9 @@ TEST_F(SplitRunTest, PagesThatCannotTakeAnyNameAreSetAsideAndTheReportSaysWhere)
     const QString folder = out + '/' + aside[0];
     EXPECT_EQ(Markers(folder + QStringLiteral("/page1.tif")), Pages{2});
     ASSERT_EQ(reports.size(), 1u);
-    EXPECT_TRUE(reports[0].contains("\r\n" + in + "/x.tif (pages set aside in " + folder + ")\r\n")) << reports[0].toStdString();
+    EXPECT_TRUE(reports[0].contains("\r\n" + in + "/x.tif (pages left under the engine's names in " + out
+                                    + ": page0.tif, page2.tif; pages set aside in " + folder + ")\r\n"))
+        << reports[0].toStdString();
 
     // A typed name that leads out of the folder is not followed.
     const QString out2 = Folder(QStringLiteral("out2"));

@@ -2,9 +2,12 @@
 // shell, and the tick commands with the totals they leave in the status bar.
 
 #include "commands_fixture.h"
+#include "desktop/main/dlg_printer.h"
 #include "fake_shell.h"
 
 #include <QAction>
+#include <QComboBox>
+#include <QPushButton>
 #include <QItemSelectionModel>
 #include <QMenu>
 #include <QTableView>
@@ -168,13 +171,37 @@ TEST_F(ContextMenuTest, PrintAsksForThePrinterThenPrintsTheExistingFile)
     EXPECT_TRUE(boxes.empty());
 
     G().SetCurrentRow(1);
+#if defined(VELMORA_HAVE_PRINT_DIALOG)
+    // The printer the user chooses is the one the file goes to; the dialog
+    // offers printers only.
+    SetModalRunner([this](QDialog& d) {
+        modals.push_back(d.metaObject()->className());
+        auto* dialog = qobject_cast<dlgPrinter*>(&d);
+        if (!dialog)
+            return int(QDialog::Rejected);
+        EXPECT_EQ(dialog->cboPrinter->findText("Print to File (PDF)"), -1);
+        dialog->cboPrinter->addItems({"Office", "Lab"});
+        dialog->cboPrinter->setCurrentIndex(dialog->cboPrinter->findText("Lab"));
+        return int(QDialog::Accepted);
+    });
+#endif
     w.mnuCtxPrintFile->trigger();
     ASSERT_EQ(fake.started.size(), 1);
     EXPECT_EQ(fake.started[0].first, "lp");
-    EXPECT_EQ(fake.started[0].second, (QStringList{"--", file}));
 #if defined(VELMORA_HAVE_PRINT_DIALOG)
+    EXPECT_EQ(fake.started[0].second, (QStringList{"-d", "Lab", "--", file}));
     ASSERT_EQ(modals.size(), 1u);
-    EXPECT_EQ(modals[0], "QPrintDialog");
+    EXPECT_EQ(modals[0], "dlgPrinter");
+    // With no printer to choose, Print cannot be pressed.
+    const dlgPrinter none({}, QString());
+    EXPECT_FALSE(none.cmdPrint->isEnabled());
+    EXPECT_TRUE(none.PrinterName().isEmpty());
+    const dlgPrinter two({"Office", "Lab"}, "Lab");
+    EXPECT_EQ(two.PrinterName(), "Lab");
+#else
+    EXPECT_EQ(fake.started[0].second, (QStringList{"--", file}));
+#endif
+#if defined(VELMORA_HAVE_PRINT_DIALOG)
 
     // Cancelling the printer dialog prints nothing and says nothing.
     SetModalRunner([this](QDialog& d) {

@@ -35,6 +35,9 @@
 #include <QHeaderView>
 #include <QSet>
 #include <QTableView>
+#include <QScrollArea>
+#include <QScrollBar>
+#include <QWheelEvent>
 
 #include <functional>
 
@@ -581,6 +584,114 @@ TEST_F(FrmMainTest, AtTheSmallestSizeTheTreeAndTheGridTakeWhatTheUserGivesThem)
         for (int x = tree.left(); x <= tree.right(); x += 3)
             colours.insert(after.pixel(x, y));
     EXPECT_GT(colours.size(), 2);
+}
+
+// The inputs of the Options pane and of the Advance Search Options pane.
+std::vector<QWidget*> OptionsInputs(const frmMain& w)
+{
+    return {w.chkSearchSubFolder, w.ChkUseAdvOpt, w.cmdSearch, w.cmdExport,
+            w.cmdSplit, w.cmdAppendTifffile, w.cmdDeleteTiffPage};
+}
+std::vector<QWidget*> AdvancedInputs(const frmMain& w)
+{
+    return {w.chkSearchByDate, w.cboDateRangeType, w.optInPeriod, w.txtInPeriod, w.cboDateInPeriod,
+            w.optBtnPeriod, w.dtpDateFrom, w.dtpDateTo, w.chkSearchBySize, w.optSizeAt,
+            w.cboLeastMost, w.txtSizeLeastMost, w.optSizeBtn, w.txtSizeFrom, w.txtSizeTo};
+}
+
+// What of an input must show for it to be usable: a box with its caption,
+// a field of the width it asks for (a box row may stretch much wider).
+QRect UsablePart(QWidget* input, QWidget* in)
+{
+    return QRect(input->mapTo(in, QPoint(0, 0)), input->sizeHint().boundedTo(input->size()));
+}
+
+QScrollArea* ScrollAreaOf(QWidget* content)
+{
+    return qobject_cast<QScrollArea*>(content->parentWidget()->parentWidget());
+}
+
+// The inputs whose usable part does not lie inside the visible part of the
+// pane that shows `content`.
+QStringList OutOfView(QWidget* content, const std::vector<QWidget*>& inputs)
+{
+    const QWidget* viewport = ScrollAreaOf(content)->viewport();
+    QStringList out;
+    for (QWidget* input : inputs) {
+        const QRect at = UsablePart(input, content).translated(content->pos());
+        if (!viewport->isVisible() || !viewport->rect().contains(at))
+            out.append(input->objectName());
+    }
+    return out;
+}
+
+// Scrolls the pane as far as its scroll bars go towards the input.
+void ScrollTo(QWidget* content, QWidget* input)
+{
+    QScrollArea* area = ScrollAreaOf(content);
+    const QRect at = UsablePart(input, content);
+    const QSize view = area->viewport()->size();
+    QScrollBar* h = area->horizontalScrollBar();
+    QScrollBar* v = area->verticalScrollBar();
+    h->setValue(std::min(std::max(h->value(), at.right() + 1 - view.width()), at.left()));
+    v->setValue(std::min(std::max(v->value(), at.bottom() + 1 - view.height()), at.top()));
+}
+
+TEST_F(FrmMainTest, EveryOptionShowsInALargeWindowAndScrollsIntoViewAtTheSmallestSize)
+{
+    objSettings->SetWindowStateFlag(0);
+    // A window as large as a maximised one on a small laptop screen: both
+    // option panes show whole, whichever is in front.
+    frmMain w;
+    w.resize(1280, 760);
+    w.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&w));
+    QTest::qWait(50);
+    EXPECT_EQ(OutOfView(w.ctlPaneSearch, OptionsInputs(w)).join(' ').toStdString(), "");
+    w.Pane(frmMain::PaneAdvancedOptions)->raise();
+    QTest::qWait(20);
+    EXPECT_EQ(OutOfView(w.CtlPaneSearchOptions, AdvancedInputs(w)).join(' ').toStdString(), "");
+
+    // Made as small as it gets: the left column keeps half the window for
+    // the options, each input can be scrolled into view, and a wheel over a
+    // drop-down or a date box scrolls the pane instead of changing the
+    // filter.
+    w.resize(700, 403);
+    QTest::qWait(50);
+    w.Pane(frmMain::PaneOptions)->raise();
+    QTest::qWait(20);
+    EXPECT_GE(w.Pane(frmMain::PaneOptions)->width(), (w.Pane(frmMain::PaneFolders)->width() + w.Pane(frmMain::PaneSearchList)->width()) / 2 - 1);
+    for (QWidget* input : OptionsInputs(w)) {
+        ScrollTo(w.ctlPaneSearch, input);
+        EXPECT_EQ(OutOfView(w.ctlPaneSearch, {input}).join(' ').toStdString(), "");
+    }
+    w.Pane(frmMain::PaneAdvancedOptions)->raise();
+    QTest::qWait(20);
+    for (QWidget* input : AdvancedInputs(w)) {
+        ScrollTo(w.CtlPaneSearchOptions, input);
+        EXPECT_EQ(OutOfView(w.CtlPaneSearchOptions, {input}).join(' ').toStdString(), "");
+    }
+    w.chkSearchByDate->click();
+    w.chkSearchBySize->click();
+    QScrollBar* bar = ScrollAreaOf(w.CtlPaneSearchOptions)->verticalScrollBar();
+    ASSERT_GT(bar->maximum(), 0);
+    const auto wheelOver = [&](QWidget* input) {
+        const int before = bar->value();
+        const QPointF at(input->width() / 2.0, input->height() / 2.0);
+        QWheelEvent wheel(at, input->mapToGlobal(at), QPoint(), QPoint(0, -120), Qt::NoButton, Qt::NoModifier,
+                          Qt::NoScrollPhase, false);
+        QApplication::sendEvent(input, &wheel);
+        return bar->value() - before;
+    };
+    for (QWidget* input : std::initializer_list<QWidget*>{w.cboDateRangeType, w.dtpDateFrom, w.cboLeastMost}) {
+        ScrollTo(w.CtlPaneSearchOptions, input);
+        bar->setValue(std::max(0, bar->value() - 20));
+        const char* value = input == w.dtpDateFrom ? "date" : "currentText";
+        const std::string before = input->property(value).toString().toStdString();
+        EXPECT_GT(wheelOver(input), 0) << input->objectName().toStdString();
+        EXPECT_EQ(input->property(value).toString().toStdString(), before)
+            << input->objectName().toStdString();
+    }
 }
 
 TEST_F(FrmMainTest, ActivatingAPaneMovesTheFocusIntoIt)

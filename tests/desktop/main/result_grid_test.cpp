@@ -389,6 +389,8 @@ TEST_F(ResultGridTest, SpaceFlipsEachSelectedRowAndOnlyALeftClickOnTheBoxesEdits
     EXPECT_FALSE(ticked(2));
     EXPECT_TRUE(ticked(3));
     EXPECT_FALSE(ticked(4));
+    // The totals follow at once.
+    EXPECT_EQ(w.sbPanelStatus->text(), "2 file selected; Total Page count of selected Tiff files: 4");
     // Other keys tick nothing.
     w.grdSearchList_KeyDown(65, 0);
     EXPECT_TRUE(ticked(1));
@@ -406,6 +408,7 @@ TEST_F(ResultGridTest, SpaceFlipsEachSelectedRowAndOnlyALeftClickOnTheBoxesEdits
     const QRect box = g.View()->visualRect(g.View()->model()->index(3, sel));
     QTest::mouseClick(g.View()->viewport(), Qt::LeftButton, {}, box.center());
     EXPECT_TRUE(ticked(4));
+    EXPECT_EQ(w.sbPanelStatus->text(), "3 file selected; Total Page count of selected Tiff files: 8");
 
     // A right click on a data row opens the context menu; on the header not.
     const QRect cell = g.View()->visualRect(g.View()->model()->index(1, 0));

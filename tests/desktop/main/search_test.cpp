@@ -266,14 +266,20 @@ TEST_F(SearchTest, CancelStopsAfterTheFileInHandAndRestoresTheWindow)
     EXPECT_TRUE(w.findChildren<frmLoading*>().isEmpty());
     EXPECT_EQ(w.sbPanelStatus->text(), "0 file selected; Total Page count of selected Tiff files: 0");
 
-    // The next search starts afresh.
-    tiff.answer = [](const QString&, std::int32_t& pages) {
+    // The next search starts afresh: the totals go with the rows it clears.
+    w.SelectAllRows();
+    ASSERT_EQ(w.sbPanelStatus->text(), "3 file selected; Total Page count of selected Tiff files: 6");
+    QString statusDuringSearch;
+    tiff.answer = [&](const QString&, std::int32_t& pages) {
         pages = 2;
+        if (statusDuringSearch.isEmpty())
+            statusDuringSearch = w.sbPanelStatus->text();
         return com::S_OK;
     };
     tiff.calls.clear();
     Search(QString(), true);
     EXPECT_EQ(Names().size(), 7);
+    EXPECT_EQ(statusDuringSearch, "0 file selected; Total Page count of selected Tiff files: 0");
 }
 
 TEST_F(SearchTest, TheWindowComesBackAfterAFailureInsideTheSearch)

@@ -59,6 +59,11 @@ TEST(Shell, PrintRunsLpWithAnArgumentList)
     EXPECT_TRUE(shell::Execute("Print", "/scans/-rf; rm x.tif"));
     EXPECT_EQ(fake.program_, "lp");
     EXPECT_EQ(fake.arguments_, QStringList({"--", "/scans/-rf; rm x.tif"}));
+    // On a chosen printer, whatever its name looks like.
+    EXPECT_TRUE(shell::Execute("printto", "/scans/a.tif", "-Office 2"));
+    EXPECT_EQ(fake.arguments_, QStringList({"-d", "-Office 2", "--", "/scans/a.tif"}));
+    EXPECT_TRUE(shell::Execute("PrintTo", "/scans/a.tif", ""));
+    EXPECT_EQ(fake.arguments_, QStringList({"--", "/scans/a.tif"}));
     EXPECT_TRUE(fake.opened.isEmpty());
 }
 
