@@ -68,7 +68,7 @@ private:
                     std::int32_t& fileCount, QSet<QString>& visited);
 
     ModMaster& master_;
-    RunState& state_;
+    CommandLineState& state_;
     ErrorTrap& trap_;
     TiffPdfCommands facade_;
     bool folderInput_ = false;

@@ -121,7 +121,7 @@ void SetReportedExitStatus(int status)
     g_reportedStatus = status;
 }
 
-bool ShowHelpWindow(RunState& state, const StreamReport& standIn)
+bool ShowHelpWindow(CommandLineState& state, const StreamReport& standIn)
 {
     const StandIn pending(standIn);
     const CommandLineWindowsTable* windows = CommandLineWindows();

@@ -18,7 +18,7 @@
 
 #include <cstdio>
 
-struct RunState;
+struct CommandLineState;
 
 // What the module offers. Its functions run on the program's thread while
 // the module's application object lives.
@@ -27,7 +27,7 @@ struct CommandLineWindowsTable {
     MsgBoxResult (*ShowMessage)(const MsgBoxRequest& request);
     // Shows the help window modally (frmHelpDialog); sets
     // state.ResultMessage to "Help file is missing." when the text is.
-    void (*ShowHelp)(RunState& state);
+    void (*ShowHelp)(CommandLineState& state);
     // Shows the notice window of a failed write test modally.
     void (*ShowNotice)();
     // Ends the module's application object.
@@ -76,7 +76,7 @@ void SetReportedExitStatus(int status);
 
 // Shows the help window, or the notice window, with `standIn` as the report
 // it stands for. False when there is no display (nothing is written).
-bool ShowHelpWindow(RunState& state, const StreamReport& standIn);
+bool ShowHelpWindow(CommandLineState& state, const StreamReport& standIn);
 bool ShowNoticeWindow(const StreamReport& standIn);
 
 // Shows message boxes through CommandLineWindows(), and on standard error

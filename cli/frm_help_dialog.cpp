@@ -10,7 +10,7 @@
 #include <QTextEdit>
 #include <QVBoxLayout>
 
-frmHelpDialog::frmHelpDialog(RunState& state, QWidget* parent) : QDialog(parent), state_(state)
+frmHelpDialog::frmHelpDialog(CommandLineState& state, QWidget* parent) : QDialog(parent), state_(state)
 {
     RtxtHelpInfo = new QTextEdit(this);
     RtxtHelpInfo->setObjectName(QStringLiteral("RtxtHelpInfo"));

@@ -7,12 +7,12 @@
 
 class QTextEdit;
 class QPushButton;
-struct RunState;
+struct CommandLineState;
 
 class frmHelpDialog : public QDialog {
     Q_OBJECT
 public:
-    explicit frmHelpDialog(RunState& state, QWidget* parent = nullptr);
+    explicit frmHelpDialog(CommandLineState& state, QWidget* parent = nullptr);
     ~frmHelpDialog() override;
 
     QTextEdit* RtxtHelpInfo = nullptr;
@@ -23,6 +23,6 @@ private:
     void cmdExit_Click();
     void Form_Unload();
 
-    RunState& state_;
+    CommandLineState& state_;
     bool taskbarTabAdded_ = false;
 };

@@ -45,7 +45,7 @@ bool IsExistingFolder(const QString& path)
 // Shows the help window, or without a display prints the help text to
 // standard output. A missing help text is reported after the window closes
 // (or instead of the text). Returns the exit status of the run.
-int ShowHelp(RunState& state)
+int ShowHelp(CommandLineState& state)
 {
     QString text;
     const bool found = ReadHelpText(text);
@@ -208,7 +208,7 @@ QString ModMaster::SwitchArgument(const QString& switchText) const
 bool ModMaster::ValidateCmdLine()
 {
     ErrorTrap trap(QStringLiteral("ValidateCmdLine"), ObjectKind::Module, kModule);
-    RunState& s = state_;
+    CommandLineState& s = state_;
     auto fail = [&s](const QString& message) {
         s.ResultMessage = message;
         return false;
@@ -356,7 +356,7 @@ bool ModMaster::ValidateCmdLine()
 int ModMaster::Main(const QString& commandLine)
 {
     ErrorTrap trap(QStringLiteral("Main"), ObjectKind::Module, kModule);
-    RunState& s = state_;
+    CommandLineState& s = state_;
     try {
         trap.Line(10);
         s.CommandText = commandLine;

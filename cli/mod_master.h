@@ -25,9 +25,9 @@ enum ExitStatus : int {
 // Raises a RunTimeError when the counter itself fails.
 using PageCountFunction = std::function<std::int32_t(const QString& path)>;
 
-// The run state: written by Main and ValidateCmdLine, read by the
-// operation run and the report.
-struct RunState {
+// The command line taken apart and the run's result: written by Main and
+// ValidateCmdLine, read by the operation run and the report.
+struct CommandLineState {
     QString CommandText;
     QString ResultMessage;
     QStringList InputList;
@@ -87,7 +87,7 @@ public:
     // The argument of the operation switch: the rest of the line after it.
     QString OperationArgument(const QString& operationSwitch) const;
 
-    RunState& State() { return state_; }
+    CommandLineState& State() { return state_; }
 
     // Replaces the page counter (tests); by default Main creates the
     // outside TIFF page counter.
@@ -95,7 +95,7 @@ public:
 
 private:
     friend class CommandLineRun;
-    RunState state_;
+    CommandLineState state_;
     PageCountFunction counterOverride_;
     bool anyFileFailed_ = false; // a file or a folder of the scan failed
 };
@@ -103,4 +103,4 @@ private:
 // Reports `message`: a message box, or with "/silent" an entry appended to
 // "Log.txt" in the storage folder. False when the entry could not be
 // written; the result is then written to standard error instead.
-bool WriteErrorLog(RunState& state, const QString& message);
+bool WriteErrorLog(CommandLineState& state, const QString& message);

@@ -2,7 +2,7 @@
 
 #include "cli/program_folder.h"
 
-#include "platform/counters/page_counter.h"
+#include "counters/page_counter.h"
 #include "platform/runtime/run_time_error.h"
 
 #include <memory>

@@ -5,7 +5,7 @@
 #include "operations/storage_folder.h"
 #include "platform/message_box/message_box.h"
 
-bool WriteErrorLog(RunState& state, const QString& message)
+bool WriteErrorLog(CommandLineState& state, const QString& message)
 {
     ErrorTrap trap(QStringLiteral("WriteErrorLog"), ObjectKind::Module, QStringLiteral("modMaster"));
     try {

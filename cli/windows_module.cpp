@@ -23,7 +23,7 @@ MsgBoxResult ShowMessage(const MsgBoxRequest& request)
     return ShowMessageBoxWindow(request).value_or(MsgBoxResult::OK);
 }
 
-void ShowHelp(RunState& state)
+void ShowHelp(CommandLineState& state)
 {
     frmHelpDialog dialog(state);
     dialog.exec();

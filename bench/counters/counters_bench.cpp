@@ -7,7 +7,7 @@
 
 #include "bench/support/numbered_pages_tiff.h"
 #include "platform/com/com.h"
-#include "platform/counters/page_counter.h"
+#include "counters/page_counter.h"
 #include "platform/runtime/run_time_error.h"
 
 #include <QCoreApplication>

@@ -2,7 +2,7 @@
 
 #include "desktop/core/column_width.h"
 #include "desktop/core/grid_columns.h"
-#include "desktop/core/run_state.h"
+#include "desktop/core/program_objects.h"
 #include "desktop/core/settings.h"
 #include "operations/error_trap.h"
 #include "platform/runtime/run_time_error.h"

@@ -1,6 +1,6 @@
 #include "desktop/dialogs/dlg_save.h"
 
-#include "desktop/core/run_state.h"
+#include "desktop/core/program_objects.h"
 #include "desktop/dialogs/folder_tree.h"
 #include "desktop/dialogs/line_edit_filter.h"
 #include "operations/error_trap.h"

@@ -1,7 +1,7 @@
 #include "desktop/dialogs/frm_append_tiff_file.h"
 
 #include "desktop/core/modal_runner.h"
-#include "desktop/core/run_state.h"
+#include "desktop/core/program_objects.h"
 #include "desktop/dialogs/run_guard.h"
 #include "operations/error_trap.h"
 #include "operations/mod_general.h"

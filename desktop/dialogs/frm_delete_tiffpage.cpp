@@ -1,6 +1,6 @@
 #include "desktop/dialogs/frm_delete_tiffpage.h"
 
-#include "desktop/core/run_state.h"
+#include "desktop/core/program_objects.h"
 #include "desktop/dialogs/page_dialog.h"
 #include "desktop/dialogs/run_guard.h"
 #include "operations/error_trap.h"

@@ -4,7 +4,7 @@
 #include "desktop/core/column_width.h"
 #include "desktop/core/list_look.h"
 #include "desktop/core/modal_runner.h"
-#include "desktop/core/run_state.h"
+#include "desktop/core/program_objects.h"
 #include "operations/error_trap.h"
 #include "platform/grid/grid.h"
 

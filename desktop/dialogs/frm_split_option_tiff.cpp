@@ -1,7 +1,7 @@
 #include "desktop/dialogs/frm_split_option_tiff.h"
 
 #include "desktop/core/modal_runner.h"
-#include "desktop/core/run_state.h"
+#include "desktop/core/program_objects.h"
 #include "desktop/dialogs/line_edit_filter.h"
 #include "operations/error_trap.h"
 #include "operations/typed_number.h"

@@ -3,7 +3,7 @@
 #include "desktop/core/column_layout.h"
 #include "desktop/core/list_look.h"
 #include "desktop/core/modal_runner.h"
-#include "desktop/core/run_state.h"
+#include "desktop/core/program_objects.h"
 #include "desktop/dialogs/frm_error_report_dialog.h"
 #include "operations/error_trap.h"
 #include "operations/mod_general.h"

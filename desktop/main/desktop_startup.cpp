@@ -103,7 +103,7 @@ void ResetStartupState()
 {
     if (frmMain* window = MainWindow())
         delete window;
-    ResetRunState();
+    ResetProgramObjects();
 }
 
 void FormLoadHook(QWidget*) {}

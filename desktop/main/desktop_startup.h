@@ -1,6 +1,6 @@
 #pragma once
 // modMasterLayout: the desktop program's start-up, which sets the objects
-// that live for the whole run (run_state.h).
+// that live for the whole run (program_objects.h).
 //
 // Main runs before any window exists, in this order: command line, storage
 // folder, write test, settings (or the first-run window and the defaults),
@@ -8,7 +8,7 @@
 // and finally the main window, shown modeless. After that everything
 // happens in the windows' event handlers.
 
-#include "desktop/core/run_state.h"
+#include "desktop/core/program_objects.h"
 
 #include <QString>
 

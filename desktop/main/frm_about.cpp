@@ -2,7 +2,7 @@
 
 #include "desktop/main/maker_addresses.h"
 #include "operations/error_trap.h"
-#include "operations/mod_master_layout.h"
+#include "operations/trim_null.h"
 #include "operations/storage_folder.h"
 #include "platform/shell/shell.h"
 

@@ -8,7 +8,7 @@
 #include "desktop/core/column_layout.h"
 #include "desktop/core/grid_columns.h"
 #include "desktop/core/list_look.h"
-#include "desktop/core/run_state.h"
+#include "desktop/core/program_objects.h"
 #include "operations/error_trap.h"
 #include "platform/grid/grid.h"
 #include "platform/runtime/run_time_error.h"

@@ -10,7 +10,7 @@
 #include "operations/error_trap.h"
 #include "operations/file_folder_scan.h"
 #include "operations/mod_general.h"
-#include "operations/mod_master_layout.h"
+#include "operations/trim_null.h"
 #include "platform/message_box/message_box.h"
 #include "platform/shell/shell.h"
 

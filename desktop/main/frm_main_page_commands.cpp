@@ -12,7 +12,7 @@
 
 #include "desktop/core/column_layout.h"
 #include "desktop/core/modal_runner.h"
-#include "desktop/core/run_state.h"
+#include "desktop/core/program_objects.h"
 #include "operations/cls_col_set_order_grid.h"
 #include "operations/error_trap.h"
 #include "operations/mod_general.h"

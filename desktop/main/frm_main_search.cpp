@@ -11,7 +11,7 @@
 #include "desktop/main/frm_main.h"
 
 #include "desktop/core/column_layout.h"
-#include "desktop/core/run_state.h"
+#include "desktop/core/program_objects.h"
 #include "desktop/main/folder_search.h"
 #include "desktop/main/frm_loading.h"
 #include "desktop/main/stage_clock.h"

@@ -95,7 +95,7 @@ TEST(CommandLineWindows, TheHelpWindowShowsTheHelpText)
 {
     const CommandLineWindowsTable* windows = Windows();
     ASSERT_NE(windows, nullptr);
-    RunState state;
+    CommandLineState state;
     QString caption;
     QString text;
     Answer(

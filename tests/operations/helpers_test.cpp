@@ -4,7 +4,7 @@
 #include "operations/file_pattern.h"
 #include "operations/m_temp_file.h"
 #include "operations/mod_general.h"
-#include "operations/mod_master_layout.h"
+#include "operations/trim_null.h"
 #include "operations/typed_number.h"
 #include "platform/runtime/run_time_error.h"
 #include "tests/support/run_time_error_of.h"

@@ -4,7 +4,7 @@
 // and TIFF files whose pages carry a marker value in every pixel.
 
 #include "desktop/core/modal_runner.h"
-#include "desktop/core/run_state.h"
+#include "desktop/core/program_objects.h"
 #include "desktop/dialogs/frm_error_report_dialog.h"
 #include "desktop/dialogs/frm_split_option_tiff.h"
 #include "platform/message_box/message_box.h"

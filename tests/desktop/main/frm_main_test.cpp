@@ -3,7 +3,7 @@
 #include "desktop/main/frm_main.h"
 #include "desktop/main/size_move_helper.h"
 #include "desktop/main/window_placement.h"
-#include "platform/counters/page_counter.h"
+#include "counters/page_counter.h"
 #include "platform/grid/grid.h"
 
 #include "fake_shell.h"

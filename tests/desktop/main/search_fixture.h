@@ -3,9 +3,9 @@
 // controls, and a look at the rows the search listed.
 
 #include "desktop/core/column_layout.h"
-#include "desktop/core/run_state.h"
+#include "desktop/core/program_objects.h"
 #include "desktop/main/frm_main.h"
-#include "platform/counters/page_counter.h"
+#include "counters/page_counter.h"
 #include "platform/grid/grid.h"
 
 #include "file_tree.h"

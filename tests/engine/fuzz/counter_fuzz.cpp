@@ -11,7 +11,7 @@
 #include <unistd.h>
 
 #include "engine/tiff_reader.h"
-#include "platform/counters/tiff_page_count.h"
+#include "counters/tiff_page_count.h"
 
 namespace {
 

@@ -1,7 +1,7 @@
 // The module VelmoraCounters: the TIFF page counter.
 
-#include "platform/counters/counter_module.h"
-#include "platform/counters/tiff_page_counter.h"
+#include "counters/counter_module.h"
+#include "counters/tiff_page_counter.h"
 
 namespace {
 counters::CounterModule<counters::TiffPageCounter> g_module(counters::CLSID_TiffPageCounter, "TiffPageCounter");

@@ -1,7 +1,7 @@
 #include "platform/com/class_registry.h"
 #include "platform/com/com.h"
-#include "platform/counters/page_counter.h"
-#include "platform/counters/pdf_page_counter.h"
+#include "counters/page_counter.h"
+#include "counters/pdf_page_counter.h"
 #include "platform/runtime/run_time_error.h"
 
 #include "counter_fixtures.h"

@@ -1,7 +1,7 @@
 // The module VelmoraPdfCounter: the PDF page counter (and the only module that loads qpdf).
 
-#include "platform/counters/counter_module.h"
-#include "platform/counters/pdf_page_counter.h"
+#include "counters/counter_module.h"
+#include "counters/pdf_page_counter.h"
 
 namespace {
 counters::CounterModule<counters::PdfPageCounter> g_module(counters::CLSID_PdfPageCounter, "PdfPageCounter");

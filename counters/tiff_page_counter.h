@@ -4,7 +4,7 @@
 // engine finds no page in counts -1.
 
 #include "platform/com/com.h"
-#include "platform/counters/page_counter.h"
+#include "counters/page_counter.h"
 
 namespace counters {
 

@@ -1,4 +1,4 @@
-#include "platform/counters/pdf_page_counter.h"
+#include "counters/pdf_page_counter.h"
 
 #include "platform/safe_file/regular_file.h"
 

@@ -8,7 +8,7 @@
 // kMaxSeconds counts -1 as well, and the caller's memory stays as it was.
 
 #include "platform/com/com.h"
-#include "platform/counters/page_counter.h"
+#include "counters/page_counter.h"
 
 #include <cstddef>
 

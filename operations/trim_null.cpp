@@ -1,4 +1,4 @@
-#include "operations/mod_master_layout.h"
+#include "operations/trim_null.h"
 
 #include "operations/error_trap.h"
 #include "operations/running_program.h"

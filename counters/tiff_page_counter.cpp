@@ -1,6 +1,6 @@
-#include "platform/counters/tiff_page_counter.h"
+#include "counters/tiff_page_counter.h"
 
-#include "platform/counters/tiff_page_count.h"
+#include "counters/tiff_page_count.h"
 
 #include <QFile>
 

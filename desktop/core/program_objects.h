@@ -8,7 +8,7 @@
 #include "desktop/core/grid_columns.h"
 #include "desktop/core/settings.h"
 #include "platform/com/com.h"
-#include "platform/counters/page_counter.h"
+#include "counters/page_counter.h"
 
 #include <QString>
 #include <QStringList>
@@ -50,4 +50,4 @@ Settings& TheSettings();
 GridColumns& TheGridColumns();
 
 // Empties all of the above (tests start each run afresh).
-void ResetRunState();
+void ResetProgramObjects();

@@ -1,5 +1,5 @@
 #pragma once
-// modMasterLayout: text helpers of the main layout.
+// TrimNull, the text helper of modMasterLayout (the name its error tail logs).
 
 #include <QString>
 

@@ -1,4 +1,4 @@
-#include "desktop/core/run_state.h"
+#include "desktop/core/program_objects.h"
 
 #include "platform/runtime/run_time_error.h"
 
@@ -32,7 +32,7 @@ GridColumns& TheGridColumns()
     return *objGridColumns;
 }
 
-void ResetRunState()
+void ResetProgramObjects()
 {
     CmdLineFolder.clear();
     CmdLineFiles.clear();

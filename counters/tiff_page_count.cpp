@@ -1,4 +1,4 @@
-#include "platform/counters/tiff_page_count.h"
+#include "counters/tiff_page_count.h"
 
 #include "engine/directory_chain.h"
 #include "engine/source_file.h"
