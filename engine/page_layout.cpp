@@ -34,7 +34,7 @@ class Planner {
 public:
     Planner(const TiffReader& reader, std::uint32_t outOrder, PagePlan& plan, std::uint64_t wasted)
         : reader_(reader), source_(reader.stream), plan_(plan), outOrder_(outOrder),
-          allowance_(ReadAllowance(reader.stream.Size(), wasted))
+          allowance_(ReadAllowance(reader.stream.Size(), wasted)), limit_(reader.stream.Size() + kPageAllowance)
     {
     }
 
@@ -47,7 +47,18 @@ public:
         return true;
     }
 
+    // Whether planning stopped because the copy would take too much.
+    bool TooLarge() const { return tooLarge_; }
+
 private:
+    // Counts bytes the copy will take against what one page may take.
+    void Grow(std::uint64_t length)
+    {
+        planned_ += length;
+        if (planned_ > limit_)
+            tooLarge_ = true;
+    }
+
     // The width of the samples whose bytes must turn with the byte order.
     bool SettleSampleUnit(const std::vector<IfdEntry>& entries)
     {
@@ -132,6 +143,7 @@ private:
 
     std::uint32_t AddPiece(PagePiece piece)
     {
+        Grow(piece.length + (piece.pad ? 1 : 0));
         plan_.pieces.push_back(std::move(piece));
         return static_cast<std::uint32_t>(plan_.pieces.size() - 1);
     }
@@ -195,12 +207,13 @@ private:
             tail.index = runIndex;
             for (std::uint32_t c : run.counts)
                 tail.length += c;
+            Grow(tail.length);
             run.piece = static_cast<std::uint32_t>(pendingTails_.size());
             tails_.push_back(run.piece);
             pendingTails_.push_back(std::move(tail));
         }
         plan_.runs.push_back(std::move(run));
-        return true;
+        return !tooLarge_;
     }
 
     // The interchange stream of an old-style JPEG page: it points into a
@@ -224,9 +237,18 @@ private:
             }
         }
         // A stream that holds the page's strips (header, tables and the
-        // scan data the strips point into) is copied whole.
+        // scan data the strips point into) is copied whole, and those
+        // strips once more: they take no room of what the page may take.
         if (!Take(offset, length))
             return false;
+        std::uint64_t inside = 0;
+        for (const ImageRun& run : plan_.runs)
+            for (std::size_t k = 0; k < run.offsets.size(); ++k) {
+                const std::uint64_t begin = run.offsets[k];
+                if (begin >= offset && begin + run.counts[k] <= offset + length)
+                    inside += run.counts[k];
+            }
+        limit_ += std::min(inside, length);
         planned.literal = false;
         planned.ref = PieceRef(AddValues(offset, length, 1));
         return true;
@@ -325,6 +347,8 @@ private:
         }
 
         for (std::size_t i = 0; i < entries.size(); ++i) {
+            if (tooLarge_)
+                return false;
             const IfdEntry& e = entries[i];
             PlannedEntry& p = planned[i];
             switch (e.tag) {
@@ -403,7 +427,8 @@ private:
             if (keep[i])
                 dir.entries.push_back(planned[i]);
         plan_.pieces[dirPieceIndex].length = 2 + 12ull * dir.entries.size() + 4;
-        return true;
+        Grow(plan_.pieces[dirPieceIndex].length);
+        return !tooLarge_;
     }
 
     const TiffReader& reader_;
@@ -411,6 +436,9 @@ private:
     PagePlan& plan_;
     std::uint32_t outOrder_;
     std::uint64_t allowance_;
+    std::uint64_t limit_;
+    std::uint64_t planned_ = 0;
+    bool tooLarge_ = false;
     bool interchangePlanned_ = false;
     std::uint32_t sampleUnit_ = 1;
     std::vector<PagePiece> pendingTails_;
@@ -430,16 +458,16 @@ std::uint64_t PagePlan::Resolve(const PageRef& ref) const
     return at + ref.delta;
 }
 
-bool PlanPage(const TiffReader& reader, std::int32_t pageIndex, std::uint64_t start, std::uint32_t outOrder,
-              PagePlan& plan, std::uint64_t wasted)
+PlanResult PlanPage(const TiffReader& reader, std::int32_t pageIndex, std::uint64_t start, std::uint32_t outOrder,
+                    PagePlan& plan, std::uint64_t wasted)
 {
     plan = PagePlan{};
     if (!reader.HasImage(pageIndex))
-        return false;
+        return PlanResult::kDamaged;
     plan.start = start;
     Planner planner(reader, outOrder, plan, wasted);
     if (!planner.PlanPageDirectory(reader.ifds[static_cast<std::size_t>(pageIndex)].entries))
-        return false;
+        return planner.TooLarge() ? PlanResult::kTooLarge : PlanResult::kDamaged;
     // The tails were planned apart: make run pieces index the final list.
     std::uint64_t dataCursor = start;
     std::uint32_t tailIndex = 0;
@@ -458,7 +486,7 @@ bool PlanPage(const TiffReader& reader, std::int32_t pageIndex, std::uint64_t st
     }
     plan.nextFieldPos = start + plan.pieces[0].length - 4;
     plan.end = Even(dataCursor);
-    return true;
+    return PlanResult::kPlanned;
 }
 
 } // namespace stavren

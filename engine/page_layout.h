@@ -88,11 +88,25 @@ struct PagePlan {
     std::uint64_t Resolve(const PageRef& ref) const;
 };
 
+// A page's copy, tables included, takes at most the size of
+// its file plus this much: re-laid tables (offsets grown from 16 to 32
+// bits, a table named twice) and strips that name one small block. A page
+// that would take more names its data far more often than a sound file
+// does (one block repeated thousands of times). Strips that lie inside an
+// old-style JPEG interchange stream are carried twice, in the stream and as
+// strips, and count once.
+inline constexpr std::uint64_t kPageAllowance = 1u << 20;
+
+enum class PlanResult {
+    kPlanned,
+    kDamaged,  // no image entries, a block outside the source file, counts
+               // or types that cannot be read; or it cannot be carried into
+               // the other byte order
+    kTooLarge, // its copy would pass its file's size plus kPageAllowance
+};
+
 // Plans page `pageIndex` of `reader` for an output of byte order `outOrder`
-// whose page starts at the even offset `start`. False when the page is
-// damaged (no image entries, a block outside the source file, counts or
-// types that cannot be read) or cannot be carried into the other byte
-// order unchanged.
+// whose page starts at the even offset `start`.
 //
 // Samples of 16, 24, 32 or 64 bits are stored in the file's byte order, so
 // the uncompressed image data of such a page is turned sample by sample
@@ -102,15 +116,15 @@ struct PagePlan {
 //
 // Blocks may be shared: pages of a file may all name one block, the strips
 // of a page may all name one block, and each reference carries its own
-// copy. What that writes is bounded by the output (its size limit and
-// budget). What planning reads (offset and count arrays, tables,
-// sub-directories) is written too when the page is; `plan.read` tells how
-// much that was. `wasted` is what planning earlier pages of this reader
-// read without writing them; once that and this page's reads pass a few
-// times the file's size (which no sound file needs), the page counts as
-// damaged, so that a hostile file cannot make the work grow with pages
-// times size.
-bool PlanPage(const TiffReader& reader, std::int32_t pageIndex, std::uint64_t start, std::uint32_t outOrder,
-              PagePlan& plan, std::uint64_t wasted);
+// copy. What one page writes is bounded above; what all pages of an
+// operation write, by the output (its size limit and budget). What planning
+// reads (offset and count arrays, tables, sub-directories) is written too
+// when the page is; `plan.read` tells how much that was. `wasted` is what
+// planning earlier pages of this reader read without writing them; once
+// that and this page's reads pass a few times the file's size (which no
+// sound file needs), the page counts as damaged, so that a hostile file
+// cannot make the work grow with pages times size.
+PlanResult PlanPage(const TiffReader& reader, std::int32_t pageIndex, std::uint64_t start, std::uint32_t outOrder,
+                    PagePlan& plan, std::uint64_t wasted);
 
 } // namespace stavren

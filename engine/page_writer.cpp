@@ -1,6 +1,7 @@
 // Appending one page of a reader to an output file.
 
 #include <algorithm>
+#include <cerrno>
 #include <vector>
 
 #include "engine/byte_order.h"
@@ -99,8 +100,13 @@ bool TiffReader::WritePage(OutputFile& out, std::int32_t pageIndex, bool isLast,
         return false;
     PagePlan plan;
     const std::uint32_t order = outByteOrder == kLittleEndian ? kLittleEndian : kBigEndian;
-    if (!PlanPage(*this, pageIndex, out.Position(), order, plan, wasted_) || !out.HasRoomFor(plan.end - plan.start)) {
+    const PlanResult planned = PlanPage(*this, pageIndex, out.Position(), order, plan, wasted_);
+    if (planned != PlanResult::kPlanned || !out.HasRoomFor(plan.end - plan.start)) {
         wasted_ += plan.read;
+        // A page past what it or the output may take is refused for the
+        // reason a file grown past its size limit fails with.
+        if (planned != PlanResult::kDamaged)
+            out.Fail(EFBIG);
         return false;
     }
 

@@ -152,6 +152,22 @@ std::vector<Hostile> HostileFiles()
         b.SetFirst(b.AddDirectory(entries));
         files.push_back({"one-block-repeated", b.bytes, {false}});
     }
+    {
+        // One page whose 1,900 strips name one 4 KiB block (7.8 MB from a
+        // file of 26 KB), followed by 1,100 empty directories: pages that
+        // are never written give the one that is no more room.
+        TiffBuilder b;
+        const std::uint32_t s = b.AddBlob(std::vector<std::uint8_t>(4096, 3));
+        const std::vector<std::uint64_t> offsets(1900, s), counts(1900, 4096);
+        const std::uint32_t d = b.AddDirectory({Longs(256, {1024}), Longs(257, {4 * 1900}), Shorts(258, {8}),
+                                                Shorts(262, {1}), Longs(273, offsets), Longs(278, {4}),
+                                                Longs(279, counts)});
+        std::vector<std::uint32_t> dirs = {d};
+        for (int i = 0; i < 1100; ++i)
+            dirs.push_back(b.AddDirectory({}));
+        Chain(b, dirs);
+        files.push_back({"fanout-behind-empty-directories", b.bytes, std::vector<bool>(1101, false)});
+    }
     return files;
 }
 

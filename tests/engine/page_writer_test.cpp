@@ -296,11 +296,12 @@ TEST(PageWriter, InterchangeStreamHoldingTheStripIsCarriedWhole)
 {
     TempDir dir;
     TiffBuilder b;
-    const auto stream = Pattern(1020, 6);
+    constexpr std::uint32_t kScan = 2u << 20; // the copy takes twice its file
+    const auto stream = Pattern(kScan + 20, 6);
     const std::uint32_t at = b.AddBlob(stream);
-    auto entries = GreyPage(1000, 1, at + 20, 1000);
+    auto entries = GreyPage(kScan, 1, at + 20, kScan);
     entries.push_back(Longs(513, {at}));
-    entries.push_back(Longs(514, {1020}));
+    entries.push_back(Longs(514, {kScan + 20}));
     b.SetFirst(b.AddDirectory(entries));
     b.Save(dir / "in.tif");
     ASSERT_TRUE(WriteAll(dir / "in.tif", dir / "out.tif"));
