@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <map>
 
 #include "engine/byte_order.h"
 #include "engine/tiff_reader.h"
@@ -16,8 +17,19 @@ constexpr std::uint64_t Even(std::uint64_t x)
     return x + (x & 1);
 }
 
-// Nesting of the carried sub-directories.
-enum class Level { kPage, kExifOrGps, kInteroperability };
+// Nesting of the carried sub-directories. A sub-image is an image like its
+// page: its strips or tiles, tables and sub-directories come along.
+enum class Level { kPage, kSubImage, kExifOrGps, kInteroperability };
+
+constexpr bool IsImage(Level level)
+{
+    return level == Level::kPage || level == Level::kSubImage;
+}
+
+// How deeply sub-images may nest below their page, and how many one page may
+// carry: pyramids have one level of a dozen or so, previews and masks a few.
+constexpr int kMaxSubImageDepth = 8;
+constexpr std::size_t kMaxSubImages = 1024;
 
 bool IsOffsetNumberType(std::uint16_t type)
 {
@@ -40,7 +52,7 @@ public:
 
     bool PlanPageDirectory(const std::vector<IfdEntry>& entries)
     {
-        if (!SettleSampleUnit(entries) || !PlanDirectory(entries, Level::kPage))
+        if (!PlanDirectory(entries, Level::kPage))
             return false;
         for (std::uint32_t piece : tails_)
             plan_.pieces.push_back(pendingTails_[piece]);
@@ -59,9 +71,11 @@ private:
             tooLarge_ = true;
     }
 
-    // The width of the samples whose bytes must turn with the byte order.
+    // The width of the samples of an image whose bytes must turn with the
+    // byte order.
     bool SettleSampleUnit(const std::vector<IfdEntry>& entries)
     {
+        sampleUnit_ = 1;
         if (reader_.byteOrder == outOrder_)
             return true;
         std::uint32_t bits = 1;
@@ -216,12 +230,13 @@ private:
         return !tooLarge_;
     }
 
-    // The interchange stream of an old-style JPEG page: it points into a
-    // strip or tile when it lies inside one, else it is its own block.
-    bool PlanInterchange(const IfdEntry& e, std::uint64_t length, PlannedEntry& planned)
+    // The interchange stream of an old-style JPEG image: it points into a
+    // strip or tile of the image (its runs from `firstRun` on) when it lies
+    // inside one, else it is its own block.
+    bool PlanInterchange(const IfdEntry& e, std::uint64_t length, std::size_t firstRun, PlannedEntry& planned)
     {
         const std::uint64_t offset = e.value;
-        for (std::uint32_t r = 0; r < plan_.runs.size(); ++r) {
+        for (auto r = static_cast<std::uint32_t>(firstRun); r < plan_.runs.size(); ++r) {
             const ImageRun& run = plan_.runs[r];
             for (std::uint32_t k = 0; k < run.offsets.size(); ++k) {
                 const std::uint64_t begin = run.offsets[k];
@@ -236,17 +251,17 @@ private:
                 }
             }
         }
-        // A stream that holds the page's strips (header, tables and the
+        // A stream that holds the image's strips (header, tables and the
         // scan data the strips point into) is copied whole, and those
         // strips once more: they take no room of what the page may take.
         if (!Take(offset, length))
             return false;
         std::uint64_t inside = 0;
-        for (const ImageRun& run : plan_.runs)
-            for (std::size_t k = 0; k < run.offsets.size(); ++k) {
-                const std::uint64_t begin = run.offsets[k];
-                if (begin >= offset && begin + run.counts[k] <= offset + length)
-                    inside += run.counts[k];
+        for (std::size_t r = firstRun; r < plan_.runs.size(); ++r)
+            for (std::size_t k = 0; k < plan_.runs[r].offsets.size(); ++k) {
+                const std::uint64_t begin = plan_.runs[r].offsets[k];
+                if (begin >= offset && begin + plan_.runs[r].counts[k] <= offset + length)
+                    inside += plan_.runs[r].counts[k];
             }
         limit_ += std::min(inside, length);
         planned.literal = false;
@@ -296,24 +311,120 @@ private:
         return true;
     }
 
-    bool PlanSubDirectory(const IfdEntry& e, Level level, PlannedEntry& planned)
+    // Reads the directory at `offset`, and with `next` its next-directory
+    // field as well; all of it must lie in the file.
+    bool ReadDirectoryAt(std::uint64_t offset, IfdRecord& record, std::uint32_t* next)
     {
         unsigned char head[2];
-        if (!source_.ReadAt(e.value, head, 2))
+        if (!source_.ReadAt(offset, head, 2))
             return false;
         const std::uint64_t count = Load16(head, reader_.byteOrder);
-        if (!Take(e.value, 2 + 12 * count) || !Charge(2 + 12 * count))
+        const std::uint64_t size = 2 + 12 * count + (next != nullptr ? 4 : 0);
+        if (!Take(offset, size) || !Charge(size))
             return false;
+        if (!record.Read(source_, offset, static_cast<std::uint32_t>(count), reader_.byteOrder))
+            return false;
+        unsigned char field[4];
+        if (next != nullptr) {
+            if (!source_.ReadAt(offset + 2 + 12 * count, field, sizeof field))
+                return false;
+            *next = Load32(field, reader_.byteOrder);
+        }
+        return true;
+    }
+
+    bool PlanSubDirectory(const IfdEntry& e, Level level, PlannedEntry& planned)
+    {
         IfdRecord record;
-        if (!record.Read(source_, e.value, static_cast<std::uint32_t>(count), reader_.byteOrder))
+        if (!ReadDirectoryAt(e.value, record, nullptr))
             return false;
         planned.literal = false;
         planned.ref = PieceRef(static_cast<std::uint32_t>(plan_.pieces.size()));
         return PlanDirectory(record.entries, level);
     }
 
+    // The SubIFDs entry of an image: one directory offset per sub-image.
+    bool PlanSubImages(const IfdEntry& e, PlannedEntry& planned)
+    {
+        IfdEntry asLongs = e;
+        if (e.type == tiff_type::kIfd)
+            asLongs.type = tiff_type::kLong;
+        std::vector<std::uint32_t> offsets;
+        if (asLongs.type != tiff_type::kLong || !ReadNumbers(asLongs, offsets) || depth_ == kMaxSubImageDepth)
+            return false;
+        planned.literal = false;
+        std::uint32_t array = 0;
+        if (offsets.size() > 1) {
+            PagePiece piece;
+            piece.kind = PagePiece::kRefOffsets;
+            piece.length = 4ull * offsets.size();
+            array = AddPiece(std::move(piece));
+            planned.ref = PieceRef(array);
+        }
+        ++depth_;
+        for (std::uint32_t offset : offsets) {
+            std::uint32_t head = 0;
+            if (!PlanSubImageChain(offset, head))
+                return false;
+            if (offsets.size() == 1)
+                planned.ref = PieceRef(head);
+            else
+                plan_.pieces[array].refs.push_back(PieceRef(head));
+        }
+        --depth_;
+        return true;
+    }
+
+    // The sub-image at `offset` and those its next-directory fields chain
+    // to it; `head` gets the piece of its directory. A sub-image reached
+    // again is not planned twice: its copy is named instead, unless it is
+    // still being planned (the trees lead back into themselves).
+    bool PlanSubImageChain(std::uint64_t offset, std::uint32_t& head)
+    {
+        constexpr std::uint32_t kNone = ~std::uint32_t(0);
+        std::vector<std::uint64_t> chain;
+        std::uint32_t previous = kNone; // directory of the last sub-image planned
+        for (std::uint64_t at = offset;;) {
+            const auto known = subImages_.find(at);
+            const bool planned = known != subImages_.end();
+            if (planned && known->second.open)
+                return false;
+            if (!planned && (at == 0 || subImages_.size() == kMaxSubImages))
+                return false;
+            const auto piece = planned ? known->second.piece : static_cast<std::uint32_t>(plan_.pieces.size());
+            if (previous == kNone) {
+                head = piece;
+            } else {
+                plan_.directories[previous].chained = true;
+                plan_.directories[previous].next = PieceRef(piece);
+            }
+            if (planned)
+                break;
+            IfdRecord record;
+            std::uint32_t next = 0;
+            if (!ReadDirectoryAt(at, record, &next))
+                return false;
+            subImages_.emplace(at, SubImage{piece, true});
+            chain.push_back(at);
+            previous = static_cast<std::uint32_t>(plan_.directories.size());
+            if (!PlanDirectory(record.entries, Level::kSubImage))
+                return false;
+            if (next == 0)
+                break;
+            at = next;
+        }
+        for (std::uint64_t at : chain)
+            subImages_[at].open = false;
+        return true;
+    }
+
     bool PlanDirectory(const std::vector<IfdEntry>& entries, Level level)
     {
+        const bool image = IsImage(level);
+        const std::uint32_t outerUnit = sampleUnit_;
+        if (image && !SettleSampleUnit(entries))
+            return false;
+        const std::size_t firstRun = plan_.runs.size();
         const auto dirIndex = static_cast<std::uint32_t>(plan_.directories.size());
         plan_.directories.emplace_back();
         plan_.directories[dirIndex].isPage = level == Level::kPage;
@@ -322,7 +433,7 @@ private:
         dirPiece.index = dirIndex;
         const std::uint32_t dirPieceIndex = AddPiece(std::move(dirPiece));
 
-        const bool page = level == Level::kPage;
+        bool interchangePlanned = false;
         const IfdEntry* stripCounts = nullptr;
         const IfdEntry* tileCounts = nullptr;
         std::uint64_t interchangeLength = 0;
@@ -354,11 +465,18 @@ private:
             switch (e.tag) {
             case tiff_tag::kFreeOffsets:
             case tiff_tag::kFreeByteCounts:
-            case tiff_tag::kSubIfds:
             case tiff_tag::kGlobalParametersIfd: keep[i] = false; continue;
+            case tiff_tag::kSubIfds:
+                if (!image || e.count == 0) {
+                    keep[i] = false;
+                    continue;
+                }
+                if (!PlanSubImages(e, p))
+                    return false;
+                continue;
             case tiff_tag::kStripOffsets:
             case tiff_tag::kTileOffsets:
-                if (!page) {
+                if (!image) {
                     keep[i] = false;
                     continue;
                 }
@@ -366,21 +484,21 @@ private:
                     return false;
                 continue;
             case tiff_tag::kJpegInterchangeFormat:
-                // One stream per page: a second entry is left out.
-                if (!page || e.count != 1 || !IsOffsetNumberType(e.type) || interchangePlanned_) {
+                // One stream per image: a second entry is left out.
+                if (!image || e.count != 1 || !IsOffsetNumberType(e.type) || interchangePlanned) {
                     keep[i] = false;
                     continue;
                 }
                 // Strips and tiles come before it in a sorted directory, so
                 // a stream inside one of them is found.
-                if (!PlanInterchange(e, interchangeLength, p))
+                if (!PlanInterchange(e, interchangeLength, firstRun, p))
                     return false;
-                interchangePlanned_ = true;
+                interchangePlanned = true;
                 continue;
             case tiff_tag::kJpegQTables:
             case tiff_tag::kJpegDcTables:
             case tiff_tag::kJpegAcTables:
-                if (!page || !IsOffsetNumberType(e.type)) {
+                if (!image || !IsOffsetNumberType(e.type)) {
                     keep[i] = false;
                     continue;
                 }
@@ -389,7 +507,7 @@ private:
                 continue;
             case tiff_tag::kExifIfd:
             case tiff_tag::kGpsIfd:
-                if (page && e.count == 1 && IsDirectoryPointerType(e.type)) {
+                if (image && e.count == 1 && IsDirectoryPointerType(e.type)) {
                     if (!PlanSubDirectory(e, Level::kExifOrGps, p))
                         return false;
                 } else {
@@ -428,8 +546,14 @@ private:
                 dir.entries.push_back(planned[i]);
         plan_.pieces[dirPieceIndex].length = 2 + 12ull * dir.entries.size() + 4;
         Grow(plan_.pieces[dirPieceIndex].length);
+        sampleUnit_ = outerUnit;
         return !tooLarge_;
     }
+
+    struct SubImage {
+        std::uint32_t piece; // of its directory
+        bool open;           // still being planned
+    };
 
     const TiffReader& reader_;
     const SourceFile& source_;
@@ -439,7 +563,8 @@ private:
     std::uint64_t limit_;
     std::uint64_t planned_ = 0;
     bool tooLarge_ = false;
-    bool interchangePlanned_ = false;
+    int depth_ = 0;
+    std::map<std::uint64_t, SubImage> subImages_; // by source offset
     std::uint32_t sampleUnit_ = 1;
     std::vector<PagePiece> pendingTails_;
     std::vector<std::uint32_t> tails_;

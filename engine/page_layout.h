@@ -5,15 +5,22 @@
 // A page is laid out as: its directory; then the out-of-line data of its
 // entries in entry order (value arrays, a single strip or tile, the
 // JPEG interchange stream, the old-style JPEG tables, the EXIF, GPS and
-// Interoperability sub-directories each followed by their own out-of-line
-// data), every block starting on an even offset; then, for a page of
-// several strips or tiles, those blocks back to back; then one pad byte
-// when the end is odd.
+// Interoperability sub-directories and the sub-images, each directory
+// followed by its own out-of-line data), every block starting on an even
+// offset; then, for the page and each sub-image of several strips or tiles,
+// those blocks back to back; then one pad byte when the end is odd.
+//
+// Sub-images (the SubIFDs of a page: reduced resolutions, masks, previews)
+// are images of their own and are carried like the page, nested ones too,
+// and so are the directories their next-directory fields chain to them. One
+// that is reached twice from one page (listed and chained, as some writers
+// do) is carried once and named by both; one that leads back to itself is
+// damage.
 //
 // Entries whose values would still point into the source file's layout and
-// which are not carried are left out: FreeOffsets/FreeByteCounts, SubIFDs
-// and other directory pointers, and entries of a type whose element size is
-// unknown (their value field might be an offset).
+// which are not carried are left out: FreeOffsets/FreeByteCounts, other
+// directory pointers, and entries of a type whose element size is unknown
+// (their value field might be an offset).
 
 #include <cstdint>
 #include <vector>
@@ -44,7 +51,9 @@ struct PlannedEntry {
 
 struct PlannedDirectory {
     std::vector<PlannedEntry> entries;
-    bool isPage = false; // the page's own directory (has the chain field)
+    bool isPage = false;  // the page's own directory (has the chain field)
+    bool chained = false; // a sub-image that the next one follows
+    PageRef next;         // that next sub-image's directory
 };
 
 // The image blocks (strips or tiles) named by one offsets entry.
@@ -88,7 +97,7 @@ struct PagePlan {
     std::uint64_t Resolve(const PageRef& ref) const;
 };
 
-// A page's copy, tables included, takes at most the size of
+// A page's copy, sub-images and tables included, takes at most the size of
 // its file plus this much: re-laid tables (offsets grown from 16 to 32
 // bits, a table named twice) and strips that name one small block. A page
 // that would take more names its data far more often than a sound file
@@ -100,8 +109,8 @@ inline constexpr std::uint64_t kPageAllowance = 1u << 20;
 enum class PlanResult {
     kPlanned,
     kDamaged,  // no image entries, a block outside the source file, counts
-               // or types that cannot be read; or it cannot be carried into
-               // the other byte order
+               // or types that cannot be read, a sub-image that cannot be
+               // carried; or it cannot be carried into the other byte order
     kTooLarge, // its copy would pass its file's size plus kPageAllowance
 };
 

@@ -133,10 +133,14 @@ bool TiffReader::WritePage(OutputFile& out, std::int32_t pageIndex, bool isLast,
         switch (piece.kind) {
         case PagePiece::kDirectory: {
             const PlannedDirectory& dir = plan.directories[piece.index];
-            const bool chained = dir.isPage && !isLast;
             if (dir.isPage && out.Position() + piece.length - 4 != nextFieldPos)
                 out.Fail();
-            WriteDirectory(out, plan, dir, chained ? static_cast<std::uint32_t>(plan.end) : 0, order);
+            std::uint64_t next = 0;
+            if (dir.isPage && !isLast)
+                next = plan.end;
+            else if (dir.chained)
+                next = plan.Resolve(dir.next);
+            WriteDirectory(out, plan, dir, static_cast<std::uint32_t>(next), order);
             break;
         }
         case PagePiece::kValues:

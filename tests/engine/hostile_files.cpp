@@ -114,6 +114,8 @@ std::vector<Hostile> HostileFiles()
         {"offset-past-end", Field(282, tiff_type::kRational, 1, 0xFFFFFFF0u), false},
         {"exif-self", Field(34665, tiff_type::kLong, 1, 0), true}, // patched to the directory below
         {"exif-outside", Field(34665, tiff_type::kIfd, 1, 0x7FFFFFF0u), false},
+        {"sub-image-self", Field(330, tiff_type::kIfd, 1, 0), false}, // patched: the page is its own sub-image
+        {"sub-image-outside", Field(330, tiff_type::kIfd, 1, 0x7FFFFFF0u), false},
         {"tables-outside", Field(519, tiff_type::kLong, 3, 0xFFFFFF00u), false},
         {"interchange-outside", Field(513, tiff_type::kLong, 1, 0xFFFFFF00u), false},
         {"tile-count", Field(324, tiff_type::kLong, 0xFFFFFFFFu, 8), false},
@@ -124,7 +126,7 @@ std::vector<Hostile> HostileFiles()
         auto entries = GreyPage(4, 4, s, 16);
         entries.push_back(item.entry);
         const std::uint32_t d = b.AddDirectory(entries);
-        if (item.name == "exif-self")
+        if (item.name == "exif-self" || item.name == "sub-image-self")
             b.Set32(d + 2 + 12 * 12 + 8, d);
         // A second, healthy page.
         Chain(b, {d, b.AddDirectory(GreyPage(4, 4, s, 16))});
