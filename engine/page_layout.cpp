@@ -31,6 +31,18 @@ constexpr bool IsImage(Level level)
 constexpr int kMaxSubImageDepth = 8;
 constexpr std::size_t kMaxSubImages = 1024;
 
+// Tags of an image whose values are byte streams of their own format.
+bool IsByteStream(std::uint16_t tag)
+{
+    switch (tag) {
+    case tiff_tag::kXmp:
+    case tiff_tag::kIptc:
+    case tiff_tag::kPhotoshop:
+    case tiff_tag::kIccProfile: return true;
+    default: return false;
+    }
+}
+
 bool IsOffsetNumberType(std::uint16_t type)
 {
     return type == tiff_type::kShort || type == tiff_type::kLong || type == tiff_type::kSShort
@@ -531,13 +543,19 @@ private:
                 keep[i] = false;
                 continue;
             }
-            if (FitsInline(e.type, e.count))
+            const bool stream = image && IsByteStream(e.tag);
+            if (FitsInline(e.type, e.count)) {
+                if (stream) {
+                    p.raw = true;
+                    p.value = SourceField(e);
+                }
                 continue;
+            }
             const std::uint64_t length = std::uint64_t(size) * e.count;
             if (!Take(e.value, length))
                 return false;
             p.literal = false;
-            p.ref = PieceRef(AddValues(e.value, length, SwapUnit(e.type)));
+            p.ref = PieceRef(AddValues(e.value, length, stream ? 1 : SwapUnit(e.type)));
         }
 
         PlannedDirectory& dir = plan_.directories[dirIndex];
@@ -548,6 +566,16 @@ private:
         Grow(plan_.pieces[dirPieceIndex].length);
         sampleUnit_ = outerUnit;
         return !tooLarge_;
+    }
+
+    // The 4 bytes of an entry's value field as they stand in the source
+    // file (the reader holds them in their little-endian form).
+    std::uint32_t SourceField(const IfdEntry& e) const
+    {
+        unsigned char field[4];
+        Store32(field, e.value, kLittleEndian);
+        ConvertValueField(field, e.type, e.count, kLittleEndian, reader_.byteOrder);
+        return Load32(field, kLittleEndian);
     }
 
     struct SubImage {

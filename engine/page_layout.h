@@ -21,6 +21,10 @@
 // which are not carried are left out: FreeOffsets/FreeByteCounts, other
 // directory pointers, and entries of a type whose element size is unknown
 // (their value field might be an offset).
+//
+// The values of XMP, IPTC, Photoshop resources and colour profiles are byte
+// streams whatever numeric type their writer declared: their bytes are
+// copied as they stand, never turned as numbers.
 
 #include <cstdint>
 #include <vector>
@@ -45,6 +49,7 @@ struct PlannedEntry {
     std::uint16_t type = 0;
     std::uint32_t count = 0;
     bool literal = true; // value written from `value` (little-endian form)
+    bool raw = false;    // `value` holds the field's bytes as they stand
     std::uint32_t value = 0;
     PageRef ref; // otherwise: the new offset it points to
 };

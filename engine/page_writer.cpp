@@ -32,7 +32,8 @@ void WriteDirectory(OutputFile& out, const PagePlan& plan, const PlannedDirector
         Store32(p + 4, e.count, order);
         if (e.literal) {
             Store32(p + 8, e.value, kLittleEndian);
-            ConvertValueField(p + 8, e.type, e.count, kLittleEndian, order);
+            if (!e.raw)
+                ConvertValueField(p + 8, e.type, e.count, kLittleEndian, order);
         } else {
             Store32(p + 8, static_cast<std::uint32_t>(plan.Resolve(e.ref)), order);
         }

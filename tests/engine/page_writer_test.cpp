@@ -163,6 +163,15 @@ TEST(PageWriter, BigEndianSourceComesOutLittleEndianWithTheSameValues)
     entries.push_back(Doubles(65004, {28.5, -3.25}));
     entries.push_back(Longs(65005, {0x01020304, 5}));
     entries.push_back(Bytes(65006, tiff_type::kUndefined, {1, 2, 3, 4, 5, 6, 7}));
+    // Byte streams that writers declare LONG: IPTC, and Photoshop's
+    // resources inline. Their bytes are no numbers to turn.
+    const std::vector<std::uint8_t> iptc = {0x1C, 2, 0, 0, 2, 0, 4, 0x1C, 2, 5, 0, 1};
+    RawEntry iptcEntry = Bytes(tiff_tag::kIptc, tiff_type::kLong, iptc);
+    iptcEntry.count = 3;
+    RawEntry photoshop = Bytes(tiff_tag::kPhotoshop, tiff_type::kLong, {'8', 'B', 'I', 'M'});
+    photoshop.count = 1;
+    entries.push_back(iptcEntry);
+    entries.push_back(photoshop);
     b.SetFirst(b.AddDirectory(entries));
     b.Save(dir / "in.tif");
     ASSERT_TRUE(WriteAll(dir / "in.tif", dir / "out.tif"));
@@ -183,6 +192,9 @@ TEST(PageWriter, BigEndianSourceComesOutLittleEndianWithTheSameValues)
     EXPECT_EQ(d, -3.25);
     EXPECT_EQ(At32(out, e[65005].value), 0x01020304u);
     EXPECT_EQ(out[e[65006].value + 6], 7);
+    EXPECT_EQ(e[tiff_tag::kIptc].type, tiff_type::kLong);
+    EXPECT_TRUE(std::equal(iptc.begin(), iptc.end(), out.begin() + e[tiff_tag::kIptc].value));
+    EXPECT_EQ(e[tiff_tag::kPhotoshop].value, Load32(reinterpret_cast<const unsigned char*>("8BIM"), kLittleEndian));
     EXPECT_EQ(e[282].value % 2, 0u);
     EXPECT_EQ(At32(out, e[282].value), 72u);
 }
