@@ -304,23 +304,35 @@ private:
             lengths.push_back(length);
         }
         planned.type = tiff_type::kLong;
-        planned.literal = false;
-        std::uint32_t array = 0;
-        if (offsets.size() > 1) {
-            PagePiece piece;
-            piece.kind = PagePiece::kRefOffsets;
-            piece.length = 4ull * offsets.size();
-            array = AddPiece(std::move(piece));
-            planned.ref = PieceRef(array);
-        }
-        for (std::size_t i = 0; i < offsets.size(); ++i) {
-            const std::uint32_t table = AddValues(offsets[i], lengths[i], 1);
-            if (offsets.size() == 1)
-                planned.ref = PieceRef(table);
-            else
-                plan_.pieces[array].refs.push_back(PieceRef(table));
-        }
+        const std::uint32_t array = PlanOffsetArray(offsets.size(), planned);
+        for (std::size_t i = 0; i < offsets.size(); ++i)
+            AddOffset(offsets.size(), array, PieceRef(AddValues(offsets[i], lengths[i], 1)), planned);
         return true;
+    }
+
+    // An entry whose values are the offsets of `count` blocks of this page:
+    // with more than one it points at a new array of them, whose piece is
+    // returned.
+    std::uint32_t PlanOffsetArray(std::size_t count, PlannedEntry& planned)
+    {
+        planned.literal = false;
+        if (count < 2)
+            return 0;
+        PagePiece piece;
+        piece.kind = PagePiece::kRefOffsets;
+        piece.length = 4ull * count;
+        const std::uint32_t array = AddPiece(std::move(piece));
+        planned.ref = PieceRef(array);
+        return array;
+    }
+
+    // Gives such an entry the next of its offsets.
+    void AddOffset(std::size_t count, std::uint32_t array, const PageRef& ref, PlannedEntry& planned)
+    {
+        if (count == 1)
+            planned.ref = ref;
+        else
+            plan_.pieces[array].refs.push_back(ref);
     }
 
     // Reads the directory at `offset`, and with `next` its next-directory
@@ -364,24 +376,13 @@ private:
         std::vector<std::uint32_t> offsets;
         if (asLongs.type != tiff_type::kLong || !ReadNumbers(asLongs, offsets) || depth_ == kMaxSubImageDepth)
             return false;
-        planned.literal = false;
-        std::uint32_t array = 0;
-        if (offsets.size() > 1) {
-            PagePiece piece;
-            piece.kind = PagePiece::kRefOffsets;
-            piece.length = 4ull * offsets.size();
-            array = AddPiece(std::move(piece));
-            planned.ref = PieceRef(array);
-        }
+        const std::uint32_t array = PlanOffsetArray(offsets.size(), planned);
         ++depth_;
         for (std::uint32_t offset : offsets) {
             std::uint32_t head = 0;
             if (!PlanSubImageChain(offset, head))
                 return false;
-            if (offsets.size() == 1)
-                planned.ref = PieceRef(head);
-            else
-                plan_.pieces[array].refs.push_back(PieceRef(head));
+            AddOffset(offsets.size(), array, PieceRef(head), planned);
         }
         --depth_;
         return true;
