@@ -25,7 +25,7 @@ OutputFile::OutputFile(const std::string& name, bool exclusive, std::uint64_t ma
     const int flags = O_WRONLY | O_CREAT | O_CLOEXEC | O_NONBLOCK | (exclusive ? O_EXCL : O_TRUNC);
     fd_ = ::open(name.c_str(), flags, 0666);
     if (fd_ < 0)
-        SystemFailure(errno);
+        Fail(errno);
     if (const int status = fd_ >= 0 ? ::fcntl(fd_, F_GETFL) : -1; status >= 0)
         ::fcntl(fd_, F_SETFL, status & ~O_NONBLOCK);
     pending_.reserve(kPendingSize);
@@ -43,7 +43,7 @@ OutputFile::~OutputFile()
         ::close(fd_);
 }
 
-void OutputFile::SystemFailure(int error)
+void OutputFile::Fail(int error)
 {
     failed_ = true;
     if (error_ == 0)
@@ -60,7 +60,7 @@ bool OutputFile::HasRoomFor(std::uint64_t length) const
 bool OutputFile::Reserve(std::uint64_t length)
 {
     if (!HasRoomFor(length)) {
-        failed_ = true;
+        Fail(failed_ ? 0 : EFBIG);
         return false;
     }
     position_ += length;
@@ -76,7 +76,7 @@ void OutputFile::WriteThrough(const unsigned char* p, std::size_t length)
         if (put < 0 && errno == EINTR)
             continue;
         if (put <= 0) {
-            SystemFailure(put < 0 ? errno : 0);
+            Fail(put < 0 ? errno : 0);
             break;
         }
         p += put;
@@ -120,8 +120,12 @@ void OutputFile::CopyFrom(const SourceFile& source, std::uint64_t offset, std::u
 {
     if (failed_ || length == 0)
         return;
-    if (!source.Holds(offset, length) || !HasRoomFor(length)) {
+    if (!source.Holds(offset, length)) {
         failed_ = true;
+        return;
+    }
+    if (!HasRoomFor(length)) {
+        Fail(EFBIG);
         return;
     }
     // Large blocks are copied by the kernel, file to file, without passing
@@ -141,7 +145,7 @@ void OutputFile::CopyFrom(const SourceFile& source, std::uint64_t offset, std::u
                 break;
             }
             if (n <= 0) {
-                SystemFailure(n < 0 ? errno : 0);
+                Fail(n < 0 ? errno : 0);
                 return;
             }
             Reserve(static_cast<std::uint64_t>(n));
@@ -168,7 +172,7 @@ bool OutputFile::Close()
     if (!failed_)
         Flush();
     if (owned_ && ::close(fd_) != 0)
-        SystemFailure(errno);
+        Fail(errno);
     fd_ = -1;
     return !failed_;
 }

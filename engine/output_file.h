@@ -37,8 +37,9 @@ public:
     void ShareBudget(std::uint64_t* budget) { budget_ = budget; }
 
     bool Failed() const { return failed_; }
-    // The errno value of the first system call that failed; 0 when none did
-    // (the file may still have failed: size limit, budget, a damaged page).
+    // The errno value of the first system call that failed, or EFBIG when
+    // a write would have passed the size limit or the budget; 0 when none
+    // of that happened (the file may still have failed: a damaged page).
     int Error() const { return error_; }
     // The number of bytes written so far, which is the position of the next byte.
     std::uint64_t Position() const { return position_; }
@@ -53,8 +54,9 @@ public:
     // Flushes and closes (a borrowed descriptor is only flushed); true when
     // every byte reached the file.
     bool Close();
-    // Marks the file failed (e.g. when a page turned out not writable).
-    void Fail() { failed_ = true; }
+    // Marks the file failed (e.g. when a page turned out not writable), with
+    // `error` as its reason unless it has one.
+    void Fail(int error = 0);
 
     const std::string& Name() const { return name_; }
 
@@ -64,7 +66,6 @@ private:
     // marks the file failed.
     void WriteThrough(const unsigned char* p, std::size_t length);
     void Flush();
-    void SystemFailure(int error);
 
     std::string name_;
     int fd_ = -1;

@@ -5,15 +5,26 @@
 // A page is laid out as: its directory; then the out-of-line data of its
 // entries in entry order (value arrays, a single strip or tile, the
 // JPEG interchange stream, the old-style JPEG tables, the EXIF, GPS and
-// Interoperability sub-directories each followed by their own out-of-line
-// data), every block starting on an even offset; then, for a page of
-// several strips or tiles, those blocks back to back; then one pad byte
-// when the end is odd.
+// Interoperability sub-directories and the sub-images, each directory
+// followed by its own out-of-line data), every block starting on an even
+// offset; then, for the page and each sub-image of several strips or tiles,
+// those blocks back to back; then one pad byte when the end is odd.
+//
+// Sub-images (the SubIFDs of a page: reduced resolutions, masks, previews)
+// are images of their own and are carried like the page, nested ones too,
+// and so are the directories their next-directory fields chain to them. One
+// that is reached twice from one page (listed and chained, as some writers
+// do) is carried once and named by both; one that leads back to itself is
+// damage.
 //
 // Entries whose values would still point into the source file's layout and
-// which are not carried are left out: FreeOffsets/FreeByteCounts, SubIFDs
-// and other directory pointers, and entries of a type whose element size is
-// unknown (their value field might be an offset).
+// which are not carried are left out: FreeOffsets/FreeByteCounts, other
+// directory pointers, and entries of a type whose element size is unknown
+// (their value field might be an offset).
+//
+// The values of XMP, IPTC, Photoshop resources and colour profiles are byte
+// streams whatever numeric type their writer declared: their bytes are
+// copied as they stand, never turned as numbers.
 
 #include <cstdint>
 #include <vector>
@@ -38,13 +49,16 @@ struct PlannedEntry {
     std::uint16_t type = 0;
     std::uint32_t count = 0;
     bool literal = true; // value written from `value` (little-endian form)
+    bool raw = false;    // `value` holds the field's bytes as they stand
     std::uint32_t value = 0;
     PageRef ref; // otherwise: the new offset it points to
 };
 
 struct PlannedDirectory {
     std::vector<PlannedEntry> entries;
-    bool isPage = false; // the page's own directory (has the chain field)
+    bool isPage = false;  // the page's own directory (has the chain field)
+    bool chained = false; // a sub-image that the next one follows
+    PageRef next;         // that next sub-image's directory
 };
 
 // The image blocks (strips or tiles) named by one offsets entry.
@@ -88,11 +102,25 @@ struct PagePlan {
     std::uint64_t Resolve(const PageRef& ref) const;
 };
 
+// A page's copy, sub-images and tables included, takes at most the size of
+// its file plus this much: re-laid tables (offsets grown from 16 to 32
+// bits, a table named twice) and strips that name one small block. A page
+// that would take more names its data far more often than a sound file
+// does (one block repeated thousands of times). Strips that lie inside an
+// old-style JPEG interchange stream are carried twice, in the stream and as
+// strips, and count once.
+inline constexpr std::uint64_t kPageAllowance = 1u << 20;
+
+enum class PlanResult {
+    kPlanned,
+    kDamaged,  // no image entries, a block outside the source file, counts
+               // or types that cannot be read, a sub-image that cannot be
+               // carried; or it cannot be carried into the other byte order
+    kTooLarge, // its copy would pass its file's size plus kPageAllowance
+};
+
 // Plans page `pageIndex` of `reader` for an output of byte order `outOrder`
-// whose page starts at the even offset `start`. False when the page is
-// damaged (no image entries, a block outside the source file, counts or
-// types that cannot be read) or cannot be carried into the other byte
-// order unchanged.
+// whose page starts at the even offset `start`.
 //
 // Samples of 16, 24, 32 or 64 bits are stored in the file's byte order, so
 // the uncompressed image data of such a page is turned sample by sample
@@ -102,15 +130,15 @@ struct PagePlan {
 //
 // Blocks may be shared: pages of a file may all name one block, the strips
 // of a page may all name one block, and each reference carries its own
-// copy. What that writes is bounded by the output (its size limit and
-// budget). What planning reads (offset and count arrays, tables,
-// sub-directories) is written too when the page is; `plan.read` tells how
-// much that was. `wasted` is what planning earlier pages of this reader
-// read without writing them; once that and this page's reads pass a few
-// times the file's size (which no sound file needs), the page counts as
-// damaged, so that a hostile file cannot make the work grow with pages
-// times size.
-bool PlanPage(const TiffReader& reader, std::int32_t pageIndex, std::uint64_t start, std::uint32_t outOrder,
-              PagePlan& plan, std::uint64_t wasted);
+// copy. What one page writes is bounded above; what all pages of an
+// operation write, by the output (its size limit and budget). What planning
+// reads (offset and count arrays, tables, sub-directories) is written too
+// when the page is; `plan.read` tells how much that was. `wasted` is what
+// planning earlier pages of this reader read without writing them; once
+// that and this page's reads pass a few times the file's size (which no
+// sound file needs), the page counts as damaged, so that a hostile file
+// cannot make the work grow with pages times size.
+PlanResult PlanPage(const TiffReader& reader, std::int32_t pageIndex, std::uint64_t start, std::uint32_t outOrder,
+                    PagePlan& plan, std::uint64_t wasted);
 
 } // namespace stavren

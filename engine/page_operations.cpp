@@ -19,23 +19,31 @@ namespace {
 // Every file written is little-endian.
 constexpr std::uint32_t kOutOrder = kLittleEndian;
 
-// The bytes one operation may write over all its outputs, as it goes: a
-// base for the outputs' headers and padding, and for each page it is to
-// write twice the size of the page's file. Pages may share data in their
-// file (every page naming one profile, every strip one block), and each
-// copy carries its own, but no page of a sound file carries more than its
-// file holds (offsets growing from 16 to 32 bits aside): a hostile file
-// cannot make an operation write more than that.
-constexpr std::uint64_t kBudgetBase = 1u << 20;
+// The bytes all outputs of one operation may write together, temporary
+// files and outputs that failed included: twice the size of its input
+// files, and a base. Pages may share data in their file (every page naming
+// one profile), and each copy carries its own; the base lets the pages of a
+// sound file copy whole however often they name one colour profile, and
+// each page carries at most its file's size (page_layout.h). A file whose
+// pages all name one large block stops there instead of filling the disk.
+constexpr std::uint64_t kBudgetBase = 256ull << 20;
 
 constexpr std::uint64_t kBudgetMax = ~std::uint64_t(0);
 
-// Adds the allowance of `pages` pages of a file of `fileSize` bytes.
-void AddPagesBudget(std::uint64_t& budget, std::uint64_t pages, std::uint64_t fileSize)
+// Adds the allowance of an input file of `fileSize` bytes.
+void AddInputBudget(std::uint64_t& budget, std::uint64_t fileSize)
 {
-    const std::uint64_t perPage = 2 * fileSize;
-    const std::uint64_t more = perPage != 0 && pages > kBudgetMax / perPage ? kBudgetMax : pages * perPage;
+    const std::uint64_t more = fileSize > kBudgetMax / 2 ? kBudgetMax : 2 * fileSize;
     budget = more > kBudgetMax - budget ? kBudgetMax : budget + more;
+}
+
+// The budget of an operation on the files of `readers`.
+std::uint64_t BudgetFor(const std::vector<const TiffReader*>& readers)
+{
+    std::uint64_t budget = kBudgetBase;
+    for (const TiffReader* reader : readers)
+        AddInputBudget(budget, reader->stream.Size());
+    return budget;
 }
 
 bool Exists(const std::string& name)
@@ -107,9 +115,10 @@ bool ExtractPage(TiffReader& reader, std::int32_t index, const std::string& fold
 bool RewriteInPlace(const std::string& input, const std::vector<PageRefIn>& pages,
                     std::vector<std::unique_ptr<TiffReader>>& readers)
 {
-    std::uint64_t budget = kBudgetBase;
-    for (const PageRefIn& page : pages)
-        AddPagesBudget(budget, 1, page.reader->stream.Size());
+    std::vector<const TiffReader*> inputs;
+    for (const auto& reader : readers)
+        inputs.push_back(reader.get());
+    std::uint64_t budget = BudgetFor(inputs);
     OutputTarget target(input, &budget);
     const bool written = WriteFile(target, pages) && target.Close();
     readers.clear();
@@ -133,7 +142,7 @@ bool MergeFiles(const std::vector<std::string>& inputs, std::string output)
         while (nextInput < inputs.size()) {
             auto reader = std::make_unique<TiffReader>(inputs[nextInput++]);
             if (reader->PageCount() > 0) {
-                AddPagesBudget(budget, reader->PageCount(), reader->stream.Size());
+                AddInputBudget(budget, reader->stream.Size());
                 return reader;
             }
         }
@@ -165,8 +174,7 @@ std::int32_t ExtractAllPages(std::string input, std::string folder)
 {
     TiffReader reader(input);
     const std::int32_t n = reader.PageCount();
-    std::uint64_t budget = kBudgetBase;
-    AddPagesBudget(budget, n, reader.stream.Size());
+    std::uint64_t budget = BudgetFor({&reader});
     bool allWritten = true;
     for (std::int32_t i = 0; i < n; ++i)
         allWritten = ExtractPage(reader, i, folder, budget) && allWritten;
@@ -179,9 +187,7 @@ std::int32_t ExtractPageRange(std::string input, std::int32_t start, std::int32_
     const std::int32_t n = reader.PageCount();
     const std::int32_t first = start < 0 ? 0 : start;
     const std::int32_t last = end >= n ? n - 1 : end;
-    std::uint64_t budget = kBudgetBase;
-    if (first <= last)
-        AddPagesBudget(budget, std::uint64_t(std::int64_t(last) - first + 1), reader.stream.Size());
+    std::uint64_t budget = BudgetFor({&reader});
     bool allWritten = true;
     for (std::int32_t i = first; i <= last; ++i)
         allWritten = ExtractPage(reader, i, folder, budget) && allWritten;
@@ -194,8 +200,7 @@ bool SplitFile(std::string input, std::int32_t t, std::string out1, std::string 
     const std::int32_t n = reader->PageCount();
     if (t < 2 || t > n)
         return false;
-    std::uint64_t budget = kBudgetBase;
-    AddPagesBudget(budget, n, reader->stream.Size());
+    std::uint64_t budget = BudgetFor({reader.get()});
     OutputTarget first(out1, &budget);
     if (!WriteFile(first, PagesOf(*reader, 0, t - 2)) || !first.Close())
         return false;

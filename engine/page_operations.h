@@ -21,8 +21,11 @@
 // lies outside its file or that claims more data than its file holds, and
 // one whose compressed samples wider than a byte would need their byte
 // order turned. No output passes 4 GiB (the reach of its 32-bit offsets),
-// and all outputs of one call together stay within a few times the size of
-// its inputs. Failed outputs are removed.
+// all outputs of one call together (failed and temporary ones included)
+// take at most twice the size of its inputs plus 256 MiB, and one page's
+// copy at most its file's size plus 1 MiB: a page that would pass any of
+// these is refused before it is written, with EFBIG as the reason. Failed
+// outputs are removed.
 
 #include <cstdint>
 #include <string>

@@ -1,6 +1,7 @@
 // Appending one page of a reader to an output file.
 
 #include <algorithm>
+#include <cerrno>
 #include <vector>
 
 #include "engine/byte_order.h"
@@ -31,7 +32,8 @@ void WriteDirectory(OutputFile& out, const PagePlan& plan, const PlannedDirector
         Store32(p + 4, e.count, order);
         if (e.literal) {
             Store32(p + 8, e.value, kLittleEndian);
-            ConvertValueField(p + 8, e.type, e.count, kLittleEndian, order);
+            if (!e.raw)
+                ConvertValueField(p + 8, e.type, e.count, kLittleEndian, order);
         } else {
             Store32(p + 8, static_cast<std::uint32_t>(plan.Resolve(e.ref)), order);
         }
@@ -99,8 +101,13 @@ bool TiffReader::WritePage(OutputFile& out, std::int32_t pageIndex, bool isLast,
         return false;
     PagePlan plan;
     const std::uint32_t order = outByteOrder == kLittleEndian ? kLittleEndian : kBigEndian;
-    if (!PlanPage(*this, pageIndex, out.Position(), order, plan, wasted_) || !out.HasRoomFor(plan.end - plan.start)) {
+    const PlanResult planned = PlanPage(*this, pageIndex, out.Position(), order, plan, wasted_);
+    if (planned != PlanResult::kPlanned || !out.HasRoomFor(plan.end - plan.start)) {
         wasted_ += plan.read;
+        // A page past what it or the output may take is refused for the
+        // reason a file grown past its size limit fails with.
+        if (planned != PlanResult::kDamaged)
+            out.Fail(EFBIG);
         return false;
     }
 
@@ -127,10 +134,14 @@ bool TiffReader::WritePage(OutputFile& out, std::int32_t pageIndex, bool isLast,
         switch (piece.kind) {
         case PagePiece::kDirectory: {
             const PlannedDirectory& dir = plan.directories[piece.index];
-            const bool chained = dir.isPage && !isLast;
             if (dir.isPage && out.Position() + piece.length - 4 != nextFieldPos)
                 out.Fail();
-            WriteDirectory(out, plan, dir, chained ? static_cast<std::uint32_t>(plan.end) : 0, order);
+            std::uint64_t next = 0;
+            if (dir.isPage && !isLast)
+                next = plan.end;
+            else if (dir.chained)
+                next = plan.Resolve(dir.next);
+            WriteDirectory(out, plan, dir, static_cast<std::uint32_t>(next), order);
             break;
         }
         case PagePiece::kValues:

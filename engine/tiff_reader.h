@@ -52,10 +52,12 @@ public:
     // chain; otherwise its next-directory field holds the end of the page,
     // where the next page is to follow. Returns false, having written
     // nothing, when the page is damaged (data outside the file, counts the
-    // file cannot hold) or would not fit in the output; returns false also
+    // file cannot hold), and when its copy would take more than its file's
+    // size plus kPageAllowance (page_layout.h) or not fit in the output
+    // (`out` is then failed, with EFBIG as its error); returns false also
     // when writing failed (`out` is then failed). Pages may share data
     // (every page naming one profile, every strip one block): each copy
-    // carries its own, and the output's size limit and budget bound it.
+    // carries its own.
     bool WritePage(OutputFile& out, std::int32_t pageIndex, bool isLast, std::uint32_t outByteOrder);
 
 private:

@@ -114,6 +114,8 @@ std::vector<Hostile> HostileFiles()
         {"offset-past-end", Field(282, tiff_type::kRational, 1, 0xFFFFFFF0u), false},
         {"exif-self", Field(34665, tiff_type::kLong, 1, 0), true}, // patched to the directory below
         {"exif-outside", Field(34665, tiff_type::kIfd, 1, 0x7FFFFFF0u), false},
+        {"sub-image-self", Field(330, tiff_type::kIfd, 1, 0), false}, // patched: the page is its own sub-image
+        {"sub-image-outside", Field(330, tiff_type::kIfd, 1, 0x7FFFFFF0u), false},
         {"tables-outside", Field(519, tiff_type::kLong, 3, 0xFFFFFF00u), false},
         {"interchange-outside", Field(513, tiff_type::kLong, 1, 0xFFFFFF00u), false},
         {"tile-count", Field(324, tiff_type::kLong, 0xFFFFFFFFu, 8), false},
@@ -124,7 +126,7 @@ std::vector<Hostile> HostileFiles()
         auto entries = GreyPage(4, 4, s, 16);
         entries.push_back(item.entry);
         const std::uint32_t d = b.AddDirectory(entries);
-        if (item.name == "exif-self")
+        if (item.name == "exif-self" || item.name == "sub-image-self")
             b.Set32(d + 2 + 12 * 12 + 8, d);
         // A second, healthy page.
         Chain(b, {d, b.AddDirectory(GreyPage(4, 4, s, 16))});
@@ -151,6 +153,22 @@ std::vector<Hostile> HostileFiles()
                                          Shorts(277, {1}),   Longs(278, {256}),        Longs(279, counts)};
         b.SetFirst(b.AddDirectory(entries));
         files.push_back({"one-block-repeated", b.bytes, {false}});
+    }
+    {
+        // One page whose 1,900 strips name one 4 KiB block (7.8 MB from a
+        // file of 26 KB), followed by 1,100 empty directories: pages that
+        // are never written give the one that is no more room.
+        TiffBuilder b;
+        const std::uint32_t s = b.AddBlob(std::vector<std::uint8_t>(4096, 3));
+        const std::vector<std::uint64_t> offsets(1900, s), counts(1900, 4096);
+        const std::uint32_t d = b.AddDirectory({Longs(256, {1024}), Longs(257, {4 * 1900}), Shorts(258, {8}),
+                                                Shorts(262, {1}), Longs(273, offsets), Longs(278, {4}),
+                                                Longs(279, counts)});
+        std::vector<std::uint32_t> dirs = {d};
+        for (int i = 0; i < 1100; ++i)
+            dirs.push_back(b.AddDirectory({}));
+        Chain(b, dirs);
+        files.push_back({"fanout-behind-empty-directories", b.bytes, std::vector<bool>(1101, false)});
     }
     return files;
 }

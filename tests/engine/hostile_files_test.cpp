@@ -7,10 +7,14 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cerrno>
 #include <filesystem>
+#include <fstream>
+#include <functional>
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include "engine/failure_reason.h"
 #include "engine/page_operations.h"
 #include "engine/tiff_types.h"
 #include "tests/engine/hostile_files.h"
@@ -27,6 +31,19 @@ std::uintmax_t FolderBytes(const std::string& folder)
         if (e.is_regular_file())
             total += e.file_size();
     return total;
+}
+
+// Bytes this process has written so far, by any call (write,
+// copy_file_range), into files kept or removed again.
+std::uint64_t BytesWritten()
+{
+    std::ifstream io("/proc/self/io");
+    std::string key;
+    std::uint64_t value = 0;
+    while (io >> key >> value)
+        if (key == "wchar:")
+            return value;
+    return 0;
 }
 
 bool AllOf(const std::vector<bool>& v, std::size_t from = 0)
@@ -100,7 +117,8 @@ TEST(HostileFiles, OperationsActOnTheCountedPagesAndWriteOnlyWholeOnes)
 }
 
 // A page whose strips repeat one block would write far more than its file:
-// it is refused before a byte is written, by every kind of operation.
+// it is refused before a byte is written, by every kind of operation, for
+// the reason a file grown too large fails with.
 TEST(HostileFiles, RepeatedDataBeyondTheBudgetIsRefusedUnwritten)
 {
     TempDir dir;
@@ -109,11 +127,63 @@ TEST(HostileFiles, RepeatedDataBeyondTheBudgetIsRefusedUnwritten)
             SaveBytes(dir / "in.tif", h.bytes);
     const std::string out = dir / "out";
     ASSERT_EQ(mkdir(out.c_str(), 0755), 0);
+    ClearFailureReason();
     EXPECT_TRUE(FinishesWithin(60, [&] {
         return ExtractAllPages(dir / "in.tif", out) == -1 && !MergeFiles({dir / "in.tif"}, dir / "merged.tif")
                && !InsertPages(dir / "in.tif", 1, dir / "in.tif");
     }));
     EXPECT_EQ(FolderBytes(dir.path), std::filesystem::file_size(dir / "in.tif"));
+    EXPECT_FALSE(DeletePage(dir / "in.tif", 1) || SwapPages(dir / "in.tif", 1, 2));
+    EXPECT_EQ(ExtractAllPages(dir / "in.tif", out), -1);
+    EXPECT_EQ(FailureReason(), EFBIG);
+}
+
+// Every page of these files names one 1 MiB block, as a private tag or as
+// its strip: each page may be copied, but an operation copying them all
+// would write 300 MiB from a file of 1 MiB. It stops at what one operation
+// may write (twice its inputs, plus 256 MiB), leaves the input as it was
+// and says why: the output would grow too large.
+TEST(HostileFiles, PagesNamingOneBlockStopAtTheOperationsBound)
+{
+    constexpr std::uint64_t kBase = 256ull << 20;
+    constexpr std::uint32_t kBlock = 1u << 20;
+    TempDir dir;
+    const std::string input = dir / "in.tif";
+    const std::string out = dir / "out";
+    ASSERT_EQ(mkdir(out.c_str(), 0755), 0);
+    for (bool asStrip : {false, true}) {
+        SCOPED_TRACE(asStrip ? "strip" : "private tag");
+        TiffBuilder b;
+        const std::uint32_t block = b.AddBlob(std::vector<std::uint8_t>(kBlock, 5));
+        const std::uint32_t strip = b.AddBlob(std::vector<std::uint8_t>(16, 9));
+        std::vector<std::uint32_t> dirs;
+        for (int i = 0; i < 300; ++i) {
+            auto entries = asStrip ? GreyPage(1024, 1024, block, kBlock) : GreyPage(4, 4, strip, 16);
+            if (!asStrip)
+                entries.push_back(Field(65000, tiff_type::kUndefined, kBlock, block));
+            dirs.push_back(b.AddDirectory(entries));
+            i == 0 ? b.SetFirst(dirs[0]) : b.Link(dirs[dirs.size() - 2], dirs.back());
+        }
+        b.Save(input);
+        struct Operation {
+            const char* name;
+            std::function<bool()> run;
+            std::uint64_t inputBytes;
+        };
+        std::vector<Operation> operations = {{"delete", [&] { return DeletePage(input, 2); }, b.Size()}};
+        if (!asStrip) {
+            operations.push_back({"extract", [&] { return ExtractAllPages(input, out) == 300; }, b.Size()});
+            operations.push_back({"insert", [&] { return InsertPages(input, 1, input); }, 2ull * b.Size()});
+        }
+        for (const Operation& operation : operations) {
+            ClearFailureReason();
+            const std::uint64_t before = BytesWritten();
+            EXPECT_FALSE(operation.run()) << operation.name;
+            EXPECT_LE(BytesWritten() - before, 2 * operation.inputBytes + kBase) << operation.name;
+            EXPECT_EQ(FailureReason(), EFBIG) << operation.name;
+            EXPECT_EQ(LoadBytes(input), b.bytes) << operation.name;
+        }
+    }
 }
 
 // Directories without image entries are damaged pages: a file of many

@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <atomic>
 #include <cerrno>
 #include <chrono>
@@ -16,8 +17,10 @@
 #include <thread>
 #include <unistd.h>
 
+#include "engine/byte_order.h"
 #include "engine/failure_reason.h"
 #include "engine/page_operations.h"
+#include "engine/tiff_types.h"
 #include "tests/engine/test_support.h"
 #include "tests/engine/tiff_builder.h"
 #include "tests/support/file_size_limit.h"
@@ -243,6 +246,85 @@ TEST_F(PageOperations, InsertPagesNeverLosesTheInput)
     // Inserting a file into itself doubles it.
     ASSERT_TRUE(InsertPages(g4, 2, g4));
     EXPECT_TRUE(Holds(g4, g4Pages, {0, 0, 1, 1}));
+}
+
+// A pyramid: every page carries reduced copies of itself as sub-images,
+// listed and also chained one to the next as some writers do; the tiled one
+// has a sub-image of its own. Extraction, deletion and insertion keep every
+// sub-image of every page, its tags and its data, in both byte orders.
+TEST_F(PageOperations, SubImagesTravelWithTheirPages)
+{
+    const std::string pyramid = dir / "pyramid.tif";
+    const std::string other = dir / "other.tif";
+    for (bool bigEndian : {false, true}) {
+        SCOPED_TRACE(bigEndian ? "big-endian" : "little-endian");
+        TiffBuilder b(bigEndian);
+        const auto grey = [&](std::uint32_t side, std::vector<std::uint64_t> strips, std::uint32_t stripBytes) {
+            std::vector<RawEntry> entries = GreyPage(side, side, 0, 0);
+            entries[5] = Longs(273, strips);
+            entries[7] = Longs(278, {side / static_cast<std::uint32_t>(strips.size())});
+            entries[8] = Longs(279, std::vector<std::uint64_t>(strips.size(), stripBytes));
+            return entries;
+        };
+        const auto subImages = [](std::vector<std::uint64_t> offsets) {
+            RawEntry e = Longs(tiff_tag::kSubIfds, std::move(offsets));
+            e.type = tiff_type::kIfd;
+            return e;
+        };
+        const auto blob = [&](std::size_t n, int seed) {
+            std::vector<std::uint8_t> v(n);
+            for (std::size_t i = 0; i < n; ++i)
+                v[i] = static_cast<std::uint8_t>(seed * 31 + i * 7);
+            return b.AddBlob(v);
+        };
+        std::vector<std::uint32_t> pages;
+        for (int p = 0; p < 3; ++p) {
+            const std::uint32_t smallest = b.AddDirectory(grey(2, {blob(4, 10 * p + 1)}, 4));
+            auto tiled = grey(4, {0}, 0);
+            tiled.erase(tiled.begin() + 5); // no strips: one 16 x 16 tile
+            tiled.erase(tiled.begin() + 6, tiled.begin() + 8);
+            for (const RawEntry& e : {Longs(322, {16}), Longs(323, {16}), Longs(324, {blob(256, 10 * p + 2)}),
+                                      Longs(325, {256}), subImages({smallest})})
+                tiled.push_back(e);
+            std::sort(tiled.begin(), tiled.end(), [](const RawEntry& x, const RawEntry& y) { return x.tag < y.tag; });
+            const std::uint32_t quarter = b.AddDirectory(tiled);
+            const std::uint32_t half = b.AddDirectory(grey(8, {blob(32, 10 * p + 3), blob(32, 10 * p + 4)}, 32));
+            b.Link(half, quarter);
+            auto page = grey(16, {blob(256, 10 * p + 5)}, 256);
+            page.push_back(subImages({half, quarter}));
+            pages.push_back(b.AddDirectory(page));
+            p == 0 ? b.SetFirst(pages[0]) : b.Link(pages[pages.size() - 2], pages.back());
+        }
+        b.Save(pyramid);
+        b.Save(other);
+        const DecodedFile source = ReadTiff(pyramid);
+        ASSERT_EQ(source.pages.size(), 3u);
+        ASSERT_EQ(source.pages[2].subImages.size(), 2u);
+        ASSERT_EQ(source.pages[2].subImages[1].subImages.size(), 1u);
+        ASSERT_EQ(source.pages[2].subImages[1].subImages[0].pixels.size(), 4u);
+
+        const std::string out = dir / "out";
+        std::filesystem::remove_all(out);
+        ASSERT_EQ(mkdir(out.c_str(), 0755), 0);
+        ASSERT_EQ(ExtractAllPages(pyramid, out), 3);
+        EXPECT_TRUE(Holds(ExtractedPageFile(out, 1), source, {1}));
+        ASSERT_TRUE(DeletePage(pyramid, 2));
+        EXPECT_TRUE(Holds(pyramid, source, {0, 2}));
+        ASSERT_TRUE(InsertPages(pyramid, 2, other));
+        EXPECT_TRUE(Holds(pyramid, source, {0, 0, 1, 2, 2}));
+
+        // The chain is kept: the first sub-image's next directory is the second.
+        const auto bytes = LoadBytes(pyramid);
+        const auto at16 = [&](std::size_t at) { return Load16(bytes.data() + at, kLittleEndian); };
+        const auto at32 = [&](std::size_t at) { return Load32(bytes.data() + at, kLittleEndian); };
+        const std::uint32_t first = at32(4);
+        std::uint32_t array = 0;
+        for (std::uint16_t i = 0; i < at16(first); ++i)
+            if (at16(first + 2 + 12 * i) == tiff_tag::kSubIfds)
+                array = at32(first + 2 + 12 * i + 8);
+        ASSERT_NE(array, 0u);
+        EXPECT_EQ(at32(at32(array) + 2 + 12 * at16(at32(array))), at32(array + 4));
+    }
 }
 
 TEST_F(PageOperations, RewritesGoThroughAFreeTemporarySibling)

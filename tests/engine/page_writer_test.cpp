@@ -163,6 +163,15 @@ TEST(PageWriter, BigEndianSourceComesOutLittleEndianWithTheSameValues)
     entries.push_back(Doubles(65004, {28.5, -3.25}));
     entries.push_back(Longs(65005, {0x01020304, 5}));
     entries.push_back(Bytes(65006, tiff_type::kUndefined, {1, 2, 3, 4, 5, 6, 7}));
+    // Byte streams that writers declare LONG: IPTC, and Photoshop's
+    // resources inline. Their bytes are no numbers to turn.
+    const std::vector<std::uint8_t> iptc = {0x1C, 2, 0, 0, 2, 0, 4, 0x1C, 2, 5, 0, 1};
+    RawEntry iptcEntry = Bytes(tiff_tag::kIptc, tiff_type::kLong, iptc);
+    iptcEntry.count = 3;
+    RawEntry photoshop = Bytes(tiff_tag::kPhotoshop, tiff_type::kLong, {'8', 'B', 'I', 'M'});
+    photoshop.count = 1;
+    entries.push_back(iptcEntry);
+    entries.push_back(photoshop);
     b.SetFirst(b.AddDirectory(entries));
     b.Save(dir / "in.tif");
     ASSERT_TRUE(WriteAll(dir / "in.tif", dir / "out.tif"));
@@ -183,6 +192,9 @@ TEST(PageWriter, BigEndianSourceComesOutLittleEndianWithTheSameValues)
     EXPECT_EQ(d, -3.25);
     EXPECT_EQ(At32(out, e[65005].value), 0x01020304u);
     EXPECT_EQ(out[e[65006].value + 6], 7);
+    EXPECT_EQ(e[tiff_tag::kIptc].type, tiff_type::kLong);
+    EXPECT_TRUE(std::equal(iptc.begin(), iptc.end(), out.begin() + e[tiff_tag::kIptc].value));
+    EXPECT_EQ(e[tiff_tag::kPhotoshop].value, Load32(reinterpret_cast<const unsigned char*>("8BIM"), kLittleEndian));
     EXPECT_EQ(e[282].value % 2, 0u);
     EXPECT_EQ(At32(out, e[282].value), 72u);
 }
@@ -218,7 +230,6 @@ TEST(PageWriter, LeavesOutEntriesThatWouldPointIntoTheSource)
     auto entries = GreyPage(4, 1, s, 4);
     entries.push_back(Longs(tiff_tag::kFreeOffsets, {junk}));
     entries.push_back(Longs(tiff_tag::kFreeByteCounts, {40}));
-    entries.push_back(Field(tiff_tag::kSubIfds, tiff_type::kIfd, 1, junk));
     entries.push_back(Field(65010, 99, 10, junk));             // unknown type
     entries.push_back(Field(65011, tiff_type::kIfd, 1, junk)); // some other directory
     entries.push_back(Longs(65012, {1}));                      // kept
@@ -226,8 +237,8 @@ TEST(PageWriter, LeavesOutEntriesThatWouldPointIntoTheSource)
     b.Save(dir / "in.tif");
     ASSERT_TRUE(WriteAll(dir / "in.tif", dir / "out.tif"));
     auto e = EntriesAt(LoadBytes(dir / "out.tif"), 8);
-    for (std::uint16_t tag : {tiff_tag::kFreeOffsets, tiff_tag::kFreeByteCounts, tiff_tag::kSubIfds,
-                              std::uint16_t(65010), std::uint16_t(65011)})
+    for (std::uint16_t tag :
+         {tiff_tag::kFreeOffsets, tiff_tag::kFreeByteCounts, std::uint16_t(65010), std::uint16_t(65011)})
         EXPECT_EQ(e.count(tag), 0u) << tag;
     EXPECT_EQ(e.count(65012), 1u);
     EXPECT_EQ(e.size(), 13u);
@@ -296,11 +307,12 @@ TEST(PageWriter, InterchangeStreamHoldingTheStripIsCarriedWhole)
 {
     TempDir dir;
     TiffBuilder b;
-    const auto stream = Pattern(1020, 6);
+    constexpr std::uint32_t kScan = 2u << 20; // the copy takes twice its file
+    const auto stream = Pattern(kScan + 20, 6);
     const std::uint32_t at = b.AddBlob(stream);
-    auto entries = GreyPage(1000, 1, at + 20, 1000);
+    auto entries = GreyPage(kScan, 1, at + 20, kScan);
     entries.push_back(Longs(513, {at}));
-    entries.push_back(Longs(514, {1020}));
+    entries.push_back(Longs(514, {kScan + 20}));
     b.SetFirst(b.AddDirectory(entries));
     b.Save(dir / "in.tif");
     ASSERT_TRUE(WriteAll(dir / "in.tif", dir / "out.tif"));

@@ -4,6 +4,7 @@
 #include <cstdarg>
 #include <cstdio>
 #include <cstring>
+#include <functional>
 #include <stdexcept>
 #include <tiffio.h>
 
@@ -237,7 +238,9 @@ std::string Text(TIFF* tif, std::uint32_t tag)
     return TIFFGetField(tif, tag, &text) && text ? std::string(text) : std::string();
 }
 
-DecodedPage DecodePage(TIFF* tif, tdir_t index)
+// Decodes the current directory; `back` makes it current again after a
+// visit to one of its sub-directories.
+DecodedPage DecodePage(TIFF* tif, const std::function<void()>& back, int depth = 0)
 {
     DecodedPage page;
     TIFFGetField(tif, TIFFTAG_IMAGEWIDTH, &page.width);
@@ -290,14 +293,27 @@ DecodedPage DecodePage(TIFF* tif, tdir_t index)
             page.exposure = exposure[0];
         for (double c : Numbers(tif, EXIFTAG_USERCOMMENT))
             page.userComment.push_back(static_cast<char>(c));
-        TIFFSetDirectory(tif, index);
+        back();
     }
     toff_t gps = 0;
     if (TIFFGetField(tif, TIFFTAG_GPSIFD, &gps) && TIFFReadGPSDirectory(tif, gps)) {
         for (double v : Numbers(tif, GPSTAG_VERSIONID))
             page.gpsVersion.push_back(static_cast<std::uint8_t>(v));
         page.gpsLatitude = Numbers(tif, GPSTAG_LATITUDE);
-        TIFFSetDirectory(tif, index);
+        back();
+    }
+    std::uint16_t subCount = 0;
+    std::uint64_t* subOffsets = nullptr;
+    if (depth < 8 && TIFFGetField(tif, TIFFTAG_SUBIFD, &subCount, &subOffsets) && subOffsets != nullptr) {
+        // The array belongs to the directory, which the visits replace.
+        const std::vector<std::uint64_t> offsets(subOffsets, subOffsets + subCount);
+        for (std::uint64_t offset : offsets) {
+            DecodedPage sub;
+            if (TIFFSetSubDirectory(tif, offset))
+                sub = DecodePage(tif, [&] { TIFFSetSubDirectory(tif, offset); }, depth + 1);
+            page.subImages.push_back(std::move(sub));
+            back();
+        }
     }
     return page;
 }
@@ -326,7 +342,7 @@ DecodedFile ReadTiff(const std::string& path)
     file.bigEndian = TIFFIsBigEndian(tif);
     tdir_t index = 0;
     do {
-        file.pages.push_back(DecodePage(tif, index));
+        file.pages.push_back(DecodePage(tif, [&] { TIFFSetDirectory(tif, index); }));
         ++index;
     } while (TIFFReadDirectory(tif));
     TIFFClose(tif);

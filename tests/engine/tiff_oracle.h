@@ -49,6 +49,7 @@ struct DecodedPage {
     std::vector<std::uint8_t> gpsVersion;
     std::vector<double> gpsLatitude;
     std::vector<std::uint8_t> iccProfile;
+    std::vector<DecodedPage> subImages; // from the SubIFDs, nested ones within
     bool operator==(const DecodedPage&) const = default;
 };
 
