@@ -147,9 +147,8 @@ void CommandLineRun::RunDelete()
     }
     trap_.Line(240);
     master_.anyFileFailed_ = !failures.isEmpty();
-    state_.ResultMessage = failures.isEmpty()
-        ? QStringLiteral("successfully deleted pages from file.")
-        : QStringLiteral("Wrong page no in Following files.") + kCrLf + failures;
+    state_.ResultMessage = failures.isEmpty() ? QStringLiteral("successfully deleted pages from file.")
+                                              : QStringLiteral("Wrong page no in Following files.") + kCrLf + failures;
 }
 
 void CommandLineRun::RunInsert()
@@ -211,8 +210,8 @@ void CommandLineRun::RunInsert()
     trap_.Line(350);
     master_.anyFileFailed_ = !failures.isEmpty();
     state_.ResultMessage = failures.isEmpty()
-        ? QStringLiteral("File has been successfully appended.")
-        : QStringLiteral("Following files could not be Appended.") + kCrLf + failures;
+                               ? QStringLiteral("File has been successfully appended.")
+                               : QStringLiteral("Following files could not be Appended.") + kCrLf + failures;
 }
 
 void CommandLineRun::RunOutput()
@@ -247,8 +246,8 @@ void CommandLineRun::RunOutput()
             ok = ExtractOne(path, fileName, isRange, first, last, false);
         trap_.Line(430);
         master_.anyFileFailed_ = !ok;
-        state_.ResultMessage = ok ? QStringLiteral("Successfully extracted all pages.")
-                                  : QStringLiteral("Error in spliting file.");
+        state_.ResultMessage =
+            ok ? QStringLiteral("Successfully extracted all pages.") : QStringLiteral("Error in spliting file.");
         return;
     }
 
@@ -274,9 +273,8 @@ void CommandLineRun::RunOutput()
     failures += UnreachedLines(QStringLiteral("Error : "));
     trap_.Line(460);
     master_.anyFileFailed_ = !failures.isEmpty();
-    state_.ResultMessage = failures.isEmpty()
-        ? QStringLiteral("Successfully extracted all pages.")
-        : QStringLiteral("Following files couldn't splited.") + kCrLf + failures;
+    state_.ResultMessage = failures.isEmpty() ? QStringLiteral("Successfully extracted all pages.")
+                                              : QStringLiteral("Following files couldn't splited.") + kCrLf + failures;
 }
 
 bool CommandLineRun::SplitOne(const QString& path, std::int16_t page, const QString& prefix)
@@ -289,8 +287,8 @@ bool CommandLineRun::SplitOne(const QString& path, std::int16_t page, const QStr
     return facade_.SplitTiffFiles(path, page, state_.OutputArgument, prefix);
 }
 
-bool CommandLineRun::ExtractOne(const QString& path, const QString& fileName, bool range,
-                                std::int32_t first, std::int32_t last, bool forceSourcePrefix)
+bool CommandLineRun::ExtractOne(const QString& path, const QString& fileName, bool range, std::int32_t first,
+                                std::int32_t last, bool forceSourcePrefix)
 {
     // The engine names its page files page<index>.tif. Writing them into a
     // private folder keeps them from replacing a user's own files of those
@@ -323,10 +321,9 @@ bool CommandLineRun::ExtractOne(const QString& path, const QString& fileName, bo
     return ok;
 }
 
-bool CommandLineRun::RenamePageFiles(const QString& ext, std::int32_t /*pageCount*/,
-                                     const QString& outputFolder, const QString& sourceFileName,
-                                     std::int16_t first, std::int16_t last, bool forceSourcePrefix,
-                                     const QString& extractFolder)
+bool CommandLineRun::RenamePageFiles(const QString& ext, std::int32_t /*pageCount*/, const QString& outputFolder,
+                                     const QString& sourceFileName, std::int16_t first, std::int16_t last,
+                                     bool forceSourcePrefix, const QString& extractFolder)
 {
     ErrorTrap trap(QStringLiteral("RenamePageFiles"), ObjectKind::Module, kModule);
     try {

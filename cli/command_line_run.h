@@ -31,8 +31,7 @@ public:
     // not followed. A file whose name is no text cannot be reached; it is
     // kept aside and reported as failed, as is a folder that cannot be
     // scanned. Counts every file found in `fileCount`.
-    void LoadFilesFolder(const QString& folder, TiffPdfCommands& facade, bool keepPageCounts,
-                         std::int32_t& fileCount);
+    void LoadFilesFolder(const QString& folder, TiffPdfCommands& facade, bool keepPageCounts, std::int32_t& fileCount);
 
     // Moves the extracted pages first..last (1-based; -1, -1: every page the
     // engine wrote) from `extractFolder`, where the engine named them
@@ -43,8 +42,8 @@ public:
     // name; the system's reason is logged. A page that fails stays where it
     // is.
     bool RenamePageFiles(const QString& ext, std::int32_t pageCount, const QString& outputFolder,
-                         const QString& sourceFileName, std::int16_t first, std::int16_t last,
-                         bool forceSourcePrefix, const QString& extractFolder);
+                         const QString& sourceFileName, std::int16_t first, std::int16_t last, bool forceSourcePrefix,
+                         const QString& extractFolder);
 
 private:
     void RunDelete();
@@ -52,8 +51,8 @@ private:
     void RunOutput();
     // Extracts (all pages, or the 1-based range) of one file through a
     // private folder inside the output folder and renames the pages.
-    bool ExtractOne(const QString& path, const QString& fileName, bool range, std::int32_t first,
-                    std::int32_t last, bool forceSourcePrefix);
+    bool ExtractOne(const QString& path, const QString& fileName, bool range, std::int32_t first, std::int32_t last,
+                    bool forceSourcePrefix);
     bool SplitOne(const QString& path, std::int16_t page, const QString& prefix);
     QString NamePrefix(const QString& sourceFileName, bool forceSourcePrefix) const;
     void AddSourceFile(const QString& path);
@@ -64,8 +63,8 @@ private:
     // One failure line (`prefix` & path & CR LF) per file the scan could not
     // reach and per folder it could not scan.
     QString UnreachedLines(const QString& prefix) const;
-    void ScanFolder(const QString& folder, TiffPdfCommands& facade, bool keepPageCounts,
-                    std::int32_t& fileCount, QSet<QString>& visited);
+    void ScanFolder(const QString& folder, TiffPdfCommands& facade, bool keepPageCounts, std::int32_t& fileCount,
+                    QSet<QString>& visited);
 
     ModMaster& master_;
     CommandLineState& state_;

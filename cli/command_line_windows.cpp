@@ -77,8 +77,8 @@ const CommandLineWindowsTable* LoadWindows()
     if (platforms.isEmpty() || !g_argc)
         return nullptr;
     std::atexit(EndedWhileAWindowIsUp);
-    const QByteArray module = QFile::encodeName(ProgramFolder() + QLatin1Char('/')
-                                                + QLatin1String(kCommandLineWindowsModule));
+    const QByteArray module =
+        QFile::encodeName(ProgramFolder() + QLatin1Char('/') + QLatin1String(kCommandLineWindowsModule));
     void* handle = dlopen(module.constData(), RTLD_NOW | RTLD_LOCAL);
     if (!handle)
         return nullptr;

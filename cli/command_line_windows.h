@@ -45,8 +45,8 @@ using WindowSystemFailedFunction = void (*)(const char* reason);
 // outlive the module. `failed` (when given) is called should Qt fail fatally
 // while the application object lives.
 using OpenCommandLineWindowsFunction = const CommandLineWindowsTable* (*)(int* argc, char** argv,
-                                                                         const QStringList& platforms,
-                                                                         WindowSystemFailedFunction failed);
+                                                                          const QStringList& platforms,
+                                                                          WindowSystemFailedFunction failed);
 inline constexpr char kOpenCommandLineWindows[] = "VelmoraOpenCommandLineWindows";
 inline constexpr char kCommandLineWindowsModule[] = "libVelmoraCMDWindows.so";
 

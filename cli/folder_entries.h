@@ -16,7 +16,7 @@ struct FolderEntry {
         Folder, // a real folder (links to folders are not followed)
         Other,  // pipes, sockets, devices, dangling links
     };
-    QString name;   // as text; undecodable bytes are replaced
+    QString name; // as text; undecodable bytes are replaced
     Kind kind;
     bool reachable; // the text names exactly this entry
 };

@@ -24,7 +24,7 @@ const QString kModule = QStringLiteral("modMaster");
 bool IsTiffExtension(const QString& ext)
 {
     return ext.compare(QLatin1String("tif"), Qt::CaseInsensitive) == 0
-        || ext.compare(QLatin1String("tiff"), Qt::CaseInsensitive) == 0;
+           || ext.compare(QLatin1String("tiff"), Qt::CaseInsensitive) == 0;
 }
 
 // The words that make a switch after a "/".
@@ -74,8 +74,8 @@ int ShowHelp(CommandLineState& state)
 // on standard error the notice with the folder that could not be written.
 void ReportUnwritableStorageFolder()
 {
-    const StreamReport report{stderr, MsgBoxStreamText(DefaultMsgBoxTitle(),
-                                                       WriteTestNoticeText() + QLatin1Char('\n')
+    const StreamReport report{
+        stderr, MsgBoxStreamText(DefaultMsgBoxTitle(), WriteTestNoticeText() + QLatin1Char('\n')
                                                            + QStringLiteral("The storage folder cannot be written: ")
                                                            + StorageFolder())};
     SetReportedExitStatus(ExitRunError);
@@ -94,8 +94,8 @@ void WriteToStandardError(const QString& text)
 void ReportRunStopped(const ErrorTrap& trap, const RunTimeError& error)
 {
     QString text = QStringLiteral("VelmoraCMD: the run stopped on an error: ")
-        + BuildErrorLine(error.number(), error.description(), trap.procedure(), trap.LastLine(),
-                         ErrorLocationText(ObjectKind::Module, kModule, false));
+                   + BuildErrorLine(error.number(), error.description(), trap.procedure(), trap.LastLine(),
+                                    ErrorLocationText(ObjectKind::Module, kModule, false));
     // The page counter is the one object Main creates itself.
     if (error.number() == rterr::CantCreateObject)
         text += QStringLiteral("\nVelmoraCMD: ") + PageCounterRegistrationHint();
@@ -108,7 +108,7 @@ void ReportNoStorageFolder()
     WriteToStandardError(StorageFolder().isEmpty()
                              ? QStringLiteral("VelmoraCMD: the run stopped; the storage folder could not be found")
                              : QStringLiteral("VelmoraCMD: the run stopped; the storage folder ") + StorageFolder()
-                                 + QStringLiteral(" could not be created"));
+                                   + QStringLiteral(" could not be created"));
 }
 
 } // namespace
@@ -226,7 +226,8 @@ bool ModMaster::ValidateCmdLine()
 
         // A name whose bytes are no text is refused by the check of its
         // kind, never read as the name it looks like.
-        const QString badName = folderInput ? QStringLiteral("Invalid folder path.") : QStringLiteral("Invalid filename.");
+        const QString badName =
+            folderInput ? QStringLiteral("Invalid folder path.") : QStringLiteral("Invalid filename.");
         trap.Line(30);
         // The items keep their blanks until each is taken (InputItem).
         const QString rawList = SwitchArgument(inputSwitch);

@@ -14,11 +14,11 @@
 
 // Exit status of VelmoraCMD.
 enum ExitStatus : int {
-    ExitSuccess = 0,       // the operation succeeded for every file
-    ExitFileFailed = 1,    // the operation failed for at least one file or folder
+    ExitSuccess = 0,        // the operation succeeded for every file
+    ExitFileFailed = 1,     // the operation failed for at least one file or folder
     ExitInvalidCommand = 2, // the command line did not validate
-    ExitRunError = 3,      // the run stopped on an unexpected error
-    ExitResultLost = 4,    // the result could not be written to "Log.txt"
+    ExitRunError = 3,       // the run stopped on an unexpected error
+    ExitResultLost = 4,     // the result could not be written to "Log.txt"
 };
 
 // Counts the pages of a TIFF file; a negative count when it cannot.

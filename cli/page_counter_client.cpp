@@ -29,7 +29,8 @@ QString PageCounterRegistrationHint()
     // program.
     const QString folder = ProgramFolder() + QLatin1Char('/');
     return QStringLiteral("the TIFF page counter is not registered for this user; register it with: ") + folder
-        + QStringLiteral(VELMORA_REGSVR_NAME) + QLatin1Char(' ') + folder + QStringLiteral(VELMORA_COUNTERS_MODULE_NAME);
+           + QStringLiteral(VELMORA_REGSVR_NAME) + QLatin1Char(' ') + folder
+           + QStringLiteral(VELMORA_COUNTERS_MODULE_NAME);
 }
 
 PageCountFunction MakeTiffPageCounterOnFirstUse()

@@ -18,8 +18,8 @@ bool WriteErrorLog(CommandLineState& state, const QString& message)
         QString entry = message;
         if (state.LogTimeStamp.isEmpty()) {
             state.LogTimeStamp = ErrorLogTimestamp();
-            entry = QStringLiteral("CommandLine Excution Time : ") + state.LogTimeStamp
-                + QStringLiteral("\r\n") + entry;
+            entry =
+                QStringLiteral("CommandLine Excution Time : ") + state.LogTimeStamp + QStringLiteral("\r\n") + entry;
         }
         trap.Line(30);
         // One write of the whole entry to a file opened for appending, so
@@ -36,7 +36,6 @@ bool WriteErrorLog(CommandLineState& state, const QString& message)
     }
     // The result must not be lost without a word.
     WriteMsgBoxText(DefaultMsgBoxTitle(), QStringLiteral("The result could not be written to ")
-                                              + state.StorageFolderWithSlash + QStringLiteral("Log.txt:\n")
-                                              + message);
+                                              + state.StorageFolderWithSlash + QStringLiteral("Log.txt:\n") + message);
     return false;
 }

@@ -5,7 +5,7 @@ namespace {
 bool DrawsNowhere(const QString& name)
 {
     return name == QLatin1String("offscreen") || name == QLatin1String("minimal")
-        || name == QLatin1String("minimalegl");
+           || name == QLatin1String("minimalegl");
 }
 
 } // namespace

@@ -67,8 +67,7 @@ void WindowMessageHandler(QtMsgType type, const QMessageLogContext& context, con
 } // namespace
 
 extern "C" __attribute__((visibility("default"))) const CommandLineWindowsTable*
-VelmoraOpenCommandLineWindows(int* argc, char** argv, const QStringList& platforms,
-                              WindowSystemFailedFunction failed)
+VelmoraOpenCommandLineWindows(int* argc, char** argv, const QStringList& platforms, WindowSystemFailedFunction failed)
 {
     if (QCoreApplication* running = QCoreApplication::instance())
         return qobject_cast<QApplication*>(running) ? &kWindows : nullptr;

@@ -32,14 +32,12 @@ public:
     com::HRESULT Register() const
     {
         const QString path = module_.Path();
-        if (path.isEmpty()) return com::SELFREG_E_CLASS;
+        if (path.isEmpty())
+            return com::SELFREG_E_CLASS;
         return com::RegisterPlainClass(clsid_, typeName_, path, {}, QStringLiteral("Both")) ? com::S_OK
                                                                                             : com::SELFREG_E_CLASS;
     }
-    com::HRESULT Unregister() const
-    {
-        return com::UnregisterClass(clsid_) ? com::S_OK : com::SELFREG_E_CLASS;
-    }
+    com::HRESULT Unregister() const { return com::UnregisterClass(clsid_) ? com::S_OK : com::SELFREG_E_CLASS; }
 
 private:
     QUuid clsid_;
@@ -51,11 +49,20 @@ private:
 } // namespace counters
 
 // The four exports of a module, answered by `module` (a CounterModule).
-#define VELMORA_COUNTER_MODULE_EXPORTS(module)                                                            \
-    extern "C" Q_DECL_EXPORT com::HRESULT DllGetClassObject(const QUuid* clsid, const QUuid* iid, void** ppv) \
-    {                                                                                                     \
-        return (module).GetClassObject(clsid, iid, ppv);                                                  \
-    }                                                                                                     \
-    extern "C" Q_DECL_EXPORT com::HRESULT DllCanUnloadNow() { return (module).CanUnloadNow(); }           \
-    extern "C" Q_DECL_EXPORT com::HRESULT DllRegisterServer() { return (module).Register(); }             \
-    extern "C" Q_DECL_EXPORT com::HRESULT DllUnregisterServer() { return (module).Unregister(); }
+#define VELMORA_COUNTER_MODULE_EXPORTS(module)                                                                         \
+    extern "C" Q_DECL_EXPORT com::HRESULT DllGetClassObject(const QUuid* clsid, const QUuid* iid, void** ppv)          \
+    {                                                                                                                  \
+        return (module).GetClassObject(clsid, iid, ppv);                                                               \
+    }                                                                                                                  \
+    extern "C" Q_DECL_EXPORT com::HRESULT DllCanUnloadNow()                                                            \
+    {                                                                                                                  \
+        return (module).CanUnloadNow();                                                                                \
+    }                                                                                                                  \
+    extern "C" Q_DECL_EXPORT com::HRESULT DllRegisterServer()                                                          \
+    {                                                                                                                  \
+        return (module).Register();                                                                                    \
+    }                                                                                                                  \
+    extern "C" Q_DECL_EXPORT com::HRESULT DllUnregisterServer()                                                        \
+    {                                                                                                                  \
+        return (module).Unregister();                                                                                  \
+    }

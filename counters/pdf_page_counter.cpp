@@ -31,14 +31,16 @@ namespace {
 // the tree passes a bound or reaches a node twice.
 std::int32_t CountTree(QPDFObjectHandle root)
 {
-    if (!root.isDictionary()) return -1;
+    if (!root.isDictionary())
+        return -1;
     struct Level {
         QPDFObjectHandle kids;
         int next = 0;
         int size = 0;
     };
     std::set<QPDFObjGen> seen;
-    if (root.isIndirect()) seen.insert(root.getObjGen());
+    if (root.isIndirect())
+        seen.insert(root.getObjGen());
     std::vector<Level> path;
     std::int32_t nodes = 1;
     std::int32_t pages = 0;
@@ -46,7 +48,8 @@ std::int32_t CountTree(QPDFObjectHandle root)
         QPDFObjectHandle kids = node.getKey("/Kids");
         path.push_back({kids, 0, kids.getArrayNItems()});
     };
-    if (!root.getKey("/Kids").isArray()) return -1;
+    if (!root.getKey("/Kids").isArray())
+        return -1;
     enter(root);
     while (!path.empty()) {
         Level& level = path.back();
@@ -55,11 +58,15 @@ std::int32_t CountTree(QPDFObjectHandle root)
             continue;
         }
         QPDFObjectHandle kid = level.kids.getArrayItem(level.next++);
-        if (!kid.isDictionary()) continue; // not a node: passed over, as readers do
-        if (++nodes > PdfPageCounter::kMaxNodes) return -1;
-        if (kid.isIndirect() && !seen.insert(kid.getObjGen()).second) return -1;
+        if (!kid.isDictionary())
+            continue; // not a node: passed over, as readers do
+        if (++nodes > PdfPageCounter::kMaxNodes)
+            return -1;
+        if (kid.isIndirect() && !seen.insert(kid.getObjGen()).second)
+            return -1;
         if (kid.getKey("/Kids").isArray()) {
-            if (static_cast<int>(path.size()) >= PdfPageCounter::kMaxDepth) return -1;
+            if (static_cast<int>(path.size()) >= PdfPageCounter::kMaxDepth)
+                return -1;
             enter(kid);
         } else {
             ++pages;
@@ -73,7 +80,8 @@ std::int32_t CountTree(QPDFObjectHandle root)
 std::int32_t CountWithQpdf(int fd, const char* name)
 {
     FILE* file = ::fdopen(fd, "rb");
-    if (!file) return -1;
+    if (!file)
+        return -1;
     try {
         QPDF pdf;
         // Nothing of qpdf's reaches the terminal.
@@ -100,17 +108,20 @@ std::int32_t CountWithQpdf(int fd, const char* name)
 bool BoundThisProcess()
 {
     const int statm = ::open("/proc/self/statm", O_RDONLY | O_CLOEXEC);
-    if (statm < 0) return false;
+    if (statm < 0)
+        return false;
     char text[64] = {};
     const ssize_t got = ::read(statm, text, sizeof text - 1);
     ::close(statm);
-    if (got <= 0) return false;
+    if (got <= 0)
+        return false;
     const auto mapped = static_cast<rlim_t>(std::strtoull(text, nullptr, 10)); // in memory pages
     const rlim_t size = mapped * static_cast<rlim_t>(::sysconf(_SC_PAGESIZE));
     // A tighter limit the caller set already stays.
     const auto lower = [](int resource, rlim_t wanted) {
         rlimit limit{};
-        if (::getrlimit(resource, &limit) != 0) return false;
+        if (::getrlimit(resource, &limit) != 0)
+            return false;
         limit.rlim_cur = std::min(limit.rlim_cur, wanted);
         return ::setrlimit(resource, &limit) == 0;
     };
@@ -127,14 +138,19 @@ bool ReadAnswer(int answer, std::chrono::steady_clock::time_point deadline, std:
     std::size_t got = 0;
     while (got < sizeof pages) {
         const auto left = std::chrono::duration_cast<milliseconds>(deadline - std::chrono::steady_clock::now());
-        if (left.count() <= 0) return false;
+        if (left.count() <= 0)
+            return false;
         pollfd wait{answer, POLLIN, 0};
         const int ready = ::poll(&wait, 1, static_cast<int>(left.count()));
-        if (ready < 0 && errno == EINTR) continue;
-        if (ready <= 0) return false;
+        if (ready < 0 && errno == EINTR)
+            continue;
+        if (ready <= 0)
+            return false;
         const ssize_t n = ::read(answer, into + got, sizeof pages - got);
-        if (n < 0 && errno == EINTR) continue;
-        if (n <= 0) return false;
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n <= 0)
+            return false;
         got += static_cast<std::size_t>(n);
     }
     return true;
@@ -148,7 +164,8 @@ bool ReadAnswer(int answer, std::chrono::steady_clock::time_point deadline, std:
 std::int32_t CountInChild(int fd, const char* name)
 {
     int answer[2];
-    if (::pipe2(answer, O_CLOEXEC) != 0) return -1;
+    if (::pipe2(answer, O_CLOEXEC) != 0)
+        return -1;
     const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(PdfPageCounter::kMaxSeconds);
     const pid_t child = ::fork();
     if (child == 0) {
@@ -162,7 +179,8 @@ std::int32_t CountInChild(int fd, const char* name)
     const bool answered = child > 0 && ReadAnswer(answer[0], deadline, pages);
     ::close(answer[0]);
     if (child > 0) {
-        if (!answered) ::kill(child, SIGKILL);
+        if (!answered)
+            ::kill(child, SIGKILL);
         while (::waitpid(child, nullptr, 0) < 0 && errno == EINTR) {
         }
     }
@@ -173,7 +191,8 @@ std::int32_t CountInChild(int fd, const char* name)
 
 void* PdfPageCounter::QueryInterface(const QUuid& iid)
 {
-    if (iid == IID_IPdfPageCounter) return static_cast<IPageCounter*>(this);
+    if (iid == IID_IPdfPageCounter)
+        return static_cast<IPageCounter*>(this);
     return com::Object::QueryInterface(iid);
 }
 
@@ -189,11 +208,13 @@ com::HRESULT PdfPageCounter::CountPages(const QString& path, std::int32_t& pages
 
 std::int32_t PdfPageCounter::Count(const QString& path)
 {
-    if (path.isEmpty()) return -1;
+    if (path.isEmpty())
+        return -1;
     const QByteArray name = QFile::encodeName(path);
     // A FIFO or a device given as a file name must not hang the count.
     const int fd = safe_file::OpenRegular(name.toStdString(), O_RDONLY);
-    if (fd < 0) return -1;
+    if (fd < 0)
+        return -1;
     const std::int32_t pages = CountInChild(fd, name.constData());
     ::close(fd);
     return pages;

@@ -7,8 +7,8 @@
 // is made in a child process: one that would need more than kMaxMemory or
 // kMaxSeconds counts -1 as well, and the caller's memory stays as it was.
 
-#include "platform/com/com.h"
 #include "counters/page_counter.h"
+#include "platform/com/com.h"
 
 #include <cstddef>
 

@@ -7,7 +7,8 @@ namespace counters {
 
 std::int32_t CountTiffFilePages(const char* path)
 {
-    if (path == nullptr || *path == 0) return -1;
+    if (path == nullptr || *path == 0)
+        return -1;
     const stavren::SourceFile file(path);
     const std::int32_t pages = stavren::DirectoryChain::CountPages(file);
     return pages > 0 ? pages : -1;

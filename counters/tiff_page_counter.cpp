@@ -8,7 +8,8 @@ namespace counters {
 
 void* TiffPageCounter::QueryInterface(const QUuid& iid)
 {
-    if (iid == IID_ITiffPageCounter) return static_cast<IPageCounter*>(this);
+    if (iid == IID_ITiffPageCounter)
+        return static_cast<IPageCounter*>(this);
     return com::Object::QueryInterface(iid);
 }
 
@@ -25,7 +26,8 @@ com::HRESULT TiffPageCounter::CountPages(const QString& path, std::int32_t& page
 std::int32_t TiffPageCounter::Count(const QString& path)
 {
     // A name holding a NUL would reach the file system cut short.
-    if (path.contains(QChar(u'\0'))) return -1;
+    if (path.contains(QChar(u'\0')))
+        return -1;
     return CountTiffFilePages(QFile::encodeName(path).constData());
 }
 

@@ -3,8 +3,8 @@
 // TIFF file by the page engine's rule (tiff_page_count.h). A file the
 // engine finds no page in counts -1.
 
-#include "platform/com/com.h"
 #include "counters/page_counter.h"
+#include "platform/com/com.h"
 
 namespace counters {
 

@@ -20,12 +20,12 @@ QString ErrorLocationText(ObjectKind kind, const QString& objectName, bool atTim
     return text;
 }
 
-QString BuildErrorLine(long number, const QString& description, const QString& procedure,
-                       int line, const QString& location)
+QString BuildErrorLine(long number, const QString& description, const QString& procedure, int line,
+                       const QString& location)
 {
     return QStringLiteral("Error ") + QString::number(number) + QStringLiteral(" (") + description
-        + QStringLiteral(") in procedure ") + procedure + QStringLiteral(" at Line No. ")
-        + QString::number(line) + location;
+           + QStringLiteral(") in procedure ") + procedure + QStringLiteral(" at Line No. ") + QString::number(line)
+           + location;
 }
 
 RunTimeError CurrentRunTimeError() noexcept

@@ -45,8 +45,8 @@ enum class ObjectKind { Form, Module, ClassModule };
 QString ErrorLocationText(ObjectKind kind, const QString& objectName, bool atTime = true);
 
 // "Error N (description) in procedure P at Line No. L" + location.
-QString BuildErrorLine(long number, const QString& description, const QString& procedure,
-                       int line, const QString& location);
+QString BuildErrorLine(long number, const QString& description, const QString& procedure, int line,
+                       const QString& location);
 
 // The run-time error view of the exception currently being handled
 // (inside a catch block); 5 outside one.

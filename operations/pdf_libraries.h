@@ -27,7 +27,10 @@
 
 namespace pdflib {
 
-inline QByteArray Text(const QString& s) { return s.toUtf8(); }
+inline QByteArray Text(const QString& s)
+{
+    return s.toUtf8();
+}
 
 // The handle an opening function returned. A library that is there but
 // refuses (a handle of 0 or less) raises run-time error 5 naming the
@@ -35,14 +38,27 @@ inline QByteArray Text(const QString& s) { return s.toUtf8(); }
 inline int Opened(int handle, const char* function)
 {
     if (handle <= 0)
-        throw RunTimeError(rterr::InvalidProcedureCall,
-                           QString::fromLatin1(function) + QStringLiteral(" refused: handle ") + QString::number(handle));
+        throw RunTimeError(rterr::InvalidProcedureCall, QString::fromLatin1(function)
+                                                            + QStringLiteral(" refused: handle ")
+                                                            + QString::number(handle));
     return handle;
 }
 
-inline const OutsideLibrary& Pdfsm() { static const OutsideLibrary lib(QStringLiteral("pdfsm")); return lib; }
-inline const OutsideLibrary& Imgpdf() { static const OutsideLibrary lib(QStringLiteral("imgpdf")); return lib; }
-inline const OutsideLibrary& Pdfimg() { static const OutsideLibrary lib(QStringLiteral("pdfimg")); return lib; }
+inline const OutsideLibrary& Pdfsm()
+{
+    static const OutsideLibrary lib(QStringLiteral("pdfsm"));
+    return lib;
+}
+inline const OutsideLibrary& Imgpdf()
+{
+    static const OutsideLibrary lib(QStringLiteral("imgpdf"));
+    return lib;
+}
+inline const OutsideLibrary& Pdfimg()
+{
+    static const OutsideLibrary lib(QStringLiteral("pdfimg"));
+    return lib;
+}
 
 using OpenFn = int (*)(const char*);
 using CloseFn = int (*)(int);

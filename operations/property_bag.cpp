@@ -1,8 +1,8 @@
 #include "operations/property_bag.h"
 
 #include <QFile>
-#include <QLocale>
 #include <QFileInfo>
+#include <QLocale>
 #include <QSaveFile>
 
 #include <cmath>
@@ -44,11 +44,16 @@ const char* TypeWord(PropertyBag::Type type)
 
 bool TypeFromWord(const QByteArray& word, PropertyBag::Type& type)
 {
-    if (word == "string") type = PropertyBag::Type::String;
-    else if (word == "byte") type = PropertyBag::Type::Byte;
-    else if (word == "integer") type = PropertyBag::Type::Integer;
-    else if (word == "long") type = PropertyBag::Type::Long;
-    else return false;
+    if (word == "string")
+        type = PropertyBag::Type::String;
+    else if (word == "byte")
+        type = PropertyBag::Type::Byte;
+    else if (word == "integer")
+        type = PropertyBag::Type::Integer;
+    else if (word == "long")
+        type = PropertyBag::Type::Long;
+    else
+        return false;
     return true;
 }
 
@@ -81,9 +86,12 @@ QByteArray EscapeValue(const QString& value)
 
 int HexDigit(char c)
 {
-    if (c >= '0' && c <= '9') return c - '0';
-    if (c >= 'A' && c <= 'F') return c - 'A' + 10;
-    if (c >= 'a' && c <= 'f') return c - 'a' + 10;
+    if (c >= '0' && c <= '9')
+        return c - '0';
+    if (c >= 'A' && c <= 'F')
+        return c - 'A' + 10;
+    if (c >= 'a' && c <= 'f')
+        return c - 'a' + 10;
     return -1;
 }
 
@@ -144,7 +152,8 @@ bool ParseNumber(const QByteArray& text, PropertyBag::Type type, std::int32_t& v
         return false;
     switch (type) {
     case PropertyBag::Type::Byte:
-        if (n < 0 || n > 255) return false;
+        if (n < 0 || n > 255)
+            return false;
         break;
     case PropertyBag::Type::Integer:
         if (n < std::numeric_limits<std::int16_t>::min() || n > std::numeric_limits<std::int16_t>::max())
@@ -154,8 +163,7 @@ bool ParseNumber(const QByteArray& text, PropertyBag::Type type, std::int32_t& v
         if (n < std::numeric_limits<std::int32_t>::min() || n > std::numeric_limits<std::int32_t>::max())
             return false;
         break;
-    case PropertyBag::Type::String:
-        return false;
+    case PropertyBag::Type::String: return false;
     }
     value = static_cast<std::int32_t>(n);
     return true;

@@ -71,7 +71,7 @@ private:
     struct Entry {
         QString name;
         Type type;
-        QString text;       // Type::String
+        QString text;        // Type::String
         std::int32_t number; // the numeric types
     };
     void Put(Entry entry);

@@ -6,8 +6,7 @@
 
 QString GetSpecialfolder(const int& folderId)
 {
-    ErrorTrap trap(QStringLiteral("GetSpecialfolder"), ObjectKind::Module,
-                   QStringLiteral("modGetSpecialFolder"));
+    ErrorTrap trap(QStringLiteral("GetSpecialfolder"), ObjectKind::Module, QStringLiteral("modGetSpecialFolder"));
     try {
         trap.Line(10);
         QStandardPaths::StandardLocation location;

@@ -1,8 +1,8 @@
 #include "operations/storage_folder.h"
 
 #include "operations/file_folder_scan.h"
-#include "operations/shell_folders.h"
 #include "operations/property_bag.h"
+#include "operations/shell_folders.h"
 #include "platform/message_box/message_box.h"
 #include "platform/safe_file/regular_file.h"
 
@@ -64,9 +64,8 @@ bool GetStorageFolder() noexcept
     try {
         QString folder;
         try {
-            folder = GetSpecialfolder(CSIDL_APPDATA) + QLatin1Char('/')
-                + QString::fromUtf16(kCompanyName) + QLatin1Char('/')
-                + QString::fromUtf16(kApplicationTitle);
+            folder = GetSpecialfolder(CSIDL_APPDATA) + QLatin1Char('/') + QString::fromUtf16(kCompanyName)
+                     + QLatin1Char('/') + QString::fromUtf16(kApplicationTitle);
             SetStorageFolder(folder);
         } catch (...) {
             ShowCriticalMessage(QStringLiteral("Unable to get file storage folder path"));
@@ -94,8 +93,8 @@ bool CanWriteFile(const QString& path) noexcept
             bytes = bag.Contents();
         }
         // Never through a link, never into a FIFO or device planted there.
-        const int fd = safe_file::OpenRegular(QFile::encodeName(path).toStdString(),
-                                              O_WRONLY | O_CREAT | O_TRUNC | O_NOFOLLOW);
+        const int fd =
+            safe_file::OpenRegular(QFile::encodeName(path).toStdString(), O_WRONLY | O_CREAT | O_TRUNC | O_NOFOLLOW);
         if (fd < 0)
             return false;
         const bool written = WriteAll(fd, bytes);
@@ -115,8 +114,8 @@ int AppendToLogFile(const QString& path, const QByteArray& bytes) noexcept
 {
     // Never through a link: a planted one would have the line appended to
     // whatever file it names.
-    const int fd = safe_file::OpenRegular(QFile::encodeName(path).toStdString(),
-                                          O_WRONLY | O_APPEND | O_CREAT | O_NOFOLLOW);
+    const int fd =
+        safe_file::OpenRegular(QFile::encodeName(path).toStdString(), O_WRONLY | O_APPEND | O_CREAT | O_NOFOLLOW);
     if (fd < 0)
         return errno;
     int error = WriteAll(fd, bytes) ? 0 : (errno != 0 ? errno : EIO);
@@ -138,7 +137,7 @@ QString ErrorLogTimestamp()
     if (timeFormat.isEmpty())
         timeFormat = QStringLiteral("HH:mm:ss");
     return locale.toString(now.date(), QLocale::ShortFormat) + QLatin1Char(' ')
-        + locale.toString(now.time(), timeFormat);
+           + locale.toString(now.time(), timeFormat);
 }
 
 void LogError(const QString& message) noexcept

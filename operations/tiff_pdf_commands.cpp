@@ -165,8 +165,8 @@ bool RunTiffMethod(const char* procedure, CommandLineCopy copy, Body body)
 // created, messages run, the arguments are built, the engine is called,
 // messages run again and the control is released.
 template <typename Arguments>
-bool CallBetweenYields(const Numbering& line, com::Ptr<com::Object>& control, const ErrorTrap& trap,
-                       const char* method, Arguments arguments)
+bool CallBetweenYields(const Numbering& line, com::Ptr<com::Object>& control, const ErrorTrap& trap, const char* method,
+                       Arguments arguments)
 {
     line(90);
     control = CreatePageEngine();
@@ -241,8 +241,8 @@ bool TiffPdfCommands::DeleteTiffPage(const QString& SrcFile, std::int16_t Delete
     return RunTiffMethod("DeleteTiffPage", {.logs = false}, body);
 }
 
-bool TiffPdfCommands::SplitTiffFiles(const QString& SourceFilePath, std::int16_t PageNo,
-                                     const QString& OutputFolder, const QString& filename)
+bool TiffPdfCommands::SplitTiffFiles(const QString& SourceFilePath, std::int16_t PageNo, const QString& OutputFolder,
+                                     const QString& filename)
 {
     const QString source = SourceFilePath;
     const QString folder = OutputFolder;

@@ -30,21 +30,20 @@ public:
     // Inserts the pages of AppendFromtiff before the 1-based page
     // insertAtpageno of SrcFile (0 and 1: first; page count + 1: last).
     // Empty names or a negative position: false at once, no control created.
-    bool AppendFileTiffFile(const QString& SrcFile, const QString& AppendFromtiff,
-                            std::int16_t insertAtpageno);
+    bool AppendFileTiffFile(const QString& SrcFile, const QString& AppendFromtiff, std::int16_t insertAtpageno);
 
     // Removes the 1-based page DeletePageno from SrcFile.
     bool DeleteTiffPage(const QString& SrcFile, std::int16_t DeletePageno);
 
     // Splits SourceFilePath in two: pages 1..PageNo-1 go to
     // OutputFolder/<filename>1.tif, the rest to OutputFolder/<filename>2.tif.
-    bool SplitTiffFiles(const QString& SourceFilePath, std::int16_t PageNo,
-                        const QString& OutputFolder, const QString& filename);
+    bool SplitTiffFiles(const QString& SourceFilePath, std::int16_t PageNo, const QString& OutputFolder,
+                        const QString& filename);
 
     // Extracts the 0-based pages iStartPage..iEndPage into StrOutputDir
     // (the engine names the files).
-    bool ExtractTIFFpagesbyRange(const QString& strInputTIFF, std::int16_t iStartPage,
-                                 std::int16_t iEndPage, const QString& StrOutputDir);
+    bool ExtractTIFFpagesbyRange(const QString& strInputTIFF, std::int16_t iStartPage, std::int16_t iEndPage,
+                                 const QString& StrOutputDir);
 
     // Extracts every page into OutputFolder (the engine names the files).
     bool ExtractAllTIFFpages(const QString& SourceFilePath, const QString& OutputFolder);
@@ -52,8 +51,8 @@ public:
     // Merges the files of colOrderedData (ValidateDir(FileLocation) +
     // filename, in order) into FileNameToSave, counting FileProccessed.
     // The intermediate files live in a private temporary folder. In the
-    // desktop program the progress callback (if any) follows FileProccessed. False when FileNameToSave is empty or a merge
-    // fails (FileNameToSave is then not written).
+    // desktop program the progress callback (if any) follows FileProccessed. False when FileNameToSave is empty or a
+    // merge fails (FileNameToSave is then not written).
     bool CombineOrderTiff();
 
     // True when sFIle names at least one regular, non-hidden file (wildcards
@@ -71,8 +70,7 @@ public:
     // Converts a PDF into images (PdfConvert: PDFToImage).
     bool ConvertPDFToImage(const QString& strPDF, const QString& strImage, std::int32_t param = 0);
     // Converts an image into a TIFF file (PdfConvert: ConvertImageToTiff).
-    bool ConverImageToTiff(const QString& strInputImage, const QString& strOutputImage,
-                           std::int32_t nTiffEncoding);
+    bool ConverImageToTiff(const QString& strInputImage, const QString& strOutputImage, std::int32_t nTiffEncoding);
     // Writes document information (PdfInfo: UpdatePDFInfo); false when
     // Keys_values is empty.
     bool UpdatePdfMetaData(const QString& SrcFile, const QString& Password, const QString& Keys_values,

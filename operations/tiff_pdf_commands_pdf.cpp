@@ -94,8 +94,8 @@ bool TiffPdfCommands::ConverImageToTiff(const QString& strInputImage, const QStr
     });
 }
 
-bool TiffPdfCommands::UpdatePdfMetaData(const QString& SrcFile, const QString& Password,
-                                        const QString& Keys_values, const QString& OutputFilename)
+bool TiffPdfCommands::UpdatePdfMetaData(const QString& SrcFile, const QString& Password, const QString& Keys_values,
+                                        const QString& OutputFilename)
 {
     return Trapped(Trap("UpdatePdfMetaData"), false, [&](ErrorTrap& trap) {
         trap.Line(10);
@@ -121,8 +121,8 @@ std::int16_t TiffPdfCommands::GetNoOfPagesFromPDF(const QString& filename, QStri
     });
 }
 
-bool TiffPdfCommands::AppendPdfFile(const QString& SrcFilename, const QString& AppendFilename,
-                                    const QString& Range, const QString& SrcTarFilename)
+bool TiffPdfCommands::AppendPdfFile(const QString& SrcFilename, const QString& AppendFilename, const QString& Range,
+                                    const QString& SrcTarFilename)
 {
     return Trapped(Trap("AppendPdfFile"), false, [&](ErrorTrap& trap) {
         trap.Line(10);
@@ -258,8 +258,8 @@ bool TiffPdfCommands::Convert_EachTiffToPDFbyOne(const QString& SrcFilePath, con
     });
 }
 
-bool TiffPdfCommands::SplitPDFFiles(const QString& SourceFilePath, const QString& Range,
-                                    const QString& OutputFolder, const QString& filename)
+bool TiffPdfCommands::SplitPDFFiles(const QString& SourceFilePath, const QString& Range, const QString& OutputFolder,
+                                    const QString& filename)
 {
     return Trapped(Trap("SplitPDFFiles"), false, [&](ErrorTrap& trap) {
         trap.Line(10);

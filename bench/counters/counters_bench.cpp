@@ -6,8 +6,8 @@
 // module must be registered (run.sh does that in a scratch registry).
 
 #include "bench/support/numbered_pages_tiff.h"
-#include "platform/com/com.h"
 #include "counters/page_counter.h"
+#include "platform/com/com.h"
 #include "platform/runtime/run_time_error.h"
 
 #include <QCoreApplication>
@@ -31,7 +31,8 @@ int Make(const QString& folder, int files)
     for (int i = 0; i < files; ++i) {
         seed = seed * 1103515245u + 12345u;
         const int n = 1 + static_cast<int>((seed >> 16) % 50);
-        if (!WriteTiff(QStringLiteral("%1/file%2.tif").arg(folder).arg(i, 5, 10, QLatin1Char('0')), n)) return 1;
+        if (!WriteTiff(QStringLiteral("%1/file%2.tif").arg(folder).arg(i, 5, 10, QLatin1Char('0')), n))
+            return 1;
         pages += n;
     }
     std::printf("wrote %d files, %ld pages\n", files, pages);
@@ -44,7 +45,8 @@ int Count(const QString& folder)
     try {
         com::Ptr<com::Object> object = com::CreateInstance(counters::CLSID_TiffPageCounter);
         auto* counter = com::QueryInterface<counters::IPageCounter>(object, counters::IID_ITiffPageCounter);
-        if (!counter) return 2;
+        if (!counter)
+            return 2;
         QElapsedTimer timer;
         timer.start();
         long pages = 0;
@@ -52,8 +54,10 @@ int Count(const QString& folder)
         for (const QString& name : names) {
             std::int32_t n = 0;
             counter->CountPages(folder + QLatin1Char('/') + name, n);
-            if (n < 0) ++failed;
-            else pages += n;
+            if (n < 0)
+                ++failed;
+            else
+                pages += n;
         }
         const double s = timer.nsecsElapsed() / 1e9;
         std::printf("TiffPageCounter: %lld files, %ld pages, %d not countable, %.3f s, %.0f files/s\n",
@@ -73,7 +77,8 @@ int main(int argc, char** argv)
     const QStringList args = app.arguments();
     if (args.size() >= 3 && args[1] == QLatin1String("make"))
         return Make(args[2], args.size() >= 4 ? args[3].toInt() : 10000);
-    if (args.size() >= 3 && args[1] == QLatin1String("count")) return Count(args[2]);
+    if (args.size() >= 3 && args[1] == QLatin1String("count"))
+        return Count(args[2]);
     std::fprintf(stderr, "usage: counters_bench make <folder> [files] | count <folder>\n");
     return 1;
 }

@@ -20,15 +20,16 @@ int main(int argc, char** argv)
     grid.show();
     QApplication::processEvents();
 
-    const char* captions[] = {"Name", "Selection", "Pages", "Location", "Size (In KB)", "Type", "Created Date",
-                              "Modified Date"};
+    const char* captions[] = {"Name",         "Selection", "Pages",        "Location",
+                              "Size (In KB)", "Type",      "Created Date", "Modified Date"};
     const int types[] = {8, 11, 14, 8, 14, 8, 7, 7};
     grid.SetRowCount(1);
     grid.SetColumnCount(8);
     for (int c = 0; c < 8; ++c) {
         grid.SetCellText(0, c, QString::fromLatin1(captions[c]));
         grid.SetColumnDataTypeAt(c, types[c]);
-        if (types[c] == 7) grid.SetColumnFormatAt(c, QStringLiteral("dd/mm/yyyy hh:mm ampm"));
+        if (types[c] == 7)
+            grid.SetColumnFormatAt(c, QStringLiteral("dd/mm/yyyy hh:mm ampm"));
     }
 
     QRandomGenerator rng(42);

@@ -53,8 +53,10 @@ int Make(const QString& root)
     for (int top = 0; top < 10; ++top) {
         for (int sub = -1; sub < 99; ++sub) {
             QString folder = QStringLiteral("%1/top%2").arg(root).arg(top, 2, 10, QLatin1Char('0'));
-            if (sub >= 0) folder += QStringLiteral("/sub%1").arg(sub, 3, 10, QLatin1Char('0'));
-            if (!QDir().mkpath(folder)) return 1;
+            if (sub >= 0)
+                folder += QStringLiteral("/sub%1").arg(sub, 3, 10, QLatin1Char('0'));
+            if (!QDir().mkpath(folder))
+                return 1;
             for (int f = 0; f < 100; ++f) {
                 const QString stem = QStringLiteral("%1/file%2").arg(folder).arg(f, 3, 10, QLatin1Char('0'));
                 if (f % 10 == 0) {
@@ -65,7 +67,8 @@ int Make(const QString& root)
                     pages += n;
                 } else {
                     QFile out(stem + QString::fromLatin1(others[f % 9]));
-                    if (!out.open(QIODevice::WriteOnly)) return 1;
+                    if (!out.open(QIODevice::WriteOnly))
+                        return 1;
                     out.write(filler.constData(), next() % 4096);
                 }
                 ++files;
@@ -76,7 +79,10 @@ int Make(const QString& root)
     return 0;
 }
 
-double Ms(std::int64_t ns) { return ns / 1e6; }
+double Ms(std::int64_t ns)
+{
+    return ns / 1e6;
+}
 
 int Search(const QString& root)
 {
@@ -117,7 +123,8 @@ int Search(const QString& root)
     turn.setInterval(1);
     QObject::connect(&turn, &QTimer::timeout, [&] {
         const std::int64_t now = clock.nsecsElapsed();
-        if (watching && lastTurn >= 0) longestGap = std::max(longestGap, now - lastTurn);
+        if (watching && lastTurn >= 0)
+            longestGap = std::max(longestGap, now - lastTurn);
         lastTurn = now;
     });
     turn.start();
@@ -143,8 +150,10 @@ int Search(const QString& root)
     for (int r = 1; r < w.grdSearchList->RowCount(); ++r) {
         bool ok = false;
         const int n = w.grdSearchList->CellText(r, pagesCol).toInt(&ok);
-        if (ok) pages += n;
-        else ++errors;
+        if (ok)
+            pages += n;
+        else
+            ++errors;
     }
     std::printf("search: %lld entries looked at, %lld rows, %ld pages, %ld not countable\n",
                 static_cast<long long>(t.files), static_cast<long long>(t.rows), pages, errors);

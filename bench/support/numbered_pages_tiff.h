@@ -15,7 +15,8 @@
 inline bool WriteNumberedPagesTiff(const QString& path, int pages, int width, int height)
 {
     TIFF* tif = TIFFOpen(QFile::encodeName(path).constData(), "w");
-    if (!tif) return false;
+    if (!tif)
+        return false;
     std::vector<std::uint8_t> row(static_cast<std::size_t>(width), 0x80);
     for (int p = 0; p < pages; ++p) {
         TIFFSetField(tif, TIFFTAG_IMAGEWIDTH, width);
@@ -26,7 +27,8 @@ inline bool WriteNumberedPagesTiff(const QString& path, int pages, int width, in
         TIFFSetField(tif, TIFFTAG_ROWSPERSTRIP, height);
         TIFFSetField(tif, TIFFTAG_SUBFILETYPE, FILETYPE_PAGE);
         TIFFSetField(tif, TIFFTAG_PAGENUMBER, p, pages);
-        for (int y = 0; y < height; ++y) TIFFWriteScanline(tif, row.data(), y, 0);
+        for (int y = 0; y < height; ++y)
+            TIFFWriteScanline(tif, row.data(), y, 0);
         TIFFWriteDirectory(tif);
     }
     TIFFClose(tif);

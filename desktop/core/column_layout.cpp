@@ -114,8 +114,7 @@ ColumnLists DefaultColumnLists()
 
 bool ColumnListsAreValid(const ColumnLists& lists, const GridColumns& catalogue)
 {
-    return IsOrderList(lists.order, catalogue)
-           && ColumnWidthsFromList(lists.widths, catalogue.Count()).has_value()
+    return IsOrderList(lists.order, catalogue) && ColumnWidthsFromList(lists.widths, catalogue.Count()).has_value()
            && IsVisibilityList(lists.visibility, catalogue.Count());
 }
 
@@ -197,8 +196,8 @@ void LoadGridColumns(Settings& settings, GridColumns& catalogue)
                 catalogue.Add(key, width, static_cast<std::int16_t>(i), column->ColumnName, column->ColumnDatatype,
                               key);
             else
-                catalogue.Add(key, width, static_cast<std::int16_t>(i), column->ColumnName, column->ColumnDatatype,
-                              key, GridColumns::IndexKey(i + 1));
+                catalogue.Add(key, width, static_cast<std::int16_t>(i), column->ColumnName, column->ColumnDatatype, key,
+                              GridColumns::IndexKey(i + 1));
         }
 
         // Skipping a column whose ColumnIndex already reads i relies on the

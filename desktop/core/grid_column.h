@@ -12,7 +12,7 @@ inline constexpr std::int32_t Date = 7;
 inline constexpr std::int32_t Text = 8;
 inline constexpr std::int32_t Boolean = 11;
 inline constexpr std::int32_t Decimal = 14;
-}
+} // namespace column_type
 
 class GridColumn {
 public:

@@ -57,9 +57,8 @@ int GridColumns::Find(const IndexKey& indexKey) const
     return -1;
 }
 
-GridColumns::ColumnPtr GridColumns::Add(const QString& ColumnKey, float ColumnWidth,
-                                        std::int16_t ColumnIndex, const QString& ColumnName,
-                                        std::int32_t ColumnDatatype, const QString& sKey,
+GridColumns::ColumnPtr GridColumns::Add(const QString& ColumnKey, float ColumnWidth, std::int16_t ColumnIndex,
+                                        const QString& ColumnName, std::int32_t ColumnDatatype, const QString& sKey,
                                         const IndexKey& Before, const IndexKey& After)
 {
     ErrorTrap trap(QStringLiteral("Add"), ObjectKind::ClassModule, QStringLiteral("GridColumns"));

@@ -50,9 +50,8 @@ public:
     // else at the end. Returns the new column. A duplicate key, or a Before
     // or After that names no column, logs one error line ("Add" of class
     // module GridColumns), adds nothing and returns no column.
-    ColumnPtr Add(const QString& ColumnKey, float ColumnWidth, std::int16_t ColumnIndex,
-                  const QString& ColumnName, std::int32_t ColumnDatatype,
-                  const QString& sKey = QString(), const IndexKey& Before = IndexKey(),
+    ColumnPtr Add(const QString& ColumnKey, float ColumnWidth, std::int16_t ColumnIndex, const QString& ColumnName,
+                  std::int32_t ColumnDatatype, const QString& sKey = QString(), const IndexKey& Before = IndexKey(),
                   const IndexKey& After = IndexKey());
 
     // The column at that position or with that key; no column when unknown.
@@ -73,7 +72,11 @@ public:
     public:
         explicit const_iterator(std::vector<Entry>::const_iterator it) : it_(it) {}
         const ColumnPtr& operator*() const { return it_->column; }
-        const_iterator& operator++() { ++it_; return *this; }
+        const_iterator& operator++()
+        {
+            ++it_;
+            return *this;
+        }
         bool operator!=(const const_iterator& o) const { return it_ != o.it_; }
         bool operator==(const const_iterator& o) const { return it_ == o.it_; }
 

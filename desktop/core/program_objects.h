@@ -5,10 +5,10 @@
 // exists; the main window and the dialogs read them, and the main window
 // empties CmdLineFolder once it has used it.
 
+#include "counters/page_counter.h"
 #include "desktop/core/grid_columns.h"
 #include "desktop/core/settings.h"
 #include "platform/com/com.h"
-#include "counters/page_counter.h"
 
 #include <QString>
 #include <QStringList>

@@ -47,8 +47,7 @@ void ShowFailure(const QString& text)
         return;
     }
     if (qobject_cast<QApplication*>(QCoreApplication::instance())) {
-        QMessageBox box(QMessageBox::Information, QString::fromUtf16(kApplicationTitle), text,
-                        QMessageBox::Ok);
+        QMessageBox box(QMessageBox::Information, QString::fromUtf16(kApplicationTitle), text, QMessageBox::Ok);
         box.exec();
     } else {
         std::fprintf(stderr, "%s\n", text.toLocal8Bit().constData());
@@ -60,8 +59,7 @@ constexpr qint64 kMaxSettingsFileBytes = 16 * 1024 * 1024;
 QByteArray ReadSettingsFile(const QString& path)
 {
     QFile file(path);
-    if (QFileInfo(path).isDir() || !file.open(QIODevice::ReadOnly)
-        || file.size() > kMaxSettingsFileBytes)
+    if (QFileInfo(path).isDir() || !file.open(QIODevice::ReadOnly) || file.size() > kMaxSettingsFileBytes)
         throw RunTimeError(rterr::PathFileAccessError);
     QByteArray bytes = file.read(kMaxSettingsFileBytes + 1);
     if (file.error() != QFileDevice::NoError || bytes.size() > kMaxSettingsFileBytes)
@@ -100,8 +98,7 @@ bool Salvage(const QByteArray& bytes, PropertyBag* bag, QStringList* damaged)
         if (line.isEmpty())
             continue;
         try {
-            const PropertyBag one =
-                PropertyBag::FromContents(startLine + '\n' + line + '\n' + endLine + '\n');
+            const PropertyBag one = PropertyBag::FromContents(startLine + '\n' + line + '\n' + endLine + '\n');
             for (const QString& name : one.Names()) {
                 PropertyBag::Type type;
                 one.TypeOf(name, type);
@@ -158,7 +155,10 @@ Settings::Value Normalised(Settings::Id id, const Settings::Value& value)
     qint64 high = std::numeric_limits<std::int32_t>::max();
     switch (Settings::TypeOf(id)) {
     case Settings::Type::String: return TextValue(value.text);
-    case Settings::Type::Byte: low = 0; high = 255; break;
+    case Settings::Type::Byte:
+        low = 0;
+        high = 255;
+        break;
     case Settings::Type::Integer:
         low = std::numeric_limits<std::int16_t>::min();
         high = std::numeric_limits<std::int16_t>::max();
@@ -175,7 +175,7 @@ Settings::Value Normalised(Settings::Id id, const Settings::Value& value)
 QString Settings::Name(Id id)
 {
     switch (id) {
-#define VELMORA_SETTING_NAME(name, type, def) \
+#define VELMORA_SETTING_NAME(name, type, def)                                                                          \
     case name##Id: return QStringLiteral(#name);
         VELMORA_SETTINGS_TABLE(VELMORA_SETTING_NAME)
 #undef VELMORA_SETTING_NAME
@@ -187,7 +187,7 @@ QString Settings::Name(Id id)
 Settings::Type Settings::TypeOf(Id id)
 {
     switch (id) {
-#define VELMORA_SETTING_TYPE(name, type, def) \
+#define VELMORA_SETTING_TYPE(name, type, def)                                                                          \
     case name##Id: return Type::type;
         VELMORA_SETTINGS_TABLE(VELMORA_SETTING_TYPE)
 #undef VELMORA_SETTING_TYPE
@@ -197,14 +197,20 @@ Settings::Type Settings::TypeOf(Id id)
 }
 
 namespace {
-Settings::Value DefaultOf(Settings::Type, const QString& text) { return TextValue(text); }
-Settings::Value DefaultOf(Settings::Type, int number) { return NumberValue(number); }
+Settings::Value DefaultOf(Settings::Type, const QString& text)
+{
+    return TextValue(text);
+}
+Settings::Value DefaultOf(Settings::Type, int number)
+{
+    return NumberValue(number);
+}
 } // namespace
 
 Settings::Value Settings::Default(Id id)
 {
     switch (id) {
-#define VELMORA_SETTING_DEFAULT(name, type, def) \
+#define VELMORA_SETTING_DEFAULT(name, type, def)                                                                       \
     case name##Id: return DefaultOf(Type::type, def);
         VELMORA_SETTINGS_TABLE(VELMORA_SETTING_DEFAULT)
 #undef VELMORA_SETTING_DEFAULT
@@ -217,10 +223,8 @@ const std::array<Settings::Id, Settings::Count>& Settings::WriteOrder()
 {
     // Numbers of the settings in interface order, from 1.
     static const int numbers[Count] = {
-        1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 14, 15, 13, 16,
-        19, 18, 17, 22, 21, 20,
-        23, 25, 24, 26, 28, 27, 29, 31, 30, 32, 34, 33,
-        35, 37, 36, 38, 40, 39, 41, 43, 42, 44, 46, 45,
+        1,  2,  3,  4,  5,  6,  7,  8,  9,  10, 11, 12, 14, 15, 13, 16, 19, 18, 17, 22, 21, 20, 23,
+        25, 24, 26, 28, 27, 29, 31, 30, 32, 34, 33, 35, 37, 36, 38, 40, 39, 41, 43, 42, 44, 46, 45,
     };
     static const std::array<Id, Count> order = [] {
         std::array<Id, Count> ids{};
@@ -286,8 +290,7 @@ void Settings::AssignLong(Id id, std::int32_t value)
 
 bool Settings::LoadSettings()
 {
-    ErrorTrap trap(QStringLiteral("LoadSettings"), ObjectKind::ClassModule,
-                   QStringLiteral("Settings"));
+    ErrorTrap trap(QStringLiteral("LoadSettings"), ObjectKind::ClassModule, QStringLiteral("Settings"));
     try {
         trap.Line(10);
         if (StorageFolder().isEmpty())
@@ -322,12 +325,10 @@ bool Settings::LoadSettings()
             const Id id = static_cast<Id>(i);
             try {
                 if (damaged.contains(Name(id)))
-                    throw RunTimeError(PropertyBag::InvalidFormatError,
-                                       QStringLiteral("Invalid file format"));
+                    throw RunTimeError(PropertyBag::InvalidFormatError, QStringLiteral("Invalid file format"));
                 loaded[i] = ReadStored(bag, id);
                 // Widths are read as every user of the list reads them.
-                if (id == LastGridColWidthId && !loaded[i].text.isEmpty()
-                    && !ColumnWidthsFromList(loaded[i].text))
+                if (id == LastGridColWidthId && !loaded[i].text.isEmpty() && !ColumnWidthsFromList(loaded[i].text))
                     throw RunTimeError(rterr::TypeMismatch);
             } catch (...) {
                 const RunTimeError error = CurrentRunTimeError();
@@ -355,8 +356,7 @@ bool Settings::LoadSettings()
 
 bool Settings::SaveSettings()
 {
-    ErrorTrap trap(QStringLiteral("SaveSettings"), ObjectKind::ClassModule,
-                   QStringLiteral("Settings"));
+    ErrorTrap trap(QStringLiteral("SaveSettings"), ObjectKind::ClassModule, QStringLiteral("Settings"));
     try {
         trap.Line(10);
         if (StorageFolder().isEmpty())

@@ -29,53 +29,53 @@
 
 // The table of settings, in interface order:
 // X(name, type, default). Types: String, Byte, Integer, Long.
-#define VELMORA_SETTINGS_TABLE(X)                                                          \
-    X(ColumnVisibility, String, QStringLiteral("1,1,1,1,1,1,1,1"))                         \
-    X(ExportLocation, String, QString())                                                   \
-    X(LanguageFile, Byte, 0)                                                               \
-    X(StartupFolder, String, Settings::DefaultStartupFolder())                             \
-    X(WindowStateFlag, Byte, 1)                                                            \
-    X(WindowStateValue, Byte, 2)                                                           \
-    X(LastWindowState, Long, 0)                                                            \
-    X(LastWindowLeft, Long, 0)                                                             \
-    X(LastWindowTop, Long, 0)                                                              \
-    X(LastWindowHeight, Long, 0)                                                           \
-    X(LastWindowWidth, Long, 0)                                                            \
-    X(LastGridColWidthFlag, Integer, 1)                                                    \
-    X(SortbyNumeric, Integer, 0)                                                           \
-    X(LastGridColWidth, String, QStringLiteral("1800,250,700,1800,1000,1400,2000,2000"))   \
-    X(ColumnReOrder, String,                                                               \
-      QStringLiteral("Name,Selection,Pages,Location,Size (In KB),Type,Created Date,Modified Date")) \
-    X(IsOpenFileAfterExport, Byte, 0)                                                      \
-    X(IsOpenFolderSplitPDF, Byte, 0)                                                       \
-    X(DefaultPathSplitPDF, String, QString())                                              \
-    X(IsDefaultPathSplitPDF, Byte, 0)                                                      \
-    X(IsOpenFolderSplitTIFF, Byte, 0)                                                      \
-    X(DefaultPathSplitTIFF, String, QString())                                             \
-    X(IsDefaultPathSplitTIFF, Byte, 0)                                                     \
-    X(IsOpenFileAftCombPDF, Byte, 0)                                                       \
-    X(DefaultPathCombPDF, String, QString())                                               \
-    X(IsDefaultPathCombPDF, Byte, 0)                                                       \
-    X(IsOpenFileAftCombTIFF, Byte, 0)                                                      \
-    X(DefaultPathCombTIFF, String, QString())                                              \
-    X(IsDefaultPathCombTIFF, Byte, 0)                                                      \
-    X(IsOpenFileMConvToPDF, Byte, 0)                                                       \
-    X(DefaultPathMConvToPDF, String, QString())                                            \
-    X(IsDefaultPathMConvToPDF, Byte, 0)                                                    \
-    X(IsOpenFolderAftConvEToPDF, Byte, 0)                                                  \
-    X(DefaultPathConvEToPDF, String, QString())                                            \
-    X(IsDefaultPathConvEToPDF, Byte, 0)                                                    \
-    X(IsOpenFolderPdfInfoUpdate, Byte, 0)                                                  \
-    X(DefaultPathPdfInfoUpdate, String, QString())                                         \
-    X(IsDefaultPathPdfInfoUpdate, Byte, 0)                                                 \
-    X(IsOpenFolderAppPDf, Byte, 0)                                                         \
-    X(DefaultPathAppPDf, String, QString())                                                \
-    X(IsDefaultPathAppPDf, Byte, 0)                                                        \
-    X(IsOpenFolderConImgTiff, Byte, 0)                                                     \
-    X(DefaultPathConImgTiff, String, QString())                                            \
-    X(IsDefaultPathConImgTiff, Byte, 0)                                                    \
-    X(IsOpenFolderConPdfToTiff, Byte, 0)                                                   \
-    X(DefaultPathConPdfToTiff, String, QString())                                          \
+#define VELMORA_SETTINGS_TABLE(X)                                                                                      \
+    X(ColumnVisibility, String, QStringLiteral("1,1,1,1,1,1,1,1"))                                                     \
+    X(ExportLocation, String, QString())                                                                               \
+    X(LanguageFile, Byte, 0)                                                                                           \
+    X(StartupFolder, String, Settings::DefaultStartupFolder())                                                         \
+    X(WindowStateFlag, Byte, 1)                                                                                        \
+    X(WindowStateValue, Byte, 2)                                                                                       \
+    X(LastWindowState, Long, 0)                                                                                        \
+    X(LastWindowLeft, Long, 0)                                                                                         \
+    X(LastWindowTop, Long, 0)                                                                                          \
+    X(LastWindowHeight, Long, 0)                                                                                       \
+    X(LastWindowWidth, Long, 0)                                                                                        \
+    X(LastGridColWidthFlag, Integer, 1)                                                                                \
+    X(SortbyNumeric, Integer, 0)                                                                                       \
+    X(LastGridColWidth, String, QStringLiteral("1800,250,700,1800,1000,1400,2000,2000"))                               \
+    X(ColumnReOrder, String,                                                                                           \
+      QStringLiteral("Name,Selection,Pages,Location,Size (In KB),Type,Created Date,Modified Date"))                    \
+    X(IsOpenFileAfterExport, Byte, 0)                                                                                  \
+    X(IsOpenFolderSplitPDF, Byte, 0)                                                                                   \
+    X(DefaultPathSplitPDF, String, QString())                                                                          \
+    X(IsDefaultPathSplitPDF, Byte, 0)                                                                                  \
+    X(IsOpenFolderSplitTIFF, Byte, 0)                                                                                  \
+    X(DefaultPathSplitTIFF, String, QString())                                                                         \
+    X(IsDefaultPathSplitTIFF, Byte, 0)                                                                                 \
+    X(IsOpenFileAftCombPDF, Byte, 0)                                                                                   \
+    X(DefaultPathCombPDF, String, QString())                                                                           \
+    X(IsDefaultPathCombPDF, Byte, 0)                                                                                   \
+    X(IsOpenFileAftCombTIFF, Byte, 0)                                                                                  \
+    X(DefaultPathCombTIFF, String, QString())                                                                          \
+    X(IsDefaultPathCombTIFF, Byte, 0)                                                                                  \
+    X(IsOpenFileMConvToPDF, Byte, 0)                                                                                   \
+    X(DefaultPathMConvToPDF, String, QString())                                                                        \
+    X(IsDefaultPathMConvToPDF, Byte, 0)                                                                                \
+    X(IsOpenFolderAftConvEToPDF, Byte, 0)                                                                              \
+    X(DefaultPathConvEToPDF, String, QString())                                                                        \
+    X(IsDefaultPathConvEToPDF, Byte, 0)                                                                                \
+    X(IsOpenFolderPdfInfoUpdate, Byte, 0)                                                                              \
+    X(DefaultPathPdfInfoUpdate, String, QString())                                                                     \
+    X(IsDefaultPathPdfInfoUpdate, Byte, 0)                                                                             \
+    X(IsOpenFolderAppPDf, Byte, 0)                                                                                     \
+    X(DefaultPathAppPDf, String, QString())                                                                            \
+    X(IsDefaultPathAppPDf, Byte, 0)                                                                                    \
+    X(IsOpenFolderConImgTiff, Byte, 0)                                                                                 \
+    X(DefaultPathConImgTiff, String, QString())                                                                        \
+    X(IsDefaultPathConImgTiff, Byte, 0)                                                                                \
+    X(IsOpenFolderConPdfToTiff, Byte, 0)                                                                               \
+    X(DefaultPathConPdfToTiff, String, QString())                                                                      \
     X(IsDefaultPathConPdfToTiff, Byte, 0)
 
 class Settings {
@@ -96,7 +96,7 @@ public:
 #define VELMORA_SETTING_ID(name, type, def) name##Id,
         VELMORA_SETTINGS_TABLE(VELMORA_SETTING_ID)
 #undef VELMORA_SETTING_ID
-        Count
+            Count
     };
 
     // A value of any setting: the text of a text setting, else the number.
@@ -127,13 +127,22 @@ public:
     // value and saves the whole file. A number outside the setting's type
     // raises RunTimeError 6 ("Overflow") and changes nothing; the text of a
     // text setting and the number of a numeric one are used.
-    Value Get(Id id) const { return id >= 0 && id < Count ? values_[id] : Value(); }
+    Value Get(Id id) const
+    {
+        return id >= 0 && id < Count ? values_[id] : Value();
+    }
     void Set(Id id, const Value& value);
 
     // The named properties.
-#define VELMORA_SETTING_ACCESSORS(name, type, def)                                        \
-    Settings::type##Value name() const { return Read##type(name##Id); }                    \
-    void Set##name(Settings::type##Arg value) { Assign##type(name##Id, value); }
+#define VELMORA_SETTING_ACCESSORS(name, type, def)                                                                     \
+    Settings::type##Value name() const                                                                                 \
+    {                                                                                                                  \
+        return Read##type(name##Id);                                                                                   \
+    }                                                                                                                  \
+    void Set##name(Settings::type##Arg value)                                                                          \
+    {                                                                                                                  \
+        Assign##type(name##Id, value);                                                                                 \
+    }
     VELMORA_SETTINGS_TABLE(VELMORA_SETTING_ACCESSORS)
 #undef VELMORA_SETTING_ACCESSORS
 
@@ -154,12 +163,23 @@ public:
     using FailureNotifier = std::function<void(const QString& text)>;
     static void SetFailureNotifier(FailureNotifier notifier);
 
-
 private:
-    QString ReadString(Id id) const { return values_[id].text; }
-    std::uint8_t ReadByte(Id id) const { return static_cast<std::uint8_t>(values_[id].number); }
-    std::int16_t ReadInteger(Id id) const { return static_cast<std::int16_t>(values_[id].number); }
-    std::int32_t ReadLong(Id id) const { return values_[id].number; }
+    QString ReadString(Id id) const
+    {
+        return values_[id].text;
+    }
+    std::uint8_t ReadByte(Id id) const
+    {
+        return static_cast<std::uint8_t>(values_[id].number);
+    }
+    std::int16_t ReadInteger(Id id) const
+    {
+        return static_cast<std::int16_t>(values_[id].number);
+    }
+    std::int32_t ReadLong(Id id) const
+    {
+        return values_[id].number;
+    }
     void AssignString(Id id, const QString& value);
     void AssignByte(Id id, std::uint8_t value);
     void AssignInteger(Id id, std::int16_t value);

@@ -10,8 +10,8 @@ QString OpenWithFailedText(const QString& file)
     return QStringLiteral("No program is available to open \"%1\".").arg(file);
 }
 
-void ShellOpen(QString& verb, const QVariant& file, const QVariant& parameters,
-               const QVariant& directory, std::int32_t& showCommand)
+void ShellOpen(QString& verb, const QVariant& file, const QVariant& parameters, const QVariant& directory,
+               std::int32_t& showCommand)
 {
     // Working folder and show mode have no counterpart when a file is
     // handed to the desktop's default handler; the parameters name the

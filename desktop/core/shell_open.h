@@ -11,8 +11,8 @@
 
 #include <cstdint>
 
-void ShellOpen(QString& verb, const QVariant& file, const QVariant& parameters,
-               const QVariant& directory, std::int32_t& showCommand);
+void ShellOpen(QString& verb, const QVariant& file, const QVariant& parameters, const QVariant& directory,
+               std::int32_t& showCommand);
 
 // The text shown when no program could open `file`.
 QString OpenWithFailedText(const QString& file);

@@ -43,17 +43,29 @@ const FileType kFileTypes[] = {
 };
 
 // The list entries that ask for a column separator (txt and doc).
-bool AsksSeparator(int index) { return index == 0 || index == 3; }
+bool AsksSeparator(int index)
+{
+    return index == 0 || index == 3;
+}
 
-QDate CurrentDate() { return QDate::currentDate(); }
+QDate CurrentDate()
+{
+    return QDate::currentDate();
+}
 
 } // namespace
 
 QDate (*dlgSave::TodayProvider)() = &CurrentDate;
 
-QString dlgSave::CancelledName() { return QStringLiteral("//Cancelled//"); }
+QString dlgSave::CancelledName()
+{
+    return QStringLiteral("//Cancelled//");
+}
 
-QString dlgSave::DefaultExportFolder() { return QDir::homePath(); }
+QString dlgSave::DefaultExportFolder()
+{
+    return QDir::homePath();
+}
 
 dlgSave::dlgSave(QWidget* parent) : QDialog(parent)
 {
@@ -232,9 +244,15 @@ void dlgSave::cboFileType_Click()
     txtColSaperator->setVisible(asks);
 }
 
-void dlgSave::txtFileName_GotFocus() { txtFileName->selectAll(); }
+void dlgSave::txtFileName_GotFocus()
+{
+    txtFileName->selectAll();
+}
 
-void dlgSave::txtColSaperator_GotFocus() { txtColSaperator->selectAll(); }
+void dlgSave::txtColSaperator_GotFocus()
+{
+    txtColSaperator->selectAll();
+}
 
 bool dlgSave::IsReservedChar(QChar key)
 {
@@ -247,10 +265,8 @@ bool dlgSave::IsReservedChar(QChar key)
     case u':':
     case u'/':
     case u'*':
-    case u'"':
-        return true;
-    default:
-        return false;
+    case u'"': return true;
+    default: return false;
     }
 }
 
@@ -297,8 +313,7 @@ void dlgSave::cmdSave_Click()
         const QString ext = GetExtFromFileType(cboFileType->currentText());
         QString name = txtFileName->text();
         // A name typed with the type's own extension does not get it twice.
-        if (name.contains(QLatin1Char('.')) &&
-            name.right(4).compare(QLatin1Char('.') + ext, Qt::CaseInsensitive) == 0)
+        if (name.contains(QLatin1Char('.')) && name.right(4).compare(QLatin1Char('.') + ext, Qt::CaseInsensitive) == 0)
             name.chop(4);
         trap.Line(30);
         QString folder = FolderPath();

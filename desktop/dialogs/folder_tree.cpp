@@ -18,11 +18,10 @@ public:
         connect(model, &QFileSystemModel::directoryLoaded, this, &FolderInView::Listed);
         // The model sorts a listing after it has arrived, moving rows again.
         connect(model, &QAbstractItemModel::layoutChanged, this, &FolderInView::ScrollToFollowed);
-        connect(tree->selectionModel(), &QItemSelectionModel::currentChanged, this,
-                [this](const QModelIndex& current) {
-                    if (!path_.isEmpty() && model_->filePath(current) != path_)
-                        path_.clear();
-                });
+        connect(tree->selectionModel(), &QItemSelectionModel::currentChanged, this, [this](const QModelIndex& current) {
+            if (!path_.isEmpty() && model_->filePath(current) != path_)
+                path_.clear();
+        });
         tree->installEventFilter(this);
         tree->viewport()->installEventFilter(this);
     }
@@ -45,8 +44,7 @@ protected:
             if (watched == tree_->viewport())
                 ScrollToFollowed();
             break;
-        default:
-            break;
+        default: break;
         }
         return QObject::eventFilter(watched, event);
     }

@@ -71,9 +71,9 @@ frmAppendTiffFile::frmAppendTiffFile(QWidget* parent) : PageOperationDialog(pare
 
     fraSetOrder_ = page_dialog::NewFilesFrame(this, vsFilesSetOrder_);
 
-    const page_dialog::PositionFrame position = page_dialog::NewPositionFrame(
-        this, {"2. Append, Add or Insert Files", "At the &end of file", "OptAppEndFile",
-               "Insert or Add a&t page number", "optAtPageNo", "to all files", "Label2"});
+    const page_dialog::PositionFrame position =
+        page_dialog::NewPositionFrame(this, {"2. Append, Add or Insert Files", "At the &end of file", "OptAppEndFile",
+                                             "Insert or Add a&t page number", "optAtPageNo", "to all files", "Label2"});
     Frame2_ = position.frame;
     OptAppEndFile_ = position.wholeFile;
     optAtPageNo_ = position.atPageNo;
@@ -117,8 +117,8 @@ frmAppendTiffFile::~frmAppendTiffFile() = default;
 
 void frmAppendTiffFile::Form_Load()
 {
-    page_dialog::LoadFiles(*vsFilesSetOrder_, colSelectedData, QStringLiteral("Append at"), QStringLiteral("1"), kFormName,
-                           false);
+    page_dialog::LoadFiles(*vsFilesSetOrder_, colSelectedData, QStringLiteral("Append at"), QStringLiteral("1"),
+                           kFormName, false);
     OptAppEndFile_->setChecked(true);
     OptAppEndFile_Click();
 }

@@ -36,8 +36,8 @@ frmDeleteTiffpage::frmDeleteTiffpage(QWidget* parent) : PageOperationDialog(pare
     fraSetOrder_ = page_dialog::NewFilesFrame(this, vsFilesSetOrder_);
 
     const page_dialog::PositionFrame position = page_dialog::NewPositionFrame(
-        this, {"2. Select Page number to delete ", "Delete last page of file", "OptDelEndFile",
-               "Dele&te page number", "optDelAtPageNo", "from all files.", "Label1"});
+        this, {"2. Select Page number to delete ", "Delete last page of file", "OptDelEndFile", "Dele&te page number",
+               "optDelAtPageNo", "from all files.", "Label1"});
     Frame2_ = position.frame;
     OptDelEndFile_ = position.wholeFile;
     optDelAtPageNo_ = position.atPageNo;
@@ -65,8 +65,8 @@ frmDeleteTiffpage::~frmDeleteTiffpage() = default;
 
 void frmDeleteTiffpage::Form_Load()
 {
-    page_dialog::LoadFiles(*vsFilesSetOrder_, colSelectedData, QStringLiteral("Delete at"), QStringLiteral("0"), kFormName,
-                           true);
+    page_dialog::LoadFiles(*vsFilesSetOrder_, colSelectedData, QStringLiteral("Delete at"), QStringLiteral("0"),
+                           kFormName, true);
     OptDelEndFile_->setChecked(true);
     OptDelEndFile_Click();
 }
@@ -136,8 +136,7 @@ void frmDeleteTiffpage::cmdDelete_Click()
         std::iota(inOrder.begin(), inOrder.end(), std::size_t{0});
         const QString failureList = page_dialog::RunOverFiles(
             files, inOrder, ProgressBar1_, [&](const page_dialog::ListedFile& file, TiffPdfCommands& commands) {
-                const std::optional<std::int16_t> page =
-                    PageToDelete(last, page_dialog::CurrentPageCount(file), typed);
+                const std::optional<std::int16_t> page = PageToDelete(last, page_dialog::CurrentPageCount(file), typed);
                 return page && commands.DeleteTiffPage(file.path, *page);
             });
 

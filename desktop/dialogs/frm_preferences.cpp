@@ -11,9 +11,9 @@
 #include <QCheckBox>
 #include <QColor>
 #include <QComboBox>
+#include <QDir>
 #include <QFileDialog>
 #include <QFileInfo>
-#include <QDir>
 #include <QFont>
 #include <QGridLayout>
 #include <QGroupBox>
@@ -267,7 +267,8 @@ void frmPreferences::InitColumnSettings()
             rowKeys_.append(column->ColumnKey);
             rowWidths_.append(TwipsText(column->ColumnWidth));
             if (ColumnVisibleArray.size() > 1) {
-                const bool visible = r - 1 < ColumnVisibleArray.size() && ColumnVisibleArray.at(r - 1) == QLatin1String("1");
+                const bool visible =
+                    r - 1 < ColumnVisibleArray.size() && ColumnVisibleArray.at(r - 1) == QLatin1String("1");
                 g.SetCellAttribute(Grid::kAttrCheckState, r, kColVisible, visible ? Grid::kChecked : Grid::kUnchecked);
             }
         }
@@ -327,7 +328,10 @@ void frmPreferences::cmdInvertSelection_Click()
     }
 }
 
-void frmPreferences::cmdStartupFolder_Click() { txtStartUpFolder->setText(ShowFolderSelectionDialog()); }
+void frmPreferences::cmdStartupFolder_Click()
+{
+    txtStartUpFolder->setText(ShowFolderSelectionDialog());
+}
 
 QString frmPreferences::ShowFolderSelectionDialog()
 {
@@ -457,4 +461,7 @@ void frmPreferences::cmdSetDefault_Click()
     }
 }
 
-void frmPreferences::cmdCancel_Click() { reject(); }
+void frmPreferences::cmdCancel_Click()
+{
+    reject();
+}

@@ -38,11 +38,16 @@ QLineEdit* NewEdit(QWidget* parent, const char* name)
 bool IsInvalidNameChar(char16_t c)
 {
     switch (c) {
-    case u'|': case u'\\': case u'/': case u'*': case u':':
-    case u'?': case u'<': case u'>': case u'"':
-        return true;
-    default:
-        return false;
+    case u'|':
+    case u'\\':
+    case u'/':
+    case u'*':
+    case u':':
+    case u'?':
+    case u'<':
+    case u'>':
+    case u'"': return true;
+    default: return false;
     }
 }
 
@@ -111,12 +116,12 @@ frmSplitOption_Tiff::frmSplitOption_Tiff(QWidget* parent) : QDialog(parent)
         g->addWidget(lblbasename, 0, 1);
         g->addWidget(new QLabel(QStringLiteral("+ Separator"), Frame2), 0, 2); // Label6
         g->addWidget(txtseparator[0], 0, 3);
-        g->addWidget(new QLabel(QStringLiteral("+ Pageno"), Frame2), 0, 4);    // lblpageno
+        g->addWidget(new QLabel(QStringLiteral("+ Pageno"), Frame2), 0, 4); // lblpageno
         g->addWidget(optmanual, 1, 0);
         g->addWidget(txtmanualfilename, 1, 1);
         g->addWidget(new QLabel(QStringLiteral("+ Separator"), Frame2), 1, 2); // Label7
         g->addWidget(txtseparator[1], 1, 3);
-        g->addWidget(new QLabel(QStringLiteral("+ Pageno"), Frame2), 1, 4);    // lblpageno
+        g->addWidget(new QLabel(QStringLiteral("+ Pageno"), Frame2), 1, 4); // lblpageno
         g->addWidget(chkApplyNoPadding, 2, 0, 1, 5);
     }
 
@@ -178,8 +183,8 @@ frmSplitOption_Tiff::frmSplitOption_Tiff(QWidget* parent) : QDialog(parent)
     layout->addWidget(Frame3);
     layout->addWidget(Frame1);
 
-    for (QLineEdit* edit : {txtPartFrom, txtPartTo, txtSplitByEveryPage, txtrange, txtmanualfilename,
-                            txtseparator[0], txtseparator[1]})
+    for (QLineEdit* edit :
+         {txtPartFrom, txtPartTo, txtSplitByEveryPage, txtrange, txtmanualfilename, txtseparator[0], txtseparator[1]})
         edit->installEventFilter(this);
     // Pasted text passes no key filter: what it brings is stripped too.
     for (QLineEdit* edit : {txtmanualfilename, txtseparator[0], txtseparator[1]})

@@ -123,8 +123,8 @@ private:
     // final names; true when every page reached a name. namesTaken counts
     // the pages dropped because a file of their name stays.
     bool RenameFileNames(const QString& extension, std::int32_t& pageCount, const QString& outputFolder,
-                         const QString& fileName, const SplitExtractionFolder& scratch,
-                         const QStringList& sources, int& namesTaken);
+                         const QString& fileName, const SplitExtractionFolder& scratch, const QStringList& sources,
+                         int& namesTaken);
     // The name prefix of a record's file name followed by the padding.
     QString ReturnFilename(const QString& fileName, const QString& total, const QString& page) const;
     QString NamePrefix(const QString& fileName) const;

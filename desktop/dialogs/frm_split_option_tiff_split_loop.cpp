@@ -111,8 +111,7 @@ QString frmSplitOption_Tiff::NamePrefix(const QString& fileName) const
     return BaseNamePrefix(fileName, txtseparator[0]->text());
 }
 
-QString frmSplitOption_Tiff::ReturnFilename(const QString& fileName, const QString& total,
-                                            const QString& page) const
+QString frmSplitOption_Tiff::ReturnFilename(const QString& fileName, const QString& total, const QString& page) const
 {
     QString name = NamePrefix(fileName);
     if (!chkApplyNoPadding->isChecked())
@@ -224,15 +223,16 @@ bool frmSplitOption_Tiff::SplitTiffFiles(QString& failedList)
                 pageCount = std::max(pageCount, static_cast<std::int32_t>(scratch->FileCount()));
                 int namesTaken = 0;
                 if (method != SplitMethod::InTwo
-                    && !RenameFileNames(QStringLiteral(".tif"), pageCount, folder, record.filename(), *scratch,
-                                        sources, namesTaken))
+                    && !RenameFileNames(QStringLiteral(".tif"), pageCount, folder, record.filename(), *scratch, sources,
+                                        namesTaken))
                     ok = false;
                 // Pages dropped by the replace rule leave pages in no file:
                 // the file is listed, and the report says why.
                 if (namesTaken > 0) {
                     ok = false;
-                    notes << (namesTaken == 1 ? QStringLiteral("1 page kept out: its name is taken")
-                                              : QStringLiteral("%1 pages kept out: their names are taken").arg(namesTaken));
+                    notes << (namesTaken == 1
+                                  ? QStringLiteral("1 page kept out: its name is taken")
+                                  : QStringLiteral("%1 pages kept out: their names are taken").arg(namesTaken));
                 }
                 // Pages left under the engine's names join the output
                 // folder where no file has that name; any other stays put,

@@ -101,8 +101,8 @@ void FillFilesGrid(Grid& g, const RecordCollection& records, const QString& extr
         g.SetCurrentRow(1);
 }
 
-void LoadFiles(Grid& grid, const RecordCollection& records, const QString& extraHeader,
-               const QString& extraValue, const QString& formName, bool logTime)
+void LoadFiles(Grid& grid, const RecordCollection& records, const QString& extraHeader, const QString& extraValue,
+               const QString& formName, bool logTime)
 {
     {
         ErrorTrap trap(QStringLiteral("InitFiles"), ObjectKind::Form, formName, logTime);
@@ -179,8 +179,8 @@ std::int32_t TypedPageNumber(const QString& text)
     return static_cast<std::int32_t>(n);
 }
 
-QString RunOverFiles(const std::vector<ListedFile>& files, const std::vector<std::size_t>& order,
-                     QProgressBar* bar, const FileWork& work)
+QString RunOverFiles(const std::vector<ListedFile>& files, const std::vector<std::size_t>& order, QProgressBar* bar,
+                     const FileWork& work)
 {
     const int count = static_cast<int>(files.size());
     bar->setRange(0, count > 0 ? count : 1);

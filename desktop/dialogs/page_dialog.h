@@ -41,8 +41,8 @@ void FillFilesGrid(Grid& grid, const RecordCollection& records, const QString& e
 // The load work of both dialogs: InitFilesGrid, then FillFilesGrid, each
 // under its own error trap ("InitFiles", "FillGrid") of form `formName`, so
 // a failing step is logged and the next one still runs.
-void LoadFiles(Grid& grid, const RecordCollection& records, const QString& extraHeader,
-               const QString& extraValue, const QString& formName, bool logTime);
+void LoadFiles(Grid& grid, const RecordCollection& records, const QString& extraHeader, const QString& extraValue,
+               const QString& formName, bool logTime);
 
 // The position of the extra column: after the catalogue's columns.
 int ExtraColumn();
@@ -85,8 +85,8 @@ using FileWork = std::function<bool(const ListedFile& file, TiffPdfCommands& com
 // progress step before each, with one facade object created at the first
 // file. Gives the failure list: the path and CR LF of every failed file, in
 // list order.
-QString RunOverFiles(const std::vector<ListedFile>& files, const std::vector<std::size_t>& order,
-                     QProgressBar* bar, const FileWork& work);
+QString RunOverFiles(const std::vector<ListedFile>& files, const std::vector<std::size_t>& order, QProgressBar* bar,
+                     const FileWork& work);
 
 // The end of a run: `success` in a message box when nothing failed, else
 // the error report window listing the failed files under `subject`.

@@ -2,7 +2,6 @@
 
 #include "platform/runtime/run_time_error.h"
 
-
 QString BaseNamePrefix(const QString& fileName, const QString& separator)
 {
     const qsizetype dot = fileName.indexOf(QLatin1Char('.'));

@@ -30,8 +30,7 @@ QString FolderOf(const QString& outputFolder)
 
 } // namespace
 
-SplitExtractionFolder::SplitExtractionFolder(const QString& outputFolder)
-    : folder_(Native(FolderOf(outputFolder)))
+SplitExtractionFolder::SplitExtractionFolder(const QString& outputFolder) : folder_(Native(FolderOf(outputFolder)))
 {
     if (folder_.Valid())
         path_ = QFile::decodeName(QByteArray::fromStdString(folder_.Path()));
@@ -87,8 +86,7 @@ bool IsOneOf(const QString& path, const QStringList& files)
     return false;
 }
 
-PlaceOutcome PlacePageFile(const QString& page, const QString& target, bool replace,
-                           const QStringList& protectedFiles)
+PlaceOutcome PlacePageFile(const QString& page, const QString& target, bool replace, const QStringList& protectedFiles)
 {
     if (!QFileInfo(page).isFile())
         return PlaceOutcome::Missing;

@@ -66,8 +66,7 @@ enum class PlaceOutcome {
 // the user may not write, a folder or a FIFO is refused). Raises the
 // system's error (number Or 10000) when the file system refuses the move,
 // and 75 when it refuses the removal of a dropped page.
-PlaceOutcome PlacePageFile(const QString& page, const QString& target, bool replace,
-                           const QStringList& protectedFiles);
+PlaceOutcome PlacePageFile(const QString& page, const QString& target, bool replace, const QStringList& protectedFiles);
 
 // True when a new file at `path` would replace one of `files`: the entry
 // under path (a final link counts as itself) and a file are the same file,

@@ -72,8 +72,7 @@ bool cAniCursor::LoadFromFile(const QString& sFileName, bool bMapSysColours, boo
     throw RunTimeError(kLoadErrorBase | code, description);
 }
 
-bool cAniCursor::LoadFromResource(int resourceNumber, bool bMapSysColours, quintptr hInstance,
-                                  bool bNotAnimated)
+bool cAniCursor::LoadFromResource(int resourceNumber, bool bMapSysColours, quintptr hInstance, bool bNotAnimated)
 {
     Q_UNUSED(resourceNumber);
     Q_UNUSED(bMapSysColours);
@@ -139,8 +138,7 @@ QCursor cAniCursor::CurrentCursor() const
     return QCursor(QPixmap::fromImage(image), hot.x(), hot.y());
 }
 
-void cAniCursor::Draw(QPainter* hDC, int lLeft, int lTop, int lWidth, int lHeight,
-                      const QColor& lBackColor) const
+void cAniCursor::Draw(QPainter* hDC, int lLeft, int lTop, int lWidth, int lHeight, const QColor& lBackColor) const
 {
     const QImage image = CurrentImage();
     if (!hDC || image.isNull())

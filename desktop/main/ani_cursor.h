@@ -40,15 +40,13 @@ public:
     // object is then empty. bMapSysColours has no effect here (the colours
     // of the frames are used as they are). With bNotAnimated the frames are
     // not counted: FrameCount stays 0 and Step keeps the first frame.
-    bool LoadFromFile(const QString& sFileName, bool bMapSysColours = false,
-                      bool bNotAnimated = false);
+    bool LoadFromFile(const QString& sFileName, bool bMapSysColours = false, bool bNotAnimated = false);
 
     // Loads the program's own busy cursor (resource "CUSTOM" 2001). The
     // resource number and instance arguments are accepted for the callers'
     // sake; the program carries only that one cursor. Never raises: returns
     // true when the cursor loaded, false otherwise (the object is then empty).
-    bool LoadFromResource(int resourceNumber, bool bMapSysColours, quintptr hInstance,
-                          bool bNotAnimated);
+    bool LoadFromResource(int resourceNumber, bool bMapSysColours, quintptr hInstance, bool bNotAnimated);
 
     int Frame() const { return frame_; }
     // Raises RunTimeError 9 unless 0 <= iFrame < FrameCount().

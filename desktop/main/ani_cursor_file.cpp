@@ -190,8 +190,7 @@ bool Parse(const QByteArray& bytes, AniCursorFile* out, QString* error)
 
     if (!haveHeader)
         return Fail(error, "no header");
-    if (frameCount < 1 || frameCount > quint32(kMaxSteps) || stepCount < 1
-        || stepCount > quint32(kMaxSteps))
+    if (frameCount < 1 || frameCount > quint32(kMaxSteps) || stepCount < 1 || stepCount > quint32(kMaxSteps))
         return Fail(error, "bad frame or step count");
     if (quint32(icons.size()) < frameCount)
         return Fail(error, "missing frames");

@@ -106,7 +106,9 @@ void ResetStartupState()
     ResetProgramObjects();
 }
 
-void FormLoadHook(QWidget*) {}
+void FormLoadHook(QWidget*)
+{
+}
 
 QString CommandLineText(int argc, char** argv)
 {

@@ -17,10 +17,10 @@ class frmMain;
 
 // What start-up came to.
 enum class StartupOutcome {
-    NoStorageFolder,  // the storage folder could not be found or created
-    NoWindow,         // ended before any window on an error (logged)
-    NoticeShown,      // the write test failed; ended behind the notice window
-    MainWindowShown,  // the main window is up
+    NoStorageFolder, // the storage folder could not be found or created
+    NoWindow,        // ended before any window on an error (logged)
+    NoticeShown,     // the write test failed; ended behind the notice window
+    MainWindowShown, // the main window is up
 };
 
 // The program's entry procedure. `commandLine` is the argument text after

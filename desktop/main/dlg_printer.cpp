@@ -8,8 +8,7 @@
 
 #include <algorithm>
 
-dlgPrinter::dlgPrinter(const QStringList& printers, const QString& defaultPrinter, QWidget* parent)
-    : QDialog(parent)
+dlgPrinter::dlgPrinter(const QStringList& printers, const QString& defaultPrinter, QWidget* parent) : QDialog(parent)
 {
     setObjectName(QStringLiteral("dlgPrinter"));
     setWindowTitle(QStringLiteral("Print"));

@@ -170,10 +170,10 @@ int LogUnreachable(const QString& base, const std::vector<UnreachableEntry>& ent
         ++logged;
         ErrorTrap skipped = Trap(kProcedure);
         skipped.Line(50);
-        skipped.Log(RunTimeError(rterr::BadFileName,
-                                 QStringLiteral("Bad file name or number: ") + base + EscapedName(entry.bytes)
-                                     + (entry.folder ? QStringLiteral(" (folder)") : QString())
-                                     + QStringLiteral(" is not valid UTF-8 and was not searched")));
+        skipped.Log(RunTimeError(rterr::BadFileName, QStringLiteral("Bad file name or number: ") + base
+                                                         + EscapedName(entry.bytes)
+                                                         + (entry.folder ? QStringLiteral(" (folder)") : QString())
+                                                         + QStringLiteral(" is not valid UTF-8 and was not searched")));
     }
     return logged;
 }
@@ -320,17 +320,10 @@ struct FolderScan::Limits {
     {
         QDateTime when;
         switch (dateKind) {
-        case SearchCriteria::DateKind::Created:
-            when = file.created;
-            break;
-        case SearchCriteria::DateKind::Modified:
-            when = file.modified;
-            break;
-        case SearchCriteria::DateKind::Accessed:
-            when = file.accessed;
-            break;
-        case SearchCriteria::DateKind::None:
-            return true;
+        case SearchCriteria::DateKind::Created: when = file.created; break;
+        case SearchCriteria::DateKind::Modified: when = file.modified; break;
+        case SearchCriteria::DateKind::Accessed: when = file.accessed; break;
+        case SearchCriteria::DateKind::None: return true;
         }
         const auto [first, last] = Days();
         if (!when.isValid() || !first.isValid() || !last.isValid())

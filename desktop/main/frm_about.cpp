@@ -2,8 +2,8 @@
 
 #include "desktop/main/maker_addresses.h"
 #include "operations/error_trap.h"
-#include "operations/trim_null.h"
 #include "operations/storage_folder.h"
+#include "operations/trim_null.h"
 #include "platform/shell/shell.h"
 
 #include <QEvent>
@@ -70,8 +70,8 @@ frmAbout::frmAbout(QWidget* parent) : QDialog(parent)
 
 QString frmAbout::SupportMailAddress()
 {
-    return QStringLiteral("mailto:") + QString::fromLatin1(kSupportAddress)
-           + QStringLiteral("?subject=") + QString::fromUtf16(kApplicationTitle);
+    return QStringLiteral("mailto:") + QString::fromLatin1(kSupportAddress) + QStringLiteral("?subject=")
+           + QString::fromUtf16(kApplicationTitle);
 }
 
 void frmAbout::Form_Load()
@@ -131,8 +131,7 @@ bool frmAbout::eventFilter(QObject* watched, QEvent* event)
     if (event->type() == QEvent::MouseButtonRelease) {
         const auto* mouse = static_cast<QMouseEvent*>(event);
         auto* label = qobject_cast<QWidget*>(watched);
-        if (mouse->button() == Qt::LeftButton && label
-            && label->rect().contains(mouse->position().toPoint())) {
+        if (mouse->button() == Qt::LeftButton && label && label->rect().contains(mouse->position().toPoint())) {
             if (watched == lblSupportEmail_)
                 lblSupportEmail_Click();
             else if (watched == lblWebsite_)

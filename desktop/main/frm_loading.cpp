@@ -20,8 +20,7 @@ frmLoading::frmLoading(QWidget* owner) : QWidget(owner, Qt::Tool)
     pnlStatus_ = new QLabel(this);
     pnlStatus_->setObjectName(QStringLiteral("pnlStatus"));
     pnlStatus_->setAlignment(Qt::AlignCenter);
-    pnlStatus_->setGeometry(kCursorLeft + 32 + 8, 8, width() - (kCursorLeft + 32 + 8) - 8,
-                            height() - 16);
+    pnlStatus_->setGeometry(kCursorLeft + 32 + 8, 8, width() - (kCursorLeft + 32 + 8) - 8, height() - 16);
 
     timer_ = new QTimer(this);
     timer_->setInterval(100);
@@ -45,8 +44,7 @@ cAniCursor& frmLoading::Cursor()
 
 void frmLoading::UpdateStatus(std::int32_t n)
 {
-    pnlStatus_->setText(QStringLiteral("Please wait.Loading...files (") + QString::number(n)
-                        + QStringLiteral(")"));
+    pnlStatus_->setText(QStringLiteral("Please wait.Loading...files (") + QString::number(n) + QStringLiteral(")"));
 }
 
 void frmLoading::PlaceOver(const QRect& ownerFrame)
@@ -55,7 +53,8 @@ void frmLoading::PlaceOver(const QRect& ownerFrame)
     placed.moveCenter(ownerFrame.center());
     if (const QScreen* screen = QGuiApplication::screenAt(ownerFrame.center())) {
         const QRect area = screen->availableGeometry();
-        placed.moveLeft(std::clamp(placed.left(), area.left(), std::max(area.left(), area.right() - placed.width() + 1)));
+        placed.moveLeft(
+            std::clamp(placed.left(), area.left(), std::max(area.left(), area.right() - placed.width() + 1)));
         placed.moveTop(std::clamp(placed.top(), area.top(), std::max(area.top(), area.bottom() - placed.height() + 1)));
     }
     move(placed.topLeft());

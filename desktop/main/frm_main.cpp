@@ -71,8 +71,7 @@ QPushButton* CommandButton(const char* name, const char* caption, int widthTwips
 {
     auto* button = new QPushButton(QString::fromLatin1(caption), parent);
     button->setObjectName(QString::fromLatin1(name));
-    button->setFixedSize(ToPixels(widthTwips, TwipsPerPixelX()),
-                         ToPixels(kCommandButtonHeight, TwipsPerPixelY()));
+    button->setFixedSize(ToPixels(widthTwips, TwipsPerPixelX()), ToPixels(kCommandButtonHeight, TwipsPerPixelY()));
     return button;
 }
 
@@ -196,8 +195,7 @@ QWidget* frmMain::BuildOptionsPane()
     connect(cmdDeleteTiffPage, &QPushButton::clicked, this, [this] { cmdDeleteTiffPage_Click(); });
     connect(cboFilterPattern, &QComboBox::activated, this, [this] { cboFilterPattern_Click(); });
 
-    pane->setMinimumSize(std::max(fraTotal->width(), fraCommand->width()),
-                         fraTotal->height() + fraCommand->height());
+    pane->setMinimumSize(std::max(fraTotal->width(), fraCommand->width()), fraTotal->height() + fraCommand->height());
     return pane;
 }
 
@@ -283,7 +281,8 @@ void frmMain::BuildPanes()
             // The options keep their own size; the pane around them takes
             // what the user gives it (scrolling when it is smaller), so the
             // folder tree and the grid can be given any size.
-            auto* area = Named(new QScrollArea, spec.id == PaneOptions ? "ctlPaneSearchArea" : "CtlPaneSearchOptionsArea");
+            auto* area =
+                Named(new QScrollArea, spec.id == PaneOptions ? "ctlPaneSearchArea" : "CtlPaneSearchOptionsArea");
             area->setFrameShape(QFrame::NoFrame);
             area->setWidgetResizable(false);
             area->setAlignment(Qt::AlignLeft | Qt::AlignTop);
@@ -543,9 +542,7 @@ void frmMain::SetWindowState()
         const double ty = TwipsPerPixelY();
         trap.Line(20);
         const QRect stored(ToPixels(left, tx), ToPixels(top, ty), ToPixels(width, tx), ToPixels(height, ty));
-        const auto moveToStored = [&] {
-            setGeometry(FitOntoScreens(stored, AvailableScreenAreas()));
-        };
+        const auto moveToStored = [&] { setGeometry(FitOntoScreens(stored, AvailableScreenAreas())); };
         switch (value) {
         case 2: // last remembered size
             trap.Line(30);
@@ -566,8 +563,7 @@ void frmMain::SetWindowState()
             moveToStored();
             setWindowState(Qt::WindowMaximized);
             break;
-        default:
-            break;
+        default: break;
         }
     } catch (...) {
         trap.Log();
@@ -624,7 +620,8 @@ void frmMain::Form_Resize()
             const int tabs = probe.sizeHint().height();
             const int tallest = std::max(ctlPaneSearch->height(), CtlPaneSearchOptions->height());
             for (QWidget* content : {ctlPaneSearch, CtlPaneSearchOptions})
-                if (auto* area = qobject_cast<QScrollArea*>(content->parentWidget() ? content->parentWidget()->parentWidget() : nullptr))
+                if (auto* area = qobject_cast<QScrollArea*>(
+                        content->parentWidget() ? content->parentWidget()->parentWidget() : nullptr))
                     area->setMaximumHeight(tallest + 2 * area->frameWidth() + tabs);
         }
         // Recording while tracking happens when the size/move settles
@@ -648,11 +645,15 @@ void frmMain::m_c_ExitSizeMove()
     }
 }
 
-void frmMain::m_c_Moving(int&, int&, int&, int&) {}
+void frmMain::m_c_Moving(int&, int&, int&, int&)
+{
+}
 
 // The smallest size is the window's minimum size (set when it is built),
 // which the window system keeps for every kind of resize.
-void frmMain::m_c_Sizing(int&, int&, int&, int&) {}
+void frmMain::m_c_Sizing(int&, int&, int&, int&)
+{
+}
 
 void frmMain::Form_Unload()
 {
@@ -740,9 +741,8 @@ void frmMain::FitOptionsPanes(Qt::Orientations directions, bool growOnly)
         if (bar->isVisible() && bar->geometry().intersects(options->geometry().adjusted(0, 0, 0, bar->height() + 4)))
             tabs = bar->height();
     const int column = folders->height() + options->height();
-    const int optionsHeight =
-        std::min(std::max(options->sizeHint().height(), advanced->sizeHint().height()) + tabs,
-                 column - folders->minimumSizeHint().height());
+    const int optionsHeight = std::min(std::max(options->sizeHint().height(), advanced->sizeHint().height()) + tabs,
+                                       column - folders->minimumSizeHint().height());
     if ((directions & Qt::Vertical) && (!growOnly || options->height() < optionsHeight))
         resizeDocks({folders, options}, {column - optionsHeight, optionsHeight}, Qt::Vertical);
 }
@@ -934,9 +934,9 @@ frmMain::SearchRun::~SearchRun()
 
 void frmMain::SetSearchCommandsEnabled(bool enabled)
 {
-    for (QAction* action : {mnupreferances, mnuExport, mnuexit, mnuCtxOpen, mnuCtxOpenFolder, mnuCtxPrintFile,
-                            mnuCtxSelectAll, mnuCtxInvSelect, mnuCtxDeSelectAll, mnuCtxCheckSelection,
-                            mnuCtxUnCheckSelection, mnuCtxCheckInvertSelection})
+    for (QAction* action :
+         {mnupreferances, mnuExport, mnuexit, mnuCtxOpen, mnuCtxOpenFolder, mnuCtxPrintFile, mnuCtxSelectAll,
+          mnuCtxInvSelect, mnuCtxDeSelectAll, mnuCtxCheckSelection, mnuCtxUnCheckSelection, mnuCtxCheckInvertSelection})
         action->setEnabled(enabled);
     for (QPushButton* button : {cmdExport, cmdSplit, cmdAppendTifffile, cmdDeleteTiffPage})
         button->setEnabled(enabled);

@@ -41,7 +41,10 @@ bool IsTicked(const Grid& grid, int row, int col)
 
 } // namespace
 
-void frmMain::mnuExport_Click() { cmdExport_Click(); }
+void frmMain::mnuExport_Click()
+{
+    cmdExport_Click();
+}
 
 void frmMain::cmdExport_Click()
 {

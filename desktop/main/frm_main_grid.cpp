@@ -43,18 +43,23 @@ void frmMain::PrepareResultGrid()
     }
     // The grid's notifications. BeforeSort hands its order by reference, so
     // it must be connected directly.
-    connect(grdSearchList, &Grid::AfterMoveColumn, this,
-            [this](int col, int position) { grdSearchList_AfterMoveColumn(col, position); }, Qt::DirectConnection);
-    connect(grdSearchList, &Grid::BeforeSort, this, [this](int col, int& order) { grdSearchList_BeforeSort(col, order); },
-            Qt::DirectConnection);
-    connect(grdSearchList, &Grid::KeyDown, this, [this](int key, int shift) { grdSearchList_KeyDown(key, shift); },
-            Qt::DirectConnection);
-    connect(grdSearchList, &Grid::MouseDown, this,
-            [this](int button, int shift, int x, int y) { grdSearchList_MouseDown(button, shift, x, y); },
-            Qt::DirectConnection);
-    connect(grdSearchList, &Grid::MouseUp, this,
-            [this](int button, int shift, int x, int y) { grdSearchList_MouseUp(button, shift, x, y); },
-            Qt::DirectConnection);
+    connect(
+        grdSearchList, &Grid::AfterMoveColumn, this,
+        [this](int col, int position) { grdSearchList_AfterMoveColumn(col, position); }, Qt::DirectConnection);
+    connect(
+        grdSearchList, &Grid::BeforeSort, this, [this](int col, int& order) { grdSearchList_BeforeSort(col, order); },
+        Qt::DirectConnection);
+    connect(
+        grdSearchList, &Grid::KeyDown, this, [this](int key, int shift) { grdSearchList_KeyDown(key, shift); },
+        Qt::DirectConnection);
+    connect(
+        grdSearchList, &Grid::MouseDown, this,
+        [this](int button, int shift, int x, int y) { grdSearchList_MouseDown(button, shift, x, y); },
+        Qt::DirectConnection);
+    connect(
+        grdSearchList, &Grid::MouseUp, this,
+        [this](int button, int shift, int x, int y) { grdSearchList_MouseUp(button, shift, x, y); },
+        Qt::DirectConnection);
 }
 
 void frmMain::InitFiles()
@@ -224,8 +229,7 @@ void frmMain::SortAfterSearch()
     // Sorting by a column nobody sees would look like no sort at all.
     if (g.ColumnHiddenAt(col))
         col = GetColumnIndexByKey(QStringLiteral("Name"));
-    g.SortByColumn(col, TheSettings().SortbyNumeric() != 0 ? Grid::kSortNumericAscending
-                                                           : Grid::kSortTextAscending);
+    g.SortByColumn(col, TheSettings().SortbyNumeric() != 0 ? Grid::kSortNumericAscending : Grid::kSortTextAscending);
 }
 
 // ===================================================================

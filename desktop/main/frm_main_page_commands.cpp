@@ -231,7 +231,8 @@ void frmMain::GetPageCount()
                 continue;
             trap.Line(50);
             std::int32_t count = 0;
-            const com::HRESULT hr = tiff ? TiffPageCounter.CountPages(path, count) : PdfPageCounter.CountPages(path, count);
+            const com::HRESULT hr =
+                tiff ? TiffPageCounter.CountPages(path, count) : PdfPageCounter.CountPages(path, count);
             // A failed call ends the refresh; the rows not reached yet keep
             // their cells.
             if (hr < 0)

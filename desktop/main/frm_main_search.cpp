@@ -109,9 +109,9 @@ QString FormatFileDate(const QDateTime& when)
     }
     const int hour12 = t.hour() % 12 == 0 ? 12 : t.hour() % 12;
     const auto two = [](int n) { return QStringLiteral("%1").arg(n, 2, 10, QLatin1Char('0')); };
-    return two(d.day()) + dateSep + two(d.month()) + dateSep + QStringLiteral("%1").arg(d.year(), 4, 10, QLatin1Char('0'))
-           + QLatin1Char(' ') + two(hour12) + timeSep + two(t.minute()) + QLatin1Char(' ')
-           + (t.hour() < 12 ? am : pm);
+    return two(d.day()) + dateSep + two(d.month()) + dateSep
+           + QStringLiteral("%1").arg(d.year(), 4, 10, QLatin1Char('0')) + QLatin1Char(' ') + two(hour12) + timeSep
+           + two(t.minute()) + QLatin1Char(' ') + (t.hour() < 12 ? am : pm);
 }
 
 // The text after the last "." of the path; empty when there is none.
@@ -187,10 +187,9 @@ void frmMain::FillComboBoxes()
         cboFilterPattern->addItems(FilterPatterns);
         cboFilterPattern->setCurrentIndex(0);
         trap.Line(30);
-        const std::pair<QComboBox*, const QStringList*> combos[] = {
-            {cboDateRangeType, &DateKindCaptions()},
-            {cboDateInPeriod, &PeriodUnitCaptions()},
-            {cboLeastMost, &SizeLimitCaptions()}};
+        const std::pair<QComboBox*, const QStringList*> combos[] = {{cboDateRangeType, &DateKindCaptions()},
+                                                                    {cboDateInPeriod, &PeriodUnitCaptions()},
+                                                                    {cboLeastMost, &SizeLimitCaptions()}};
         for (const auto& [combo, list] : combos) {
             combo->clear();
             combo->addItems(*list);
@@ -422,7 +421,8 @@ void frmMain::FillPagesCell(int row, const QString& path)
         StageClock clock(LastSearchTimings.count);
         try {
             std::int32_t pages = 0;
-            const com::HRESULT hr = tiff ? TiffPageCounter.CountPages(path, pages) : PdfPageCounter.CountPages(path, pages);
+            const com::HRESULT hr =
+                tiff ? TiffPageCounter.CountPages(path, pages) : PdfPageCounter.CountPages(path, pages);
             // A counter that fails or cannot count the file makes the cell
             // read "Error"; the search goes on with the next file.
             if (hr >= 0 && (tiff ? pages >= 0 : pages > 0))
@@ -446,8 +446,7 @@ void frmMain::RefreshResultRow(int row)
 {
     ReadSearchColumns();
     const Grid& g = *grdSearchList;
-    const QString path =
-        ValidateDir(g.CellText(row, searchColumns_.location)) + g.CellText(row, searchColumns_.name);
+    const QString path = ValidateDir(g.CellText(row, searchColumns_.location)) + g.CellText(row, searchColumns_.name);
     FoundFile file;
     // A file that has gone keeps its row as it was.
     if (!IsFileFound(path, file))

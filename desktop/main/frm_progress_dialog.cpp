@@ -13,7 +13,7 @@
 namespace {
 const QString kFormName = QStringLiteral("frmProgressDialog");
 const ProcedureTraps Trap(ObjectKind::Form, kFormName);
-}
+} // namespace
 
 frmProgressDialog::frmProgressDialog(QWidget* parent) : QDialog(parent)
 {
@@ -106,8 +106,7 @@ bool frmProgressDialog::eventFilter(QObject* watched, QEvent* event)
 {
     if ((watched == label_ && event->type() == QEvent::MouseButtonPress)
         || (watched == bar_
-            && (event->type() == QEvent::MouseButtonPress
-                || event->type() == QEvent::MouseButtonRelease
+            && (event->type() == QEvent::MouseButtonPress || event->type() == QEvent::MouseButtonRelease
                 || event->type() == QEvent::MouseMove))) {
         CloseWhenFull();
     }

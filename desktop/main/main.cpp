@@ -38,9 +38,8 @@ int main(int argc, char** argv)
     // write (and is reported) instead of ending the program silently.
     std::signal(SIGXFSZ, SIG_IGN);
     if (!DisplayAvailable()) {
-        std::fprintf(stderr,
-                     "Velmora: no display is available. Start it in a desktop session "
-                     "(DISPLAY or WAYLAND_DISPLAY set), or with QT_QPA_PLATFORM=offscreen.\n");
+        std::fprintf(stderr, "Velmora: no display is available. Start it in a desktop session "
+                             "(DISPLAY or WAYLAND_DISPLAY set), or with QT_QPA_PLATFORM=offscreen.\n");
         return 1;
     }
     const QString commandLine = CommandLineText(argc, argv);

@@ -49,12 +49,8 @@ bool cSizeMoveHelper::eventFilter(QObject* watched, QEvent* event)
     if (watched != window_.data())
         return false;
     switch (event->type()) {
-    case QEvent::Resize:
-        SizeOrMove(true);
-        break;
-    case QEvent::Move:
-        SizeOrMove(false);
-        break;
+    case QEvent::Resize: SizeOrMove(true); break;
+    case QEvent::Move: SizeOrMove(false); break;
     case QEvent::WindowActivate:
         active_ = true;
         emit Activate(false);
@@ -63,11 +59,8 @@ bool cSizeMoveHelper::eventFilter(QObject* watched, QEvent* event)
         active_ = false;
         emit Deactivate();
         break;
-    case QEvent::Destroy:
-        Detach();
-        break;
-    default:
-        break;
+    case QEvent::Destroy: Detach(); break;
+    default: break;
     }
     return false;
 }

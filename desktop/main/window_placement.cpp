@@ -38,12 +38,9 @@ int WindowStateCode(Qt::WindowStates states)
 Qt::WindowStates WindowStatesFromCode(int code)
 {
     switch (code) {
-    case 1:
-        return Qt::WindowMinimized;
-    case 2:
-        return Qt::WindowMaximized;
-    default:
-        return Qt::WindowNoState;
+    case 1: return Qt::WindowMinimized;
+    case 2: return Qt::WindowMaximized;
+    default: return Qt::WindowNoState;
     }
 }
 

@@ -1,9 +1,9 @@
 #include "engine/control/stavren_ctrl.h"
 
 #include "engine/control/has_tiff_extension.h"
-#include "engine/control/stavren_windows.h"
 #include "engine/control/stavren_ids.h"
 #include "engine/control/stavren_type_library.h"
+#include "engine/control/stavren_windows.h"
 #include "engine/failure_reason.h"
 #include "engine/page_operations.h"
 
@@ -51,8 +51,7 @@ bool ReadableName(const QString& name)
 CStavrenCtrl::CStavrenCtrl() = default;
 CStavrenCtrl::~CStavrenCtrl() = default;
 
-bool CStavrenCtrl::MergeTIFF(const QString& strInputTIFF1, const QString& strInputTIFF2,
-                             const QString& strOutputTIFF)
+bool CStavrenCtrl::MergeTIFF(const QString& strInputTIFF1, const QString& strInputTIFF2, const QString& strOutputTIFF)
 {
     if (!ReadableName(strInputTIFF1) || !ReadableName(strInputTIFF2) || strOutputTIFF.isEmpty()
         || !Passable(strOutputTIFF))
@@ -70,19 +69,17 @@ bool CStavrenCtrl::SplitTIFF(const QString& strInputTIFF, short iStartFromPage, 
     if (!ReadableName(strInputTIFF) || !Passable(strOutputTIFF1) || !Passable(strOutputTIFF2))
         return false;
     return Guarded(false, [&] {
-        return stavren::SplitFile(Utf8(strInputTIFF), static_cast<std::int32_t>(iStartFromPage),
-                                  Utf8(strOutputTIFF1), Utf8(strOutputTIFF2));
+        return stavren::SplitFile(Utf8(strInputTIFF), static_cast<std::int32_t>(iStartFromPage), Utf8(strOutputTIFF1),
+                                  Utf8(strOutputTIFF2));
     });
 }
 
-bool CStavrenCtrl::AddTIFFPages(const QString& strInputTIFF, int iInsertAtPageNo,
-                                const QString& strAppendFromTIFF)
+bool CStavrenCtrl::AddTIFFPages(const QString& strInputTIFF, int iInsertAtPageNo, const QString& strAppendFromTIFF)
 {
     if (!ReadableName(strInputTIFF) || !ReadableName(strAppendFromTIFF))
         return false;
-    return Guarded(false, [&] {
-        return stavren::InsertPages(Utf8(strInputTIFF), iInsertAtPageNo, Utf8(strAppendFromTIFF));
-    });
+    return Guarded(false,
+                   [&] { return stavren::InsertPages(Utf8(strInputTIFF), iInsertAtPageNo, Utf8(strAppendFromTIFF)); });
 }
 
 bool CStavrenCtrl::DeleteTIFFPages(const QString& strInputTIFF, int iPageNo)

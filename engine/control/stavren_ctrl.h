@@ -39,11 +39,10 @@ public:
                                const QString& strOutputTIFF);
     // Pages before the 1-based iStartFromPage to the first output, the rest
     // to the second.
-    Q_INVOKABLE bool SplitTIFF(const QString& strInputTIFF, short iStartFromPage,
-                               const QString& strOutputTIFF1, const QString& strOutputTIFF2);
+    Q_INVOKABLE bool SplitTIFF(const QString& strInputTIFF, short iStartFromPage, const QString& strOutputTIFF1,
+                               const QString& strOutputTIFF2);
     // Inserts the pages of strAppendFromTIFF before the 1-based page.
-    Q_INVOKABLE bool AddTIFFPages(const QString& strInputTIFF, int iInsertAtPageNo,
-                                  const QString& strAppendFromTIFF);
+    Q_INVOKABLE bool AddTIFFPages(const QString& strInputTIFF, int iInsertAtPageNo, const QString& strAppendFromTIFF);
     // Removes the 1-based page.
     Q_INVOKABLE bool DeleteTIFFPages(const QString& strInputTIFF, int iPageNo);
     // Exchanges two 1-based pages.

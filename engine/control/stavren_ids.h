@@ -24,9 +24,9 @@ inline constexpr char kCtrlProgId[] = "STAVREN.StavrenCtrl.1";
 inline constexpr char kPropPageProgId[] = "STAVREN.StavrenPropPage.1";
 
 // String resources.
-inline constexpr char kCtrlTypeName[] = "Stavren Control";             // string 1
-inline constexpr char kPropPageTypeName[] = "Stavren Property Page";   // string 2
-inline constexpr char kPropPageCaption[] = "General";                  // string 200
+inline constexpr char kCtrlTypeName[] = "Stavren Control";           // string 1
+inline constexpr char kPropPageTypeName[] = "Stavren Property Page"; // string 2
+inline constexpr char kPropPageCaption[] = "General";                // string 200
 
 // Bitmap resource 1: the control's toolbox bitmap.
 inline constexpr int kToolboxBitmap = 1;

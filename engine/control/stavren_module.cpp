@@ -47,8 +47,7 @@ public:
     }
 };
 
-class CStavrenPropPageFactory final : public com::SimpleClassFactory<CStavrenPropPage>,
-                                      public RegisteringFactory {
+class CStavrenPropPageFactory final : public com::SimpleClassFactory<CStavrenPropPage>, public RegisteringFactory {
 public:
     using SimpleClassFactory::SimpleClassFactory;
 
@@ -58,8 +57,8 @@ public:
         // threading model.
         if (!registering)
             return com::UnregisterClass(stavren_ids::kPropPageClsid);
-        return com::RegisterPlainClass(stavren_ids::kPropPageClsid,
-                                       QString::fromLatin1(stavren_ids::kPropPageTypeName), modulePath);
+        return com::RegisterPlainClass(stavren_ids::kPropPageClsid, QString::fromLatin1(stavren_ids::kPropPageTypeName),
+                                       modulePath);
     }
 };
 

@@ -23,7 +23,8 @@ extern "C" __attribute__((visibility("default"))) void StavrenShowAboutDialog()
 
     auto* icon = new QLabel(&dialog);
     const int size = dialog.style()->pixelMetric(QStyle::PM_MessageBoxIconSize, nullptr, &dialog);
-    icon->setPixmap(dialog.style()->standardIcon(QStyle::SP_MessageBoxInformation, nullptr, &dialog).pixmap(size, size));
+    icon->setPixmap(
+        dialog.style()->standardIcon(QStyle::SP_MessageBoxInformation, nullptr, &dialog).pixmap(size, size));
 
     auto* title = new QLabel(QStringLiteral("Stavren Control, Version 1.0"), &dialog);
     auto* notice = new QLabel(QString::fromLatin1(stavren_ids::kMakerNotice), &dialog);
@@ -43,7 +44,7 @@ extern "C" __attribute__((visibility("default"))) void StavrenShowAboutDialog()
 }
 
 extern "C" __attribute__((visibility("default"))) QObject* StavrenCreatePropertyPage(QObject* parent,
-                                                                                    const QString& caption)
+                                                                                     const QString& caption)
 {
     auto* parentWidget = qobject_cast<QWidget*>(parent);
     if (parent && !parentWidget)
@@ -87,7 +88,7 @@ extern "C" __attribute__((visibility("default"))) QObject* StavrenCreateControlW
 }
 
 extern "C" __attribute__((visibility("default"))) bool StavrenShowPropertyFrame(QObject* owner, const QString& caption,
-                                                                               const QList<QObject*>& pages)
+                                                                                const QList<QObject*>& pages)
 {
     auto* ownerWidget = qobject_cast<QWidget*>(owner);
     if (owner && !ownerWidget) {
@@ -105,8 +106,8 @@ extern "C" __attribute__((visibility("default"))) bool StavrenShowPropertyFrame(
             delete page;
     }
     // The pages hold no properties, so there is never anything to apply.
-    auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel | QDialogButtonBox::Apply,
-                                         &frame);
+    auto* buttons =
+        new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel | QDialogButtonBox::Apply, &frame);
     buttons->button(QDialogButtonBox::Apply)->setEnabled(false);
     QObject::connect(buttons, &QDialogButtonBox::accepted, &frame, &QDialog::accept);
     QObject::connect(buttons, &QDialogButtonBox::rejected, &frame, &QDialog::reject);

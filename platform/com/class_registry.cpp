@@ -210,8 +210,7 @@ QString ClassRegistry::InprocServer(const QUuid& clsid)
 {
     if (clsid.isNull())
         return {};
-    return Value(QStringLiteral("CLSID/") + GuidString(clsid) + QStringLiteral("/InprocServer32"))
-        .value_or(QString());
+    return Value(QStringLiteral("CLSID/") + GuidString(clsid) + QStringLiteral("/InprocServer32")).value_or(QString());
 }
 
 QString ClassRegistry::VersionKey(int major, int minor)
@@ -220,8 +219,7 @@ QString ClassRegistry::VersionKey(int major, int minor)
 }
 
 bool ClassRegistry::RegisterTypeLibKeys(const QUuid& libid, int major, int minor, std::uint32_t lcid,
-                                        const QString& helpString, const QString& modulePath,
-                                        const QString& helpDir)
+                                        const QString& helpString, const QString& modulePath, const QString& helpDir)
 {
     if (libid.isNull())
         return false;

@@ -61,14 +61,14 @@ public:
     struct ClassEntry {
         QUuid clsid;
         QString userTypeName;
-        QString progId;          // empty: no ProgID keys
-        QString modulePath;      // InprocServer32 default value
-        QString threadingModel;  // empty: no ThreadingModel value
-        bool control = false;    // writes Control, ToolboxBitmap32, MiscStatus
+        QString progId;         // empty: no ProgID keys
+        QString modulePath;     // InprocServer32 default value
+        QString threadingModel; // empty: no ThreadingModel value
+        bool control = false;   // writes Control, ToolboxBitmap32, MiscStatus
         int toolboxBitmapId = 1;
         std::uint32_t miscStatus = 0;
-        QUuid typeLib;           // null: no TypeLib key
-        QString version;         // empty: no Version key
+        QUuid typeLib;   // null: no TypeLib key
+        QString version; // empty: no Version key
     };
     // Writes the class keys (and the ProgID keys when a ProgID is given).
     static bool RegisterClass(const ClassEntry& entry);
@@ -84,8 +84,7 @@ public:
     // ---- type libraries ----------------------------------------------------
     static QString VersionKey(int major, int minor); // "1.0"
     static bool RegisterTypeLibKeys(const QUuid& libid, int major, int minor, std::uint32_t lcid,
-                                    const QString& helpString, const QString& modulePath,
-                                    const QString& helpDir);
+                                    const QString& helpString, const QString& modulePath, const QString& helpDir);
     static bool UnregisterTypeLibKeys(const QUuid& libid, int major, int minor);
     // The module holding a registered type library; empty when absent.
     // A library registered for locale 0 serves every locale.

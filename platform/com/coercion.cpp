@@ -26,10 +26,8 @@ bool IsSigned(int id)
     case QMetaType::Short:
     case QMetaType::Int:
     case QMetaType::Long:
-    case QMetaType::LongLong:
-        return true;
-    default:
-        return false;
+    case QMetaType::LongLong: return true;
+    default: return false;
     }
 }
 
@@ -40,10 +38,8 @@ bool IsUnsigned(int id)
     case QMetaType::UShort:
     case QMetaType::UInt:
     case QMetaType::ULong:
-    case QMetaType::ULongLong:
-        return true;
-    default:
-        return false;
+    case QMetaType::ULongLong: return true;
+    default: return false;
     }
 }
 
@@ -160,8 +156,8 @@ QVariant ToInteger(const QVariant& value, QMetaType target)
     const double rounded = std::nearbyint(d);
     if (!(rounded >= r.min() && rounded < r.maxExclusive()))
         Raise(rterr::Overflow);
-    QVariant out = rounded < 0 ? QVariant(static_cast<long long>(rounded))
-                               : QVariant(static_cast<unsigned long long>(rounded));
+    QVariant out =
+        rounded < 0 ? QVariant(static_cast<long long>(rounded)) : QVariant(static_cast<unsigned long long>(rounded));
     out.convert(target);
     return out;
 }

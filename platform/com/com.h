@@ -48,8 +48,14 @@ inline constexpr HRESULT TYPE_E_LIBNOTREGISTERED = static_cast<HRESULT>(0x800280
 inline constexpr HRESULT CO_E_DLLNOTFOUND = static_cast<HRESULT>(0x800401F8u);
 inline constexpr HRESULT CO_E_ERRORINDLL = static_cast<HRESULT>(0x800401F9u);
 
-inline constexpr bool Succeeded(HRESULT hr) { return hr >= 0; }
-inline constexpr bool Failed(HRESULT hr) { return hr < 0; }
+inline constexpr bool Succeeded(HRESULT hr)
+{
+    return hr >= 0;
+}
+inline constexpr bool Failed(HRESULT hr)
+{
+    return hr < 0;
+}
 
 inline constexpr DISPID DISPID_ABOUTBOX = -552;
 // The verb that asks an object to show its property pages (DoVerb).
@@ -91,12 +97,29 @@ class Ptr {
 public:
     Ptr() = default;
     // Takes over one reference that the caller owns (as returned by a factory).
-    static Ptr Attach(T* p) { Ptr r; r.p_ = p; return r; }
-    Ptr(const Ptr& o) : p_(o.p_) { if (p_) p_->AddRef(); }
+    static Ptr Attach(T* p)
+    {
+        Ptr r;
+        r.p_ = p;
+        return r;
+    }
+    Ptr(const Ptr& o) : p_(o.p_)
+    {
+        if (p_)
+            p_->AddRef();
+    }
     Ptr(Ptr&& o) noexcept : p_(std::exchange(o.p_, nullptr)) {}
-    Ptr& operator=(Ptr o) noexcept { std::swap(p_, o.p_); return *this; }
+    Ptr& operator=(Ptr o) noexcept
+    {
+        std::swap(p_, o.p_);
+        return *this;
+    }
     ~Ptr() { reset(); }
-    void reset() { if (p_) std::exchange(p_, nullptr)->Release(); }
+    void reset()
+    {
+        if (p_)
+            std::exchange(p_, nullptr)->Release();
+    }
     T* get() const { return p_; }
     T* operator->() const { return p_; }
     T& operator*() const { return *p_; }

@@ -62,8 +62,8 @@ bool RegisterControl(const ControlRegistration& reg, const QString& modulePath)
     return !modulePath.isEmpty() && ClassRegistry::RegisterClass(e);
 }
 
-bool RegisterPlainClass(const QUuid& clsid, const QString& typeName, const QString& modulePath,
-                        const QString& progId, const QString& threadingModel)
+bool RegisterPlainClass(const QUuid& clsid, const QString& typeName, const QString& modulePath, const QString& progId,
+                        const QString& threadingModel)
 {
     ClassRegistry::ClassEntry e;
     e.clsid = clsid;

@@ -117,8 +117,8 @@ HRESULT RegisterTypeLib(const TypeLibrary& lib, const QString& modulePath)
     if (lib.libid.isNull() || modulePath.isEmpty())
         return SELFREG_E_TYPELIB;
     const QString helpDir = QFileInfo(modulePath).absolutePath();
-    if (!ClassRegistry::RegisterTypeLibKeys(lib.libid, lib.major, lib.minor, lib.lcid, lib.helpString,
-                                            modulePath, helpDir))
+    if (!ClassRegistry::RegisterTypeLibKeys(lib.libid, lib.major, lib.minor, lib.lcid, lib.helpString, modulePath,
+                                            helpDir))
         return SELFREG_E_TYPELIB;
     const QString version = ClassRegistry::VersionKey(lib.major, lib.minor);
     for (const InterfaceInfo& i : lib.interfaces) {

@@ -15,15 +15,20 @@ bool RowIsLineBreak(const Separators& sep)
 
 // Quoting is off when the quote character itself separates fields or rows;
 // the file then holds the cells exactly as they are.
-bool QuotingAllowed(const Separators& sep) { return sep.column != kQuote && !sep.row.contains(kQuote); }
+bool QuotingAllowed(const Separators& sep)
+{
+    return sep.column != kQuote && !sep.row.contains(kQuote);
+}
 
 } // namespace
 
 Separators FromClipSeparators(const QString& clip)
 {
     Separators sep;
-    if (clip.size() >= 1) sep.column = clip.at(0);
-    if (clip.size() >= 2) sep.row = QString(clip.at(1));
+    if (clip.size() >= 1)
+        sep.column = clip.at(0);
+    if (clip.size() >= 2)
+        sep.row = QString(clip.at(1));
     return sep;
 }
 
@@ -31,7 +36,8 @@ void AppendRecord(QString& out, const QStringList& fields, const Separators& sep
 {
     const bool quoting = QuotingAllowed(sep);
     for (qsizetype i = 0; i < fields.size(); ++i) {
-        if (i > 0) out.append(sep.column);
+        if (i > 0)
+            out.append(sep.column);
         const QString& f = fields.at(i);
         bool needsQuotes = false;
         if (quoting) {
@@ -45,7 +51,8 @@ void AppendRecord(QString& out, const QStringList& fields, const Separators& sep
         if (needsQuotes) {
             out.append(kQuote);
             for (QChar c : f) {
-                if (c == kQuote) out.append(kQuote);
+                if (c == kQuote)
+                    out.append(kQuote);
                 out.append(c);
             }
             out.append(kQuote);
@@ -65,21 +72,25 @@ bool Parse(const QString& text, const Separators& sep, std::size_t maxRecords, s
     const QChar rowChar = sep.row.isEmpty() ? kLf : sep.row.at(0);
     const qsizetype n = text.size();
     qsizetype i = 0;
-    if (n > 0 && text.at(0) == QChar(0xFEFF)) i = 1; // byte-order mark
+    if (n > 0 && text.at(0) == QChar(0xFEFF))
+        i = 1; // byte-order mark
 
     QStringList fields;
     QString field;
     bool recordStarted = false;
 
     auto endField = [&]() -> bool {
-        if (static_cast<std::size_t>(fields.size()) >= maxFields) return false;
+        if (static_cast<std::size_t>(fields.size()) >= maxFields)
+            return false;
         fields.append(field);
         field.clear();
         return true;
     };
     auto endRecord = [&]() -> bool {
-        if (!endField()) return false;
-        if (records.size() >= maxRecords) return false;
+        if (!endField())
+            return false;
+        if (records.size() >= maxRecords)
+            return false;
         records.push_back(fields);
         fields.clear();
         recordStarted = false;
@@ -110,14 +121,17 @@ bool Parse(const QString& text, const Separators& sep, std::size_t maxRecords, s
         }
         if (c == sep.column) {
             recordStarted = true;
-            if (!endField()) return false;
+            if (!endField())
+                return false;
             ++i;
             continue;
         }
         if (lineBreaks ? (c == kCr || c == kLf) : (c == rowChar)) {
-            if (lineBreaks && c == kCr && i + 1 < n && text.at(i + 1) == kLf) ++i;
+            if (lineBreaks && c == kCr && i + 1 < n && text.at(i + 1) == kLf)
+                ++i;
             ++i;
-            if (!endRecord()) return false;
+            if (!endRecord())
+                return false;
             continue;
         }
         recordStarted = true;
@@ -125,7 +139,8 @@ bool Parse(const QString& text, const Separators& sep, std::size_t maxRecords, s
         ++i;
     }
     if (recordStarted || !field.isEmpty() || !fields.isEmpty()) {
-        if (!endRecord()) return false;
+        if (!endRecord())
+            return false;
     }
     return true;
 }

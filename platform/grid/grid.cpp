@@ -44,37 +44,48 @@ std::int8_t CheckFromValue(const QVariant& value)
         return value.toBool() ? grid_detail::kChecked : grid_detail::kUnchecked;
     } else if (value.typeId() == QMetaType::QString) {
         const QString s = value.toString().trimmed();
-        if (s.compare(QLatin1String("true"), Qt::CaseInsensitive) == 0) return grid_detail::kChecked;
-        if (s.compare(QLatin1String("false"), Qt::CaseInsensitive) == 0) return grid_detail::kUnchecked;
+        if (s.compare(QLatin1String("true"), Qt::CaseInsensitive) == 0)
+            return grid_detail::kChecked;
+        if (s.compare(QLatin1String("false"), Qt::CaseInsensitive) == 0)
+            return grid_detail::kUnchecked;
         bool ok = false;
         n = s.toInt(&ok);
-        if (!ok) throw RunTimeError(rterr::TypeMismatch);
+        if (!ok)
+            throw RunTimeError(rterr::TypeMismatch);
     } else {
         bool ok = false;
         n = value.toInt(&ok);
-        if (!ok) throw RunTimeError(rterr::TypeMismatch);
+        if (!ok)
+            throw RunTimeError(rterr::TypeMismatch);
     }
-    if (n == 1 || n == -1) return grid_detail::kChecked; // -1 is True as a number
-    if (n == 0) return grid_detail::kNoCheckBox;
+    if (n == 1 || n == -1)
+        return grid_detail::kChecked; // -1 is True as a number
+    if (n == 0)
+        return grid_detail::kNoCheckBox;
     return grid_detail::kUnchecked;
 }
 
 QVariant PictureFromValue(const QVariant& value)
 {
-    if (!value.isValid() || value.isNull()) return {};
+    if (!value.isValid() || value.isNull())
+        return {};
     switch (value.typeId()) {
     case QMetaType::QPixmap:
     case QMetaType::QIcon:
-    case QMetaType::QImage:
-        return value;
-    default:
-        throw RunTimeError(rterr::TypeMismatch);
+    case QMetaType::QImage: return value;
+    default: throw RunTimeError(rterr::TypeMismatch);
     }
 }
 
-int ColorToNumber(const QColor& c) { return c.red() | (c.green() << 8) | (c.blue() << 16); }
+int ColorToNumber(const QColor& c)
+{
+    return c.red() | (c.green() << 8) | (c.blue() << 16);
+}
 
-QColor NumberToColor(long n) { return QColor(int(n & 0xFF), int((n >> 8) & 0xFF), int((n >> 16) & 0xFF)); }
+QColor NumberToColor(long n)
+{
+    return QColor(int(n & 0xFF), int((n >> 8) & 0xFF), int((n >> 16) & 0xFF));
+}
 
 } // namespace
 
@@ -109,19 +120,24 @@ Grid::Grid(QWidget* parent) : QWidget(parent), model_(new GridModel(this)), view
 
 Grid::~Grid() = default;
 
-QTableView* Grid::View() const { return view_; }
+QTableView* Grid::View() const
+{
+    return view_;
+}
 
 // ---- checks and conversions ---------------------------------------------
 
 int Grid::CheckRow(int row) const
 {
-    if (row < 0 || row >= RowCount()) throw RunTimeError(rterr::InvalidIndexValue, QStringLiteral("Invalid row value"));
+    if (row < 0 || row >= RowCount())
+        throw RunTimeError(rterr::InvalidIndexValue, QStringLiteral("Invalid row value"));
     return row;
 }
 
 int Grid::CheckDataRow(int row) const
 {
-    if (row < 1 || row >= RowCount()) throw RunTimeError(rterr::InvalidIndexValue, QStringLiteral("Invalid row value"));
+    if (row < 1 || row >= RowCount())
+        throw RunTimeError(rterr::InvalidIndexValue, QStringLiteral("Invalid row value"));
     return row;
 }
 
@@ -135,44 +151,58 @@ int Grid::CheckColumn(int col) const
 int Grid::TwipsToPixels(int twips) const
 {
     int dpi = view_->logicalDpiX();
-    if (dpi <= 0) dpi = 96;
+    if (dpi <= 0)
+        dpi = 96;
     return static_cast<int>(static_cast<long long>(twips) * dpi * 2 / 1440 + 1) / 2;
 }
 
 int Grid::PixelsToTwips(int pixels) const
 {
     int dpi = view_->logicalDpiX();
-    if (dpi <= 0) dpi = 96;
+    if (dpi <= 0)
+        dpi = 96;
     return static_cast<int>((static_cast<long long>(pixels) * 1440 * 2 / dpi + 1) / 2);
 }
 
 // ---- rows and columns ---------------------------------------------------
 
-int Grid::RowCount() const { return model_->DataRows() + 1; }
+int Grid::RowCount() const
+{
+    return model_->DataRows() + 1;
+}
 
 void Grid::SetRowCount(int rows)
 {
-    if (rows < 1 || rows > kMaxRows) RaiseInvalidValue();
+    if (rows < 1 || rows > kMaxRows)
+        RaiseInvalidValue();
     model_->SetDataRows(rows - 1);
 }
 
-int Grid::ColumnCount() const { return model_->Columns(); }
+int Grid::ColumnCount() const
+{
+    return model_->Columns();
+}
 
 void Grid::SetColumnCount(int columns)
 {
-    if (columns < 0 || columns > kMaxColumns) RaiseInvalidValue();
+    if (columns < 0 || columns > kMaxColumns)
+        RaiseInvalidValue();
     const int before = ColumnCount();
     model_->SetColumns(columns);
-    if (sortColumn_ >= columns) sortColumn_ = -1;
-    if (currentColumn_ >= columns) currentColumn_ = std::max(0, columns - 1);
-    if (columns > before) ApplyColumnLayout();
+    if (sortColumn_ >= columns)
+        sortColumn_ = -1;
+    if (currentColumn_ >= columns)
+        currentColumn_ = std::max(0, columns - 1);
+    if (columns > before)
+        ApplyColumnLayout();
 }
 
 QString Grid::CellText(int row, int col) const
 {
     CheckRow(row);
     CheckColumn(col);
-    if (row == 0) return model_->ColumnAt(col).header.text;
+    if (row == 0)
+        return model_->ColumnAt(col).header.text;
     const Cell* cell = model_->CellIfAny(row - 1, col);
     return cell ? cell->text : QString();
 }
@@ -197,15 +227,15 @@ QVariant Grid::CellAttribute(int attribute, int row, int col) const
     const Cell* cell = row == 0 ? &model_->ColumnAt(col).header : model_->CellIfAny(row - 1, col);
     switch (attribute) {
     case kAttrCheckState:
-        if (row == 0) return int(cell->check);
+        if (row == 0)
+            return int(cell->check);
         return int(model_->EffectiveCheck(row - 1, col));
-    case kAttrPicture:
-        return cell && cell->extra ? cell->extra->picture : QVariant();
+    case kAttrPicture: return cell && cell->extra ? cell->extra->picture : QVariant();
     case kAttrForeColor:
-        if (cell && cell->extra && cell->extra->foreColor) return ColorToNumber(*cell->extra->foreColor);
+        if (cell && cell->extra && cell->extra->foreColor)
+            return ColorToNumber(*cell->extra->foreColor);
         return ColorToNumber(view_->palette().color(QPalette::Text));
-    default:
-        RaiseInvalidValue();
+    default: RaiseInvalidValue();
     }
 }
 
@@ -220,8 +250,10 @@ void Grid::SetCellAttribute(int attribute, int row1, int col1, int row2, int col
     CheckRow(row2);
     CheckColumn(col1);
     CheckColumn(col2);
-    if (row1 > row2) std::swap(row1, row2);
-    if (col1 > col2) std::swap(col1, col2);
+    if (row1 > row2)
+        std::swap(row1, row2);
+    if (col1 > col2)
+        std::swap(col1, col2);
 
     // Convert once, before any cell changes, so a bad value changes nothing.
     std::int8_t check = 0;
@@ -237,80 +269,103 @@ void Grid::SetCellAttribute(int attribute, int row1, int col1, int row2, int col
         }
         bool ok = false;
         const long n = value.toString().trimmed().toLong(&ok);
-        if (!ok) throw RunTimeError(rterr::TypeMismatch);
+        if (!ok)
+            throw RunTimeError(rterr::TypeMismatch);
         color = NumberToColor(n);
         break;
     }
-    default:
-        RaiseInvalidValue();
+    default: RaiseInvalidValue();
     }
 
     for (int r = row1; r <= row2; ++r) {
         for (int c = col1; c <= col2; ++c) {
             Cell& cell = r == 0 ? model_->ColumnAt(c).header : model_->CellForWrite(r - 1, c);
             switch (attribute) {
-            case kAttrCheckState:
-                cell.check = check;
-                break;
+            case kAttrCheckState: cell.check = check; break;
             case kAttrPicture:
-                if (!picture.isValid() && !cell.extra) break;
-                if (!cell.extra) cell.extra = std::make_unique<CellExtra>();
+                if (!picture.isValid() && !cell.extra)
+                    break;
+                if (!cell.extra)
+                    cell.extra = std::make_unique<CellExtra>();
                 cell.extra->picture = picture;
                 break;
             case kAttrForeColor:
-                if (!cell.extra) cell.extra = std::make_unique<CellExtra>();
+                if (!cell.extra)
+                    cell.extra = std::make_unique<CellExtra>();
                 cell.extra->foreColor = color;
                 break;
             }
         }
     }
-    if (row1 == 0) model_->HeaderChanged(col1, col2);
-    if (row2 >= 1) model_->CellsChanged(std::max(row1, 1) - 1, col1, row2 - 1, col2);
+    if (row1 == 0)
+        model_->HeaderChanged(col1, col2);
+    if (row2 >= 1)
+        model_->CellsChanged(std::max(row1, 1) - 1, col1, row2 - 1, col2);
 }
 
-int Grid::ColumnAlignmentAt(int col) const { return model_->ColumnAt(CheckColumn(col)).alignment; }
+int Grid::ColumnAlignmentAt(int col) const
+{
+    return model_->ColumnAt(CheckColumn(col)).alignment;
+}
 
 void Grid::SetColumnAlignmentAt(int col, int alignment)
 {
-    if (alignment < 0 || alignment > 9) RaiseInvalidValue();
+    if (alignment < 0 || alignment > 9)
+        RaiseInvalidValue();
     if (col == -1) {
-        for (int c = 0; c < ColumnCount(); ++c) model_->ColumnAt(c).alignment = alignment;
-        if (ColumnCount() > 0) model_->CellsChanged(0, 0, RowCount() - 2, ColumnCount() - 1);
+        for (int c = 0; c < ColumnCount(); ++c)
+            model_->ColumnAt(c).alignment = alignment;
+        if (ColumnCount() > 0)
+            model_->CellsChanged(0, 0, RowCount() - 2, ColumnCount() - 1);
         return;
     }
     model_->ColumnAt(CheckColumn(col)).alignment = alignment;
     model_->CellsChanged(0, col, RowCount() - 2, col);
 }
 
-int Grid::ColumnWidthAt(int col) const { return model_->ColumnAt(CheckColumn(col)).widthTwips; }
+int Grid::ColumnWidthAt(int col) const
+{
+    return model_->ColumnAt(CheckColumn(col)).widthTwips;
+}
 
 void Grid::SetColumnWidthAt(int col, int twips)
 {
     CheckColumn(col);
-    if (twips == -1) twips = kDefaultWidthTwips;
-    if (twips < 0 || twips > kMaxColumnWidthTwips) RaiseInvalidValue();
+    if (twips == -1)
+        twips = kDefaultWidthTwips;
+    if (twips < 0 || twips > kMaxColumnWidthTwips)
+        RaiseInvalidValue();
     model_->ColumnAt(col).widthTwips = twips;
     ApplyColumnLayout(col);
 }
 
-int Grid::ColumnPositionAt(int col) const { return CheckColumn(col); }
+int Grid::ColumnPositionAt(int col) const
+{
+    return CheckColumn(col);
+}
 
 void Grid::SetColumnPositionAt(int col, int position)
 {
     CheckColumn(col);
     CheckColumn(position);
-    if (col == position) return;
+    if (col == position)
+        return;
     model_->MoveColumn(col, position);
     if (sortColumn_ == col) {
         sortColumn_ = position;
     } else if (sortColumn_ >= 0) {
-        if (col < sortColumn_ && sortColumn_ <= position) --sortColumn_;
-        else if (position <= sortColumn_ && sortColumn_ < col) ++sortColumn_;
+        if (col < sortColumn_ && sortColumn_ <= position)
+            --sortColumn_;
+        else if (position <= sortColumn_ && sortColumn_ < col)
+            ++sortColumn_;
     }
     ApplyColumnLayout();
 }
 
-QString Grid::ColumnFormatAt(int col) const { return model_->ColumnAt(CheckColumn(col)).format; }
+QString Grid::ColumnFormatAt(int col) const
+{
+    return model_->ColumnAt(CheckColumn(col)).format;
+}
 
 void Grid::SetColumnFormatAt(int col, const QString& format)
 {
@@ -318,17 +373,24 @@ void Grid::SetColumnFormatAt(int col, const QString& format)
     model_->CellsChanged(0, col, RowCount() - 2, col);
 }
 
-int Grid::ColumnDataTypeAt(int col) const { return model_->ColumnAt(CheckColumn(col)).dataType; }
+int Grid::ColumnDataTypeAt(int col) const
+{
+    return model_->ColumnAt(CheckColumn(col)).dataType;
+}
 
 void Grid::SetColumnDataTypeAt(int col, int dataType)
 {
     CheckColumn(col);
-    if (dataType < 0) RaiseInvalidValue();
+    if (dataType < 0)
+        RaiseInvalidValue();
     model_->ColumnAt(col).dataType = dataType;
     model_->CellsChanged(0, col, RowCount() - 2, col);
 }
 
-bool Grid::ColumnHiddenAt(int col) const { return model_->ColumnAt(CheckColumn(col)).hidden; }
+bool Grid::ColumnHiddenAt(int col) const
+{
+    return model_->ColumnAt(CheckColumn(col)).hidden;
+}
 
 void Grid::SetColumnHiddenAt(int col, bool hidden)
 {
@@ -344,10 +406,12 @@ void Grid::ApplyColumnLayout()
         const QSignalBlocker block(header);
         for (int v = 0; v < header->count(); ++v) {
             const int visual = header->visualIndex(v);
-            if (visual != v) header->moveSection(visual, v);
+            if (visual != v)
+                header->moveSection(visual, v);
         }
     }
-    for (int c = 0; c < ColumnCount(); ++c) ApplyColumnLayout(c);
+    for (int c = 0; c < ColumnCount(); ++c)
+        ApplyColumnLayout(c);
     if (sortColumn_ >= 0 && sortColumn_ < ColumnCount())
         header->setSortIndicator(sortColumn_, sortDescending_ ? Qt::DescendingOrder : Qt::AscendingOrder);
 }
@@ -371,9 +435,12 @@ void Grid::ApplyColumnLayout(int col)
 
 void Grid::SetSortOrder(int order)
 {
-    if (order == 0) return;
-    if (order < 1 || order > 4) RaiseInvalidValue();
-    if (ColumnCount() == 0) return;
+    if (order == 0)
+        return;
+    if (order < 1 || order > 4)
+        RaiseInvalidValue();
+    if (ColumnCount() == 0)
+        return;
     SortBy(std::clamp(CurrentColumn(), 0, ColumnCount() - 1), order);
 }
 
@@ -387,7 +454,8 @@ void Grid::SortBy(int col, int order)
 
 void Grid::OnHeaderClicked(int col)
 {
-    if (!(headerBarMode_ & 1) || col < 0 || col >= ColumnCount()) return;
+    if (!(headerBarMode_ & 1) || col < 0 || col >= ColumnCount())
+        return;
     const int type = model_->ColumnAt(col).dataType;
     const bool numeric = type == kTypeDecimal || type == kTypeDate;
     const bool descending = sortColumn_ == col && !sortDescending_;
@@ -420,22 +488,28 @@ void Grid::OnSectionMoved(int /*logical*/, int oldVisual, int newVisual)
         const QSignalBlocker block(header);
         header->moveSection(newVisual, oldVisual);
     }
-    if (oldVisual == newVisual) return;
+    if (oldVisual == newVisual)
+        return;
     SetColumnPositionAt(oldVisual, newVisual);
     grid_detail::RaiseEvent([&] { emit AfterMoveColumn(oldVisual, newVisual); });
 }
 
 void Grid::OnSectionResized(int logical, int /*oldSize*/, int newSize)
 {
-    if (applyingLayout_ || logical < 0 || logical >= ColumnCount() || newSize <= 0) return;
+    if (applyingLayout_ || logical < 0 || logical >= ColumnCount() || newSize <= 0)
+        return;
     grid_detail::Column& column = model_->ColumnAt(logical);
-    if (column.hidden) return;
+    if (column.hidden)
+        return;
     column.widthTwips = PixelsToTwips(newSize);
 }
 
 // ---- painting, modes, current cell ------------------------------------
 
-int Grid::RedrawEnabled() const { return redraw_; }
+int Grid::RedrawEnabled() const
+{
+    return redraw_;
+}
 
 void Grid::SetRedrawEnabled(int redraw)
 {
@@ -450,11 +524,15 @@ void Grid::SetRedrawEnabled(int redraw)
     }
 }
 
-int Grid::HeaderBarMode() const { return headerBarMode_; }
+int Grid::HeaderBarMode() const
+{
+    return headerBarMode_;
+}
 
 void Grid::SetHeaderBarMode(int mode)
 {
-    if (mode < 0 || mode > 7) RaiseInvalidValue();
+    if (mode < 0 || mode > 7)
+        RaiseInvalidValue();
     headerBarMode_ = mode;
     QHeaderView* header = view_->horizontalHeader();
     header->setSectionsClickable(mode & 1);
@@ -462,16 +540,22 @@ void Grid::SetHeaderBarMode(int mode)
     header->setSortIndicatorShown(mode & 4);
 }
 
-int Grid::EditMode() const { return editMode_; }
+int Grid::EditMode() const
+{
+    return editMode_;
+}
 
 void Grid::SetEditMode(int mode)
 {
-    if (mode < 0 || mode > 2) RaiseInvalidValue();
+    if (mode < 0 || mode > 2)
+        RaiseInvalidValue();
     editMode_ = mode;
     model_->SetEditMode(mode);
     QAbstractItemView::EditTriggers triggers = QAbstractItemView::NoEditTriggers;
-    if (mode >= 1) triggers = QAbstractItemView::EditKeyPressed | QAbstractItemView::AnyKeyPressed;
-    if (mode == 2) triggers |= QAbstractItemView::DoubleClicked;
+    if (mode >= 1)
+        triggers = QAbstractItemView::EditKeyPressed | QAbstractItemView::AnyKeyPressed;
+    if (mode == 2)
+        triggers |= QAbstractItemView::DoubleClicked;
     view_->setEditTriggers(triggers);
 }
 
@@ -486,7 +570,8 @@ void Grid::SetCurrentRow(int row)
     CheckDataRow(row);
     const int col = ColumnCount() > 0 ? std::clamp(CurrentColumn(), 0, ColumnCount() - 1) : 0;
     QItemSelectionModel::SelectionFlags flags = QItemSelectionModel::ClearAndSelect;
-    if (view_->selectionBehavior() == QAbstractItemView::SelectRows) flags |= QItemSelectionModel::Rows;
+    if (view_->selectionBehavior() == QAbstractItemView::SelectRows)
+        flags |= QItemSelectionModel::Rows;
     view_->selectionModel()->setCurrentIndex(model_->index(row - 1, col), flags);
 }
 
@@ -503,14 +588,21 @@ void Grid::SetCurrentColumn(int col)
     const QModelIndex current = view_->currentIndex();
     if (current.isValid()) {
         QItemSelectionModel::SelectionFlags flags = QItemSelectionModel::ClearAndSelect;
-        if (view_->selectionBehavior() == QAbstractItemView::SelectRows) flags |= QItemSelectionModel::Rows;
+        if (view_->selectionBehavior() == QAbstractItemView::SelectRows)
+            flags |= QItemSelectionModel::Rows;
         view_->selectionModel()->setCurrentIndex(model_->index(current.row(), col), flags);
     }
 }
 
-int Grid::MouseRow() const { return mouseRow_; }
+int Grid::MouseRow() const
+{
+    return mouseRow_;
+}
 
-int Grid::MouseColumn() const { return mouseColumn_; }
+int Grid::MouseColumn() const
+{
+    return mouseColumn_;
+}
 
 void Grid::NoteMouse(QWidget* area, const QPoint& pos)
 {
@@ -537,7 +629,8 @@ void Grid::GetSelectedRange(int& row1, int& col1, int& row2, int& col2) const
     const QItemSelection selection = view_->selectionModel()->selection();
     bool any = false;
     for (const QItemSelectionRange& range : selection) {
-        if (!range.isValid()) continue;
+        if (!range.isValid())
+            continue;
         if (!any) {
             row1 = range.top();
             row2 = range.bottom();
@@ -553,7 +646,8 @@ void Grid::GetSelectedRange(int& row1, int& col1, int& row2, int& col2) const
     }
     if (!any) {
         const QModelIndex current = view_->currentIndex();
-        if (!current.isValid()) return;
+        if (!current.isValid())
+            return;
         row1 = row2 = current.row();
         col1 = col2 = current.column();
     }
@@ -564,7 +658,8 @@ void Grid::GetSelectedRange(int& row1, int& col1, int& row2, int& col2) const
 void Grid::ToggleCheckAt(int dataRow, int col)
 {
     const std::int8_t state = model_->EffectiveCheck(dataRow, col);
-    if (state == grid_detail::kNoCheckBox) return;
+    if (state == grid_detail::kNoCheckBox)
+        return;
     model_->CellForWrite(dataRow, col).check =
         state == grid_detail::kChecked ? grid_detail::kUnchecked : grid_detail::kChecked;
     model_->CellsChanged(dataRow, col, dataRow, col);
@@ -589,33 +684,45 @@ void Grid::ShowCell(int row, int col)
 {
     CheckRow(row);
     CheckColumn(col);
-    if (model_->DataRows() == 0) return;
+    if (model_->DataRows() == 0)
+        return;
     view_->scrollTo(model_->index(std::max(row, 1) - 1, col));
 }
 
 // ---- files --------------------------------------------------------------
 
-QString Grid::ClipSeparators() const { return clipSeparators_; }
+QString Grid::ClipSeparators() const
+{
+    return clipSeparators_;
+}
 
-void Grid::SetClipSeparators(const QString& separators) { clipSeparators_ = separators; }
+void Grid::SetClipSeparators(const QString& separators)
+{
+    clipSeparators_ = separators;
+}
 
 void Grid::SaveToFile(const QString& path, int format, bool withHeader) const
 {
-    if (format != kFormatDelimited) throw RunTimeError(rterr::InvalidProcedureCall);
-    if (path.isEmpty()) throw RunTimeError(rterr::PathFileAccessError);
+    if (format != kFormatDelimited)
+        throw RunTimeError(rterr::InvalidProcedureCall);
+    if (path.isEmpty())
+        throw RunTimeError(rterr::PathFileAccessError);
     const QFileInfo info(path);
-    if (!info.absoluteDir().exists()) throw RunTimeError(rterr::PathNotFound);
+    if (!info.absoluteDir().exists())
+        throw RunTimeError(rterr::PathNotFound);
 
     const delimited_text::Separators sep = delimited_text::FromClipSeparators(clipSeparators_);
     QString text;
     QStringList fields;
     for (int r = withHeader ? 0 : 1; r < RowCount(); ++r) {
         fields.clear();
-        for (int c = 0; c < ColumnCount(); ++c) fields.append(CellText(r, c));
+        for (int c = 0; c < ColumnCount(); ++c)
+            fields.append(CellText(r, c));
         delimited_text::AppendRecord(text, fields, sep);
     }
     QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly)) throw RunTimeError(rterr::PathFileAccessError);
+    if (!file.open(QIODevice::WriteOnly))
+        throw RunTimeError(rterr::PathFileAccessError);
     const QByteArray bytes = text.toUtf8();
     // The flush is checked before the commit: commit() does not report bytes
     // still buffered that could not be written (disk full, size limit), and
@@ -624,16 +731,21 @@ void Grid::SaveToFile(const QString& path, int format, bool withHeader) const
         file.cancelWriting();
         throw RunTimeError(rterr::PathFileAccessError);
     }
-    if (!file.commit()) throw RunTimeError(rterr::PathFileAccessError);
+    if (!file.commit())
+        throw RunTimeError(rterr::PathFileAccessError);
 }
 
 void Grid::LoadFromFile(const QString& path, int format, bool withHeader)
 {
-    if (format != kFormatDelimited) throw RunTimeError(rterr::InvalidProcedureCall);
+    if (format != kFormatDelimited)
+        throw RunTimeError(rterr::InvalidProcedureCall);
     QFile file(path);
-    if (!QFileInfo(path).isFile()) throw RunTimeError(rterr::FileNotFound);
-    if (!file.open(QIODevice::ReadOnly)) throw RunTimeError(rterr::PathFileAccessError);
-    if (file.size() > kMaxLoadBytes) throw RunTimeError(rterr::OutOfMemory);
+    if (!QFileInfo(path).isFile())
+        throw RunTimeError(rterr::FileNotFound);
+    if (!file.open(QIODevice::ReadOnly))
+        throw RunTimeError(rterr::PathFileAccessError);
+    if (file.size() > kMaxLoadBytes)
+        throw RunTimeError(rterr::OutOfMemory);
     const QString text = QString::fromUtf8(file.readAll());
     file.close();
 
@@ -643,7 +755,8 @@ void Grid::LoadFromFile(const QString& path, int format, bool withHeader)
         throw RunTimeError(rterr::OutOfMemory);
 
     int columns = ColumnCount();
-    for (const QStringList& rec : records) columns = std::max(columns, static_cast<int>(rec.size()));
+    for (const QStringList& rec : records)
+        columns = std::max(columns, static_cast<int>(rec.size()));
 
     std::size_t first = 0;
     QStringList captions;
@@ -655,14 +768,16 @@ void Grid::LoadFromFile(const QString& path, int format, bool withHeader)
     rows.reserve(records.size() - first);
     for (std::size_t i = first; i < records.size(); ++i) {
         grid_detail::Row row(static_cast<std::size_t>(records[i].size()));
-        for (qsizetype c = 0; c < records[i].size(); ++c) row[static_cast<std::size_t>(c)].text = records[i][c];
+        for (qsizetype c = 0; c < records[i].size(); ++c)
+            row[static_cast<std::size_t>(c)].text = records[i][c];
         rows.push_back(std::move(row));
     }
     model_->ReplaceRows(std::move(rows), columns);
     if (withHeader && first == 1) {
         for (int c = 0; c < ColumnCount(); ++c)
             model_->ColumnAt(c).header.text = c < captions.size() ? captions.at(c) : QString();
-        if (ColumnCount() > 0) model_->HeaderChanged(0, ColumnCount() - 1);
+        if (ColumnCount() > 0)
+            model_->HeaderChanged(0, ColumnCount() - 1);
     }
     ApplyColumnLayout();
 }
@@ -676,15 +791,15 @@ void Grid::SetAppearance(int id, const QVariant& value)
     case kAppearanceFixedColumns: {
         const int fixed = std::max(0, value.toInt());
         model_->SetFixedColumns(fixed);
-        if (ColumnCount() > 0) model_->CellsChanged(0, 0, RowCount() - 2, ColumnCount() - 1);
+        if (ColumnCount() > 0)
+            model_->CellsChanged(0, 0, RowCount() - 2, ColumnCount() - 1);
         break;
     }
     case kAppearanceSelectionMode:
         view_->setSelectionBehavior(value.toInt() == kSelectWholeRows ? QAbstractItemView::SelectRows
-                                                       : QAbstractItemView::SelectItems);
+                                                                      : QAbstractItemView::SelectItems);
         break;
-    default:
-        break;
+    default: break;
     }
 }
 

@@ -9,9 +9,15 @@ namespace grid_sort {
 
 namespace {
 
-bool IsDigit(QChar c) { return c >= QLatin1Char('0') && c <= QLatin1Char('9'); }
+bool IsDigit(QChar c)
+{
+    return c >= QLatin1Char('0') && c <= QLatin1Char('9');
+}
 
-QChar FirstChar(const QString& s, QChar fallback) { return s.isEmpty() ? fallback : s.at(0); }
+QChar FirstChar(const QString& s, QChar fallback)
+{
+    return s.isEmpty() ? fallback : s.at(0);
+}
 
 enum class Field { Day, Month, Year2, Year4, Hour, Minute, Second, Meridiem, Name };
 
@@ -25,13 +31,26 @@ std::vector<Field> ParseFormat(const QString& format)
     int i = 0;
     auto run = [&](QChar c) {
         int k = i;
-        while (k < n && f.at(k) == c) ++k;
+        while (k < n && f.at(k) == c)
+            ++k;
         return k - i;
     };
     while (i < n) {
-        if (f.mid(i, 4) == QLatin1String("ampm")) { fields.push_back(Field::Meridiem); i += 4; continue; }
-        if (f.mid(i, 5) == QLatin1String("am/pm")) { fields.push_back(Field::Meridiem); i += 5; continue; }
-        if (f.mid(i, 3) == QLatin1String("a/p")) { fields.push_back(Field::Meridiem); i += 3; continue; }
+        if (f.mid(i, 4) == QLatin1String("ampm")) {
+            fields.push_back(Field::Meridiem);
+            i += 4;
+            continue;
+        }
+        if (f.mid(i, 5) == QLatin1String("am/pm")) {
+            fields.push_back(Field::Meridiem);
+            i += 5;
+            continue;
+        }
+        if (f.mid(i, 3) == QLatin1String("a/p")) {
+            fields.push_back(Field::Meridiem);
+            i += 3;
+            continue;
+        }
         const QChar c = f.at(i);
         const int len = run(c);
         if (c == QLatin1Char('d')) {
@@ -43,14 +62,18 @@ std::vector<Field> ParseFormat(const QString& format)
                 // "mm" right after the hour, or right before the seconds, is minutes.
                 bool afterHour = false;
                 for (auto it = fields.rbegin(); it != fields.rend(); ++it) {
-                    if (*it == Field::Meridiem) continue;
+                    if (*it == Field::Meridiem)
+                        continue;
                     afterHour = (*it == Field::Hour);
                     break;
                 }
                 bool beforeSecond = false;
                 for (int k = i + len; k < n; ++k) {
                     const QChar d = f.at(k);
-                    if (d.isLetter()) { beforeSecond = (d == QLatin1Char('s')); break; }
+                    if (d.isLetter()) {
+                        beforeSecond = (d == QLatin1Char('s'));
+                        break;
+                    }
                 }
                 fields.push_back(afterHour || beforeSecond ? Field::Minute : Field::Month);
             }
@@ -86,14 +109,17 @@ std::optional<double> LeadingNumber(const QString& text)
     const QLocale locale;
     const QChar decimal = FirstChar(locale.decimalPoint(), QLatin1Char('.'));
     QChar group = FirstChar(locale.groupSeparator(), QLatin1Char(','));
-    if (group == decimal) group = QChar();
+    if (group == decimal)
+        group = QChar();
 
     const int n = text.size();
     int i = 0;
-    while (i < n && text.at(i).isSpace()) ++i;
+    while (i < n && text.at(i).isSpace())
+        ++i;
     std::string digits;
     if (i < n && (text.at(i) == QLatin1Char('-') || text.at(i) == QLatin1Char('+'))) {
-        if (text.at(i) == QLatin1Char('-')) digits.push_back('-');
+        if (text.at(i) == QLatin1Char('-'))
+            digits.push_back('-');
         ++i;
     }
     bool sawDigit = false;
@@ -113,10 +139,12 @@ std::optional<double> LeadingNumber(const QString& text)
             break;
         }
     }
-    if (!sawDigit) return std::nullopt;
+    if (!sawDigit)
+        return std::nullopt;
     double value = 0;
     const auto res = std::from_chars(digits.data(), digits.data() + digits.size(), value);
-    if (res.ec != std::errc()) return std::nullopt;
+    if (res.ec != std::errc())
+        return std::nullopt;
     return value;
 }
 
@@ -125,8 +153,10 @@ std::optional<std::int64_t> DateValue(const QString& text, const QString& format
     std::vector<Field> fields = ParseFormat(format);
     bool hasDatePart = false;
     for (Field f : fields) {
-        if (f == Field::Name) return std::nullopt;
-        if (f == Field::Day || f == Field::Month || f == Field::Year2 || f == Field::Year4) hasDatePart = true;
+        if (f == Field::Name)
+            return std::nullopt;
+        if (f == Field::Day || f == Field::Month || f == Field::Year2 || f == Field::Year4)
+            hasDatePart = true;
     }
 
     // The digit runs of the text, and whether an afternoon designator follows.
@@ -137,7 +167,8 @@ std::optional<std::int64_t> DateValue(const QString& text, const QString& format
             int k = i;
             std::int64_t v = 0;
             while (k < n && IsDigit(text.at(k))) {
-                if (v < 100000) v = v * 10 + (text.at(k).unicode() - '0');
+                if (v < 100000)
+                    v = v * 10 + (text.at(k).unicode() - '0');
                 ++k;
             }
             runs.emplace_back(static_cast<int>(v), k - i);
@@ -146,13 +177,13 @@ std::optional<std::int64_t> DateValue(const QString& text, const QString& format
             ++i;
         }
     }
-    if (runs.empty()) return std::nullopt;
+    if (runs.empty())
+        return std::nullopt;
 
     if (fields.empty() || !hasDatePart) {
         const bool yearFirst = runs.front().second == 4;
-        std::vector<Field> dflt = yearFirst
-            ? std::vector<Field>{Field::Year4, Field::Month, Field::Day}
-            : std::vector<Field>{Field::Day, Field::Month, Field::Year4};
+        std::vector<Field> dflt = yearFirst ? std::vector<Field>{Field::Year4, Field::Month, Field::Day}
+                                            : std::vector<Field>{Field::Day, Field::Month, Field::Year4};
         if (fields.empty()) {
             dflt.insert(dflt.end(), {Field::Hour, Field::Minute, Field::Second, Field::Meridiem});
         } else {
@@ -173,14 +204,19 @@ std::optional<std::int64_t> DateValue(const QString& text, const QString& format
         QString letters;
         bool seenDigit = false;
         for (QChar c : lower) {
-            if (IsDigit(c)) seenDigit = true;
-            else if (seenDigit && c.isLetter()) letters.append(c);
-            else if (seenDigit && !letters.isEmpty()) break;
+            if (IsDigit(c))
+                seenDigit = true;
+            else if (seenDigit && c.isLetter())
+                letters.append(c);
+            else if (seenDigit && !letters.isEmpty())
+                break;
         }
         if (!letters.isEmpty()) {
-            if ((!pmText.isEmpty() && letters == pmText) || letters == QLatin1String("pm") || letters == QLatin1String("p"))
+            if ((!pmText.isEmpty() && letters == pmText) || letters == QLatin1String("pm")
+                || letters == QLatin1String("p"))
                 pm = true;
-            else if ((!amText.isEmpty() && letters == amText) || letters == QLatin1String("am") || letters == QLatin1String("a"))
+            else if ((!amText.isEmpty() && letters == amText) || letters == QLatin1String("am")
+                     || letters == QLatin1String("a"))
                 am = true;
         }
     }
@@ -189,8 +225,12 @@ std::optional<std::int64_t> DateValue(const QString& text, const QString& format
     bool hasMeridiem = false;
     std::size_t r = 0;
     for (Field f : fields) {
-        if (f == Field::Meridiem) { hasMeridiem = true; continue; }
-        if (r >= runs.size()) break;
+        if (f == Field::Meridiem) {
+            hasMeridiem = true;
+            continue;
+        }
+        if (r >= runs.size())
+            break;
         const int v = runs[r].first;
         const int digits = runs[r].second;
         ++r;
@@ -205,13 +245,18 @@ std::optional<std::int64_t> DateValue(const QString& text, const QString& format
         default: break;
         }
     }
-    if (day < 1 || day > 31 || month < 1 || month > 12 || year < 0 || year > 9999) return std::nullopt;
+    if (day < 1 || day > 31 || month < 1 || month > 12 || year < 0 || year > 9999)
+        return std::nullopt;
     if (hasMeridiem && (pm || am)) {
-        if (hour < 1 || hour > 12) return std::nullopt;
-        if (hour == 12) hour = 0;
-        if (pm) hour += 12;
+        if (hour < 1 || hour > 12)
+            return std::nullopt;
+        if (hour == 12)
+            hour = 0;
+        if (pm)
+            hour += 12;
     }
-    if (hour > 23 || minute > 59 || second > 59) return std::nullopt;
+    if (hour > 23 || minute > 59 || second > 59)
+        return std::nullopt;
     const std::int64_t days = DaysFromCivil(year, static_cast<unsigned>(month), static_cast<unsigned>(day));
     return days * 86400 + hour * 3600 + minute * 60 + second;
 }
@@ -227,33 +272,43 @@ int NaturalCompare(const QString& a, const QString& b)
         const QChar cb = b.at(j);
         if (IsDigit(ca) && IsDigit(cb)) {
             int si = i;
-            while (si < na && a.at(si) == QLatin1Char('0')) ++si;
+            while (si < na && a.at(si) == QLatin1Char('0'))
+                ++si;
             int sj = j;
-            while (sj < nb && b.at(sj) == QLatin1Char('0')) ++sj;
+            while (sj < nb && b.at(sj) == QLatin1Char('0'))
+                ++sj;
             int ei = si;
-            while (ei < na && IsDigit(a.at(ei))) ++ei;
+            while (ei < na && IsDigit(a.at(ei)))
+                ++ei;
             int ej = sj;
-            while (ej < nb && IsDigit(b.at(ej))) ++ej;
+            while (ej < nb && IsDigit(b.at(ej)))
+                ++ej;
             const int lenA = ei - si;
             const int lenB = ej - sj;
-            if (lenA != lenB) return lenA < lenB ? -1 : 1;
+            if (lenA != lenB)
+                return lenA < lenB ? -1 : 1;
             for (int k = 0; k < lenA; ++k) {
                 const ushort da = a.at(si + k).unicode();
                 const ushort db = b.at(sj + k).unicode();
-                if (da != db) return da < db ? -1 : 1;
+                if (da != db)
+                    return da < db ? -1 : 1;
             }
             // Same value: fewer leading zeros first.
-            if ((ei - i) != (ej - j)) return (ei - i) < (ej - j) ? -1 : 1;
+            if ((ei - i) != (ej - j))
+                return (ei - i) < (ej - j) ? -1 : 1;
             i = ei;
             j = ej;
             continue;
         }
-        if (ca != cb) return ca.unicode() < cb.unicode() ? -1 : 1;
+        if (ca != cb)
+            return ca.unicode() < cb.unicode() ? -1 : 1;
         ++i;
         ++j;
     }
-    if (i < na) return 1;
-    if (j < nb) return -1;
+    if (i < na)
+        return 1;
+    if (j < nb)
+        return -1;
     return 0;
 }
 

@@ -13,14 +13,19 @@ namespace grid_detail {
 
 int KeyCodeOf(int key)
 {
-    if (key >= Qt::Key_A && key <= Qt::Key_Z) return key; // 65-90
-    if (key >= Qt::Key_0 && key <= Qt::Key_9) return key; // 48-57
-    if (key >= Qt::Key_F1 && key <= Qt::Key_F24) return 112 + (key - Qt::Key_F1);
+    if (key >= Qt::Key_A && key <= Qt::Key_Z)
+        return key; // 65-90
+    if (key >= Qt::Key_0 && key <= Qt::Key_9)
+        return key; // 48-57
+    if (key >= Qt::Key_F1 && key <= Qt::Key_F24)
+        return 112 + (key - Qt::Key_F1);
     switch (key) {
     case Qt::Key_Space: return 32;
     case Qt::Key_Backspace: return 8;
-    case Qt::Key_Tab: case Qt::Key_Backtab: return 9;
-    case Qt::Key_Return: case Qt::Key_Enter: return 13;
+    case Qt::Key_Tab:
+    case Qt::Key_Backtab: return 9;
+    case Qt::Key_Return:
+    case Qt::Key_Enter: return 13;
     case Qt::Key_Shift: return 16;
     case Qt::Key_Control: return 17;
     case Qt::Key_Alt: return 18;
@@ -42,9 +47,12 @@ int KeyCodeOf(int key)
 int ShiftMaskOf(Qt::KeyboardModifiers modifiers)
 {
     int mask = 0;
-    if (modifiers & Qt::ShiftModifier) mask |= 1;
-    if (modifiers & Qt::ControlModifier) mask |= 2;
-    if (modifiers & Qt::AltModifier) mask |= 4;
+    if (modifiers & Qt::ShiftModifier)
+        mask |= 1;
+    if (modifiers & Qt::ControlModifier)
+        mask |= 2;
+    if (modifiers & Qt::AltModifier)
+        mask |= 4;
     return mask;
 }
 
@@ -114,7 +122,8 @@ void GridView::Pressed(QMouseEvent* event)
     });
     if (event->button() == Qt::LeftButton && grid_->EditMode() == 2) {
         const QModelIndex index = indexAt(event->position().toPoint());
-        if (index.isValid()) grid_->ToggleCheckAt(index.row(), index.column());
+        if (index.isValid())
+            grid_->ToggleCheckAt(index.row(), index.column());
     }
 }
 
@@ -183,11 +192,8 @@ bool GridView::eventFilter(QObject* watched, QEvent* event)
                 RaiseEvent([&] { emit grid_->MouseUp(button, shift, inGrid.x(), inGrid.y()); });
             break;
         }
-        case QEvent::Leave:
-            grid_->ForgetMouse();
-            break;
-        default:
-            break;
+        case QEvent::Leave: grid_->ForgetMouse(); break;
+        default: break;
         }
     }
     return QTableView::eventFilter(watched, event);
@@ -196,7 +202,8 @@ bool GridView::eventFilter(QObject* watched, QEvent* event)
 void GridView::currentChanged(const QModelIndex& current, const QModelIndex& previous)
 {
     QTableView::currentChanged(current, previous);
-    if (current.isValid()) grid_->currentColumn_ = current.column();
+    if (current.isValid())
+        grid_->currentColumn_ = current.column();
 }
 
 } // namespace grid_detail

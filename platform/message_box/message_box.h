@@ -22,8 +22,7 @@ QString DefaultMsgBoxTitle();
 // shows it: prints "<title>: <text>" to standard error and returns OK, or No
 // for the Yes/No kinds (a question nobody can answer is answered no).
 MsgBoxResult MsgBox(const QString& text, MsgBoxIcon icon = MsgBoxIcon::Information,
-                    MsgBoxButtons buttons = MsgBoxButtons::OK,
-                    const QString& title = DefaultMsgBoxTitle());
+                    MsgBoxButtons buttons = MsgBoxButtons::OK, const QString& title = DefaultMsgBoxTitle());
 
 struct MsgBoxRequest {
     QString text;

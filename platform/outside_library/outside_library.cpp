@@ -22,8 +22,8 @@ void* OutsideLibrary::Resolve(const char* symbol) const
         throw RunTimeError(rterr::FileNotFound, QStringLiteral("File not found: ") + name_);
     QFunctionPointer fn = library.resolve(symbol);
     if (!fn)
-        throw RunTimeError(rterr::EntryPointNotFound,
-                           QStringLiteral("Can't find DLL entry point ") + QString::fromLatin1(symbol)
-                               + QStringLiteral(" in ") + name_);
+        throw RunTimeError(rterr::EntryPointNotFound, QStringLiteral("Can't find DLL entry point ")
+                                                          + QString::fromLatin1(symbol) + QStringLiteral(" in ")
+                                                          + name_);
     return reinterpret_cast<void*>(fn);
 }

@@ -69,8 +69,9 @@ int main(int argc, char* argv[])
 
     const com::HRESULT hr = fn();
     if (com::Failed(hr)) {
-        Print(stderr, QStringLiteral("regsvr: %1 in \"%2\" failed with error code %3.")
-                          .arg(QLatin1String(entry), path, Hex(hr)));
+        Print(
+            stderr,
+            QStringLiteral("regsvr: %1 in \"%2\" failed with error code %3.").arg(QLatin1String(entry), path, Hex(hr)));
         return 5;
     }
     Print(stdout, QStringLiteral("%1 in \"%2\" succeeded.").arg(QLatin1String(entry), path));

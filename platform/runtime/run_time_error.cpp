@@ -7,7 +7,9 @@ RunTimeError::RunTimeError(long number, QString description)
 {
 }
 
-RunTimeError::RunTimeError(long number) : RunTimeError(number, StandardDescription(number)) {}
+RunTimeError::RunTimeError(long number) : RunTimeError(number, StandardDescription(number))
+{
+}
 
 QString RunTimeError::StandardDescription(long number)
 {

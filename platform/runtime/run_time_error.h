@@ -2,8 +2,8 @@
 // The run-time error that procedures raise and that error tails trap:
 // a number and a description, as a late-bound caller sees them.
 
-#include <QString>
 #include <QByteArray>
+#include <QString>
 #include <exception>
 
 class RunTimeError : public std::exception {

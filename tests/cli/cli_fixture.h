@@ -74,7 +74,9 @@ protected:
         if (fileSizeLimit_ != RLIM_INFINITY) {
             const rlim_t bytes = fileSizeLimit_;
             p.setChildProcessModifier([bytes] {
-                const struct rlimit limit {bytes, bytes};
+                const struct rlimit limit {
+                    bytes, bytes
+                };
                 ::setrlimit(RLIMIT_FSIZE, &limit);
             });
         }
@@ -82,7 +84,8 @@ protected:
             p.start(program, args);
         else
             p.start(QStringLiteral("runuser"),
-                    QStringList{QStringLiteral("-p"), QStringLiteral("-u"), runAs_, QStringLiteral("--"), program} + args);
+                    QStringList{QStringLiteral("-p"), QStringLiteral("-u"), runAs_, QStringLiteral("--"), program}
+                        + args);
         Result r;
         if (!p.waitForFinished(timeoutMs)) {
             p.kill();

@@ -50,7 +50,8 @@ protected:
     static QString SilentDisplay()
     {
         QFile sockets(QStringLiteral("/proc/net/unix"));
-        const QString listening = sockets.open(QIODevice::ReadOnly) ? QString::fromLatin1(sockets.readAll()) : QString();
+        const QString listening =
+            sockets.open(QIODevice::ReadOnly) ? QString::fromLatin1(sockets.readAll()) : QString();
         for (int n = 197; n < 300; ++n) {
             const QString socket = QStringLiteral("/tmp/.X11-unix/X%1").arg(n);
             if (!QFileInfo::exists(socket) && !listening.contains(socket + QLatin1Char('\n')))
@@ -136,7 +137,8 @@ TEST_F(EnvironmentTest, ADisplayThatCannotShowTheResultLeavesItOnStandardError)
             EXPECT_TRUE(r.err.endsWith(QStringLiteral("Velmora 3.1: Invalid Pageno.\n"))) << r.err.toStdString();
             r = Run(QStringList{}, 5000);
             EXPECT_EQ(r.exitCode, 0);
-            EXPECT_TRUE(r.out.startsWith(QStringLiteral("VelmoraCMD - page operations"))) << r.out.left(80).toStdString();
+            EXPECT_TRUE(r.out.startsWith(QStringLiteral("VelmoraCMD - page operations")))
+                << r.out.left(80).toStdString();
         }
     }
     ::close(listener);
@@ -150,7 +152,8 @@ TEST_F(EnvironmentTest, WithoutADisplayNoWindowLibraryIsLoaded)
     MakeTiffIn(QStringLiteral("b.tif"), {4, 5});
     const QList<QStringList> lines{
         {QStringLiteral("/i"), QStringLiteral("b.tif"), QStringLiteral("/o"), QStringLiteral("out")},
-        {QStringLiteral("/i"), QStringLiteral("a.tif"), QStringLiteral("/silent"), QStringLiteral("/a"), QStringLiteral("b.tif")},
+        {QStringLiteral("/i"), QStringLiteral("a.tif"), QStringLiteral("/silent"), QStringLiteral("/a"),
+         QStringLiteral("b.tif")},
         {QStringLiteral("/d"), QStringLiteral("."), QStringLiteral("/o"), QStringLiteral("out?1-2")},
         {QStringLiteral("/i"), QStringLiteral("a.tif"), QStringLiteral("/del"), QStringLiteral("x")},
         {},
@@ -173,7 +176,8 @@ TEST_F(EnvironmentTest, AStorageFolderThatCannotBeCreatedIsNamed)
     SetEnvironment(QStringLiteral("XDG_DATA_HOME"), Work(QStringLiteral("file/data")));
     const Result r = Run(QStringLiteral("/i a.tif /del 1"));
     EXPECT_EQ(r.exitCode, 3);
-    EXPECT_EQ(r.err, QStringLiteral("VelmoraCMD: the run stopped; the storage folder ") + Work(QStringLiteral("file/data"))
+    EXPECT_EQ(r.err, QStringLiteral("VelmoraCMD: the run stopped; the storage folder ")
+                         + Work(QStringLiteral("file/data"))
                          + QStringLiteral("/Ostrana Technologies/Velmora 3.1 could not be created\n"));
     EXPECT_EQ(PagesIn(QStringLiteral("a.tif")), (V{1, 2, 3}));
 }
@@ -187,8 +191,8 @@ TEST_F(EnvironmentTest, AFailedWriteTestNamesTheStorageFolder)
     EXPECT_EQ(r.exitCode, 3);
     const QStringList lines = r.err.split(QLatin1Char('\n'), Qt::SkipEmptyParts);
     ASSERT_EQ(lines.size(), 2) << r.err.toStdString();
-    EXPECT_EQ(lines[0],
-              QStringLiteral("Velmora 3.1: Needed Admin Permission :Cann't run without adminstrator rights in Vista\""));
+    EXPECT_EQ(lines[0], QStringLiteral(
+                            "Velmora 3.1: Needed Admin Permission :Cann't run without adminstrator rights in Vista\""));
     EXPECT_TRUE(lines[1].endsWith(QStringLiteral(": ") + Storage())) << lines[1].toStdString();
     EXPECT_EQ(PagesIn(QStringLiteral("a.tif")), (V{1, 2, 3}));
 }

@@ -119,8 +119,9 @@ TEST_F(OperationRunTest, AFolderThatCannotBeScannedIsNoSuccess)
     EXPECT_EQ(r.err, QStringLiteral("Velmora 3.1: Wrong page no in Following files.\n") + Work(QStringLiteral("a.tif"))
                          + QLatin1Char('\n'));
     EXPECT_EQ(PagesIn(QStringLiteral("a.tif")), (V{1, 2}));
-    EXPECT_TRUE(QString::fromUtf8(ReadFile(Storage() + QStringLiteral("/Errors.Log")))
-                    .contains(QStringLiteral(" in procedure LoadFilesFolder at Line No. 10 of Module modMaster at time- ")));
+    EXPECT_TRUE(
+        QString::fromUtf8(ReadFile(Storage() + QStringLiteral("/Errors.Log")))
+            .contains(QStringLiteral(" in procedure LoadFilesFolder at Line No. 10 of Module modMaster at time- ")));
 }
 
 TEST_F(OperationRunTest, AFolderTheUserMayWriteButNotListIsAFailureOfEveryOperation)
@@ -253,7 +254,8 @@ TEST_F(OperationRunTest, ExtractionNeverReplacesAUsersOwnPageFiles)
     EXPECT_EQ(Pages(Work(QStringLiteral("out2/Page1.tif"))), (V{5}));
     EXPECT_EQ(Pages(Work(QStringLiteral("out2/Page2.tif"))), (V{6}));
     EXPECT_EQ(Pages(Work(QStringLiteral("out2/Page3.tif"))), (V{7}));
-    EXPECT_EQ(QDir(Work(QStringLiteral("out2"))).entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden).size(), 3);
+    EXPECT_EQ(
+        QDir(Work(QStringLiteral("out2"))).entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden).size(), 3);
 }
 
 TEST_F(OperationRunTest, APageNameNeverReplacesASourceOfTheRun)
@@ -275,8 +277,8 @@ TEST_F(OperationRunTest, ARunTimeErrorStopsTheRunAndIsLogged)
     MakeTiffIn(QStringLiteral("a.tif"), {1, 2, 3});
     MakeTiffIn(QStringLiteral("b.tif"), {4, 5});
     MakeTiffIn(QStringLiteral("c.tif"), {6, 7});
-    const Result r = Run(QStringList{QStringLiteral("/i"), QStringLiteral("b.tif|a.tif?x|c.tif"), QStringLiteral("/del"),
-                                     QStringLiteral("1")});
+    const Result r = Run(QStringList{QStringLiteral("/i"), QStringLiteral("b.tif|a.tif?x|c.tif"),
+                                     QStringLiteral("/del"), QStringLiteral("1")});
     EXPECT_EQ(r.exitCode, 3);
     EXPECT_EQ(PagesIn(QStringLiteral("b.tif")), (V{5}));
     EXPECT_EQ(PagesIn(QStringLiteral("a.tif")), (V{1, 2, 3}));
@@ -311,13 +313,15 @@ TEST_F(OperationRunTest, APositionPastTheIntegerRangeOverflowsWhereItIsComputed)
 {
     MakeTiffIn(QStringLiteral("a.tif"), {1, 2});
     MakeTiffIn(QStringLiteral("c.tif"), {9});
-    const Result r = Run({QStringLiteral("/i"), QStringLiteral("a.tif?2147483647"), QStringLiteral("/a"), QStringLiteral("c.tif")});
+    const Result r =
+        Run({QStringLiteral("/i"), QStringLiteral("a.tif?2147483647"), QStringLiteral("/a"), QStringLiteral("c.tif")});
     EXPECT_EQ(r.exitCode, 3);
     EXPECT_EQ(PagesIn(QStringLiteral("a.tif")), (V{1, 2}));
     // The position is the page number plus one: the overflow belongs to the
     // statement that works it out, not to the call that would use it.
     EXPECT_TRUE(QString::fromUtf8(ReadFile(Storage() + QStringLiteral("/Errors.Log")))
-                    .startsWith(QStringLiteral("Error 6 (Overflow) in procedure Main at Line No. 330 of Module modMaster at time- ")));
+                    .startsWith(QStringLiteral(
+                        "Error 6 (Overflow) in procedure Main at Line No. 330 of Module modMaster at time- ")));
 }
 
 TEST_F(OperationRunTest, FilesWhoseNamesAreNoTextFailInsteadOfBeingPassedOver)
@@ -327,7 +331,8 @@ TEST_F(OperationRunTest, FilesWhoseNamesAreNoTextFailInsteadOfBeingPassedOver)
     // "x", the byte 0xFF (no UTF-8), ".tif", and a folder named alike.
     MakeTiff(Work(QStringLiteral("made.tif")), {5, 6});
     const QByteArray in = QFile::encodeName(Work(QStringLiteral("in")));
-    ASSERT_EQ(::rename(QFile::encodeName(Work(QStringLiteral("made.tif"))).constData(), (in + "/x\xff.tif").constData()), 0);
+    ASSERT_EQ(
+        ::rename(QFile::encodeName(Work(QStringLiteral("made.tif"))).constData(), (in + "/x\xff.tif").constData()), 0);
     const QString shown = Work(QStringLiteral("in/x")) + QChar(0xFFFD) + QStringLiteral(".tif");
     const auto badFileBytes = [&] {
         QFile f;
@@ -358,8 +363,8 @@ TEST_F(OperationRunTest, FilesWhoseNamesAreNoTextFailInsteadOfBeingPassedOver)
     ASSERT_EQ(::mkdir((QFile::encodeName(Work(QStringLiteral("in2"))) + "/sub\xff").constData(), 0700), 0);
     r = Run(QStringLiteral("/d in2 /r /del 1"));
     EXPECT_EQ(r.exitCode, 1);
-    EXPECT_EQ(r.err, QStringLiteral("Velmora 3.1: Wrong page no in Following files.\n") + Work(QStringLiteral("in2/sub"))
-                         + QChar(0xFFFD) + QLatin1Char('\n'));
+    EXPECT_EQ(r.err, QStringLiteral("Velmora 3.1: Wrong page no in Following files.\n")
+                         + Work(QStringLiteral("in2/sub")) + QChar(0xFFFD) + QLatin1Char('\n'));
     EXPECT_EQ(Pages(Work(QStringLiteral("in2/ok.tif"))), (V{4}));
     EXPECT_TRUE(QString::fromUtf8(ReadFile(Storage() + QStringLiteral("/Errors.Log")))
                     .contains(QStringLiteral(" in procedure LoadFilesFolder at Line No. ")));
@@ -382,7 +387,8 @@ TEST_F(OperationRunTest, WithoutTheCounterRegisteredTheRunStops)
     EXPECT_EQ(r.exitCode, 3);
     EXPECT_EQ(PagesIn(QStringLiteral("a.tif")), (V{1, 2}));
     EXPECT_TRUE(QString::fromUtf8(ReadFile(Storage() + QStringLiteral("/Errors.Log")))
-                    .startsWith(QStringLiteral("Error 429 (ActiveX component can't create object) in procedure Main at Line No. 90 ")));
+                    .startsWith(QStringLiteral(
+                        "Error 429 (ActiveX component can't create object) in procedure Main at Line No. 90 ")));
     // Standard error also says what to do about it.
     EXPECT_EQ(r.err.toStdString(),
               "VelmoraCMD: the run stopped on an error: Error 429 (ActiveX component can't create object) in procedure "
@@ -420,10 +426,9 @@ TEST(RenamePageFiles, AllPagesFollowTheExtractedFilesNotOnlyTheCount)
         QDir(out).removeRecursively();
         QDir().mkpath(out);
         for (int k = 0; k < 3; ++k)
-            QFile::copy(extract + QStringLiteral("/page%1.tif").arg(k),
-                        extract + QStringLiteral("/keep%1").arg(k));
-        EXPECT_TRUE(run.RenamePageFiles(QStringLiteral(".tif"), counted, out, QStringLiteral("scan.tif"), -1, -1,
-                                        false, extract));
+            QFile::copy(extract + QStringLiteral("/page%1.tif").arg(k), extract + QStringLiteral("/keep%1").arg(k));
+        EXPECT_TRUE(run.RenamePageFiles(QStringLiteral(".tif"), counted, out, QStringLiteral("scan.tif"), -1, -1, false,
+                                        extract));
         EXPECT_EQ(QDir(out).entryList(QDir::Files, QDir::Name),
                   (QStringList{QStringLiteral("scan1.tif"), QStringLiteral("scan2.tif"), QStringLiteral("scan3.tif")}));
         QFile third(out + QStringLiteral("/scan3.tif"));

@@ -37,8 +37,8 @@ protected:
     }
     QStringList Entries(const QString& folder) const
     {
-        return QDir(Work(folder)).entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden | QDir::System,
-                                            QDir::Name);
+        return QDir(Work(folder))
+            .entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden | QDir::System, QDir::Name);
     }
     QString ErrorLog() const { return QString::fromUtf8(ReadFile(Storage() + QStringLiteral("/Errors.Log"))); }
     // The following runs go as the user velmoratest; nothing (with the
@@ -49,9 +49,9 @@ protected:
         if (!user)
             return user;
         QProcess probe;
-        probe.start(QStringLiteral("runuser"), {QStringLiteral("-u"), QString::fromLatin1(kTestUserName),
-                                                QStringLiteral("--"), QStringLiteral("/usr/bin/test"),
-                                                QStringLiteral("-x"), QStringLiteral(VELMORA_CMD_PATH)});
+        probe.start(QStringLiteral("runuser"),
+                    {QStringLiteral("-u"), QString::fromLatin1(kTestUserName), QStringLiteral("--"),
+                     QStringLiteral("/usr/bin/test"), QStringLiteral("-x"), QStringLiteral(VELMORA_CMD_PATH)});
         if (!probe.waitForFinished(30000) || probe.exitStatus() != QProcess::NormalExit || probe.exitCode() != 0) {
             why = "the user velmoratest cannot reach " VELMORA_CMD_PATH;
             return std::nullopt;
@@ -164,10 +164,10 @@ TEST_F(SafeWriteTest, DebrisOfKilledRunsIsRemovedButNothingElse)
         ASSERT_TRUE(QDir(Work()).mkpath(QString::fromLatin1(folder)));
     MakeTiff(Work(QStringLiteral("out/.velmora-mynotes/important.tif")), {8});
     MakeTiff(Work(QStringLiteral("out/x.velmora.tmpfoo")), {8});
-    for (const char* old : {"out/.velmora-Ab12Cd/page0.tif", "out/.velmora-Ab12Cd", "out/a1.tif.velmora.tmp",
-                            "a.tif.velmora.tmp", "a.tif.tmp", "out/velmora-split-Zz99Yy", "out/.velmora-link",
-                            "out/.velmora-mynotes/important.tif", "out/.velmora-mynotes", "out/.velmora-notes",
-                            "out/.velmora-my-bak", "out/x.velmora.tmpfoo"})
+    for (const char* old :
+         {"out/.velmora-Ab12Cd/page0.tif", "out/.velmora-Ab12Cd", "out/a1.tif.velmora.tmp", "a.tif.velmora.tmp",
+          "a.tif.tmp", "out/velmora-split-Zz99Yy", "out/.velmora-link", "out/.velmora-mynotes/important.tif",
+          "out/.velmora-mynotes", "out/.velmora-notes", "out/.velmora-my-bak", "out/x.velmora.tmpfoo"})
         MakeOld(Work(QString::fromLatin1(old)));
 
     Result r = Run(QStringLiteral("/i a.tif /o out"));
@@ -276,8 +276,8 @@ TEST_F(SafeWriteTest, InPlaceChangesWorkForTheLongestNamesAndTakeTurns)
             runs.back()->setWorkingDirectory(Work());
         }
         for (auto& p : runs)
-            p->start(QStringLiteral(VELMORA_CMD_PATH), {QStringLiteral("/i"), QStringLiteral("a.tif"),
-                                                        QStringLiteral("/del"), QStringLiteral("1")});
+            p->start(QStringLiteral(VELMORA_CMD_PATH),
+                     {QStringLiteral("/i"), QStringLiteral("a.tif"), QStringLiteral("/del"), QStringLiteral("1")});
         for (auto& p : runs) {
             ASSERT_TRUE(p->waitForFinished(30000));
             EXPECT_EQ(p->exitCode(), 0) << p->readAllStandardError().toStdString();
@@ -337,11 +337,11 @@ TEST(RenamePageFilesBeyondAMillion, EveryPageFileTheEngineWroteIsRenamed)
     ModMaster master;
     ErrorTrap trap(QStringLiteral("Main"), ObjectKind::Module, QStringLiteral("modMaster"));
     CommandLineRun run(master, trap);
-    EXPECT_TRUE(run.RenamePageFiles(QStringLiteral(".tif"), 3, work.path(), QStringLiteral("s.tif"), -1, -1, false,
-                                    extract));
-    EXPECT_EQ(QDir(work.path()).entryList(QDir::Files, QDir::Name),
-              (QStringList{QStringLiteral("s1000000.tif"), QStringLiteral("s1000001.tif"),
-                           QStringLiteral("s1234568.tif")}));
+    EXPECT_TRUE(
+        run.RenamePageFiles(QStringLiteral(".tif"), 3, work.path(), QStringLiteral("s.tif"), -1, -1, false, extract));
+    EXPECT_EQ(
+        QDir(work.path()).entryList(QDir::Files, QDir::Name),
+        (QStringList{QStringLiteral("s1000000.tif"), QStringLiteral("s1000001.tif"), QStringLiteral("s1234568.tif")}));
     EXPECT_TRUE(QDir(extract).isEmpty());
 }
 

@@ -80,8 +80,8 @@ TEST_F(ValidationTest, AWholeLineInQuotesIsReadWithoutThem)
 
 TEST_F(ValidationTest, AbsolutePathsHoldSlashesWithoutEndingTheirArgument)
 {
-    const Result r = Run(QStringList{QStringLiteral("/i"), Work(QStringLiteral("a.tif")) + QLatin1Char('|')
-                                         + Work(QStringLiteral("b.tif")),
+    const Result r = Run(QStringList{QStringLiteral("/i"),
+                                     Work(QStringLiteral("a.tif")) + QLatin1Char('|') + Work(QStringLiteral("b.tif")),
                                      QStringLiteral("/del"), QStringLiteral("1")});
     EXPECT_EQ(r.exitCode, 0) << r.err.toStdString();
     EXPECT_EQ(PagesIn(QStringLiteral("a.tif")), (V{20, 30, 40, 50}));
@@ -156,7 +156,8 @@ TEST_F(ValidationTest, AnItemThatNamesAFileExactlyIsTakenAsItStands)
 {
     // A list typed with blanks around its bars names the files without
     // them.
-    Result r = Run({QStringLiteral("/i"), QStringLiteral("b.tif | a.tif"), QStringLiteral("/del"), QStringLiteral("1")});
+    Result r =
+        Run({QStringLiteral("/i"), QStringLiteral("b.tif | a.tif"), QStringLiteral("/del"), QStringLiteral("1")});
     EXPECT_EQ(r.exitCode, 0) << r.err.toStdString();
     EXPECT_EQ(PagesIn(QStringLiteral("b.tif")), (V{70}));
     EXPECT_EQ(PagesIn(QStringLiteral("a.tif")), (V{20, 30, 40, 50}));
@@ -195,14 +196,16 @@ TEST_F(ValidationTest, SwitchWordsInsideAPathArePath)
     // "/i " inside a folder name must not turn a folder run into a file run.
     ASSERT_TRUE(QDir(Work()).mkpath(QStringLiteral("x/i scans")));
     MakeTiff(Work(QStringLiteral("x/i scans/s.tif")), {1, 2});
-    Result r = Run({QStringLiteral("/d"), Work(QStringLiteral("x/i scans")), QStringLiteral("/del"), QStringLiteral("1")});
+    Result r =
+        Run({QStringLiteral("/d"), Work(QStringLiteral("x/i scans")), QStringLiteral("/del"), QStringLiteral("1")});
     EXPECT_EQ(r.exitCode, 0) << r.err.toStdString();
     EXPECT_EQ(Pages(Work(QStringLiteral("x/i scans/s.tif"))), (V{2}));
 
     // "/silent" inside a path must not divert the result to Log.txt.
     ASSERT_TRUE(QDir(Work()).mkpath(QStringLiteral("q/silent")));
     MakeTiff(Work(QStringLiteral("q/silent/t.tif")), {3, 4});
-    r = Run({QStringLiteral("/i"), Work(QStringLiteral("q/silent/t.tif")), QStringLiteral("/del"), QStringLiteral("1")});
+    r = Run(
+        {QStringLiteral("/i"), Work(QStringLiteral("q/silent/t.tif")), QStringLiteral("/del"), QStringLiteral("1")});
     EXPECT_EQ(r.exitCode, 0);
     EXPECT_EQ(r.err, QStringLiteral("Velmora 3.1: successfully deleted pages from file.\n"));
     EXPECT_EQ(Pages(Work(QStringLiteral("q/silent/t.tif"))), (V{4}));
@@ -212,7 +215,8 @@ TEST_F(ValidationTest, SwitchWordsInsideAPathArePath)
 TEST_F(ValidationTest, TheRootFolderIsAFolder)
 {
     // Its scan reads "/" only (no subfolders) and writes into the work folder.
-    const Result r = Run({QStringLiteral("/d"), QStringLiteral("/"), QStringLiteral("/o"), Work(QStringLiteral("out"))});
+    const Result r =
+        Run({QStringLiteral("/d"), QStringLiteral("/"), QStringLiteral("/o"), Work(QStringLiteral("out"))});
     EXPECT_NE(r.exitCode, 2) << r.err.toStdString();
     EXPECT_FALSE(r.err.contains(QStringLiteral("Invalid folder path.")));
 }

@@ -75,9 +75,8 @@ TEST(CommandLineWindows, MessageBoxesShowTheirTextAndReturnTheButtonPressed)
             box->button(QMessageBox::Ok)->click();
         },
         [&] {
-            result = windows->ShowMessage(
-                {QStringLiteral("Successfully extracted all pages."), MsgBoxIcon::Information, MsgBoxButtons::OK,
-                 QStringLiteral("Velmora 3.1")});
+            result = windows->ShowMessage({QStringLiteral("Successfully extracted all pages."), MsgBoxIcon::Information,
+                                           MsgBoxButtons::OK, QStringLiteral("Velmora 3.1")});
         });
     EXPECT_EQ(title, QStringLiteral("Velmora 3.1"));
     EXPECT_EQ(text, QStringLiteral("Successfully extracted all pages."));
@@ -85,8 +84,8 @@ TEST(CommandLineWindows, MessageBoxesShowTheirTextAndReturnTheButtonPressed)
 
     Answer([](QWidget* w) { qobject_cast<QMessageBox*>(w)->button(QMessageBox::No)->click(); },
            [&] {
-               result = windows->ShowMessage({QStringLiteral("?"), MsgBoxIcon::Question, MsgBoxButtons::YesNo,
-                                              QStringLiteral("Velmora 3.1")});
+               result = windows->ShowMessage(
+                   {QStringLiteral("?"), MsgBoxIcon::Question, MsgBoxButtons::YesNo, QStringLiteral("Velmora 3.1")});
            });
     EXPECT_EQ(result, MsgBoxResult::No);
 }

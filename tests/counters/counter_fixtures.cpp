@@ -22,7 +22,8 @@ namespace counter_test {
 bool WriteTiff(const QString& path, int pages, const char* mode)
 {
     TIFF* tif = TIFFOpen(QFile::encodeName(path).constData(), mode);
-    if (!tif) return false;
+    if (!tif)
+        return false;
     const std::uint32_t w = 16, h = 8;
     std::vector<std::uint8_t> row(w);
     for (int p = 0; p < pages; ++p) {
@@ -36,7 +37,8 @@ bool WriteTiff(const QString& path, int pages, const char* mode)
         TIFFSetField(tif, TIFFTAG_SUBFILETYPE, FILETYPE_PAGE);
         TIFFSetField(tif, TIFFTAG_PAGENUMBER, p, pages);
         for (std::uint32_t y = 0; y < h; ++y) {
-            for (std::uint32_t x = 0; x < w; ++x) row[x] = static_cast<std::uint8_t>(x * 16 + y + p);
+            for (std::uint32_t x = 0; x < w; ++x)
+                row[x] = static_cast<std::uint8_t>(x * 16 + y + p);
             if (TIFFWriteScanline(tif, row.data(), y, 0) < 0) {
                 TIFFClose(tif);
                 return false;
@@ -60,8 +62,8 @@ bool WriteTagBomb(const QString& path, int directories, int tags, std::uint32_t 
     const int imageEntries = image ? 9 : 0;
     const std::uint32_t block = 8 + directories * (2 + 12 * (tags + imageEntries) + 4) + 16;
     if (image)
-        entries = {Longs(256, {4}), Longs(257, {4}),     Shorts(258, {8}),  Shorts(259, {1}), Shorts(262, {1}),
-                   Longs(273, {block}), Shorts(277, {1}), Longs(278, {4}), Longs(279, {16})};
+        entries = {Longs(256, {4}),     Longs(257, {4}),  Shorts(258, {8}), Shorts(259, {1}), Shorts(262, {1}),
+                   Longs(273, {block}), Shorts(277, {1}), Longs(278, {4}),  Longs(279, {16})};
     for (int t = 0; t < tags; ++t)
         entries.push_back(Field(static_cast<std::uint16_t>(65000 + t), 7, tagBytes, block));
     std::uint32_t previous = 0;
@@ -70,8 +72,10 @@ bool WriteTagBomb(const QString& path, int directories, int tags, std::uint32_t 
         previous == 0 ? b.SetFirst(dir) : b.Link(previous, dir);
         previous = dir;
     }
-    if (b.Size() > block) return false;
-    if (!WriteText(path, QByteArray(reinterpret_cast<const char*>(b.bytes.data()), b.Size()))) return false;
+    if (b.Size() > block)
+        return false;
+    if (!WriteText(path, QByteArray(reinterpret_cast<const char*>(b.bytes.data()), b.Size())))
+        return false;
     QFile f(path);
     return f.resize(qint64(block) + tagBytes);
 }
@@ -85,7 +89,8 @@ bool WriteEmptyDirectories(const QString& path, int count)
 bool WriteText(const QString& path, const QByteArray& bytes)
 {
     QFile f(path);
-    if (!f.open(QIODevice::WriteOnly | QIODevice::Truncate)) return false;
+    if (!f.open(QIODevice::WriteOnly | QIODevice::Truncate))
+        return false;
     return f.write(bytes) == bytes.size();
 }
 
@@ -161,7 +166,8 @@ bool WritePdfTree(const QString& path, const std::vector<int>& fanOut, bool loop
     }
     std::vector<QByteArray> body(next, QByteArray());
     std::vector<std::size_t> parentOf(next, 0);
-    for (auto [object, parent] : parents) parentOf[object] = parent;
+    for (auto [object, parent] : parents)
+        parentOf[object] = parent;
     kidsOf.resize(next);
     if (loop && !parents.empty()) {
         // The last node above the pages lists the root as well.
@@ -174,11 +180,13 @@ bool WritePdfTree(const QString& path, const std::vector<int>& fanOut, bool loop
             continue;
         }
         QByteArray kids;
-        for (std::size_t kid : kidsOf[object]) kids += Ref(kid) + " ";
+        for (std::size_t kid : kidsOf[object])
+            kids += Ref(kid) + " ";
         body[object] = "<< /Type /Pages /Kids [" + kids + "] /Count 1"
                        + (object == 2 ? QByteArray() : " /Parent " + Ref(parentOf[object])) + " >>";
     }
-    for (std::size_t object = 2; object < next; ++object) objects.push_back(body[object]);
+    for (std::size_t object = 2; object < next; ++object)
+        objects.push_back(body[object]);
     return WriteRawPdf(path, objects);
 }
 
@@ -226,8 +234,8 @@ QByteArray Deflated(const QByteArray& head, char fill, std::uint64_t inflated)
 // One row of a cross-reference stream with /W [1 4 2].
 QByteArray XrefRow(int type, std::uint32_t second, std::uint16_t third)
 {
-    const char row[7] = {char(type),         char(second >> 24), char(second >> 16), char(second >> 8),
-                         char(second),       char(third >> 8),   char(third)};
+    const char row[7] = {char(type),   char(second >> 24), char(second >> 16), char(second >> 8),
+                         char(second), char(third >> 8),   char(third)};
     return QByteArray(row, 7);
 }
 
@@ -292,7 +300,8 @@ bool WriteSparsePdfWithBrokenXref(const QString& path, std::int64_t size)
                             + kPage + "\nendobj\n";
     const QByteArray tail = "\ntrailer\n<< /Size 4 /Root 1 0 R >>\nstartxref\n999999999\n%%EOF\n";
     QFile f(path);
-    if (!f.open(QIODevice::WriteOnly | QIODevice::Truncate) || f.write(head) != head.size()) return false;
+    if (!f.open(QIODevice::WriteOnly | QIODevice::Truncate) || f.write(head) != head.size())
+        return false;
     return f.seek(size - tail.size()) && f.write(tail) == tail.size();
 }
 

@@ -1,7 +1,7 @@
-#include "platform/com/class_registry.h"
-#include "platform/com/com.h"
 #include "counters/page_counter.h"
 #include "counters/pdf_page_counter.h"
+#include "platform/com/class_registry.h"
+#include "platform/com/com.h"
 #include "platform/runtime/run_time_error.h"
 
 #include "counter_fixtures.h"
@@ -32,7 +32,8 @@ int RunRegsvr(const QStringList& args)
 {
     QProcess p;
     p.start(QStringLiteral(VELMORA_REGSVR), args);
-    if (!p.waitForFinished(30000)) return -1;
+    if (!p.waitForFinished(30000))
+        return -1;
     return p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -1;
 }
 
@@ -79,13 +80,15 @@ struct Counter {
     {
         Bounded answer;
         int fds[2];
-        if (::pipe(fds) != 0) return answer;
+        if (::pipe(fds) != 0)
+            return answer;
         const pid_t child = ::fork();
         if (child == 0) {
             ::close(fds[0]);
             long pages = 0, size = 0;
             if (FILE* statm = std::fopen("/proc/self/statm", "r")) {
-                if (std::fscanf(statm, "%ld", &size) != 1) size = 0;
+                if (std::fscanf(statm, "%ld", &size) != 1)
+                    size = 0;
                 std::fclose(statm);
             }
             pages = size * ::sysconf(_SC_PAGESIZE);
@@ -105,10 +108,12 @@ struct Counter {
             ::_exit(sent ? 0 : 1);
         }
         ::close(fds[1]);
-        if (child < 0 || ::read(fds[0], &answer, sizeof answer) != sizeof answer) answer = Bounded();
+        if (child < 0 || ::read(fds[0], &answer, sizeof answer) != sizeof answer)
+            answer = Bounded();
         ::close(fds[0]);
         int status = 0;
-        if (child > 0) ::waitpid(child, &status, 0);
+        if (child > 0)
+            ::waitpid(child, &status, 0);
         return answer;
     }
     std::int32_t CountBounded(const QString& path, std::size_t memory, unsigned seconds) const
@@ -131,7 +136,8 @@ protected:
         static int argc = 1;
         static char name[] = "counters_tests";
         static char* argv[] = {name, nullptr};
-        if (!QCoreApplication::instance()) new QCoreApplication(argc, argv);
+        if (!QCoreApplication::instance())
+            new QCoreApplication(argc, argv);
         config_ = new QTemporaryDir;
         qputenv("XDG_CONFIG_HOME", config_->path().toUtf8());
         ASSERT_EQ(RunRegsvr({QStringLiteral(VELMORA_COUNTERS_MODULE)}), 0);
@@ -227,8 +233,8 @@ TEST_F(CountersTest, TiffFilesThatCannotBeCountedAreNegative)
     ASSERT_TRUE(WriteTiff(File("bigtiff.tif"), 3, "w8"));
     ASSERT_TRUE(WritePdf(File("doc.pdf"), 2));
     ASSERT_EQ(::mkfifo(QFile::encodeName(File("pipe.tif")).constData(), 0600), 0);
-    for (const char* name : {"text.tif", "header.tif", "empty.tif", "far.tif", "bigtiff.tif", "missing.tif",
-                             "doc.pdf", "pipe.tif"})
+    for (const char* name :
+         {"text.tif", "header.tif", "empty.tif", "far.tif", "bigtiff.tif", "missing.tif", "doc.pdf", "pipe.tif"})
         EXPECT_LT(tiff.Count(File(name)), 0) << name;
     EXPECT_LT(tiff.Count(dir_.path()), 0);
     EXPECT_LT(tiff.Count(QString()), 0);
@@ -246,8 +252,8 @@ TEST_F(CountersTest, TiffCountsAgreeWithTheEngineOnHostileFiles)
     const Counter tiff(counters::CLSID_TiffPageCounter, counters::IID_ITiffPageCounter);
     for (const stavren::test::Hostile& h : stavren::test::HostileFiles()) {
         const QString path = File(QString::fromStdString(h.name) + ".tif");
-        ASSERT_TRUE(WriteText(path, QByteArray(reinterpret_cast<const char*>(h.bytes.data()),
-                                               static_cast<qsizetype>(h.bytes.size()))));
+        ASSERT_TRUE(WriteText(
+            path, QByteArray(reinterpret_cast<const char*>(h.bytes.data()), static_cast<qsizetype>(h.bytes.size()))));
         const std::int32_t engine = stavren::CountTiffPages(QFile::encodeName(path).toStdString());
         EXPECT_EQ(engine, static_cast<std::int32_t>(h.writable.size())) << h.name;
         EXPECT_EQ(tiff.Count(path), CounterAnswerFor(engine)) << h.name;
@@ -316,8 +322,8 @@ TEST_F(CountersTest, PdfPageTreesBeyondTheBoundsCountMinusOne)
     EXPECT_EQ(pdf.Count(File("nested.pdf")), 12);
     EXPECT_EQ(pdf.Count(File("deep-enough.pdf")), 1);
     constexpr std::size_t k256MiB = 256u << 20;
-    for (const char* name : {"too-deep.pdf", "40000-deep.pdf", "listed-twice.pdf", "listed-a-million-times.pdf",
-                             "loop.pdf"})
+    for (const char* name :
+         {"too-deep.pdf", "40000-deep.pdf", "listed-twice.pdf", "listed-a-million-times.pdf", "loop.pdf"})
         EXPECT_EQ(pdf.CountBounded(File(name), k256MiB, 10), -1) << name;
 }
 
@@ -353,7 +359,8 @@ TEST_F(CountersTest, PdfFilesThatInflateOrReadWithoutBoundCountMinusOne)
 TEST_F(CountersTest, RealFilesAgreeWithTheEngineAndTiffinfo)
 {
     const QString root = QStringLiteral(VELMORA_TESTDATA_DIR);
-    if (!QDir(root).exists()) VELMORA_MISSING_TEST_FILES("no test files in " + root.toStdString());
+    if (!QDir(root).exists())
+        VELMORA_MISSING_TEST_FILES("no test files in " + root.toStdString());
     const Counter tiff(counters::CLSID_TiffPageCounter, counters::IID_ITiffPageCounter);
     QDirIterator it(root, {QStringLiteral("*.tif"), QStringLiteral("*.tiff")}, QDir::Files,
                     QDirIterator::Subdirectories);
@@ -367,15 +374,18 @@ TEST_F(CountersTest, RealFilesAgreeWithTheEngineAndTiffinfo)
 
         QProcess info;
         info.start(QStringLiteral("tiffinfo"), {path});
-        if (!info.waitForFinished(30000)) continue;
+        if (!info.waitForFinished(30000))
+            continue;
         const QByteArray err = info.readAllStandardError();
         const QString out = QString::fromUtf8(info.readAllStandardOutput());
-        if (info.exitCode() != 0 || !err.isEmpty() || out.contains(QStringLiteral("BigTIFF"))) continue;
+        if (info.exitCode() != 0 || !err.isEmpty() || out.contains(QStringLiteral("BigTIFF")))
+            continue;
         EXPECT_EQ(counted, static_cast<std::int32_t>(out.count(QStringLiteral("TIFF Directory at offset"))))
             << path.toStdString();
         ++withTiffinfo;
     }
-    if (compared == 0) VELMORA_MISSING_TEST_FILES("no TIFF files in " + root.toStdString());
+    if (compared == 0)
+        VELMORA_MISSING_TEST_FILES("no TIFF files in " + root.toStdString());
     EXPECT_GT(withTiffinfo, 0);
 }
 

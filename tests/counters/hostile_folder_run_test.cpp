@@ -37,13 +37,17 @@ struct MeasuredRun {
 MeasuredRun RunMeasured(const QString& program, const QStringList& args, const QProcessEnvironment& env)
 {
     std::vector<std::string> argStore{QFile::encodeName(program).toStdString()};
-    for (const QString& a : args) argStore.push_back(a.toStdString());
+    for (const QString& a : args)
+        argStore.push_back(a.toStdString());
     std::vector<std::string> envStore;
-    for (const QString& e : env.toStringList()) envStore.push_back(e.toStdString());
+    for (const QString& e : env.toStringList())
+        envStore.push_back(e.toStdString());
     std::vector<char*> argv, envp;
-    for (std::string& a : argStore) argv.push_back(a.data());
+    for (std::string& a : argStore)
+        argv.push_back(a.data());
     argv.push_back(nullptr);
-    for (std::string& e : envStore) envp.push_back(e.data());
+    for (std::string& e : envStore)
+        envp.push_back(e.data());
     envp.push_back(nullptr);
 
     posix_spawn_file_actions_t actions;
@@ -56,10 +60,12 @@ MeasuredRun RunMeasured(const QString& program, const QStringList& args, const Q
     pid_t pid = 0;
     const int spawned = posix_spawn(&pid, argv[0], &actions, nullptr, argv.data(), envp.data());
     posix_spawn_file_actions_destroy(&actions);
-    if (spawned != 0) return run;
+    if (spawned != 0)
+        return run;
     int status = 0;
     rusage usage{};
-    if (wait4(pid, &status, 0, &usage) != pid) return run;
+    if (wait4(pid, &status, 0, &usage) != pid)
+        return run;
     run.ms = timer.elapsed();
     run.peakKiB = usage.ru_maxrss;
     run.exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
@@ -71,7 +77,8 @@ TEST(HostileFolderRun, BombsAreRefusedWithinLittleMemoryAndTime)
     QTemporaryDir home, work;
     ASSERT_TRUE(home.isValid() && work.isValid());
     QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-    for (const char* name : {"DISPLAY", "WAYLAND_DISPLAY", "QT_QPA_PLATFORM"}) env.remove(QString::fromLatin1(name));
+    for (const char* name : {"DISPLAY", "WAYLAND_DISPLAY", "QT_QPA_PLATFORM"})
+        env.remove(QString::fromLatin1(name));
     env.insert(QStringLiteral("HOME"), home.path());
     env.insert(QStringLiteral("XDG_CONFIG_HOME"), home.path() + QStringLiteral("/config"));
     env.insert(QStringLiteral("XDG_DATA_HOME"), home.path() + QStringLiteral("/data"));
@@ -92,8 +99,9 @@ TEST(HostileFolderRun, BombsAreRefusedWithinLittleMemoryAndTime)
     ASSERT_TRUE(WriteTagBomb(in + QStringLiteral("/shared.tif"), 1000, 1, k60MB));
     ASSERT_TRUE(WriteEmptyDirectories(in + QStringLiteral("/empty.tif"), 200000));
 
-    const MeasuredRun run = RunMeasured(QStringLiteral(VELMORA_CMD_PATH),
-                                {QStringLiteral("/silent"), QStringLiteral("/d"), in, QStringLiteral("/o"), out}, env);
+    const MeasuredRun run =
+        RunMeasured(QStringLiteral(VELMORA_CMD_PATH),
+                    {QStringLiteral("/silent"), QStringLiteral("/d"), in, QStringLiteral("/o"), out}, env);
     EXPECT_EQ(run.exitCode, 1); // every file failed
     EXPECT_LT(run.peakKiB, 256 * 1024);
     EXPECT_LT(run.ms, 20000);

@@ -161,9 +161,9 @@ std::vector<Hostile> HostileFiles()
         TiffBuilder b;
         const std::uint32_t s = b.AddBlob(std::vector<std::uint8_t>(4096, 3));
         const std::vector<std::uint64_t> offsets(1900, s), counts(1900, 4096);
-        const std::uint32_t d = b.AddDirectory({Longs(256, {1024}), Longs(257, {4 * 1900}), Shorts(258, {8}),
-                                                Shorts(262, {1}), Longs(273, offsets), Longs(278, {4}),
-                                                Longs(279, counts)});
+        const std::uint32_t d =
+            b.AddDirectory({Longs(256, {1024}), Longs(257, {4 * 1900}), Shorts(258, {8}), Shorts(262, {1}),
+                            Longs(273, offsets), Longs(278, {4}), Longs(279, counts)});
         std::vector<std::uint32_t> dirs = {d};
         for (int i = 0; i < 1100; ++i)
             dirs.push_back(b.AddDirectory({}));

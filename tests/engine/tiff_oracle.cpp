@@ -310,7 +310,8 @@ DecodedPage DecodePage(TIFF* tif, const std::function<void()>& back, int depth =
         for (std::uint64_t offset : offsets) {
             DecodedPage sub;
             if (TIFFSetSubDirectory(tif, offset))
-                sub = DecodePage(tif, [&] { TIFFSetSubDirectory(tif, offset); }, depth + 1);
+                sub = DecodePage(
+                    tif, [&] { TIFFSetSubDirectory(tif, offset); }, depth + 1);
             page.subImages.push_back(std::move(sub));
             back();
         }

@@ -84,7 +84,8 @@ TEST_F(ErrorLogTest, EachLoggedErrorIsOneLineEndingInTheTimestamp)
         << lines[0].toStdString();
     EXPECT_TRUE(EndsWithStamp(lines[0], before, after)) << lines[0].toStdString();
     // The stamp holds the date and the time of day.
-    EXPECT_TRUE(after.contains(QDate::currentDate().toString("yyyy")) || after.contains(QDate::currentDate().toString("yy")));
+    EXPECT_TRUE(after.contains(QDate::currentDate().toString("yyyy"))
+                || after.contains(QDate::currentDate().toString("yy")));
     EXPECT_TRUE(QRegularExpression("\\d{1,2}:\\d{2}:\\d{2}").match(after).hasMatch()) << after.toStdString();
 }
 
@@ -181,7 +182,8 @@ TEST_F(ErrorLogTest, CommandLineFacadeLogsOnlySplitAndExtractWithItsOwnNumbers)
     EXPECT_FALSE(facade.ExtractAllTIFFpages("/x/a.tif", out.path()));
     const QStringList lines = Lines();
     ASSERT_EQ(lines.size(), 3);
-    EXPECT_TRUE(lines[0].contains("in procedure SplitTiffFiles at Line No. 0 of Class Module TiffPdfCommands at time- "));
+    EXPECT_TRUE(
+        lines[0].contains("in procedure SplitTiffFiles at Line No. 0 of Class Module TiffPdfCommands at time- "));
     EXPECT_TRUE(lines[1].contains("in procedure ExtractTIFFpagesbyRange at Line No. 40 of Class Module"));
     EXPECT_TRUE(lines[2].contains("in procedure ExtractAllTIFFpages at Line No. 40 of Class Module"));
 }

@@ -27,8 +27,8 @@ TEST(PathTextHelpers, GetFileExtTakesTextAfterTheLastDot)
     } cases[] = {
         {"scan.tif", "tif"},
         {"archive.tar.gz", "gz"},
-        {"noext", "noext"},          // no dot: the whole text
-        {"ends.", ""},               // a final dot: nothing after it
+        {"noext", "noext"},            // no dot: the whole text
+        {"ends.", ""},                 // a final dot: nothing after it
         {"/data/v1.2/scan", "2/scan"}, // a dot in a folder name counts
         {"", ""},
         {".hidden", "hidden"},

@@ -59,8 +59,7 @@ TEST_F(NoticeWindowTest, ShowsCaptionTextAndClosesOnOk)
 {
     FrmVistaErrDlg dlg;
     EXPECT_EQ(dlg.windowTitle(), "Velmora 3.1");
-    EXPECT_EQ(dlg.Label1->text(),
-              "Needed Admin Permission :Cann't run without adminstrator rights in Vista\"");
+    EXPECT_EQ(dlg.Label1->text(), "Needed Admin Permission :Cann't run without adminstrator rights in Vista\"");
     EXPECT_EQ(dlg.OKButton->text(), "OK");
 
     // Sizes follow the screen's logical resolution (twips / 1440 inch).

@@ -99,8 +99,10 @@ protected:
     {
         static com::SimpleClassFactory<FakeSplitMerge> splitMerge(FakeModule());
         static com::SimpleClassFactory<FakeConverter> converter(FakeModule());
-        ASSERT_TRUE(com::RegisterClassObject(kFakeSplitMergeClsid, QStringLiteral("PdfPages.SplitMerge.1"), &splitMerge));
-        ASSERT_TRUE(com::RegisterClassObject(kFakeConverterClsid, QStringLiteral("PdfConvert.Converter.1"), &converter));
+        ASSERT_TRUE(
+            com::RegisterClassObject(kFakeSplitMergeClsid, QStringLiteral("PdfPages.SplitMerge.1"), &splitMerge));
+        ASSERT_TRUE(
+            com::RegisterClassObject(kFakeConverterClsid, QStringLiteral("PdfConvert.Converter.1"), &converter));
     }
 };
 
@@ -112,7 +114,8 @@ TEST_F(PdfOperationsTest, MissingComponentsGiveFalseAndOneLogLineEach)
     ExpectOneLogLine(QStringLiteral("ConvertPDFToImage"));
     EXPECT_FALSE(f.ConverImageToTiff(QStringLiteral("a.png"), QStringLiteral("a.tif"), 4));
     ExpectOneLogLine(QStringLiteral("ConverImageToTiff"));
-    EXPECT_FALSE(f.UpdatePdfMetaData(QStringLiteral("a.pdf"), QString(), QStringLiteral("Title=x"), QStringLiteral("b.pdf")));
+    EXPECT_FALSE(
+        f.UpdatePdfMetaData(QStringLiteral("a.pdf"), QString(), QStringLiteral("Title=x"), QStringLiteral("b.pdf")));
     ExpectOneLogLine(QStringLiteral("UpdatePdfMetaData"));
     EXPECT_EQ(f.GetNoOfPagesFromPDF(QStringLiteral("a.pdf"), password), 0);
     ExpectOneLogLine(QStringLiteral("GetNoOfPagesFromPDF"));
@@ -148,7 +151,8 @@ TEST_F(PdfOperationsTest, CommandLineVariantsUseThePageServerAndLogOnlyTheSplit)
 {
     SelectRunningProgram(RunningProgram::CommandLine);
     TiffPdfCommands f;
-    f.colOrderedData = {FileRecord(QStringLiteral("/in"), QStringLiteral("x.pdf")), FileRecord(QStringLiteral("/in/"), QStringLiteral("y.pdf"))};
+    f.colOrderedData = {FileRecord(QStringLiteral("/in"), QStringLiteral("x.pdf")),
+                        FileRecord(QStringLiteral("/in/"), QStringLiteral("y.pdf"))};
     f.FileNameToSave = QStringLiteral("/out/all.pdf");
     QString src = QStringLiteral("a.pdf"), range = QStringLiteral("1-3"), name = QStringLiteral("part");
 
@@ -167,11 +171,11 @@ TEST_F(PdfOperationsTest, CommandLineVariantsUseThePageServerAndLogOnlyTheSplit)
     EXPECT_TRUE(f.MergeConvert_TiffToPdfx());
     EXPECT_TRUE(f.SplitPDFFiles(src, range, name));
     EXPECT_EQ(Text(Calls()), Text(QStringList{
-                           QStringLiteral("Merge(QString:/in/x.pdf|/in/y.pdf|QString:/out/all.pdf)"),
-                           QStringLiteral("Merge(QString:a.pdf|b.pdf|QString:c.pdf)"),
-                           QStringLiteral("ConvertTiffToPDF(QString:/in/x.pdf|/in/y.pdf|QString:/out/all.pdf)"),
-                           QStringLiteral("Split(QString:a.pdf|QString:1-3|QString:part)"),
-                       }));
+                                 QStringLiteral("Merge(QString:/in/x.pdf|/in/y.pdf|QString:/out/all.pdf)"),
+                                 QStringLiteral("Merge(QString:a.pdf|b.pdf|QString:c.pdf)"),
+                                 QStringLiteral("ConvertTiffToPDF(QString:/in/x.pdf|/in/y.pdf|QString:/out/all.pdf)"),
+                                 QStringLiteral("Split(QString:a.pdf|QString:1-3|QString:part)"),
+                             }));
 }
 
 TEST_F(PdfOperationsTest, ConvertersHandTheServerTheDesignedArguments)
@@ -185,11 +189,12 @@ TEST_F(PdfOperationsTest, ConvertersHandTheServerTheDesignedArguments)
     f.colOrderedData = {FileRecord(QStringLiteral("/in"), QStringLiteral("scan.one.tif"))};
     QString out = QStringLiteral("/out");
     EXPECT_TRUE(f.Convert_EachTiffToPDFx(out));
-    EXPECT_EQ(Text(Calls()), Text(QStringList{
-                           QStringLiteral("GetNumberOfPages(QString:a.pdf|QString:)"),
-                           QStringLiteral("PDFToImage(QString:a.pdf|QString:a.png|short:100|short:100|short:0|int:3|int:0)"),
-                           QStringLiteral("ConvertTiffToPDF(QString:/in/scan.one.tif|QString:/out/scan.Pdf)"),
-                       }));
+    EXPECT_EQ(Text(Calls()),
+              Text(QStringList{
+                  QStringLiteral("GetNumberOfPages(QString:a.pdf|QString:)"),
+                  QStringLiteral("PDFToImage(QString:a.pdf|QString:a.png|short:100|short:100|short:0|int:3|int:0)"),
+                  QStringLiteral("ConvertTiffToPDF(QString:/in/scan.one.tif|QString:/out/scan.Pdf)"),
+              }));
 
     // A name without "." has no stem: the conversion stops through its
     // error path.

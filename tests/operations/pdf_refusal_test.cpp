@@ -42,9 +42,11 @@ TEST_F(PdfRefusalTest, EveryOperationAnswersFalseWithOneLogLine)
     const QString out = home.path() + QStringLiteral("/out.pdf");
     TiffPdfCommands f;
     f.FileNameToSave = out;
-    f.colOrderedData = {FileRecord(home.path(), QStringLiteral("a.pdf")), FileRecord(home.path(), QStringLiteral("b.pdf"))};
+    f.colOrderedData = {FileRecord(home.path(), QStringLiteral("a.pdf")),
+                        FileRecord(home.path(), QStringLiteral("b.pdf"))};
     EXPECT_FALSE(f.CombineOrderPdf());
-    ExpectOneLine(QStringLiteral("CombineOrderPdf"), QStringLiteral("TiffPdfCommands"), QStringLiteral("pdfCreateMerge"));
+    ExpectOneLine(QStringLiteral("CombineOrderPdf"), QStringLiteral("TiffPdfCommands"),
+                  QStringLiteral("pdfCreateMerge"));
     EXPECT_EQ(f.FileProccessed, 0);
     EXPECT_FALSE(f.AppendPdfFile(QStringLiteral("a.pdf"), QStringLiteral("b.pdf"), QString(), out));
     ExpectOneLine(QStringLiteral("AppendPdfFile"), QStringLiteral("TiffPdfCommands"), QStringLiteral("pdfCreateMerge"));
@@ -57,7 +59,8 @@ TEST_F(PdfRefusalTest, EveryOperationAnswersFalseWithOneLogLine)
     images.FileNameToSave = out;
     images.colOrderedData = f.colOrderedData;
     EXPECT_FALSE(images.MergeConvert_TiffToPdfx());
-    ExpectOneLine(QStringLiteral("MergeConvert_TiffToPdfx"), QStringLiteral("ImgToPdfConverter"), QStringLiteral("imgCreate"));
+    ExpectOneLine(QStringLiteral("MergeConvert_TiffToPdfx"), QStringLiteral("ImgToPdfConverter"),
+                  QStringLiteral("imgCreate"));
     EXPECT_EQ(images.FileProccessed, 0);
     EXPECT_FALSE(images.Convert_EachTiffToPDFbyOne(QStringLiteral("a.tif"), out));
     ExpectOneLine(QStringLiteral("Convert_EachTiffToPDFbyOne"), QStringLiteral("ImgToPdfConverter"),
@@ -67,7 +70,8 @@ TEST_F(PdfRefusalTest, EveryOperationAnswersFalseWithOneLogLine)
     EXPECT_EQ(CallsOf("imgpdf"), (QStringList{"imgCreate", "imgCreate", "imgCreate"}));
 
     EXPECT_FALSE(PdfToImageConverter().ConvertPDFToImage(QStringLiteral("a.pdf"), home.path()));
-    ExpectOneLine(QStringLiteral("ConvertPDFToImage"), QStringLiteral("PdfToImageConverter"), QStringLiteral("pdfOpen"));
+    ExpectOneLine(QStringLiteral("ConvertPDFToImage"), QStringLiteral("PdfToImageConverter"),
+                  QStringLiteral("pdfOpen"));
     EXPECT_EQ(CallsOf("pdfimg"), QStringList{"pdfOpen"});
 }
 

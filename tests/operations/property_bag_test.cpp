@@ -101,17 +101,17 @@ TEST(PropertyBag, DamagedRecordsAreRejectedWhole)
     const QByteArray good("VelmoraPropertyBag 1\nstring A=x\nbyte B=1\nend\n");
     const QByteArray damaged[] = {
         QByteArray(),
-        "VelmoraPropertyBag 1\nstring A=x\n",            // truncated: no end line
-        "VelmoraPropertyBag 1\nstring A=x\nend",         // end line not finished
-        "VelmoraPropertyBag 2\nend\n",                   // unknown version
-        "string A=x\nend\n",                             // no header
-        "VelmoraPropertyBag 1\nbyte B=256\nend\n",       // out of range
+        "VelmoraPropertyBag 1\nstring A=x\n",      // truncated: no end line
+        "VelmoraPropertyBag 1\nstring A=x\nend",   // end line not finished
+        "VelmoraPropertyBag 2\nend\n",             // unknown version
+        "string A=x\nend\n",                       // no header
+        "VelmoraPropertyBag 1\nbyte B=256\nend\n", // out of range
         "VelmoraPropertyBag 1\ninteger I=40000\nend\n",
         "VelmoraPropertyBag 1\nlong L=1e3\nend\n",
         "VelmoraPropertyBag 1\nlong L=\nend\n",
-        "VelmoraPropertyBag 1\nfloat F=1\nend\n",        // unknown type
-        "VelmoraPropertyBag 1\nstring A\nend\n",         // no value
-        "VelmoraPropertyBag 1\nstring A=bad\\q\nend\n",  // unknown escape
+        "VelmoraPropertyBag 1\nfloat F=1\nend\n",       // unknown type
+        "VelmoraPropertyBag 1\nstring A\nend\n",        // no value
+        "VelmoraPropertyBag 1\nstring A=bad\\q\nend\n", // unknown escape
         "VelmoraPropertyBag 1\nstring A=cut\\x4\nend\n",
         "VelmoraPropertyBag 1\nstring A=\xff\xfe\nend\n", // not UTF-8
     };

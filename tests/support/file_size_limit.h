@@ -8,10 +8,7 @@
 
 class FileSizeLimit {
 public:
-    FileSizeLimit()
-        : saved_(getrlimit(RLIMIT_FSIZE, &old_) == 0), previousHandler_(std::signal(SIGXFSZ, SIG_IGN))
-    {
-    }
+    FileSizeLimit() : saved_(getrlimit(RLIMIT_FSIZE, &old_) == 0), previousHandler_(std::signal(SIGXFSZ, SIG_IGN)) {}
     ~FileSizeLimit() { Restore(); }
     FileSizeLimit(const FileSizeLimit&) = delete;
     FileSizeLimit& operator=(const FileSizeLimit&) = delete;

@@ -16,10 +16,10 @@ inline bool RealTestFilesRequired()
 }
 
 // Ends the test: a failure when the files are required, else a skip.
-#define VELMORA_MISSING_TEST_FILES(message)        \
-    do {                                           \
-        if (RealTestFilesRequired())               \
-            GTEST_FAIL() << (message);             \
-        else                                       \
-            GTEST_SKIP() << (message);             \
+#define VELMORA_MISSING_TEST_FILES(message)                                                                            \
+    do {                                                                                                               \
+        if (RealTestFilesRequired())                                                                                   \
+            GTEST_FAIL() << (message);                                                                                 \
+        else                                                                                                           \
+            GTEST_SKIP() << (message);                                                                                 \
     } while (0)

@@ -26,8 +26,8 @@ protected:
 TEST_F(GridColumnsTest, BuiltInCatalogueHasEightColumnsInOrder)
 {
     ASSERT_EQ(columns_.Count(), 8);
-    EXPECT_EQ(Keys(), QStringList({"Name", "Selection", "Pages", "Location", "Size (In KB)", "Type",
-                                   "Created Date", "Modified Date"}));
+    EXPECT_EQ(Keys(), QStringList({"Name", "Selection", "Pages", "Location", "Size (In KB)", "Type", "Created Date",
+                                   "Modified Date"}));
     const float widths[] = {1800, 250, 700, 1800, 1000, 1400, 1400, 1400};
     const int types[] = {8, 11, 14, 8, 14, 8, 7, 7};
     for (int p = 1; p <= 8; ++p) {
@@ -52,9 +52,8 @@ TEST_F(GridColumnsTest, KeysAreFoundWithoutRegardToCase)
 TEST_F(GridColumnsTest, UnknownPositionsAndKeysGiveNoColumnAndNoError)
 {
     for (const GridColumns::IndexKey& unknown :
-         {GridColumns::IndexKey(9), GridColumns::IndexKey(0), GridColumns::IndexKey(-1),
-          GridColumns::IndexKey("Nam"), GridColumns::IndexKey("Name "), GridColumns::IndexKey(""),
-          GridColumns::IndexKey()}) {
+         {GridColumns::IndexKey(9), GridColumns::IndexKey(0), GridColumns::IndexKey(-1), GridColumns::IndexKey("Nam"),
+          GridColumns::IndexKey("Name "), GridColumns::IndexKey(""), GridColumns::IndexKey()}) {
         EXPECT_FALSE(columns_.Item(unknown));
         columns_.Remove(unknown);
     }
@@ -82,21 +81,21 @@ TEST_F(GridColumnsTest, RemoveAndAddAfterPutsAColumnBackInPlace)
     EXPECT_FALSE(columns_.Item("Pages"));
     EXPECT_EQ(columns_.Item(3)->ColumnKey, "Location");
 
-    const auto again = columns_.Add(pages->ColumnKey, pages->ColumnWidth, pages->ColumnIndex,
-                                    pages->ColumnName, pages->ColumnDatatype, "Pages", {}, 2);
+    const auto again = columns_.Add(pages->ColumnKey, pages->ColumnWidth, pages->ColumnIndex, pages->ColumnName,
+                                    pages->ColumnDatatype, "Pages", {}, 2);
     ASSERT_TRUE(again);
     EXPECT_EQ(columns_.Item(3), again);
-    EXPECT_EQ(Keys(), QStringList({"Name", "Selection", "Pages", "Location", "Size (In KB)", "Type",
-                                   "Created Date", "Modified Date"}));
+    EXPECT_EQ(Keys(), QStringList({"Name", "Selection", "Pages", "Location", "Size (In KB)", "Type", "Created Date",
+                                   "Modified Date"}));
 }
 
 TEST_F(GridColumnsTest, BeforeAndAfterByKeyOrPosition)
 {
-    columns_.Add("A", 1, 0, "A", 8, "A", "name");        // before a key
+    columns_.Add("A", 1, 0, "A", 8, "A", "name");              // before a key
     columns_.Add("B", 1, 0, "B", 8, "B", {}, "Modified Date"); // after the last, by key
-    columns_.Add("C", 1, 0, "C", 8, "", 2, 9);           // Before wins over After
-    EXPECT_EQ(Keys(), QStringList({"A", "C", "Name", "Selection", "Pages", "Location", "Size (In KB)",
-                                   "Type", "Created Date", "Modified Date", "B"}));
+    columns_.Add("C", 1, 0, "C", 8, "", 2, 9);                 // Before wins over After
+    EXPECT_EQ(Keys(), QStringList({"A", "C", "Name", "Selection", "Pages", "Location", "Size (In KB)", "Type",
+                                   "Created Date", "Modified Date", "B"}));
     // A column added without a key is reached only by position.
     EXPECT_FALSE(columns_.Item("C"));
     EXPECT_EQ(columns_.Item(2)->ColumnKey, "C");

@@ -51,8 +51,7 @@ Settings::Value Unusual(Id id)
     }
     case Settings::Type::Byte: return Settings::Value{QString(), i % 2 ? 255 : 200 + i % 50};
     case Settings::Type::Integer: return Settings::Value{QString(), i % 2 ? -32768 : 32767 - i};
-    case Settings::Type::Long:
-        return Settings::Value{QString(), i % 2 ? -2147483647 - 1 : 2147483647 - i};
+    case Settings::Type::Long: return Settings::Value{QString(), i % 2 ? -2147483647 - 1 : 2147483647 - i};
     }
     return {};
 }
@@ -93,14 +92,12 @@ TEST_F(SettingsTest, FirstRunCreatesFolderThenDefaultsWriteEveryValue)
         expectedOrder.append(Settings::Name(id));
     EXPECT_EQ(bag.Names(), expectedOrder);
     EXPECT_EQ(expectedOrder.first(), "ColumnVisibility");
-    EXPECT_EQ(expectedOrder.mid(11, 5),
-              QStringList({"LastGridColWidthFlag", "LastGridColWidth", "ColumnReOrder",
-                           "SortbyNumeric", "IsOpenFileAfterExport"}));
+    EXPECT_EQ(expectedOrder.mid(11, 5), QStringList({"LastGridColWidthFlag", "LastGridColWidth", "ColumnReOrder",
+                                                     "SortbyNumeric", "IsOpenFileAfterExport"}));
     EXPECT_EQ(expectedOrder.mid(16, 3),
               QStringList({"IsDefaultPathSplitPDF", "DefaultPathSplitPDF", "IsOpenFolderSplitPDF"}));
     EXPECT_EQ(expectedOrder.mid(43, 3),
-              QStringList({"IsOpenFolderConPdfToTiff", "IsDefaultPathConPdfToTiff",
-                           "DefaultPathConPdfToTiff"}));
+              QStringList({"IsOpenFolderConPdfToTiff", "IsDefaultPathConPdfToTiff", "DefaultPathConPdfToTiff"}));
 
     // The stored types are the settings' own.
     PropertyBag::Type type;
@@ -121,8 +118,7 @@ TEST_F(SettingsTest, FirstRunCreatesFolderThenDefaultsWriteEveryValue)
     EXPECT_EQ(next.WindowStateValue(), 2);
     EXPECT_EQ(next.LastGridColWidthFlag(), 1);
     EXPECT_EQ(next.LastGridColWidth(), "1800,250,700,1800,1000,1400,2000,2000");
-    EXPECT_EQ(next.ColumnReOrder(),
-              "Name,Selection,Pages,Location,Size (In KB),Type,Created Date,Modified Date");
+    EXPECT_EQ(next.ColumnReOrder(), "Name,Selection,Pages,Location,Size (In KB),Type,Created Date,Modified Date");
     EXPECT_TRUE(LogLines().isEmpty());
     EXPECT_TRUE(notices_.isEmpty());
 }
@@ -188,8 +184,8 @@ TEST_F(SettingsTest, MissingKeysReadAsEmptyValuesNotDefaults)
     ASSERT_TRUE(s.LoadSettings());
     EXPECT_EQ(s.ColumnVisibility(), "0,1");
     EXPECT_EQ(s.WindowStateFlag(), 0);
-    EXPECT_EQ(s.WindowStateValue(), 0);       // default would be 2
-    EXPECT_EQ(s.StartupFolder(), QString());  // default would be the home folder
+    EXPECT_EQ(s.WindowStateValue(), 0);      // default would be 2
+    EXPECT_EQ(s.StartupFolder(), QString()); // default would be the home folder
     EXPECT_EQ(s.LastGridColWidthFlag(), 0);
     EXPECT_EQ(s.ColumnReOrder(), QString());
     EXPECT_TRUE(LogLines().isEmpty());
@@ -201,8 +197,8 @@ TEST_F(SettingsTest, DamagedValuesTakeTheirDefaultsWithOneLogLine)
     writer.LoadDefaultSettings();
     writer.SetStartupFolder("/kept");
     PropertyBag bag = PropertyBag::FromContents(FileBytes(File()));
-    bag.WriteLong("WindowStateValue", 300);             // a byte above 255
-    bag.WriteString("LastWindowLeft", "left edge");     // text where a number belongs
+    bag.WriteLong("WindowStateValue", 300);               // a byte above 255
+    bag.WriteString("LastWindowLeft", "left edge");       // text where a number belongs
     bag.WriteString("LastGridColWidth", "1800,wide,700"); // a width list that is not numbers
     QByteArray bytes = bag.Contents();
     // A byte entry whose own text is out of range damages that line only.
@@ -234,12 +230,9 @@ TEST_F(SettingsTest, AWidthListTakesItsDefaultUnlessEveryEntryIsAColumnWidth)
     QLocale::setDefault(QLocale(QLocale::German, QLocale::Germany));
     const QString defaults = Settings::Default(Settings::LastGridColWidthId).text;
     const std::pair<const char*, bool> lists[] = {
-        {"1800.5,250,700,1800,1000,1400,2000,2000", true},
-        {"0,250,700,1800,1000,1400,2000,1440000", true},
-        {"1800,nan,700,1800,1000,1400,2000,2000", false},
-        {"1800,250,inf,1800,1000,1400,2000,2000", false},
-        {"1800,250,700,-5,1000,1400,2000,2000", false},
-        {"1800,250,700,1800,1e12,1400,2000,2000", false},
+        {"1800.5,250,700,1800,1000,1400,2000,2000", true}, {"0,250,700,1800,1000,1400,2000,1440000", true},
+        {"1800,nan,700,1800,1000,1400,2000,2000", false},  {"1800,250,inf,1800,1000,1400,2000,2000", false},
+        {"1800,250,700,-5,1000,1400,2000,2000", false},    {"1800,250,700,1800,1e12,1400,2000,2000", false},
         {"1800,250,,1800,1000,1400,2000,2000", false},
     };
     for (const auto& [list, kept] : lists) {
@@ -264,14 +257,15 @@ TEST_F(SettingsTest, UnreadableFileReportsFailureAndKeepsValues)
     Settings s;
     s.LoadDefaultSettings();
     s.SetStartupFolder("/before");
-    for (const QByteArray& junk : {QByteArray("not a settings record\n"), QByteArray(),
-                                   PropertyBag().Contents().left(10)}) {
+    for (const QByteArray& junk :
+         {QByteArray("not a settings record\n"), QByteArray(), PropertyBag().Contents().left(10)}) {
         WriteBytes(File(), junk);
         EXPECT_FALSE(s.LoadSettings());
         EXPECT_EQ(s.StartupFolder(), "/before");
     }
     EXPECT_EQ(LogLines().size(), 3);
-    EXPECT_TRUE(LogLines().first().contains("in procedure LoadSettings at Line No. 40 of Class Module Settings at time"));
+    EXPECT_TRUE(
+        LogLines().first().contains("in procedure LoadSettings at Line No. 40 of Class Module Settings at time"));
 }
 
 TEST_F(SettingsTest, FailedWriteKeepsValuesAndDoesNotResetOrRetry)
@@ -337,8 +331,7 @@ TEST_F(SettingsTest, FailedWriteLeavesThePreviousFileWhole)
     EXPECT_EQ(FileBytes(File()), before);
     EXPECT_EQ(notices_.size(), 1);
     // No stray temporary file is left beside it.
-    EXPECT_EQ(QDir(StorageFolder() + "/Settings").entryList(QDir::Files | QDir::Hidden),
-              QStringList({"settings.ini"}));
+    EXPECT_EQ(QDir(StorageFolder() + "/Settings").entryList(QDir::Files | QDir::Hidden), QStringList({"settings.ini"}));
 }
 
 TEST_F(SettingsTest, NoStorageFolderMeansNoFileAnywhere)

@@ -5,10 +5,10 @@
 
 #include <QAbstractItemView>
 #include <QCheckBox>
-#include <QTabWidget>
-#include <QTest>
 #include <QFileDialog>
 #include <QLocale>
+#include <QTabWidget>
+#include <QTest>
 
 #include <algorithm>
 #include <cstdlib>
@@ -136,7 +136,9 @@ int PixelsApartFromTheCorner(const QImage& image)
     for (int y = 0; y < image.height(); ++y)
         for (int x = 0; x < image.width(); ++x) {
             const QColor c = image.pixelColor(x, y);
-            if (std::abs(c.red() - corner.red()) + std::abs(c.green() - corner.green()) + std::abs(c.blue() - corner.blue()) > 150)
+            if (std::abs(c.red() - corner.red()) + std::abs(c.green() - corner.green())
+                    + std::abs(c.blue() - corner.blue())
+                > 150)
                 ++apart;
         }
     return apart;
@@ -156,7 +158,8 @@ TEST_F(PreferencesTest, TheWindowStateListShowsItsHighlightedEntryLikeAnyList)
         QTest::qWait(20);
         const QImage row = view->viewport()->grab(view->visualRect(view->currentIndex())).toImage();
         // The highlight colour of the lists, with the entry's text on it.
-        EXPECT_EQ(row.pixelColor(2, 2).name().toStdString(), view->palette().color(QPalette::Highlight).name().toStdString());
+        EXPECT_EQ(row.pixelColor(2, 2).name().toStdString(),
+                  view->palette().color(QPalette::Highlight).name().toStdString());
         EXPECT_GT(PixelsApartFromTheCorner(row), 20);
         box->hidePopup();
         // Cleared, the list is grey; ticked again, white.

@@ -19,7 +19,10 @@ QByteArray Row(const QByteArray& name, int r, char sep = ',')
     return out;
 }
 
-QDate FixedDay() { return QDate(2026, 12, 8); }
+QDate FixedDay()
+{
+    return QDate(2026, 12, 8);
+}
 
 TEST_F(ExportTest, RefusesAnEmptyListAndAListWithoutTickedRows)
 {
@@ -58,10 +61,10 @@ TEST_F(ExportTest, TxtUsesTheChosenSeparatorAndCrAndQuotesAwkwardCellsSoTheyRead
     onDialog = SaveAs("list", 0, ";");
     Window().cmdExport_Click();
 
-    const QByteArray expected = QByteArray("Name;Pages;Location;Size (In KB);Type;Created Date;Modified Date\r") +
-                                "\"semi;colon,comma.tif\"" + Row("", 1, ';') + "\r" + "\"say \"\"hi\"\".tif\"" +
-                                Row("", 2, ';') + "\r" + "\"two\nlines.tif\"" + Row("", 3, ';') + "\r" +
-                                "plain.tif;Pages 4;;Size (In KB) 4;Type 4;Created Date 4;Modified Date 4\r";
+    const QByteArray expected = QByteArray("Name;Pages;Location;Size (In KB);Type;Created Date;Modified Date\r")
+                                + "\"semi;colon,comma.tif\"" + Row("", 1, ';') + "\r" + "\"say \"\"hi\"\".tif\""
+                                + Row("", 2, ';') + "\r" + "\"two\nlines.tif\"" + Row("", 3, ';') + "\r"
+                                + "plain.tif;Pages 4;;Size (In KB) 4;Type 4;Created Date 4;Modified Date 4\r";
     EXPECT_EQ(ReadAll(Out("list.txt")), expected);
 
     // Read back with the same separators, every cell is what the grid held.
@@ -90,8 +93,8 @@ TEST_F(ExportTest, HiddenColumnsAndTheTickColumnAreLeftOutAndTheUsersOrderKept)
     FillList({"a.tif", "b.tif"}, {2});
     onDialog = SaveAs("cols", 2);
     Window().cmdExport_Click();
-    EXPECT_EQ(ReadAll(Out("cols.csv")), QByteArray("Pages,Name,Location,Size (In KB),Created Date\n") +
-                                            "Pages 2,b.tif,Location 2,Size (In KB) 2,Created Date 2\n");
+    EXPECT_EQ(ReadAll(Out("cols.csv")), QByteArray("Pages,Name,Location,Size (In KB),Created Date\n")
+                                            + "Pages 2,b.tif,Location 2,Size (In KB) 2,Created Date 2\n");
 }
 
 TEST_F(ExportTest, CancelOrTheCloseBoxWritesNothingAndSaysNothing)
@@ -234,11 +237,8 @@ TEST_F(ExportDialogTest, BuildsTheFileNameFromFolderNameAndType)
         int type;
         QString file;
     } cases[] = {
-        {"report.txt", 0, "report.txt"},
-        {"report.TXT", 0, "report.txt"},
-        {"report.txt", 2, "report.txt.csv"},
-        {"report", 3, "report.doc"},
-        {"a.b.xls", 1, "a.b.xls"},
+        {"report.txt", 0, "report.txt"}, {"report.TXT", 0, "report.txt"}, {"report.txt", 2, "report.txt.csv"},
+        {"report", 3, "report.doc"},     {"a.b.xls", 1, "a.b.xls"},
     };
     for (const Case& c : cases) {
         dialog.show();

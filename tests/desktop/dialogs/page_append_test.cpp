@@ -167,8 +167,7 @@ TEST_F(AppendDialogTest, InsertsAtTheEndOrBeforeTheTypedPage)
 TEST_F(AppendDialogTest, EveryListedFileIsWorkedAndFailuresAreReportedTogether)
 {
     frmAppendTiffFile dlg;
-    dlg.colSelectedData = {Tiff("a.tif", {1, 2}), Damaged("bad.tif"), Tiff("c.tif", {5}),
-                           Damaged("worse.tif")};
+    dlg.colSelectedData = {Tiff("a.tif", {1, 2}), Damaged("bad.tif"), Tiff("c.tif", {5}), Damaged("worse.tif")};
     ASSERT_TRUE(MakeTiff(Path("p.tif"), {91}));
     Run(dlg, Path("p.tif"), "2");
 

@@ -99,8 +99,7 @@ TEST_F(DeleteDialogTest, PageZeroIsRefusedAndReported)
     EXPECT_TRUE(boxes.empty());
     ASSERT_EQ(reports.size(), 1u);
     EXPECT_TRUE(reports[0].contains("Tiff pages from below file(s) couldn't deleted\r\n"));
-    EXPECT_TRUE(reports[0].contains("\r\n\r\n" + ReportLine(Path("a.tif")) + "\r\n\r\n"))
-        << reports[0].toStdString();
+    EXPECT_TRUE(reports[0].contains("\r\n\r\n" + ReportLine(Path("a.tif")) + "\r\n\r\n")) << reports[0].toStdString();
 }
 
 TEST_F(DeleteDialogTest, AFileIsNeverLeftWithoutPages)
@@ -113,7 +112,8 @@ TEST_F(DeleteDialogTest, AFileIsNeverLeftWithoutPages)
     EXPECT_TRUE(boxes.empty());
     ASSERT_EQ(reports.size(), 1u);
     EXPECT_TRUE(reports[0].contains("Velmora Converesion error\r\n"));
-    EXPECT_TRUE(reports[0].contains("\r\n\r\n" + ReportLine(Path("one.tif")) + ReportLine(Path("bad.tif")) + "\r\n\r\n"))
+    EXPECT_TRUE(
+        reports[0].contains("\r\n\r\n" + ReportLine(Path("one.tif")) + ReportLine(Path("bad.tif")) + "\r\n\r\n"))
         << reports[0].toStdString();
     EXPECT_EQ(PageWidths(Path("one.tif")), std::vector<int>{4});
     EXPECT_EQ(PageWidths(Path("three.tif")), (std::vector<int>{1, 2}));

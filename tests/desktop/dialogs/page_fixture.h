@@ -97,10 +97,7 @@ protected:
 
     // Only the named files are left in the test's folder (no temporary
     // files of the in-place rewrites).
-    QStringList FolderEntries() const
-    {
-        return QDir(files_.path()).entryList(QDir::Files | QDir::Hidden, QDir::Name);
-    }
+    QStringList FolderEntries() const { return QDir(files_.path()).entryList(QDir::Files | QDir::Hidden, QDir::Name); }
 
     std::vector<QString> reports;
     QTemporaryDir files_;

@@ -77,7 +77,8 @@ TEST_F(ErrorReportTest, CancelWritesNothingAndAFailedSaveIsShownAndLogged)
     EXPECT_TRUE(LogLines()[0].contains(QStringLiteral("in procedure cmdSave_Click")));
     EXPECT_TRUE(LogLines()[0].contains(QStringLiteral("of Form frmErrorReportDialog")));
     ASSERT_EQ(boxes.size(), 1u);
-    EXPECT_TRUE(boxes[0].text.startsWith(QStringLiteral("Unable to save the report!\r\n\r\n"))) << boxes[0].text.toStdString();
+    EXPECT_TRUE(boxes[0].text.startsWith(QStringLiteral("Unable to save the report!\r\n\r\n")))
+        << boxes[0].text.toStdString();
     EXPECT_TRUE(boxes[0].text.contains(blocked)) << boxes[0].text.toStdString();
     EXPECT_EQ(boxes[0].title, QStringLiteral("Velmora 3.1"));
 

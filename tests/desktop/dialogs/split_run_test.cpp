@@ -113,8 +113,8 @@ TEST_F(SplitRunTest, RangesNamePagesByTheirNumber)
     dlg->txtrange->setText(QStringLiteral("3-5"));
     Run(*dlg, out);
     EXPECT_TRUE(Completed());
-    EXPECT_EQ(Entries(out), (QStringList{"big003.tif", "big004.tif", "big005.tif", "ten03.tif", "ten04.tif",
-                                         "ten05.tif"}));
+    EXPECT_EQ(Entries(out),
+              (QStringList{"big003.tif", "big004.tif", "big005.tif", "ten03.tif", "ten04.tif", "ten05.tif"}));
     EXPECT_EQ(Markers(out + QStringLiteral("/big004.tif")), Pages{4});
     EXPECT_EQ(Markers(out + QStringLiteral("/ten05.tif")), Pages{105});
 
@@ -172,7 +172,8 @@ TEST_F(SplitRunTest, TwoFilesCutAfterNPagesAndFailuresAreReported)
     dlg->txtSplitByEveryPage->setText(QStringLiteral("10"));
     Run(*dlg, out);
     ASSERT_EQ(reports.size(), 2u);
-    EXPECT_EQ(modals, (std::vector<QString>{QStringLiteral("frmErrorReportDialog"), QStringLiteral("frmErrorReportDialog")}));
+    EXPECT_EQ(modals,
+              (std::vector<QString>{QStringLiteral("frmErrorReportDialog"), QStringLiteral("frmErrorReportDialog")}));
     EXPECT_EQ(reports[1], failed);
 }
 

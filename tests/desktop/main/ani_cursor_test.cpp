@@ -177,8 +177,8 @@ TEST(AniCursorFile, HostileHeadersAndChunksAreRefused)
     EXPECT_FALSE(Parses(Riff(Chunk("anih", Header(0xFFFFFFFFu, 1)) + Frames({good}))));
     EXPECT_FALSE(Parses(Riff(Chunk("anih", Header(1, 0xFFFFFFFFu)) + Frames({good}))));
     EXPECT_FALSE(Parses(Riff(Chunk("anih", Header(0, 0)) + Frames({good}))));
-    EXPECT_FALSE(Parses(Riff(Chunk("anih", Header(2, 2)) + Frames({good}))));  // one frame short
-    EXPECT_FALSE(Parses(Riff(Chunk("anih", Header(1, 2)) + Frames({good}))));  // steps without a sequence
+    EXPECT_FALSE(Parses(Riff(Chunk("anih", Header(2, 2)) + Frames({good})))); // one frame short
+    EXPECT_FALSE(Parses(Riff(Chunk("anih", Header(1, 2)) + Frames({good})))); // steps without a sequence
     QByteArray badSeq;
     PutU32(badSeq, 7);
     EXPECT_FALSE(Parses(Riff(Chunk("anih", Header(1, 1, 6, 3)) + Chunk("seq ", badSeq) + Frames({good}))));

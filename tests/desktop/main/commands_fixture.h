@@ -41,7 +41,8 @@ protected:
             g.SetCellText(r, Col("Type"), row.type);
             g.SetCellText(r, Col("Created Date"), row.created);
             g.SetCellText(r, Col("Modified Date"), row.modified);
-            g.SetCellAttribute(Grid::kAttrCheckState, r, Col("Selection"), row.ticked ? Grid::kChecked : Grid::kUnchecked);
+            g.SetCellAttribute(Grid::kAttrCheckState, r, Col("Selection"),
+                               row.ticked ? Grid::kChecked : Grid::kUnchecked);
         }
     }
 
@@ -54,7 +55,10 @@ protected:
         SetRows(rows);
     }
 
-    bool Ticked(int row) { return G().CellAttribute(Grid::kAttrCheckState, row, Col("Selection")).toInt() == Grid::kChecked; }
+    bool Ticked(int row)
+    {
+        return G().CellAttribute(Grid::kAttrCheckState, row, Col("Selection")).toInt() == Grid::kChecked;
+    }
 
     // The tick marks of all data rows, as "1" and "0".
     QString Ticks()

@@ -7,9 +7,9 @@
 
 #include <QAction>
 #include <QComboBox>
-#include <QPushButton>
 #include <QItemSelectionModel>
 #include <QMenu>
+#include <QPushButton>
 #include <QTableView>
 #include <QTest>
 
@@ -121,9 +121,7 @@ TEST_F(ContextMenuTest, SelectionCommandsActOnTheSelectedRowsOnly)
 TEST_F(ContextMenuTest, OpenAndShowFolderHandTheRowsPathToTheShell)
 {
     frmMain& w = Window();
-    SetRows({{"first.tif", "/data/scans", "1"},
-             {"odd #name.tif", "/data/scans/", "1"},
-             {"top.tif", "/", "1"}});
+    SetRows({{"first.tif", "/data/scans", "1"}, {"odd #name.tif", "/data/scans/", "1"}, {"top.tif", "/", "1"}});
 
     // No current row: nothing happens.
     G().View()->setCurrentIndex(QModelIndex());

@@ -22,7 +22,9 @@ TEST(DesktopProgram, AWritePastTheFileSizeLimitDoesNotEndIt)
     QProcess program;
     program.setProcessEnvironment(env);
     program.setChildProcessModifier([] {
-        const struct rlimit none {0, 0}; // the start-up write test already passes it
+        const struct rlimit none {
+            0, 0
+        }; // the start-up write test already passes it
         ::setrlimit(RLIMIT_FSIZE, &none);
     });
     program.start(QStringLiteral(VELMORA_DESKTOP_PROGRAM), {});

@@ -136,12 +136,9 @@ TEST_F(StartupTest, NoStoredWidthListStopsStartUpOrSpoilsTheGrid)
     // width; values that are no widths fall back, once logged each.
     QLocale::setDefault(QLocale(QLocale::German, QLocale::Germany));
     const std::pair<const char*, int> lists[] = {
-        {"1800.5,250,700,1800,1000,1400,2000,2000", 1800},
-        {"1800,nan,700,1800,1000,1400,2000,2000", 1800},
-        {"-1800,250,700,1800,1000,1400,2000,2000", 1800},
-        {"inf,250,700,1800,1000,1400,2000,2000", 1800},
-        {"99999999,250,700,1800,1000,1400,2000,2000", 1800},
-        {"1700,250,700,1800,1000,1400,2000", 1800},
+        {"1800.5,250,700,1800,1000,1400,2000,2000", 1800},   {"1800,nan,700,1800,1000,1400,2000,2000", 1800},
+        {"-1800,250,700,1800,1000,1400,2000,2000", 1800},    {"inf,250,700,1800,1000,1400,2000,2000", 1800},
+        {"99999999,250,700,1800,1000,1400,2000,2000", 1800}, {"1700,250,700,1800,1000,1400,2000", 1800},
     };
     for (const auto& [list, firstWidth] : lists) {
         {
@@ -211,7 +208,8 @@ TEST_F(StartupTest, AStorageFolderThatCannotBeMadeIsNamedWhenTheProgramEnds)
     ASSERT_TRUE(program.waitForFinished(30000));
     EXPECT_EQ(program.exitCode(), 1);
     const QString said = QString::fromLocal8Bit(program.readAllStandardError());
-    EXPECT_TRUE(said.contains("the storage folder " + blocker + "/Ostrana Technologies/Velmora 3.1 could not be created"))
+    EXPECT_TRUE(
+        said.contains("the storage folder " + blocker + "/Ostrana Technologies/Velmora 3.1 could not be created"))
         << said.toStdString();
     EXPECT_FALSE(said.contains("Errors.Log")) << said.toStdString();
 }

@@ -37,8 +37,7 @@ protected:
 
     // The files a scan of `folder` (the whole tree when empty) takes, in the
     // order it gives them; `onFile` runs for each as it is found.
-    std::vector<Found> Scan(const QString& folder = QString(),
-                            const std::function<void(const FoundFile&)>& onFile = {})
+    std::vector<Found> Scan(const QString& folder = QString(), const std::function<void(const FoundFile&)>& onFile = {})
     {
         std::vector<Found> found;
         FolderScan::Callbacks callbacks;
@@ -190,7 +189,7 @@ TEST_F(FolderSearchTest, DateFilterCountsBackFromToday)
         const char* name;
         QDateTime modified;
     } files[] = {
-        {"feb27.tif", at(2023, 2, 27)}, {"feb28.tif", at(2023, 2, 28, 0)}, {"mar30.tif", at(2023, 3, 30)},
+        {"feb27.tif", at(2023, 2, 27)},     {"feb28.tif", at(2023, 2, 28, 0)}, {"mar30.tif", at(2023, 3, 30)},
         {"mar31.tif", at(2023, 3, 31, 23)}, {"apr01.tif", at(2023, 4, 1)},
     };
     for (const auto& f : files) {

@@ -1,43 +1,43 @@
+#include "counters/page_counter.h"
 #include "desktop/core/column_layout.h"
 #include "desktop/core/shell_open.h"
 #include "desktop/main/frm_main.h"
 #include "desktop/main/size_move_helper.h"
 #include "desktop/main/window_placement.h"
-#include "counters/page_counter.h"
 #include "platform/grid/grid.h"
 
 #include "fake_shell.h"
 #include "main_window_fixture.h"
 
 #include <QAction>
+#include <QApplication>
 #include <QCheckBox>
-#include <QGroupBox>
-#include <QLabel>
-#include <QRadioButton>
+#include <QComboBox>
+#include <QDateEdit>
 #include <QDir>
 #include <QDockWidget>
 #include <QFile>
 #include <QFileInfo>
+#include <QFileSystemModel>
+#include <QGroupBox>
+#include <QHeaderView>
+#include <QLabel>
+#include <QLineEdit>
 #include <QMenu>
 #include <QMenuBar>
 #include <QPushButton>
-#include <QShortcut>
-#include <QSignalSpy>
-#include <QTemporaryDir>
-#include <QTest>
-#include <QWindow>
-#include <QLineEdit>
-#include <QDateEdit>
-#include <QComboBox>
-#include <QTreeView>
-#include <QApplication>
-#include <QFileSystemModel>
-#include <QHeaderView>
-#include <QSet>
-#include <QTableView>
+#include <QRadioButton>
 #include <QScrollArea>
 #include <QScrollBar>
+#include <QSet>
+#include <QShortcut>
+#include <QSignalSpy>
+#include <QTableView>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QTreeView>
 #include <QWheelEvent>
+#include <QWindow>
 
 #include <functional>
 
@@ -76,12 +76,10 @@ TEST_F(FrmMainTest, MenusCarryTheirCaptionsAndKeys)
     EXPECT_EQ(top[0]->text(), "&Edit");
     EXPECT_EQ(top[1]->text(), "&Help");
     EXPECT_EQ(Captions(w.mnuEdit), QStringList({"&Preferances Ctr+P", "&Export Ctr+E", "-", "E&xit Ctl+X"}));
-    EXPECT_EQ(Captions(w.mnuhelp),
-              QStringList({"Visit Our &website Ctr+W", "&Help Ctr+H", "-", "&About..."}));
-    EXPECT_EQ(Captions(w.mnuCtxMenu),
-              QStringList({"Open", "Show Contaning Folder", "Print", "-", "Select All Ctr+A", "Invert Selection",
-                           "Deselect All Ctr+D", "-", "Check Selection", "UnCheck Selection",
-                           "Invert Check Selection"}));
+    EXPECT_EQ(Captions(w.mnuhelp), QStringList({"Visit Our &website Ctr+W", "&Help Ctr+H", "-", "&About..."}));
+    EXPECT_EQ(Captions(w.mnuCtxMenu), QStringList({"Open", "Show Contaning Folder", "Print", "-", "Select All Ctr+A",
+                                                   "Invert Selection", "Deselect All Ctr+D", "-", "Check Selection",
+                                                   "UnCheck Selection", "Invert Check Selection"}));
 
     const std::pair<QAction*, QKeySequence> keys[] = {
         {w.mnupreferances, QKeySequence(Qt::CTRL | Qt::Key_P)}, {w.mnuExport, QKeySequence(Qt::CTRL | Qt::Key_E)},
@@ -551,7 +549,8 @@ TEST_F(FrmMainTest, AtTheSmallestSizeTheTreeAndTheGridTakeWhatTheUserGivesThem)
     QDockWidget* options = w.Pane(frmMain::PaneOptions);
     QDockWidget* list = w.Pane(frmMain::PaneSearchList);
     EXPECT_GE(VisibleRows(*w.ftvFolder), 5) << w.ftvFolder->viewport()->height();
-    EXPECT_GE(w.grdSearchList->View()->viewport()->height(), 5 * w.grdSearchList->View()->verticalHeader()->defaultSectionSize());
+    EXPECT_GE(w.grdSearchList->View()->viewport()->height(),
+              5 * w.grdSearchList->View()->verticalHeader()->defaultSectionSize());
     EXPECT_EQ(w.ctlPaneSearch->size(), w.ctlPaneSearch->minimumSize());
     EXPECT_EQ(w.CtlPaneSearchOptions->size(), w.CtlPaneSearchOptions->minimumSize());
 
@@ -569,7 +568,8 @@ TEST_F(FrmMainTest, AtTheSmallestSizeTheTreeAndTheGridTakeWhatTheUserGivesThem)
     // The Folders/Options separator moves too: the tree takes the room.
     const int treeBefore = folders->height();
     const QPoint horizontal(folders->geometry().center().x(),
-                            folders->geometry().bottom() + (options->geometry().top() - folders->geometry().bottom()) / 2);
+                            folders->geometry().bottom()
+                                + (options->geometry().top() - folders->geometry().bottom()) / 2);
     DragSeparator(w, horizontal, QPoint(0, 40));
     EXPECT_GE(folders->height(), treeBefore + 30) << treeBefore << " -> " << folders->height();
     EXPECT_EQ(w.ctlPaneSearch->size(), optionsBefore);
@@ -589,14 +589,14 @@ TEST_F(FrmMainTest, AtTheSmallestSizeTheTreeAndTheGridTakeWhatTheUserGivesThem)
 // The inputs of the Options pane and of the Advance Search Options pane.
 std::vector<QWidget*> OptionsInputs(const frmMain& w)
 {
-    return {w.chkSearchSubFolder, w.ChkUseAdvOpt, w.cmdSearch, w.cmdExport,
-            w.cmdSplit, w.cmdAppendTifffile, w.cmdDeleteTiffPage};
+    return {w.chkSearchSubFolder, w.ChkUseAdvOpt,      w.cmdSearch,        w.cmdExport,
+            w.cmdSplit,           w.cmdAppendTifffile, w.cmdDeleteTiffPage};
 }
 std::vector<QWidget*> AdvancedInputs(const frmMain& w)
 {
-    return {w.chkSearchByDate, w.cboDateRangeType, w.optInPeriod, w.txtInPeriod, w.cboDateInPeriod,
-            w.optBtnPeriod, w.dtpDateFrom, w.dtpDateTo, w.chkSearchBySize, w.optSizeAt,
-            w.cboLeastMost, w.txtSizeLeastMost, w.optSizeBtn, w.txtSizeFrom, w.txtSizeTo};
+    return {w.chkSearchByDate, w.cboDateRangeType, w.optInPeriod, w.txtInPeriod,     w.cboDateInPeriod,
+            w.optBtnPeriod,    w.dtpDateFrom,      w.dtpDateTo,   w.chkSearchBySize, w.optSizeAt,
+            w.cboLeastMost,    w.txtSizeLeastMost, w.optSizeBtn,  w.txtSizeFrom,     w.txtSizeTo};
 }
 
 // What of an input must show for it to be usable: a box with its caption,
@@ -660,7 +660,8 @@ TEST_F(FrmMainTest, EveryOptionShowsInALargeWindowAndScrollsIntoViewAtTheSmalles
     QTest::qWait(50);
     w.Pane(frmMain::PaneOptions)->raise();
     QTest::qWait(20);
-    EXPECT_GE(w.Pane(frmMain::PaneOptions)->width(), (w.Pane(frmMain::PaneFolders)->width() + w.Pane(frmMain::PaneSearchList)->width()) / 2 - 1);
+    EXPECT_GE(w.Pane(frmMain::PaneOptions)->width(),
+              (w.Pane(frmMain::PaneFolders)->width() + w.Pane(frmMain::PaneSearchList)->width()) / 2 - 1);
     for (QWidget* input : OptionsInputs(w)) {
         ScrollTo(w.ctlPaneSearch, input);
         EXPECT_EQ(OutOfView(w.ctlPaneSearch, {input}).join(' ').toStdString(), "");
@@ -689,8 +690,7 @@ TEST_F(FrmMainTest, EveryOptionShowsInALargeWindowAndScrollsIntoViewAtTheSmalles
         const char* value = input == w.dtpDateFrom ? "date" : "currentText";
         const std::string before = input->property(value).toString().toStdString();
         EXPECT_GT(wheelOver(input), 0) << input->objectName().toStdString();
-        EXPECT_EQ(input->property(value).toString().toStdString(), before)
-            << input->objectName().toStdString();
+        EXPECT_EQ(input->property(value).toString().toStdString(), before) << input->objectName().toStdString();
     }
 }
 
@@ -710,7 +710,8 @@ TEST_F(FrmMainTest, ActivatingAPaneMovesTheFocusIntoIt)
         QCoreApplication::processEvents();
     };
     clickTitle(frmMain::PaneSearchList);
-    EXPECT_TRUE(w.grdSearchList->View()->hasFocus()) << (QApplication::focusWidget() ? QApplication::focusWidget()->objectName().toStdString() : "none");
+    EXPECT_TRUE(w.grdSearchList->View()->hasFocus())
+        << (QApplication::focusWidget() ? QApplication::focusWidget()->objectName().toStdString() : "none");
     clickTitle(frmMain::PaneFolders);
     EXPECT_TRUE(w.ftvFolder->hasFocus());
     // Not the folders while a search runs.

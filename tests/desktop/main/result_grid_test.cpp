@@ -88,8 +88,8 @@ TEST_F(ResultGridTest, AHeaderDragRewritesTheThreeListsInTheNewOrder)
     EXPECT_EQ(ColumnWidthArray.join(','), s.LastGridColWidth());
     EXPECT_EQ(ColumnVisibleArray.join(','), s.ColumnVisibility());
     EXPECT_EQ(ColumnOrderArray.join(','), s.ColumnReOrder());
-    EXPECT_EQ(Catalogue(), QStringList({"Name@0", "Pages@1", "Location@2", "Selection@3", "Size (In KB)@4",
-                                        "Type@5", "Created Date@6", "Modified Date@7"}));
+    EXPECT_EQ(Catalogue(), QStringList({"Name@0", "Pages@1", "Location@2", "Selection@3", "Size (In KB)@4", "Type@5",
+                                        "Created Date@6", "Modified Date@7"}));
     EXPECT_EQ(GetColumnIndexByKey("Selection"), 3);
     EXPECT_EQ(GetColumnIndexByKey("Location"), 2);
     EXPECT_EQ(Headers(g).join(','), s.ColumnReOrder());
@@ -110,10 +110,10 @@ TEST_F(ResultGridTest, AHeaderDragRewritesTheThreeListsInTheNewOrder)
 TEST_F(ResultGridTest, AnOrderThatDoesNotNameEveryColumnBringsBackAllThreeDefaults)
 {
     const char* orders[] = {
-        "Name,Selection,Pages",                                                               // short
-        "Name,Name,Pages,Location,Size (In KB),Type,Created Date,Modified Date",              // duplicate
-        "Name,Selection,Pages,Place,Size (In KB),Type,Created Date,Modified Date",            // unknown key
-        "Modified Date,Selection,Pages,Location,Size (In KB),Type,Created Date,Name",         // fine
+        "Name,Selection,Pages",                                                       // short
+        "Name,Name,Pages,Location,Size (In KB),Type,Created Date,Modified Date",      // duplicate
+        "Name,Selection,Pages,Place,Size (In KB),Type,Created Date,Modified Date",    // unknown key
+        "Modified Date,Selection,Pages,Location,Size (In KB),Type,Created Date,Name", // fine
     };
     for (const char* order : orders) {
         QFile::remove(StorageFolder() + "/Errors.Log");
@@ -282,8 +282,8 @@ TEST_F(ResultGridTest, ASecondClickOnNameReversesTheNumericOrder)
 TEST_F(ResultGridTest, TheEndOfASearchSortsLikeAHeaderClickOnTheCurrentColumn)
 {
     // Names in one order, sizes and page counts in others.
-    const std::pair<const char*, int> files[] = {{"a.tif", 103}, {"b.tif", 19}, {"c.tif", 0}, {"d.tif", 10},
-                                                 {"e.tif", 1}};
+    const std::pair<const char*, int> files[] = {
+        {"a.tif", 103}, {"b.tif", 19}, {"c.tif", 0}, {"d.tif", 10}, {"e.tif", 1}};
     for (const auto& [name, kb] : files)
         MakeFile(name, kb * 1024);
     tiff.answer = [](const QString& path, std::int32_t& pages) {
@@ -381,8 +381,8 @@ TEST_F(ResultGridTest, SpaceFlipsEachSelectedRowAndOnlyALeftClickOnTheBoxesEdits
     const int sel = GetColumnIndexByKey("Selection");
     g.SetCellAttribute(Grid::kAttrCheckState, 2, sel, true);
     g.SetCurrentRow(1);
-    g.View()->selectionModel()->select(
-        QItemSelection(g.View()->model()->index(0, 0), g.View()->model()->index(2, 7)), QItemSelectionModel::Select);
+    g.View()->selectionModel()->select(QItemSelection(g.View()->model()->index(0, 0), g.View()->model()->index(2, 7)),
+                                       QItemSelectionModel::Select);
     QTest::keyClick(g.View(), Qt::Key_Space);
     const auto ticked = [&](int r) { return g.CellAttribute(Grid::kAttrCheckState, r, sel).toInt() == Grid::kChecked; };
     EXPECT_TRUE(ticked(1));

@@ -2,10 +2,10 @@
 // A main window over a temporary folder tree, with page counters the test
 // controls, and a look at the rows the search listed.
 
+#include "counters/page_counter.h"
 #include "desktop/core/column_layout.h"
 #include "desktop/core/program_objects.h"
 #include "desktop/main/frm_main.h"
-#include "counters/page_counter.h"
 #include "platform/grid/grid.h"
 
 #include "file_tree.h"
@@ -96,12 +96,11 @@ protected:
         const Grid& g = *Window().grdSearchList;
         std::vector<ResultRow> rows;
         for (int r = 1; r < g.RowCount(); ++r) {
-            rows.push_back({g.CellText(r, GetColumnIndexByKey("Name")), g.CellText(r, GetColumnIndexByKey("Location")),
-                            g.CellText(r, GetColumnIndexByKey("Size (In KB)")),
-                            g.CellText(r, GetColumnIndexByKey("Type")),
-                            g.CellText(r, GetColumnIndexByKey("Created Date")),
-                            g.CellText(r, GetColumnIndexByKey("Modified Date")),
-                            g.CellText(r, GetColumnIndexByKey("Pages"))});
+            rows.push_back(
+                {g.CellText(r, GetColumnIndexByKey("Name")), g.CellText(r, GetColumnIndexByKey("Location")),
+                 g.CellText(r, GetColumnIndexByKey("Size (In KB)")), g.CellText(r, GetColumnIndexByKey("Type")),
+                 g.CellText(r, GetColumnIndexByKey("Created Date")),
+                 g.CellText(r, GetColumnIndexByKey("Modified Date")), g.CellText(r, GetColumnIndexByKey("Pages"))});
         }
         return rows;
     }

@@ -6,10 +6,10 @@
 #include <QDateEdit>
 #include <QLabel>
 #include <QLineEdit>
+#include <QPointer>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QRegularExpression>
-#include <QPointer>
 #include <QTest>
 #include <QTimer>
 #include <QTreeView>
@@ -128,8 +128,8 @@ TEST_F(SearchTest, PagesCellsReadErrorWhenACountFailsAndStayEmptyWhileHidden)
     QStringList cells;
     for (const ResultRow& r : Rows())
         cells.append(r.name + "=" + r.pages);
-    EXPECT_EQ(cells, QStringList({"bad.tif=Error", "empty.pdf=Error", "empty.tif=0", "failing.tif=Error",
-                                  "good.pdf=4", "good.tif=7", "notes.txt="}));
+    EXPECT_EQ(cells, QStringList({"bad.tif=Error", "empty.pdf=Error", "empty.tif=0", "failing.tif=Error", "good.pdf=4",
+                                  "good.tif=7", "notes.txt="}));
 
     // A counter that was never created: every cell reads "Error", and the
     // search still lists every file.

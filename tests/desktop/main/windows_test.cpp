@@ -61,7 +61,10 @@ TEST_F(WindowsTest, ProgressWindowClosesItselfWithTheBarFull)
         ++changes;
     });
     // A watchdog, so a window that never closes fails instead of hanging.
-    QTimer::singleShot(10000, &dialog, [&] { dialog.reject(); ADD_FAILURE() << "still open"; });
+    QTimer::singleShot(10000, &dialog, [&] {
+        dialog.reject();
+        ADD_FAILURE() << "still open";
+    });
     QElapsedTimer clock;
     clock.start();
     dialog.exec();
@@ -82,8 +85,7 @@ TEST_F(WindowsTest, ProgressWindowMouseClosesOnlyWhenTheBarIsFull)
     ASSERT_TRUE(QTest::qWaitForWindowExposed(&dialog));
     dialog.ProgressBar1()->setValue(49);
 
-    QMouseEvent move(QEvent::MouseMove, QPointF(5, 5), QPointF(5, 5), Qt::NoButton, Qt::NoButton,
-                     Qt::NoModifier);
+    QMouseEvent move(QEvent::MouseMove, QPointF(5, 5), QPointF(5, 5), Qt::NoButton, Qt::NoButton, Qt::NoModifier);
     QApplication::sendEvent(&dialog, &move);
     QTest::mousePress(dialog.Label1(), Qt::LeftButton);
     QTest::mouseClick(dialog.ProgressBar1(), Qt::LeftButton);

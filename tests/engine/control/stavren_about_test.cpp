@@ -10,9 +10,9 @@
 
 #include <QApplication>
 #include <QDialog>
+#include <QDialogButtonBox>
 #include <QFontMetrics>
 #include <QImage>
-#include <QDialogButtonBox>
 #include <QLabel>
 #include <QPushButton>
 #include <QTabWidget>
@@ -30,7 +30,8 @@ void EnsureApplication()
     static int argc = 1;
     static char name[] = "stavren_about_tests";
     static char* argv[] = {name, nullptr};
-    if (!QApplication::instance()) new QApplication(argc, argv);
+    if (!QApplication::instance())
+        new QApplication(argc, argv);
 }
 
 // Answers the modal dialogs that appear while it lives: hands each to
@@ -186,7 +187,8 @@ TEST(StavrenToolboxBitmap, TheRegistryValueNamesTheEmbeddedBitmap)
 {
     TempHome home;
     ASSERT_EQ(RegisterStavren(), com::S_OK);
-    const auto value = com::ClassRegistry::Value(QStringLiteral("CLSID/{F0C650FA-0500-40B8-8A3D-09DC0C9869A1}/ToolboxBitmap32"));
+    const auto value =
+        com::ClassRegistry::Value(QStringLiteral("CLSID/{F0C650FA-0500-40B8-8A3D-09DC0C9869A1}/ToolboxBitmap32"));
     ASSERT_TRUE(value.has_value());
     const QByteArray bytes = com::ReadBitmapResource(*value);
     ASSERT_TRUE(bytes.startsWith("BM"));

@@ -56,5 +56,11 @@ protected:
     TempHome home_;
 };
 
-inline QVariant S(const QString& s) { return QVariant(s); }
-inline QVariant I2(short v) { return QVariant::fromValue<short>(v); }
+inline QVariant S(const QString& s)
+{
+    return QVariant(s);
+}
+inline QVariant I2(short v)
+{
+    return QVariant::fromValue<short>(v);
+}

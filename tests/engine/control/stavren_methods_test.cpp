@@ -49,8 +49,7 @@ TEST_F(StavrenTest, MergeTIFFChecksNamesAndReportsTheEngineResult)
     EXPECT_EQ(ReadMarkers(File("x.pdf")), QList<int>({1, 2, 3, 4, 5}));
 
     // An output that cannot be written is a failure, not a success.
-    EXPECT_FALSE(
-        Call("MergeTIFF", {S(File("one.tif")), S(File("two.TIFF")), S(File("no/such/dir/m.tif"))}).toBool());
+    EXPECT_FALSE(Call("MergeTIFF", {S(File("one.tif")), S(File("two.TIFF")), S(File("no/such/dir/m.tif"))}).toBool());
     EXPECT_FALSE(
         Call("MergeTIFF", {S(File("one.tif")), S(File("two.TIFF")), S(File("y.tif") + QChar(u'\0') + "z")}).toBool());
     EXPECT_FALSE(QFile::exists(File("y.tif")));

@@ -144,7 +144,9 @@ TEST_F(StavrenTest, TypeLibraryDescribesTheDispatchInterface)
         {1, "MergeTIFF", VarType::Bool,
          P{{"strInputTIFF1", VarType::Bstr}, {"strInputTIFF2", VarType::Bstr}, {"strOutputTIFF", VarType::Bstr}}},
         {2, "SplitTIFF", VarType::Bool,
-         P{{"strInputTIFF", VarType::Bstr}, {"iStartFromPage", VarType::I2}, {"strOutputTIFF1", VarType::Bstr},
+         P{{"strInputTIFF", VarType::Bstr},
+           {"iStartFromPage", VarType::I2},
+           {"strOutputTIFF1", VarType::Bstr},
            {"strOutputTIFF2", VarType::Bstr}}},
         {3, "AddTIFFPages", VarType::Bool,
          P{{"strInputTIFF", VarType::Bstr}, {"iInsertAtPageNo", VarType::I4}, {"strAppendFromTIFF", VarType::Bstr}}},
@@ -152,10 +154,11 @@ TEST_F(StavrenTest, TypeLibraryDescribesTheDispatchInterface)
         {5, "SwapTIFFPages", VarType::Bool,
          P{{"strInputTIFF", VarType::Bstr}, {"iPage1", VarType::I4}, {"iPage2", VarType::I4}}},
         {6, "GetTIFFPages", VarType::I4, P{{"strInputTIFF", VarType::Bstr}}},
-        {7, "ExtractAllTIFFpages", VarType::Bool,
-         P{{"strInputTIFF", VarType::Bstr}, {"strOutputDir", VarType::Bstr}}},
+        {7, "ExtractAllTIFFpages", VarType::Bool, P{{"strInputTIFF", VarType::Bstr}, {"strOutputDir", VarType::Bstr}}},
         {9, "ExtractPages", VarType::Bool,
-         P{{"strInputTIFF", VarType::Bstr}, {"iStartPage", VarType::I2}, {"iEndPage", VarType::I2},
+         P{{"strInputTIFF", VarType::Bstr},
+           {"iStartPage", VarType::I2},
+           {"iEndPage", VarType::I2},
            {"strOutputDir", VarType::Bstr}}},
         {-552, "AboutBox", VarType::Void, P{}},
     };
@@ -169,8 +172,8 @@ TEST_F(StavrenTest, TypeLibraryDescribesTheDispatchInterface)
     }
     EXPECT_EQ(d->FindMember(8), nullptr);
 
-    const com::InterfaceInfo* events = lib.FindInterface(
-        QUuid::fromString(QStringLiteral("{EE1FD76E-636A-4750-89B5-811ADCA1068C}")));
+    const com::InterfaceInfo* events =
+        lib.FindInterface(QUuid::fromString(QStringLiteral("{EE1FD76E-636A-4750-89B5-811ADCA1068C}")));
     ASSERT_NE(events, nullptr);
     EXPECT_EQ(events->name, "_DStavrenEvents");
     EXPECT_TRUE(events->members.isEmpty());

@@ -8,7 +8,9 @@
 
 namespace {
 
-void Silent(const char*, const char*, va_list) {}
+void Silent(const char*, const char*, va_list)
+{
+}
 
 struct Quiet {
     Quiet() : error(TIFFSetErrorHandler(Silent)), warning(TIFFSetWarningHandler(Silent)) {}

@@ -10,8 +10,8 @@
 #include <string>
 #include <unistd.h>
 
-#include "engine/tiff_reader.h"
 #include "counters/tiff_page_count.h"
+#include "engine/tiff_reader.h"
 
 namespace {
 

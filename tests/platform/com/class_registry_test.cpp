@@ -55,9 +55,8 @@ TEST(ClassRegistry, PlainClassHasNoThreadingModelOrProgId)
     e.userTypeName = "Page";
     e.modulePath = "/m.so";
     ASSERT_TRUE(ClassRegistry::RegisterClass(e));
-    EXPECT_EQ(ClassRegistry::Dump(),
-              QStringList({"CLSID/{11111111-2222-3333-4444-555555555555}/InprocServer32|=/m.so",
-                           "CLSID/{11111111-2222-3333-4444-555555555555}|=Page"}));
+    EXPECT_EQ(ClassRegistry::Dump(), QStringList({"CLSID/{11111111-2222-3333-4444-555555555555}/InprocServer32|=/m.so",
+                                                  "CLSID/{11111111-2222-3333-4444-555555555555}|=Page"}));
 }
 
 TEST(ClassRegistry, ProgIdLookupIgnoresCaseAndRejectsOtherRoots)

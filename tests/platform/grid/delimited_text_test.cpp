@@ -9,7 +9,8 @@ namespace {
 std::vector<QStringList> RoundTrip(const std::vector<QStringList>& rows, const Separators& sep)
 {
     QString text;
-    for (const QStringList& r : rows) AppendRecord(text, r, sep);
+    for (const QStringList& r : rows)
+        AppendRecord(text, r, sep);
     std::vector<QStringList> back;
     EXPECT_TRUE(Parse(text, sep, 1000, 1000, back));
     return back;

@@ -65,6 +65,7 @@ TEST(GridSortKeys, NaturalCompareTakesDigitRunsByValue)
     EXPECT_EQ(NaturalCompare(QStringLiteral("x"), QStringLiteral("x")), 0);
     EXPECT_LT(NaturalCompare(QStringLiteral("x"), QStringLiteral("x1")), 0);
     // Digit runs longer than any integer type still compare.
-    EXPECT_LT(NaturalCompare(QStringLiteral("p99999999999999999999998"), QStringLiteral("p99999999999999999999999")), 0);
+    EXPECT_LT(NaturalCompare(QStringLiteral("p99999999999999999999998"), QStringLiteral("p99999999999999999999999")),
+              0);
     EXPECT_LT(NaturalCompare(QStringLiteral("p7"), QStringLiteral("p007")), 0);
 }

@@ -5,13 +5,13 @@
 
 #include "grid_test_app.h"
 
+#include <QDir>
+#include <QFile>
 #include <QHeaderView>
 #include <QLocale>
 #include <QPixmap>
 #include <QSignalSpy>
 #include <QTableView>
-#include <QDir>
-#include <QFile>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -51,7 +51,8 @@ protected:
     QStringList Column(const Grid& g, int col)
     {
         QStringList out;
-        for (int r = 1; r < g.RowCount(); ++r) out << g.CellText(r, col);
+        for (int r = 1; r < g.RowCount(); ++r)
+            out << g.CellText(r, col);
         return out;
     }
 };
@@ -84,7 +85,8 @@ TEST_F(GridTest, CheckStatesReadOneTickedAndTwoUnticked)
 {
     Grid g;
     MakeResultGrid(g);
-    for (int i = 0; i < 4; ++i) AddRow(g, QStringLiteral("f%1.tif").arg(i), QStringLiteral("1"), QString());
+    for (int i = 0; i < 4; ++i)
+        AddRow(g, QStringLiteral("f%1.tif").arg(i), QStringLiteral("1"), QString());
 
     // A Boolean column shows an unticked box in every data row.
     EXPECT_EQ(g.CellAttribute(Grid::kAttrCheckState, 1, 1).toInt(), 2);
@@ -100,11 +102,13 @@ TEST_F(GridTest, CheckStatesReadOneTickedAndTwoUnticked)
     g.SetCellAttribute(Grid::kAttrCheckState, 1, 1, false);
     g.SetCellAttribute(Grid::kAttrCheckState, 2, 1, 2);
     g.SetCellAttribute(Grid::kAttrCheckState, 3, 1, QStringLiteral("0"));
-    for (int r = 1; r <= 3; ++r) EXPECT_EQ(g.CellAttribute(Grid::kAttrCheckState, r, 1).toInt(), 2) << r;
+    for (int r = 1; r <= 3; ++r)
+        EXPECT_EQ(g.CellAttribute(Grid::kAttrCheckState, r, 1).toInt(), 2) << r;
 
     // One call over a block.
     g.SetCellAttribute(Grid::kAttrCheckState, 1, 1, 4, 1, 1);
-    for (int r = 1; r <= 4; ++r) EXPECT_EQ(g.CellAttribute(Grid::kAttrCheckState, r, 1).toInt(), 1) << r;
+    for (int r = 1; r <= 4; ++r)
+        EXPECT_EQ(g.CellAttribute(Grid::kAttrCheckState, r, 1).toInt(), 1) << r;
 
     // A value that is no state changes nothing.
     EXPECT_EQ(ErrorOf([&] { g.SetCellAttribute(Grid::kAttrCheckState, 1, 1, 4, 1, QStringLiteral("yes")); }), 13);
@@ -161,9 +165,8 @@ TEST_F(GridTest, ClickTogglesABoxOnlyWhenEditingAllowsIt)
     EXPECT_EQ(g.CurrentColumn(), 1); // the press already moved the current cell
 
     // The MouseDown handler may switch editing on for this very click.
-    QObject::connect(&g, &Grid::MouseDown, &g, [&g](int button, int, int, int) {
-        g.SetEditMode(button == 1 && g.CurrentColumn() == 1 ? 2 : 0);
-    });
+    QObject::connect(&g, &Grid::MouseDown, &g,
+                     [&g](int button, int, int, int) { g.SetEditMode(button == 1 && g.CurrentColumn() == 1 ? 2 : 0); });
     QTest::mouseClick(view->viewport(), Qt::LeftButton, {}, box);
     EXPECT_EQ(g.CellAttribute(Grid::kAttrCheckState, 1, 1).toInt(), 1);
     QTest::mouseClick(view->viewport(), Qt::RightButton, {}, box);
@@ -187,7 +190,8 @@ TEST_F(GridTest, SpaceIsReportedAndLeavesTheSelectedBlock)
     Grid g;
     MakeResultGrid(g);
     g.SetAppearance(Grid::kAppearanceSelectionMode, Grid::kSelectWholeRows);
-    for (int i = 0; i < 6; ++i) AddRow(g, QStringLiteral("f%1.tif").arg(i), QStringLiteral("1"), QString());
+    for (int i = 0; i < 6; ++i)
+        AddRow(g, QStringLiteral("f%1.tif").arg(i), QStringLiteral("1"), QString());
     g.resize(600, 300);
     g.show();
     ASSERT_TRUE(QTest::qWaitForWindowExposed(&g));
@@ -248,7 +252,8 @@ TEST_F(GridTest, HeaderDragReportsPositionsAndCellsFollow)
     EXPECT_EQ(g.ColumnWidthAt(1), 700);
     // The header shows the columns in number order.
     QHeaderView* header = g.View()->horizontalHeader();
-    for (int c = 0; c < 4; ++c) EXPECT_EQ(header->logicalIndex(c), c);
+    for (int c = 0; c < 4; ++c)
+        EXPECT_EQ(header->logicalIndex(c), c);
 
     // A move by the program raises no event.
     g.SetColumnPositionAt(3, 1);
@@ -274,7 +279,8 @@ TEST_F(GridTest, MouseDragOfAHeaderMovesTheColumn)
     QSignalSpy moves(&g, &Grid::AfterMoveColumn);
     QSignalSpy ups(&g, &Grid::MouseUp);
     QTest::mousePress(area, Qt::LeftButton, {}, from);
-    for (int i = 1; i <= 10; ++i) QTest::mouseMove(area, from + (to - from) * i / 10);
+    for (int i = 1; i <= 10; ++i)
+        QTest::mouseMove(area, from + (to - from) * i / 10);
     QTest::mouseRelease(area, Qt::LeftButton, {}, to);
     ASSERT_EQ(moves.count(), 1);
     EXPECT_EQ(moves.at(0).at(0).toInt(), 0);
@@ -283,7 +289,8 @@ TEST_F(GridTest, MouseDragOfAHeaderMovesTheColumn)
     EXPECT_EQ(g.CellText(1, 2), QStringLiteral("a.tif"));
     EXPECT_EQ(g.CellText(1, 1), QStringLiteral("3"));
     EXPECT_EQ(ups.count(), 1);
-    for (int c = 0; c < 4; ++c) EXPECT_EQ(header->logicalIndex(c), c);
+    for (int c = 0; c < 4; ++c)
+        EXPECT_EQ(header->logicalIndex(c), c);
 }
 
 TEST_F(GridTest, AnErrorInAHandlerDoesNotEscapeTheGrid)
@@ -329,9 +336,11 @@ TEST_F(GridTest, NumericSortKeepsErrorAndEmptyCellsAtTheBottom)
     MakeResultGrid(g);
     // A size as the search writes it, with the locale's digit grouping.
     const QString grouped = QStringLiteral("1") + QLocale().groupSeparator() + QStringLiteral("234 KB");
-    const QStringList pages = {QStringLiteral("12 KB"), QStringLiteral("Error"), QStringLiteral("9 KB"), QString(),
-                               grouped, QStringLiteral("0 KB")};
-    for (int i = 0; i < pages.size(); ++i) AddRow(g, QStringLiteral("f%1").arg(i), pages[i], QString());
+    const QStringList pages = {
+        QStringLiteral("12 KB"), QStringLiteral("Error"), QStringLiteral("9 KB"), QString(), grouped,
+        QStringLiteral("0 KB")};
+    for (int i = 0; i < pages.size(); ++i)
+        AddRow(g, QStringLiteral("f%1").arg(i), pages[i], QString());
     g.SetCurrentColumn(2);
     g.SetSortOrder(Grid::kSortNumericAscending);
     EXPECT_EQ(Column(g, 2), (QStringList{QStringLiteral("0 KB"), QStringLiteral("9 KB"), QStringLiteral("12 KB"),
@@ -384,7 +393,8 @@ TEST_F(GridTest, BeforeSortCanChangeTheOrderOfAHeaderClick)
     int replacement = 0;
     QObject::connect(&g, &Grid::BeforeSort, &g, [&](int col, int& order) {
         seen.append({col, order});
-        if (replacement) order = replacement;
+        if (replacement)
+            order = replacement;
     });
     QHeaderView* header = g.View()->horizontalHeader();
     emit header->sectionClicked(2);
@@ -447,7 +457,8 @@ TEST_F(GridTest, SaveAndLoadRoundTripAwkwardCells)
         ASSERT_EQ(target.RowCount(), source.RowCount());
         ASSERT_EQ(target.ColumnCount(), 4);
         for (int r = 0; r < source.RowCount(); ++r)
-            for (int c = 0; c < 4; ++c) EXPECT_EQ(target.CellText(r, c), source.CellText(r, c)) << r << "," << c;
+            for (int c = 0; c < 4; ++c)
+                EXPECT_EQ(target.CellText(r, c), source.CellText(r, c)) << r << "," << c;
     }
 
     // The chosen separators are in the file.
@@ -523,14 +534,15 @@ TEST_F(GridTest, RowMoveAndRedrawSwitchKeepData)
     Grid g;
     MakeResultGrid(g);
     g.SetRedrawEnabled(0);
-    for (int i = 1; i <= 4; ++i) AddRow(g, QStringLiteral("r%1").arg(i), QString::number(i), QString());
+    for (int i = 1; i <= 4; ++i)
+        AddRow(g, QStringLiteral("r%1").arg(i), QString::number(i), QString());
     g.SetRedrawEnabled(-1);
     EXPECT_EQ(g.RedrawEnabled(), -1);
     // What the view shows after painting is switched back on.
     EXPECT_EQ(g.View()->model()->index(3, 0).data().toString(), QStringLiteral("r4"));
     g.SetRowPositionAt(1, 3);
-    EXPECT_EQ(Column(g, 0), (QStringList{QStringLiteral("r2"), QStringLiteral("r3"), QStringLiteral("r1"),
-                                         QStringLiteral("r4")}));
+    EXPECT_EQ(Column(g, 0),
+              (QStringList{QStringLiteral("r2"), QStringLiteral("r3"), QStringLiteral("r1"), QStringLiteral("r4")}));
     g.SetRowPositionAt(4, 1);
     EXPECT_EQ(Column(g, 0).first(), QStringLiteral("r4"));
 }

@@ -62,8 +62,8 @@ TEST_F(StaleDebrisTest, OnlyOwnOldUnheldDebrisGoesAndLinksAreNotFollowed)
     ASSERT_TRUE(SweepStaleDebris(dir));
     close(held);
 
-    std::vector<std::string> expected{".velmora-bbbbbb", ".velmora-cccccc", ".velmora-dddddd", "a.tif.tmp",
-                                      "outside", "velmora-split-eeeeee"};
+    std::vector<std::string> expected{".velmora-bbbbbb", ".velmora-cccccc", ".velmora-dddddd",
+                                      "a.tif.tmp",       "outside",         "velmora-split-eeeeee"};
     if (othersFile)
         expected.insert(expected.begin() + 4, "c.tif.velmora.tmp");
     EXPECT_EQ(Names(dir), expected);
