@@ -4,7 +4,7 @@
 set -euo pipefail
 
 packages=(
-  build-essential cmake pkg-config clang libclang-rt-dev
+  build-essential cmake pkg-config clang libclang-rt-dev clang-format-14
   libgtest-dev googletest
   qt6-base-dev qt6-base-dev-tools libgl-dev libxcb1-dev
   libtiff-dev libtiff-tools

@@ -17,6 +17,8 @@ export VELMORA_REQUIRE_TEST_FILES=1
 
 echo "== build"
 bash scripts/build.sh
+bash scripts/check-doc-paths.sh
+bash scripts/check-format.sh
 bash scripts/test-user.sh
 
 echo "== tests"
