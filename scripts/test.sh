@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
-# The whole test run: installs what it needs, builds, runs every test, runs
-# the engine tests again under AddressSanitizer + UndefinedBehaviorSanitizer,
-# and fuzzes the engine and the page counter for a bounded time.
+# The whole test run: installs what it needs, builds, checks that the C++
+# sources are formatted and that docs/architecture.md names only real paths,
+# runs every test, runs the engine tests again under AddressSanitizer +
+# UndefinedBehaviorSanitizer, and fuzzes the engine and the page counter for a bounded time.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 root=$(pwd)
