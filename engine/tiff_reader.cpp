@@ -8,7 +8,7 @@ TiffReader::TiffReader(std::string name) : stream(name)
 {
     DirectoryChain chain(stream);
     byteOrder = chain.ByteOrder();
-    while (ReadIfd(stream, chain)) {
+    while (ReadIfd(chain)) {
     }
 }
 
@@ -25,15 +25,15 @@ std::int32_t TiffReader::PageCount() const
     return static_cast<std::int32_t>(ifds.size());
 }
 
-bool TiffReader::ReadIfd(SourceFile& in, DirectoryChain& chain)
+bool TiffReader::ReadIfd(DirectoryChain& chain)
 {
     ChainDirectory dir;
-    if (!chain.Next(dir))
+    if (!chain.Next(dir, true))
         return false;
     IfdRecord record;
     // A directory the file cuts short is still a page, with the entries
     // read in full.
-    record.Read(in, dir.offset, dir.entryCount, byteOrder);
+    record.Parse(dir.entries, dir.entriesRead, byteOrder);
     ifds.push_back(std::move(record));
     return true;
 }

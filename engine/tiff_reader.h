@@ -36,9 +36,9 @@ public:
 
     std::int32_t PageCount() const;
 
-    // Reads the entries of the next directory of `chain` from `in` and
-    // appends the page. False at the end of the chain.
-    bool ReadIfd(SourceFile& in, DirectoryChain& chain);
+    // Reads the next directory of `chain`, entries and all, and appends the
+    // page. False at the end of the chain.
+    bool ReadIfd(DirectoryChain& chain);
 
     // Whether page `pageIndex` holds the entries of an image: its size
     // (ImageWidth and ImageLength) and where its data is (strip or tile
