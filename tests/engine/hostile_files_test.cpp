@@ -200,7 +200,8 @@ TEST(HostileFiles, PagesNamingOneBlockStopAtTheOperationsBound)
 
 // Directories without image entries are damaged pages: a file of many
 // makes no files and costs little: one read a directory, to count them
-// or to read them.
+// or to read them, and a range that needs no count reads no further than
+// its end.
 TEST(HostileFiles, EmptyDirectoriesMakeNoPageFiles)
 {
     TempDir dir;
@@ -217,6 +218,10 @@ TEST(HostileFiles, EmptyDirectoriesMakeNoPageFiles)
     before = ReadCalls();
     EXPECT_EQ(ExtractAllPages(dir / "in.tif", out), -1);
     EXPECT_LE(ReadCalls() - before, 200000u + 10);
+    before = ReadCalls();
+    EXPECT_FALSE(ExtractPagesInRange(dir / "in.tif", 2, 3, out));
+    EXPECT_LE(ReadCalls() - before, 10u);
+    EXPECT_TRUE(std::filesystem::is_empty(out));
 }
 
 // Forty pages naming one 64 KiB colour profile (in the file once): every
