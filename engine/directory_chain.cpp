@@ -16,9 +16,13 @@ constexpr std::uint16_t kBigTiffVersion = 43;
 constexpr std::uint64_t kSmallestDirectory = 2 + 4;
 // A page count beyond the signed 32-bit range cannot be reported.
 constexpr std::int32_t kMaxPages = 0x7FFFFFFF;
+// The first read of a directory: its entry count, and the entries and the
+// next offset of a directory of up to 42 entries (2 + 12 * 42 + 4 bytes),
+// so that the directory of any common page takes one read.
+constexpr std::size_t kFirstRead = 512;
 } // namespace
 
-DirectoryChain::DirectoryChain(const SourceFile& file) : file_(file)
+DirectoryChain::DirectoryChain(const SourceFile& file) : file_(file), buffer_(kFirstRead)
 {
     unsigned char header[8];
     if (!file_.ReadAt(0, header, sizeof header))
@@ -54,29 +58,65 @@ bool DirectoryChain::Claim(std::uint64_t begin, std::uint64_t end)
     return true;
 }
 
-bool DirectoryChain::Next(ChainDirectory& dir)
+bool DirectoryChain::Next(ChainDirectory& dir, bool withEntries)
 {
     if (!goesOn_ || pages_ == kMaxPages)
         return false;
     goesOn_ = false;
     const std::uint64_t begin = next_;
-    unsigned char head[2];
-    if (!file_.ReadAt(begin, head, sizeof head))
+    const std::uint64_t inFile = begin < file_.Size() ? file_.Size() - begin : 0;
+    // No further than the file goes: a read past its end would cost one
+    // more call to find nothing there.
+    const auto first = static_cast<std::size_t>(std::clamp<std::uint64_t>(inFile, 2, kFirstRead));
+    std::size_t held = file_.ReadUpTo(begin, buffer_.data(), first);
+    if (held < 2)
         return false;
-    const std::uint32_t entryCount = Load16(head, byteOrder_);
+    const std::uint32_t entryCount = Load16(buffer_.data(), byteOrder_);
     const std::uint64_t entriesEnd = begin + 2 + 12ull * entryCount;
     if (!Claim(begin, std::min<std::uint64_t>(entriesEnd + 4, file_.Size())))
         return false;
     dir.offset = begin;
     dir.entryCount = entryCount;
     dir.complete = entriesEnd <= file_.Size();
+    dir.entries = nullptr;
+    dir.entriesRead = 0;
     ++pages_;
-    unsigned char next[4];
-    if (dir.complete && file_.ReadAt(entriesEnd, next, sizeof next)) {
-        next_ = Load32(next, byteOrder_);
-        goesOn_ = next_ != 0;
+    if (withEntries) {
+        // A directory larger than the first read: the rest of it, as far as
+        // the file goes, in one more read.
+        const std::size_t whole = static_cast<std::size_t>(std::min<std::uint64_t>(entriesEnd + 4 - begin, inFile));
+        if (whole > held) {
+            if (buffer_.size() < whole)
+                buffer_.resize(whole);
+            held += file_.ReadUpTo(begin + held, buffer_.data() + held, whole - held);
+        }
+        // The entries the file holds in full; none when the file gave fewer
+        // bytes than its size promised.
+        const std::uint32_t inFull =
+            static_cast<std::uint32_t>(std::min<std::uint64_t>(entryCount, inFile > 2 ? (inFile - 2) / 12 : 0));
+        dir.entries = buffer_.data() + 2;
+        dir.entriesRead = held >= 2 + 12ull * inFull ? inFull : 0;
     }
+    if (dir.complete)
+        goesOn_ = NextOffset(begin, entriesEnd, held);
     return true;
+}
+
+// Takes the next offset of the directory at `begin`, whose entries end at
+// `entriesEnd`, from the `held` bytes read of it, or reads it alone when
+// they stop short of it. False when the chain ends there.
+bool DirectoryChain::NextOffset(std::uint64_t begin, std::uint64_t entriesEnd, std::size_t held)
+{
+    const std::size_t at = static_cast<std::size_t>(entriesEnd - begin);
+    unsigned char alone[4];
+    const unsigned char* field = buffer_.data() + at;
+    if (held < at + 4) {
+        if (!file_.ReadAt(entriesEnd, alone, sizeof alone))
+            return false;
+        field = alone;
+    }
+    next_ = Load32(field, byteOrder_);
+    return next_ != 0;
 }
 
 std::int32_t DirectoryChain::CountPages(const SourceFile& file)
@@ -85,7 +125,7 @@ std::int32_t DirectoryChain::CountPages(const SourceFile& file)
     ChainDirectory dir;
     while (chain.Next(dir)) {
     }
-    return chain.pages_;
+    return chain.Pages();
 }
 
 } // namespace stavren

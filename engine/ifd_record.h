@@ -20,6 +20,9 @@ public:
     // order. True when all of them were read; when the file ends among
     // them, the entries read in full are kept.
     bool Read(const SourceFile& stream, std::uint64_t offset, std::uint32_t count, std::uint32_t byteOrder);
+    // Takes the `count` entries of `raw` (12 bytes each, as they stand in a
+    // file of the given byte order).
+    void Parse(const unsigned char* raw, std::uint32_t count, std::uint32_t byteOrder);
     // Frees every entry, from the last to the first.
     void Clear();
 };

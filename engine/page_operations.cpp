@@ -1,5 +1,6 @@
 #include "engine/page_operations.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <chrono>
 #include <memory>
@@ -110,6 +111,27 @@ bool ExtractPage(TiffReader& reader, std::int32_t index, const std::string& fold
     return target.Publish();
 }
 
+// The pages a range ending at `end` reads: those up to its end, and at least
+// the first, which tells whether the file has pages at all.
+std::int32_t PagesNeededFor(std::int32_t end)
+{
+    return end >= TiffReader::kEveryPage - 1 ? TiffReader::kEveryPage : std::max(end, 0) + 1;
+}
+
+// Writes the pages of `reader` whose index lies in start..end and among the
+// pages read; false when one of them could not be written.
+bool ExtractRange(TiffReader& reader, std::int32_t start, std::int32_t end, const std::string& folder)
+{
+    const std::int32_t n = reader.PageCount();
+    const std::int32_t first = start < 0 ? 0 : start;
+    const std::int32_t last = end >= n ? n - 1 : end;
+    std::uint64_t budget = BudgetFor({&reader});
+    bool allWritten = true;
+    for (std::int32_t i = first; i <= last; ++i)
+        allWritten = ExtractPage(reader, i, folder, budget) && allWritten;
+    return allWritten;
+}
+
 // Replaces `input` by the pages listed, through its temporary sibling.
 // The readers are destroyed before the file is replaced.
 bool RewriteInPlace(const std::string& input, const std::vector<PageRefIn>& pages,
@@ -183,15 +205,17 @@ std::int32_t ExtractAllPages(std::string input, std::string folder)
 
 std::int32_t ExtractPageRange(std::string input, std::int32_t start, std::int32_t end, std::string folder)
 {
-    TiffReader reader(input);
-    const std::int32_t n = reader.PageCount();
-    const std::int32_t first = start < 0 ? 0 : start;
-    const std::int32_t last = end >= n ? n - 1 : end;
-    std::uint64_t budget = BudgetFor({&reader});
-    bool allWritten = true;
-    for (std::int32_t i = first; i <= last; ++i)
-        allWritten = ExtractPage(reader, i, folder, budget) && allWritten;
+    TiffReader reader(input, PagesNeededFor(end));
+    const bool allWritten = ExtractRange(reader, start, end, folder);
+    // The pages past the range are only counted.
+    const std::int32_t n = reader.CountAllPages();
     return allWritten ? n : -1;
+}
+
+bool ExtractPagesInRange(std::string input, std::int32_t start, std::int32_t end, std::string folder)
+{
+    TiffReader reader(input, PagesNeededFor(end));
+    return ExtractRange(reader, start, end, folder) && reader.PageCount() > 0;
 }
 
 bool SplitFile(std::string input, std::int32_t t, std::string out1, std::string out2)
@@ -256,7 +280,9 @@ bool SwapPages(std::string input, std::int32_t p1, std::int32_t p2)
 
 std::int32_t CountTiffPages(std::string input)
 {
-    return TiffReader(std::move(input)).PageCount();
+    // Counting needs no entries: the walk alone.
+    const SourceFile file(input);
+    return DirectoryChain::CountPages(file);
 }
 
 bool InsertPages(std::string input, std::int32_t at, std::string from)

@@ -47,7 +47,15 @@ std::int32_t ExtractAllPages(std::string input, std::string folder);
 // Writes the pages whose 0-based index lies in start..end and in the file to
 // ExtractedPageFile(folder, index). Returns the input's page count (also
 // for an empty range), or -1 when a selected page could not be written.
+// Only the directories up to the range's end are read; those after it are
+// counted.
 std::int32_t ExtractPageRange(std::string input, std::int32_t start, std::int32_t end, std::string folder);
+
+// ExtractPageRange for a caller that needs no page count: true when the
+// input has pages and every selected page was written (when the count
+// ExtractPageRange answers would be above 0). The chain is walked no
+// further than the range's end.
+bool ExtractPagesInRange(std::string input, std::int32_t start, std::int32_t end, std::string folder);
 
 // Pages 1..t-1 to out1, t..n to out2. False when t is outside 2..n or an
 // output could not be written; both are complete before either is put in

@@ -32,20 +32,24 @@ SourceFile::~SourceFile()
 
 bool SourceFile::ReadAt(std::uint64_t offset, void* buffer, std::size_t length) const
 {
+    return fd_ >= 0 && ReadUpTo(offset, buffer, length) == length;
+}
+
+std::size_t SourceFile::ReadUpTo(std::uint64_t offset, void* buffer, std::size_t length) const
+{
     if (fd_ < 0)
-        return false;
+        return 0;
     auto* p = static_cast<unsigned char*>(buffer);
-    while (length > 0) {
-        const ssize_t got = ::pread(fd_, p, length, static_cast<off_t>(offset));
+    std::size_t done = 0;
+    while (done < length) {
+        const ssize_t got = ::pread(fd_, p + done, length - done, static_cast<off_t>(offset + done));
         if (got < 0 && errno == EINTR)
             continue;
         if (got <= 0)
-            return false;
-        p += got;
-        offset += static_cast<std::uint64_t>(got);
-        length -= static_cast<std::size_t>(got);
+            break;
+        done += static_cast<std::size_t>(got);
     }
-    return true;
+    return done;
 }
 
 } // namespace stavren

@@ -20,6 +20,9 @@ public:
     std::uint64_t Size() const { return size_; }
     // Reads exactly `length` bytes at `offset`; false when the file holds fewer.
     bool ReadAt(std::uint64_t offset, void* buffer, std::size_t length) const;
+    // Reads up to `length` bytes at `offset`: the number read, fewer where
+    // the file ends (or a read fails) first.
+    std::size_t ReadUpTo(std::uint64_t offset, void* buffer, std::size_t length) const;
     // Whether the range [offset, offset + length) lies inside the file.
     bool Holds(std::uint64_t offset, std::uint64_t length) const { return offset <= size_ && length <= size_ - offset; }
 

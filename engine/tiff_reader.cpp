@@ -4,11 +4,10 @@
 
 namespace stavren {
 
-TiffReader::TiffReader(std::string name) : stream(name)
+TiffReader::TiffReader(std::string name, std::int32_t pagesNeeded) : stream(name), chain_(stream)
 {
-    DirectoryChain chain(stream);
-    byteOrder = chain.ByteOrder();
-    while (ReadIfd(stream, chain)) {
+    byteOrder = chain_.ByteOrder();
+    while (PageCount() < pagesNeeded && ReadIfd()) {
     }
 }
 
@@ -25,15 +24,23 @@ std::int32_t TiffReader::PageCount() const
     return static_cast<std::int32_t>(ifds.size());
 }
 
-bool TiffReader::ReadIfd(SourceFile& in, DirectoryChain& chain)
+std::int32_t TiffReader::CountAllPages()
 {
     ChainDirectory dir;
-    if (!chain.Next(dir))
+    while (chain_.Next(dir)) {
+    }
+    return chain_.Pages();
+}
+
+bool TiffReader::ReadIfd()
+{
+    ChainDirectory dir;
+    if (!chain_.Next(dir, true))
         return false;
     IfdRecord record;
     // A directory the file cuts short is still a page, with the entries
     // read in full.
-    record.Read(in, dir.offset, dir.entryCount, byteOrder);
+    record.Parse(dir.entries, dir.entriesRead, byteOrder);
     ifds.push_back(std::move(record));
     return true;
 }

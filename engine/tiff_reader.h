@@ -4,9 +4,11 @@
 //
 // One directory is one page: the pages are those the DirectoryChain walk
 // reaches (see directory_chain.h for where it ends), each with its
-// entries. The reader keeps its file open for its whole life: the page
-// writer reads value and image data from it on demand. The memory held is
-// bounded by the size of the file.
+// entries. A reader reads the chain as far as its operation needs, all of
+// it or the first pages only (the same pages either way, the chain checked
+// for loops as far as it was walked). The reader keeps its file open for
+// its whole life: the page writer reads value and image data from it on
+// demand. The memory held is bounded by the size of the file.
 
 #include <cstdint>
 #include <string>
@@ -22,7 +24,11 @@ class OutputFile;
 
 class TiffReader {
 public:
-    explicit TiffReader(std::string name);
+    static constexpr std::int32_t kEveryPage = 0x7FFFFFFF;
+
+    // Opens the file and reads the directories of its first `pagesNeeded`
+    // pages: every page by default.
+    explicit TiffReader(std::string name, std::int32_t pagesNeeded = kEveryPage);
     ~TiffReader();
     TiffReader(const TiffReader&) = delete;
     TiffReader& operator=(const TiffReader&) = delete;
@@ -34,11 +40,13 @@ public:
     // The directories in chain order: element i is page i.
     std::vector<IfdRecord> ifds;
 
+    // The pages read: every page of the file unless fewer were asked for.
     std::int32_t PageCount() const;
 
-    // Reads the entries of the next directory of `chain` from `in` and
-    // appends the page. False at the end of the chain.
-    bool ReadIfd(SourceFile& in, DirectoryChain& chain);
+    // The page count of the whole file: the pages read and those the rest
+    // of the chain reaches, which are counted but not read (no page is read
+    // after this).
+    std::int32_t CountAllPages();
 
     // Whether page `pageIndex` holds the entries of an image: its size
     // (ImageWidth and ImageLength) and where its data is (strip or tile
@@ -61,6 +69,11 @@ public:
     bool WritePage(OutputFile& out, std::int32_t pageIndex, bool isLast, std::uint32_t outByteOrder);
 
 private:
+    // Reads the next directory of the chain and appends its page. False at
+    // the end of the chain.
+    bool ReadIfd();
+
+    DirectoryChain chain_;
     // Source bytes read to plan pages that were then not written.
     std::uint64_t wasted_ = 0;
 };

@@ -3,6 +3,8 @@
 //   engine_tool count IN
 //   engine_tool extract-all IN FOLDER
 //   engine_tool extract-range IN START END FOLDER      (0-based indices)
+//   engine_tool extract-pages IN START END FOLDER      (the same, as the
+//                                     command line asks it: no page count)
 //   engine_tool split IN T OUT1 OUT2
 //   engine_tool merge OUT IN... | merge OUT @LISTFILE  (one name a line)
 //   engine_tool delete IN P | swap IN P1 P2 | insert IN AT FROM
@@ -20,7 +22,9 @@ namespace {
 
 int Usage()
 {
-    std::fprintf(stderr, "usage: engine_tool count|extract-all|extract-range|split|merge|delete|swap|insert ...\n");
+    std::fprintf(
+        stderr,
+        "usage: engine_tool count|extract-all|extract-range|extract-pages|split|merge|delete|swap|insert ...\n");
     return 2;
 }
 
@@ -51,6 +55,8 @@ int main(int argc, char** argv)
         return Report(ExtractAllPages(a[0], a[1]));
     if (op == "extract-range" && a.size() == 4)
         return Report(ExtractPageRange(a[0], std::atoi(a[1].c_str()), std::atoi(a[2].c_str()), a[3]));
+    if (op == "extract-pages" && a.size() == 4)
+        return Report(ExtractPagesInRange(a[0], std::atoi(a[1].c_str()), std::atoi(a[2].c_str()), a[3]));
     if (op == "split" && a.size() == 4)
         return Report(SplitFile(a[0], std::atoi(a[1].c_str()), a[2], a[3]));
     if (op == "merge" && a.size() >= 2) {

@@ -117,10 +117,11 @@ bool CStavrenCtrl::ExtractPages(const QString& strInputTIFF, short iStartPage, s
 {
     if (!ReadableName(strInputTIFF) || !Passable(strOutputDir))
         return false;
+    // Only success is answered, so the engine reads the file no further
+    // than the range.
     return Guarded(false, [&] {
-        return stavren::ExtractPageRange(Utf8(strInputTIFF), static_cast<std::int32_t>(iStartPage),
-                                         static_cast<std::int32_t>(iEndPage), Utf8(strOutputDir))
-               > 0;
+        return stavren::ExtractPagesInRange(Utf8(strInputTIFF), static_cast<std::int32_t>(iStartPage),
+                                            static_cast<std::int32_t>(iEndPage), Utf8(strOutputDir));
     });
 }
 

@@ -33,17 +33,29 @@ std::uintmax_t FolderBytes(const std::string& folder)
     return total;
 }
 
-// Bytes this process has written so far, by any call (write,
-// copy_file_range), into files kept or removed again.
-std::uint64_t BytesWritten()
+// One of this process's I/O counters so far (proc(5)).
+std::uint64_t IoCounter(const std::string& name)
 {
     std::ifstream io("/proc/self/io");
     std::string key;
     std::uint64_t value = 0;
     while (io >> key >> value)
-        if (key == "wchar:")
+        if (key == name + ":")
             return value;
     return 0;
+}
+
+// Bytes this process has written so far, by any call (write,
+// copy_file_range), into files kept or removed again.
+std::uint64_t BytesWritten()
+{
+    return IoCounter("wchar");
+}
+
+// Read calls this process has made so far.
+std::uint64_t ReadCalls()
+{
+    return IoCounter("syscr");
 }
 
 bool AllOf(const std::vector<bool>& v, std::size_t from = 0)
@@ -187,7 +199,9 @@ TEST(HostileFiles, PagesNamingOneBlockStopAtTheOperationsBound)
 }
 
 // Directories without image entries are damaged pages: a file of many
-// makes no files and costs little.
+// makes no files and costs little: one read a directory, to count them
+// or to read them, and a range that needs no count reads no further than
+// its end.
 TEST(HostileFiles, EmptyDirectoriesMakeNoPageFiles)
 {
     TempDir dir;
@@ -196,6 +210,17 @@ TEST(HostileFiles, EmptyDirectoriesMakeNoPageFiles)
     ASSERT_EQ(mkdir(out.c_str(), 0755), 0);
     EXPECT_TRUE(FinishesWithin(
         20, [&] { return CountTiffPages(dir / "in.tif") == 200000 && ExtractAllPages(dir / "in.tif", out) == -1; }));
+    EXPECT_TRUE(std::filesystem::is_empty(out));
+
+    std::uint64_t before = ReadCalls();
+    EXPECT_EQ(CountTiffPages(dir / "in.tif"), 200000);
+    EXPECT_LE(ReadCalls() - before, 200000u + 10);
+    before = ReadCalls();
+    EXPECT_EQ(ExtractAllPages(dir / "in.tif", out), -1);
+    EXPECT_LE(ReadCalls() - before, 200000u + 10);
+    before = ReadCalls();
+    EXPECT_FALSE(ExtractPagesInRange(dir / "in.tif", 2, 3, out));
+    EXPECT_LE(ReadCalls() - before, 10u);
     EXPECT_TRUE(std::filesystem::is_empty(out));
 }
 

@@ -2,7 +2,9 @@
 // become a file, which the counter counts; the count must be the one the
 // page engine's reader reaches (the counter answers -1 for a file without
 // pages), or the grid would show a count the operations do not act on.
+// A reader that reads only the first pages must agree with it too.
 
+#include <algorithm>
 #include <cstddef>
 #include <cstdint>
 #include <cstdlib>
@@ -41,8 +43,25 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         out.write(reinterpret_cast<const char*>(data), static_cast<std::streamsize>(size));
     }
     const std::int32_t counted = counters::CountTiffFilePages(path.c_str());
-    const std::int32_t pages = stavren::TiffReader(path).PageCount();
+    const stavren::TiffReader whole(path);
+    const std::int32_t pages = whole.PageCount();
     if (counted != (pages > 0 ? pages : -1))
+        std::abort();
+    // A reader asked for the first pages only holds those pages of the
+    // whole walk, entry for entry, and counts the rest to the same total.
+    stavren::TiffReader first(path, 2);
+    if (first.PageCount() != std::min(pages, 2))
+        std::abort();
+    for (std::size_t i = 0; i < first.ifds.size(); ++i) {
+        const auto& a = first.ifds[i].entries;
+        const auto& b = whole.ifds[i].entries;
+        if (a.size() != b.size())
+            std::abort();
+        for (std::size_t k = 0; k < a.size(); ++k)
+            if (a[k].tag != b[k].tag || a[k].type != b[k].type || a[k].count != b[k].count || a[k].value != b[k].value)
+                std::abort();
+    }
+    if (first.CountAllPages() != pages)
         std::abort();
     return 0;
 }
