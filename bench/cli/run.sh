@@ -118,7 +118,7 @@ check_split 1 1
 
 for n in 10 100 1000 10000; do
   echo "== splitting $n pages (tmpfs)"
-  runs=$((n <= 10 ? 100 : n <= 100 ? 40 : n <= 1000 ? 15 : 5))
+  runs=$((n <= 10 ? 100 : n <= 100 ? 40 : n <= 1000 ? 15 : 7))
   if [ "$n" = 10000 ]; then
     # The floor writes the very page files VelmoraCMD wrote.
     rm -rf "$shm/o" && mkdir "$shm/o"
