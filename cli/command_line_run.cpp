@@ -244,6 +244,7 @@ void CommandLineRun::RunOutput()
             ok = SplitOne(path, ToInteger(splitPage), NamePrefix(fileName, false));
         else
             ok = ExtractOne(path, fileName, isRange, first, last, false);
+        FinishExtractFolder();
         trap_.Line(430);
         master_.anyFileFailed_ = !ok;
         state_.ResultMessage =
@@ -271,6 +272,7 @@ void CommandLineRun::RunOutput()
             failures += QStringLiteral("Error : ") + path + kCrLf;
     }
     failures += UnreachedLines(QStringLiteral("Error : "));
+    FinishExtractFolder();
     trap_.Line(460);
     master_.anyFileFailed_ = !failures.isEmpty();
     state_.ResultMessage = failures.isEmpty() ? QStringLiteral("Successfully extracted all pages.")
@@ -287,6 +289,15 @@ bool CommandLineRun::SplitOne(const QString& path, std::int16_t page, const QStr
     return facade_.SplitTiffFiles(path, page, state_.OutputArgument, prefix);
 }
 
+void CommandLineRun::FinishExtractFolder()
+{
+    // Empty by now (a file that left pages in it had it kept already), so
+    // it goes; anything else put there stays in a kept folder.
+    if (extractFolder_)
+        extractFolder_->Finish();
+    extractFolder_.reset();
+}
+
 bool CommandLineRun::ExtractOne(const QString& path, const QString& fileName, bool range, std::int32_t first,
                                 std::int32_t last, bool forceSourcePrefix)
 {
@@ -295,11 +306,17 @@ bool CommandLineRun::ExtractOne(const QString& path, const QString& fileName, bo
     // names; the renaming then moves them into the output folder. Pages that
     // find no final name join the output folder under the engine's names
     // (never over a file), or stay in a kept folder: none is ever deleted.
-    safe_file::PrivateFolder extractFolder(Native(state_.OutputArgument));
-    if (!extractFolder.Valid()) {
-        trap_.Log(SystemError(extractFolder.Error()));
-        return false;
+    // One folder serves the files of the run one after another, each
+    // finding it empty.
+    if (!extractFolder_) {
+        extractFolder_.emplace(Native(state_.OutputArgument));
+        if (!extractFolder_->Valid()) {
+            trap_.Log(SystemError(extractFolder_->Error()));
+            extractFolder_.reset();
+            return false;
+        }
     }
+    safe_file::PrivateFolder& extractFolder = *extractFolder_;
     const QString extractPath = QFile::decodeName(QByteArray::fromStdString(extractFolder.Path()));
     bool ok;
     if (range) {
@@ -310,21 +327,26 @@ bool CommandLineRun::ExtractOne(const QString& path, const QString& fileName, bo
     // The pages written are renamed also when another page failed. Every
     // page the engine wrote gets its final name whatever the count, so the
     // file need not be read again to count its pages.
+    bool emptied = false;
     if (!RenamePageFiles(QStringLiteral(".tif"), 0, state_.OutputArgument, fileName,
                          range ? ToInteger(first) : std::int16_t(-1), range ? ToInteger(last) : std::int16_t(-1),
-                         forceSourcePrefix, extractPath))
+                         forceSourcePrefix, extractPath, &emptied))
         ok = false;
-    if (!extractFolder.ReleaseLeftovers())
+    if (!emptied && !extractFolder.ReleaseLeftovers()) {
+        // Pages that could go nowhere: the folder is kept with them.
         ok = false;
-    if (!extractFolder.Finish().empty())
-        ok = false;
+        extractFolder.Finish();
+        extractFolder_.reset();
+    }
     return ok;
 }
 
 bool CommandLineRun::RenamePageFiles(const QString& ext, std::int32_t /*pageCount*/, const QString& outputFolder,
                                      const QString& sourceFileName, std::int16_t first, std::int16_t last,
-                                     bool forceSourcePrefix, const QString& extractFolder)
+                                     bool forceSourcePrefix, const QString& extractFolder, bool* emptied)
 {
+    if (emptied)
+        *emptied = false;
     ErrorTrap trap(QStringLiteral("RenamePageFiles"), ObjectKind::Module, kModule);
     try {
         trap.Line(10);
@@ -337,18 +359,24 @@ bool CommandLineRun::RenamePageFiles(const QString& ext, std::int32_t /*pageCoun
         const std::optional<std::vector<FolderEntry>> entries = ListFolderEntries(extractFolder);
         if (!entries)
             return false;
+        // Whether every entry leaves the folder.
+        bool allTaken = true;
         for (const FolderEntry& entry : *entries) {
             const std::int32_t index = EnginePageIndex(entry.name, ext);
             if (entry.kind == FolderEntry::Kind::File && entry.reachable && index >= 0)
                 extracted.emplace(index, entry.name);
+            else
+                allTaken = false;
         }
         const bool allPages = first == -1 && last == -1;
 
         bool allMoved = true;
         for (const auto& [k, name] : extracted) {
             trap.Line(20);
-            if (!allPages && (k < first - 1 || k > last - 1))
+            if (!allPages && (k < first - 1 || k > last - 1)) {
+                allTaken = false;
                 continue;
+            }
             const QString target = d + prefix + QString::number(static_cast<qint64>(k) + 1) + ext;
             const std::string page = Native(ValidateDir(extractFolder) + name);
             // A free name can be no source file and replaces nothing: the
@@ -366,6 +394,8 @@ bool CommandLineRun::RenamePageFiles(const QString& ext, std::int32_t /*pageCoun
                 allMoved = false;
             }
         }
+        if (emptied)
+            *emptied = allTaken && allMoved;
         return allMoved;
     } catch (...) {
         return false;

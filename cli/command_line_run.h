@@ -7,12 +7,14 @@
 #include "cli/mod_master.h"
 #include "operations/error_trap.h"
 #include "operations/tiff_pdf_commands.h"
+#include "platform/safe_file/private_folder.h"
 
 #include <QSet>
 #include <QString>
 #include <QStringList>
 
 #include <cstdint>
+#include <optional>
 #include <set>
 #include <sys/types.h>
 #include <utility>
@@ -40,19 +42,22 @@ public:
     // run's source files (the same file, however the path is spelt) is
     // never replaced. False when any page could not be given its final
     // name; the system's reason is logged. A page that fails stays where it
-    // is.
+    // is. `emptied` (when given) tells whether every file in extractFolder
+    // was moved out.
     bool RenamePageFiles(const QString& ext, std::int32_t pageCount, const QString& outputFolder,
                          const QString& sourceFileName, std::int16_t first, std::int16_t last, bool forceSourcePrefix,
-                         const QString& extractFolder);
+                         const QString& extractFolder, bool* emptied = nullptr);
 
 private:
     void RunDelete();
     void RunInsert();
     void RunOutput();
-    // Extracts (all pages, or the 1-based range) of one file through a
-    // private folder inside the output folder and renames the pages.
+    // Extracts (all pages, or the 1-based range) of one file through the
+    // run's private folder inside the output folder and renames the pages.
     bool ExtractOne(const QString& path, const QString& fileName, bool range, std::int32_t first, std::int32_t last,
                     bool forceSourcePrefix);
+    // Removes the run's private folder (it is empty between files).
+    void FinishExtractFolder();
     bool SplitOne(const QString& path, std::int16_t page, const QString& prefix);
     QString NamePrefix(const QString& sourceFileName, bool forceSourcePrefix) const;
     void AddSourceFile(const QString& path);
@@ -72,6 +77,10 @@ private:
     TiffPdfCommands facade_;
     bool folderInput_ = false;
     std::set<std::pair<dev_t, ino_t>> sourceFiles_; // device and inode
+    // Where the engine writes the pages of one file after another. Made for
+    // the first file; a file that leaves pages in it has it kept, and the
+    // next file gets a new one.
+    std::optional<safe_file::PrivateFolder> extractFolder_;
     // Files of the scan whose names are no text, and folders it could not
     // scan (unreadable, or named by no text): each fails the run.
     QStringList unreachableFiles_;

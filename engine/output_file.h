@@ -8,6 +8,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -75,7 +76,9 @@ private:
     std::uint64_t position_ = 0;
     std::uint64_t maxSize_;
     std::uint64_t* budget_ = nullptr;
-    std::vector<unsigned char> pending_;
+    // Bytes not yet written (kPendingSize of room, not cleared).
+    std::unique_ptr<unsigned char[]> pending_;
+    std::size_t pendingSize_ = 0;
 };
 
 } // namespace stavren

@@ -4,7 +4,7 @@
 
 namespace stavren {
 
-OutputTarget::OutputTarget(std::string name, std::uint64_t* budget) : staged_(name)
+OutputTarget::OutputTarget(std::string name, std::uint64_t* budget, safe_file::Staging staging) : staged_(name, staging)
 {
     file_ = std::make_unique<OutputFile>(staged_.Descriptor(), std::move(name));
     if (!staged_.Ok()) {

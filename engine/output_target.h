@@ -9,7 +9,9 @@
 // write it, keeps its permission bits, owner and group, and is flushed to
 // the disk with its folder; anything else is refused. On failure nothing
 // written is left behind and the name is left as it was; the system's
-// reason goes to the operation's failure reason.
+// reason goes to the operation's failure reason. An output inside a live
+// private folder is written there under its own name when that is free
+// (safe_file::Staging::InPrivateFolder): no name there is a final one.
 
 #include <cstdint>
 #include <memory>
@@ -22,7 +24,7 @@ namespace stavren {
 
 class OutputTarget {
 public:
-    OutputTarget(std::string name, std::uint64_t* budget);
+    OutputTarget(std::string name, std::uint64_t* budget, safe_file::Staging staging = safe_file::Staging::Sibling);
     ~OutputTarget();
     OutputTarget(const OutputTarget&) = delete;
     OutputTarget& operator=(const OutputTarget&) = delete;

@@ -12,6 +12,7 @@
 #include "engine/tiff_reader.h"
 #include "engine/tiff_types.h"
 #include "platform/safe_file/edit_lock.h"
+#include "platform/safe_file/private_folder.h"
 
 namespace stavren {
 
@@ -96,14 +97,24 @@ std::vector<PageRefIn> PagesOf(TiffReader& reader, std::int32_t first, std::int3
     return pages;
 }
 
+// How the page files of an extraction into `folder` reach their names:
+// under those names at once in a live private folder (the programs
+// extract into one and move each page out to its final name), else
+// through a temporary sibling.
+safe_file::Staging ExtractionStaging(const std::string& folder)
+{
+    return safe_file::IsLivePrivateFolder(folder) ? safe_file::Staging::InPrivateFolder : safe_file::Staging::Sibling;
+}
+
 // Writes one extracted page file; false when it could not be written.
-bool ExtractPage(TiffReader& reader, std::int32_t index, const std::string& folder, std::uint64_t& budget)
+bool ExtractPage(TiffReader& reader, std::int32_t index, const std::string& folder, std::uint64_t& budget,
+                 safe_file::Staging staging)
 {
     // A damaged page makes no file at all.
     if (!reader.HasImage(index))
         return false;
     // A page file that names the input itself replaces it only at the end.
-    OutputTarget target(ExtractedPageFile(folder, index), &budget);
+    OutputTarget target(ExtractedPageFile(folder, index), &budget, staging);
     if (!WriteFile(target, {{&reader, index}})) {
         target.Abandon();
         return false;
@@ -126,9 +137,10 @@ bool ExtractRange(TiffReader& reader, std::int32_t start, std::int32_t end, cons
     const std::int32_t first = start < 0 ? 0 : start;
     const std::int32_t last = end >= n ? n - 1 : end;
     std::uint64_t budget = BudgetFor({&reader});
+    const safe_file::Staging staging = ExtractionStaging(folder);
     bool allWritten = true;
     for (std::int32_t i = first; i <= last; ++i)
-        allWritten = ExtractPage(reader, i, folder, budget) && allWritten;
+        allWritten = ExtractPage(reader, i, folder, budget, staging) && allWritten;
     return allWritten;
 }
 
@@ -197,9 +209,10 @@ std::int32_t ExtractAllPages(std::string input, std::string folder)
     TiffReader reader(input);
     const std::int32_t n = reader.PageCount();
     std::uint64_t budget = BudgetFor({&reader});
+    const safe_file::Staging staging = ExtractionStaging(folder);
     bool allWritten = true;
     for (std::int32_t i = 0; i < n; ++i)
-        allWritten = ExtractPage(reader, i, folder, budget) && allWritten;
+        allWritten = ExtractPage(reader, i, folder, budget, staging) && allWritten;
     return allWritten ? n : -1;
 }
 

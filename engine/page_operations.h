@@ -12,8 +12,11 @@
 // the name is left as it was. A link under an output name is replaced as a
 // name, never written through; an existing file is replaced only when the
 // caller may write it, and keeps its permission bits, owner and group
-// (platform/safe_file/replace_rule.h). An in-place change holds an advisory
-// lock on its input and waits (up to a minute) while another run holds it.
+// (platform/safe_file/replace_rule.h). Page files extracted into a live
+// private folder (platform/safe_file/private_folder.h), where no name is a
+// final one, are written under their names at once when those are free.
+// An in-place change holds an advisory lock on its input and waits (up to
+// a minute) while another run holds it.
 // FailureReason() (failure_reason.h) tells the system's reason for a
 // failure, where there was one.
 //

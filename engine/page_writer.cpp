@@ -115,7 +115,9 @@ bool TiffReader::WritePage(OutputFile& out, std::int32_t pageIndex, bool isLast,
     // before it is written, so the field is written once, in order.
     const std::uint64_t nextFieldPos = plan.nextFieldPos;
     const bool swap = order != byteOrder;
-    std::vector<unsigned char> CopyBuffer(kCopyBufferSize);
+    // One buffer for every page this thread writes: made (and cleared) once,
+    // not once per page.
+    static thread_local std::vector<unsigned char> CopyBuffer(kCopyBufferSize);
     auto copyBlock = [&](const ImageRun& run, std::size_t k) {
         if (swap && run.unit > 1)
             CopyNumbers(out, stream, run.offsets[k], run.counts[k], run.unit, CopyBuffer);

@@ -11,7 +11,7 @@ packages=(
   libqpdf-dev qpdf
   xvfb xauth fonts-dejavu-core
   locales
-  hyperfine time acl
+  hyperfine time acl strace
 )
 
 SUDO=""

@@ -25,6 +25,7 @@
 #include <QRadioButton>
 
 #include <algorithm>
+#include <map>
 #include <memory>
 
 namespace {
@@ -147,6 +148,18 @@ bool frmSplitOption_Tiff::SplitTiffFiles(QString& failedList)
         // run goes on, and that must not send the next file's pages into
         // the previous file's folder.
         const bool besideEachFile = chkSaveatCurrLoc->isChecked() || txtOutputFolder->text().trimmed().isEmpty();
+        // One private folder per output folder serves the run's files one
+        // after another, each finding it empty; a file that leaves pages in
+        // it has it kept, and the next file gets a new one.
+        std::map<QString, std::unique_ptr<SplitExtractionFolder>> emptyScratch;
+        auto scratchFor = [&emptyScratch](const QString& folder) {
+            const auto found = emptyScratch.find(folder);
+            if (found == emptyScratch.end())
+                return std::make_unique<SplitExtractionFolder>(folder);
+            std::unique_ptr<SplitExtractionFolder> scratch = std::move(found->second);
+            emptyScratch.erase(found);
+            return scratch;
+        };
         for (const clsColSetOrderGrid& record : records) {
             trap.Line(40);
             QString folder;
@@ -164,7 +177,7 @@ bool frmSplitOption_Tiff::SplitTiffFiles(QString& failedList)
             bool ok = false;
             trap.Line(70);
             if (method == SplitMethod::AllPages) {
-                scratch = std::make_unique<SplitExtractionFolder>(folder);
+                scratch = scratchFor(folder);
                 if (scratch->IsValid())
                     ok = commands.ExtractAllTIFFpages(source, scratch->Path());
             } else if (method == SplitMethod::InTwo) {
@@ -181,7 +194,7 @@ bool frmSplitOption_Tiff::SplitTiffFiles(QString& failedList)
                 // then take their names by the replace rule, like pages.
                 if (IsPlainNamePart(prefix) && !IsOneOf(dir + prefix + QStringLiteral("1.tif"), sources)
                     && !IsOneOf(dir + prefix + QStringLiteral("2.tif"), sources)) {
-                    scratch = std::make_unique<SplitExtractionFolder>(folder);
+                    scratch = scratchFor(folder);
                     if (scratch->IsValid())
                         ok = commands.SplitTiffFiles(source, pageNo, scratch->Path(), prefix);
                     if (ok) {
@@ -202,7 +215,7 @@ bool frmSplitOption_Tiff::SplitTiffFiles(QString& failedList)
                 std::int16_t first = 0;
                 std::int16_t last = 0;
                 RangePages(txtrange->text(), first, last);
-                scratch = std::make_unique<SplitExtractionFolder>(folder);
+                scratch = scratchFor(folder);
                 // A range that selects no page is no success.
                 if (scratch->IsValid() && last >= first) {
                     ok = commands.ExtractTIFFpagesbyRange(source, static_cast<std::int16_t>(first - 1),
@@ -246,6 +259,8 @@ bool frmSplitOption_Tiff::SplitTiffFiles(QString& failedList)
                 if (scratch->FileCount() > 0) {
                     ok = false;
                     notes << QStringLiteral("pages set aside in ") + scratch->Finish();
+                } else if (scratch->IsValid()) {
+                    emptyScratch[folder] = std::move(scratch);
                 }
             }
             trap.Line(110);

@@ -59,6 +59,25 @@ std::string BaseName(const std::string& path)
 
 } // namespace
 
+bool IsLivePrivateFolder(const std::string& folder)
+{
+    std::string path = folder;
+    while (path.size() > 1 && path.back() == '/')
+        path.pop_back();
+    if (!IsPrivateFolderName(BaseName(path).c_str()))
+        return false;
+    const int fd = ::open(path.c_str(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
+    if (fd < 0)
+        return false;
+    struct stat st {};
+    bool live = ::fstat(fd, &st) == 0 && st.st_uid == ::geteuid() && (st.st_mode & 077) == 0;
+    // Held by a run when this new open of it cannot take the lock.
+    if (live)
+        live = ::flock(fd, LOCK_EX | LOCK_NB) != 0 && errno == EWOULDBLOCK;
+    ::close(fd);
+    return live;
+}
+
 PrivateFolder::PrivateFolder(const std::string& parent) : parent_(parent)
 {
     while (parent_.size() > 1 && parent_.back() == '/')

@@ -51,4 +51,11 @@ private:
     int error_ = 0;
 };
 
+// True when `folder` (a trailing "/" allowed) is a private folder that a
+// live run holds: a real folder (not a link) under a private folder's
+// name, this user's, closed to everyone else, and locked. Nobody else can
+// put anything there or take it for debris, so a new file may be written
+// there under its own name (safe_file::Staging::InPrivateFolder).
+bool IsLivePrivateFolder(const std::string& folder);
+
 } // namespace safe_file

@@ -37,8 +37,20 @@ int SyncAndClose(int fd, bool sync)
 
 } // namespace
 
-StagedFile::StagedFile(std::string target) : target_(std::move(target))
+StagedFile::StagedFile(std::string target, Staging staging) : target_(std::move(target))
 {
+    if (staging == Staging::InPrivateFolder) {
+        // Never over anything, never through a link.
+        fd_ = ::open(target_.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0666);
+        if (fd_ >= 0) {
+            direct_ = true;
+            return;
+        }
+        if (errno != EEXIST) {
+            error_ = errno;
+            return;
+        }
+    }
     if (!CheckTarget(target_, replacement_, error_))
         return;
     // A replacement starts private: it takes the old file's owner here and
@@ -79,6 +91,11 @@ bool StagedFile::Commit()
         Discard();
         return false;
     }
+    if (direct_) {
+        direct_ = false; // it is in place: nothing to remove any more
+        done_ = true;
+        return true;
+    }
     if (std::rename(temp_.c_str(), target_.c_str()) != 0) {
         Fail(errno);
         Discard();
@@ -98,6 +115,10 @@ void StagedFile::Discard()
     if (!temp_.empty())
         ::unlink(temp_.c_str());
     temp_.clear();
+    // The name was free before this file took it.
+    if (direct_)
+        ::unlink(target_.c_str());
+    direct_ = false;
     done_ = true;
 }
 

@@ -14,6 +14,13 @@
 //
 // PlaceFile puts a complete file that already exists (in the same file
 // system) under a final name by the same rule.
+//
+// Inside a live private folder (private_folder.h) no name is a final one:
+// a file is written there under its own name when that name is free
+// (Staging::InPrivateFolder), and is moved out to its final name later.
+// Nothing else can appear there, so it needs no sibling, no rename and no
+// lock of its own; a failed file is removed all the same. A name that is
+// taken there is written through a sibling, as anywhere else.
 
 #include "platform/safe_file/replace_rule.h"
 
@@ -21,9 +28,14 @@
 
 namespace safe_file {
 
+enum class Staging {
+    Sibling,         // through a temporary sibling renamed over the name
+    InPrivateFolder, // the target lies in a live private folder
+};
+
 class StagedFile {
 public:
-    explicit StagedFile(std::string target);
+    explicit StagedFile(std::string target, Staging staging = Staging::Sibling);
     ~StagedFile();
     StagedFile(const StagedFile&) = delete;
     StagedFile& operator=(const StagedFile&) = delete;
@@ -51,6 +63,7 @@ private:
     int fd_ = -1;
     int error_ = 0;
     bool done_ = false;
+    bool direct_ = false; // written under the target name itself
     Replacement replacement_;
 };
 

@@ -58,8 +58,8 @@ int OpenIfStale(int folderFd, const std::string& name, bool folder)
     return fd;
 }
 
-// Exactly the prefix and the six letters or digits mkdtemp puts after it:
-// a user's own ".velmora-notes" is not ours.
+} // namespace
+
 bool IsPrivateFolderName(const char* name)
 {
     const std::size_t prefix = std::strlen(kPrivateFolderPrefix);
@@ -70,8 +70,6 @@ bool IsPrivateFolderName(const char* name)
             return false;
     return true;
 }
-
-} // namespace
 
 const std::timespec& RunStart()
 {

@@ -36,4 +36,8 @@ bool SweepStaleDebris(const std::string& folder);
 // The prefix of private folder names; six characters of mkdtemp follow.
 inline constexpr char kPrivateFolderPrefix[] = ".velmora-";
 
+// Whether a name (no folder) has exactly the form of a private folder's:
+// the prefix and six letters or digits (a user's ".velmora-notes" is not).
+bool IsPrivateFolderName(const char* name);
+
 } // namespace safe_file

@@ -6,6 +6,7 @@
 #include "safe_file_fixture.h"
 
 #include "platform/safe_file/private_folder.h"
+#include "platform/safe_file/staged_file.h"
 #include "platform/safe_file/stale_debris.h"
 
 #include <sys/file.h>
@@ -116,6 +117,56 @@ TEST_F(StaleDebrisTest, APrivateFolderIsHeldWhileUsedAndNeverRemovedWithPagesInI
     }
     EXPECT_EQ(Names(At("out")).size(), 4u); // page0, page1, page2 and the kept folder
     EXPECT_FALSE(PrivateFolder(At("missing")).Valid());
+}
+
+// Only a live run's own private folder lets a file be written there under
+// its own name; there it never replaces anything, and a failed file goes.
+TEST_F(StaleDebrisTest, FilesAreWrittenUnderTheirNamesOnlyInALivePrivateFolder)
+{
+    auto write = [](const std::string& target, const std::string& text, bool fail) {
+        StagedFile file(target, Staging::InPrivateFolder);
+        if (fail)
+            file.Fail(ENOSPC);
+        else if (!file.Ok() || ::write(file.Descriptor(), text.data(), text.size()) != ssize_t(text.size()))
+            return false;
+        return file.Commit();
+    };
+    ASSERT_EQ(mkdir(At("out").c_str(), 0755), 0);
+    PrivateFolder folder(At("out"));
+    ASSERT_TRUE(folder.Valid());
+    const std::string page = folder.Path() + "/page0.tif";
+    EXPECT_TRUE(IsLivePrivateFolder(folder.Path()));
+    EXPECT_TRUE(IsLivePrivateFolder(folder.Path() + "/"));
+    {
+        StagedFile file(page, Staging::InPrivateFolder);
+        ASSERT_TRUE(file.Ok());
+        EXPECT_EQ(Names(folder.Path()), std::vector<std::string>{"page0.tif"});
+        file.Fail(ENOSPC);
+        EXPECT_FALSE(file.Commit());
+    }
+    EXPECT_EQ(folder.FileCount(), 0u);
+    EXPECT_TRUE(write(page, "page 1", false));
+    EXPECT_EQ(Load(page), "page 1");
+    // A taken name goes the usual way: a failed file leaves it as it was.
+    EXPECT_FALSE(write(page, "", true));
+    EXPECT_EQ(Load(page), "page 1");
+    EXPECT_EQ(Names(folder.Path()), std::vector<std::string>{"page0.tif"});
+
+    // Not live: a link to one, one of the name that nobody holds, one that
+    // others may enter, and a folder of another name.
+    ASSERT_EQ(symlink(folder.Path().c_str(), At("out/.velmora-linked").c_str()), 0);
+    EXPECT_FALSE(IsLivePrivateFolder(At("out/.velmora-linked")));
+    ASSERT_EQ(mkdir(At(".velmora-unheld").c_str(), 0700), 0);
+    EXPECT_FALSE(IsLivePrivateFolder(At(".velmora-unheld")));
+    ASSERT_EQ(mkdir(At(".velmora-shared").c_str(), 0755), 0);
+    const int held = open(At(".velmora-shared").c_str(), O_RDONLY | O_DIRECTORY);
+    ASSERT_EQ(flock(held, LOCK_EX), 0);
+    EXPECT_FALSE(IsLivePrivateFolder(At(".velmora-shared")));
+    close(held);
+    EXPECT_FALSE(IsLivePrivateFolder(At("out")));
+    const std::string path = folder.Path();
+    folder.Finish();
+    EXPECT_FALSE(IsLivePrivateFolder(path));
 }
 
 } // namespace
