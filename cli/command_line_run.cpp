@@ -197,7 +197,7 @@ void CommandLineRun::RunInsert()
                 position = ToInteger(sourcePosition);
             } else {
                 trap_.Line(335);
-                const std::int32_t pages = state_.CountPages(path);
+                const std::int32_t pages = state_.CountPages(path, kAllPages);
                 if (pages < 0) {
                     failures += path + kCrLf;
                     continue;
@@ -449,7 +449,7 @@ void CommandLineRun::ScanFolder(const QString& folder, TiffPdfCommands& facade, 
             rec.FileLocation(location);
             rec.FileExt(GetFileExt(entry.name));
             trap.Line(40);
-            const std::int32_t pages = state_.CountPages(path);
+            const std::int32_t pages = state_.CountPages(path, kAllPages);
             rec.PageCount(keepPageCounts ? pages : 0);
             facade.colOrderedData.append(rec);
         }

@@ -318,7 +318,8 @@ bool ModMaster::ValidateCmdLine()
                         return fail(badRange);
                     if (!folderInput) {
                         trap.Line(120);
-                        const std::int32_t pages = s.CountPages(list);
+                        // Whether the file reaches the range's last page.
+                        const std::int32_t pages = s.CountPages(list, last);
                         if (first > pages || last > pages)
                             return fail(badRange);
                     }

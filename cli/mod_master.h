@@ -21,9 +21,11 @@ enum ExitStatus : int {
     ExitResultLost = 4,     // the result could not be written to "Log.txt"
 };
 
-// Counts the pages of a TIFF file; a negative count when it cannot.
-// Raises a RunTimeError when the counter itself fails.
-using PageCountFunction = std::function<std::int32_t(const QString& path)>;
+// Counts the pages of a TIFF file, walking its chain no further than
+// `atMost` pages (a file with more counts `atMost`); a negative count when
+// it cannot. Raises a RunTimeError when the counter itself fails.
+using PageCountFunction = std::function<std::int32_t(const QString& path, std::int32_t atMost)>;
+constexpr std::int32_t kAllPages = 0x7FFFFFFF;
 
 // The command line taken apart and the run's result: written by Main and
 // ValidateCmdLine, read by the operation run and the report.

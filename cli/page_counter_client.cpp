@@ -13,10 +13,13 @@ PageCountFunction MakeTiffPageCounter()
     auto* counter = com::QueryInterface<counters::IPageCounter>(object, counters::IID_ITiffPageCounter);
     if (!counter)
         throw RunTimeError(rterr::CantCreateObject);
+    // A counter without the bounded count counts the whole chain: the
+    // answer to "does the file reach page N" is the same.
+    auto* upTo = com::QueryInterface<counters::IPageCountUpTo>(object, counters::IID_ITiffPageCountUpTo);
     // The function keeps the object alive for as long as it is used.
-    return [object, counter](const QString& path) {
+    return [object, counter, upTo](const QString& path, std::int32_t atMost) {
         std::int32_t pages = 0;
-        const com::HRESULT hr = counter->CountPages(path, pages);
+        const com::HRESULT hr = upTo ? upTo->CountPagesUpTo(path, atMost, pages) : counter->CountPages(path, pages);
         if (com::Failed(hr))
             throw RunTimeError(rterr::AutomationError, QStringLiteral("Automation error"));
         return pages;
@@ -36,9 +39,9 @@ QString PageCounterRegistrationHint()
 PageCountFunction MakeTiffPageCounterOnFirstUse()
 {
     auto counter = std::make_shared<PageCountFunction>();
-    return [counter](const QString& path) {
+    return [counter](const QString& path, std::int32_t atMost) {
         if (!*counter)
             *counter = MakeTiffPageCounter();
-        return (*counter)(path);
+        return (*counter)(path, atMost);
     };
 }

@@ -39,4 +39,17 @@ protected:
     ~IPageCounter() = default;
 };
 
+// The TIFF counter's bounded count (answered to IID_ITiffPageCountUpTo):
+// the count of a file with fewer than `atMost` pages, else `atMost`,
+// without walking the chain past that page; negative as CountPages.
+inline const QUuid IID_ITiffPageCountUpTo{QStringLiteral("{7E3B1C52-94D0-4F6A-B8E1-2C5D9A0F6B47}")};
+
+class IPageCountUpTo {
+public:
+    virtual com::HRESULT CountPagesUpTo(const QString& path, std::int32_t atMost, std::int32_t& pages) = 0;
+
+protected:
+    ~IPageCountUpTo() = default;
+};
+
 } // namespace counters

@@ -14,4 +14,9 @@ namespace counters {
 // the engine would read: not a TIFF file, unreadable, a BigTIFF file.
 std::int32_t CountTiffFilePages(const char* path);
 
+// The same count, walking the chain no further than `atMost` pages: the
+// count when the file has fewer, else `atMost`. A check such as "does the
+// file reach page N" needs no more.
+std::int32_t CountTiffFilePagesUpTo(const char* path, std::int32_t atMost);
+
 } // namespace counters

@@ -8,13 +8,15 @@
 
 namespace counters {
 
-class TiffPageCounter : public com::Object, public IPageCounter {
+class TiffPageCounter : public com::Object, public IPageCounter, public IPageCountUpTo {
 public:
     void* QueryInterface(const QUuid& iid) override;
     com::HRESULT CountPages(const QString& path, std::int32_t& pages) override;
+    com::HRESULT CountPagesUpTo(const QString& path, std::int32_t atMost, std::int32_t& pages) override;
 
-    // The count itself, for callers inside the module.
-    static std::int32_t Count(const QString& path);
+    // The count itself, for callers inside the module; `atMost` as
+    // CountPagesUpTo.
+    static std::int32_t Count(const QString& path, std::int32_t atMost = 0x7FFFFFFF);
 };
 
 } // namespace counters

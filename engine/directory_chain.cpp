@@ -119,11 +119,11 @@ bool DirectoryChain::NextOffset(std::uint64_t begin, std::uint64_t entriesEnd, s
     return next_ != 0;
 }
 
-std::int32_t DirectoryChain::CountPages(const SourceFile& file)
+std::int32_t DirectoryChain::CountPages(const SourceFile& file, std::int32_t atMost)
 {
     DirectoryChain chain(file);
     ChainDirectory dir;
-    while (chain.Next(dir)) {
+    while (chain.Pages() < atMost && chain.Next(dir)) {
     }
     return chain.Pages();
 }

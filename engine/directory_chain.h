@@ -56,9 +56,10 @@ public:
     // The directories reached so far.
     std::int32_t Pages() const { return pages_; }
 
-    // Walks the whole chain of the named file: its page count, 0 when the
-    // file cannot be read.
-    static std::int32_t CountPages(const SourceFile& file);
+    // Walks the chain of the named file: its page count, 0 when the file
+    // cannot be read. With `atMost`, the walk stops once it has reached
+    // that many pages (a file with more counts `atMost`).
+    static std::int32_t CountPages(const SourceFile& file, std::int32_t atMost = 0x7FFFFFFF);
 
 private:
     bool Claim(std::uint64_t begin, std::uint64_t end);

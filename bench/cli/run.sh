@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # The command-line program's benchmark of record: the VelmoraCMD of the
 # build side by side with libtiff's tiffsplit and tiffcp and with the floor
-# of a split (cli_floor_split: the same page files written with one open,
+# of a split (bench_floor: the same page files written with one open,
 # one write and one close each), the programs taking turns (A B A B ...,
 # cli_alternate) and their medians compared:
 #   - one call on a one-page file;
@@ -24,11 +24,11 @@ set -euo pipefail
 root=$(cd "$(dirname "$0")/../.." && pwd)
 build=$(cd "${1:-$root/build}" && pwd)
 cmake --build "$build" -j"$(nproc)" --target VelmoraCMD VelmoraCMDWindows Stavren VelmoraCounters regsvr \
-  engine_bench_inputs cli_alternate cli_floor_split >/dev/null
+  engine_bench_inputs cli_alternate bench_floor >/dev/null
 bin="$build/bin"
 cmd="$bin/VelmoraCMD"
 alternate="$bin/cli_alternate"
-floor="$bin/cli_floor_split"
+floor="$bin/bench_floor"
 for tool in tiffsplit tiffcp tiffinfo tiffcmp strace; do
   command -v "$tool" >/dev/null || { echo "run.sh needs $tool" >&2; exit 1; }
 done
@@ -123,13 +123,13 @@ for n in 10 100 1000 10000; do
     # The floor writes the very page files VelmoraCMD wrote.
     rm -rf "$shm/o" && mkdir "$shm/o"
     "$cmd" /i "$shm/s$n.tif" /o "$shm/o" 2>/dev/null
-    "$floor" pack "$shm/o" "$shm/pack"
+    (cd "$shm/o" && ls >"$shm/pack.list" && "$floor" pack "$shm/pack" @"$shm/pack.list")
     timed split$n "$runs" "rm -rf $shm/o $shm/t $shm/f; mkdir $shm/o $shm/t $shm/f" \
       VelmoraCMD "$cmd /i $shm/s$n.tif /o $shm/o" tiffsplit "tiffsplit $shm/s$n.tif $shm/t/p" \
       floor "$floor write $shm/pack $shm/f"
     rm -rf "$shm/f" && mkdir "$shm/f" && "$floor" write "$shm/pack" "$shm/f"
     [ "$(find "$shm/f" -type f | wc -l)" = "$n" ] || fail "the floor wrote not $n files"
-    rm -rf "$shm/f" "$shm/pack"
+    rm -rf "$shm/f" "$shm/pack" "$shm/pack.list"
     check_split "$n" 97
   else
     timed split$n "$runs" "rm -rf $shm/o $shm/t; mkdir $shm/o $shm/t" \

@@ -6,8 +6,9 @@
 //                                   its name as given, in the file PACK;
 //                                   @LIST names the files listed in LIST,
 //                                   one a line
-//   bench_floor write PACK          writes every file stored in PACK under
-//                                   its stored name: open, one write, close
+//   bench_floor write PACK [FOLDER] writes every file stored in PACK under
+//                                   its stored name (relative names in
+//                                   FOLDER): open, one write, close
 // `write` maps the pack instead of reading it, so that it costs one open
 // and one mapping whatever its size; each file then takes exactly open,
 // write and close (a file beyond the largest single write takes more
@@ -162,8 +163,12 @@ int main(int argc, char** argv)
     const std::string mode = argc > 1 ? argv[1] : "";
     if (mode == "pack" && argc >= 3)
         return Pack(argv[2], Names(argv + 3, argc - 3));
-    if (mode == "write" && argc == 3)
+    // A folder given after the pack is where relative names are written.
+    if (mode == "write" && (argc == 3 || argc == 4)) {
+        if (argc == 4 && ::chdir(argv[3]) != 0)
+            return Fail(argv[3]);
         return Write(argv[2]);
-    std::fprintf(stderr, "usage: bench_floor pack PACK FILE...|@LIST | bench_floor write PACK\n");
+    }
+    std::fprintf(stderr, "usage: bench_floor pack PACK FILE...|@LIST | bench_floor write PACK [FOLDER]\n");
     return 2;
 }

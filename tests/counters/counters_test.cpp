@@ -18,6 +18,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <csignal>
 #include <sys/resource.h>
 #include <sys/stat.h>
@@ -246,10 +247,13 @@ TEST_F(CountersTest, TiffFilesThatCannotBeCountedAreNegative)
 }
 
 // The page count a user sees is the one every operation acts on: loops,
-// cut chains, empty or damaged directories, more pages than 65,535.
+// cut chains, empty or damaged directories, more pages than 65,535. A
+// count that stops at a page ("does the file reach page N") agrees too.
 TEST_F(CountersTest, TiffCountsAgreeWithTheEngineOnHostileFiles)
 {
     const Counter tiff(counters::CLSID_TiffPageCounter, counters::IID_ITiffPageCounter);
+    auto* upTo = com::QueryInterface<counters::IPageCountUpTo>(tiff.object, counters::IID_ITiffPageCountUpTo);
+    ASSERT_NE(upTo, nullptr);
     for (const stavren::test::Hostile& h : stavren::test::HostileFiles()) {
         const QString path = File(QString::fromStdString(h.name) + ".tif");
         ASSERT_TRUE(WriteText(
@@ -257,6 +261,11 @@ TEST_F(CountersTest, TiffCountsAgreeWithTheEngineOnHostileFiles)
         const std::int32_t engine = stavren::CountTiffPages(QFile::encodeName(path).toStdString());
         EXPECT_EQ(engine, static_cast<std::int32_t>(h.writable.size())) << h.name;
         EXPECT_EQ(tiff.Count(path), CounterAnswerFor(engine)) << h.name;
+        for (const std::int32_t atMost : {1, 2, 5}) {
+            std::int32_t pages = 12345;
+            EXPECT_EQ(upTo->CountPagesUpTo(path, atMost, pages), com::S_OK);
+            EXPECT_EQ(pages, CounterAnswerFor(std::min(engine, atMost))) << h.name << " up to " << atMost;
+        }
     }
 }
 
