@@ -706,6 +706,9 @@ bool frmMain::event(QEvent* e)
             panesFitPending_ = true;
             const bool waitForMaximised = windowState() & (Qt::WindowMaximized | Qt::WindowFullScreen);
             QTimer::singleShot(waitForMaximised ? 1000 : 0, this, &frmMain::FitPanesToTheirContents);
+        } else {
+            chosenLeftWidth_ = panes_[PaneFolders]->width();
+            chosenOptionsHeight_ = panes_[PaneOptions]->height();
         }
     }
     return handled;
@@ -732,7 +735,9 @@ void frmMain::FitOptionsPanes(Qt::Orientations directions, bool growOnly)
     // The two option panes share one place: it is fitted to the larger.
     const int wanted = std::max(ctlPaneSearch->width(), CtlPaneSearchOptions->width()) + scrollBar;
     const int both = folders->width() + list->width();
-    const int left = std::min(wanted, both / 2);
+    int left = std::min(wanted, both / 2);
+    if (growOnly && chosenLeftWidth_ > 0)
+        left = std::min(left, chosenLeftWidth_);
     if ((directions & Qt::Horizontal) && (!growOnly || folders->width() < left))
         resizeDocks({folders, list}, {left, both - left}, Qt::Horizontal);
     // The options share their place with the tab bar of the tab group.
@@ -741,8 +746,10 @@ void frmMain::FitOptionsPanes(Qt::Orientations directions, bool growOnly)
         if (bar->isVisible() && bar->geometry().intersects(options->geometry().adjusted(0, 0, 0, bar->height() + 4)))
             tabs = bar->height();
     const int column = folders->height() + options->height();
-    const int optionsHeight = std::min(std::max(options->sizeHint().height(), advanced->sizeHint().height()) + tabs,
-                                       column - folders->minimumSizeHint().height());
+    int optionsHeight = std::min(std::max(options->sizeHint().height(), advanced->sizeHint().height()) + tabs,
+                                 column - folders->minimumSizeHint().height());
+    if (growOnly && chosenOptionsHeight_ > 0)
+        optionsHeight = std::min(optionsHeight, chosenOptionsHeight_);
     if ((directions & Qt::Vertical) && (!growOnly || options->height() < optionsHeight))
         resizeDocks({folders, options}, {column - optionsHeight, optionsHeight}, Qt::Vertical);
 }
@@ -770,6 +777,17 @@ void frmMain::resizeEvent(QResizeEvent* e)
             });
         panesShrunk_ |= shrunk;
     }
+    panesWindowSize_ = e->size();
+}
+
+void frmMain::NoteChosenPaneSizes()
+{
+    // Pane sizes that change while the window keeps its size are chosen
+    // (the docks are resized before the window hears of its own resize).
+    if (!panesShown_ || !panesWindowSize_.isValid() || size() != panesWindowSize_)
+        return;
+    chosenLeftWidth_ = panes_[PaneFolders]->width();
+    chosenOptionsHeight_ = panes_[PaneOptions]->height();
 }
 
 void frmMain::closeEvent(QCloseEvent* e)
@@ -807,6 +825,8 @@ bool frmMain::eventFilter(QObject* watched, QEvent* e)
         }
     }
     if (e->type() == QEvent::Resize) {
+        if (qobject_cast<QDockWidget*>(watched))
+            NoteChosenPaneSizes();
         if (watched == ctlPaneFolder)
             ctlPaneFolder_Resize();
         else if (watched == ctlPaneSearch)

@@ -323,6 +323,7 @@ private:
     // (Vertical) to the option panes; with growOnly, only where they have
     // less than that.
     void FitOptionsPanes(Qt::Orientations directions, bool growOnly);
+    void NoteChosenPaneSizes();
     void SearchOptionsToStartState();
     void ShowStartFolder();
     void SaveColumnWidths();
@@ -364,4 +365,10 @@ private:
     // The directions the window shrank in since the options were last
     // given their room back.
     Qt::Orientations panesShrunk_;
+    // The left column's width and the options' height as last set while the
+    // window kept its size (by the user, the first fit or a restored
+    // layout): a shrink gives back no more than that. 0 while unknown.
+    QSize panesWindowSize_;
+    int chosenLeftWidth_ = 0;
+    int chosenOptionsHeight_ = 0;
 };

@@ -694,6 +694,32 @@ TEST_F(FrmMainTest, EveryOptionShowsInALargeWindowAndScrollsIntoViewAtTheSmalles
     }
 }
 
+// A smaller window gives the options back no more room than the user had
+// left them: separators the user moved stay where they were put.
+TEST_F(FrmMainTest, ASmallerWindowKeepsThePaneSizesTheUserChose)
+{
+    objSettings->SetWindowStateFlag(0);
+    frmMain w;
+    w.resize(1200, 760);
+    w.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&w));
+    QTest::qWait(50);
+    QDockWidget* folders = w.Pane(frmMain::PaneFolders);
+    QDockWidget* options = w.Pane(frmMain::PaneOptions);
+    QDockWidget* list = w.Pane(frmMain::PaneSearchList);
+    w.resizeDocks({folders, list}, {200, 1000}, Qt::Horizontal);
+    w.resizeDocks({folders, options}, {500, 150}, Qt::Vertical);
+    QTest::qWait(50);
+    const int left = folders->width();
+    const int high = options->height();
+    ASSERT_LT(left, 260);
+
+    w.resize(1100, 740);
+    QTest::qWait(50);
+    EXPECT_LE(folders->width(), left);
+    EXPECT_LE(options->height(), high);
+}
+
 TEST_F(FrmMainTest, ActivatingAPaneMovesTheFocusIntoIt)
 {
     objSettings->SetWindowStateFlag(0);
