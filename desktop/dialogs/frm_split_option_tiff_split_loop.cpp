@@ -175,6 +175,7 @@ bool frmSplitOption_Tiff::SplitTiffFiles(QString& failedList)
             const QString source = ValidateDir(record.FileLocation()) + record.filename();
             std::unique_ptr<SplitExtractionFolder> scratch;
             bool ok = false;
+            int partsKeptOut = 0;
             trap.Line(70);
             if (method == SplitMethod::AllPages) {
                 scratch = scratchFor(folder);
@@ -204,9 +205,12 @@ bool frmSplitOption_Tiff::SplitTiffFiles(QString& failedList)
                         // pages in neither file: the file failed.
                         for (const QString& part : {QStringLiteral("1.tif"), QStringLiteral("2.tif")}) {
                             const QString made = ValidateDir(scratch->Path()) + prefix + part;
-                            if (PlacePageFile(made, dir + prefix + part, chkReplaceExisting->isChecked(), sources)
-                                != PlaceOutcome::Moved)
+                            const PlaceOutcome placed =
+                                PlacePageFile(made, dir + prefix + part, chkReplaceExisting->isChecked(), sources);
+                            if (placed != PlaceOutcome::Moved)
                                 ok = false;
+                            if (placed == PlaceOutcome::KeptExisting)
+                                ++partsKeptOut;
                         }
                     }
                 }
@@ -232,6 +236,9 @@ bool frmSplitOption_Tiff::SplitTiffFiles(QString& failedList)
             // What the report says besides the file: where its pages went
             // when they did not all take their names.
             QStringList notes;
+            if (partsKeptOut > 0)
+                notes << (partsKeptOut == 1 ? QStringLiteral("1 part kept out: its name is taken")
+                                            : QStringLiteral("2 parts kept out: their names are taken"));
             if (scratch) {
                 pageCount = std::max(pageCount, static_cast<std::int32_t>(scratch->FileCount()));
                 int namesTaken = 0;

@@ -152,13 +152,15 @@ TEST_F(SplitRunTest, TwoFilesCutAfterNPagesAndFailuresAreReported)
     // a part kept out of its name leaves pages 1 to 3 in neither file, so
     // the file failed.
     const QString eq(51, '='), dash(51, '-');
-    const QString failed = eq + "\r\nVelmora error\r\n" + eq + "\r\n" + dash
-                           + "\r\nFollowing files could not be Splited failed \r\n" + dash + "\r\n\r\n" + in
-                           + "/scan.tif\r\n\r\n\r\n";
+    const auto failed = [&](const QString& note) {
+        return eq + "\r\nVelmora error\r\n" + eq + "\r\n" + dash
+               + "\r\nFollowing files could not be Splited failed \r\n" + dash + "\r\n\r\n" + in + "/scan.tif" + note
+               + "\r\n\r\n\r\n";
+    };
     Run(*dlg, out);
     EXPECT_TRUE(boxes.empty());
     ASSERT_EQ(reports.size(), 1u);
-    EXPECT_EQ(reports[0], failed);
+    EXPECT_EQ(reports[0], failed(" (1 part kept out: its name is taken)"));
     EXPECT_EQ(Markers(out + QStringLiteral("/scan_1.tif")), Pages{77});
     EXPECT_EQ(Markers(out + QStringLiteral("/scan_2.tif")), Numbered(4, 10));
     EXPECT_EQ(Entries(out), (QStringList{"scan_1.tif", "scan_2.tif"}));
@@ -174,7 +176,7 @@ TEST_F(SplitRunTest, TwoFilesCutAfterNPagesAndFailuresAreReported)
     ASSERT_EQ(reports.size(), 2u);
     EXPECT_EQ(modals,
               (std::vector<QString>{QStringLiteral("frmErrorReportDialog"), QStringLiteral("frmErrorReportDialog")}));
-    EXPECT_EQ(reports[1], failed);
+    EXPECT_EQ(reports[1], failed(""));
 }
 
 TEST_F(SplitRunTest, EveryFailingFileIsListedAndTheOthersStillRun)
