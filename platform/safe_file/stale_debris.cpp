@@ -12,6 +12,7 @@
 #include <sys/stat.h>
 #include <tuple>
 #include <unistd.h>
+#include <vector>
 
 namespace safe_file {
 
@@ -58,6 +59,42 @@ int OpenIfStale(int folderFd, const std::string& name, bool folder)
     return fd;
 }
 
+// A name a run writes inside its private folder: a TIFF file (the engine's
+// "page<k>.tif", the parts of a split in two) or a temporary file.
+bool IsRunFileName(const char* name)
+{
+    const std::size_t length = std::strlen(name);
+    return (length > 4 && std::strcmp(name + length - 4, ".tif") == 0) || IsTemporaryName(name);
+}
+
+// The entries of the open folder `fd` that a run may have left, in `names`;
+// false when it holds anything else (a folder, another user's file, a name
+// a run never writes): then it is not a run's folder, or not only.
+bool ListRunFiles(int fd, std::vector<std::string>& names)
+{
+    const int listFd = ::dup(fd);
+    DIR* dir = listFd >= 0 ? ::fdopendir(listFd) : nullptr;
+    if (!dir) {
+        if (listFd >= 0)
+            ::close(listFd);
+        return false;
+    }
+    bool onlyOurs = true;
+    while (const dirent* e = ::readdir(dir)) {
+        if (std::strcmp(e->d_name, ".") == 0 || std::strcmp(e->d_name, "..") == 0)
+            continue;
+        struct stat st {};
+        if (!IsRunFileName(e->d_name) || ::fstatat(fd, e->d_name, &st, AT_SYMLINK_NOFOLLOW) != 0 || S_ISDIR(st.st_mode)
+            || st.st_uid != ::geteuid()) {
+            onlyOurs = false;
+            break;
+        }
+        names.emplace_back(e->d_name);
+    }
+    ::closedir(dir);
+    return onlyOurs;
+}
+
 } // namespace
 
 bool IsPrivateFolderName(const char* name)
@@ -91,21 +128,17 @@ bool RemoveStaleFolder(int folderFd, const std::string& name)
     const int fd = OpenIfStale(folderFd, name, true);
     if (fd < 0)
         return false;
-    if (const int listFd = ::dup(fd); listFd >= 0) {
-        if (DIR* dir = ::fdopendir(listFd)) {
-            while (const dirent* e = ::readdir(dir)) {
-                struct stat st {};
-                if (std::strcmp(e->d_name, ".") == 0 || std::strcmp(e->d_name, "..") == 0
-                    || ::fstatat(fd, e->d_name, &st, AT_SYMLINK_NOFOLLOW) != 0 || S_ISDIR(st.st_mode)
-                    || st.st_uid != ::geteuid())
-                    continue;
-                (void)::unlinkat(fd, e->d_name, 0); // a link goes as a name
-            }
-            ::closedir(dir);
-        } else {
-            ::close(listFd);
-        }
+    // A run's folder is closed to everyone else (mkdtemp) and holds only
+    // what a run writes there: a user's folder that merely has such a name
+    // keeps all that is in it.
+    struct stat own {};
+    std::vector<std::string> names;
+    if (::fstat(fd, &own) != 0 || (own.st_mode & 077) != 0 || !ListRunFiles(fd, names)) {
+        ::close(fd);
+        return false;
     }
+    for (const std::string& file : names)
+        (void)::unlinkat(fd, file.c_str(), 0); // a link goes as a name
     const bool removed = ::unlinkat(folderFd, name.c_str(), AT_REMOVEDIR) == 0 || errno == ENOENT;
     ::close(fd);
     return removed;

@@ -149,6 +149,7 @@ TEST_F(SafeWriteTest, DebrisOfKilledRunsIsRemovedButNothingElse)
     MakeTiffIn(QStringLiteral("a.tif"), {1, 2, 3});
     // Left by killed runs.
     ASSERT_TRUE(QDir(Work()).mkpath(QStringLiteral("out/.velmora-Ab12Cd")));
+    ASSERT_EQ(::chmod(QFile::encodeName(Work(QStringLiteral("out/.velmora-Ab12Cd"))).constData(), 0700), 0);
     MakeTiff(Work(QStringLiteral("out/.velmora-Ab12Cd/page0.tif")), {7});
     MakeTiff(Work(QStringLiteral("out/a1.tif.velmora.tmp")), {7});
     MakeTiff(Work(QStringLiteral("a.tif.velmora.tmp")), {7});
@@ -159,26 +160,36 @@ TEST_F(SafeWriteTest, DebrisOfKilledRunsIsRemovedButNothingElse)
     ASSERT_TRUE(QDir(Work()).mkpath(QStringLiteral("keep")));
     MakeTiff(Work(QStringLiteral("keep/page0.tif")), {8});
     ASSERT_TRUE(QFile::link(Work(QStringLiteral("keep")), Work(QStringLiteral("out/.velmora-link"))));
-    // The user's own names that merely start like ours.
-    for (const char* folder : {"out/.velmora-mynotes", "out/.velmora-notes", "out/.velmora-my-bak"})
+    // The user's own names that merely start like ours, or are even shaped
+    // like ours but open to others or holding what a run never writes.
+    for (const char* folder : {"out/.velmora-mynotes", "out/.velmora-notes", "out/.velmora-my-bak",
+                               "out/.velmora-backup", "out/.velmora-drafts"})
         ASSERT_TRUE(QDir(Work()).mkpath(QString::fromLatin1(folder)));
+    ASSERT_EQ(::chmod(QFile::encodeName(Work(QStringLiteral("out/.velmora-backup"))).constData(), 0755), 0);
+    ASSERT_EQ(::chmod(QFile::encodeName(Work(QStringLiteral("out/.velmora-drafts"))).constData(), 0700), 0);
     MakeTiff(Work(QStringLiteral("out/.velmora-mynotes/important.tif")), {8});
+    MakeTiff(Work(QStringLiteral("out/.velmora-backup/page1.tif")), {8});
+    MakeTiff(Work(QStringLiteral("out/.velmora-drafts/thesis.txt")), {8});
     MakeTiff(Work(QStringLiteral("out/x.velmora.tmpfoo")), {8});
-    for (const char* old :
-         {"out/.velmora-Ab12Cd/page0.tif", "out/.velmora-Ab12Cd", "out/a1.tif.velmora.tmp", "a.tif.velmora.tmp",
-          "a.tif.tmp", "out/velmora-split-Zz99Yy", "out/.velmora-link", "out/.velmora-mynotes/important.tif",
-          "out/.velmora-mynotes", "out/.velmora-notes", "out/.velmora-my-bak", "out/x.velmora.tmpfoo"})
+    for (const char* old : {"out/.velmora-Ab12Cd/page0.tif", "out/.velmora-Ab12Cd", "out/a1.tif.velmora.tmp",
+                            "a.tif.velmora.tmp", "a.tif.tmp", "out/velmora-split-Zz99Yy", "out/.velmora-link",
+                            "out/.velmora-mynotes/important.tif", "out/.velmora-mynotes", "out/.velmora-notes",
+                            "out/.velmora-my-bak", "out/x.velmora.tmpfoo", "out/.velmora-backup/page1.tif",
+                            "out/.velmora-backup", "out/.velmora-drafts/thesis.txt", "out/.velmora-drafts"})
         MakeOld(Work(QString::fromLatin1(old)));
 
     Result r = Run(QStringLiteral("/i a.tif /o out"));
     EXPECT_EQ(r.exitCode, 0) << r.err.toStdString();
     EXPECT_EQ(Entries(QStringLiteral("out")),
-              (QStringList{QStringLiteral(".velmora-link"), QStringLiteral(".velmora-my-bak"),
+              (QStringList{QStringLiteral(".velmora-backup"), QStringLiteral(".velmora-drafts"),
+                           QStringLiteral(".velmora-link"), QStringLiteral(".velmora-my-bak"),
                            QStringLiteral(".velmora-mynotes"), QStringLiteral(".velmora-notes"),
                            QStringLiteral("a1.tif"), QStringLiteral("a2.tif"), QStringLiteral("a3.tif"),
                            QStringLiteral("velmora-split-Zz99Yy"), QStringLiteral("x.velmora.tmpfoo")}));
     EXPECT_EQ(Pages(Work(QStringLiteral("keep/page0.tif"))), (V{8}));
     EXPECT_EQ(Pages(Work(QStringLiteral("out/.velmora-mynotes/important.tif"))), (V{8}));
+    EXPECT_EQ(Pages(Work(QStringLiteral("out/.velmora-backup/page1.tif"))), (V{8}));
+    EXPECT_EQ(Pages(Work(QStringLiteral("out/.velmora-drafts/thesis.txt"))), (V{8}));
     r = Run(QStringLiteral("/i a.tif /del 1"));
     EXPECT_EQ(r.exitCode, 0) << r.err.toStdString();
     EXPECT_EQ(Entries(QString()), (QStringList{QStringLiteral("a.tif"), QStringLiteral("a.tif.tmp"),

@@ -84,6 +84,8 @@ TEST_F(SplitSafetyTest, AKilledRunsPrivateFolderIsRemovedByTheNextRun)
     ASSERT_TRUE(WriteTiff(in + QStringLiteral("/scan.tif"), Numbered(1, 2)));
     const QString debris = out + QStringLiteral("/.velmora-Qq11Ww");
     ASSERT_TRUE(QDir().mkpath(debris));
+    ASSERT_TRUE(
+        QFile::setPermissions(debris, QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner));
     ASSERT_TRUE(WriteTiff(debris + QStringLiteral("/page0.tif"), {7}));
     const struct timespec hourAgo[2] = {{std::time(nullptr) - 3600, 0}, {std::time(nullptr) - 3600, 0}};
     ASSERT_EQ(utimensat(AT_FDCWD, QFile::encodeName(debris).constData(), hourAgo, 0), 0);

@@ -17,10 +17,11 @@ namespace {
 
 class StaleDebrisTest : public SafeFileTest {
 protected:
-    // A folder holding one file, last changed an hour ago.
+    // A folder holding one file, last changed an hour ago, closed to others
+    // as a run's private folder is.
     void OldFolder(const std::string& name)
     {
-        ASSERT_EQ(mkdir(At(name).c_str(), 0755), 0);
+        ASSERT_EQ(mkdir(At(name).c_str(), 0700), 0);
         Save(At(name + "/page0.tif"), "page");
         MakeOld(At(name + "/page0.tif"));
         MakeOld(At(name));
@@ -38,13 +39,22 @@ TEST_F(StaleDebrisTest, OnlyOwnOldUnheldDebrisGoesAndLinksAreNotFollowed)
     OldFolder(".velmora-aaaaaa");
     ASSERT_EQ(mkdir(At("outside").c_str(), 0755), 0);
     Save(At("outside/keep.tif"), "keep");
-    ASSERT_EQ(symlink(At("outside/keep.tif").c_str(), At(".velmora-aaaaaa/link.tif").c_str()), 0);
+    ASSERT_EQ(symlink(At("outside/keep.tif").c_str(), At(".velmora-aaaaaa/page9.tif").c_str()), 0);
     MakeOld(At(".velmora-aaaaaa"));
     OldFile("a.tif.velmora.tmp");
     OldFile("b.tif.velmora-3.tmp");
     OldFile(".velmora-0123456789abcdef.tmp");
     // Not debris: a live run's folder, a held one, a link to a folder, a
-    // kept folder of unplaced pages, the user's own files.
+    // kept folder of unplaced pages, the user's own files, and folders of
+    // the user's that only look like ours (open to others, or holding what
+    // a run never writes).
+    OldFolder(".velmora-gggggg");
+    ASSERT_EQ(chmod(At(".velmora-gggggg").c_str(), 0755), 0);
+    MakeOld(At(".velmora-gggggg"));
+    OldFolder(".velmora-hhhhhh");
+    Save(At(".velmora-hhhhhh/notes.txt"), "mine");
+    MakeOld(At(".velmora-hhhhhh/notes.txt"));
+    MakeOld(At(".velmora-hhhhhh"));
     ASSERT_EQ(mkdir(At(".velmora-bbbbbb").c_str(), 0755), 0);
     OldFolder(".velmora-cccccc");
     const int held = open(At(".velmora-cccccc").c_str(), O_RDONLY | O_DIRECTORY);
@@ -63,14 +73,16 @@ TEST_F(StaleDebrisTest, OnlyOwnOldUnheldDebrisGoesAndLinksAreNotFollowed)
     ASSERT_TRUE(SweepStaleDebris(dir));
     close(held);
 
-    std::vector<std::string> expected{".velmora-bbbbbb", ".velmora-cccccc", ".velmora-dddddd",
-                                      "a.tif.tmp",       "outside",         "velmora-split-eeeeee"};
+    std::vector<std::string> expected{".velmora-bbbbbb", ".velmora-cccccc", ".velmora-dddddd", ".velmora-gggggg",
+                                      ".velmora-hhhhhh", "a.tif.tmp",       "outside",         "velmora-split-eeeeee"};
     if (othersFile)
-        expected.insert(expected.begin() + 4, "c.tif.velmora.tmp");
+        expected.insert(expected.begin() + 6, "c.tif.velmora.tmp");
     EXPECT_EQ(Names(dir), expected);
     EXPECT_EQ(Load(At("outside/keep.tif")), "keep");
     EXPECT_EQ(Names(At("outside/target")), std::vector<std::string>{"page0.tif"});
     EXPECT_EQ(Names(At("velmora-split-eeeeee")), std::vector<std::string>{"page0.tif"});
+    EXPECT_EQ(Names(At(".velmora-gggggg")), std::vector<std::string>{"page0.tif"});
+    EXPECT_EQ(Names(At(".velmora-hhhhhh")), (std::vector<std::string>{"notes.txt", "page0.tif"}));
 
     // A folder is looked through once per run.
     OldFile("later.tif.velmora.tmp");
