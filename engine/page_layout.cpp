@@ -244,12 +244,15 @@ private:
 
     // The interchange stream of an old-style JPEG image: it points into a
     // strip or tile of the image (its runs from `firstRun` on) when it lies
-    // inside one, else it is its own block.
+    // inside one, else it is its own block. A run whose samples turn with
+    // the byte order (a sub-image's, say) is not the stream's bytes.
     bool PlanInterchange(const IfdEntry& e, std::uint64_t length, std::size_t firstRun, PlannedEntry& planned)
     {
         const std::uint64_t offset = e.value;
         for (auto r = static_cast<std::uint32_t>(firstRun); r < plan_.runs.size(); ++r) {
             const ImageRun& run = plan_.runs[r];
+            if (run.unit != 1)
+                continue;
             for (std::uint32_t k = 0; k < run.offsets.size(); ++k) {
                 const std::uint64_t begin = run.offsets[k];
                 const std::uint64_t end = begin + run.counts[k];
@@ -270,7 +273,7 @@ private:
             return false;
         std::uint64_t inside = 0;
         for (std::size_t r = firstRun; r < plan_.runs.size(); ++r)
-            for (std::size_t k = 0; k < plan_.runs[r].offsets.size(); ++k) {
+            for (std::size_t k = 0; plan_.runs[r].unit == 1 && k < plan_.runs[r].offsets.size(); ++k) {
                 const std::uint64_t begin = plan_.runs[r].offsets[k];
                 if (begin >= offset && begin + plan_.runs[r].counts[k] <= offset + length)
                     inside += plan_.runs[r].counts[k];

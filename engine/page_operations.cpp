@@ -24,10 +24,11 @@ constexpr std::uint32_t kOutOrder = kLittleEndian;
 // The bytes all outputs of one operation may write together, temporary
 // files and outputs that failed included: twice the size of its input
 // files, and a base. Pages may share data in their file (every page naming
-// one profile), and each copy carries its own; the base lets the pages of a
-// sound file copy whole however often they name one colour profile, and
-// each page carries at most its file's size (page_layout.h). A file whose
-// pages all name one large block stops there instead of filling the disk.
+// one profile), and each copy carries its own; the base lets such copies
+// take up to 256 MiB beyond that (every page of a file naming one profile
+// of 100 KB, a thousand times over), and each page carries at most its
+// file's size (page_layout.h). A file whose pages all name one large block
+// stops there instead of filling the disk.
 constexpr std::uint64_t kBudgetBase = 256ull << 20;
 
 constexpr std::uint64_t kBudgetMax = ~std::uint64_t(0);

@@ -320,6 +320,25 @@ TEST(PageWriter, InterchangeStreamHoldingTheStripIsCarriedWhole)
     auto e = EntriesAt(out, 8);
     EXPECT_TRUE(std::equal(stream.begin(), stream.end(), out.begin() + e[513].value));
     EXPECT_TRUE(std::equal(stream.begin() + 20, stream.end(), out.begin() + e[273].value));
+
+    // A stream that lies in a sub-image's 16-bit strip of a big-endian file
+    // keeps its own bytes, not those samples turned to little-endian.
+    TiffBuilder big(true);
+    const auto samples = Pattern(32, 9);
+    const std::uint32_t wide = big.AddBlob(samples);
+    auto sub = GreyPage(4, 4, wide, 32);
+    sub[2] = Shorts(258, {16});
+    const std::uint32_t subImage = big.AddDirectory(sub);
+    auto page = GreyPage(4, 4, big.AddBlob(Pattern(16, 3)), 16);
+    page.push_back(Field(330, tiff_type::kIfd, 1, subImage));
+    page.push_back(Longs(513, {wide + 4}));
+    page.push_back(Longs(514, {16}));
+    big.SetFirst(big.AddDirectory(page));
+    big.Save(dir / "big.tif");
+    ASSERT_TRUE(WriteAll(dir / "big.tif", dir / "big-out.tif"));
+    const auto bigOut = LoadBytes(dir / "big-out.tif");
+    auto be = EntriesAt(bigOut, 8);
+    EXPECT_TRUE(std::equal(samples.begin() + 4, samples.begin() + 20, bigOut.begin() + be[513].value));
 }
 
 TEST(PageWriter, CarriesExifGpsAndInteroperabilityDirectories)
