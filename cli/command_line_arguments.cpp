@@ -1,6 +1,7 @@
 #include "cli/command_line_arguments.h"
 
 #include <QFile>
+#include <QStringDecoder>
 #include <QStringList>
 
 namespace {
@@ -14,7 +15,7 @@ QString CommandLineText(int argc, char** argv)
     QStringList args;
     for (int i = 1; i < argc; ++i) {
         const QByteArray bytes(argv[i]);
-        QString text = QFile::decodeName(bytes);
+        QString text = NameText(bytes);
         if (QFile::encodeName(text) != bytes) {
             text.replace(QChar(QChar::ReplacementCharacter), kNoText);
             // Whatever else the decoder did with the bytes, the argument
@@ -25,6 +26,12 @@ QString CommandLineText(int argc, char** argv)
         args << text;
     }
     return args.join(QLatin1Char(' '));
+}
+
+QString NameText(const QByteArray& bytes)
+{
+    QStringDecoder decode(QStringDecoder::Utf8, QStringDecoder::Flag::ConvertInitialBom);
+    return decode(bytes);
 }
 
 bool HoldsNoText(const QString& text)

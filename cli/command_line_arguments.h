@@ -12,5 +12,10 @@
 // argument that is no text holds U+0000 where its bytes could not be read.
 QString CommandLineText(int argc, char** argv);
 
+// The text of a name's bytes (UTF-8), a leading byte-order mark kept as a
+// character, so that the text names those bytes again; a name whose bytes
+// are not valid text gives a text that does not.
+QString NameText(const QByteArray& bytes);
+
 // Whether `text` holds a character that stands for bytes that are no text.
 bool HoldsNoText(const QString& text);

@@ -88,10 +88,11 @@ const CommandLineWindowsTable* LoadWindows()
 
 } // namespace
 
-void WriteReport(const StreamReport& report)
+bool WriteReport(const StreamReport& report)
 {
-    std::fwrite(report.text.constData(), 1, static_cast<size_t>(report.text.size()), report.stream);
-    std::fflush(report.stream);
+    const auto size = static_cast<size_t>(report.text.size());
+    const bool written = std::fwrite(report.text.constData(), 1, size, report.stream) == size;
+    return std::fflush(report.stream) == 0 && written;
 }
 
 void SetWindowArguments(int* argc, char** argv)

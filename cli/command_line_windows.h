@@ -66,8 +66,9 @@ struct StreamReport {
     QByteArray text;
 };
 
-// Writes the report to its stream at once.
-void WriteReport(const StreamReport& report);
+// Writes the report to its stream at once; false when not all of it got
+// there (a full disk, a closed pipe).
+bool WriteReport(const StreamReport& report);
 
 // The exit status the run has earned by the time it reports (its result, a
 // refused command line, the help); it ends the process should the window

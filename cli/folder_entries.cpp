@@ -1,5 +1,7 @@
 #include "cli/folder_entries.h"
 
+#include "cli/command_line_arguments.h"
+
 #include <QFile>
 
 #include <algorithm>
@@ -53,7 +55,7 @@ std::optional<std::vector<FolderEntry>> ListFolderEntries(const QString& folder)
         if (std::strcmp(entry->d_name, ".") == 0 || std::strcmp(entry->d_name, "..") == 0)
             continue;
         const QByteArray bytes(entry->d_name);
-        const QString name = QFile::decodeName(bytes);
+        const QString name = NameText(bytes);
         entries.push_back({name, KindOf(dirfd(dir), *entry), QFile::encodeName(name) == bytes});
     }
     closedir(dir);

@@ -66,8 +66,7 @@ int ShowHelp(CommandLineState& state)
         MsgBox(missing, MsgBoxIcon::Information);
         return ExitFileFailed;
     }
-    WriteReport(standIn);
-    return ExitSuccess;
+    return WriteReport(standIn) ? ExitSuccess : ExitFileFailed;
 }
 
 // The write test failed: the notice window where a display is there, and
@@ -350,7 +349,11 @@ bool ModMaster::ValidateCmdLine()
         trap.Line(160);
         return true;
     } catch (...) {
-        trap.Log();
+        // The box stays as it is (its text is empty); standard error says why.
+        const RunTimeError error = trap.Log();
+        WriteToStandardError(QStringLiteral("VelmoraCMD: the command line could not be checked: ")
+                             + BuildErrorLine(error.number(), error.description(), trap.procedure(), trap.LastLine(),
+                                              ErrorLocationText(ObjectKind::Module, kModule, false)));
         return false;
     }
 }

@@ -4,8 +4,9 @@ namespace {
 
 bool DrawsNowhere(const QString& name)
 {
-    return name == QLatin1String("offscreen") || name == QLatin1String("minimal")
-           || name == QLatin1String("minimalegl");
+    // vkkhrdisplay draws Vulkan surfaces only: a box would never show.
+    return name == QLatin1String("offscreen") || name == QLatin1String("minimal") || name == QLatin1String("minimalegl")
+           || name == QLatin1String("vkkhrdisplay");
 }
 
 } // namespace

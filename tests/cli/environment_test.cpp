@@ -117,7 +117,8 @@ TEST_F(EnvironmentTest, ADisplayThatCannotShowTheResultLeavesItOnStandardError)
     const struct {
         const char* platform;
         QString display;
-    } conditions[] = {{"xcb", silent}, {"linuxfb:fb=/nonexistent/fb0", QString()}, {"eglfs", QString()}};
+    } conditions[] = {
+        {"xcb", silent}, {"linuxfb:fb=/nonexistent/fb0", QString()}, {"eglfs", QString()}, {"vkkhrdisplay", QString()}};
     for (const auto& condition : conditions) {
         SCOPED_TRACE(condition.platform);
         SetEnvironment(QStringLiteral("QT_QPA_PLATFORM"), QString::fromLatin1(condition.platform));
@@ -142,6 +143,10 @@ TEST_F(EnvironmentTest, ADisplayThatCannotShowTheResultLeavesItOnStandardError)
         }
     }
     ::close(listener);
+
+    // Help that cannot be written is no success.
+    SetEnvironment(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
+    EXPECT_EQ(RunShellWords(QStringLiteral(">/dev/full"), 5000).exitCode, 1);
 }
 
 TEST_F(EnvironmentTest, WithoutADisplayNoWindowLibraryIsLoaded)

@@ -307,6 +307,13 @@ TEST_F(OperationRunTest, ARunTimeErrorStopsTheRunAndIsLogged)
         EXPECT_EQ(stopped.err.toStdString(),
                   std::string("VelmoraCMD: the run stopped on an error: ") + run.error + " of Module modMaster\n");
     }
+    // An error inside the check of the line leaves its box empty, as it
+    // was; standard error says why.
+    const Result unchecked = Run(QStringLiteral("/i a.tif /del 99999999999"));
+    EXPECT_EQ(unchecked.exitCode, 2);
+    EXPECT_TRUE(unchecked.err.startsWith(QStringLiteral(
+        "VelmoraCMD: the command line could not be checked: Error 6 (Overflow) in procedure ValidateCmdLine")))
+        << unchecked.err.toStdString();
 }
 
 TEST_F(OperationRunTest, APositionPastTheIntegerRangeOverflowsWhereItIsComputed)

@@ -189,6 +189,23 @@ TEST_F(ValidationTest, AnItemThatNamesAFileExactlyIsTakenAsItStands)
     EXPECT_EQ(r.exitCode, 0) << r.err.toStdString();
     EXPECT_EQ(PagesIn(QStringLiteral("top/sub/x.tif")), (V{2}));
     EXPECT_EQ(PagesIn(QStringLiteral("top/sub /x.tif")), (V{2}));
+
+    // A name that begins with a byte-order mark is a name like any other,
+    // never reported under the name without it.
+    const QString mark(QChar(0xFEFF));
+    ASSERT_TRUE(QDir(Work()).mkpath(QStringLiteral("bom/sub")));
+    ASSERT_TRUE(QDir(Work()).mkpath(QStringLiteral("bom/") + mark + QStringLiteral("sub")));
+    MakeTiff(Work(QStringLiteral("bom/sub/x.tif")), {1, 2});
+    MakeTiff(Work(QStringLiteral("bom/") + mark + QStringLiteral("sub/x.tif")), {1, 2});
+    MakeTiff(Work(QStringLiteral("bom/") + mark + QStringLiteral("y.tif")), {1, 2, 3});
+    r = Run(QStringLiteral("/d bom /r /del 1"));
+    EXPECT_EQ(r.exitCode, 0) << r.err.toStdString();
+    EXPECT_EQ(PagesIn(QStringLiteral("bom/sub/x.tif")), (V{2}));
+    EXPECT_EQ(PagesIn(QStringLiteral("bom/") + mark + QStringLiteral("sub/x.tif")), (V{2}));
+    r = Run({QStringLiteral("/i"), Work(QStringLiteral("bom/") + mark + QStringLiteral("y.tif")),
+             QStringLiteral("/del"), QStringLiteral("1")});
+    EXPECT_EQ(r.exitCode, 0) << r.err.toStdString();
+    EXPECT_EQ(PagesIn(QStringLiteral("bom/") + mark + QStringLiteral("y.tif")), (V{3}));
 }
 
 TEST_F(ValidationTest, SwitchWordsInsideAPathArePath)
