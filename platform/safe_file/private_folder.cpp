@@ -33,24 +33,6 @@ int RenameNoReplace(int fromFd, const char* from, int toFd, const char* to)
     return 0;
 }
 
-std::vector<std::string> EntriesOf(int fd)
-{
-    std::vector<std::string> names;
-    const int listFd = ::dup(fd);
-    DIR* dir = listFd >= 0 ? ::fdopendir(listFd) : nullptr;
-    if (!dir) {
-        if (listFd >= 0)
-            ::close(listFd);
-        return names;
-    }
-    ::rewinddir(dir);
-    while (const dirent* e = ::readdir(dir))
-        if (std::strcmp(e->d_name, ".") != 0 && std::strcmp(e->d_name, "..") != 0)
-            names.emplace_back(e->d_name);
-    ::closedir(dir);
-    return names;
-}
-
 std::string BaseName(const std::string& path)
 {
     const std::size_t slash = path.rfind('/');

@@ -72,27 +72,14 @@ bool IsRunFileName(const char* name)
 // a run never writes): then it is not a run's folder, or not only.
 bool ListRunFiles(int fd, std::vector<std::string>& names)
 {
-    const int listFd = ::dup(fd);
-    DIR* dir = listFd >= 0 ? ::fdopendir(listFd) : nullptr;
-    if (!dir) {
-        if (listFd >= 0)
-            ::close(listFd);
-        return false;
-    }
-    bool onlyOurs = true;
-    while (const dirent* e = ::readdir(dir)) {
-        if (std::strcmp(e->d_name, ".") == 0 || std::strcmp(e->d_name, "..") == 0)
-            continue;
+    names = EntriesOf(fd);
+    for (const std::string& name : names) {
         struct stat st {};
-        if (!IsRunFileName(e->d_name) || ::fstatat(fd, e->d_name, &st, AT_SYMLINK_NOFOLLOW) != 0 || S_ISDIR(st.st_mode)
-            || st.st_uid != ::geteuid()) {
-            onlyOurs = false;
-            break;
-        }
-        names.emplace_back(e->d_name);
+        if (!IsRunFileName(name.c_str()) || ::fstatat(fd, name.c_str(), &st, AT_SYMLINK_NOFOLLOW) != 0
+            || S_ISDIR(st.st_mode) || st.st_uid != ::geteuid())
+            return false;
     }
-    ::closedir(dir);
-    return onlyOurs;
+    return true;
 }
 
 } // namespace
@@ -106,6 +93,24 @@ bool IsPrivateFolderName(const char* name)
         if (!((*c >= '0' && *c <= '9') || (*c >= 'a' && *c <= 'z') || (*c >= 'A' && *c <= 'Z')))
             return false;
     return true;
+}
+
+std::vector<std::string> EntriesOf(int fd)
+{
+    std::vector<std::string> names;
+    const int listFd = ::dup(fd);
+    DIR* dir = listFd >= 0 ? ::fdopendir(listFd) : nullptr;
+    if (!dir) {
+        if (listFd >= 0)
+            ::close(listFd);
+        return names;
+    }
+    ::rewinddir(dir);
+    while (const dirent* e = ::readdir(dir))
+        if (std::strcmp(e->d_name, ".") != 0 && std::strcmp(e->d_name, "..") != 0)
+            names.emplace_back(e->d_name);
+    ::closedir(dir);
+    return names;
 }
 
 const std::timespec& RunStart()

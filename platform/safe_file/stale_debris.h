@@ -8,13 +8,19 @@
 //   - was last changed (by a clear second) before this run started, and
 //   - is not held by a live run (each run keeps its temporary files and
 //     private folders locked while it uses them).
-// Only such entries are removed; inside a private folder only this user's
-// files go, and a folder with anything else left in it stays.
+// A private folder goes only when it is closed to other users, as a run
+// makes it, and holds nothing but this user's TIFF and temporary files;
+// anything else in it keeps it whole.
 
 #include <ctime>
 #include <string>
+#include <vector>
 
 namespace safe_file {
+
+// The names in the open folder `fd`, "." and ".." left out (the folder is
+// read from its start through a descriptor of its own).
+std::vector<std::string> EntriesOf(int fd);
 
 // When this run started: when the program, or the module that holds this
 // code, was loaded.
