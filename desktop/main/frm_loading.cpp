@@ -47,22 +47,88 @@ void frmLoading::UpdateStatus(std::int32_t n)
     pnlStatus_->setText(QStringLiteral("Please wait.Loading...files (") + QString::number(n) + QStringLiteral(")"));
 }
 
-void frmLoading::PlaceOver(const QRect& ownerFrame)
+void frmLoading::PlaceOver(const QRect& over, const QRect& keepClear)
 {
-    QRect placed(QPoint(0, 0), frameGeometry().size());
-    placed.moveCenter(ownerFrame.center());
-    if (const QScreen* screen = QGuiApplication::screenAt(ownerFrame.center())) {
-        const QRect area = screen->availableGeometry();
-        placed.moveLeft(
-            std::clamp(placed.left(), area.left(), std::max(area.left(), area.right() - placed.width() + 1)));
-        placed.moveTop(std::clamp(placed.top(), area.top(), std::max(area.top(), area.bottom() - placed.height() + 1)));
+    over_ = over;
+    keepClear_ = keepClear;
+    Place();
+}
+
+QSize frmLoading::ExpectedFrameSize() const
+{
+    const QSize frame = frameGeometry().size();
+    if (frame != size())
+        return frame;
+    // Not framed yet: a title bar of about two lines and thin borders.
+    const int title = 2 * fontMetrics().height();
+    return size() + QSize(8, title + 4);
+}
+
+void frmLoading::Place()
+{
+    if (over_.isNull())
+        return;
+    placedFrame_ = ExpectedFrameSize();
+    QRect area;
+    if (const QScreen* screen = QGuiApplication::screenAt(over_.center()))
+        area = screen->availableGeometry();
+    move(PlaceFrame(placedFrame_, over_, keepClear_, area).topLeft());
+}
+
+QRect frmLoading::PlaceFrame(const QSize& size, const QRect& over, const QRect& keepClear, const QRect& area)
+{
+    const auto onArea = [&](QRect r) {
+        if (area.isEmpty())
+            return r;
+        r.moveLeft(std::clamp(r.left(), area.left(), std::max(area.left(), area.right() - r.width() + 1)));
+        r.moveTop(std::clamp(r.top(), area.top(), std::max(area.top(), area.bottom() - r.height() + 1)));
+        return r;
+    };
+    QRect placed(QPoint(0, 0), size);
+    placed.moveCenter(over.center());
+    placed = onArea(placed);
+    if (keepClear.isEmpty())
+        return placed;
+    constexpr int kGap = 8;
+    const QRect clear = keepClear.adjusted(-kGap, -kGap, kGap, kGap);
+    if (!placed.intersects(clear))
+        return placed;
+    // Beside the rectangle to keep clear, on whichever side is nearest;
+    // a place on the screen before one partly off it.
+    const QRect candidates[] = {
+        placed.translated(clear.right() + 1 - placed.left(), 0),
+        placed.translated(clear.left() - 1 - placed.right(), 0),
+        placed.translated(0, clear.bottom() + 1 - placed.top()),
+        placed.translated(0, clear.top() - 1 - placed.bottom()),
+    };
+    const QRect* best = nullptr;
+    bool bestOnArea = false;
+    for (const QRect& c : candidates) {
+        const bool fits = area.isEmpty() || area.contains(c);
+        const int distance = (c.topLeft() - placed.topLeft()).manhattanLength();
+        if (!best || (fits && !bestOnArea)
+            || (fits == bestOnArea && distance < (best->topLeft() - placed.topLeft()).manhattanLength())) {
+            best = &c;
+            bestOnArea = fits;
+        }
     }
-    move(placed.topLeft());
+    return *best;
 }
 
 QString frmLoading::StatusText() const
 {
     return pnlStatus_->text();
+}
+
+bool frmLoading::event(QEvent* event)
+{
+    const bool handled = QWidget::event(event);
+    // The window system frames the window after it is first shown; the
+    // place is worked out again for the frame it really has.
+    if ((event->type() == QEvent::Move || event->type() == QEvent::Resize || event->type() == QEvent::Show)
+        && isVisible() && !over_.isNull() && ExpectedFrameSize() != placedFrame_)
+        Place();
+    return handled;
 }
 
 void frmLoading::paintEvent(QPaintEvent* event)

@@ -21,9 +21,17 @@ public:
     // Shows "Please wait.Loading...files (" n ")" centred in the status box.
     void UpdateStatus(std::int32_t n);
 
-    // Puts the window in the middle of the owner's frame `ownerFrame`, kept
-    // on the screen that shows the owner.
-    void PlaceOver(const QRect& ownerFrame);
+    // Puts the window in the middle of `over` (screen coordinates), on the
+    // screen that shows it and clear of `keepClear`, which stays visible
+    // and clickable (an empty rectangle keeps nothing clear). The place is
+    // worked out again once the window system has given the window its
+    // frame.
+    void PlaceOver(const QRect& over, const QRect& keepClear = QRect());
+
+    // Where a window frame of `size` goes: centred on `over`, moved onto
+    // `area` (when it is not empty), then moved the shortest way off
+    // `keepClear` plus a gap, keeping on `area` when it can.
+    static QRect PlaceFrame(const QSize& size, const QRect& over, const QRect& keepClear, const QRect& area);
 
     // The status box, its text, the animation timer and the cursor object
     // (created on first use).
@@ -37,12 +45,21 @@ public:
     static constexpr int kCursorTop = 16;
 
 protected:
+    bool event(QEvent* event) override;
     void paintEvent(QPaintEvent* event) override;
 
 private:
     void Timer1_Timer();
+    // The frame's size as the window system will draw it: the real one once
+    // known, else the window with room for a title bar.
+    QSize ExpectedFrameSize() const;
+    void Place();
 
     QLabel* pnlStatus_ = nullptr;
     QTimer* timer_ = nullptr;
     std::unique_ptr<cAniCursor> cursor_;
+    // The last placement asked for, and the frame size it was worked out for.
+    QRect over_;
+    QRect keepClear_;
+    QSize placedFrame_;
 };

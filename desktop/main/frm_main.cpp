@@ -2,6 +2,7 @@
 
 #include "desktop/dialogs/folder_tree.h"
 #include "desktop/main/desktop_startup.h"
+#include "desktop/main/frm_loading.h"
 #include "desktop/main/size_move_helper.h"
 #include "desktop/main/window_placement.h"
 #include "operations/error_trap.h"
@@ -697,6 +698,10 @@ bool frmMain::event(QEvent* e)
     if (e->type() == QEvent::WindowActivate)
         Form_Activate();
     const bool handled = QMainWindow::event(e);
+    // A window moved or resized during a search takes its loading window
+    // along, still clear of the Cancel button.
+    if ((e->type() == QEvent::Move || e->type() == QEvent::Resize) && loading_)
+        PlaceLoadingWindow();
     if (e->type() == QEvent::Show && !panesShown_) {
         panesShown_ = true;
         // Once the docks have been laid out for the window's first real

@@ -340,6 +340,9 @@ private:
     // The column positions and the Pages column's visibility, as the
     // settings have them now.
     void ReadSearchColumns();
+    // Places the loading window of a running search for the window's
+    // present size and place.
+    void PlaceLoadingWindow();
     void ScanFolder(const QString& folder);
     void YieldToMessageLoop(bool now = false);
     QString TypeNameOf(const QString& name);

@@ -27,6 +27,7 @@
 #include <QComboBox>
 #include <QCoreApplication>
 #include <QDateEdit>
+#include <QDockWidget>
 #include <QFileIconProvider>
 #include <QLabel>
 #include <QLineEdit>
@@ -244,7 +245,7 @@ void frmMain::MainLoadFiles(QString& folder, bool clear)
         // window's load starts runs before that, and an owned window would
         // make this one a native window before its placement is settled.
         loading_ = new frmLoading(isVisible() ? this : nullptr);
-        loading_->PlaceOver(frameGeometry());
+        PlaceLoadingWindow();
         loading_->show();
 
         trap.Line(50);
@@ -278,6 +279,22 @@ void frmMain::MainLoadFiles(QString& folder, bool clear)
     } catch (...) {
         trap.Log();
     }
+}
+
+void frmMain::PlaceLoadingWindow()
+{
+    if (!loading_)
+        return;
+    // Over the list that the search fills (the whole window while the list
+    // is not shown), never over the Search button: it reads "&Cancel" now
+    // and must stay within reach of the mouse.
+    const QWidget* list = Pane(PaneSearchList);
+    const bool listShown = isVisible() && list && list->isVisible() && !list->size().isEmpty();
+    const QRect over = listShown ? QRect(list->mapToGlobal(QPoint(0, 0)), list->size()) : frameGeometry();
+    const QRect cancel = isVisible() && cmdSearch->isVisible()
+                             ? QRect(cmdSearch->mapToGlobal(QPoint(0, 0)), cmdSearch->size())
+                             : QRect();
+    loading_->PlaceOver(over, cancel);
 }
 
 void frmMain::ReadSearchColumns()

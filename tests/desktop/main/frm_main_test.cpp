@@ -830,7 +830,7 @@ TEST_F(FrmMainTest, TheSkinShowsDisabledInputsAsDisabledAndFollowsAFloatingPane)
     EXPECT_EQ(floated, docked) << std::hex << floated << " vs " << docked;
 }
 
-TEST_F(FrmMainTest, TheLoadingWindowShowsOverTheMainWindow)
+TEST_F(FrmMainTest, TheLoadingWindowShowsOverTheListAndLeavesTheCancelButtonFree)
 {
     objSettings->SetWindowStateFlag(0);
     QTemporaryDir dir;
@@ -838,23 +838,40 @@ TEST_F(FrmMainTest, TheLoadingWindowShowsOverTheMainWindow)
     QFile(folder + "/a.tif").open(QIODevice::WriteOnly);
     FilterPatterns = QStringList{QStringLiteral("*.tif,*.tiff")};
     frmMain w;
-    w.setGeometry(120, 90, 560, 420);
     w.show();
     ASSERT_TRUE(QTest::qWaitForWindowExposed(&w));
-    // Looked at while the search shows it: when a file is counted.
-    QRect seen;
-    FakeCounter counter([&] {
-        for (QWidget* top : QApplication::topLevelWidgets())
-            if (top->objectName() == "frmLoading" && top->isVisible())
-                seen = top->frameGeometry();
-    });
-    TiffPageCounter.counter = &counter;
     ASSERT_TRUE(w.SelectFolder(folder));
-    TiffPageCounter.counter = nullptr;
-    ASSERT_TRUE(seen.isValid());
-    // Centred, give or take the frame the window system adds.
-    EXPECT_LE((seen.center() - w.frameGeometry().center()).manhattanLength(), 10)
-        << seen.x() << "," << seen.y() << " in " << w.frameGeometry().x() << "," << w.frameGeometry().y();
+    const QRect screen = AvailableScreenAreas().first();
+    // The smallest window, a middling one, and the whole screen.
+    for (const QSize size : {QSize(700, 403), QSize(900, 650), QSize()}) {
+        if (size.isValid())
+            w.resize(size);
+        else
+            w.showMaximized();
+        QTest::qWait(50);
+        // Looked at while the search shows it: when a file is counted.
+        QRect seen;
+        QRect cancel;
+        FakeCounter counter([&] {
+            for (QWidget* top : QApplication::topLevelWidgets())
+                if (top->objectName() == "frmLoading" && top->isVisible())
+                    seen = top->frameGeometry();
+            cancel = QRect(w.cmdSearch->mapToGlobal(QPoint(0, 0)), w.cmdSearch->size());
+            EXPECT_EQ(w.cmdSearch->text(), "&Cancel");
+        });
+        TiffPageCounter.counter = &counter;
+        w.cmdSearch_Click();
+        TiffPageCounter.counter = nullptr;
+        ASSERT_TRUE(seen.isValid()) << size.width();
+        // The Cancel button stays free to click, and the window shows over
+        // the list being filled, on the screen.
+        EXPECT_FALSE(seen.intersects(cancel))
+            << size.width() << ": " << seen.x() << "," << seen.y() << " " << seen.width() << "x" << seen.height()
+            << " vs " << cancel.x() << "," << cancel.y();
+        const QWidget* list = w.Pane(frmMain::PaneSearchList);
+        EXPECT_TRUE(seen.intersects(QRect(list->mapToGlobal(QPoint(0, 0)), list->size()))) << size.width();
+        EXPECT_TRUE(screen.contains(seen)) << size.width();
+    }
 }
 
 } // namespace
