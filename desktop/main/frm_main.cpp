@@ -428,8 +428,18 @@ void frmMain::ApplyInitialPlacement()
     const float top = PlacementValue(area, "MainTop", 1000);
     const float width = PlacementValue(area, "MainWidth", static_cast<float>(kMinimumWidth * tx));
     const float height = PlacementValue(area, "MainHeight", static_cast<float>(kMinimumHeight * ty));
-    const QRect wanted(ToPixels(left, tx), ToPixels(top, ty), ToPixels(width, tx), ToPixels(height, ty));
-    setGeometry(FitOntoScreens(wanted, AvailableScreenAreas()));
+    PlaceWindow(QRect(ToPixels(left, tx), ToPixels(top, ty), ToPixels(width, tx), ToPixels(height, ty)));
+}
+
+void frmMain::PlaceWindow(const QRect& placement)
+{
+    // The position is the frame's, as Left and Top are: the window system
+    // then keeps the whole frame, title bar included, where it is put. A
+    // size below the smallest one is the smallest one.
+    const QRect wanted(placement.topLeft(), placement.size().expandedTo(minimumSize()));
+    const QRect placed = FitOntoScreens(wanted, AvailableScreenAreas());
+    resize(placed.size());
+    move(placed.topLeft());
 }
 
 void frmMain::RestoreLayout()
@@ -543,7 +553,7 @@ void frmMain::SetWindowState()
         const double ty = TwipsPerPixelY();
         trap.Line(20);
         const QRect stored(ToPixels(left, tx), ToPixels(top, ty), ToPixels(width, tx), ToPixels(height, ty));
-        const auto moveToStored = [&] { setGeometry(FitOntoScreens(stored, AvailableScreenAreas())); };
+        const auto moveToStored = [&] { PlaceWindow(stored); };
         switch (value) {
         case 2: // last remembered size
             trap.Line(30);
@@ -583,10 +593,10 @@ void frmMain::RecordPlacement()
         return;
     const double tx = TwipsPerPixelX();
     const double ty = TwipsPerPixelY();
-    // The same rectangle that the start-up hands back to setGeometry: the
-    // window's own area, without the frame the window manager adds (mixing
-    // the two would move the window by the frame at every start).
-    const QRect placed = geometry();
+    // The frame's position and the window's own size: what the start-up
+    // hands back to PlaceWindow (mixing frame and inner position would move
+    // the window by the frame at every start).
+    const QPoint placed = pos();
     s.SetLastWindowLeft(static_cast<std::int32_t>(std::lround(placed.x() * tx)));
     s.SetLastWindowTop(static_cast<std::int32_t>(std::lround(placed.y() * ty)));
     s.SetLastWindowWidth(static_cast<std::int32_t>(std::lround(width() * tx)));

@@ -317,6 +317,9 @@ private:
     void BuildMenus();
     void BindShortcut(QAction* action, const QKeySequence& keys);
     void ApplyInitialPlacement();
+    // Puts the window's frame at the placement's top-left with the
+    // placement's size (at least the smallest size), on a screen.
+    void PlaceWindow(const QRect& placement);
     void RestoreLayout();
     void FitPanesToTheirContents();
     // Fits the left column (Horizontal) and the option panes' height

@@ -52,7 +52,9 @@ QRect FitOntoScreens(const QRect& window, const QList<QRect>& availableAreas)
     const int needHeight = std::min(40, std::max(1, window.height()));
     for (const QRect& area : availableAreas) {
         const QRect shown = area.intersected(window);
-        if (shown.width() >= needWidth && shown.height() >= needHeight)
+        // The top edge, where the title bar is, must be on the area too.
+        const bool topShown = window.top() >= area.top() && window.top() + needHeight - 1 <= area.bottom();
+        if (shown.width() >= needWidth && shown.height() >= needHeight && topShown)
             return window;
     }
     const QRect& area = availableAreas.first();

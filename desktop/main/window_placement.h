@@ -17,7 +17,8 @@ Qt::WindowStates WindowStatesFromCode(int code);
 
 // A window rectangle moved (and, when larger, shrunk) so that it lies on one
 // of the available screen areas. A rectangle that already shows a usable
-// part (at least 100 by 40 pixels, or all of it when smaller) on some area
+// part (at least 100 by 40 pixels, or all of it when smaller) on some area,
+// with its top edge on that area (a frame's title bar stays within reach),
 // is returned unchanged; otherwise it goes onto the first area, keeping its
 // size where that fits. With no areas the rectangle is returned unchanged.
 QRect FitOntoScreens(const QRect& window, const QList<QRect>& availableAreas);

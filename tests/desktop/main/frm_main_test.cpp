@@ -278,22 +278,53 @@ TEST_F(FrmMainTest, RememberedStateAndPlacementAreRestored)
     }
 }
 
+// The frame lies on the screen, title bar and all; its borders may reach
+// past the right and bottom edges by a few pixels.
+bool FrameOnScreen(const QRect& frame, const QRect& screen)
+{
+    return screen.adjusted(0, 0, 8, 8).contains(frame);
+}
+
 TEST_F(FrmMainTest, APlacementWithNoScreenUnderItIsMovedOntoTheScreen)
 {
     objSettings->SetLastWindowLeft(300000); // 20000 pixels to the right
     objSettings->SetLastWindowTop(-150000);
     objSettings->SetLastWindowWidth(11250);
     objSettings->SetLastWindowHeight(7500);
-    frmMain w;
     const QRect screen = AvailableScreenAreas().first();
-    EXPECT_TRUE(screen.contains(w.geometry())) << w.geometry().x() << "," << w.geometry().y();
-    EXPECT_EQ(w.size(), QSize(750, 500));
+    {
+        frmMain w;
+        w.show();
+        ASSERT_TRUE(QTest::qWaitForWindowExposed(&w));
+        const QRect frame = w.frameGeometry();
+        EXPECT_TRUE(FrameOnScreen(frame, screen)) << frame.x() << "," << frame.y();
+        EXPECT_EQ(w.size(), QSize(750, 500));
+    }
+    // "Maximum" with nothing recorded yet: the window restored from the
+    // maximised state can still be dragged and closed by its title.
+    objSettings->SetWindowStateValue(0);
+    for (const int left : {0, 300000}) {
+        objSettings->SetLastWindowLeft(left);
+        objSettings->SetLastWindowTop(0);
+        objSettings->SetLastWindowWidth(0);
+        objSettings->SetLastWindowHeight(0);
+        frmMain w;
+        w.show();
+        ASSERT_TRUE(QTest::qWaitForWindowExposed(&w));
+        EXPECT_TRUE(w.windowState() & Qt::WindowMaximized);
+        w.showNormal();
+        QTest::qWait(20);
+        const QRect frame = w.frameGeometry();
+        EXPECT_TRUE(FrameOnScreen(frame, screen)) << left << ": " << frame.x() << "," << frame.y();
+    }
 
     const QList<QRect> areas{QRect(0, 0, 1000, 800), QRect(1000, 0, 1000, 800)};
     // Partly visible on the second screen: left alone.
     EXPECT_EQ(FitOntoScreens(QRect(1800, 700, 700, 400), areas), QRect(1800, 700, 700, 400));
     // A sliver of title only: moved back.
     EXPECT_EQ(FitOntoScreens(QRect(1990, 100, 700, 400), areas), QRect(300, 100, 700, 400));
+    // The title bar above the screen: moved down onto it.
+    EXPECT_EQ(FitOntoScreens(QRect(100, -20, 700, 400), areas), QRect(100, 0, 700, 400));
     // Larger than the screen: shrunk onto it.
     EXPECT_EQ(FitOntoScreens(QRect(-5000, -5000, 3000, 2000), areas), QRect(0, 0, 1000, 800));
 }
@@ -324,7 +355,8 @@ TEST_F(FrmMainTest, PlacementIsRecordedOnlyWhileTrackingAndWhenTheSizeSettles)
     QTRY_COMPARE_WITH_TIMEOUT(OnDisk().LastWindowWidth(), 800 * 15, 3000);
     const Settings s = OnDisk();
     EXPECT_EQ(s.LastWindowHeight(), 460 * 15);
-    EXPECT_EQ(s.LastWindowLeft(), w.geometry().x() * 15);
+    // The frame's position, as the start-up places it.
+    EXPECT_EQ(s.LastWindowLeft(), w.pos().x() * 15);
     EXPECT_EQ(s.LastWindowState(), 0);
 }
 
@@ -342,7 +374,8 @@ TEST_F(FrmMainTest, ClosingRecordsPlacementAndColumnWidthsPerTheFlags)
         w.close();
         const Settings s = OnDisk();
         EXPECT_EQ(s.LastWindowState(), 0);
-        EXPECT_EQ(s.LastWindowLeft(), w.geometry().x() * 15);
+        EXPECT_EQ(s.LastWindowLeft(), w.pos().x() * 15);
+        EXPECT_EQ(s.LastWindowTop(), w.pos().y() * 15);
         EXPECT_EQ(s.LastWindowWidth(), 720 * 15);
         EXPECT_EQ(s.LastWindowHeight(), 420 * 15);
         EXPECT_EQ(s.LastGridColWidth(), "1800,255,705,1800,1000,1400,2000,2000");
