@@ -23,9 +23,12 @@ void ShellOpen(QString& verb, const QVariant& file, const QVariant& parameters, 
     if (shell::Execute(verb, target, parameters.toString()))
         return;
     // Where an Open-With choice would be offered, say that nothing could
-    // open the file instead. Other verbs, and targets that are not files,
-    // fail silently.
-    if (verb.compare(QStringLiteral("open"), Qt::CaseInsensitive) == 0 && !shell::IsAddress(target)
-        && QFileInfo(target).isFile())
+    // open the file instead; a folder that no file manager shows is said
+    // the same way. Other verbs, and targets that are neither, fail
+    // silently.
+    const bool opening = verb.compare(QStringLiteral("open"), Qt::CaseInsensitive) == 0
+                         || verb.compare(QStringLiteral("explore"), Qt::CaseInsensitive) == 0;
+    const QFileInfo info(target);
+    if (opening && !shell::IsAddress(target) && (info.isFile() || info.isDir()))
         MsgBox(OpenWithFailedText(target), MsgBoxIcon::Information);
 }

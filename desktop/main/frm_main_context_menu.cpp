@@ -16,6 +16,9 @@
 #include "operations/error_trap.h"
 #include "operations/file_folder_scan.h"
 #include "platform/grid/grid.h"
+#include "platform/message_box/message_box.h"
+#include "platform/runtime/run_time_error.h"
+#include "platform/shell/shell.h"
 
 #if defined(VELMORA_HAVE_PRINT_DIALOG)
 #include "desktop/main/dlg_printer.h"
@@ -45,11 +48,11 @@ QString JoinedPath(const Grid& g, int row)
            + g.CellText(row, GetColumnIndexByKey(QStringLiteral("Name")));
 }
 
-void Shell(const char* verb, const QString& target, const QString& parameters = QString())
+void Shell(const char* verb, const QString& target)
 {
     QString v = QString::fromLatin1(verb);
     std::int32_t showNormal = 1;
-    ShellOpen(v, target, parameters, QString(), showNormal);
+    ShellOpen(v, target, QString(), QString(), showNormal);
 }
 
 bool IsTicked(const Grid& g, int row, int selection)
@@ -184,7 +187,23 @@ void frmMain::mnuCtxPrintFile_Click()
             return;
         }
 #endif
-        Shell("printto", CollapseSeparators(path), printer);
+        trap.Line(20);
+        const QString file = CollapseSeparators(path);
+        // lp answers once it has handed the job to the queue or been refused;
+        // a refusal is said as a failed open is, and logged.
+        trap.Line(30);
+        const auto refused = [trap, file](const QString& reason) {
+            trap.Log(
+                RunTimeError(rterr::DeviceIOError, QStringLiteral("Unable to print \"%1\": %2").arg(file, reason)));
+            MsgBox(QStringLiteral("Unable to print \"%1\".\r\n\r\n%2").arg(file, reason), MsgBoxIcon::Information);
+        };
+        const QString program = QStringLiteral("lp");
+        if (!shell::Print(file, printer, [refused, program](const shell::ProgramOutcome& outcome) {
+                const QString reason = shell::FailureText(program, outcome);
+                if (!reason.isEmpty())
+                    refused(reason);
+            }))
+            refused(shell::FailureText(program, shell::ProgramOutcome()));
     } catch (...) {
         trap.Log();
     }

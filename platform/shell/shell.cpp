@@ -2,6 +2,10 @@
 
 #include <QDesktopServices>
 #include <QProcess>
+#include <QTimer>
+#include <QVariant>
+
+#include <utility>
 
 namespace shell {
 
@@ -12,9 +16,40 @@ namespace {
 class SystemHandler final : public Handler {
 public:
     bool OpenUrl(const QUrl& url) override { return QDesktopServices::openUrl(url); }
-    bool StartDetached(const QString& program, const QStringList& arguments) override
+    bool Run(const QString& program, const QStringList& arguments, OutcomeCallback done) override
     {
-        return QProcess::startDetached(program, arguments);
+        // The process object lives until the program has ended; nothing
+        // here waits for it.
+        auto* process = new QProcess;
+        process->setProgram(program);
+        process->setArguments(arguments);
+        process->setStandardInputFile(QProcess::nullDevice());
+        process->setStandardOutputFile(QProcess::nullDevice());
+        auto* timeout = new QTimer(process);
+        timeout->setSingleShot(true);
+        QObject::connect(timeout, &QTimer::timeout, process, [process] {
+            process->setProperty("velmoraTimedOut", true);
+            process->kill();
+        });
+        QObject::connect(process, &QProcess::finished, process,
+                         [process, done](int exitCode, QProcess::ExitStatus status) {
+                             ProgramOutcome outcome;
+                             outcome.started = true;
+                             outcome.finished = status == QProcess::NormalExit;
+                             outcome.timedOut = process->property("velmoraTimedOut").toBool();
+                             outcome.exitCode = exitCode;
+                             outcome.standardError = QString::fromLocal8Bit(process->readAllStandardError());
+                             process->deleteLater();
+                             if (done)
+                                 done(outcome);
+                         });
+        process->start();
+        if (!process->waitForStarted()) {
+            delete process;
+            return false;
+        }
+        timeout->start(kRunTimeoutMs);
+        return true;
     }
 };
 
@@ -64,16 +99,35 @@ bool Execute(const QString& verb, const QString& target, const QString& paramete
         return url.isValid() && CurrentHandler().OpenUrl(url);
     }
     const bool printTo = verb.compare(QLatin1String("printto"), Qt::CaseInsensitive) == 0;
-    if (printTo || verb.compare(QLatin1String("print"), Qt::CaseInsensitive) == 0) {
-        if (IsAddress(target))
-            return false;
-        QStringList arguments;
-        if (printTo && !parameters.isEmpty())
-            arguments << QStringLiteral("-d") << parameters;
-        arguments << QStringLiteral("--") << target;
-        return CurrentHandler().StartDetached(QStringLiteral("lp"), arguments);
-    }
+    if (printTo || verb.compare(QLatin1String("print"), Qt::CaseInsensitive) == 0)
+        return Print(target, printTo ? parameters : QString(), {});
     return false;
+}
+
+bool Print(const QString& file, const QString& printer, OutcomeCallback done)
+{
+    if (file.isEmpty() || IsAddress(file))
+        return false;
+    QStringList arguments;
+    if (!printer.isEmpty())
+        arguments << QStringLiteral("-d") << printer;
+    arguments << QStringLiteral("--") << file;
+    return CurrentHandler().Run(QStringLiteral("lp"), arguments, std::move(done));
+}
+
+QString FailureText(const QString& program, const ProgramOutcome& outcome)
+{
+    if (!outcome.started)
+        return program + QStringLiteral(" could not be started.");
+    if (outcome.timedOut)
+        return program + QStringLiteral(" did not end within %1 seconds and was stopped.").arg(kRunTimeoutMs / 1000);
+    if (!outcome.finished)
+        return program + QStringLiteral(" ended abnormally.");
+    if (outcome.exitCode == 0)
+        return QString();
+    // Its own words, on one line.
+    const QString said = outcome.standardError.simplified();
+    return said.isEmpty() ? program + QStringLiteral(" ended with status %1.").arg(outcome.exitCode) : said;
 }
 
 bool Open(const QString& target)

@@ -6,9 +6,9 @@
 // Files and folders go to the desktop's default handler as local-file URLs
 // (never parsed as URLs, so a '#' or ':' in a name is kept); addresses with
 // a scheme the shell knows (mailto:, http:, https:, ftp:, file:) are handed
-// on as given; printing runs "lp -- path" (or "lp -d printer -- path") as a
-// detached process with an argument list, never through a command
-// interpreter.
+// on as given; printing runs "lp -- path" (or "lp -d printer -- path") with
+// an argument list, never through a command interpreter, and tells the
+// caller how lp ended: a queue that refuses the job says so only there.
 //
 // Everything goes through one Handler, which tests replace with a fake.
 
@@ -16,7 +16,19 @@
 #include <QStringList>
 #include <QUrl>
 
+#include <functional>
+
 namespace shell {
+
+// How a program that the shell ran ended.
+struct ProgramOutcome {
+    bool started = false;  // false: it could not be started at all
+    bool finished = false; // false: it crashed, or was stopped for taking too long
+    bool timedOut = false; // stopped for taking too long
+    int exitCode = 0;
+    QString standardError; // what it wrote there
+};
+using OutcomeCallback = std::function<void(const ProgramOutcome&)>;
 
 // What the shell layer asks of the desktop. The system handler uses
 // QDesktopServices and QProcess; a test installs its own.
@@ -25,9 +37,20 @@ public:
     virtual ~Handler();
     // Opens the URL with the desktop's default handler; false on failure.
     virtual bool OpenUrl(const QUrl& url) = 0;
-    // Starts a program detached from this one; false when it cannot start.
-    virtual bool StartDetached(const QString& program, const QStringList& arguments) = 0;
+    // Starts a program with nothing on its standard input and without
+    // waiting for it; false when it cannot start. Once it has ended, `done`
+    // (when set) is called from the event loop with how it ended.
+    virtual bool Run(const QString& program, const QStringList& arguments, OutcomeCallback done) = 0;
 };
+
+// How long a program run by the shell may take before it is stopped.
+inline constexpr int kRunTimeoutMs = 60'000;
+
+// The failure an outcome of `program` describes, as text: what the program
+// wrote on its standard error when it ended with a status other than 0 (or
+// the status when it wrote nothing), or that it could not start, crashed or
+// did not end in time. Empty for a program that ended with status 0.
+QString FailureText(const QString& program, const ProgramOutcome& outcome);
 
 // The handler in use: the installed one, else the system handler.
 Handler& CurrentHandler();
@@ -64,8 +87,14 @@ QUrl UrlForTarget(const QString& target);
 //   "printto"          prints the file with lp on the printer named by
 //                      `parameters` (the default printer when empty).
 // Returns false for an empty target, an unknown verb, or when the desktop
-// reports a failure.
+// reports a failure (for printing: when lp cannot be started; how the job
+// fared afterwards is Print's to tell).
 bool Execute(const QString& verb, const QString& target, const QString& parameters = QString());
+
+// Prints a file with lp, on `printer` or, when it is empty, on the default
+// printer; `done` (when set) hears how lp ended. False when the file is an
+// address or lp cannot be started.
+bool Print(const QString& file, const QString& printer, OutcomeCallback done);
 
 // The shell automation object's Open: opens an address or a folder.
 bool Open(const QString& target);

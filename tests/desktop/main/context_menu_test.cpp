@@ -7,6 +7,8 @@
 
 #include <QAction>
 #include <QComboBox>
+#include <QDir>
+#include <QFile>
 #include <QItemSelectionModel>
 #include <QMenu>
 #include <QPushButton>
@@ -212,5 +214,67 @@ TEST_F(ContextMenuTest, PrintAsksForThePrinterThenPrintsTheExistingFile)
 #endif
     EXPECT_TRUE(boxes.empty());
 }
+
+#if defined(VELMORA_HAVE_PRINT_DIALOG)
+// lp itself, as a script on the search path: it writes its arguments to a
+// file and answers with `status` and `said` on standard error.
+void InstallLp(const QString& folder, int status, const QString& said)
+{
+    QFile lp(folder + "/lp");
+    ASSERT_TRUE(lp.open(QIODevice::WriteOnly));
+    lp.write(QStringLiteral("#!/bin/sh\nprintf '%s\\n' \"$@\" > \"%1/args\"\nprintf '%s\\n' '%2' >&2\nexit %3\n")
+                 .arg(folder, said)
+                 .arg(status)
+                 .toUtf8());
+    lp.close();
+    lp.setPermissions(QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
+}
+
+TEST_F(ContextMenuTest, APrintJobTheQueueRefusesIsSaidAndLogged)
+{
+    frmMain& w = Window();
+    const QString file = MakeFile("page.tif");
+    SetRows({{"page.tif", root, "1"}});
+    G().SetCurrentRow(1);
+    SetModalRunner([](QDialog& d) {
+        if (auto* dialog = qobject_cast<dlgPrinter*>(&d)) {
+            dialog->cboPrinter->addItem("PrinterB");
+            dialog->cboPrinter->setCurrentIndex(dialog->cboPrinter->findText("PrinterB"));
+        }
+        return int(QDialog::Accepted);
+    });
+    // The real shell, with an lp of our own.
+    shell::ScopedHandler system(nullptr);
+    const QString bin = root + "/.bin";
+    ASSERT_TRUE(QDir().mkpath(bin));
+    const QByteArray path = qgetenv("PATH");
+    qputenv("PATH", bin.toUtf8() + ':' + path);
+
+    const QString refusal = QStringLiteral("lp: Destination \"PrinterB\" is not accepting jobs.");
+    InstallLp(bin, 1, refusal);
+    w.mnuCtxPrintFile->trigger();
+    QTest::qWaitFor([this] { return !boxes.empty(); }, 5000);
+    ASSERT_EQ(boxes.size(), 1u);
+    EXPECT_EQ(boxes[0].text, QStringLiteral("Unable to print \"%1\".\r\n\r\n%2").arg(file, refusal));
+    EXPECT_EQ(boxes[0].icon, MsgBoxIcon::Information);
+    const QStringList log = LogLines();
+    ASSERT_EQ(log.size(), 1);
+    EXPECT_TRUE(log[0].startsWith(QStringLiteral("Error 57 (Unable to print \"%1\": %2)").arg(file, refusal)))
+        << log[0].toStdString();
+    EXPECT_TRUE(log[0].contains("in procedure mnuCtxPrintFile_Click at Line No. 30 of Form frmMain"))
+        << log[0].toStdString();
+    QFile args(bin + "/args");
+    ASSERT_TRUE(args.open(QIODevice::ReadOnly));
+    EXPECT_EQ(QString::fromUtf8(args.readAll()), QStringLiteral("-d\nPrinterB\n--\n%1\n").arg(file));
+
+    // A job the queue takes says nothing, whatever lp adds on the side.
+    InstallLp(bin, 0, QStringLiteral("lp: a remark"));
+    w.mnuCtxPrintFile->trigger();
+    QTest::qWait(500);
+    EXPECT_EQ(boxes.size(), 1u);
+    EXPECT_EQ(LogLines().size(), 1);
+    qputenv("PATH", path);
+}
+#endif
 
 } // namespace

@@ -208,10 +208,15 @@ TEST_F(FrmMainTest, ShellOpenReportsAFileNothingCanOpen)
     EXPECT_EQ(boxes[0].text, OpenWithFailedText(file));
     ASSERT_EQ(fake.opened.size(), 1);
     EXPECT_EQ(fake.opened[0].toLocalFile(), file);
-    // Other verbs fail silently.
-    verb = "explore";
+    // A folder that no file manager shows is said the same way.
+    verb = "Open";
     ShellOpen(verb, dir.path(), QString(), QString(), show);
-    EXPECT_EQ(boxes.size(), 1u);
+    ASSERT_EQ(boxes.size(), 2u);
+    EXPECT_EQ(boxes[1].text, OpenWithFailedText(dir.path()));
+    // Other verbs fail silently.
+    verb = "edit";
+    ShellOpen(verb, file, QString(), QString(), show);
+    EXPECT_EQ(boxes.size(), 2u);
 }
 
 TEST_F(FrmMainTest, DefaultPlacementAndTheSettingsAreaValues)

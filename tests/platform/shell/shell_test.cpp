@@ -13,7 +13,7 @@ public:
         opened.append(url);
         return true;
     }
-    bool StartDetached(const QString& program, const QStringList& arguments) override
+    bool Run(const QString& program, const QStringList& arguments, shell::OutcomeCallback) override
     {
         program_ = program;
         arguments_ = arguments;
