@@ -8,8 +8,12 @@
 #include <QFileDialog>
 #include <QHBoxLayout>
 #include <QPushButton>
+#include <QStyle>
+#include <QTextDocument>
 #include <QTextEdit>
 #include <QVBoxLayout>
+
+#include <algorithm>
 
 namespace {
 
@@ -52,7 +56,10 @@ frmErrorReportDialog::frmErrorReportDialog(QWidget* parent) : QDialog(parent)
     RtxtError = new QTextEdit(this);
     RtxtError->setObjectName(QStringLiteral("RtxtError"));
     RtxtError->setAcceptRichText(false);
-    RtxtError->setLineWrapMode(QTextEdit::NoWrap);
+    // A reason is read without scrolling sideways: long lines wrap at the
+    // box's edge (a path without blanks wherever it must).
+    RtxtError->setLineWrapMode(QTextEdit::WidgetWidth);
+    RtxtError->setWordWrapMode(QTextOption::WrapAtWordBoundaryOrAnywhere);
 
     cmdSave = new QPushButton(QStringLiteral("&Save"), this);
     cmdSave->setObjectName(QStringLiteral("cmdSave"));
@@ -68,7 +75,12 @@ frmErrorReportDialog::frmErrorReportDialog(QWidget* parent) : QDialog(parent)
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(RtxtError, 1);
     layout->addLayout(buttons);
-    resize(520, 360);
+    // Wide enough for the rules between the parts to stay on one line.
+    const int rule = RtxtError->fontMetrics().horizontalAdvance(Rule(u'='));
+    const int box = rule + 2 * static_cast<int>(RtxtError->document()->documentMargin()) + 2 * RtxtError->frameWidth()
+                    + style()->pixelMetric(QStyle::PM_ScrollBarExtent) + 8;
+    const QMargins margins = layout->contentsMargins();
+    resize(std::max(520, box + margins.left() + margins.right()), 360);
 
     connect(cmdSave, &QPushButton::clicked, this, &frmErrorReportDialog::cmdSave_Click);
     connect(cmdCancel, &QPushButton::clicked, this, &frmErrorReportDialog::cmdCancel_Click);

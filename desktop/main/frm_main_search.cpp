@@ -29,6 +29,7 @@
 #include <QDateEdit>
 #include <QDockWidget>
 #include <QFileIconProvider>
+#include <QItemSelectionModel>
 #include <QLabel>
 #include <QLineEdit>
 #include <QLocale>
@@ -174,6 +175,13 @@ void frmMain::cboFilterPattern_Click()
 
 void frmMain::ftvFolder_SelectionChange()
 {
+    // A click makes a folder current before it selects it, and the search
+    // below runs in between: the folder being searched is the one the tree
+    // shows selected, from the start.
+    const QModelIndex current = ftvFolder->currentIndex();
+    QItemSelectionModel* selection = ftvFolder->selectionModel();
+    if (current.isValid() && !selection->isSelected(current))
+        selection->select(current, QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
     if (cmdSearch->text() == kSearchCaption)
         cmdSearch_Click();
     ShowStatus(getSelectedFileinfo());
