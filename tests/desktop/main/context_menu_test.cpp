@@ -12,6 +12,7 @@
 #include <QItemSelectionModel>
 #include <QMenu>
 #include <QPushButton>
+#include <QScopeGuard>
 #include <QTableView>
 #include <QTest>
 
@@ -249,11 +250,12 @@ TEST_F(ContextMenuTest, APrintJobTheQueueRefusesIsSaidAndLogged)
     ASSERT_TRUE(QDir().mkpath(bin));
     const QByteArray path = qgetenv("PATH");
     qputenv("PATH", bin.toUtf8() + ':' + path);
+    const auto restorePath = qScopeGuard([&] { qputenv("PATH", path); });
 
     const QString refusal = QStringLiteral("lp: Destination \"PrinterB\" is not accepting jobs.");
     InstallLp(bin, 1, refusal);
     w.mnuCtxPrintFile->trigger();
-    QTest::qWaitFor([this] { return !boxes.empty(); }, 5000);
+    ASSERT_TRUE(QTest::qWaitFor([this] { return !boxes.empty(); }, 5000));
     ASSERT_EQ(boxes.size(), 1u);
     EXPECT_EQ(boxes[0].text, QStringLiteral("Unable to print \"%1\".\r\n\r\n%2").arg(file, refusal));
     EXPECT_EQ(boxes[0].icon, MsgBoxIcon::Information);
@@ -273,7 +275,6 @@ TEST_F(ContextMenuTest, APrintJobTheQueueRefusesIsSaidAndLogged)
     QTest::qWait(500);
     EXPECT_EQ(boxes.size(), 1u);
     EXPECT_EQ(LogLines().size(), 1);
-    qputenv("PATH", path);
 }
 #endif
 

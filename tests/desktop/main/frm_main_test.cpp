@@ -357,7 +357,7 @@ TEST_F(FrmMainTest, PlacementIsRecordedOnlyWhileTrackingAndWhenTheSizeSettles)
     // Not rewritten for every intermediate size...
     EXPECT_EQ(OnDisk().LastWindowWidth(), 0);
     // ...but once the size settles.
-    QTRY_COMPARE_WITH_TIMEOUT(OnDisk().LastWindowWidth(), 800 * 15, 3000);
+    ASSERT_TRUE(QTest::qWaitFor([] { return OnDisk().LastWindowWidth() == 800 * 15; }, 3000));
     const Settings s = OnDisk();
     EXPECT_EQ(s.LastWindowHeight(), 460 * 15);
     // The frame's position, as the start-up places it.
@@ -461,7 +461,7 @@ TEST_F(FrmMainTest, ClosingDuringASearchCancelsItAndClosesAfterwards)
         EXPECT_EQ(OnDisk().LastWindowWidth(), 0);
     }
     EXPECT_TRUE(w.mnuexit->isEnabled());
-    QTRY_VERIFY_WITH_TIMEOUT(!w.isVisible(), 2000);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !w.isVisible(); }, 2000));
     EXPECT_EQ(OnDisk().LastWindowWidth(), 740 * 15);
 }
 
@@ -527,14 +527,14 @@ TEST_F(FrmMainTest, SizeMoveHelperReportsOneSizeMovePerBurst)
         width = 1; // not applied
     });
     window.show();
-    QTRY_COMPARE_WITH_TIMEOUT(exits, 1, 2000);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return exits == 1; }, 2000));
     enters = exits = sizings = 0;
     for (int i = 0; i < 5; ++i)
         window.resize(300 + i, 200);
     EXPECT_EQ(enters, 1);
     EXPECT_EQ(sizings, 5);
     EXPECT_TRUE(helper.InSizeMove());
-    QTRY_COMPARE_WITH_TIMEOUT(exits, 1, 2000);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return exits == 1; }, 2000));
     EXPECT_EQ(window.width(), 304);
     helper.Detach();
     window.resize(200, 200);
@@ -807,7 +807,8 @@ TEST_F(FrmMainTest, TheStartupFolderIsInViewOnceTheTreeHasListedItsFolder)
         return row.isValid() && w.ftvFolder->viewport()->rect().contains(row);
     };
     // Once the listing of the chosen folder's parent has arrived.
-    QTRY_VERIFY_WITH_TIMEOUT(w.ftvFolderModel->rowCount(w.ftvFolder->currentIndex().parent()) >= 300, 10000);
+    const auto listed = [&] { return w.ftvFolderModel->rowCount(w.ftvFolder->currentIndex().parent()) >= 300; };
+    ASSERT_TRUE(QTest::qWaitFor(listed, 10000));
     QTest::qWait(100);
     EXPECT_TRUE(inView()) << w.ftvFolder->visualRect(w.ftvFolder->currentIndex()).y();
 

@@ -354,7 +354,7 @@ TEST_F(SearchTest, ClosingTheWindowDuringARealSearchClosesItOnceTheSearchHasUnwo
     EXPECT_EQ(tiff.calls.size(), 2);
     // A search stopped by closing says nothing.
     EXPECT_TRUE(boxes.empty());
-    QTRY_VERIFY_WITH_TIMEOUT(w.isNull(), 2000);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return w.isNull(); }, 2000));
     EXPECT_TRUE(LogLines().isEmpty()) << LogLines().join('\n').toStdString();
 }
 

@@ -36,7 +36,7 @@ TEST_F(WindowsTest, LoadingWindowShowsCountAndAnimates)
     loading.show();
     const QImage before = loading.grab(QRect(16, 16, 32, 32)).toImage();
     // The timer steps the cursor and the window repaints the new frame.
-    QTRY_COMPARE_WITH_TIMEOUT(loading.Cursor().Frame() >= 2, true, 3000);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return loading.Cursor().Frame() >= 2; }, 3000));
     const QImage after = loading.grab(QRect(16, 16, 32, 32)).toImage();
     EXPECT_NE(before, after);
     QImage frame(32, 32, QImage::Format_ARGB32_Premultiplied);
