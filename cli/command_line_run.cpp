@@ -1,5 +1,6 @@
 #include "cli/command_line_run.h"
 
+#include "cli/command_line_windows.h"
 #include "cli/folder_entries.h"
 #include "cli/item_parts.h"
 #include "operations/file_pattern.h"
@@ -61,6 +62,16 @@ std::int32_t EnginePageIndex(const QString& name, const QString& ext)
 std::pair<dev_t, ino_t> Key(const safe_file::FileIdentity& id)
 {
     return {id.device, id.inode};
+}
+
+// Says on standard error why the operation on `path` failed, when the
+// facade knows (the error log has it too): the result names the file only.
+void SayWhyItFailed(const TiffPdfCommands& facade, const QString& path)
+{
+    if (!facade.LastFailureReason().isEmpty())
+        WriteReport({stderr, (QStringLiteral("VelmoraCMD: ") + path + QStringLiteral(": ") + facade.LastFailureReason()
+                              + QLatin1Char('\n'))
+                                 .toUtf8()});
 }
 
 } // namespace
@@ -128,8 +139,10 @@ void CommandLineRun::RunDelete()
         trap_.Line(210);
         for (const clsColSetOrderGrid& rec : std::as_const(facade_.colOrderedData)) {
             const QString path = ValidateDir(rec.FileLocation()) + rec.FileName();
-            if (!facade_.DeleteTiffPage(path, ToInteger(state_.DeletePageNumber)))
+            if (!facade_.DeleteTiffPage(path, ToInteger(state_.DeletePageNumber))) {
                 failures += path + kCrLf;
+                SayWhyItFailed(facade_, path);
+            }
         }
         failures += UnreachedLines(QString());
     } else {
@@ -141,8 +154,10 @@ void CommandLineRun::RunDelete()
             if (item.contains(QLatin1Char('?')))
                 page = ToLongRounding(NumberPart(item));
             trap_.Line(230);
-            if (!facade_.DeleteTiffPage(path, ToInteger(page)))
+            if (!facade_.DeleteTiffPage(path, ToInteger(page))) {
                 failures += path + kCrLf;
+                SayWhyItFailed(facade_, path);
+            }
         }
     }
     trap_.Line(240);
@@ -165,8 +180,10 @@ void CommandLineRun::RunInsert()
 
     auto insertInto = [&](const QString& path, std::int16_t position) {
         trap_.Line(340);
-        if (!facade_.AppendFileTiffFile(path, state_.AppendSource, position))
+        if (!facade_.AppendFileTiffFile(path, state_.AppendSource, position)) {
             failures += path + kCrLf;
+            SayWhyItFailed(facade_, path);
+        }
     };
 
     if (folderInput_) {
@@ -286,7 +303,10 @@ bool CommandLineRun::SplitOne(const QString& path, std::int16_t page, const QStr
     if (IsSourceFile(folder + prefix + QStringLiteral("1.tif"))
         || IsSourceFile(folder + prefix + QStringLiteral("2.tif")))
         return false;
-    return facade_.SplitTiffFiles(path, page, state_.OutputArgument, prefix);
+    const bool split = facade_.SplitTiffFiles(path, page, state_.OutputArgument, prefix);
+    if (!split)
+        SayWhyItFailed(facade_, path);
+    return split;
 }
 
 void CommandLineRun::FinishExtractFolder()
@@ -324,6 +344,8 @@ bool CommandLineRun::ExtractOne(const QString& path, const QString& fileName, bo
     } else {
         ok = facade_.ExtractAllTIFFpages(path, extractPath);
     }
+    if (!ok)
+        SayWhyItFailed(facade_, path);
     // The pages written are renamed also when another page failed. Every
     // page the engine wrote gets its final name whatever the count, so the
     // file need not be read again to count its pages.

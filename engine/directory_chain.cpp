@@ -1,7 +1,6 @@
 #include "engine/directory_chain.h"
 
 #include <algorithm>
-#include <iterator>
 
 #include "engine/byte_order.h"
 #include "engine/source_file.h"
@@ -10,52 +9,36 @@ namespace stavren {
 
 namespace {
 constexpr std::uint16_t kBigTiffVersion = 43;
-// The smallest directory that has a directory after it: the entry count
-// and the next offset. A gap narrower than this can hold no directory that
-// does not overlap its neighbour, so it may be counted as used.
-constexpr std::uint64_t kSmallestDirectory = 2 + 4;
 // A page count beyond the signed 32-bit range cannot be reported.
 constexpr std::int32_t kMaxPages = 0x7FFFFFFF;
-// The first read of a directory: its entry count, and the entries and the
-// next offset of a directory of up to 42 entries (2 + 12 * 42 + 4 bytes),
-// so that the directory of any common page takes one read.
-constexpr std::size_t kFirstRead = 512;
+// The first read of a directory: its entry count and 4 bytes more, which
+// are its next offset when it has no entries. Every directory that has a
+// directory after it takes at least this much.
+constexpr std::size_t kFirstRead = 2 + 4;
 } // namespace
 
 DirectoryChain::DirectoryChain(const SourceFile& file) : file_(file), buffer_(kFirstRead)
 {
     unsigned char header[8];
-    if (!file_.ReadAt(0, header, sizeof header))
+    if (Read(0, header, sizeof header) != sizeof header)
         return;
     byteOrder_ = header[0] == 0x49 && header[1] == 0x49 ? kLittleEndian : kBigEndian;
     // The version is not checked, except that a BigTIFF file would be
     // misread as garbage pages.
-    if (Load16(header + 2, byteOrder_) == kBigTiffVersion)
+    if (Load16(header + 2, byteOrder_) == kBigTiffVersion) {
+        bigTiff_ = true;
         return;
+    }
     next_ = Load32(header + 4, byteOrder_);
-    used_.emplace(0, sizeof header);
+    used_.Claim(0, sizeof header);
     goesOn_ = true;
 }
 
-bool DirectoryChain::Claim(std::uint64_t begin, std::uint64_t end)
+std::size_t DirectoryChain::Read(std::uint64_t offset, unsigned char* into, std::size_t length)
 {
-    auto after = used_.lower_bound(begin);
-    if (after != used_.end() && after->first < end)
-        return false;
-    if (after != used_.begin() && std::prev(after)->second > begin)
-        return false;
-    // Join the neighbours the new range (nearly) touches.
-    if (after != used_.begin() && begin - std::prev(after)->second < kSmallestDirectory) {
-        --after;
-        begin = after->first;
-        after = used_.erase(after);
-    }
-    if (after != used_.end() && after->first - end < kSmallestDirectory) {
-        end = after->second;
-        after = used_.erase(after);
-    }
-    used_.emplace_hint(after, begin, end);
-    return true;
+    const std::size_t got = file_.ReadUpTo(offset, into, length);
+    bytesRead_ += got;
+    return got;
 }
 
 bool DirectoryChain::Next(ChainDirectory& dir, bool withEntries)
@@ -67,13 +50,13 @@ bool DirectoryChain::Next(ChainDirectory& dir, bool withEntries)
     const std::uint64_t inFile = begin < file_.Size() ? file_.Size() - begin : 0;
     // No further than the file goes: a read past its end would cost one
     // more call to find nothing there.
-    const auto first = static_cast<std::size_t>(std::clamp<std::uint64_t>(inFile, 2, kFirstRead));
-    std::size_t held = file_.ReadUpTo(begin, buffer_.data(), first);
+    std::size_t held =
+        Read(begin, buffer_.data(), static_cast<std::size_t>(std::min<std::uint64_t>(inFile, kFirstRead)));
     if (held < 2)
         return false;
     const std::uint32_t entryCount = Load16(buffer_.data(), byteOrder_);
     const std::uint64_t entriesEnd = begin + 2 + 12ull * entryCount;
-    if (!Claim(begin, std::min<std::uint64_t>(entriesEnd + 4, file_.Size())))
+    if (!used_.Claim(begin, std::min<std::uint64_t>(entriesEnd + 4, file_.Size())))
         return false;
     dir.offset = begin;
     dir.entryCount = entryCount;
@@ -82,13 +65,12 @@ bool DirectoryChain::Next(ChainDirectory& dir, bool withEntries)
     dir.entriesRead = 0;
     ++pages_;
     if (withEntries) {
-        // A directory larger than the first read: the rest of it, as far as
-        // the file goes, in one more read.
-        const std::size_t whole = static_cast<std::size_t>(std::min<std::uint64_t>(entriesEnd + 4 - begin, inFile));
+        // The rest of the directory, as far as the file goes, in one more read.
+        const auto whole = static_cast<std::size_t>(std::min<std::uint64_t>(entriesEnd + 4 - begin, inFile));
         if (whole > held) {
             if (buffer_.size() < whole)
                 buffer_.resize(whole);
-            held += file_.ReadUpTo(begin + held, buffer_.data() + held, whole - held);
+            held += Read(begin + held, buffer_.data() + held, whole - held);
         }
         // The entries the file holds in full; none when the file gave fewer
         // bytes than its size promised.
@@ -107,11 +89,11 @@ bool DirectoryChain::Next(ChainDirectory& dir, bool withEntries)
 // they stop short of it. False when the chain ends there.
 bool DirectoryChain::NextOffset(std::uint64_t begin, std::uint64_t entriesEnd, std::size_t held)
 {
-    const std::size_t at = static_cast<std::size_t>(entriesEnd - begin);
+    const auto at = static_cast<std::size_t>(entriesEnd - begin);
     unsigned char alone[4];
     const unsigned char* field = buffer_.data() + at;
     if (held < at + 4) {
-        if (!file_.ReadAt(entriesEnd, alone, sizeof alone))
+        if (Read(entriesEnd, alone, sizeof alone) != sizeof alone)
             return false;
         field = alone;
     }

@@ -7,9 +7,12 @@
 // The walk reads only the file header and the directories themselves (a
 // counting walk takes no more than their entry counts and next-directory
 // offsets from them); it never reads what the entries point at, so it
-// costs in proportion to the directories. One read takes in a whole
-// directory of common size: its entry count, entries and next offset. The walk goes only as far as its
-// caller asks; what it has reached does not depend on how far it goes on.
+// costs in proportion to the directories. It reads no more of a directory
+// than its entry count says it takes: the first read takes in 6 bytes (the
+// whole of a directory without entries), a second one the rest of it, or
+// only its next offset when the entries are not wanted. The walk goes only
+// as far as its caller asks; what it has reached does not depend on how far
+// it goes on.
 // It ends
 //   - at a next offset of 0 or one that cannot be read (the file ends);
 //   - at a directory that lies (partly) outside the file, or whose entry
@@ -23,8 +26,9 @@
 
 #include <cstddef>
 #include <cstdint>
-#include <map>
 #include <vector>
+
+#include "engine/claimed_bytes.h"
 
 namespace stavren {
 
@@ -56,24 +60,30 @@ public:
     // The directories reached so far.
     std::int32_t Pages() const { return pages_; }
 
+    // Whether the file is a BigTIFF file (which has no pages here).
+    bool IsBigTiff() const { return bigTiff_; }
+
+    // Bytes the walk has read from the file so far, header included.
+    std::uint64_t BytesRead() const { return bytesRead_; }
+
     // Walks the chain of the named file: its page count, 0 when the file
     // cannot be read. With `atMost`, the walk stops once it has reached
     // that many pages (a file with more counts `atMost`).
     static std::int32_t CountPages(const SourceFile& file, std::int32_t atMost = 0x7FFFFFFF);
 
 private:
-    bool Claim(std::uint64_t begin, std::uint64_t end);
+    std::size_t Read(std::uint64_t offset, unsigned char* into, std::size_t length);
     bool NextOffset(std::uint64_t begin, std::uint64_t entriesEnd, std::size_t held);
 
     const SourceFile& file_;
     std::uint32_t byteOrder_ = 0x4D4D;
     std::uint32_t next_ = 0;
     bool goesOn_ = false;
+    bool bigTiff_ = false;
     std::int32_t pages_ = 0;
-    // Byte ranges of the header and of every directory read so far, by
-    // start; ranges closer than the smallest directory are merged, so a
-    // file of directories packed one after another holds one range.
-    std::map<std::uint64_t, std::uint64_t> used_;
+    std::uint64_t bytesRead_ = 0;
+    // The header and every directory read so far.
+    ClaimedBytes used_;
     // The bytes of the directory read last.
     std::vector<unsigned char> buffer_;
 };

@@ -3,8 +3,11 @@
 #include <algorithm>
 #include <cstring>
 #include <map>
+#include <memory>
+#include <string>
 
 #include "engine/byte_order.h"
+#include "engine/ifd_record.h"
 #include "engine/tiff_reader.h"
 #include "engine/tiff_types.h"
 
@@ -54,11 +57,29 @@ bool IsDirectoryPointerType(std::uint16_t type)
     return type == tiff_type::kLong || type == tiff_type::kIfd;
 }
 
+// Tags whose LONG values are the offsets of directories.
+bool IsDirectoryPointerTag(std::uint16_t tag)
+{
+    switch (tag) {
+    case tiff_tag::kSubIfds:
+    case tiff_tag::kGlobalParametersIfd:
+    case tiff_tag::kExifIfd:
+    case tiff_tag::kGpsIfd:
+    case tiff_tag::kInteroperabilityIfd: return true;
+    default: return false;
+    }
+}
+
+std::string TagText(std::uint16_t tag)
+{
+    return "tag " + std::to_string(tag);
+}
+
 class Planner {
 public:
-    Planner(const TiffReader& reader, std::uint32_t outOrder, PagePlan& plan, std::uint64_t wasted)
-        : reader_(reader), source_(reader.stream), plan_(plan), outOrder_(outOrder),
-          allowance_(ReadAllowance(reader.stream.Size(), wasted)), limit_(reader.stream.Size() + kPageAllowance)
+    Planner(TiffReader& reader, std::uint32_t outOrder, PagePlan& plan)
+        : reader_(reader), source_(reader.stream), plan_(plan), outOrder_(outOrder), allowance_(reader.Allowance()),
+          limit_(reader.stream.Size() + kPageAllowance)
     {
     }
 
@@ -71,16 +92,30 @@ public:
         return true;
     }
 
-    // Whether planning stopped because the copy would take too much.
+    // Whether planning stopped because the copy would take too much, or
+    // because the operation had read all it may.
     bool TooLarge() const { return tooLarge_; }
+    bool Unread() const { return unread_; }
+    // Why planning stopped.
+    const std::string& Reason() const { return reason_; }
 
 private:
+    // Notes why the page cannot be written (the first reason found); false.
+    bool Refuse(const std::string& why)
+    {
+        if (reason_.empty())
+            reason_ = why;
+        return false;
+    }
+
     // Counts bytes the copy will take against what one page may take.
     void Grow(std::uint64_t length)
     {
         planned_ += length;
-        if (planned_ > limit_)
+        if (planned_ > limit_ && !tooLarge_) {
             tooLarge_ = true;
+            Refuse("its copy would take more than its file's size plus 1 MiB");
+        }
     }
 
     // The width of the samples of an image whose bytes must turn with the
@@ -96,7 +131,7 @@ private:
             if (e.tag == tiff_tag::kBitsPerSample) {
                 std::vector<std::uint32_t> perSample;
                 if (!ReadNumbers(e, perSample))
-                    return false;
+                    return Refuse(TagText(e.tag) + " (bits per sample) cannot be read");
                 for (std::uint32_t b : perSample)
                     bits = std::max(bits, b);
             } else if (e.tag == tiff_tag::kCompression && e.count >= 1 && IsOffsetNumberType(e.type)) {
@@ -107,27 +142,24 @@ private:
         if (bits != 16 && bits != 24 && bits != 32 && bits != 64)
             return true;
         if (compression != 1)
-            return false;
+            return Refuse(reader_.byteOrder == kBigEndian
+                              ? "big-endian samples wider than 8 bits are not rewritten"
+                              : "compressed samples wider than 8 bits are not rewritten in the other byte order");
         sampleUnit_ = bits / 8;
         return true;
-    }
-
-    // What planning may still read: a few times the file, less what was
-    // read for pages that were not written.
-    static std::uint64_t ReadAllowance(std::uint64_t fileSize, std::uint64_t wasted)
-    {
-        const std::uint64_t whole = 4 * fileSize + (1u << 20);
-        return wasted < whole ? whole - wasted : 0;
     }
 
     // A block the page copies: it must lie in the source file.
     bool Take(std::uint64_t offset, std::uint64_t length) const { return source_.Holds(offset, length); }
 
-    // Counts bytes read for planning against the allowance.
+    // Counts bytes read for planning against the operation's allowance.
     bool Charge(std::uint64_t length)
     {
         plan_.read += length;
-        return plan_.read <= allowance_;
+        if (allowance_.Take(length))
+            return true;
+        unread_ = true;
+        return Refuse(kUnreadReason);
     }
 
     // The numbers of an entry of type SHORT, SSHORT, LONG or SLONG, from its
@@ -135,7 +167,7 @@ private:
     bool ReadNumbers(const IfdEntry& e, std::vector<std::uint32_t>& out)
     {
         if (!IsOffsetNumberType(e.type))
-            return false;
+            return Refuse(TagText(e.tag) + " is of type " + std::to_string(e.type) + ", not a 16- or 32-bit number");
         const std::uint32_t size = ElementSize(e.type);
         const std::uint64_t bytes = std::uint64_t(size) * e.count;
         out.clear();
@@ -148,7 +180,9 @@ private:
         }
         // The array itself is copied by nobody, but it is read: it must lie
         // in the file, which also bounds the memory it takes.
-        if (!source_.Holds(e.value, bytes) || !Charge(bytes))
+        if (!source_.Holds(e.value, bytes))
+            return Refuse(TagText(e.tag) + ": values outside the file");
+        if (!Charge(bytes))
             return false;
         out.reserve(e.count);
         unsigned char chunk[4096];
@@ -157,7 +191,7 @@ private:
         while (left > 0) {
             const std::uint32_t n = std::min<std::uint32_t>(left, sizeof chunk / size);
             if (!source_.ReadAt(at, chunk, std::size_t(n) * size))
-                return false;
+                return Refuse(TagText(e.tag) + ": values cannot be read");
             for (std::uint32_t i = 0; i < n; ++i)
                 out.push_back(size == 2 ? Load16(chunk + 2 * i, reader_.byteOrder)
                                         : Load32(chunk + 4 * i, reader_.byteOrder));
@@ -206,7 +240,7 @@ private:
         run.unit = sampleUnit_;
         for (std::size_t k = 0; k < run.offsets.size(); ++k)
             if (!Take(run.offsets[k], run.counts[k]))
-                return false;
+                return Refuse("strip or tile data outside the file");
         const auto runIndex = static_cast<std::uint32_t>(plan_.runs.size());
         planned.type = tiff_type::kLong;
         if (run.offsets.empty()) {
@@ -270,7 +304,7 @@ private:
         // scan data the strips point into) is copied whole, and those
         // strips once more: they take no room of what the page may take.
         if (!Take(offset, length))
-            return false;
+            return Refuse("JPEG stream outside the file");
         std::uint64_t inside = 0;
         for (std::size_t r = firstRun; r < plan_.runs.size(); ++r)
             for (std::size_t k = 0; plan_.runs[r].unit == 1 && k < plan_.runs[r].offsets.size(); ++k) {
@@ -289,21 +323,25 @@ private:
     bool PlanTables(const IfdEntry& e, PlannedEntry& planned)
     {
         std::vector<std::uint32_t> offsets;
-        if (!ReadNumbers(e, offsets) || offsets.empty())
+        if (!ReadNumbers(e, offsets))
             return false;
+        if (offsets.empty())
+            return Refuse(TagText(e.tag) + " names no JPEG table");
         std::vector<std::uint64_t> lengths;
         for (std::uint32_t offset : offsets) {
             std::uint64_t length = 64;
             if (e.tag != tiff_tag::kJpegQTables) {
                 unsigned char codeCounts[16];
-                if (!Charge(sizeof codeCounts) || !source_.ReadAt(offset, codeCounts, sizeof codeCounts))
+                if (!Charge(sizeof codeCounts))
                     return false;
+                if (!source_.ReadAt(offset, codeCounts, sizeof codeCounts))
+                    return Refuse("JPEG table outside the file");
                 length = 16;
                 for (unsigned char c : codeCounts)
                     length += c;
             }
             if (!Take(offset, length))
-                return false;
+                return Refuse("JPEG table outside the file");
             lengths.push_back(length);
         }
         planned.type = tiff_type::kLong;
@@ -338,52 +376,80 @@ private:
             plan_.pieces[array].refs.push_back(ref);
     }
 
-    // Reads the directory at `offset`, and with `next` its next-directory
-    // field as well; all of it must lie in the file.
-    bool ReadDirectoryAt(std::uint64_t offset, IfdRecord& record, std::uint32_t* next)
+    // The directory at `offset`, named by `tag`: its entries and, with
+    // `withNext`, its next-directory field, all of which must lie in the
+    // file. Read from the file once per operation (the reader keeps it); a
+    // directory held already is gone through again from memory.
+    std::shared_ptr<const CachedDirectory> ReadDirectoryAt(std::uint64_t offset, bool withNext, std::uint16_t tag)
     {
-        unsigned char head[2];
-        if (!source_.ReadAt(offset, head, 2))
-            return false;
-        const std::uint64_t count = Load16(head, reader_.byteOrder);
-        const std::uint64_t size = 2 + 12 * count + (next != nullptr ? 4 : 0);
-        if (!Take(offset, size) || !Charge(size))
-            return false;
-        if (!record.Read(source_, offset, static_cast<std::uint32_t>(count), reader_.byteOrder))
-            return false;
-        unsigned char field[4];
-        if (next != nullptr) {
-            if (!source_.ReadAt(offset + 2 + 12 * count, field, sizeof field))
-                return false;
-            *next = Load32(field, reader_.byteOrder);
+        const std::string outside = "a directory outside the file (" + TagText(tag) + ")";
+        if (auto held = reader_.Directories().Find(offset)) {
+            if (withNext && !held->hasNext) {
+                Refuse(outside);
+                return nullptr;
+            }
+            plan_.reused += held->Size();
+            return held;
         }
-        return true;
+        unsigned char head[2];
+        if (!source_.ReadAt(offset, head, 2)) {
+            Refuse(outside);
+            return nullptr;
+        }
+        const std::uint64_t count = Load16(head, reader_.byteOrder);
+        const std::uint64_t size = 2 + 12 * count;
+        auto dir = std::make_shared<CachedDirectory>();
+        dir->hasNext = source_.Holds(offset + size, 4);
+        if (!Take(offset, size) || (withNext && !dir->hasNext)) {
+            Refuse(outside);
+            return nullptr;
+        }
+        if (!Charge(dir->Size()))
+            return nullptr;
+        IfdRecord record;
+        unsigned char field[4];
+        if (!record.Read(source_, offset, static_cast<std::uint32_t>(count), reader_.byteOrder)
+            || (dir->hasNext && !source_.ReadAt(offset + size, field, sizeof field))) {
+            Refuse("a directory that cannot be read (" + TagText(tag) + ")");
+            return nullptr;
+        }
+        dir->entries = std::move(record.entries);
+        if (dir->hasNext)
+            dir->next = Load32(field, reader_.byteOrder);
+        reader_.Directories().Keep(offset, dir);
+        return dir;
     }
 
     bool PlanSubDirectory(const IfdEntry& e, Level level, PlannedEntry& planned)
     {
-        IfdRecord record;
-        if (!ReadDirectoryAt(e.value, record, nullptr))
+        const auto dir = ReadDirectoryAt(e.value, false, e.tag);
+        if (!dir)
             return false;
         planned.literal = false;
         planned.ref = PieceRef(static_cast<std::uint32_t>(plan_.pieces.size()));
-        return PlanDirectory(record.entries, level);
+        return PlanDirectory(dir->entries, level);
     }
 
-    // The SubIFDs entry of an image: one directory offset per sub-image.
+    // An entry whose values are the offsets of directories: the sub-images
+    // of an image (SubIFDs), or directories of a private tag of type IFD.
+    // Each is carried as a sub-image is, with those its next-directory
+    // fields chain to it.
     bool PlanSubImages(const IfdEntry& e, PlannedEntry& planned)
     {
+        if (!IsDirectoryPointerType(e.type))
+            return Refuse(TagText(e.tag) + " names directories but is of type " + std::to_string(e.type));
         IfdEntry asLongs = e;
-        if (e.type == tiff_type::kIfd)
-            asLongs.type = tiff_type::kLong;
+        asLongs.type = tiff_type::kLong;
         std::vector<std::uint32_t> offsets;
-        if (asLongs.type != tiff_type::kLong || !ReadNumbers(asLongs, offsets) || depth_ == kMaxSubImageDepth)
+        if (!ReadNumbers(asLongs, offsets))
             return false;
+        if (depth_ == kMaxSubImageDepth)
+            return Refuse("sub-images nested more than 8 levels deep");
         const std::uint32_t array = PlanOffsetArray(offsets.size(), planned);
         ++depth_;
         for (std::uint32_t offset : offsets) {
             std::uint32_t head = 0;
-            if (!PlanSubImageChain(offset, head))
+            if (!PlanSubImageChain(offset, e.tag, head))
                 return false;
             AddOffset(offsets.size(), array, PieceRef(head), planned);
         }
@@ -391,11 +457,12 @@ private:
         return true;
     }
 
-    // The sub-image at `offset` and those its next-directory fields chain
-    // to it; `head` gets the piece of its directory. A sub-image reached
-    // again is not planned twice: its copy is named instead, unless it is
-    // still being planned (the trees lead back into themselves).
-    bool PlanSubImageChain(std::uint64_t offset, std::uint32_t& head)
+    // The sub-image at `offset` (named by `tag`) and those its
+    // next-directory fields chain to it; `head` gets the piece of its
+    // directory. A sub-image reached again is not planned twice: its copy is
+    // named instead, unless it is still being planned (the trees lead back
+    // into themselves).
+    bool PlanSubImageChain(std::uint64_t offset, std::uint16_t tag, std::uint32_t& head)
     {
         constexpr std::uint32_t kNone = ~std::uint32_t(0);
         std::vector<std::uint64_t> chain;
@@ -404,9 +471,11 @@ private:
             const auto known = subImages_.find(at);
             const bool planned = known != subImages_.end();
             if (planned && known->second.open)
-                return false;
-            if (!planned && (at == 0 || subImages_.size() == kMaxSubImages))
-                return false;
+                return Refuse("sub-images that lead back into themselves");
+            if (!planned && at == 0)
+                return Refuse("a sub-image at offset 0");
+            if (!planned && subImages_.size() == kMaxSubImages)
+                return Refuse("more than 1,024 sub-images");
             const auto piece = planned ? known->second.piece : static_cast<std::uint32_t>(plan_.pieces.size());
             if (previous == kNone) {
                 head = piece;
@@ -416,18 +485,17 @@ private:
             }
             if (planned)
                 break;
-            IfdRecord record;
-            std::uint32_t next = 0;
-            if (!ReadDirectoryAt(at, record, &next))
+            const auto dir = ReadDirectoryAt(at, true, tag);
+            if (!dir)
                 return false;
             subImages_.emplace(at, SubImage{piece, true});
             chain.push_back(at);
             previous = static_cast<std::uint32_t>(plan_.directories.size());
-            if (!PlanDirectory(record.entries, Level::kSubImage))
+            if (!PlanDirectory(dir->entries, Level::kSubImage))
                 return false;
-            if (next == 0)
+            if (dir->next == 0)
                 break;
-            at = next;
+            at = dir->next;
         }
         for (std::uint64_t at : chain)
             subImages_[at].open = false;
@@ -481,30 +549,26 @@ private:
             switch (e.tag) {
             case tiff_tag::kFreeOffsets:
             case tiff_tag::kFreeByteCounts:
-            case tiff_tag::kGlobalParametersIfd: keep[i] = false; continue;
-            case tiff_tag::kSubIfds:
-                if (!image || e.count == 0) {
-                    keep[i] = false;
-                    continue;
-                }
-                if (!PlanSubImages(e, p))
+                // The free space of the old file: none in the copy. Gone
+                // through and never written, so counted as read.
+                keep[i] = false;
+                if (!Charge(12))
                     return false;
                 continue;
             case tiff_tag::kStripOffsets:
             case tiff_tag::kTileOffsets:
-                if (!image) {
-                    keep[i] = false;
-                    continue;
-                }
+                if (!image)
+                    return Refuse(TagText(e.tag) + " (strip or tile offsets) outside an image");
                 if (!PlanRun(e, e.tag == tiff_tag::kStripOffsets ? stripCounts : tileCounts, p))
                     return false;
                 continue;
             case tiff_tag::kJpegInterchangeFormat:
-                // One stream per image: a second entry is left out.
-                if (!image || e.count != 1 || !IsOffsetNumberType(e.type) || interchangePlanned) {
-                    keep[i] = false;
-                    continue;
-                }
+                if (!image)
+                    return Refuse(TagText(e.tag) + " (JPEG stream) outside an image");
+                if (e.count != 1 || !IsOffsetNumberType(e.type))
+                    return Refuse(TagText(e.tag) + " (JPEG stream) is not one offset");
+                if (interchangePlanned)
+                    return Refuse("a second JPEG stream (" + TagText(e.tag) + ")");
                 // Strips and tiles come before it in a sorted directory, so
                 // a stream inside one of them is found.
                 if (!PlanInterchange(e, interchangeLength, firstRun, p))
@@ -514,10 +578,8 @@ private:
             case tiff_tag::kJpegQTables:
             case tiff_tag::kJpegDcTables:
             case tiff_tag::kJpegAcTables:
-                if (!image || !IsOffsetNumberType(e.type)) {
-                    keep[i] = false;
-                    continue;
-                }
+                if (!image)
+                    return Refuse(TagText(e.tag) + " (JPEG tables) outside an image");
                 if (!PlanTables(e, p))
                     return false;
                 continue;
@@ -526,27 +588,35 @@ private:
                 if (image && e.count == 1 && IsDirectoryPointerType(e.type)) {
                     if (!PlanSubDirectory(e, Level::kExifOrGps, p))
                         return false;
-                } else {
-                    keep[i] = false;
+                    continue;
                 }
-                continue;
+                break;
             case tiff_tag::kInteroperabilityIfd:
                 if (level == Level::kExifOrGps && e.count == 1 && IsDirectoryPointerType(e.type)) {
                     if (!PlanSubDirectory(e, Level::kInteroperability, p))
                         return false;
-                } else {
-                    keep[i] = false;
+                    continue;
                 }
-                continue;
+                break;
             default: break;
             }
-            const std::uint32_t size = ElementSize(e.type);
-            // An entry of unknown size may hold an offset we cannot follow,
-            // and any other directory pointer names data that is not carried.
-            if (size == 0 || e.type == tiff_type::kIfd || e.type == tiff_type::kIfd8) {
-                keep[i] = false;
+            // Other directories (sub-images, private directories named by a
+            // tag of type IFD, directory tags where they are not expected)
+            // are carried as sub-images are; an entry that names nothing is
+            // kept as it is.
+            if (e.type == tiff_type::kIfd8)
+                return Refuse(TagText(e.tag)
+                              + " names a directory by a 64-bit offset, which a classic file cannot hold");
+            if (e.type == tiff_type::kIfd || IsDirectoryPointerTag(e.tag)) {
+                if (e.count > 0 && !PlanSubImages(e, p))
+                    return false;
                 continue;
             }
+            const std::uint32_t size = ElementSize(e.type);
+            // An entry of unknown size may hold an offset that cannot be
+            // followed: it cannot be carried.
+            if (size == 0)
+                return Refuse(TagText(e.tag) + " is of an unknown type (" + std::to_string(e.type) + ")");
             const bool stream = image && IsByteStream(e.tag);
             if (FitsInline(e.type, e.count)) {
                 if (stream) {
@@ -557,7 +627,7 @@ private:
             }
             const std::uint64_t length = std::uint64_t(size) * e.count;
             if (!Take(e.value, length))
-                return false;
+                return Refuse(TagText(e.tag) + ": values outside the file");
             p.literal = false;
             p.ref = PieceRef(AddValues(e.value, length, stream ? 1 : SwapUnit(e.type)));
         }
@@ -587,14 +657,16 @@ private:
         bool open;           // still being planned
     };
 
-    const TiffReader& reader_;
+    TiffReader& reader_;
     const SourceFile& source_;
     PagePlan& plan_;
     std::uint32_t outOrder_;
-    std::uint64_t allowance_;
+    ReadAllowance& allowance_;
     std::uint64_t limit_;
     std::uint64_t planned_ = 0;
     bool tooLarge_ = false;
+    bool unread_ = false;
+    std::string reason_;
     int depth_ = 0;
     std::map<std::uint64_t, SubImage> subImages_; // by source offset
     std::uint32_t sampleUnit_ = 1;
@@ -615,16 +687,26 @@ std::uint64_t PagePlan::Resolve(const PageRef& ref) const
     return at + ref.delta;
 }
 
-PlanResult PlanPage(const TiffReader& reader, std::int32_t pageIndex, std::uint64_t start, std::uint32_t outOrder,
-                    PagePlan& plan, std::uint64_t wasted)
+PlanResult PlanPage(TiffReader& reader, std::int32_t pageIndex, std::uint64_t start, std::uint32_t outOrder,
+                    PagePlan& plan)
 {
     plan = PagePlan{};
-    if (!reader.HasImage(pageIndex))
+    if (!reader.HasImage(pageIndex)) {
+        plan.refusal = kNoImageReason;
         return PlanResult::kDamaged;
+    }
+    if (reader.Allowance().Spent()) {
+        plan.refusal = kUnreadReason;
+        return PlanResult::kUnread;
+    }
     plan.start = start;
-    Planner planner(reader, outOrder, plan, wasted);
-    if (!planner.PlanPageDirectory(reader.ifds[static_cast<std::size_t>(pageIndex)].entries))
-        return planner.TooLarge() ? PlanResult::kTooLarge : PlanResult::kDamaged;
+    Planner planner(reader, outOrder, plan);
+    if (!planner.PlanPageDirectory(reader.Entries(pageIndex))) {
+        plan.refusal = planner.Reason();
+        return planner.TooLarge() ? PlanResult::kTooLarge
+               : planner.Unread() ? PlanResult::kUnread
+                                  : PlanResult::kDamaged;
+    }
     // The tails were planned apart: make run pieces index the final list.
     std::uint64_t dataCursor = start;
     std::uint32_t tailIndex = 0;

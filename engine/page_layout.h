@@ -17,16 +17,21 @@
 // do) is carried once and named by both; one that leads back to itself is
 // damage.
 //
-// Entries whose values would still point into the source file's layout and
-// which are not carried are left out: FreeOffsets/FreeByteCounts, other
-// directory pointers, and entries of a type whose element size is unknown
-// (their value field might be an offset).
+// Directories named by a tag of type IFD (and the other directory tags,
+// wherever they stand) are carried as sub-images are, within the same
+// limits. The only entries left out are FreeOffsets and FreeByteCounts: the
+// free space of the old file, of which the copy has none. Any other entry
+// that cannot be carried makes the page damaged: one of an unknown type
+// (its value field might be an offset), a directory named by a 64-bit
+// offset (IFD8), image offsets or a JPEG stream outside an image, a second
+// JPEG stream.
 //
 // The values of XMP, IPTC, Photoshop resources and colour profiles are byte
 // streams whatever numeric type their writer declared: their bytes are
 // copied as they stand, never turned as numbers.
 
 #include <cstdint>
+#include <string>
 #include <vector>
 
 #include "engine/ifd_entry.h"
@@ -97,6 +102,11 @@ struct PagePlan {
     std::uint64_t end = 0;          // even end of the page
     std::uint64_t nextFieldPos = 0; // position of the chain field
     std::uint64_t read = 0;         // source bytes read to plan it
+    // Bytes of directories read for earlier pages and gone through again
+    // from memory.
+    std::uint64_t reused = 0;
+    // Why the page cannot be written, when it cannot.
+    std::string refusal;
 
     // New output offset of what `ref` points at.
     std::uint64_t Resolve(const PageRef& ref) const;
@@ -114,10 +124,16 @@ inline constexpr std::uint64_t kPageAllowance = 1u << 20;
 enum class PlanResult {
     kPlanned,
     kDamaged,  // no image entries, a block outside the source file, counts
-               // or types that cannot be read, a sub-image that cannot be
-               // carried; or it cannot be carried into the other byte order
+               // or types that cannot be read, an entry or a sub-image that
+               // cannot be carried; or it cannot be carried into the other
+               // byte order
     kTooLarge, // its copy would pass its file's size plus kPageAllowance
+    kUnread,   // the operation's read allowance was spent first
 };
+
+inline constexpr char kNoImageReason[] = "no image data";
+inline constexpr char kUnreadReason[] = "not read, the operation has read all its files allow (four times their size "
+                                        "plus 64 MiB)";
 
 // Plans page `pageIndex` of `reader` for an output of byte order `outOrder`
 // whose page starts at the even offset `start`.
@@ -131,14 +147,15 @@ enum class PlanResult {
 // Blocks may be shared: pages of a file may all name one block, the strips
 // of a page may all name one block, and each reference carries its own
 // copy. What one page writes is bounded above; what all pages of an
-// operation write, by the output (its size limit and budget). What planning
-// reads (offset and count arrays, tables, sub-directories) is written too
-// when the page is; `plan.read` tells how much that was. `wasted` is what
-// planning earlier pages of this reader read without writing them; once
-// that and this page's reads pass a few times the file's size (which no
-// sound file needs), the page counts as damaged, so that a hostile file
-// cannot make the work grow with pages times size.
-PlanResult PlanPage(const TiffReader& reader, std::int32_t pageIndex, std::uint64_t start, std::uint32_t outOrder,
-                    PagePlan& plan, std::uint64_t wasted);
+// operation write, by the output (its size limit and budget). What
+// planning reads (offset and count arrays, tables, sub-directories) counts
+// against the reader's read allowance (read_allowance.h), shared by the
+// operation; `plan.read` tells how much that was. A sub-directory is read
+// from the file once per reader and gone through again from memory when it
+// is named again (`plan.reused`): the page writer counts that too when the
+// page is then not written. Once the allowance is spent, pages are refused
+// unplanned. `plan.refusal` says why a page was not planned.
+PlanResult PlanPage(TiffReader& reader, std::int32_t pageIndex, std::uint64_t start, std::uint32_t outOrder,
+                    PagePlan& plan);
 
 } // namespace stavren

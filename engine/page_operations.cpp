@@ -9,6 +9,8 @@
 #include "engine/failure_reason.h"
 #include "engine/output_file.h"
 #include "engine/output_target.h"
+#include "engine/page_layout.h"
+#include "engine/read_allowance.h"
 #include "engine/tiff_reader.h"
 #include "engine/tiff_types.h"
 #include "platform/safe_file/edit_lock.h"
@@ -69,33 +71,68 @@ bool Locked(const safe_file::EditLock& lock)
     return false;
 }
 
-// One page of one reader, as placed in an output.
-struct PageRefIn {
+// Pages first..last of one reader, in order, as placed in an output (none
+// when last < first). An output is a list of such runs, so a file of
+// millions of pages needs no list of them.
+struct PageRun {
     TiffReader* reader;
-    std::int32_t page;
+    std::int32_t first;
+    std::int32_t last;
+    // Names the reader's file after the page number in a refusal (" of
+    // x.tif"), where the operation has more than one input.
+    const std::string* of = nullptr;
 };
 
-// Writes a whole file made of `pages`, in order.
-bool WriteFile(OutputTarget& target, const std::vector<PageRefIn>& pages)
+// Notes why page `page` (of the file `of` names) was refused, when it was.
+void NotePageRefusal(std::int32_t page, const std::string* of, const std::string& why)
 {
-    OutputFile& out = target.File();
-    if (out.Failed() || pages.empty())
-        return false;
-    WriteFileHeader(out, kOutOrder);
-    for (std::size_t i = 0; i < pages.size(); ++i)
-        if (!pages[i].reader->WritePage(out, pages[i].page, i + 1 == pages.size(), kOutOrder)) {
-            out.Fail();
-            return false;
-        }
-    return !out.Failed();
+    if (!why.empty())
+        NoteRefusal("page " + std::to_string(static_cast<std::int64_t>(page) + 1) + (of ? *of : std::string()) + ": "
+                    + why);
 }
 
-std::vector<PageRefIn> PagesOf(TiffReader& reader, std::int32_t first, std::int32_t last)
+// Appends page `page` of `reader` to `out`, noting why it was refused.
+bool AppendPage(OutputFile& out, TiffReader& reader, std::int32_t page, bool isLast, const std::string* of = nullptr)
 {
-    std::vector<PageRefIn> pages;
-    for (std::int32_t i = first; i <= last; ++i)
-        pages.push_back({&reader, i});
-    return pages;
+    if (reader.WritePage(out, page, isLast, kOutOrder))
+        return true;
+    NotePageRefusal(page, of, reader.Refusal());
+    return false;
+}
+
+// Notes, for a file read as having no pages, that it is a BigTIFF file,
+// where it is one.
+void NoteIfBigTiff(const TiffReader& reader)
+{
+    if (reader.IsBigTiff())
+        NoteRefusal("BigTIFF files (64-bit offsets) are not read");
+}
+
+// " of <the file's name>".
+std::string OfFile(const std::string& name)
+{
+    const std::size_t slash = name.find_last_of('/');
+    return " of " + (slash == std::string::npos ? name : name.substr(slash + 1));
+}
+
+// Writes a whole file made of the pages of `runs`, in order.
+bool WriteFile(OutputTarget& target, const std::vector<PageRun>& runs)
+{
+    OutputFile& out = target.File();
+    std::size_t lastRun = runs.size();
+    for (std::size_t r = 0; r < runs.size(); ++r)
+        if (runs[r].first <= runs[r].last)
+            lastRun = r;
+    if (out.Failed() || lastRun == runs.size())
+        return false;
+    WriteFileHeader(out, kOutOrder);
+    for (std::size_t r = 0; r <= lastRun; ++r)
+        for (std::int32_t i = runs[r].first; i <= runs[r].last; ++i)
+            if (!AppendPage(out, *runs[r].reader, i, r == lastRun && i == runs[r].last, runs[r].of)) {
+                out.Fail();
+                return false;
+            }
+    return !out.Failed();
 }
 
 // How the page files of an extraction into `folder` reach their names:
@@ -111,12 +148,15 @@ safe_file::Staging ExtractionStaging(const std::string& folder)
 bool ExtractPage(TiffReader& reader, std::int32_t index, const std::string& folder, std::uint64_t& budget,
                  safe_file::Staging staging)
 {
-    // A damaged page makes no file at all.
-    if (!reader.HasImage(index))
+    // A damaged page makes no file at all, nor does a page left once the
+    // operation has read all it may.
+    if (!reader.HasImage(index) || reader.Allowance().Spent()) {
+        NotePageRefusal(index, nullptr, reader.HasImage(index) ? kUnreadReason : kNoImageReason);
         return false;
+    }
     // A page file that names the input itself replaces it only at the end.
     OutputTarget target(ExtractedPageFile(folder, index), &budget, staging);
-    if (!WriteFile(target, {{&reader, index}})) {
+    if (!WriteFile(target, {{&reader, index, index}})) {
         target.Abandon();
         return false;
     }
@@ -147,7 +187,7 @@ bool ExtractRange(TiffReader& reader, std::int32_t start, std::int32_t end, cons
 
 // Replaces `input` by the pages listed, through its temporary sibling.
 // The readers are destroyed before the file is replaced.
-bool RewriteInPlace(const std::string& input, const std::vector<PageRefIn>& pages,
+bool RewriteInPlace(const std::string& input, const std::vector<PageRun>& pages,
                     std::vector<std::unique_ptr<TiffReader>>& readers)
 {
     std::vector<const TiffReader*> inputs;
@@ -169,6 +209,7 @@ bool RewriteInPlace(const std::string& input, const std::vector<PageRefIn>& page
 bool MergeFiles(const std::vector<std::string>& inputs, std::string output)
 {
     std::uint64_t budget = kBudgetBase;
+    ReadAllowance allowance;
 
     // The last page of the last input that has pages ends the chain, so the
     // next input with pages is opened before the current one is finished.
@@ -176,8 +217,11 @@ bool MergeFiles(const std::vector<std::string>& inputs, std::string output)
     auto openNextWithPages = [&]() -> std::unique_ptr<TiffReader> {
         while (nextInput < inputs.size()) {
             auto reader = std::make_unique<TiffReader>(inputs[nextInput++]);
+            NoteIfBigTiff(*reader);
             if (reader->PageCount() > 0) {
                 AddInputBudget(budget, reader->stream.Size());
+                allowance.AddInput(reader->stream.Size());
+                reader->ShareReadAllowance(allowance);
                 return reader;
             }
         }
@@ -192,15 +236,19 @@ bool MergeFiles(const std::vector<std::string>& inputs, std::string output)
     if (out.Failed())
         return false;
     WriteFileHeader(out, kOutOrder);
+    std::size_t currentInput = nextInput - 1;
     while (current) {
         std::unique_ptr<TiffReader> following = openNextWithPages();
+        const std::size_t followingInput = nextInput - 1;
         const std::int32_t n = current->PageCount();
+        const std::string of = inputs.size() > 1 ? OfFile(inputs[currentInput]) : std::string();
         for (std::int32_t i = 0; i < n; ++i)
-            if (!current->WritePage(out, i, !following && i == n - 1, kOutOrder)) {
+            if (!AppendPage(out, *current, i, !following && i == n - 1, &of)) {
                 target.Abandon();
                 return false;
             }
         current = std::move(following);
+        currentInput = followingInput;
     }
     return target.Publish();
 }
@@ -208,6 +256,7 @@ bool MergeFiles(const std::vector<std::string>& inputs, std::string output)
 std::int32_t ExtractAllPages(std::string input, std::string folder)
 {
     TiffReader reader(input);
+    NoteIfBigTiff(reader);
     const std::int32_t n = reader.PageCount();
     std::uint64_t budget = BudgetFor({&reader});
     const safe_file::Staging staging = ExtractionStaging(folder);
@@ -220,6 +269,7 @@ std::int32_t ExtractAllPages(std::string input, std::string folder)
 std::int32_t ExtractPageRange(std::string input, std::int32_t start, std::int32_t end, std::string folder)
 {
     TiffReader reader(input, PagesNeededFor(end));
+    NoteIfBigTiff(reader);
     const bool allWritten = ExtractRange(reader, start, end, folder);
     // The pages past the range are only counted.
     const std::int32_t n = reader.CountAllPages();
@@ -229,22 +279,24 @@ std::int32_t ExtractPageRange(std::string input, std::int32_t start, std::int32_
 bool ExtractPagesInRange(std::string input, std::int32_t start, std::int32_t end, std::string folder)
 {
     TiffReader reader(input, PagesNeededFor(end));
+    NoteIfBigTiff(reader);
     return ExtractRange(reader, start, end, folder) && reader.PageCount() > 0;
 }
 
 bool SplitFile(std::string input, std::int32_t t, std::string out1, std::string out2)
 {
     auto reader = std::make_unique<TiffReader>(input);
+    NoteIfBigTiff(*reader);
     const std::int32_t n = reader->PageCount();
     if (t < 2 || t > n)
         return false;
     std::uint64_t budget = BudgetFor({reader.get()});
     OutputTarget first(out1, &budget);
-    if (!WriteFile(first, PagesOf(*reader, 0, t - 2)) || !first.Close())
+    if (!WriteFile(first, {{reader.get(), 0, t - 2}}) || !first.Close())
         return false;
     // Two outputs of one name: the second part wins.
     OutputTarget second(out2, &budget);
-    if (!WriteFile(second, PagesOf(*reader, t - 1, n - 1)) || !second.Close())
+    if (!WriteFile(second, {{reader.get(), t - 1, n - 1}}) || !second.Close())
         return false;
     reader.reset();
     // Both outputs are complete before either is put in place.
@@ -263,14 +315,11 @@ bool DeletePage(std::string input, std::int32_t p)
     std::vector<std::unique_ptr<TiffReader>> readers;
     readers.push_back(std::make_unique<TiffReader>(input));
     TiffReader& reader = *readers[0];
+    NoteIfBigTiff(reader);
     const std::int32_t n = reader.PageCount();
     if (p < 1 || p > n || n == 1)
         return false;
-    std::vector<PageRefIn> pages;
-    for (std::int32_t i = 0; i < n; ++i)
-        if (i != p - 1)
-            pages.push_back({&reader, i});
-    return RewriteInPlace(input, pages, readers);
+    return RewriteInPlace(input, {{&reader, 0, p - 2}, {&reader, p, n - 1}}, readers);
 }
 
 bool SwapPages(std::string input, std::int32_t p1, std::int32_t p2)
@@ -283,13 +332,21 @@ bool SwapPages(std::string input, std::int32_t p1, std::int32_t p2)
     std::vector<std::unique_ptr<TiffReader>> readers;
     readers.push_back(std::make_unique<TiffReader>(input));
     TiffReader& reader = *readers[0];
+    NoteIfBigTiff(reader);
     const std::int32_t n = reader.PageCount();
     if (p1 < 1 || p1 > n || p2 < 1 || p2 > n)
         return false;
-    std::vector<PageRefIn> pages;
-    for (std::int32_t k = 1; k <= n; ++k)
-        pages.push_back({&reader, (k == p1 ? p2 : k == p2 ? p1 : k) - 1});
-    return RewriteInPlace(input, pages, readers);
+    // 0-based: the pages before the first, the second, those between, the
+    // first, the rest.
+    const std::int32_t lo = std::min(p1, p2) - 1;
+    const std::int32_t hi = std::max(p1, p2) - 1;
+    return RewriteInPlace(input,
+                          {{&reader, 0, lo - 1},
+                           {&reader, hi, hi},
+                           {&reader, lo + 1, hi - 1},
+                           {&reader, lo, lo},
+                           {&reader, hi + 1, n - 1}},
+                          readers);
 }
 
 std::int32_t CountTiffPages(std::string input)
@@ -309,6 +366,14 @@ bool InsertPages(std::string input, std::int32_t at, std::string from)
     readers.push_back(std::make_unique<TiffReader>(from));
     TiffReader& a = *readers[0];
     TiffReader& b = *readers[1];
+    NoteIfBigTiff(a);
+    NoteIfBigTiff(b);
+    // One read allowance for both files.
+    ReadAllowance allowance;
+    allowance.AddInput(a.stream.Size());
+    allowance.AddInput(b.stream.Size());
+    a.ShareReadAllowance(allowance);
+    b.ShareReadAllowance(allowance);
     const std::int32_t nA = a.PageCount();
     const std::int32_t nB = b.PageCount();
     // Nothing to insert; and an existing input whose pages cannot be read
@@ -318,14 +383,8 @@ bool InsertPages(std::string input, std::int32_t at, std::string from)
         return false;
     // The pages of A that stay in front (at itself may be any number).
     const std::int32_t before = at < 1 ? 0 : (at - 1 > nA ? nA : at - 1);
-    std::vector<PageRefIn> pages;
-    for (std::int32_t i = 0; i < before; ++i)
-        pages.push_back({&a, i});
-    for (std::int32_t i = 0; i < nB; ++i)
-        pages.push_back({&b, i});
-    for (std::int32_t i = before; i < nA; ++i)
-        pages.push_back({&a, i});
-    return RewriteInPlace(input, pages, readers);
+    const std::string of = OfFile(from);
+    return RewriteInPlace(input, {{&a, 0, before - 1}, {&b, 0, nB - 1, &of}, {&a, before, nA - 1}}, readers);
 }
 
 } // namespace stavren

@@ -99,14 +99,21 @@ bool TiffReader::WritePage(OutputFile& out, std::int32_t pageIndex, bool isLast,
 {
     if (out.Failed() || (out.Position() & 1))
         return false;
+    refusal_.clear();
     PagePlan plan;
     const std::uint32_t order = outByteOrder == kLittleEndian ? kLittleEndian : kBigEndian;
-    const PlanResult planned = PlanPage(*this, pageIndex, out.Position(), order, plan, wasted_);
+    const PlanResult planned = PlanPage(*this, pageIndex, out.Position(), order, plan);
     if (planned != PlanResult::kPlanned || !out.HasRoomFor(plan.end - plan.start)) {
-        wasted_ += plan.read;
+        // Directories gone through again for a page that is not written
+        // were work for nothing: they count as read.
+        allowance_->Take(plan.reused);
+        refusal_ =
+            planned == PlanResult::kPlanned
+                ? "its copy would pass what this operation may write (twice its files plus 256 MiB, 4 GiB a file)"
+                : plan.refusal;
         // A page past what it or the output may take is refused for the
         // reason a file grown past its size limit fails with.
-        if (planned != PlanResult::kDamaged)
+        if (planned == PlanResult::kPlanned || planned == PlanResult::kTooLarge)
             out.Fail(EFBIG);
         return false;
     }

@@ -72,17 +72,38 @@ bool Call(const com::Ptr<com::Object>& control, const char* method, const QVaria
     return ReplyToBoolean(com::Invoke(control, QString::fromLatin1(method), args));
 }
 
+// The error that stands for why the page engine failed: the system's
+// reason (`error`, an errno value) and why pages were refused
+// (`refusal`), as the control left them.
+RunTimeError EngineFailure(int error, const QString& refusal)
+{
+    if (error == 0)
+        return RunTimeError(rterr::InvalidFileFormat, refusal);
+    const RunTimeError system = SystemError(error);
+    if (refusal.isEmpty())
+        return system;
+    return RunTimeError(system.number(), system.description() + QStringLiteral(": ") + refusal);
+}
+
 // Calls a page-engine method. When it fails for a reason of the system (a
 // full disk, the file size limit, a refused replacement, a file another run
-// keeps locked), that reason goes to the error log under the calling
-// procedure and statement; the result stays the method's own.
+// keeps locked) or refuses pages (damaged, not rewritable, past what an
+// operation may read), that reason goes to the error log under the calling
+// procedure and statement, and its text to `reason`; the result stays the
+// method's own.
 bool CallEngine(const com::Ptr<com::Object>& control, const char* method, const QVariantList& args,
-                const ErrorTrap& trap)
+                const ErrorTrap& trap, QString& reason)
 {
     com::SetLastError(0);
+    com::GetErrorInfo();
     const bool result = Call(control, method, args);
-    if (const int reason = com::GetLastError(); !result && reason != 0)
-        trap.Log(SystemError(reason));
+    const int error = com::GetLastError();
+    const QString refusal = com::GetErrorInfo();
+    if (!result && (error != 0 || !refusal.isEmpty())) {
+        const RunTimeError failure = EngineFailure(error, refusal);
+        reason = failure.description();
+        trap.Log(failure);
+    }
     return result;
 }
 
@@ -144,9 +165,11 @@ struct CommandLineCopy {
 // the Numbering it is given, creates the page-engine control in the holder
 // it is given and releases it; a failure anywhere releases the control and
 // gives False, with one error-log line.
+// `reason` gets the text of why the method failed, where it is known.
 template <typename Body>
-bool RunTiffMethod(const char* procedure, CommandLineCopy copy, Body body)
+bool RunTiffMethod(const char* procedure, CommandLineCopy copy, QString& reason, Body body)
 {
+    reason.clear();
     ErrorTrap trap(QString::fromLatin1(procedure), ObjectKind::ClassModule, kClassName);
     const bool commandLine = IsCommandLineProgram();
     const Numbering line{trap, !commandLine || copy.numbered, commandLine ? copy.offset : 0};
@@ -155,6 +178,7 @@ bool RunTiffMethod(const char* procedure, CommandLineCopy copy, Body body)
         return body(line, control, trap);
     } catch (...) {
         control.reset();
+        reason = trap.Error().description();
         if (!commandLine || copy.logs)
             trap.Log();
         return false;
@@ -166,7 +190,7 @@ bool RunTiffMethod(const char* procedure, CommandLineCopy copy, Body body)
 // messages run again and the control is released.
 template <typename Arguments>
 bool CallBetweenYields(const Numbering& line, com::Ptr<com::Object>& control, const ErrorTrap& trap, const char* method,
-                       Arguments arguments)
+                       QString& reason, Arguments arguments)
 {
     line(90);
     control = CreatePageEngine();
@@ -175,7 +199,7 @@ bool CallBetweenYields(const Numbering& line, com::Ptr<com::Object>& control, co
     line(110);
     const QVariantList args = arguments();
     line(120);
-    const bool result = CallEngine(control, method, args, trap);
+    const bool result = CallEngine(control, method, args, trap, reason);
     line(130);
     YieldToMessageLoop();
     line(140);
@@ -213,14 +237,14 @@ bool TiffPdfCommands::AppendFileTiffFile(const QString& SrcFile, const QString& 
         line(70);
         const QVariantList args{QVariant(src), PageNumber(insertAtpageno), QVariant(from)};
         line(80);
-        const bool result = CallEngine(control, "AddTIFFPages", args, trap);
+        const bool result = CallEngine(control, "AddTIFFPages", args, trap, lastFailureReason_);
         line(90);
         YieldToMessageLoop();
         line(100);
         control.reset();
         return result;
     };
-    return RunTiffMethod("AppendFileTiffFile", {.logs = false}, body);
+    return RunTiffMethod("AppendFileTiffFile", {.logs = false}, lastFailureReason_, body);
 }
 
 bool TiffPdfCommands::DeleteTiffPage(const QString& SrcFile, std::int16_t DeletePageno)
@@ -233,12 +257,12 @@ bool TiffPdfCommands::DeleteTiffPage(const QString& SrcFile, std::int16_t Delete
         line(30);
         const QVariantList args{QVariant(src), PageNumber(DeletePageno)};
         line(40);
-        const bool result = CallEngine(control, "DeleteTIFFPages", args, trap);
+        const bool result = CallEngine(control, "DeleteTIFFPages", args, trap, lastFailureReason_);
         line(50);
         control.reset();
         return result;
     };
-    return RunTiffMethod("DeleteTiffPage", {.logs = false}, body);
+    return RunTiffMethod("DeleteTiffPage", {.logs = false}, lastFailureReason_, body);
 }
 
 bool TiffPdfCommands::SplitTiffFiles(const QString& SourceFilePath, std::int16_t PageNo, const QString& OutputFolder,
@@ -250,14 +274,14 @@ bool TiffPdfCommands::SplitTiffFiles(const QString& SourceFilePath, std::int16_t
     // The command-line program's copy has no statement numbers (logs 0).
     const auto body = [&](const Numbering& line, com::Ptr<com::Object>& control, const ErrorTrap& trap) {
         line(10);
-        return CallBetweenYields(line, control, trap, "SplitTIFF", [&] {
+        return CallBetweenYields(line, control, trap, "SplitTIFF", lastFailureReason_, [&] {
             const QString dir = ValidateDir(folder);
             const QString part1 = dir + prefix + QStringLiteral("1.tif");
             const QString part2 = dir + prefix + QStringLiteral("2.tif");
             return QVariantList{QVariant(source), PageNumber(PageNo), QVariant(part1), QVariant(part2)};
         });
     };
-    return RunTiffMethod("SplitTiffFiles", {.numbered = false}, body);
+    return RunTiffMethod("SplitTiffFiles", {.numbered = false}, lastFailureReason_, body);
 }
 
 bool TiffPdfCommands::ExtractTIFFpagesbyRange(const QString& strInputTIFF, std::int16_t iStartPage,
@@ -267,12 +291,12 @@ bool TiffPdfCommands::ExtractTIFFpagesbyRange(const QString& strInputTIFF, std::
     const QString outputDir = StrOutputDir;
     const auto body = [&](const Numbering& line, com::Ptr<com::Object>& control, const ErrorTrap& trap) {
         line(60);
-        return CallBetweenYields(line, control, trap, "ExtractPages", [&] {
+        return CallBetweenYields(line, control, trap, "ExtractPages", lastFailureReason_, [&] {
             return QVariantList{QVariant(input), PageNumber(iStartPage), PageNumber(iEndPage),
                                 QVariant(ValidateDir(outputDir))};
         });
     };
-    return RunTiffMethod("ExtractTIFFpagesbyRange", {.offset = 50}, body);
+    return RunTiffMethod("ExtractTIFFpagesbyRange", {.offset = 50}, lastFailureReason_, body);
 }
 
 bool TiffPdfCommands::ExtractAllTIFFpages(const QString& SourceFilePath, const QString& OutputFolder)
@@ -281,11 +305,11 @@ bool TiffPdfCommands::ExtractAllTIFFpages(const QString& SourceFilePath, const Q
     const QString folder = OutputFolder;
     const auto body = [&](const Numbering& line, com::Ptr<com::Object>& control, const ErrorTrap& trap) {
         line(60);
-        return CallBetweenYields(line, control, trap, "ExtractAllTIFFpages", [&] {
+        return CallBetweenYields(line, control, trap, "ExtractAllTIFFpages", lastFailureReason_, [&] {
             return QVariantList{QVariant(source), QVariant(ValidateDir(folder))};
         });
     };
-    return RunTiffMethod("ExtractAllTIFFpages", {.offset = 50}, body);
+    return RunTiffMethod("ExtractAllTIFFpages", {.offset = 50}, lastFailureReason_, body);
 }
 
 bool TiffPdfCommands::CombineOrderTiff()

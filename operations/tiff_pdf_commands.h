@@ -48,6 +48,13 @@ public:
     // Extracts every page into OutputFolder (the engine names the files).
     bool ExtractAllTIFFpages(const QString& SourceFilePath, const QString& OutputFolder);
 
+    // Why the last of the five methods above failed, as one short text:
+    // the system's reason ("File too large"), why the engine refused pages
+    // ("page 2: no image data"), or the run-time error trapped. Empty after
+    // a success, and when the engine said nothing (a page number outside
+    // the file).
+    const QString& LastFailureReason() const { return lastFailureReason_; }
+
     // Merges the files of colOrderedData (ValidateDir(FileLocation) +
     // filename, in order) into FileNameToSave, counting FileProccessed.
     // The intermediate files live in a private temporary folder. In the
@@ -111,4 +118,7 @@ public:
     static void SetProgressCallback(ProgressCallback callback);
     // Calls the progress callback, when one is set.
     static void ShowProgress(int value);
+
+private:
+    QString lastFailureReason_;
 };

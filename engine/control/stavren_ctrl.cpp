@@ -20,7 +20,8 @@ std::string Utf8(const QString& s)
 
 // Runs an engine call; anything it throws (out of memory) becomes the
 // failure value, so nothing crosses the dispatch interface. The system's
-// reason for a failure, where there was one, is left as the last error.
+// reason for a failure, where there was one, is left as the last error, and
+// why pages were refused as the error information beside it.
 template <class R, class F>
 R Guarded(R failure, F&& call)
 {
@@ -31,6 +32,10 @@ R Guarded(R failure, F&& call)
     } catch (...) {
     }
     com::SetLastError(stavren::FailureReason());
+    try {
+        com::SetErrorInfo(QString::fromStdString(stavren::FailureText()));
+    } catch (...) {
+    }
     return result;
 }
 

@@ -1,10 +1,13 @@
 #include "platform/com/com.h"
 
+#include <utility>
+
 namespace com {
 
 namespace {
 thread_local int lastError = 0;
-}
+thread_local QString errorInfo;
+} // namespace
 
 void SetLastError(int error) noexcept
 {
@@ -14,6 +17,16 @@ void SetLastError(int error) noexcept
 int GetLastError() noexcept
 {
     return lastError;
+}
+
+void SetErrorInfo(const QString& description)
+{
+    errorInfo = description;
+}
+
+QString GetErrorInfo()
+{
+    return std::exchange(errorInfo, QString());
 }
 
 const QUuid IID_IUnknown{0x00000000, 0x0000, 0x0000, 0xC0, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x46};

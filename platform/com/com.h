@@ -219,4 +219,12 @@ QVariant CoerceArgument(const QVariant& value, QMetaType target);
 void SetLastError(int error) noexcept;
 int GetLastError() noexcept;
 
+// The calling thread's error information beside it (SetErrorInfo /
+// GetErrorInfo, the description of IErrorInfo): a short text a module's
+// method leaves when it refuses its work for a reason of its own ("page 3:
+// no image data"). GetErrorInfo hands the text over and clears it; empty
+// when none was left.
+void SetErrorInfo(const QString& description);
+QString GetErrorInfo();
+
 } // namespace com

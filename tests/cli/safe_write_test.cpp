@@ -127,14 +127,16 @@ TEST_F(SafeWriteTest, AFailedWriteIsReportedAndLeavesNoPartialFile)
     LimitFileSize(400); // one page fits, two do not
     Result r = Run(QStringLiteral("/i a.tif /del 1"));
     EXPECT_EQ(r.exitCode, 1);
-    EXPECT_EQ(r.err, QStringLiteral("Velmora 3.1: Wrong page no in Following files.\na.tif\n"));
+    EXPECT_EQ(r.err, QStringLiteral("VelmoraCMD: a.tif: File too large\n"
+                                    "Velmora 3.1: Wrong page no in Following files.\na.tif\n"));
     EXPECT_EQ(ReadFile(Work(QStringLiteral("a.tif"))), before);
     EXPECT_TRUE(ErrorLog().contains(QStringLiteral("(File too large) in procedure DeleteTiffPage at Line No. ")))
         << ErrorLog().toStdString();
 
     r = Run(QStringLiteral("/i a.tif /o out?2"));
     EXPECT_EQ(r.exitCode, 1);
-    EXPECT_EQ(r.err.trimmed(), QStringLiteral("Velmora 3.1: Error in spliting file."));
+    EXPECT_EQ(r.err.trimmed(),
+              QStringLiteral("VelmoraCMD: a.tif: File too large\nVelmora 3.1: Error in spliting file."));
     EXPECT_TRUE(ErrorLog().contains(QStringLiteral("(File too large) in procedure SplitTiffFiles")));
 
     r = Run(QStringLiteral("/i a.tif /a a.tif"));
@@ -210,10 +212,12 @@ TEST_F(SafeWriteTest, AWriteProtectedFileIsNotChanged)
 
     Result r = Run(QStringLiteral("/i a.tif /del 2"));
     EXPECT_EQ(r.exitCode, 1);
-    EXPECT_EQ(r.err, QStringLiteral("Velmora 3.1: Wrong page no in Following files.\na.tif\n"));
+    EXPECT_EQ(r.err, QStringLiteral("VelmoraCMD: a.tif: Permission denied\n"
+                                    "Velmora 3.1: Wrong page no in Following files.\na.tif\n"));
     r = Run(QStringLiteral("/i a.tif /a c.tif"));
     EXPECT_EQ(r.exitCode, 1);
-    EXPECT_EQ(r.err, QStringLiteral("Velmora 3.1: Following files could not be Appended.\na.tif\n"));
+    EXPECT_EQ(r.err, QStringLiteral("VelmoraCMD: a.tif: Permission denied\n"
+                                    "Velmora 3.1: Following files could not be Appended.\na.tif\n"));
     EXPECT_EQ(ReadFile(Work(QStringLiteral("a.tif"))), before);
     EXPECT_TRUE(ErrorLog().contains(QStringLiteral("(Permission denied) in procedure DeleteTiffPage")));
     EXPECT_TRUE(ErrorLog().contains(QStringLiteral("(Permission denied) in procedure AppendFileTiffFile")));

@@ -112,7 +112,7 @@ std::vector<Hostile> HostileFiles()
         {"ascii-count", Field(270, tiff_type::kAscii, 0xFFFFFFFFu, 8), false},
         {"double-count", Field(33550, tiff_type::kDouble, 0x20000000u, 8), false},
         {"offset-past-end", Field(282, tiff_type::kRational, 1, 0xFFFFFFF0u), false},
-        {"exif-self", Field(34665, tiff_type::kLong, 1, 0), true}, // patched to the directory below
+        {"exif-self", Field(34665, tiff_type::kLong, 1, 0), false}, // patched to the directory below
         {"exif-outside", Field(34665, tiff_type::kIfd, 1, 0x7FFFFFF0u), false},
         {"sub-image-self", Field(330, tiff_type::kIfd, 1, 0), false}, // patched: the page is its own sub-image
         {"sub-image-outside", Field(330, tiff_type::kIfd, 1, 0x7FFFFFF0u), false},
@@ -169,6 +169,47 @@ std::vector<Hostile> HostileFiles()
             dirs.push_back(b.AddDirectory({}));
         Chain(b, dirs);
         files.push_back({"fanout-behind-empty-directories", b.bytes, std::vector<bool>(1101, false)});
+    }
+    {
+        // Three sub-image directories of 65,535 entries, each 12 bytes after
+        // the last, so that they overlap but for a few entries: every one of
+        // 60 pages names 2.4 MB of directories from a file of 0.8 MB. Their
+        // entries are of an unknown type (and their next fields read 0).
+        constexpr std::uint32_t kEntries = 65535, kSubImages = 3;
+        TiffBuilder b;
+        std::vector<std::uint8_t> region(2 + 12 * (kEntries + kSubImages) + 4, 0);
+        for (std::uint32_t k = 0; k < kSubImages; ++k)
+            region[12 * k] = region[12 * k + 1] = 0xFF;
+        const std::uint32_t at = b.AddBlob(region);
+        std::vector<std::uint64_t> subImages;
+        for (std::uint32_t k = 0; k < kSubImages; ++k)
+            subImages.push_back(at + 12 * k);
+        const std::uint32_t s = b.AddBlob(std::vector<std::uint8_t>(16, 9));
+        std::vector<std::uint32_t> dirs;
+        for (int i = 0; i < 60; ++i) {
+            auto entries = GreyPage(4, 4, s, 16);
+            entries.push_back(Longs(tiff_tag::kSubIfds, subImages));
+            dirs.push_back(b.AddDirectory(entries));
+        }
+        Chain(b, dirs);
+        files.push_back({"overlapping-sub-images", b.bytes, std::vector<bool>(60, false)});
+    }
+    {
+        // 150 pages naming one EXIF directory of 65,535 entries of an
+        // unknown type, which cannot be carried.
+        TiffBuilder b;
+        std::vector<std::uint8_t> exif(2 + 12 * 65535 + 4, 0);
+        exif[0] = exif[1] = 0xFF;
+        const std::uint32_t at = b.AddBlob(exif);
+        const std::uint32_t s = b.AddBlob(std::vector<std::uint8_t>(16, 9));
+        std::vector<std::uint32_t> dirs;
+        for (int i = 0; i < 150; ++i) {
+            auto entries = GreyPage(4, 4, s, 16);
+            entries.push_back(Longs(tiff_tag::kExifIfd, {at}));
+            dirs.push_back(b.AddDirectory(entries));
+        }
+        Chain(b, dirs);
+        files.push_back({"shared-exif", b.bytes, std::vector<bool>(150, false)});
     }
     return files;
 }

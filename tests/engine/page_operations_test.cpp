@@ -12,6 +12,7 @@
 #include <fcntl.h>
 #include <filesystem>
 #include <limits>
+#include <map>
 #include <sys/file.h>
 #include <sys/stat.h>
 #include <thread>
@@ -324,6 +325,74 @@ TEST_F(PageOperations, SubImagesTravelWithTheirPages)
                 array = at32(first + 2 + 12 * i + 8);
         ASSERT_NE(array, 0u);
         EXPECT_EQ(at32(at32(array) + 2 + 12 * at16(at32(array))), at32(array + 4));
+    }
+}
+
+// A private tag of type IFD names a directory of its own: it comes along
+// with its page, re-laid with its values and the strip it names, through
+// extraction, deletion and insertion, in both byte orders.
+TEST_F(PageOperations, APrivateDirectoryTravelsWithItsPage)
+{
+    constexpr std::uint16_t kPrivate = 50001;
+    const std::string file = dir / "private.tif";
+    const std::vector<std::uint8_t> note = {'a', ' ', 'p', 'r', 'i', 'v', 'a', 't', 'e', ' ', 'n', 'o', 't', 'e', 0};
+    // Whether page `page` of `path` carries the private directory whole.
+    const auto carried = [&](const std::string& path, int page) -> ::testing::AssertionResult {
+        const auto bytes = LoadBytes(path);
+        const auto at16 = [&](std::size_t at) { return Load16(bytes.data() + at, kLittleEndian); };
+        const auto at32 = [&](std::size_t at) { return Load32(bytes.data() + at, kLittleEndian); };
+        std::uint32_t d = at32(4);
+        for (int k = 0; k < page; ++k)
+            d = at32(d + 2 + 12 * at16(d));
+        std::map<std::uint16_t, std::pair<std::uint16_t, std::uint32_t>> entries; // tag: type, value
+        const auto read = [&](std::uint32_t at) {
+            entries.clear();
+            for (std::uint16_t i = 0; i < at16(at); ++i)
+                entries[at16(at + 2 + 12 * i)] = {at16(at + 4 + 12 * i), at32(at + 10 + 12 * i)};
+        };
+        read(d);
+        if (entries.count(kPrivate) == 0 || entries[kPrivate].first != tiff_type::kIfd)
+            return ::testing::AssertionFailure() << "no private directory on page " << page;
+        if (entries[50002] != std::make_pair(tiff_type::kLong, std::uint32_t{123456}))
+            return ::testing::AssertionFailure() << "the private LONG is not there";
+        read(entries[kPrivate].second);
+        const std::uint32_t text = entries[270].second;
+        const std::uint32_t strip = entries[273].second;
+        if (!std::equal(note.begin(), note.end(), bytes.begin() + text) || entries[40000].second != 7
+            || std::count(bytes.begin() + strip, bytes.begin() + strip + 16, 99) != 16)
+            return ::testing::AssertionFailure() << "the private directory lost its values";
+        return ::testing::AssertionSuccess();
+    };
+    for (bool bigEndian : {false, true}) {
+        SCOPED_TRACE(bigEndian ? "big-endian" : "little-endian");
+        TiffBuilder b(bigEndian);
+        const std::uint32_t strip = b.AddBlob(std::vector<std::uint8_t>(16, 99));
+        const std::uint32_t own = b.AddDirectory({Longs(256, {4}), Longs(257, {4}), Bytes(270, tiff_type::kAscii, note),
+                                                  Longs(273, {strip}), Longs(279, {16}), Shorts(40000, {7})});
+        std::vector<std::uint32_t> pages;
+        for (int p = 0; p < 3; ++p) {
+            auto entries = GreyPage(4, 4, b.AddBlob(std::vector<std::uint8_t>(16, static_cast<std::uint8_t>(p))), 16);
+            if (p == 1) {
+                entries.push_back(Field(kPrivate, tiff_type::kIfd, 1, own));
+                entries.push_back(Longs(50002, {123456}));
+            }
+            pages.push_back(b.AddDirectory(entries));
+            p == 0 ? b.SetFirst(pages[0]) : b.Link(pages[pages.size() - 2], pages.back());
+        }
+        b.Save(file);
+        const DecodedFile source = ReadTiff(file);
+
+        const std::string out = dir / "out";
+        std::filesystem::remove_all(out);
+        ASSERT_EQ(mkdir(out.c_str(), 0755), 0);
+        ASSERT_EQ(ExtractAllPages(file, out), 3);
+        EXPECT_TRUE(carried(ExtractedPageFile(out, 1), 0));
+        ASSERT_TRUE(DeletePage(file, 1));
+        EXPECT_TRUE(carried(file, 0));
+        ASSERT_TRUE(InsertPages(file, 2, file));
+        EXPECT_TRUE(Holds(file, source, {1, 1, 2, 2}));
+        EXPECT_TRUE(carried(file, 0));
+        EXPECT_TRUE(carried(file, 1));
     }
 }
 

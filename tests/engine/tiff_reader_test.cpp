@@ -30,7 +30,7 @@ TiffBuilder ChainOf(const std::vector<std::uint32_t>& widths, bool big = false)
 
 std::uint32_t Width(const TiffReader& r, std::size_t page)
 {
-    return r.ifds.at(page).entries.at(0).value;
+    return r.Entries(static_cast<std::int32_t>(page)).at(0).value;
 }
 
 TEST(TiffReader, ReadsTheChainInOrder)
@@ -43,7 +43,7 @@ TEST(TiffReader, ReadsTheChainInOrder)
     EXPECT_EQ(Width(r, 0), 3u);
     EXPECT_EQ(Width(r, 1), 5u);
     EXPECT_EQ(Width(r, 2), 7u);
-    EXPECT_EQ(r.ifds[0].entries.size(), 12u);
+    EXPECT_EQ(r.Entries(0).size(), 12u);
 }
 
 TEST(TiffReader, BigEndianEntriesEqualTheirLittleEndianTwin)
@@ -66,8 +66,8 @@ TEST(TiffReader, BigEndianEntriesEqualTheirLittleEndianTwin)
     EXPECT_EQ(be.byteOrder, kBigEndian);
     ASSERT_EQ(le.PageCount(), 1);
     ASSERT_EQ(be.PageCount(), 1);
-    const auto& a = le.ifds[0].entries;
-    const auto& b = be.ifds[0].entries;
+    const auto a = le.Entries(0);
+    const auto b = be.Entries(0);
     ASSERT_EQ(a.size(), b.size());
     for (std::size_t i = 0; i < a.size(); ++i) {
         EXPECT_EQ(a[i].tag, b[i].tag);
@@ -169,7 +169,7 @@ TEST(TiffReader, TruncatedDirectoryKeepsTheEntriesReadInFull)
     b.Save(dir / "cut.tif");
     TiffReader r(dir / "cut.tif");
     ASSERT_EQ(r.PageCount(), 2);
-    EXPECT_EQ(r.ifds[1].entries.size(), 5u);
+    EXPECT_EQ(r.Entries(1).size(), 5u);
     EXPECT_EQ(Width(r, 1), 6u);
 
     // A huge entry count in a small file holds only what the file has.
@@ -180,7 +180,7 @@ TEST(TiffReader, TruncatedDirectoryKeepsTheEntriesReadInFull)
     h.Save(dir / "count.tif");
     TiffReader c(dir / "count.tif");
     ASSERT_EQ(c.PageCount(), 1);
-    EXPECT_EQ(c.ifds[0].entries.size(), 3u);
+    EXPECT_EQ(c.Entries(0).size(), 3u);
 }
 
 TEST(TiffReader, AChainRunningBackwardsThroughTheFileIsReadInLinearTime)

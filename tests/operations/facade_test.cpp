@@ -98,6 +98,40 @@ TEST_F(FacadeTest, DeleteRemovesTheOneBasedPage)
     EXPECT_TRUE(Lines().isEmpty());
 }
 
+// A page the engine refuses says why: in the error log, under the calling
+// procedure, and to the caller, beside the method's own False.
+TEST_F(FacadeTest, ARefusedPageLeavesItsReasonInTheLog)
+{
+    // Two pages; the second a directory without entries.
+    QByteArray bytes("II*\0\x08\0\0\0", 8);
+    const auto put16 = [&](int v) { bytes.append(char(v & 0xFF)).append(char(v >> 8)); };
+    const auto put32 = [&](int v) { put16(v & 0xFFFF), put16(v >> 16); };
+    const auto entry = [&](int tag, int type, int value) { put16(tag), put16(type), put32(1), put32(value); };
+    put16(5);
+    entry(256, 4, 1);
+    entry(257, 4, 1);
+    entry(258, 3, 8);
+    entry(273, 4, 8 + 66 + 6);
+    entry(279, 4, 1);
+    put32(8 + 66); // the second directory
+    put16(0);
+    put32(0);
+    bytes.append('\x7F');
+    const QString damaged = work.filePath("damaged.tif");
+    QFile file(damaged);
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size());
+    file.close();
+
+    TiffPdfCommands facade;
+    EXPECT_FALSE(facade.DeleteTiffPage(damaged, 1));
+    EXPECT_EQ(facade.LastFailureReason(), QStringLiteral("page 2: no image data"));
+    ExpectOneLogLine("DeleteTiffPage", "TiffPdfCommands",
+                     "Error 321 (page 2: no image data) in procedure DeleteTiffPage at Line No. 40");
+    EXPECT_TRUE(facade.DeleteTiffPage(damaged, 2));
+    EXPECT_TRUE(facade.LastFailureReason().isEmpty());
+    EXPECT_TRUE(Lines().isEmpty());
+}
+
 TEST_F(FacadeTest, SplitNamesThePartsAfterThePrefixOnly)
 {
     TiffPdfCommands facade;

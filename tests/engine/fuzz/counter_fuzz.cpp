@@ -52,9 +52,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     stavren::TiffReader first(path, 2);
     if (first.PageCount() != std::min(pages, 2))
         std::abort();
-    for (std::size_t i = 0; i < first.ifds.size(); ++i) {
-        const auto& a = first.ifds[i].entries;
-        const auto& b = whole.ifds[i].entries;
+    for (std::int32_t i = 0; i < first.PageCount(); ++i) {
+        const auto a = first.Entries(i);
+        const auto b = whole.Entries(i);
         if (a.size() != b.size())
             std::abort();
         for (std::size_t k = 0; k < a.size(); ++k)
