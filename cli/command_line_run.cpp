@@ -7,18 +7,19 @@
 #include "operations/mod_general.h"
 #include "operations/typed_number.h"
 #include "platform/safe_file/file_identity.h"
+#include "platform/safe_file/page_placement.h"
 #include "platform/safe_file/private_folder.h"
-#include "platform/safe_file/staged_file.h"
+#include "platform/safe_file/run_mark.h"
 
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
 
 #include <cstdint>
-#include <limits>
-#include <map>
+#include <functional>
 #include <optional>
 #include <string>
+#include <vector>
 
 namespace {
 
@@ -35,27 +36,6 @@ QString Stem(const QString& fileName)
 std::string Native(const QString& path)
 {
     return QFile::encodeName(path).toStdString();
-}
-
-// The 0-based page index of an engine page file name ("page" & index &
-// ext, without regard to case); -1 for any other name. The engine numbers
-// pages without a limit of digits.
-std::int32_t EnginePageIndex(const QString& name, const QString& ext)
-{
-    static const QLatin1String kPage("page");
-    if (name.size() <= kPage.size() + ext.size() || !name.startsWith(kPage, Qt::CaseInsensitive)
-        || !name.endsWith(ext, Qt::CaseInsensitive))
-        return -1;
-    const QStringView digits = QStringView(name).mid(kPage.size(), name.size() - kPage.size() - ext.size());
-    std::int64_t index = 0;
-    for (const QChar c : digits) {
-        if (c < QLatin1Char('0') || c > QLatin1Char('9'))
-            return -1;
-        index = index * 10 + (c.unicode() - '0');
-        if (index > std::numeric_limits<std::int32_t>::max())
-            return -1;
-    }
-    return static_cast<std::int32_t>(index);
 }
 
 std::pair<dev_t, ino_t> Key(const safe_file::FileIdentity& id)
@@ -243,7 +223,7 @@ void CommandLineRun::RunOutput()
         if (isSplit)
             ok = SplitOne(path, ToInteger(splitPage), NamePrefix(fileName, false));
         else
-            ok = ExtractOne(path, fileName, isRange, first, last, false);
+            ok = ExtractOne(path, fileName, isRange, first, last, false, std::nullopt);
         FinishExtractFolder();
         trap_.Line(430);
         master_.anyFileFailed_ = !ok;
@@ -267,7 +247,7 @@ void CommandLineRun::RunOutput()
         if (isSplit)
             ok = SplitOne(path, ToInteger(splitPage), Stem(rec.FileName()));
         else
-            ok = ExtractOne(path, rec.FileName(), isRange, first, last, severalFiles);
+            ok = ExtractOne(path, rec.FileName(), isRange, first, last, severalFiles, rec.PageCount());
         if (!ok)
             failures += QStringLiteral("Error : ") + path + kCrLf;
     }
@@ -299,7 +279,7 @@ void CommandLineRun::FinishExtractFolder()
 }
 
 bool CommandLineRun::ExtractOne(const QString& path, const QString& fileName, bool range, std::int32_t first,
-                                std::int32_t last, bool forceSourcePrefix)
+                                std::int32_t last, bool forceSourcePrefix, std::optional<std::int32_t> counted)
 {
     // The engine names its page files page<index>.tif. Writing them into a
     // private folder keeps them from replacing a user's own files of those
@@ -318,19 +298,23 @@ bool CommandLineRun::ExtractOne(const QString& path, const QString& fileName, bo
     }
     safe_file::PrivateFolder& extractFolder = *extractFolder_;
     const QString extractPath = QFile::decodeName(QByteArray::fromStdString(extractFolder.Path()));
+    // The pages the engine will write: those of the file (up to the range's
+    // end) as the engine's own walk of the chain counts them, just before
+    // (a folder scan counted every file before the first was worked on).
+    std::int32_t pages = counted ? *counted : state_.CountPages(path, range ? last : kAllPages);
+    if (range && pages > last)
+        pages = last;
     bool ok;
     if (range) {
         ok = facade_.ExtractTIFFpagesbyRange(path, ToInteger(first - 1), ToInteger(last - 1), extractPath);
     } else {
         ok = facade_.ExtractAllTIFFpages(path, extractPath);
     }
-    // The pages written are renamed also when another page failed. Every
-    // page the engine wrote gets its final name whatever the count, so the
-    // file need not be read again to count its pages.
+    // The pages written are renamed also when another page failed.
     bool emptied = false;
-    if (!RenamePageFiles(QStringLiteral(".tif"), 0, state_.OutputArgument, fileName,
+    if (!RenamePageFiles(QStringLiteral(".tif"), pages, state_.OutputArgument, fileName,
                          range ? ToInteger(first) : std::int16_t(-1), range ? ToInteger(last) : std::int16_t(-1),
-                         forceSourcePrefix, extractPath, &emptied))
+                         forceSourcePrefix, extractFolder, &emptied))
         ok = false;
     if (!emptied && !extractFolder.ReleaseLeftovers()) {
         // Pages that could go nowhere: the folder is kept with them.
@@ -341,62 +325,37 @@ bool CommandLineRun::ExtractOne(const QString& path, const QString& fileName, bo
     return ok;
 }
 
-bool CommandLineRun::RenamePageFiles(const QString& ext, std::int32_t /*pageCount*/, const QString& outputFolder,
+bool CommandLineRun::RenamePageFiles(const QString& ext, std::int32_t pageCount, const QString& /*outputFolder*/,
                                      const QString& sourceFileName, std::int16_t first, std::int16_t last,
-                                     bool forceSourcePrefix, const QString& extractFolder, bool* emptied)
+                                     bool forceSourcePrefix, safe_file::PrivateFolder& extractFolder, bool* emptied)
 {
     if (emptied)
         *emptied = false;
     ErrorTrap trap(QStringLiteral("RenamePageFiles"), ObjectKind::Module, kModule);
     try {
         trap.Line(10);
-        const QString d = ValidateDir(outputFolder);
         const QString prefix = NamePrefix(sourceFileName, forceSourcePrefix);
-        // Every page file the engine wrote, by 0-based index, found without
-        // regard to case. All of them get their final names, also when the
-        // counter saw fewer pages (or could not count the file).
-        std::map<std::int32_t, QString> extracted;
-        const std::optional<std::vector<FolderEntry>> entries = ListFolderEntries(extractFolder);
-        if (!entries)
-            return false;
-        // Whether every entry leaves the folder.
-        bool allTaken = true;
-        for (const FolderEntry& entry : *entries) {
-            const std::int32_t index = EnginePageIndex(entry.name, ext);
-            if (entry.kind == FolderEntry::Kind::File && entry.reachable && index >= 0)
-                extracted.emplace(index, entry.name);
-            else
-                allTaken = false;
-        }
         const bool allPages = first == -1 && last == -1;
-
-        bool allMoved = true;
-        for (const auto& [k, name] : extracted) {
-            trap.Line(20);
-            if (!allPages && (k < first - 1 || k > last - 1)) {
-                allTaken = false;
-                continue;
-            }
-            const QString target = d + prefix + QString::number(static_cast<qint64>(k) + 1) + ext;
-            const std::string page = Native(ValidateDir(extractFolder) + name);
-            // A free name can be no source file and replaces nothing: the
-            // page simply takes it. A taken one goes by the rules.
-            if (safe_file::PlaceFileIfFree(page, Native(target)))
-                continue;
-            if (IsSourceFile(target)) {
-                allMoved = false;
-                continue;
-            }
+        // Every page file the engine wrote in the range gets its final
+        // name, also past the count; a page of the count that is not there
+        // fails the file. A final name that is one of the run's sources is
+        // never replaced, and a page that finds no name stays where it is.
+        safe_file::PlaceRule rule;
+        rule.replace = true;
+        for (const auto& [device, inode] : sourceFiles_)
+            rule.sources.push_back({true, device, inode});
+        trap.Line(20);
+        const safe_file::PagePlacement placed = safe_file::PlacePages(
+            extractFolder, allPages ? 0 : std::int64_t{first} - 1,
+            allPages ? safe_file::kLastPage : std::int64_t{last} - 1, pageCount,
+            [&](std::int64_t k) { return Native(prefix + QString::number(static_cast<qint64>(k) + 1) + ext); }, rule);
+        if (placed.failed > 0) {
             trap.Line(30);
-            int error = 0;
-            if (!safe_file::PlaceFile(page, Native(target), error)) {
-                trap.Log(SystemError(error));
-                allMoved = false;
-            }
+            trap.Log(SystemError(placed.error));
         }
         if (emptied)
-            *emptied = allTaken && allMoved;
-        return allMoved;
+            *emptied = extractFolder.FileCount() == 0;
+        return placed.Complete();
     } catch (...) {
         return false;
     }
@@ -466,6 +425,10 @@ void CommandLineRun::ScanFolder(const QString& folder, TiffPdfCommands& facade, 
                     unscannedFolders_ << ValidateDir(location) + entry.name;
                     continue;
                 }
+                // A run's private folder (live, or left by a killed run)
+                // holds no input.
+                if (safe_file::IsRunFolder(Native(ValidateDir(location) + entry.name)))
+                    continue;
                 subfolders << ValidateDir(location) + entry.name;
             }
         }

@@ -151,9 +151,7 @@ bool ModMaster::RunCountsPages()
     if (GetInputSwitch() == QLatin1String("/d "))
         return true;
     const QString op = GetOperationSwitch();
-    if (op == QLatin1String(" /a "))
-        return true;
-    return op == QLatin1String(" /o ") && NumberPart(OperationArgument(op)).contains(QLatin1Char('-'));
+    return op == QLatin1String(" /a ") || op == QLatin1String(" /o ");
 }
 
 QString ModMaster::OperationArgument(const QString& operationSwitch) const

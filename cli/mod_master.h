@@ -82,8 +82,9 @@ public:
     QString InputItem(const QString& rawItem, bool numbered);
 
     // Whether the run counts pages: a folder scan counts every file, an
-    // insert the files it appends to, and a page range on file input is
-    // checked against the file. Other runs never create the page counter.
+    // insert the files it appends to, and an extraction the pages it is to
+    // find (a page range on file input is also checked against the file).
+    // A delete of listed files never creates the page counter.
     bool RunCountsPages();
 
     // The argument of the operation switch: the rest of the line after it.

@@ -1,14 +1,20 @@
 #include "platform/safe_file/replace_rule.h"
 
 #include <cerrno>
+#include <fcntl.h>
 #include <unistd.h>
 
 namespace safe_file {
 
 bool CheckTarget(const std::string& target, Replacement& replacement, int& error)
 {
+    return CheckTargetAt(AT_FDCWD, target, replacement, error);
+}
+
+bool CheckTargetAt(int folderFd, const std::string& target, Replacement& replacement, int& error)
+{
     replacement = Replacement{};
-    if (::lstat(target.c_str(), &replacement.old) != 0) {
+    if (::fstatat(folderFd, target.c_str(), &replacement.old, AT_SYMLINK_NOFOLLOW) != 0) {
         if (errno == ENOENT)
             return true;
         error = errno;
@@ -27,7 +33,7 @@ bool CheckTarget(const std::string& target, Replacement& replacement, int& error
         error = EEXIST;
         return false;
     }
-    if (::access(target.c_str(), W_OK) != 0) {
+    if (::faccessat(folderFd, target.c_str(), W_OK, 0) != 0) {
         error = errno;
         return false;
     }

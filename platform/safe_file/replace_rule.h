@@ -26,6 +26,9 @@ struct Replacement {
 // Looks at `target` and says what a new file there would replace. False
 // with `error` (an errno value) when the rule above refuses it.
 bool CheckTarget(const std::string& target, Replacement& replacement, int& error);
+// The same for the entry `name` of the open folder `folderFd` (or
+// AT_FDCWD).
+bool CheckTargetAt(int folderFd, const std::string& name, Replacement& replacement, int& error);
 
 // Gives the open new file `fd` the owner, group and permission bits of the
 // regular file it is to replace (nothing for the other kinds). False with

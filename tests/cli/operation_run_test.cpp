@@ -7,6 +7,7 @@
 #include "cli/command_line_run.h"
 #include "cli/mod_master.h"
 #include "operations/error_trap.h"
+#include "platform/safe_file/private_folder.h"
 #include "tests/support/test_user.h"
 
 #include <QRegularExpression>
@@ -87,6 +88,22 @@ TEST_F(OperationRunTest, AFolderScanDoesNotFollowLinksToFolders)
     const Result r = Run(QStringLiteral("/d in /r /del 1"));
     EXPECT_EQ(r.exitCode, 0) << r.err.toStdString();
     EXPECT_EQ(Pages(Work(QStringLiteral("in/sub/a.tif"))), (V{2, 3}));
+}
+
+TEST_F(OperationRunTest, AFolderScanNeverReadsARunsPrivateFolder)
+{
+    // A run killed while it extracts into the scanned folder leaves its
+    // private folder there, pages and all.
+    ASSERT_TRUE(QDir(Work()).mkpath(QStringLiteral("in/sub")));
+    MakeTiff(Work(QStringLiteral("in/sub/s.tif")), {1, 2});
+    MakeTiffIn(QStringLiteral("big.tif"), ManyPages(3000));
+    const QString killed = KilledRunFolder(QStringLiteral("big.tif"), Work(QStringLiteral("in")));
+    ASSERT_FALSE(killed.isEmpty());
+    const Result r = Run(QStringLiteral("/d in /r /o out"));
+    EXPECT_EQ(r.exitCode, 0) << r.err.toStdString();
+    EXPECT_EQ(QDir(Work(QStringLiteral("out"))).entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden),
+              (QStringList{QStringLiteral("s1.tif"), QStringLiteral("s2.tif")}));
+    EXPECT_TRUE(QFileInfo::exists(killed + QStringLiteral("/page0.tif")));
 }
 
 TEST_F(OperationRunTest, NamedPipesAreNeitherListedNorAccepted)
@@ -416,33 +433,28 @@ TEST(RenamePageFiles, AllPagesFollowTheExtractedFilesNotOnlyTheCount)
 {
     QTemporaryDir work;
     ASSERT_TRUE(work.isValid());
-    const QString extract = work.filePath(QStringLiteral(".extract"));
-    const QString out = work.filePath(QStringLiteral("out"));
-    ASSERT_TRUE(QDir().mkpath(extract));
-    ASSERT_TRUE(QDir().mkpath(out));
-    for (int k = 0; k < 3; ++k) {
-        QFile f(extract + QStringLiteral("/page%1.tif").arg(k));
-        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
-        f.write(QByteArray::number(k));
-    }
     ModMaster master;
     ErrorTrap trap(QStringLiteral("Main"), ObjectKind::Module, QStringLiteral("modMaster"));
     CommandLineRun run(master, trap);
     for (const std::int32_t counted : {-1, 1}) {
         SCOPED_TRACE(counted);
-        QDir(out).removeRecursively();
-        QDir().mkpath(out);
-        for (int k = 0; k < 3; ++k)
-            QFile::copy(extract + QStringLiteral("/page%1.tif").arg(k), extract + QStringLiteral("/keep%1").arg(k));
+        const QString out = work.filePath(QStringLiteral("out%1").arg(counted));
+        ASSERT_TRUE(QDir().mkpath(out));
+        safe_file::PrivateFolder extract(QFile::encodeName(out).toStdString());
+        ASSERT_TRUE(extract.Valid());
+        for (int k = 0; k < 3; ++k) {
+            QFile f(QString::fromStdString(extract.Path()) + QStringLiteral("/page%1.tif").arg(k));
+            ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+            f.write(QByteArray::number(k));
+        }
         EXPECT_TRUE(run.RenamePageFiles(QStringLiteral(".tif"), counted, out, QStringLiteral("scan.tif"), -1, -1, false,
                                         extract));
-        EXPECT_EQ(QDir(out).entryList(QDir::Files, QDir::Name),
+        extract.Finish();
+        EXPECT_EQ(QDir(out).entryList(QDir::Files | QDir::Dirs | QDir::Hidden | QDir::NoDotAndDotDot, QDir::Name),
                   (QStringList{QStringLiteral("scan1.tif"), QStringLiteral("scan2.tif"), QStringLiteral("scan3.tif")}));
         QFile third(out + QStringLiteral("/scan3.tif"));
         ASSERT_TRUE(third.open(QIODevice::ReadOnly));
         EXPECT_EQ(third.readAll(), QByteArray("2"));
-        for (int k = 0; k < 3; ++k)
-            QFile::rename(extract + QStringLiteral("/keep%1").arg(k), extract + QStringLiteral("/page%1.tif").arg(k));
     }
 }
 
