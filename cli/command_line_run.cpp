@@ -133,7 +133,6 @@ void CommandLineRun::RunDelete()
 
 void CommandLineRun::RunInsert()
 {
-    QString failures;
     trap_.Line(300);
     // The position typed after the file whose pages are inserted; -1 counts
     // as no position.
@@ -143,50 +142,85 @@ void CommandLineRun::RunInsert()
         sourcePosition = ToLongRounding(NumberPart(argument));
     const bool hasSourcePosition = sourcePosition != -1;
 
-    auto insertInto = [&](const QString& path, std::int16_t position) {
+    // Every file is given the pages file's pages as they were when the run
+    // began: a target that is the pages file itself (however its path is
+    // spelt) is worked on after all the others. The failures are listed
+    // in the order of the files.
+    const safe_file::FileIdentity pagesFile = safe_file::IdentityOf(Native(state_.AppendSource));
+    auto isPagesFile = [&pagesFile](const QString& path) {
+        return safe_file::SameFile(safe_file::IdentityOf(Native(path)), pagesFile);
+    };
+    std::vector<QString> failed;
+    std::vector<std::function<void()>> itself;
+    auto insertInto = [&](std::size_t at, const QString& path, std::int16_t position) {
         trap_.Line(340);
         if (!facade_.AppendFileTiffFile(path, state_.AppendSource, position))
-            failures += path + kCrLf;
+            failed[at] = path + kCrLf;
     };
 
     if (folderInput_) {
         trap_.Line(310);
         std::int32_t count = 0;
         LoadFilesFolder(master_.InputItem(state_.InputList.value(0), false), facade_, true, count);
+        failed.resize(static_cast<std::size_t>(facade_.colOrderedData.size()));
+        std::size_t at = 0;
         for (const clsColSetOrderGrid& rec : std::as_const(facade_.colOrderedData)) {
+            const std::size_t index = at++;
             const QString path = ValidateDir(rec.FileLocation()) + rec.FileName();
-            if (!hasSourcePosition && rec.PageCount() < 0) {
-                failures += path + kCrLf;
-                continue;
-            }
-            trap_.Line(315);
-            insertInto(path, ToInteger(hasSourcePosition ? sourcePosition : std::int64_t{rec.PageCount()} + 1));
+            const std::int32_t pages = rec.PageCount();
+            auto insert = [&, index, path, pages] {
+                if (!hasSourcePosition && pages < 0) {
+                    failed[index] = path + kCrLf;
+                    return;
+                }
+                trap_.Line(315);
+                insertInto(index, path, ToInteger(hasSourcePosition ? sourcePosition : std::int64_t{pages} + 1));
+            };
+            if (isPagesFile(path))
+                itself.push_back(insert);
+            else
+                insert();
         }
-        failures += UnreachedLines(QString());
     } else {
         trap_.Line(320);
+        failed.resize(static_cast<std::size_t>(state_.InputList.size()));
+        std::size_t at = 0;
         for (const QString& rawItem : std::as_const(state_.InputList)) {
+            const std::size_t index = at++;
             const QString item = master_.InputItem(rawItem, true);
             const QString path = PathPart(item);
-            std::int16_t position;
-            if (item.contains(QLatin1Char('?'))) {
-                trap_.Line(330);
-                position = ToInteger(std::int64_t{ToLongRounding(NumberPart(item))} + 1);
-            } else if (hasSourcePosition) {
-                trap_.Line(333);
-                position = ToInteger(sourcePosition);
-            } else {
-                trap_.Line(335);
-                const std::int32_t pages = state_.CountPages(path, kAllPages);
-                if (pages < 0) {
-                    failures += path + kCrLf;
-                    continue;
+            auto insert = [&, index, item, path] {
+                std::int16_t position;
+                if (item.contains(QLatin1Char('?'))) {
+                    trap_.Line(330);
+                    position = ToInteger(std::int64_t{ToLongRounding(NumberPart(item))} + 1);
+                } else if (hasSourcePosition) {
+                    trap_.Line(333);
+                    position = ToInteger(sourcePosition);
+                } else {
+                    trap_.Line(335);
+                    const std::int32_t pages = state_.CountPages(path, kAllPages);
+                    if (pages < 0) {
+                        failed[index] = path + kCrLf;
+                        return;
+                    }
+                    position = ToInteger(std::int64_t{pages} + 1);
                 }
-                position = ToInteger(std::int64_t{pages} + 1);
-            }
-            insertInto(path, position);
+                insertInto(index, path, position);
+            };
+            if (isPagesFile(path))
+                itself.push_back(insert);
+            else
+                insert();
         }
     }
+    for (const std::function<void()>& insert : itself)
+        insert();
+    QString failures;
+    for (const QString& line : failed)
+        failures += line;
+    if (folderInput_)
+        failures += UnreachedLines(QString());
     trap_.Line(350);
     master_.anyFileFailed_ = !failures.isEmpty();
     state_.ResultMessage = failures.isEmpty()

@@ -44,6 +44,28 @@ TEST_F(OperationRunTest, InsertPositionsAsTyped)
     EXPECT_EQ(PagesIn(QStringLiteral("a.tif")), (V{9, 8, 1, 2, 3}));
 }
 
+// Every target gets the pages file's pages as they were when the run
+// began, also when the pages file is one of the targets.
+TEST_F(OperationRunTest, APagesFileAmongTheTargetsIsInsertedAsItWas)
+{
+    const struct {
+        const char* line;
+        const char* folder;
+    } runs[] = {{"/i a.tif|b.tif /a a.tif", ""}, {"/i b.tif|a.tif /a a.tif", ""}, {"/d fold /a fold/a.tif", "fold/"}};
+    for (const auto& run : runs) {
+        SCOPED_TRACE(run.line);
+        const QString folder = QString::fromLatin1(run.folder);
+        ASSERT_TRUE(QDir(Work()).mkpath(QStringLiteral("fold")));
+        MakeTiffIn(folder + QStringLiteral("a.tif"), {1, 2});
+        MakeTiffIn(folder + QStringLiteral("b.tif"), {3, 4, 5});
+        const Result r = Run(QString::fromLatin1(run.line));
+        EXPECT_EQ(r.exitCode, 0);
+        EXPECT_EQ(r.err.trimmed(), QStringLiteral("Velmora 3.1: File has been successfully appended."));
+        EXPECT_EQ(PagesIn(folder + QStringLiteral("b.tif")), (V{3, 4, 5, 1, 2}));
+        EXPECT_EQ(PagesIn(folder + QStringLiteral("a.tif")), (V{1, 2, 1, 2}));
+    }
+}
+
 TEST_F(OperationRunTest, InsertFailuresAreListed)
 {
     MakeTiffIn(QStringLiteral("a.tif"), {1});
