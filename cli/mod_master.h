@@ -18,7 +18,7 @@ enum ExitStatus : int {
     ExitFileFailed = 1,     // the operation failed for at least one file or folder
     ExitInvalidCommand = 2, // the command line did not validate
     ExitRunError = 3,       // the run stopped on an unexpected error
-    ExitResultLost = 4,     // the result could not be written to "Log.txt"
+    ExitResultLost = 4,     // the result could not be written ("Log.txt", or standard error)
 };
 
 // Counts the pages of a TIFF file, walking its chain no further than
@@ -105,5 +105,6 @@ private:
 
 // Reports `message`: a message box, or with "/silent" an entry appended to
 // "Log.txt" in the storage folder. False when the entry could not be
-// written; the result is then written to standard error instead.
+// written (the result is then written to standard error instead), or when
+// a box that stands on standard error could not be written there.
 bool WriteErrorLog(CommandLineState& state, const QString& message);

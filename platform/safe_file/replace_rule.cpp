@@ -64,7 +64,16 @@ bool KeepOwner(int fd, const Replacement& replacement, int& error)
             error = EPERM;
             return false;
         }
-        (void)::fchown(fd, static_cast<uid_t>(-1), old.st_gid);
+        // The owner may give a file only to a group of their own. When the
+        // group means something (set-group-id, or rights of its own) and
+        // cannot be kept, the file is not replaced: it would run with, or
+        // open to, another group.
+        const mode_t bits = old.st_mode & 07777;
+        const bool groupMatters = (bits & S_ISGID) != 0 || ((bits >> 3) & 7) != (bits & 7);
+        if (::fchown(fd, static_cast<uid_t>(-1), old.st_gid) != 0 && groupMatters) {
+            error = EPERM;
+            return false;
+        }
     }
     return true;
 }

@@ -416,7 +416,7 @@ TEST_F(OperationRunTest, FilesWhoseNamesAreNoTextFailInsteadOfBeingPassedOver)
                     .contains(QStringLiteral(" in procedure LoadFilesFolder at Line No. ")));
 }
 
-TEST_F(OperationRunTest, WithoutTheCounterRegisteredTheRunStops)
+TEST_F(OperationRunTest, WithoutTheCounterOrTheEngineRegisteredTheRunStops)
 {
     MakeTiffIn(QStringLiteral("a.tif"), {1, 2});
     MakeTiffIn(QStringLiteral("c.tif"), {9});
@@ -446,6 +446,31 @@ TEST_F(OperationRunTest, WithoutTheCounterRegisteredTheRunStops)
     r = Run(QStringLiteral("/i a.tif /del 1"));
     EXPECT_EQ(r.exitCode, 0) << r.err.toStdString();
     EXPECT_EQ(PagesIn(QStringLiteral("a.tif")), (V{2}));
+
+    // Without the page engine no operation can work on a file: the run
+    // stops before the first, and says so the same way.
+    for (const QStringList& args : {QStringList{QStringLiteral(COUNTERS_MODULE_PATH)},
+                                    QStringList{QStringLiteral("-u"), QStringLiteral(STAVREN_MODULE_PATH)}}) {
+        unreg.start(QStringLiteral(REGSVR_PATH), args);
+        ASSERT_TRUE(unreg.waitForFinished(30000));
+        ASSERT_EQ(unreg.exitCode(), 0);
+    }
+    QFile::remove(Storage() + QStringLiteral("/Errors.Log"));
+    for (const char* line : {"/i a.tif /del 1", "/i a.tif /a c.tif", "/i a.tif /o out"}) {
+        SCOPED_TRACE(line);
+        r = Run(QString::fromLatin1(line));
+        EXPECT_EQ(r.exitCode, 3);
+        EXPECT_EQ(r.err.toStdString(),
+                  "VelmoraCMD: the run stopped on an error: Error 429 (ActiveX component can't create object) in "
+                  "procedure Main at Line No. 110 of Module modMaster\n"
+                  "VelmoraCMD: the page engine is not registered for this user; register it with: " REGSVR_PATH
+                  " " STAVREN_MODULE_PATH "\n");
+    }
+    EXPECT_EQ(PagesIn(QStringLiteral("a.tif")), (V{2}));
+    EXPECT_EQ(QString::fromUtf8(ReadFile(Storage() + QStringLiteral("/Errors.Log")))
+                  .count(QStringLiteral("Error 429 (ActiveX component can't create object) in procedure Main at "
+                                        "Line No. 110 of Module modMaster at time- ")),
+              3);
 }
 
 // Every page the engine extracted reaches the output folder, also when the

@@ -342,6 +342,18 @@ TEST_F(SafeWriteTest, AChangedFileKeepsItsOwnerOrIsNotChanged)
         EXPECT_EQ(PagesIn(QStringLiteral("setid.tif")), (V{2, 3}));
     }
 
+    // A user changing their own set-group-id file whose group they are not
+    // in: the new file could not keep that group, so it is not changed.
+    MakeTiffIn(QStringLiteral("rootgroup.tif"), {1, 2, 3});
+    ASSERT_EQ(::chown(Native(Work(QStringLiteral("rootgroup.tif"))).constData(), user->uid, 0), 0);
+    ASSERT_EQ(::chmod(Native(Work(QStringLiteral("rootgroup.tif"))).constData(), 02755), 0);
+    r = Run(QStringLiteral("/i rootgroup.tif /del 1"));
+    EXPECT_EQ(r.exitCode, 1);
+    EXPECT_EQ(Status(Work(QStringLiteral("rootgroup.tif"))).st_gid, 0u);
+    EXPECT_EQ(Status(Work(QStringLiteral("rootgroup.tif"))).st_mode & 07777, 02755u);
+    EXPECT_EQ(PagesIn(QStringLiteral("rootgroup.tif")), (V{1, 2, 3}));
+    EXPECT_TRUE(ErrorLog().contains(QStringLiteral("(Operation not permitted) in procedure DeleteTiffPage")));
+
     // A user changing another user's file that the group may write, in a
     // folder everyone may write: the new file could not keep its owner.
     MakeTiffIn(QStringLiteral("theirs.tif"), {1, 2, 3});
@@ -416,6 +428,17 @@ TEST_F(SafeWriteTest, FifosInTheStorageFolderBlockNothingAndLinksThereAreNotFoll
     EXPECT_EQ(PagesIn(QStringLiteral("a.tif")), (V{3}));
     r = Run(QStringLiteral("/i a.tif?x /del 1"));
     EXPECT_EQ(r.exitCode, 3);
+    EXPECT_EQ(ReadFile(Work(QStringLiteral("x.tif"))), planted);
+
+    // A hard link planted under the log's name gets nothing either.
+    ASSERT_TRUE(QFile::remove(Storage() + QStringLiteral("/Log.txt")));
+    ASSERT_EQ(::link(Native(Work(QStringLiteral("x.tif"))).constData(),
+                     Native(Storage() + QStringLiteral("/Log.txt")).constData()),
+              0);
+    MakeTiffIn(QStringLiteral("a.tif"), {1, 2, 3});
+    r = Run(QStringLiteral("/i a.tif /silent /del 1"));
+    EXPECT_EQ(r.exitCode, 4);
+    EXPECT_TRUE(r.err.contains(QStringLiteral("successfully deleted pages from file."))) << r.err.toStdString();
     EXPECT_EQ(ReadFile(Work(QStringLiteral("x.tif"))), planted);
 }
 
