@@ -8,18 +8,19 @@
 #include "operations/mod_general.h"
 #include "operations/typed_number.h"
 #include "platform/safe_file/file_identity.h"
+#include "platform/safe_file/page_placement.h"
 #include "platform/safe_file/private_folder.h"
-#include "platform/safe_file/staged_file.h"
+#include "platform/safe_file/run_mark.h"
 
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
 
 #include <cstdint>
-#include <limits>
-#include <map>
+#include <functional>
 #include <optional>
 #include <string>
+#include <vector>
 
 namespace {
 
@@ -36,27 +37,6 @@ QString Stem(const QString& fileName)
 std::string Native(const QString& path)
 {
     return QFile::encodeName(path).toStdString();
-}
-
-// The 0-based page index of an engine page file name ("page" & index &
-// ext, without regard to case); -1 for any other name. The engine numbers
-// pages without a limit of digits.
-std::int32_t EnginePageIndex(const QString& name, const QString& ext)
-{
-    static const QLatin1String kPage("page");
-    if (name.size() <= kPage.size() + ext.size() || !name.startsWith(kPage, Qt::CaseInsensitive)
-        || !name.endsWith(ext, Qt::CaseInsensitive))
-        return -1;
-    const QStringView digits = QStringView(name).mid(kPage.size(), name.size() - kPage.size() - ext.size());
-    std::int64_t index = 0;
-    for (const QChar c : digits) {
-        if (c < QLatin1Char('0') || c > QLatin1Char('9'))
-            return -1;
-        index = index * 10 + (c.unicode() - '0');
-        if (index > std::numeric_limits<std::int32_t>::max())
-            return -1;
-    }
-    return static_cast<std::int32_t>(index);
 }
 
 std::pair<dev_t, ino_t> Key(const safe_file::FileIdentity& id)
@@ -168,7 +148,6 @@ void CommandLineRun::RunDelete()
 
 void CommandLineRun::RunInsert()
 {
-    QString failures;
     trap_.Line(300);
     // The position typed after the file whose pages are inserted; -1 counts
     // as no position.
@@ -178,10 +157,20 @@ void CommandLineRun::RunInsert()
         sourcePosition = ToLongRounding(NumberPart(argument));
     const bool hasSourcePosition = sourcePosition != -1;
 
-    auto insertInto = [&](const QString& path, std::int16_t position) {
+    // Every file is given the pages file's pages as they were when the run
+    // began: a target that is the pages file itself (however its path is
+    // spelt) is worked on after all the others. The failures are listed
+    // in the order of the files.
+    const safe_file::FileIdentity pagesFile = safe_file::IdentityOf(Native(state_.AppendSource));
+    auto isPagesFile = [&pagesFile](const QString& path) {
+        return safe_file::SameFile(safe_file::IdentityOf(Native(path)), pagesFile);
+    };
+    std::vector<QString> failed;
+    std::vector<std::function<void()>> itself;
+    auto insertInto = [&](std::size_t at, const QString& path, std::int16_t position) {
         trap_.Line(340);
         if (!facade_.AppendFileTiffFile(path, state_.AppendSource, position)) {
-            failures += path + kCrLf;
+            failed[at] = path + kCrLf;
             SayWhyItFailed(facade_, path);
         }
     };
@@ -190,40 +179,65 @@ void CommandLineRun::RunInsert()
         trap_.Line(310);
         std::int32_t count = 0;
         LoadFilesFolder(master_.InputItem(state_.InputList.value(0), false), facade_, true, count);
+        failed.resize(static_cast<std::size_t>(facade_.colOrderedData.size()));
+        std::size_t at = 0;
         for (const clsColSetOrderGrid& rec : std::as_const(facade_.colOrderedData)) {
+            const std::size_t index = at++;
             const QString path = ValidateDir(rec.FileLocation()) + rec.FileName();
-            if (!hasSourcePosition && rec.PageCount() < 0) {
-                failures += path + kCrLf;
-                continue;
-            }
-            trap_.Line(315);
-            insertInto(path, ToInteger(hasSourcePosition ? sourcePosition : std::int64_t{rec.PageCount()} + 1));
+            const std::int32_t pages = rec.PageCount();
+            auto insert = [&, index, path, pages] {
+                if (!hasSourcePosition && pages < 0) {
+                    failed[index] = path + kCrLf;
+                    return;
+                }
+                trap_.Line(315);
+                insertInto(index, path, ToInteger(hasSourcePosition ? sourcePosition : std::int64_t{pages} + 1));
+            };
+            if (isPagesFile(path))
+                itself.push_back(insert);
+            else
+                insert();
         }
-        failures += UnreachedLines(QString());
     } else {
         trap_.Line(320);
+        failed.resize(static_cast<std::size_t>(state_.InputList.size()));
+        std::size_t at = 0;
         for (const QString& rawItem : std::as_const(state_.InputList)) {
+            const std::size_t index = at++;
             const QString item = master_.InputItem(rawItem, true);
             const QString path = PathPart(item);
-            std::int16_t position;
-            if (item.contains(QLatin1Char('?'))) {
-                trap_.Line(330);
-                position = ToInteger(std::int64_t{ToLongRounding(NumberPart(item))} + 1);
-            } else if (hasSourcePosition) {
-                trap_.Line(333);
-                position = ToInteger(sourcePosition);
-            } else {
-                trap_.Line(335);
-                const std::int32_t pages = state_.CountPages(path, kAllPages);
-                if (pages < 0) {
-                    failures += path + kCrLf;
-                    continue;
+            auto insert = [&, index, item, path] {
+                std::int16_t position;
+                if (item.contains(QLatin1Char('?'))) {
+                    trap_.Line(330);
+                    position = ToInteger(std::int64_t{ToLongRounding(NumberPart(item))} + 1);
+                } else if (hasSourcePosition) {
+                    trap_.Line(333);
+                    position = ToInteger(sourcePosition);
+                } else {
+                    trap_.Line(335);
+                    const std::int32_t pages = state_.CountPages(path, kAllPages);
+                    if (pages < 0) {
+                        failed[index] = path + kCrLf;
+                        return;
+                    }
+                    position = ToInteger(std::int64_t{pages} + 1);
                 }
-                position = ToInteger(std::int64_t{pages} + 1);
-            }
-            insertInto(path, position);
+                insertInto(index, path, position);
+            };
+            if (isPagesFile(path))
+                itself.push_back(insert);
+            else
+                insert();
         }
     }
+    for (const std::function<void()>& insert : itself)
+        insert();
+    QString failures;
+    for (const QString& line : failed)
+        failures += line;
+    if (folderInput_)
+        failures += UnreachedLines(QString());
     trap_.Line(350);
     master_.anyFileFailed_ = !failures.isEmpty();
     state_.ResultMessage = failures.isEmpty()
@@ -260,7 +274,7 @@ void CommandLineRun::RunOutput()
         if (isSplit)
             ok = SplitOne(path, ToInteger(splitPage), NamePrefix(fileName, false));
         else
-            ok = ExtractOne(path, fileName, isRange, first, last, false);
+            ok = ExtractOne(path, fileName, isRange, first, last, false, std::nullopt);
         FinishExtractFolder();
         trap_.Line(430);
         master_.anyFileFailed_ = !ok;
@@ -284,7 +298,7 @@ void CommandLineRun::RunOutput()
         if (isSplit)
             ok = SplitOne(path, ToInteger(splitPage), Stem(rec.FileName()));
         else
-            ok = ExtractOne(path, rec.FileName(), isRange, first, last, severalFiles);
+            ok = ExtractOne(path, rec.FileName(), isRange, first, last, severalFiles, rec.PageCount());
         if (!ok)
             failures += QStringLiteral("Error : ") + path + kCrLf;
     }
@@ -319,7 +333,7 @@ void CommandLineRun::FinishExtractFolder()
 }
 
 bool CommandLineRun::ExtractOne(const QString& path, const QString& fileName, bool range, std::int32_t first,
-                                std::int32_t last, bool forceSourcePrefix)
+                                std::int32_t last, bool forceSourcePrefix, std::optional<std::int32_t> counted)
 {
     // The engine names its page files page<index>.tif. Writing them into a
     // private folder keeps them from replacing a user's own files of those
@@ -338,6 +352,12 @@ bool CommandLineRun::ExtractOne(const QString& path, const QString& fileName, bo
     }
     safe_file::PrivateFolder& extractFolder = *extractFolder_;
     const QString extractPath = QFile::decodeName(QByteArray::fromStdString(extractFolder.Path()));
+    // The pages the engine will write: those of the file (up to the range's
+    // end) as the engine's own walk of the chain counts them, just before
+    // (a folder scan counted every file before the first was worked on).
+    std::int32_t pages = counted ? *counted : state_.CountPages(path, range ? last : kAllPages);
+    if (range && pages > last)
+        pages = last;
     bool ok;
     if (range) {
         ok = facade_.ExtractTIFFpagesbyRange(path, ToInteger(first - 1), ToInteger(last - 1), extractPath);
@@ -346,13 +366,11 @@ bool CommandLineRun::ExtractOne(const QString& path, const QString& fileName, bo
     }
     if (!ok)
         SayWhyItFailed(facade_, path);
-    // The pages written are renamed also when another page failed. Every
-    // page the engine wrote gets its final name whatever the count, so the
-    // file need not be read again to count its pages.
+    // The pages written are renamed also when another page failed.
     bool emptied = false;
-    if (!RenamePageFiles(QStringLiteral(".tif"), 0, state_.OutputArgument, fileName,
+    if (!RenamePageFiles(QStringLiteral(".tif"), pages, state_.OutputArgument, fileName,
                          range ? ToInteger(first) : std::int16_t(-1), range ? ToInteger(last) : std::int16_t(-1),
-                         forceSourcePrefix, extractPath, &emptied))
+                         forceSourcePrefix, extractFolder, &emptied))
         ok = false;
     if (!emptied && !extractFolder.ReleaseLeftovers()) {
         // Pages that could go nowhere: the folder is kept with them.
@@ -363,62 +381,37 @@ bool CommandLineRun::ExtractOne(const QString& path, const QString& fileName, bo
     return ok;
 }
 
-bool CommandLineRun::RenamePageFiles(const QString& ext, std::int32_t /*pageCount*/, const QString& outputFolder,
+bool CommandLineRun::RenamePageFiles(const QString& ext, std::int32_t pageCount, const QString& /*outputFolder*/,
                                      const QString& sourceFileName, std::int16_t first, std::int16_t last,
-                                     bool forceSourcePrefix, const QString& extractFolder, bool* emptied)
+                                     bool forceSourcePrefix, safe_file::PrivateFolder& extractFolder, bool* emptied)
 {
     if (emptied)
         *emptied = false;
     ErrorTrap trap(QStringLiteral("RenamePageFiles"), ObjectKind::Module, kModule);
     try {
         trap.Line(10);
-        const QString d = ValidateDir(outputFolder);
         const QString prefix = NamePrefix(sourceFileName, forceSourcePrefix);
-        // Every page file the engine wrote, by 0-based index, found without
-        // regard to case. All of them get their final names, also when the
-        // counter saw fewer pages (or could not count the file).
-        std::map<std::int32_t, QString> extracted;
-        const std::optional<std::vector<FolderEntry>> entries = ListFolderEntries(extractFolder);
-        if (!entries)
-            return false;
-        // Whether every entry leaves the folder.
-        bool allTaken = true;
-        for (const FolderEntry& entry : *entries) {
-            const std::int32_t index = EnginePageIndex(entry.name, ext);
-            if (entry.kind == FolderEntry::Kind::File && entry.reachable && index >= 0)
-                extracted.emplace(index, entry.name);
-            else
-                allTaken = false;
-        }
         const bool allPages = first == -1 && last == -1;
-
-        bool allMoved = true;
-        for (const auto& [k, name] : extracted) {
-            trap.Line(20);
-            if (!allPages && (k < first - 1 || k > last - 1)) {
-                allTaken = false;
-                continue;
-            }
-            const QString target = d + prefix + QString::number(static_cast<qint64>(k) + 1) + ext;
-            const std::string page = Native(ValidateDir(extractFolder) + name);
-            // A free name can be no source file and replaces nothing: the
-            // page simply takes it. A taken one goes by the rules.
-            if (safe_file::PlaceFileIfFree(page, Native(target)))
-                continue;
-            if (IsSourceFile(target)) {
-                allMoved = false;
-                continue;
-            }
+        // Every page file the engine wrote in the range gets its final
+        // name, also past the count; a page of the count that is not there
+        // fails the file. A final name that is one of the run's sources is
+        // never replaced, and a page that finds no name stays where it is.
+        safe_file::PlaceRule rule;
+        rule.replace = true;
+        for (const auto& [device, inode] : sourceFiles_)
+            rule.sources.push_back({true, device, inode});
+        trap.Line(20);
+        const safe_file::PagePlacement placed = safe_file::PlacePages(
+            extractFolder, allPages ? 0 : std::int64_t{first} - 1,
+            allPages ? safe_file::kLastPage : std::int64_t{last} - 1, pageCount,
+            [&](std::int64_t k) { return Native(prefix + QString::number(static_cast<qint64>(k) + 1) + ext); }, rule);
+        if (placed.failed > 0) {
             trap.Line(30);
-            int error = 0;
-            if (!safe_file::PlaceFile(page, Native(target), error)) {
-                trap.Log(SystemError(error));
-                allMoved = false;
-            }
+            trap.Log(SystemError(placed.error));
         }
         if (emptied)
-            *emptied = allTaken && allMoved;
-        return allMoved;
+            *emptied = extractFolder.FileCount() == 0;
+        return placed.Complete();
     } catch (...) {
         return false;
     }
@@ -488,6 +481,10 @@ void CommandLineRun::ScanFolder(const QString& folder, TiffPdfCommands& facade, 
                     unscannedFolders_ << ValidateDir(location) + entry.name;
                     continue;
                 }
+                // A run's private folder (live, or left by a killed run)
+                // holds no input.
+                if (safe_file::IsRunFolder(Native(ValidateDir(location) + entry.name)))
+                    continue;
                 subfolders << ValidateDir(location) + entry.name;
             }
         }

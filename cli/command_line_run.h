@@ -30,32 +30,36 @@ public:
     // Adds one record per TIFF file of `folder` (and, with subfolders, of
     // every subfolder below it, a folder's own files first) to
     // facade.colOrderedData, in name order. Symbolic links to folders are
-    // not followed. A file whose name is no text cannot be reached; it is
+    // not followed, nor is a run's private folder entered (its pages are no
+    // input). A file whose name is no text cannot be reached; it is
     // kept aside and reported as failed, as is a folder that cannot be
     // scanned. Counts every file found in `fileCount`.
     void LoadFilesFolder(const QString& folder, TiffPdfCommands& facade, bool keepPageCounts, std::int32_t& fileCount);
 
     // Moves the extracted pages first..last (1-based; -1, -1: every page the
     // engine wrote) from `extractFolder`, where the engine named them
-    // page<index>.tif, to outputFolder/<prefix><page><ext>, by the rule of
-    // platform/safe_file/replace_rule.h. A final name that is one of the
-    // run's source files (the same file, however the path is spelt) is
-    // never replaced. False when any page could not be given its final
-    // name; the system's reason is logged. A page that fails stays where it
-    // is. `emptied` (when given) tells whether every file in extractFolder
-    // was moved out.
+    // page<index>.tif, to <prefix><page><ext> in the folder it was made in,
+    // by the rule of platform/safe_file/page_placement.h. A final name that
+    // is one of the run's source files (the same file, however the path is
+    // spelt) is never replaced. False when any page could not be given its
+    // final name (the system's reason is logged), or when a page of the
+    // `pageCount` pages the engine reported is missing (a negative count is
+    // no count). A page that fails stays where it
+    // is. `emptied` (when given) tells whether extractFolder is empty now.
     bool RenamePageFiles(const QString& ext, std::int32_t pageCount, const QString& outputFolder,
                          const QString& sourceFileName, std::int16_t first, std::int16_t last, bool forceSourcePrefix,
-                         const QString& extractFolder, bool* emptied = nullptr);
+                         safe_file::PrivateFolder& extractFolder, bool* emptied = nullptr);
 
 private:
     void RunDelete();
     void RunInsert();
     void RunOutput();
     // Extracts (all pages, or the 1-based range) of one file through the
-    // run's private folder inside the output folder and renames the pages.
+    // run's private folder inside the output folder and renames the pages;
+    // false also when fewer pages reached their names than the file has
+    // (`counted`, or counted here when not given).
     bool ExtractOne(const QString& path, const QString& fileName, bool range, std::int32_t first, std::int32_t last,
-                    bool forceSourcePrefix);
+                    bool forceSourcePrefix, std::optional<std::int32_t> counted);
     // Removes the run's private folder (it is empty between files).
     void FinishExtractFolder();
     bool SplitOne(const QString& path, std::int16_t page, const QString& prefix);

@@ -19,9 +19,11 @@
 int main(int argc, char* argv[])
 {
     SelectRunningProgram(RunningProgram::CommandLine);
-    // A write past the file size limit then fails like any other failed
-    // write (and is reported) instead of ending the program silently.
+    // A write past the file size limit, or into a pipe nobody reads, then
+    // fails like any other failed write (and gives the run's status for
+    // it) instead of ending the program silently.
     std::signal(SIGXFSZ, SIG_IGN);
+    std::signal(SIGPIPE, SIG_IGN);
     QCoreApplication::setOrganizationName(QString::fromUtf16(kCompanyName));
     QCoreApplication::setApplicationName(QString::fromUtf16(kApplicationTitle));
     SetWindowArguments(&argc, argv);

@@ -6,6 +6,7 @@
 #include "cli/help_text.h"
 #include "cli/item_parts.h"
 #include "cli/page_counter_client.h"
+#include "cli/page_engine_client.h"
 #include "operations/error_trap.h"
 #include "operations/file_folder_scan.h"
 #include "operations/mod_general.h"
@@ -89,15 +90,15 @@ void WriteToStandardError(const QString& text)
 
 // The run stopped on an error. The error log has its line, but no window
 // shows it: standard error gets it too (without the time), so that a script
-// can tell why.
-void ReportRunStopped(const ErrorTrap& trap, const RunTimeError& error)
+// can tell why. An object that could not be created (429) is named with the
+// command that registers it (`registrationHint`).
+void ReportRunStopped(const ErrorTrap& trap, const RunTimeError& error, QString (*registrationHint)())
 {
     QString text = QStringLiteral("VelmoraCMD: the run stopped on an error: ")
                    + BuildErrorLine(error.number(), error.description(), trap.procedure(), trap.LastLine(),
                                     ErrorLocationText(ObjectKind::Module, kModule, false));
-    // The page counter is the one object Main creates itself.
     if (error.number() == rterr::CantCreateObject)
-        text += QStringLiteral("\nVelmoraCMD: ") + PageCounterRegistrationHint();
+        text += QStringLiteral("\nVelmoraCMD: ") + registrationHint();
     WriteToStandardError(text);
 }
 
@@ -151,9 +152,7 @@ bool ModMaster::RunCountsPages()
     if (GetInputSwitch() == QLatin1String("/d "))
         return true;
     const QString op = GetOperationSwitch();
-    if (op == QLatin1String(" /a "))
-        return true;
-    return op == QLatin1String(" /o ") && NumberPart(OperationArgument(op)).contains(QLatin1Char('-'));
+    return op == QLatin1String(" /a ") || op == QLatin1String(" /o ");
 }
 
 QString ModMaster::OperationArgument(const QString& operationSwitch) const
@@ -362,6 +361,9 @@ int ModMaster::Main(const QString& commandLine)
 {
     ErrorTrap trap(QStringLiteral("Main"), ObjectKind::Module, kModule);
     CommandLineState& s = state_;
+    // Main creates two objects itself: the page counter, and the page engine
+    // once to see that every operation can create it.
+    QString (*registrationHint)() = &PageCounterRegistrationHint;
     try {
         trap.Line(10);
         s.CommandText = commandLine;
@@ -402,6 +404,11 @@ int ModMaster::Main(const QString& commandLine)
             return ExitInvalidCommand;
         }
         trap.Line(110);
+        // Without the page engine every file would fail without a word of
+        // why: the run stops here instead, and says how to register it.
+        registrationHint = &PageEngineRegistrationHint;
+        CheckPageEngine();
+        registrationHint = &PageCounterRegistrationHint;
         CommandLineRun run(*this, trap);
         run.Run(GetOperationSwitch());
         trap.Line(120);
@@ -411,7 +418,7 @@ int ModMaster::Main(const QString& commandLine)
             return ExitResultLost;
         return status;
     } catch (...) {
-        ReportRunStopped(trap, trap.Log());
+        ReportRunStopped(trap, trap.Log(), registrationHint);
         return ExitRunError;
     }
 }

@@ -18,7 +18,7 @@ enum ExitStatus : int {
     ExitFileFailed = 1,     // the operation failed for at least one file or folder
     ExitInvalidCommand = 2, // the command line did not validate
     ExitRunError = 3,       // the run stopped on an unexpected error
-    ExitResultLost = 4,     // the result could not be written to "Log.txt"
+    ExitResultLost = 4,     // the result could not be written ("Log.txt", or standard error)
 };
 
 // Counts the pages of a TIFF file, walking its chain no further than
@@ -82,8 +82,9 @@ public:
     QString InputItem(const QString& rawItem, bool numbered);
 
     // Whether the run counts pages: a folder scan counts every file, an
-    // insert the files it appends to, and a page range on file input is
-    // checked against the file. Other runs never create the page counter.
+    // insert the files it appends to, and an extraction the pages it is to
+    // find (a page range on file input is also checked against the file).
+    // A delete of listed files never creates the page counter.
     bool RunCountsPages();
 
     // The argument of the operation switch: the rest of the line after it.
@@ -104,5 +105,6 @@ private:
 
 // Reports `message`: a message box, or with "/silent" an entry appended to
 // "Log.txt" in the storage folder. False when the entry could not be
-// written; the result is then written to standard error instead.
+// written (the result is then written to standard error instead), or when
+// a box that stands on standard error could not be written there.
 bool WriteErrorLog(CommandLineState& state, const QString& message);

@@ -5,14 +5,19 @@
 #include "operations/storage_folder.h"
 #include "platform/message_box/message_box.h"
 
+#include <cstdio>
+
 bool WriteErrorLog(CommandLineState& state, const QString& message)
 {
     ErrorTrap trap(QStringLiteral("WriteErrorLog"), ObjectKind::Module, QStringLiteral("modMaster"));
     try {
         trap.Line(10);
         if (!state.SilentMode) {
+            // Without a window the box is written to standard error; when
+            // nobody can read it there (a closed pipe), the result is lost.
+            std::clearerr(stderr);
             MsgBox(message, MsgBoxIcon::Information);
-            return true;
+            return std::ferror(stderr) == 0;
         }
         trap.Line(20);
         QString entry = message;

@@ -10,6 +10,7 @@
 
 #include <chrono>
 #include <condition_variable>
+#include <cstdlib>
 #include <cstring>
 #include <memory>
 #include <mutex>
@@ -45,14 +46,16 @@ bool WaylandAnswers()
     return ok;
 }
 
-// How long an X server may take to accept a connection and answer it.
+// How long an X server may take to accept a connection, answer it and
+// answer a first request.
 constexpr std::chrono::milliseconds kAnswerLimit{2000};
 
 // The connection to the X server of DISPLAY, once the server has answered
-// (its setup reply), within `limit`; nullptr when it has not, with
-// `abandoned` set when the attempt still goes on. xcb waits for
-// that answer without a limit, and a stopped server, or anything else that
-// accepts the connection and stays silent, would hold the run for ever. So
+// (its setup reply and a first round trip), within `limit`; nullptr when
+// it has not, with `abandoned` set when the attempt still goes on. xcb
+// waits for those answers without a limit, and a stopped server, or
+// anything else that accepts the connection and stays silent (at once or
+// after the setup), would hold the run for ever. So
 // the connection is made on a thread of its own; one still waiting when the
 // limit has passed is left to itself and disconnects whatever it gets later.
 xcb_connection_t* ConnectWithin(std::chrono::milliseconds limit, bool& abandoned)
@@ -67,6 +70,10 @@ xcb_connection_t* ConnectWithin(std::chrono::milliseconds limit, bool& abandoned
     const auto attempt = std::make_shared<Attempt>();
     std::thread([attempt] {
         xcb_connection_t* connection = xcb_connect(nullptr, nullptr);
+        // The set-up reply alone does not show that the server answers
+        // requests: one round trip must come back too.
+        if (xcb_connection_has_error(connection) == 0)
+            std::free(xcb_get_input_focus_reply(connection, xcb_get_input_focus(connection), nullptr));
         const std::lock_guard lock(attempt->mutex);
         if (attempt->abandoned) {
             xcb_disconnect(connection);

@@ -10,9 +10,8 @@ struct xcb_connection_t;
 class WindowSystemProbe {
 public:
     // xcb: the X server of DISPLAY accepts a connection (authorisation
-    // included) and answers it within 2 s. wayland: Qt's plugin is installed and the compositor's
-    // socket accepts a connection. Any other platform: its plugin is
-    // installed.
+    // included), answers it and answers a first request within 2 s. wayland: Qt's plugin is installed and the
+    // compositor's socket accepts a connection. Any other platform: its plugin is installed.
     explicit WindowSystemProbe(const QString& platformEntry);
     // Keeps the X connection open until here: a server whose last client
     // leaves resets itself, and would turn away the application's own

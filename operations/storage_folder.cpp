@@ -14,6 +14,7 @@
 #include <cerrno>
 #include <cstdio>
 #include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 namespace {
@@ -118,6 +119,14 @@ int AppendToLogFile(const QString& path, const QByteArray& bytes) noexcept
         safe_file::OpenRegular(QFile::encodeName(path).toStdString(), O_WRONLY | O_APPEND | O_CREAT | O_NOFOLLOW);
     if (fd < 0)
         return errno;
+    // Nor to a file that has other names: a hard link planted under the
+    // log's name would have the line appended to the file it shares.
+    struct stat st {};
+    if (::fstat(fd, &st) != 0 || st.st_nlink > 1) {
+        const int error = st.st_nlink > 1 ? EMLINK : errno;
+        ::close(fd);
+        return error;
+    }
     int error = WriteAll(fd, bytes) ? 0 : (errno != 0 ? errno : EIO);
     if (::close(fd) != 0 && error == 0)
         error = errno;

@@ -38,8 +38,9 @@ void LogError(const QString& message) noexcept;
 
 // Appends `bytes` to a log file of the storage folder in one write,
 // creating the file when missing. Never blocks and never follows a link:
-// a link, FIFO, device or folder under the name is refused. 0, or the errno
-// value of the failure.
+// a link, FIFO, device or folder under the name is refused, and so is a
+// file with more than one name (a hard link). 0, or the errno value of the
+// failure.
 int AppendToLogFile(const QString& path, const QByteArray& bytes) noexcept;
 
 // The date-and-time text LogError appends: the locale's short date, a blank

@@ -121,10 +121,12 @@ private:
     bool SplitTiffFiles(QString& failedList);
     // Moves one record's page files out of the extraction folder to their
     // final names; true when every page reached a name. namesTaken counts
-    // the pages dropped because a file of their name stays.
+    // the pages dropped because a file of their name stays, pagesMissing
+    // the pages of the engine's count (engineCount, -1 when unknown) that
+    // were not there to be named.
     bool RenameFileNames(const QString& extension, std::int32_t& pageCount, const QString& outputFolder,
-                         const QString& fileName, const SplitExtractionFolder& scratch, const QStringList& sources,
-                         int& namesTaken);
+                         const QString& fileName, SplitExtractionFolder& scratch, const QStringList& sources,
+                         std::int32_t engineCount, int& namesTaken, long long& pagesMissing);
     // The name prefix of a record's file name followed by the padding.
     QString ReturnFilename(const QString& fileName, const QString& total, const QString& page) const;
     QString NamePrefix(const QString& fileName) const;

@@ -4,6 +4,7 @@
 // names, so the engine's own "page<k>.tif" names never meet a user's files.
 
 #include "desktop/core/modal_runner.h"
+#include "desktop/core/program_objects.h"
 #include "desktop/core/shell_open.h"
 #include "desktop/dialogs/frm_error_report_dialog.h"
 #include "desktop/dialogs/frm_split_option_tiff.h"
@@ -12,10 +13,12 @@
 #include "desktop/dialogs/split_naming.h"
 #include "desktop/dialogs/split_page_files.h"
 #include "operations/error_trap.h"
+#include "operations/m_temp_file.h"
 #include "operations/mod_general.h"
 #include "operations/typed_number.h"
 #include "platform/com/com.h"
 #include "platform/message_box/message_box.h"
+#include "platform/safe_file/run_mark.h"
 
 #include <QCheckBox>
 #include <QGroupBox>
@@ -173,6 +176,14 @@ bool frmSplitOption_Tiff::SplitTiffFiles(QString& failedList)
             const QString prefix = NamePrefix(record.filename());
             trap.Line(60);
             const QString source = ValidateDir(record.FileLocation()) + record.filename();
+            // The pages the engine is to write: the file as it is now, by
+            // the engine's own walk of its chain (-1 when it cannot be
+            // counted). A page command earlier in the session may have
+            // changed its pages since the grid counted them.
+            std::int32_t engineCount = -1;
+            if (method != SplitMethod::InTwo && TiffPageCounter.IsCreated()
+                && TiffPageCounter.CountPages(source, engineCount) < 0)
+                engineCount = -1;
             std::unique_ptr<SplitExtractionFolder> scratch;
             bool ok = false;
             int partsKeptOut = 0;
@@ -195,18 +206,20 @@ bool frmSplitOption_Tiff::SplitTiffFiles(QString& failedList)
                 // then take their names by the replace rule, like pages.
                 if (IsPlainNamePart(prefix) && !IsOneOf(dir + prefix + QStringLiteral("1.tif"), sources)
                     && !IsOneOf(dir + prefix + QStringLiteral("2.tif"), sources)) {
+                    // In the private folder the parts have names of the
+                    // run's own, which a later run knows for its debris.
+                    const QString made = QString::fromLatin1(safe_file::kSplitPartPrefix);
                     scratch = scratchFor(folder);
                     if (scratch->IsValid())
-                        ok = commands.SplitTiffFiles(source, pageNo, scratch->Path(), prefix);
+                        ok = commands.SplitTiffFiles(source, pageNo, scratch->Path(), made);
                     if (ok) {
                         trap.Line(85);
                         // A part that does not end up under its name (an
                         // existing file kept, a file being split) leaves
                         // pages in neither file: the file failed.
                         for (const QString& part : {QStringLiteral("1.tif"), QStringLiteral("2.tif")}) {
-                            const QString made = ValidateDir(scratch->Path()) + prefix + part;
                             const PlaceOutcome placed =
-                                PlacePageFile(made, dir + prefix + part, chkReplaceExisting->isChecked(), sources);
+                                scratch->Place(made + part, prefix + part, chkReplaceExisting->isChecked(), sources);
                             if (placed != PlaceOutcome::Moved)
                                 ok = false;
                             if (placed == PlaceOutcome::KeptExisting)
@@ -229,10 +242,11 @@ bool frmSplitOption_Tiff::SplitTiffFiles(QString& failedList)
                 }
             }
             trap.Line(100);
-            // The file as it is now: a page command earlier in the session
-            // may have changed its pages since the grid counted them. Every
-            // page file the engine wrote is named, whatever a count says.
-            std::int32_t pageCount = page_dialog::CurrentPageCount({source, QString::number(record.PageCount())});
+            // Every page file the engine wrote is named, whatever a count
+            // says.
+            std::int32_t pageCount = engineCount >= 0
+                                         ? engineCount
+                                         : page_dialog::CurrentPageCount({source, QString::number(record.PageCount())});
             // What the report says besides the file: where its pages went
             // when they did not all take their names.
             QStringList notes;
@@ -242,10 +256,18 @@ bool frmSplitOption_Tiff::SplitTiffFiles(QString& failedList)
             if (scratch) {
                 pageCount = std::max(pageCount, static_cast<std::int32_t>(scratch->FileCount()));
                 int namesTaken = 0;
+                long long pagesMissing = 0;
                 if (method != SplitMethod::InTwo
                     && !RenameFileNames(QStringLiteral(".tif"), pageCount, folder, record.filename(), *scratch, sources,
-                                        namesTaken))
+                                        engineCount, namesTaken, pagesMissing))
                     ok = false;
+                // Fewer pages than the engine reported: some were taken
+                // away before they could be named.
+                if (pagesMissing > 0) {
+                    ok = false;
+                    notes << (pagesMissing == 1 ? QStringLiteral("1 page missing")
+                                                : QStringLiteral("%1 pages missing").arg(pagesMissing));
+                }
                 // Pages dropped by the replace rule leave pages in no file:
                 // the file is listed, and the report says why.
                 if (namesTaken > 0) {
@@ -288,9 +310,9 @@ bool frmSplitOption_Tiff::SplitTiffFiles(QString& failedList)
 }
 
 bool frmSplitOption_Tiff::RenameFileNames(const QString& extension, std::int32_t& pageCount,
-                                          const QString& outputFolder, const QString& fileName,
-                                          const SplitExtractionFolder& scratch, const QStringList& sources,
-                                          int& namesTaken)
+                                          const QString& /*outputFolder*/, const QString& fileName,
+                                          SplitExtractionFolder& scratch, const QStringList& sources,
+                                          std::int32_t engineCount, int& namesTaken, long long& pagesMissing)
 {
     ErrorTrap trap = Trap("RenameFileNames");
     try {
@@ -311,33 +333,26 @@ bool frmSplitOption_Tiff::RenameFileNames(const QString& extension, std::int32_t
             return true;
         }
         trap.Line(20);
-        const QString dir = ValidateDir(outputFolder);
+        // The pages move into the output folder the private folder was made
+        // in, wherever that is now.
         const QString total = QString::number(pageCount);
-        const bool replace = chkReplaceExisting->isChecked();
-        // Every page file the engine wrote is looked at once at most; the
-        // counters stop when none is left (a record's page count may be
-        // far larger than the file's).
-        int remaining = scratch.FileCount();
-        bool allPlaced = true;
-        for (long long k = firstK; k <= lastK && remaining > 0; ++k) {
+        auto nameOf = [&](long long k) {
             trap.Line(30);
-            const QString oldName = scratch.PageFile(k);
             const QString counter = QString::number(k + 1);
             const QString name = ReturnFilename(fileName, total, counter);
             if (!IsPlainNamePart(name))
                 throw RunTimeError(rterr::BadFileName);
             trap.Line(40);
-            const PlaceOutcome outcome = PlacePageFile(oldName, dir + name + counter + extension, replace, sources);
-            if (outcome == PlaceOutcome::Missing)
-                continue;
-            --remaining;
-            if (outcome == PlaceOutcome::SourceProtected)
-                allPlaced = false;
-            else if (outcome == PlaceOutcome::KeptExisting)
-                ++namesTaken;
-        }
+            return name + counter + extension;
+        };
+        const safe_file::PagePlacement placed =
+            scratch.PlacePages(firstK, lastK, engineCount, nameOf, chkReplaceExisting->isChecked(), sources);
+        namesTaken += static_cast<int>(placed.keptOut);
+        pagesMissing += placed.missing;
+        if (placed.failed > 0)
+            throw SystemError(placed.error);
         trap.Line(50);
-        return allPlaced;
+        return placed.sourcesKept == 0;
     } catch (...) {
         trap.Log();
         return false;

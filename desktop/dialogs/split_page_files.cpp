@@ -1,17 +1,15 @@
 #include "desktop/dialogs/split_page_files.h"
 
 #include "operations/m_temp_file.h"
-#include "platform/runtime/run_time_error.h"
 #include "platform/safe_file/file_identity.h"
-#include "platform/safe_file/staged_file.h"
 
 #include <QCollator>
-#include <QDir>
 #include <QFile>
-#include <QFileInfo>
 
 #include <algorithm>
+#include <cstdint>
 #include <string>
+#include <vector>
 
 namespace {
 
@@ -28,6 +26,19 @@ QString FolderOf(const QString& outputFolder)
     return base;
 }
 
+// Dropped pages and kept files, and no page named after a refused move:
+// the desktop rule.
+safe_file::PlaceRule Rule(bool replace, const QStringList& protectedFiles)
+{
+    safe_file::PlaceRule rule;
+    rule.replace = replace;
+    rule.dropKeptOut = true;
+    rule.stopAtFailure = true;
+    for (const QString& file : protectedFiles)
+        rule.sources.push_back(safe_file::IdentityOf(Native(file)));
+    return rule;
+}
+
 } // namespace
 
 SplitExtractionFolder::SplitExtractionFolder(const QString& outputFolder) : folder_(Native(FolderOf(outputFolder)))
@@ -36,37 +47,44 @@ SplitExtractionFolder::SplitExtractionFolder(const QString& outputFolder) : fold
         path_ = QFile::decodeName(QByteArray::fromStdString(folder_.Path()));
 }
 
-QString SplitExtractionFolder::PageFile(long long k) const
-{
-    return path_ + QStringLiteral("/page") + QString::number(k) + QStringLiteral(".tif");
-}
-
 int SplitExtractionFolder::FileCount() const
 {
     return static_cast<int>(folder_.FileCount());
 }
 
+PlaceOutcome SplitExtractionFolder::Place(const QString& name, const QString& target, bool replace,
+                                          const QStringList& protectedFiles)
+{
+    int error = 0;
+    switch (safe_file::PlaceOut(folder_, Native(name), Native(target), Rule(replace, protectedFiles), error)) {
+    case safe_file::Placed::Missing: return PlaceOutcome::Missing;
+    case safe_file::Placed::Moved: return PlaceOutcome::Moved;
+    case safe_file::Placed::KeptOut: return PlaceOutcome::KeptExisting;
+    case safe_file::Placed::SourceKept: return PlaceOutcome::SourceProtected;
+    case safe_file::Placed::Failed: break;
+    }
+    throw SystemError(error);
+}
+
+safe_file::PagePlacement SplitExtractionFolder::PlacePages(long long first, long long last, long long engineCount,
+                                                           const std::function<QString(long long)>& nameOf,
+                                                           bool replace, const QStringList& protectedFiles)
+{
+    return safe_file::PlacePages(
+        folder_, first, last, engineCount, [&nameOf](std::int64_t k) { return Native(nameOf(k)); },
+        Rule(replace, protectedFiles));
+}
+
 QStringList SplitExtractionFolder::ReleaseLeftovers()
 {
-    if (!IsValid())
-        return {};
-    const auto entries = [this] {
-        QDir dir(path_);
-        QCollator byNumber;
-        byNumber.setNumericMode(true);
-        QStringList names = dir.entryList(QDir::Files | QDir::Hidden | QDir::System);
-        std::sort(names.begin(), names.end(), byNumber);
-        return names;
-    };
-    const QStringList before = entries();
-    if (before.isEmpty())
-        return {};
-    folder_.ReleaseLeftovers();
-    const QStringList after = entries();
+    std::vector<std::string> released;
+    folder_.ReleaseLeftovers(&released);
     QStringList moved;
-    for (const QString& name : before)
-        if (!after.contains(name))
-            moved << name;
+    for (const std::string& name : released)
+        moved << QFile::decodeName(QByteArray::fromStdString(name));
+    QCollator byNumber;
+    byNumber.setNumericMode(true);
+    std::sort(moved.begin(), moved.end(), byNumber);
     return moved;
 }
 
@@ -84,19 +102,4 @@ bool IsOneOf(const QString& path, const QStringList& files)
         if (safe_file::SameFile(entry, safe_file::IdentityOf(Native(file))))
             return true;
     return false;
-}
-
-PlaceOutcome PlacePageFile(const QString& page, const QString& target, bool replace, const QStringList& protectedFiles)
-{
-    if (!QFileInfo(page).isFile())
-        return PlaceOutcome::Missing;
-    if (safe_file::EntryIdentityOf(Native(target)).exists && (!replace || IsOneOf(target, protectedFiles))) {
-        if (!QFile::remove(page))
-            throw RunTimeError(rterr::PathFileAccessError);
-        return replace ? PlaceOutcome::SourceProtected : PlaceOutcome::KeptExisting;
-    }
-    int error = 0;
-    if (!safe_file::PlaceFile(Native(page), Native(target), error))
-        throw SystemError(error);
-    return PlaceOutcome::Moved;
 }

@@ -5,6 +5,7 @@
 #include "operations/file_pattern.h"
 #include "operations/mod_general.h"
 #include "platform/runtime/run_time_error.h"
+#include "platform/safe_file/run_mark.h"
 
 #include <QFile>
 #include <QFileInfo>
@@ -97,8 +98,8 @@ struct DirCloser {
 
 // The entries of a folder, each list in name order: regular files (and
 // links to them, and links that lead nowhere, which the existence check
-// then drops) and real subfolders. A link to a folder is neither: the scan
-// never follows one. Other kinds (pipes, sockets, devices) are left out, so
+// then drops) and real subfolders other than a run's private folder. A link
+// to a folder is neither: the scan never follows one. Other kinds (pipes, sockets, devices) are left out, so
 // nothing can block on them. Names that are not valid UTF-8 go to
 // `unreachable` instead. Returns the errno of a folder that cannot be
 // listed, else 0.
@@ -142,6 +143,10 @@ int ListFolder(const QString& folder, Listing& listing)
             isFile = ::fstatat(fd, name, &st, 0) != 0 || S_ISREG(st.st_mode);
         }
         if (!isFile && !isFolder)
+            continue;
+        // A run's private folder (live, or left by a killed run) holds
+        // pages on their way to their names, no files of the user's.
+        if (isFolder && safe_file::IsRunFolderAt(fd, name))
             continue;
         Entry entry;
         entry.name = QFile::decodeName(name);

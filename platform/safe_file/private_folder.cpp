@@ -1,14 +1,15 @@
 #include "platform/safe_file/private_folder.h"
 
+#include "platform/safe_file/run_mark.h"
 #include "platform/safe_file/stale_debris.h"
 
 #include <cerrno>
+#include <chrono>
 #include <cstdio>
-#include <cstdlib>
 #include <cstring>
-#include <dirent.h>
 #include <fcntl.h>
 #include <sys/file.h>
+#include <sys/random.h>
 #include <sys/stat.h>
 #include <unistd.h>
 #include <vector>
@@ -33,6 +34,38 @@ int RenameNoReplace(int fromFd, const char* from, int toFd, const char* to)
     return 0;
 }
 
+void Close(int& fd)
+{
+    if (fd >= 0)
+        ::close(fd);
+    fd = -1;
+}
+
+// Makes a new folder closed to everyone else, under a private folder's name
+// of six random letters or digits, in the open folder `parentFd`; an errno
+// value, or 0 with its name in `name`.
+int MakeFolder(int parentFd, std::string& name)
+{
+    static const char letters[] = "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789";
+    for (int attempt = 0; attempt < 100; ++attempt) {
+        unsigned char random[6] = {};
+        if (::getrandom(random, sizeof random, GRND_NONBLOCK) != static_cast<ssize_t>(sizeof random)) {
+            const auto now =
+                static_cast<unsigned long long>(std::chrono::steady_clock::now().time_since_epoch().count());
+            for (std::size_t i = 0; i < sizeof random; ++i)
+                random[i] = static_cast<unsigned char>((now >> (i * 7)) ^ static_cast<unsigned>(::getpid() + attempt));
+        }
+        name = kPrivateFolderPrefix;
+        for (const unsigned char r : random)
+            name += letters[r % (sizeof letters - 1)];
+        if (::mkdirat(parentFd, name.c_str(), 0700) == 0)
+            return 0;
+        if (errno != EEXIST)
+            return errno;
+    }
+    return EEXIST;
+}
+
 std::string BaseName(const std::string& path)
 {
     const std::size_t slash = path.rfind('/');
@@ -52,7 +85,7 @@ bool IsLivePrivateFolder(const std::string& folder)
     if (fd < 0)
         return false;
     struct stat st {};
-    bool live = ::fstat(fd, &st) == 0 && st.st_uid == ::geteuid() && (st.st_mode & 077) == 0;
+    bool live = ::fstat(fd, &st) == 0 && st.st_uid == ::geteuid() && (st.st_mode & 077) == 0 && HasRunMark(fd, true);
     // Held by a run when this new open of it cannot take the lock.
     if (live)
         live = ::flock(fd, LOCK_EX | LOCK_NB) != 0 && errno == EWOULDBLOCK;
@@ -68,21 +101,36 @@ PrivateFolder::PrivateFolder(const std::string& parent) : parent_(parent)
         error_ = ENOENT;
         return;
     }
-    SweepStaleDebris(parent_);
-    std::string pattern = parent_ + "/" + kPrivateFolderPrefix + "XXXXXX";
-    if (::mkdtemp(pattern.data()) == nullptr) {
+    // Held from here on: every later step is taken in this folder.
+    parentFd_ = ::open(parent_.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (parentFd_ < 0) {
         error_ = errno;
         return;
     }
-    fd_ = ::open(pattern.c_str(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
+    SweepStaleDebrisAt(parentFd_, parent_);
+    error_ = MakeFolder(parentFd_, name_);
+    if (error_ != 0) {
+        Close(parentFd_);
+        return;
+    }
+    fd_ = ::openat(parentFd_, name_.c_str(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
     if (fd_ < 0) {
         error_ = errno;
-        ::rmdir(pattern.c_str());
+        ::unlinkat(parentFd_, name_.c_str(), AT_REMOVEDIR);
+        Close(parentFd_);
         return;
     }
     // Held while this run uses it: no other run takes it for debris.
     (void)::flock(fd_, LOCK_EX | LOCK_NB);
-    path_ = pattern;
+    // Marked before anything else is put there.
+    error_ = WriteRunMark(fd_);
+    if (error_ != 0) {
+        Close(fd_);
+        ::unlinkat(parentFd_, name_.c_str(), AT_REMOVEDIR);
+        Close(parentFd_);
+        return;
+    }
+    path_ = parent_ + "/" + name_;
 }
 
 PrivateFolder::~PrivateFolder()
@@ -90,28 +138,53 @@ PrivateFolder::~PrivateFolder()
     Finish();
 }
 
-std::size_t PrivateFolder::FileCount() const
+std::vector<std::string> PrivateFolder::Files() const
 {
-    return fd_ >= 0 ? EntriesOf(fd_).size() : 0;
+    std::vector<std::string> names;
+    if (fd_ < 0)
+        return names;
+    for (std::string& name : EntriesOf(fd_))
+        if (name != kRunMarkName)
+            names.push_back(std::move(name));
+    return names;
 }
 
-bool PrivateFolder::ReleaseLeftovers()
+std::size_t PrivateFolder::FileCount() const
+{
+    return Files().size();
+}
+
+bool PrivateFolder::ReleaseLeftovers(std::vector<std::string>* moved)
 {
     if (fd_ < 0)
         return true;
-    const std::vector<std::string> names = EntriesOf(fd_);
+    const std::vector<std::string> names = Files();
     if (names.empty())
         return true;
-    const int parentFd = ::open(parent_.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    if (parentFd < 0)
-        return false;
     for (const std::string& name : names) {
         struct stat st {};
-        if (::fstatat(fd_, name.c_str(), &st, AT_SYMLINK_NOFOLLOW) == 0 && !S_ISDIR(st.st_mode))
-            (void)RenameNoReplace(fd_, name.c_str(), parentFd, name.c_str());
+        if (::fstatat(fd_, name.c_str(), &st, AT_SYMLINK_NOFOLLOW) == 0 && !S_ISDIR(st.st_mode)
+            && RenameNoReplace(fd_, name.c_str(), parentFd_, name.c_str()) == 0 && moved)
+            moved->push_back(name);
     }
-    ::close(parentFd);
     return FileCount() == 0;
+}
+
+std::string PrivateFolder::ParentPathNow() const
+{
+    // Still under the name it was made under: that name, as the caller
+    // spelt it.
+    struct stat held {};
+    struct stat named {};
+    if (::fstat(parentFd_, &held) == 0 && ::stat(parent_.c_str(), &named) == 0 && held.st_dev == named.st_dev
+        && held.st_ino == named.st_ino)
+        return parent_;
+    char where[4096];
+    const std::string link = "/proc/self/fd/" + std::to_string(parentFd_);
+    const ssize_t length = ::readlink(link.c_str(), where, sizeof where - 1);
+    if (length <= 0 || where[0] != '/')
+        return parent_;
+    return std::string(where, static_cast<std::size_t>(length));
 }
 
 std::string PrivateFolder::Finish()
@@ -119,19 +192,21 @@ std::string PrivateFolder::Finish()
     if (fd_ < 0)
         return std::string();
     std::string kept;
-    if (::rmdir(path_.c_str()) != 0) {
-        const std::string name = BaseName(path_);
-        const std::string visible = kKeptPrefix + name.substr(std::strlen(kPrivateFolderPrefix));
-        const int parentFd = ::open(parent_.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-        if (parentFd >= 0 && RenameNoReplace(parentFd, name.c_str(), parentFd, visible.c_str()) == 0)
-            kept = parent_ + "/" + visible;
+    if (Files().empty()) {
+        ::unlinkat(fd_, kRunMarkName, 0);
+        if (::unlinkat(parentFd_, name_.c_str(), AT_REMOVEDIR) != 0)
+            kept = ParentPathNow() + "/" + name_; // something came in meanwhile
+    } else {
+        const std::string visible = kKeptPrefix + name_.substr(std::strlen(kPrivateFolderPrefix));
+        if (RenameNoReplace(parentFd_, name_.c_str(), parentFd_, visible.c_str()) == 0)
+            kept = ParentPathNow() + "/" + visible;
         else
-            kept = path_;
-        if (parentFd >= 0)
-            ::close(parentFd);
+            kept = ParentPathNow() + "/" + name_;
+        // Unmarked, no run takes the pages in it for debris.
+        ::unlinkat(fd_, kRunMarkName, 0);
     }
-    ::close(fd_);
-    fd_ = -1;
+    Close(fd_);
+    Close(parentFd_);
     return kept;
 }
 

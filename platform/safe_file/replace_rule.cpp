@@ -1,14 +1,20 @@
 #include "platform/safe_file/replace_rule.h"
 
 #include <cerrno>
+#include <fcntl.h>
 #include <unistd.h>
 
 namespace safe_file {
 
 bool CheckTarget(const std::string& target, Replacement& replacement, int& error)
 {
+    return CheckTargetAt(AT_FDCWD, target, replacement, error);
+}
+
+bool CheckTargetAt(int folderFd, const std::string& target, Replacement& replacement, int& error)
+{
     replacement = Replacement{};
-    if (::lstat(target.c_str(), &replacement.old) != 0) {
+    if (::fstatat(folderFd, target.c_str(), &replacement.old, AT_SYMLINK_NOFOLLOW) != 0) {
         if (errno == ENOENT)
             return true;
         error = errno;
@@ -27,7 +33,7 @@ bool CheckTarget(const std::string& target, Replacement& replacement, int& error
         error = EEXIST;
         return false;
     }
-    if (::access(target.c_str(), W_OK) != 0) {
+    if (::faccessat(folderFd, target.c_str(), W_OK, 0) != 0) {
         error = errno;
         return false;
     }
@@ -58,7 +64,16 @@ bool KeepOwner(int fd, const Replacement& replacement, int& error)
             error = EPERM;
             return false;
         }
-        (void)::fchown(fd, static_cast<uid_t>(-1), old.st_gid);
+        // The owner may give a file only to a group of their own. When the
+        // group means something (set-group-id, or rights of its own) and
+        // cannot be kept, the file is not replaced: it would run with, or
+        // open to, another group.
+        const mode_t bits = old.st_mode & 07777;
+        const bool groupMatters = (bits & S_ISGID) != 0 || ((bits >> 3) & 7) != (bits & 7);
+        if (::fchown(fd, static_cast<uid_t>(-1), old.st_gid) != 0 && groupMatters) {
+            error = EPERM;
+            return false;
+        }
     }
     return true;
 }

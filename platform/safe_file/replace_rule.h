@@ -9,7 +9,9 @@
 //                      (access W_OK); the new file keeps its permission
 //                      bits, owner and group, and a replacement that could
 //                      not keep owner and group is refused unless the
-//                      caller owns the file;
+//                      caller owns the file and the group has no rights of
+//                      its own (no set-group-id bit, the same rights as
+//                      others);
 //   anything else      (a folder, FIFO, device, socket) is refused.
 
 #include <string>
@@ -26,11 +28,15 @@ struct Replacement {
 // Looks at `target` and says what a new file there would replace. False
 // with `error` (an errno value) when the rule above refuses it.
 bool CheckTarget(const std::string& target, Replacement& replacement, int& error);
+// The same for the entry `name` of the open folder `folderFd` (or
+// AT_FDCWD).
+bool CheckTargetAt(int folderFd, const std::string& name, Replacement& replacement, int& error);
 
 // Gives the open new file `fd` the owner, group and permission bits of the
 // regular file it is to replace (nothing for the other kinds). False with
-// `error` when they cannot be kept and the caller does not own the file,
-// or when the permission bits cannot be set. For a file that is still to
+// `error` when they cannot be kept and the caller does not own the file or
+// the group has rights of its own, or when the permission bits cannot be
+// set. For a file that is still to
 // be written: KeepOwner before the writes and KeepMode after the last one,
 // since a write by anyone but root clears the set-id bits.
 bool KeepAttributes(int fd, const Replacement& replacement, int& error);

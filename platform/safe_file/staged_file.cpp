@@ -84,6 +84,9 @@ bool StagedFile::Commit()
         Discard();
         return false;
     }
+    // The file under its final name is no run's debris.
+    if (!direct_)
+        UnmarkTemporaryFile(fd_);
     const int closeError = SyncAndClose(fd_, Replaces());
     fd_ = -1;
     if (closeError != 0) {
@@ -124,12 +127,17 @@ void StagedFile::Discard()
 
 bool PlaceFile(const std::string& from, const std::string& target, int& error)
 {
+    return PlaceFileAt(AT_FDCWD, from, AT_FDCWD, target, error);
+}
+
+bool PlaceFileAt(int fromFd, const std::string& from, int toFd, const std::string& target, int& error)
+{
     Replacement replacement;
-    if (!CheckTarget(target, replacement, error))
+    if (!CheckTargetAt(toFd, target, replacement, error))
         return false;
     const bool replaces = replacement.kind == Replacement::Kind::File;
     if (replaces) {
-        const int fd = ::open(from.c_str(), O_RDONLY | O_NOFOLLOW | O_CLOEXEC);
+        const int fd = ::openat(fromFd, from.c_str(), O_RDONLY | O_NOFOLLOW | O_CLOEXEC);
         if (fd < 0) {
             error = errno;
             return false;
@@ -143,18 +151,31 @@ bool PlaceFile(const std::string& from, const std::string& target, int& error)
             return false;
         }
     }
-    if (std::rename(from.c_str(), target.c_str()) != 0) {
+    if (::renameat(fromFd, from.c_str(), toFd, target.c_str()) != 0) {
         error = errno;
         return false;
     }
-    if (replaces)
-        SyncFolderOf(target);
+    if (replaces) {
+        if (toFd == AT_FDCWD)
+            SyncFolderOf(target);
+        else
+            (void)::fsync(toFd);
+    }
     return true;
 }
 
 bool PlaceFileIfFree(const std::string& from, const std::string& target)
 {
-    return ::renameat2(AT_FDCWD, from.c_str(), AT_FDCWD, target.c_str(), RENAME_NOREPLACE) == 0;
+    int error = 0;
+    return PlaceFileIfFreeAt(AT_FDCWD, from, AT_FDCWD, target, error);
+}
+
+bool PlaceFileIfFreeAt(int fromFd, const std::string& from, int toFd, const std::string& target, int& error)
+{
+    if (::renameat2(fromFd, from.c_str(), toFd, target.c_str(), RENAME_NOREPLACE) == 0)
+        return true;
+    error = errno;
+    return false;
 }
 
 } // namespace safe_file

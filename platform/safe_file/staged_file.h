@@ -71,11 +71,18 @@ private:
 // with `error` (an errno value) when the rule refuses the target or the
 // move fails; `from` is then left where it was.
 bool PlaceFile(const std::string& from, const std::string& target, int& error);
+// The same for the entry `from` of the open folder `fromFd` and the entry
+// `target` of the open folder `toFd` (either may be AT_FDCWD).
+bool PlaceFileAt(int fromFd, const std::string& from, int toFd, const std::string& target, int& error);
 
 // Moves the complete file `from` to `target` only when nothing stands under
 // that name, in one step that can never replace anything. True when it did;
 // false when the name is taken or the file system cannot promise that, and
 // then `from` is where it was and PlaceFile decides.
 bool PlaceFileIfFree(const std::string& from, const std::string& target);
+// The same between open folders. False with `error` EEXIST when the name is
+// taken, EINVAL or ENOSYS when the file system cannot promise it, or the
+// system's reason why the move failed.
+bool PlaceFileIfFreeAt(int fromFd, const std::string& from, int toFd, const std::string& target, int& error);
 
 } // namespace safe_file

@@ -1,5 +1,6 @@
 #include "platform/safe_file/stale_debris.h"
 
+#include "platform/safe_file/run_mark.h"
 #include "platform/safe_file/temporary_name.h"
 
 #include <cerrno>
@@ -59,27 +60,31 @@ int OpenIfStale(int folderFd, const std::string& name, bool folder)
     return fd;
 }
 
-// A name a run writes inside its private folder: a TIFF file (the engine's
-// "page<k>.tif", the parts of a split in two) or a temporary file.
-bool IsRunFileName(const char* name)
-{
-    const std::size_t length = std::strlen(name);
-    return (length > 4 && std::strcmp(name + length - 4, ".tif") == 0) || IsTemporaryName(name);
-}
-
-// The entries of the open folder `fd` that a run may have left, in `names`;
+// The entries of the open folder `fd` that a run leaves there, in `names`;
 // false when it holds anything else (a folder, another user's file, a name
-// a run never writes): then it is not a run's folder, or not only.
+// a run never creates): then it is not only a run's.
 bool ListRunFiles(int fd, std::vector<std::string>& names)
 {
     names = EntriesOf(fd);
     for (const std::string& name : names) {
         struct stat st {};
-        if (!IsRunFileName(name.c_str()) || ::fstatat(fd, name.c_str(), &st, AT_SYMLINK_NOFOLLOW) != 0
-            || S_ISDIR(st.st_mode) || st.st_uid != ::geteuid())
+        if (!IsRunFileName(name) || ::fstatat(fd, name.c_str(), &st, AT_SYMLINK_NOFOLLOW) != 0 || S_ISDIR(st.st_mode)
+            || st.st_uid != ::geteuid())
             return false;
     }
     return true;
+}
+
+// Whether the open file begins as every file the programs write through a
+// temporary sibling does: with a TIFF header.
+bool BeginsAsTiff(int fd)
+{
+    unsigned char head[4] = {};
+    if (::pread(fd, head, sizeof head, 0) != static_cast<ssize_t>(sizeof head))
+        return false;
+    static const unsigned char little[4] = {'I', 'I', 42, 0};
+    static const unsigned char big[4] = {'M', 'M', 0, 42};
+    return std::memcmp(head, little, 4) == 0 || std::memcmp(head, big, 4) == 0;
 }
 
 } // namespace
@@ -123,6 +128,11 @@ bool RemoveStaleFile(int folderFd, const std::string& name)
     const int fd = OpenIfStale(folderFd, name, false);
     if (fd < 0)
         return false;
+    // A file of the user's that merely has such a name keeps it.
+    if (!BeginsAsTiff(fd) && !IsMarkedTemporaryFile(fd)) {
+        ::close(fd);
+        return false;
+    }
     const bool removed = ::unlinkat(folderFd, name.c_str(), 0) == 0 || errno == ENOENT;
     ::close(fd);
     return removed;
@@ -133,17 +143,20 @@ bool RemoveStaleFolder(int folderFd, const std::string& name)
     const int fd = OpenIfStale(folderFd, name, true);
     if (fd < 0)
         return false;
-    // A run's folder is closed to everyone else (mkdtemp) and holds only
-    // what a run writes there: a user's folder that merely has such a name
-    // keeps all that is in it.
+    // A run's folder is closed to everyone else, carries the run's mark and
+    // holds only what a run creates there: a user's folder that merely has
+    // such a name keeps all that is in it.
     struct stat own {};
     std::vector<std::string> names;
-    if (::fstat(fd, &own) != 0 || (own.st_mode & 077) != 0 || !ListRunFiles(fd, names)) {
+    if (::fstat(fd, &own) != 0 || (own.st_mode & 077) != 0 || !HasRunMark(fd, true) || !ListRunFiles(fd, names)) {
         ::close(fd);
         return false;
     }
+    // The mark goes last: a sweep cut short leaves a folder still marked.
     for (const std::string& file : names)
-        (void)::unlinkat(fd, file.c_str(), 0); // a link goes as a name
+        if (file != kRunMarkName)
+            (void)::unlinkat(fd, file.c_str(), 0); // a link goes as a name
+    (void)::unlinkat(fd, kRunMarkName, 0);
     const bool removed = ::unlinkat(folderFd, name.c_str(), AT_REMOVEDIR) == 0 || errno == ENOENT;
     ::close(fd);
     return removed;
@@ -154,11 +167,16 @@ bool SweepStaleDebris(const std::string& folder)
     const int folderFd = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
     if (folderFd < 0)
         return false;
+    const bool swept = SweepStaleDebrisAt(folderFd, folder);
+    ::close(folderFd);
+    return swept;
+}
+
+bool SweepStaleDebrisAt(int folderFd, const std::string& folder)
+{
     struct stat st {};
-    if (::fstat(folderFd, &st) != 0) {
-        ::close(folderFd);
+    if (::fstat(folderFd, &st) != 0)
         return false;
-    }
     // By name and identity: a folder removed and made again may come back
     // under the same inode.
     static std::mutex mutex;
@@ -168,19 +186,17 @@ bool SweepStaleDebris(const std::string& folder)
         std::string name = folder;
         while (name.size() > 1 && name.back() == '/')
             name.pop_back();
-        if (!swept.insert({st.st_dev, st.st_ino, name}).second) {
-            ::close(folderFd);
+        if (!swept.insert({st.st_dev, st.st_ino, name}).second)
             return true;
-        }
     }
     const int listFd = ::dup(folderFd);
     DIR* dir = listFd >= 0 ? ::fdopendir(listFd) : nullptr;
     if (!dir) {
         if (listFd >= 0)
             ::close(listFd);
-        ::close(folderFd);
         return false;
     }
+    ::rewinddir(dir);
     while (const dirent* e = ::readdir(dir)) {
         if (e->d_type != DT_DIR && e->d_type != DT_REG && e->d_type != DT_UNKNOWN)
             continue;
@@ -190,7 +206,6 @@ bool SweepStaleDebris(const std::string& folder)
             RemoveStaleFile(folderFd, e->d_name);
     }
     ::closedir(dir);
-    ::close(folderFd);
     return true;
 }
 

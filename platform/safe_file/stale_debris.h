@@ -8,9 +8,12 @@
 //   - was last changed (by a clear second) before this run started, and
 //   - is not held by a live run (each run keeps its temporary files and
 //     private folders locked while it uses them).
-// A private folder goes only when it is closed to other users, as a run
-// makes it, and holds nothing but this user's TIFF and temporary files;
-// anything else in it keeps it whole.
+// A temporary sibling goes only when it is recognisably a run's: it begins
+// with a TIFF header, as every file written through one does, or carries
+// the mark a run gives it (temporary_name.h). A private folder goes only when it
+// is closed to other users and carries a run's mark (run_mark.h), as a run
+// makes it, and holds nothing but names a run creates there; anything else
+// in it keeps it whole.
 
 #include <ctime>
 #include <string>
@@ -38,6 +41,8 @@ bool RemoveStaleFolder(int folderFd, const std::string& name);
 // looked through once per run (what an earlier run left cannot appear
 // later); false when the folder could not be read.
 bool SweepStaleDebris(const std::string& folder);
+// The same for the open folder `folderFd`, known to the run as `folder`.
+bool SweepStaleDebrisAt(int folderFd, const std::string& folder);
 
 // The prefix of private folder names; six characters of mkdtemp follow.
 inline constexpr char kPrivateFolderPrefix[] = ".velmora-";

@@ -4,9 +4,11 @@
 
 #include <cerrno>
 #include <cstdint>
+#include <cstring>
 #include <fcntl.h>
 #include <sys/file.h>
 #include <sys/stat.h>
+#include <sys/xattr.h>
 #include <unistd.h>
 
 namespace safe_file {
@@ -50,7 +52,27 @@ bool EndsWith(const std::string& s, const std::string& end)
     return s.size() >= end.size() && s.compare(s.size() - end.size(), end.size(), end) == 0;
 }
 
+constexpr char kMarkAttribute[] = "user.velmora";
+constexpr char kMarkValue[] = "run";
+
 } // namespace
+
+void MarkTemporaryFile(int fd)
+{
+    (void)::fsetxattr(fd, kMarkAttribute, kMarkValue, sizeof kMarkValue - 1, 0);
+}
+
+void UnmarkTemporaryFile(int fd)
+{
+    (void)::fremovexattr(fd, kMarkAttribute);
+}
+
+bool IsMarkedTemporaryFile(int fd)
+{
+    char value[sizeof kMarkValue] = {};
+    return ::fgetxattr(fd, kMarkAttribute, value, sizeof value) == static_cast<ssize_t>(sizeof kMarkValue - 1)
+           && std::memcmp(value, kMarkValue, sizeof kMarkValue - 1) == 0;
+}
 
 std::string TemporaryName(const std::string& target, int attempt, bool shortForm)
 {
@@ -97,6 +119,9 @@ int CreateTemporarySibling(const std::string& target, mode_t mode, std::string& 
                 // Held until the descriptor closes: a live run's file is
                 // never taken for debris.
                 (void)::flock(fd, LOCK_EX | LOCK_NB);
+                // Marked as a run's before anything is written, where the
+                // file system keeps such marks.
+                MarkTemporaryFile(fd);
                 name = candidate;
                 return fd;
             }

@@ -24,11 +24,21 @@ bool IsTemporaryName(const std::string& fileName);
 // Creates a new, empty temporary sibling of `target` with O_EXCL and
 // O_NOFOLLOW (never opening anything that exists), permission bits `mode`
 // (less the umask), and marks it as in use for as long as the descriptor
-// stays open. A candidate left by a killed run is removed and taken. The
+// stays open, also with a mark that outlasts it (MarkTemporaryFile). A
+// candidate left by a killed run is removed and taken. The
 // write-only descriptor and the chosen name, or -1 with errno set.
 int CreateTemporarySibling(const std::string& target, mode_t mode, std::string& name);
 
 // The first candidate that nothing stands under now.
 std::string FreeTemporaryName(const std::string& target);
+
+// Marks the open temporary file as a run's (an extended attribute), where
+// the file system keeps such marks; and tells whether an open file carries
+// that mark. A run's temporary file that was killed before its first write
+// is recognised by it. The mark is taken off before the file takes its
+// final name (UnmarkTemporaryFile).
+void MarkTemporaryFile(int fd);
+void UnmarkTemporaryFile(int fd);
+bool IsMarkedTemporaryFile(int fd);
 
 } // namespace safe_file

@@ -7,16 +7,20 @@
 
 #include <gtest/gtest.h>
 
+#include <QDeadlineTimer>
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QProcess>
 #include <QProcessEnvironment>
 #include <QTemporaryDir>
+#include <QThread>
 
 #include <tiffio.h>
 
 #include <cstdint>
 #include <filesystem>
+#include <functional>
 #include <sys/resource.h>
 #include <vector>
 
@@ -98,6 +102,69 @@ protected:
         r.err = QString::fromUtf8(p.readAllStandardError());
         return r;
     }
+    // Starts VelmoraCMD with `args` and waits until its private folder in
+    // `outputFolder` holds the page file of index 1; then, while the run is
+    // still writing pages (its input should have a few thousand), calls
+    // `meanwhile` with that folder, and with `kill` kills the run (SIGKILL).
+    // What the run did; a run that never got there fails the test.
+    Result RunInterrupted(const QStringList& args, const QString& outputFolder,
+                          const std::function<void(const QString& privateFolder)>& meanwhile, bool kill = false)
+    {
+        QProcess p;
+        p.setProcessEnvironment(env_);
+        p.setWorkingDirectory(work_.path());
+        p.start(QStringLiteral(VELMORA_CMD_PATH), args);
+        QString hidden;
+        const QDeadlineTimer deadline(60000);
+        while (hidden.isEmpty() && !deadline.hasExpired() && p.state() != QProcess::NotRunning) {
+            for (const QString& name :
+                 QDir(outputFolder).entryList({QStringLiteral(".velmora-*")}, QDir::Dirs | QDir::Hidden)) {
+                if (QFileInfo::exists(outputFolder + QLatin1Char('/') + name + QStringLiteral("/page1.tif")))
+                    hidden = outputFolder + QLatin1Char('/') + name;
+            }
+            if (hidden.isEmpty())
+                QThread::usleep(200);
+        }
+        Result r;
+        if (hidden.isEmpty()) {
+            p.kill();
+            p.waitForFinished();
+            ADD_FAILURE() << "the run's private folder never held a page";
+            return r;
+        }
+        meanwhile(hidden);
+        if (kill)
+            p.kill();
+        if (!p.waitForFinished(60000)) {
+            p.kill();
+            p.waitForFinished();
+            ADD_FAILURE() << "VelmoraCMD did not finish";
+            return r;
+        }
+        r.exitCode = p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -1;
+        r.out = QString::fromUtf8(p.readAllStandardOutput());
+        r.err = QString::fromUtf8(p.readAllStandardError());
+        return r;
+    }
+    // Leaves what a run killed while it extracts `input` into `folder` leaves
+    // there: its private folder with some pages. The folder's path.
+    QString KilledRunFolder(const QString& input, const QString& folder)
+    {
+        QString hidden;
+        RunInterrupted(
+            {QStringLiteral("/i"), input, QStringLiteral("/o"), folder}, folder,
+            [&hidden](const QString& privateFolder) { hidden = privateFolder; }, true);
+        return hidden;
+    }
+    // The fill values of a TIFF file of `count` pages: 1 to 250, over and over.
+    static std::vector<int> ManyPages(int count)
+    {
+        std::vector<int> values;
+        for (int i = 0; i < count; ++i)
+            values.push_back(i % 250 + 1);
+        return values;
+    }
+
     // The following runs may write files of at most `bytes` (RLIMIT_FSIZE).
     void LimitFileSize(rlim_t bytes) { fileSizeLimit_ = bytes; }
     // Lets every user into the test's home and work folders, so that a run

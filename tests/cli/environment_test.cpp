@@ -7,18 +7,160 @@
 #include <QFileInfo>
 
 #include <arpa/inet.h>
+#include <fcntl.h>
 #include <netinet/in.h>
+#include <poll.h>
 #include <sys/socket.h>
 #include <unistd.h>
 
+#include <atomic>
 #include <cstdint>
+#include <thread>
+#include <vector>
 
 namespace {
 
 using V = std::vector<int>;
 
+// An X server that completes the connection set-up and then never answers
+// (a relay that swallows everything after the set-up reply): it listens on
+// the TCP port of a display, gives every client the set-up of one screen,
+// and reads whatever comes after without a word.
+class SetupOnlyXServer {
+public:
+    SetupOnlyXServer()
+    {
+        listener_ = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
+        for (display_ = 150; listener_ >= 0 && display_ < 250; ++display_) {
+            sockaddr_in address{};
+            address.sin_family = AF_INET;
+            address.sin_port = htons(static_cast<std::uint16_t>(6000 + display_));
+            address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+            if (::bind(listener_, reinterpret_cast<const sockaddr*>(&address), sizeof address) == 0
+                && ::listen(listener_, 8) == 0) {
+                thread_ = std::thread([this] { Serve(); });
+                return;
+            }
+        }
+        display_ = -1;
+    }
+    ~SetupOnlyXServer()
+    {
+        stop_ = true;
+        if (thread_.joinable())
+            thread_.join();
+        if (listener_ >= 0)
+            ::close(listener_);
+    }
+    // The display, "127.0.0.1:<n>"; empty when no port was free.
+    QString Display() const { return display_ < 0 ? QString() : QStringLiteral("127.0.0.1:%1").arg(display_); }
+
+private:
+    static bool ReadAll(int fd, unsigned char* into, std::size_t size)
+    {
+        for (std::size_t got = 0; got < size;) {
+            const ssize_t n = ::read(fd, into + got, size - got);
+            if (n <= 0)
+                return false;
+            got += static_cast<std::size_t>(n);
+        }
+        return true;
+    }
+    // The set-up of one 640x480 TrueColor screen, little-endian.
+    static std::vector<unsigned char> SetupReply()
+    {
+        // clang-format off
+        return {
+            1, 0, 11, 0, 0, 0, 29, 0,                          // success, version 11.0, 29 words follow
+            1, 0, 0, 0, 0, 0, 0x20, 0, 0xff, 0xff, 0x1f, 0,    // release, resource ids and mask
+            0, 0, 0, 0, 4, 0, 0xff, 0xff,                      // motion buffer, vendor length, request length
+            1, 1, 0, 0, 32, 32, 8, 255, 0, 0, 0, 0,            // one screen, one format, orders, keycodes
+            'f', 'a', 'k', 'e',                                // vendor
+            24, 32, 32, 0, 0, 0, 0, 0,                         // pixmap format
+            0, 1, 0, 0, 0x20, 0, 0, 0,                         // screen: root, colormap
+            0xff, 0xff, 0xff, 0, 0, 0, 0, 0, 0, 0, 0, 0,       // white, black, input masks
+            0x80, 2, 0xe0, 1, 170, 0, 127, 0, 1, 0, 1, 0,      // 640x480 pixels, mm, colormaps
+            0x21, 0, 0, 0, 0, 0, 24, 1,                        // root visual, depth 24, one depth
+            24, 0, 1, 0, 0, 0, 0, 0,                           // the depth: one visual
+            0x21, 0, 0, 0, 4, 8, 0, 1,                         // TrueColor, 8 bits, 256 entries
+            0, 0, 0xff, 0, 0, 0xff, 0, 0, 0xff, 0, 0, 0, 0, 0, 0, 0, // masks
+        };
+        // clang-format on
+    }
+    void Serve()
+    {
+        std::vector<std::thread> clients;
+        while (!stop_) {
+            pollfd wait{listener_, POLLIN, 0};
+            if (::poll(&wait, 1, 50) <= 0)
+                continue;
+            const int client = ::accept4(listener_, nullptr, nullptr, SOCK_CLOEXEC);
+            if (client < 0)
+                continue;
+            clients.emplace_back([this, client] {
+                unsigned char head[12];
+                if (ReadAll(client, head, sizeof head)) {
+                    const bool little = head[0] == 'l';
+                    auto word = [&](int at) {
+                        return little ? head[at] | head[at + 1] << 8 : head[at] << 8 | head[at + 1];
+                    };
+                    std::vector<unsigned char> rest(
+                        static_cast<std::size_t>(((word(6) + 3) & ~3) + ((word(8) + 3) & ~3)));
+                    const std::vector<unsigned char> reply = SetupReply();
+                    if (ReadAll(client, rest.data(), rest.size())
+                        && ::write(client, reply.data(), reply.size()) == static_cast<ssize_t>(reply.size())) {
+                        unsigned char swallowed[4096];
+                        while (!stop_) {
+                            pollfd in{client, POLLIN, 0};
+                            if (::poll(&in, 1, 50) > 0 && ::read(client, swallowed, sizeof swallowed) <= 0)
+                                break;
+                        }
+                    }
+                }
+                ::close(client);
+            });
+        }
+        for (std::thread& client : clients)
+            client.join();
+    }
+
+    int listener_ = -1;
+    int display_ = -1;
+    std::atomic<bool> stop_{false};
+    std::thread thread_;
+};
+
 class EnvironmentTest : public CliTest {
 protected:
+    // Runs VelmoraCMD with its standard output (`stream` 1) or standard
+    // error (2) a pipe that nobody reads any more.
+    Result RunIntoClosedPipe(const QStringList& args, int stream)
+    {
+        Result r;
+        int ends[2];
+        if (::pipe2(ends, O_CLOEXEC) != 0) {
+            ADD_FAILURE() << "no pipe";
+            return r;
+        }
+        ::close(ends[0]);
+        const int writeEnd = ends[1];
+        QProcess p;
+        p.setProcessEnvironment(Environment());
+        p.setWorkingDirectory(Work());
+        p.setChildProcessModifier([writeEnd, stream] { ::dup2(writeEnd, stream); });
+        p.start(QStringLiteral(VELMORA_CMD_PATH), args);
+        const bool finished = p.waitForFinished(20000);
+        ::close(writeEnd);
+        if (!finished) {
+            p.kill();
+            p.waitForFinished();
+            ADD_FAILURE() << "VelmoraCMD did not finish";
+            return r;
+        }
+        r.exitCode = p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -1;
+        return r;
+    }
+
     void SetUp() override
     {
         CliTest::SetUp();
@@ -114,11 +256,16 @@ TEST_F(EnvironmentTest, ADisplayThatCannotShowTheResultLeavesItOnStandardError)
     SetEnvironment(QStringLiteral("QT_QPA_EGLFS_INTEGRATION"), QStringLiteral("eglfs_kms"));
     SetEnvironment(QStringLiteral("QT_QPA_EGLFS_KMS_CONFIG"), kms.fileName());
     const QString silent = QStringLiteral("127.0.0.1:%1").arg(display);
+    const SetupOnlyXServer setupOnly;
+    ASSERT_FALSE(setupOnly.Display().isEmpty()) << "no free port for a display that answers only its set-up";
     const struct {
         const char* platform;
         QString display;
-    } conditions[] = {
-        {"xcb", silent}, {"linuxfb:fb=/nonexistent/fb0", QString()}, {"eglfs", QString()}, {"vkkhrdisplay", QString()}};
+    } conditions[] = {{"xcb", silent},
+                      {"xcb", setupOnly.Display()},
+                      {"linuxfb:fb=/nonexistent/fb0", QString()},
+                      {"eglfs", QString()},
+                      {"vkkhrdisplay", QString()}};
     for (const auto& condition : conditions) {
         SCOPED_TRACE(condition.platform);
         SetEnvironment(QStringLiteral("QT_QPA_PLATFORM"), QString::fromLatin1(condition.platform));
@@ -144,9 +291,14 @@ TEST_F(EnvironmentTest, ADisplayThatCannotShowTheResultLeavesItOnStandardError)
     }
     ::close(listener);
 
-    // Help that cannot be written is no success.
+    // Help that cannot be written is no success, nor is a result that
+    // cannot be: neither ends the program by a signal.
     SetEnvironment(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
     EXPECT_EQ(RunShellWords(QStringLiteral(">/dev/full"), 5000).exitCode, 1);
+    EXPECT_EQ(RunIntoClosedPipe({}, 1).exitCode, 1);
+    MakeTiffIn(QStringLiteral("f.tif"), {1, 2, 3});
+    EXPECT_EQ(RunIntoClosedPipe(QStringLiteral("/i f.tif /del 2").split(QLatin1Char(' ')), 2).exitCode, 4);
+    EXPECT_EQ(PagesIn(QStringLiteral("f.tif")), (V{1, 3}));
 }
 
 TEST_F(EnvironmentTest, WithoutADisplayNoWindowLibraryIsLoaded)

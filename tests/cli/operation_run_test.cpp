@@ -7,6 +7,7 @@
 #include "cli/command_line_run.h"
 #include "cli/mod_master.h"
 #include "operations/error_trap.h"
+#include "platform/safe_file/private_folder.h"
 #include "tests/support/test_user.h"
 
 #include <QRegularExpression>
@@ -41,6 +42,28 @@ TEST_F(OperationRunTest, InsertPositionsAsTyped)
     MakeTiffIn(QStringLiteral("a.tif"), {1, 2, 3});
     EXPECT_EQ(Run(QStringLiteral("/i a.tif?0 /a c.tif")).exitCode, 0);
     EXPECT_EQ(PagesIn(QStringLiteral("a.tif")), (V{9, 8, 1, 2, 3}));
+}
+
+// Every target gets the pages file's pages as they were when the run
+// began, also when the pages file is one of the targets.
+TEST_F(OperationRunTest, APagesFileAmongTheTargetsIsInsertedAsItWas)
+{
+    const struct {
+        const char* line;
+        const char* folder;
+    } runs[] = {{"/i a.tif|b.tif /a a.tif", ""}, {"/i b.tif|a.tif /a a.tif", ""}, {"/d fold /a fold/a.tif", "fold/"}};
+    for (const auto& run : runs) {
+        SCOPED_TRACE(run.line);
+        const QString folder = QString::fromLatin1(run.folder);
+        ASSERT_TRUE(QDir(Work()).mkpath(QStringLiteral("fold")));
+        MakeTiffIn(folder + QStringLiteral("a.tif"), {1, 2});
+        MakeTiffIn(folder + QStringLiteral("b.tif"), {3, 4, 5});
+        const Result r = Run(QString::fromLatin1(run.line));
+        EXPECT_EQ(r.exitCode, 0);
+        EXPECT_EQ(r.err.trimmed(), QStringLiteral("Velmora 3.1: File has been successfully appended."));
+        EXPECT_EQ(PagesIn(folder + QStringLiteral("b.tif")), (V{3, 4, 5, 1, 2}));
+        EXPECT_EQ(PagesIn(folder + QStringLiteral("a.tif")), (V{1, 2, 1, 2}));
+    }
 }
 
 TEST_F(OperationRunTest, InsertFailuresAreListed)
@@ -87,6 +110,22 @@ TEST_F(OperationRunTest, AFolderScanDoesNotFollowLinksToFolders)
     const Result r = Run(QStringLiteral("/d in /r /del 1"));
     EXPECT_EQ(r.exitCode, 0) << r.err.toStdString();
     EXPECT_EQ(Pages(Work(QStringLiteral("in/sub/a.tif"))), (V{2, 3}));
+}
+
+TEST_F(OperationRunTest, AFolderScanNeverReadsARunsPrivateFolder)
+{
+    // A run killed while it extracts into the scanned folder leaves its
+    // private folder there, pages and all.
+    ASSERT_TRUE(QDir(Work()).mkpath(QStringLiteral("in/sub")));
+    MakeTiff(Work(QStringLiteral("in/sub/s.tif")), {1, 2});
+    MakeTiffIn(QStringLiteral("big.tif"), ManyPages(3000));
+    const QString killed = KilledRunFolder(QStringLiteral("big.tif"), Work(QStringLiteral("in")));
+    ASSERT_FALSE(killed.isEmpty());
+    const Result r = Run(QStringLiteral("/d in /r /o out"));
+    EXPECT_EQ(r.exitCode, 0) << r.err.toStdString();
+    EXPECT_EQ(QDir(Work(QStringLiteral("out"))).entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden),
+              (QStringList{QStringLiteral("s1.tif"), QStringLiteral("s2.tif")}));
+    EXPECT_TRUE(QFileInfo::exists(killed + QStringLiteral("/page0.tif")));
 }
 
 TEST_F(OperationRunTest, NamedPipesAreNeitherListedNorAccepted)
@@ -377,7 +416,7 @@ TEST_F(OperationRunTest, FilesWhoseNamesAreNoTextFailInsteadOfBeingPassedOver)
                     .contains(QStringLiteral(" in procedure LoadFilesFolder at Line No. ")));
 }
 
-TEST_F(OperationRunTest, WithoutTheCounterRegisteredTheRunStops)
+TEST_F(OperationRunTest, WithoutTheCounterOrTheEngineRegisteredTheRunStops)
 {
     MakeTiffIn(QStringLiteral("a.tif"), {1, 2});
     MakeTiffIn(QStringLiteral("c.tif"), {9});
@@ -407,6 +446,31 @@ TEST_F(OperationRunTest, WithoutTheCounterRegisteredTheRunStops)
     r = Run(QStringLiteral("/i a.tif /del 1"));
     EXPECT_EQ(r.exitCode, 0) << r.err.toStdString();
     EXPECT_EQ(PagesIn(QStringLiteral("a.tif")), (V{2}));
+
+    // Without the page engine no operation can work on a file: the run
+    // stops before the first, and says so the same way.
+    for (const QStringList& args : {QStringList{QStringLiteral(COUNTERS_MODULE_PATH)},
+                                    QStringList{QStringLiteral("-u"), QStringLiteral(STAVREN_MODULE_PATH)}}) {
+        unreg.start(QStringLiteral(REGSVR_PATH), args);
+        ASSERT_TRUE(unreg.waitForFinished(30000));
+        ASSERT_EQ(unreg.exitCode(), 0);
+    }
+    QFile::remove(Storage() + QStringLiteral("/Errors.Log"));
+    for (const char* line : {"/i a.tif /del 1", "/i a.tif /a c.tif", "/i a.tif /o out"}) {
+        SCOPED_TRACE(line);
+        r = Run(QString::fromLatin1(line));
+        EXPECT_EQ(r.exitCode, 3);
+        EXPECT_EQ(r.err.toStdString(),
+                  "VelmoraCMD: the run stopped on an error: Error 429 (ActiveX component can't create object) in "
+                  "procedure Main at Line No. 110 of Module modMaster\n"
+                  "VelmoraCMD: the page engine is not registered for this user; register it with: " REGSVR_PATH
+                  " " STAVREN_MODULE_PATH "\n");
+    }
+    EXPECT_EQ(PagesIn(QStringLiteral("a.tif")), (V{2}));
+    EXPECT_EQ(QString::fromUtf8(ReadFile(Storage() + QStringLiteral("/Errors.Log")))
+                  .count(QStringLiteral("Error 429 (ActiveX component can't create object) in procedure Main at "
+                                        "Line No. 110 of Module modMaster at time- ")),
+              3);
 }
 
 // Every page the engine extracted reaches the output folder, also when the
@@ -416,33 +480,28 @@ TEST(RenamePageFiles, AllPagesFollowTheExtractedFilesNotOnlyTheCount)
 {
     QTemporaryDir work;
     ASSERT_TRUE(work.isValid());
-    const QString extract = work.filePath(QStringLiteral(".extract"));
-    const QString out = work.filePath(QStringLiteral("out"));
-    ASSERT_TRUE(QDir().mkpath(extract));
-    ASSERT_TRUE(QDir().mkpath(out));
-    for (int k = 0; k < 3; ++k) {
-        QFile f(extract + QStringLiteral("/page%1.tif").arg(k));
-        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
-        f.write(QByteArray::number(k));
-    }
     ModMaster master;
     ErrorTrap trap(QStringLiteral("Main"), ObjectKind::Module, QStringLiteral("modMaster"));
     CommandLineRun run(master, trap);
     for (const std::int32_t counted : {-1, 1}) {
         SCOPED_TRACE(counted);
-        QDir(out).removeRecursively();
-        QDir().mkpath(out);
-        for (int k = 0; k < 3; ++k)
-            QFile::copy(extract + QStringLiteral("/page%1.tif").arg(k), extract + QStringLiteral("/keep%1").arg(k));
+        const QString out = work.filePath(QStringLiteral("out%1").arg(counted));
+        ASSERT_TRUE(QDir().mkpath(out));
+        safe_file::PrivateFolder extract(QFile::encodeName(out).toStdString());
+        ASSERT_TRUE(extract.Valid());
+        for (int k = 0; k < 3; ++k) {
+            QFile f(QString::fromStdString(extract.Path()) + QStringLiteral("/page%1.tif").arg(k));
+            ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+            f.write(QByteArray::number(k));
+        }
         EXPECT_TRUE(run.RenamePageFiles(QStringLiteral(".tif"), counted, out, QStringLiteral("scan.tif"), -1, -1, false,
                                         extract));
-        EXPECT_EQ(QDir(out).entryList(QDir::Files, QDir::Name),
+        extract.Finish();
+        EXPECT_EQ(QDir(out).entryList(QDir::Files | QDir::Dirs | QDir::Hidden | QDir::NoDotAndDotDot, QDir::Name),
                   (QStringList{QStringLiteral("scan1.tif"), QStringLiteral("scan2.tif"), QStringLiteral("scan3.tif")}));
         QFile third(out + QStringLiteral("/scan3.tif"));
         ASSERT_TRUE(third.open(QIODevice::ReadOnly));
         EXPECT_EQ(third.readAll(), QByteArray("2"));
-        for (int k = 0; k < 3; ++k)
-            QFile::rename(extract + QStringLiteral("/keep%1").arg(k), extract + QStringLiteral("/page%1.tif").arg(k));
     }
 }
 

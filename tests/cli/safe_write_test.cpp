@@ -9,7 +9,10 @@
 #include "cli/command_line_run.h"
 #include "cli/mod_master.h"
 #include "operations/error_trap.h"
+#include "platform/safe_file/private_folder.h"
 #include "tests/support/test_user.h"
+
+#include <QRegularExpression>
 
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -149,10 +152,10 @@ TEST_F(SafeWriteTest, AFailedWriteIsReportedAndLeavesNoPartialFile)
 TEST_F(SafeWriteTest, DebrisOfKilledRunsIsRemovedButNothingElse)
 {
     MakeTiffIn(QStringLiteral("a.tif"), {1, 2, 3});
+    MakeTiffIn(QStringLiteral("big.tif"), ManyPages(3000));
     // Left by killed runs.
-    ASSERT_TRUE(QDir(Work()).mkpath(QStringLiteral("out/.velmora-Ab12Cd")));
-    ASSERT_EQ(::chmod(QFile::encodeName(Work(QStringLiteral("out/.velmora-Ab12Cd"))).constData(), 0700), 0);
-    MakeTiff(Work(QStringLiteral("out/.velmora-Ab12Cd/page0.tif")), {7});
+    const QString killed = KilledRunFolder(QStringLiteral("big.tif"), Work(QStringLiteral("out")));
+    ASSERT_FALSE(killed.isEmpty());
     MakeTiff(Work(QStringLiteral("out/a1.tif.velmora.tmp")), {7});
     MakeTiff(Work(QStringLiteral("a.tif.velmora.tmp")), {7});
     // Not ours to remove.
@@ -163,39 +166,121 @@ TEST_F(SafeWriteTest, DebrisOfKilledRunsIsRemovedButNothingElse)
     MakeTiff(Work(QStringLiteral("keep/page0.tif")), {8});
     ASSERT_TRUE(QFile::link(Work(QStringLiteral("keep")), Work(QStringLiteral("out/.velmora-link"))));
     // The user's own names that merely start like ours, or are even shaped
-    // like ours but open to others or holding what a run never writes.
+    // like ours, closed to others as a run makes its folders and holding
+    // only TIFF files, a run's page names among them; a text file named
+    // like a temporary one.
     for (const char* folder : {"out/.velmora-mynotes", "out/.velmora-notes", "out/.velmora-my-bak",
-                               "out/.velmora-backup", "out/.velmora-drafts"})
+                               "out/.velmora-backup", "out/.velmora-drafts", "out/.velmora-ab12cd"})
         ASSERT_TRUE(QDir(Work()).mkpath(QString::fromLatin1(folder)));
-    ASSERT_EQ(::chmod(QFile::encodeName(Work(QStringLiteral("out/.velmora-backup"))).constData(), 0755), 0);
-    ASSERT_EQ(::chmod(QFile::encodeName(Work(QStringLiteral("out/.velmora-drafts"))).constData(), 0700), 0);
+    for (const char* folder : {"out/.velmora-backup", "out/.velmora-drafts", "out/.velmora-ab12cd"})
+        ASSERT_EQ(::chmod(QFile::encodeName(Work(QString::fromLatin1(folder))).constData(), 0700), 0);
     MakeTiff(Work(QStringLiteral("out/.velmora-mynotes/important.tif")), {8});
-    MakeTiff(Work(QStringLiteral("out/.velmora-backup/page1.tif")), {8});
+    MakeTiff(Work(QStringLiteral("out/.velmora-backup/a.tif")), {8});
+    MakeTiff(Work(QStringLiteral("out/.velmora-backup/b.tif")), {8});
+    MakeTiff(Work(QStringLiteral("out/.velmora-ab12cd/page3.tif")), {8});
+    MakeTiff(Work(QStringLiteral("out/.velmora-ab12cd/old.tif")), {8});
     MakeTiff(Work(QStringLiteral("out/.velmora-drafts/thesis.txt")), {8});
     MakeTiff(Work(QStringLiteral("out/x.velmora.tmpfoo")), {8});
-    for (const char* old : {"out/.velmora-Ab12Cd/page0.tif", "out/.velmora-Ab12Cd", "out/a1.tif.velmora.tmp",
-                            "a.tif.velmora.tmp", "a.tif.tmp", "out/velmora-split-Zz99Yy", "out/.velmora-link",
-                            "out/.velmora-mynotes/important.tif", "out/.velmora-mynotes", "out/.velmora-notes",
-                            "out/.velmora-my-bak", "out/x.velmora.tmpfoo", "out/.velmora-backup/page1.tif",
-                            "out/.velmora-backup", "out/.velmora-drafts/thesis.txt", "out/.velmora-drafts"})
-        MakeOld(Work(QString::fromLatin1(old)));
+    {
+        QFile report(Work(QStringLiteral("out/report.velmora.tmp")));
+        ASSERT_TRUE(report.open(QIODevice::WriteOnly));
+        report.write("the quarterly report\n");
+    }
+    for (const QString& old : QStringList{killed,
+                                          QStringLiteral("out/a1.tif.velmora.tmp"),
+                                          "a.tif.velmora.tmp",
+                                          "a.tif.tmp",
+                                          "out/velmora-split-Zz99Yy",
+                                          "out/.velmora-link",
+                                          "out/.velmora-mynotes/important.tif",
+                                          "out/.velmora-mynotes",
+                                          "out/.velmora-notes",
+                                          "out/.velmora-my-bak",
+                                          "out/x.velmora.tmpfoo",
+                                          "out/.velmora-backup/a.tif",
+                                          "out/.velmora-backup/b.tif",
+                                          "out/.velmora-backup",
+                                          "out/.velmora-ab12cd/page3.tif",
+                                          "out/.velmora-ab12cd/old.tif",
+                                          "out/.velmora-ab12cd",
+                                          "out/.velmora-drafts/thesis.txt",
+                                          "out/.velmora-drafts",
+                                          "out/report.velmora.tmp"})
+        MakeOld(old == killed ? old : Work(old));
 
     Result r = Run(QStringLiteral("/i a.tif /o out"));
     EXPECT_EQ(r.exitCode, 0) << r.err.toStdString();
     EXPECT_EQ(Entries(QStringLiteral("out")),
-              (QStringList{QStringLiteral(".velmora-backup"), QStringLiteral(".velmora-drafts"),
-                           QStringLiteral(".velmora-link"), QStringLiteral(".velmora-my-bak"),
-                           QStringLiteral(".velmora-mynotes"), QStringLiteral(".velmora-notes"),
-                           QStringLiteral("a1.tif"), QStringLiteral("a2.tif"), QStringLiteral("a3.tif"),
+              (QStringList{QStringLiteral(".velmora-ab12cd"), QStringLiteral(".velmora-backup"),
+                           QStringLiteral(".velmora-drafts"), QStringLiteral(".velmora-link"),
+                           QStringLiteral(".velmora-my-bak"), QStringLiteral(".velmora-mynotes"),
+                           QStringLiteral(".velmora-notes"), QStringLiteral("a1.tif"), QStringLiteral("a2.tif"),
+                           QStringLiteral("a3.tif"), QStringLiteral("report.velmora.tmp"),
                            QStringLiteral("velmora-split-Zz99Yy"), QStringLiteral("x.velmora.tmpfoo")}));
     EXPECT_EQ(Pages(Work(QStringLiteral("keep/page0.tif"))), (V{8}));
     EXPECT_EQ(Pages(Work(QStringLiteral("out/.velmora-mynotes/important.tif"))), (V{8}));
-    EXPECT_EQ(Pages(Work(QStringLiteral("out/.velmora-backup/page1.tif"))), (V{8}));
+    EXPECT_EQ(Entries(QStringLiteral("out/.velmora-backup")), (QStringList{"a.tif", "b.tif"}));
+    EXPECT_EQ(Entries(QStringLiteral("out/.velmora-ab12cd")), (QStringList{"old.tif", "page3.tif"}));
+    EXPECT_EQ(Pages(Work(QStringLiteral("out/.velmora-ab12cd/page3.tif"))), (V{8}));
     EXPECT_EQ(Pages(Work(QStringLiteral("out/.velmora-drafts/thesis.txt"))), (V{8}));
+    EXPECT_EQ(ReadFile(Work(QStringLiteral("out/report.velmora.tmp"))), QByteArray("the quarterly report\n"));
     r = Run(QStringLiteral("/i a.tif /del 1"));
     EXPECT_EQ(r.exitCode, 0) << r.err.toStdString();
-    EXPECT_EQ(Entries(QString()), (QStringList{QStringLiteral("a.tif"), QStringLiteral("a.tif.tmp"),
-                                               QStringLiteral("keep"), QStringLiteral("out")}));
+    EXPECT_EQ(Entries(QString()),
+              (QStringList{QStringLiteral("a.tif"), QStringLiteral("a.tif.tmp"), QStringLiteral("big.tif"),
+                           QStringLiteral("keep"), QStringLiteral("out")}));
+}
+
+// The output folder moved, or swapped for a link, while the engine writes:
+// every page written reaches a name in the folder the run made it in, none
+// stays hidden for a later run to sweep, and nothing goes where the link
+// points. A page taken away before it is named fails the file.
+TEST_F(SafeWriteTest, PagesGoWhereTheRunMadeThemAndAMissingOneIsAFailure)
+{
+    MakeTiffIn(QStringLiteral("big.tif"), ManyPages(3000));
+    const QStringList run{QStringLiteral("/i"), QStringLiteral("big.tif"), QStringLiteral("/o")};
+    auto namedPages = [this](const QString& folder) {
+        QStringList names = Entries(folder);
+        for (const QString& name : std::as_const(names)) {
+            EXPECT_TRUE(QRegularExpression(QStringLiteral("^big[0-9]+\\.tif$")).match(name).hasMatch())
+                << folder.toStdString() << ": " << name.toStdString();
+            const int page = name.mid(3, name.size() - 7).toInt();
+            EXPECT_EQ(Pages(Work(folder + QLatin1Char('/') + name)), (V{(page - 1) % 250 + 1})) << name.toStdString();
+        }
+        return names.size();
+    };
+
+    Result r =
+        RunInterrupted(run + QStringList{QStringLiteral("out")}, Work(QStringLiteral("out")), [this](const QString&) {
+            ASSERT_TRUE(QDir(Work()).rename(QStringLiteral("out"), QStringLiteral("out.moved")));
+        });
+    EXPECT_EQ(r.exitCode, 1);
+    EXPECT_EQ(r.err.trimmed(), QStringLiteral("Velmora 3.1: Error in spliting file."));
+    const qsizetype moved = namedPages(QStringLiteral("out.moved"));
+    EXPECT_GE(moved, 2);
+    // A later run into that folder finds nothing of the first run's to sweep.
+    MakeTiffIn(QStringLiteral("c.tif"), {9});
+    EXPECT_EQ(Run(QStringLiteral("/i c.tif /o out.moved")).exitCode, 0);
+    EXPECT_EQ(Entries(QStringLiteral("out.moved")).size(), moved + 1);
+
+    ASSERT_TRUE(QDir(Work()).mkpath(QStringLiteral("out2")));
+    ASSERT_TRUE(QDir(Work()).mkpath(QStringLiteral("elsewhere")));
+    r = RunInterrupted(run + QStringList{QStringLiteral("out2")}, Work(QStringLiteral("out2")), [this](const QString&) {
+        ASSERT_TRUE(QDir(Work()).rename(QStringLiteral("out2"), QStringLiteral("out2.real")));
+        ASSERT_TRUE(QFile::link(Work(QStringLiteral("elsewhere")), Work(QStringLiteral("out2"))));
+    });
+    EXPECT_EQ(r.exitCode, 1);
+    EXPECT_GE(namedPages(QStringLiteral("out2.real")), 2);
+    EXPECT_EQ(Entries(QStringLiteral("elsewhere")), QStringList{});
+
+    ASSERT_TRUE(QDir(Work()).mkpath(QStringLiteral("out3")));
+    r = RunInterrupted(
+        run + QStringList{QStringLiteral("out3")}, Work(QStringLiteral("out3")),
+        [](const QString& privateFolder) { QFile::remove(privateFolder + QStringLiteral("/page0.tif")); });
+    EXPECT_EQ(r.exitCode, 1);
+    EXPECT_EQ(r.err.trimmed(), QStringLiteral("Velmora 3.1: Error in spliting file."));
+    EXPECT_EQ(namedPages(QStringLiteral("out3")), 2999);
+    EXPECT_FALSE(QFile::exists(Work(QStringLiteral("out3/big1.tif"))));
 }
 
 TEST_F(SafeWriteTest, AWriteProtectedFileIsNotChanged)
@@ -260,6 +345,18 @@ TEST_F(SafeWriteTest, AChangedFileKeepsItsOwnerOrIsNotChanged)
         EXPECT_EQ(Status(Work(QStringLiteral("setid.tif"))).st_mode & 07777, mode);
         EXPECT_EQ(PagesIn(QStringLiteral("setid.tif")), (V{2, 3}));
     }
+
+    // A user changing their own set-group-id file whose group they are not
+    // in: the new file could not keep that group, so it is not changed.
+    MakeTiffIn(QStringLiteral("rootgroup.tif"), {1, 2, 3});
+    ASSERT_EQ(::chown(Native(Work(QStringLiteral("rootgroup.tif"))).constData(), user->uid, 0), 0);
+    ASSERT_EQ(::chmod(Native(Work(QStringLiteral("rootgroup.tif"))).constData(), 02755), 0);
+    r = Run(QStringLiteral("/i rootgroup.tif /del 1"));
+    EXPECT_EQ(r.exitCode, 1);
+    EXPECT_EQ(Status(Work(QStringLiteral("rootgroup.tif"))).st_gid, 0u);
+    EXPECT_EQ(Status(Work(QStringLiteral("rootgroup.tif"))).st_mode & 07777, 02755u);
+    EXPECT_EQ(PagesIn(QStringLiteral("rootgroup.tif")), (V{1, 2, 3}));
+    EXPECT_TRUE(ErrorLog().contains(QStringLiteral("(Operation not permitted) in procedure DeleteTiffPage")));
 
     // A user changing another user's file that the group may write, in a
     // folder everyone may write: the new file could not keep its owner.
@@ -336,6 +433,17 @@ TEST_F(SafeWriteTest, FifosInTheStorageFolderBlockNothingAndLinksThereAreNotFoll
     r = Run(QStringLiteral("/i a.tif?x /del 1"));
     EXPECT_EQ(r.exitCode, 3);
     EXPECT_EQ(ReadFile(Work(QStringLiteral("x.tif"))), planted);
+
+    // A hard link planted under the log's name gets nothing either.
+    ASSERT_TRUE(QFile::remove(Storage() + QStringLiteral("/Log.txt")));
+    ASSERT_EQ(::link(Native(Work(QStringLiteral("x.tif"))).constData(),
+                     Native(Storage() + QStringLiteral("/Log.txt")).constData()),
+              0);
+    MakeTiffIn(QStringLiteral("a.tif"), {1, 2, 3});
+    r = Run(QStringLiteral("/i a.tif /silent /del 1"));
+    EXPECT_EQ(r.exitCode, 4);
+    EXPECT_TRUE(r.err.contains(QStringLiteral("successfully deleted pages from file."))) << r.err.toStdString();
+    EXPECT_EQ(ReadFile(Work(QStringLiteral("x.tif"))), planted);
 }
 
 // The engine numbers pages without limit; so does the renaming.
@@ -343,21 +451,21 @@ TEST(RenamePageFilesBeyondAMillion, EveryPageFileTheEngineWroteIsRenamed)
 {
     QTemporaryDir work;
     ASSERT_TRUE(work.isValid());
-    const QString extract = work.filePath(QStringLiteral(".extract"));
-    ASSERT_TRUE(QDir().mkpath(extract));
+    safe_file::PrivateFolder extract(QFile::encodeName(work.path()).toStdString());
+    ASSERT_TRUE(extract.Valid());
     for (const char* name : {"page999999.tif", "page1000000.tif", "page1234567.tif"}) {
-        QFile f(extract + QLatin1Char('/') + QString::fromLatin1(name));
+        QFile f(QString::fromStdString(extract.Path()) + QLatin1Char('/') + QString::fromLatin1(name));
         ASSERT_TRUE(f.open(QIODevice::WriteOnly));
     }
     ModMaster master;
     ErrorTrap trap(QStringLiteral("Main"), ObjectKind::Module, QStringLiteral("modMaster"));
     CommandLineRun run(master, trap);
     EXPECT_TRUE(
-        run.RenamePageFiles(QStringLiteral(".tif"), 3, work.path(), QStringLiteral("s.tif"), -1, -1, false, extract));
+        run.RenamePageFiles(QStringLiteral(".tif"), -1, work.path(), QStringLiteral("s.tif"), -1, -1, false, extract));
     EXPECT_EQ(
         QDir(work.path()).entryList(QDir::Files, QDir::Name),
         (QStringList{QStringLiteral("s1000000.tif"), QStringLiteral("s1000001.tif"), QStringLiteral("s1234568.tif")}));
-    EXPECT_TRUE(QDir(extract).isEmpty());
+    EXPECT_EQ(extract.FileCount(), 0u);
 }
 
 } // namespace

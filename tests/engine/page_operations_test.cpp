@@ -401,7 +401,7 @@ TEST_F(PageOperations, RewritesGoThroughAFreeTemporarySibling)
     // A user's file of the old ending is nothing of ours; a live run's
     // temporary file is passed over.
     SaveBytes(mixed + ".tmp", {'k', 'e', 'e', 'p'});
-    SaveBytes(mixed + ".velmora.tmp", {'l', 'i', 'v', 'e'});
+    SaveBytes(mixed + ".velmora.tmp", {'I', 'I', 42, 0});
     const int live = open((mixed + ".velmora.tmp").c_str(), O_RDONLY);
     ASSERT_EQ(flock(live, LOCK_EX), 0);
     EXPECT_EQ(TempSiblingName(mixed), mixed + ".velmora-2.tmp");
@@ -410,7 +410,7 @@ TEST_F(PageOperations, RewritesGoThroughAFreeTemporarySibling)
     close(live);
     EXPECT_TRUE(Holds(mixed, mixedPages, {0, 2}));
     EXPECT_EQ(LoadBytes(mixed + ".tmp"), (std::vector<std::uint8_t>{'k', 'e', 'e', 'p'}));
-    EXPECT_EQ(LoadBytes(mixed + ".velmora.tmp"), (std::vector<std::uint8_t>{'l', 'i', 'v', 'e'}));
+    EXPECT_EQ(LoadBytes(mixed + ".velmora.tmp"), (std::vector<std::uint8_t>{'I', 'I', 42, 0}));
     EXPECT_FALSE(FileExists(mixed + ".velmora-2.tmp"));
     // One a killed run left behind is removed and taken, not stepped over.
     const struct timespec hourAgo[2] = {{time(nullptr) - 3600, 0}, {time(nullptr) - 3600, 0}};

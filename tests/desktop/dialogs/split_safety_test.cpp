@@ -1,17 +1,22 @@
 // What a split run from the dialog may not do: replace a file being split
 // however the output folder is reached, write through a link under a page
 // name, leave a page cut short, keep quiet about why a write failed, or
-// leave a killed run's private folder for ever.
+// leave a killed run's private folder for ever, or call a file split whose
+// pages did not all reach their names.
 
 #include "split_fixture.h"
 
+#include "desktop/main/desktop_startup.h"
 #include "tests/support/file_size_limit.h"
+#include "tests/support/killed_run_folder.h"
 
+#include <atomic>
 #include <cerrno>
 #include <cstring>
 #include <ctime>
 #include <fcntl.h>
 #include <sys/stat.h>
+#include <thread>
 
 using namespace splittest;
 
@@ -82,16 +87,46 @@ TEST_F(SplitSafetyTest, AFailedWriteIsListedWithItsReasonAndLeavesNothingHalfWri
 TEST_F(SplitSafetyTest, AKilledRunsPrivateFolderIsRemovedByTheNextRun)
 {
     ASSERT_TRUE(WriteTiff(in + QStringLiteral("/scan.tif"), Numbered(1, 2)));
-    const QString debris = out + QStringLiteral("/.velmora-Qq11Ww");
-    ASSERT_TRUE(QDir().mkpath(debris));
-    ASSERT_TRUE(
-        QFile::setPermissions(debris, QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner));
-    ASSERT_TRUE(WriteTiff(debris + QStringLiteral("/page0.tif"), {7}));
+    const std::string debris = KilledRunFolder(QFile::encodeName(out).toStdString(), {{"page0.tif", "page"}});
+    ASSERT_FALSE(debris.empty());
     const struct timespec hourAgo[2] = {{std::time(nullptr) - 3600, 0}, {std::time(nullptr) - 3600, 0}};
-    ASSERT_EQ(utimensat(AT_FDCWD, QFile::encodeName(debris).constData(), hourAgo, 0), 0);
+    ASSERT_EQ(utimensat(AT_FDCWD, debris.c_str(), hourAgo, 0), 0);
     auto dlg = Dialog({Record(in, QStringLiteral("scan.tif"), 2)});
     dlg->txtseparator[0]->setText(QStringLiteral("_"));
     Run(*dlg, out);
     EXPECT_EQ(BoxTexts(), QStringList{QStringLiteral("Split completed")});
     EXPECT_EQ(Entries(out), (QStringList{QStringLiteral("scan_1.tif"), QStringLiteral("scan_2.tif")}));
+}
+
+// A page taken away from the private folder before it is named: fewer pages
+// than the engine wrote reach their names, and the file is listed.
+TEST_F(SplitSafetyTest, APageTakenAwayBeforeItIsNamedFailsTheFile)
+{
+    ASSERT_EQ(RunRegsvr({QStringLiteral(VELMORA_COUNTERS_MODULE)}), 0);
+    ASSERT_EQ(RunRegsvr({QStringLiteral(VELMORA_PDF_COUNTER_MODULE)}), 0);
+    CreatePageCounters();
+    ASSERT_TRUE(TiffPageCounter.IsCreated());
+    Pages many;
+    for (int i = 0; i < 3000; ++i)
+        many.push_back(i % 250 + 1);
+    ASSERT_TRUE(WriteTiff(in + QStringLiteral("/big.tif"), many));
+    std::atomic<bool> running{true};
+    std::atomic<bool> taken{false};
+    std::thread robber([&] {
+        while (running && !taken) {
+            for (const QString& name : QDir(out).entryList({QStringLiteral(".velmora-*")}, QDir::Dirs | QDir::Hidden))
+                if (QFileInfo::exists(out + '/' + name + QStringLiteral("/page1.tif")))
+                    taken = QFile::remove(out + '/' + name + QStringLiteral("/page0.tif"));
+        }
+    });
+    auto dlg = Dialog({Record(in, QStringLiteral("big.tif"), 3000)});
+    Run(*dlg, out);
+    running = false;
+    robber.join();
+    TiffPageCounter = PageCounterObject{};
+    PdfPageCounter = PageCounterObject{};
+    ASSERT_TRUE(taken);
+    ASSERT_EQ(reports.size(), 1u);
+    EXPECT_TRUE(reports[0].contains(in + QStringLiteral("/big.tif (1 page missing)"))) << reports[0].toStdString();
+    EXPECT_EQ(Entries(out).size(), 2999);
 }

@@ -4,7 +4,9 @@
 #include "desktop/main/folder_search.h"
 
 #include "file_tree.h"
+#include "platform/safe_file/private_folder.h"
 #include "storage_fixture.h"
+#include "tests/support/killed_run_folder.h"
 
 #include <QDir>
 #include <QLocale>
@@ -122,6 +124,20 @@ TEST_F(FolderSearchTest, LinksToFoldersAreNotFollowedAndLinksToFilesAreListed)
     criteria.subfolders = true;
     EXPECT_EQ(Names(), QStringList({"link.tif", "x.tif"}));
     EXPECT_TRUE(LogLines().isEmpty()) << LogLines().join('\n').toStdString();
+}
+
+TEST_F(FolderSearchTest, ARunsPrivateFolderIsNeverEntered)
+{
+    MakeFile("a.tif");
+    MakeFile("sub/c.tif");
+    MakeFile(".velmora-backup/b.tif"); // the user's own
+    // A live run's, and one a killed run left.
+    safe_file::PrivateFolder live(QFile::encodeName(root).toStdString());
+    ASSERT_TRUE(live.Valid());
+    MakeFileUnder(QString::fromStdString(live.Path()), "page0.tif", 10);
+    ASSERT_FALSE(KilledRunFolder(QFile::encodeName(root + "/sub").toStdString(), {{"page0.tif", "page"}}).empty());
+    criteria.subfolders = true;
+    EXPECT_EQ(Names(), QStringList({"a.tif", "b.tif", "c.tif"}));
 }
 
 TEST_F(FolderSearchTest, AVanishedFileIsPassedOverAndTheFolderScanGoesOn)

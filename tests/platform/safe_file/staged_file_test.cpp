@@ -171,10 +171,36 @@ TEST_F(StagedFileTest, ATemporaryFileOfAKilledRunIsTakenOverAndALiveOneLeftAlone
 {
     const std::string target = At("a.tif");
     const std::string first = At("a.tif.velmora.tmp");
-    Save(first, "left by a killed run");
+    Save(first, std::string("II*\0left by a killed run", 24));
     MakeOld(first);
     EXPECT_EQ(Stage(target, "new"), 0);
     EXPECT_EQ(Names(dir), std::vector<std::string>{"a.tif"});
+
+    // A file of the user's under that name is no run's: it stays.
+    Save(first, "my notes");
+    MakeOld(first);
+    EXPECT_EQ(Stage(target, "newest"), 0);
+    EXPECT_EQ(Load(first), "my notes");
+    EXPECT_EQ(Load(target), "newest");
+    ASSERT_EQ(unlink(first.c_str()), 0);
+
+    // One a run had made and not yet written is known by its mark, where
+    // the file system keeps marks; the file under its name carries none.
+    std::string made;
+    const int empty = CreateTemporarySibling(target, 0666, made);
+    ASSERT_GE(empty, 0);
+    const bool marks = IsMarkedTemporaryFile(empty);
+    close(empty);
+    if (marks) {
+        MakeOld(made);
+        EXPECT_EQ(Stage(target, "new"), 0);
+        EXPECT_EQ(Names(dir), std::vector<std::string>{"a.tif"});
+        const int placed = open(target.c_str(), O_RDONLY);
+        EXPECT_FALSE(IsMarkedTemporaryFile(placed));
+        close(placed);
+    } else {
+        ASSERT_EQ(unlink(made.c_str()), 0);
+    }
 
     // One another run is writing right now (fresh and locked).
     Save(first, "being written");
