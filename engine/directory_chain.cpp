@@ -23,6 +23,7 @@ DirectoryChain::DirectoryChain(const SourceFile& file) : file_(file), buffer_(kF
     if (Read(0, header, sizeof header) != sizeof header)
         return;
     byteOrder_ = header[0] == 0x49 && header[1] == 0x49 ? kLittleEndian : kBigEndian;
+    tiffHeader_ = header[0] == header[1] && (header[0] == 0x49 || header[0] == 0x4D);
     // The version is not checked, except that a BigTIFF file would be
     // misread as garbage pages.
     if (Load16(header + 2, byteOrder_) == kBigTiffVersion) {

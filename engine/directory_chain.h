@@ -62,6 +62,8 @@ public:
 
     // Whether the file is a BigTIFF file (which has no pages here).
     bool IsBigTiff() const { return bigTiff_; }
+    // Whether the file begins with a TIFF byte-order mark ("II" or "MM").
+    bool HasTiffHeader() const { return tiffHeader_; }
 
     // Bytes the walk has read from the file so far, header included.
     std::uint64_t BytesRead() const { return bytesRead_; }
@@ -79,6 +81,7 @@ private:
     std::uint32_t byteOrder_ = 0x4D4D;
     std::uint32_t next_ = 0;
     bool goesOn_ = false;
+    bool tiffHeader_ = false;
     bool bigTiff_ = false;
     std::int32_t pages_ = 0;
     std::uint64_t bytesRead_ = 0;

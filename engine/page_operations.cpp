@@ -100,19 +100,36 @@ bool AppendPage(OutputFile& out, TiffReader& reader, std::int32_t page, bool isL
     return false;
 }
 
-// Notes, for a file read as having no pages, that it is a BigTIFF file,
-// where it is one.
-void NoteIfBigTiff(const TiffReader& reader)
+// The last component of a path.
+std::string FileNameOf(const std::string& path)
 {
+    const std::size_t slash = path.find_last_of('/');
+    return slash == std::string::npos ? path : path.substr(slash + 1);
+}
+
+// Notes, for a file read as having no pages, why: the system's reason when
+// it could not be opened, else that it is a BigTIFF file or no TIFF file at
+// all. `path`, when given, is named in front of the text. A file that has
+// pages notes nothing.
+void NoteWhyNoPages(TiffReader& reader, const std::string* path = nullptr)
+{
+    if (!reader.stream.IsOpen()) {
+        NoteFailureReason(reader.stream.OpenError());
+        return;
+    }
+    const std::string named = path ? FileNameOf(*path) + ": " : std::string();
     if (reader.IsBigTiff())
-        NoteRefusal("BigTIFF files (64-bit offsets) are not read");
+        NoteRefusal(named + "BigTIFF files (64-bit offsets) are not read");
+    else if (!reader.HasTiffHeader())
+        NoteRefusal(named + "not a TIFF file");
+    else if (reader.PageCount() == 0)
+        NoteRefusal(named + "no pages");
 }
 
 // " of <the file's name>".
 std::string OfFile(const std::string& name)
 {
-    const std::size_t slash = name.find_last_of('/');
-    return " of " + (slash == std::string::npos ? name : name.substr(slash + 1));
+    return " of " + FileNameOf(name);
 }
 
 // Writes a whole file made of the pages of `runs`, in order.
@@ -216,8 +233,9 @@ bool MergeFiles(const std::vector<std::string>& inputs, std::string output)
     std::size_t nextInput = 0;
     auto openNextWithPages = [&]() -> std::unique_ptr<TiffReader> {
         while (nextInput < inputs.size()) {
-            auto reader = std::make_unique<TiffReader>(inputs[nextInput++]);
-            NoteIfBigTiff(*reader);
+            auto reader = std::make_unique<TiffReader>(inputs[nextInput]);
+            NoteWhyNoPages(*reader, inputs.size() > 1 ? &inputs[nextInput] : nullptr);
+            ++nextInput;
             if (reader->PageCount() > 0) {
                 AddInputBudget(budget, reader->stream.Size());
                 allowance.AddInput(reader->stream.Size());
@@ -256,7 +274,7 @@ bool MergeFiles(const std::vector<std::string>& inputs, std::string output)
 std::int32_t ExtractAllPages(std::string input, std::string folder)
 {
     TiffReader reader(input);
-    NoteIfBigTiff(reader);
+    NoteWhyNoPages(reader);
     const std::int32_t n = reader.PageCount();
     std::uint64_t budget = BudgetFor({&reader});
     const safe_file::Staging staging = ExtractionStaging(folder);
@@ -269,7 +287,7 @@ std::int32_t ExtractAllPages(std::string input, std::string folder)
 std::int32_t ExtractPageRange(std::string input, std::int32_t start, std::int32_t end, std::string folder)
 {
     TiffReader reader(input, PagesNeededFor(end));
-    NoteIfBigTiff(reader);
+    NoteWhyNoPages(reader);
     const bool allWritten = ExtractRange(reader, start, end, folder);
     // The pages past the range are only counted.
     const std::int32_t n = reader.CountAllPages();
@@ -279,14 +297,14 @@ std::int32_t ExtractPageRange(std::string input, std::int32_t start, std::int32_
 bool ExtractPagesInRange(std::string input, std::int32_t start, std::int32_t end, std::string folder)
 {
     TiffReader reader(input, PagesNeededFor(end));
-    NoteIfBigTiff(reader);
+    NoteWhyNoPages(reader);
     return ExtractRange(reader, start, end, folder) && reader.PageCount() > 0;
 }
 
 bool SplitFile(std::string input, std::int32_t t, std::string out1, std::string out2)
 {
     auto reader = std::make_unique<TiffReader>(input);
-    NoteIfBigTiff(*reader);
+    NoteWhyNoPages(*reader);
     const std::int32_t n = reader->PageCount();
     if (t < 2 || t > n)
         return false;
@@ -315,7 +333,7 @@ bool DeletePage(std::string input, std::int32_t p)
     std::vector<std::unique_ptr<TiffReader>> readers;
     readers.push_back(std::make_unique<TiffReader>(input));
     TiffReader& reader = *readers[0];
-    NoteIfBigTiff(reader);
+    NoteWhyNoPages(reader);
     const std::int32_t n = reader.PageCount();
     if (p < 1 || p > n || n == 1)
         return false;
@@ -332,7 +350,7 @@ bool SwapPages(std::string input, std::int32_t p1, std::int32_t p2)
     std::vector<std::unique_ptr<TiffReader>> readers;
     readers.push_back(std::make_unique<TiffReader>(input));
     TiffReader& reader = *readers[0];
-    NoteIfBigTiff(reader);
+    NoteWhyNoPages(reader);
     const std::int32_t n = reader.PageCount();
     if (p1 < 1 || p1 > n || p2 < 1 || p2 > n)
         return false;
@@ -366,8 +384,8 @@ bool InsertPages(std::string input, std::int32_t at, std::string from)
     readers.push_back(std::make_unique<TiffReader>(from));
     TiffReader& a = *readers[0];
     TiffReader& b = *readers[1];
-    NoteIfBigTiff(a);
-    NoteIfBigTiff(b);
+    NoteWhyNoPages(a);
+    NoteWhyNoPages(b, &from);
     // One read allowance for both files.
     ReadAllowance allowance;
     allowance.AddInput(a.stream.Size());

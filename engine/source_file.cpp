@@ -12,11 +12,14 @@ SourceFile::SourceFile(const std::string& name)
     // O_NONBLOCK: opening a FIFO must not wait for a writer that may never
     // come (it is then refused below); reads of a regular file ignore it.
     fd_ = ::open(name.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
-    if (fd_ < 0)
+    if (fd_ < 0) {
+        openError_ = errno;
         return;
+    }
     struct stat st {};
     // Only regular files are read: a folder, a pipe or a device has no pages.
     if (::fstat(fd_, &st) != 0 || !S_ISREG(st.st_mode)) {
+        openError_ = S_ISDIR(st.st_mode) ? EISDIR : EINVAL;
         ::close(fd_);
         fd_ = -1;
         return;

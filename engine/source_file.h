@@ -15,6 +15,9 @@ public:
     SourceFile& operator=(const SourceFile&) = delete;
 
     bool IsOpen() const { return fd_ >= 0; }
+    // Why the file could not be opened (an errno value; EINVAL for a file
+    // that is no regular file), 0 when it is open.
+    int OpenError() const { return openError_; }
     int Descriptor() const { return fd_; }
     // Size of the file when it was opened.
     std::uint64_t Size() const { return size_; }
@@ -28,6 +31,7 @@ public:
 
 private:
     int fd_ = -1;
+    int openError_ = 0;
     std::uint64_t size_ = 0;
 };
 

@@ -56,6 +56,7 @@ public:
 
     // Whether the file is a BigTIFF file, read as having no pages.
     bool IsBigTiff() const { return chain_.IsBigTiff(); }
+    bool HasTiffHeader() const { return chain_.HasTiffHeader(); }
 
     // Whether page `pageIndex` holds the entries of an image: its size
     // (ImageWidth and ImageLength) and where its data is (strip or tile

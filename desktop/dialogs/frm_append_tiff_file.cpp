@@ -250,10 +250,14 @@ void frmAppendTiffFile::cmdAppend_Click()
         const std::int32_t typed = page_dialog::TypedPageNumber(txtpageno_->text());
         const QString failureList = page_dialog::RunOverFiles(
             files, RunOrder(files, pagesFile), ProgressBar1_,
-            [&](const page_dialog::ListedFile& file, TiffPdfCommands& commands) {
+            [&](const page_dialog::ListedFile& file, TiffPdfCommands& commands, QString& why) {
                 const std::optional<std::int16_t> position =
                     InsertPosition(atEnd, page_dialog::CurrentPageCount(file), typed);
-                return position && commands.AppendFileTiffFile(file.path, pagesFile, *position);
+                if (!position)
+                    return false;
+                const bool ok = commands.AppendFileTiffFile(file.path, pagesFile, *position);
+                why = commands.LastFailureReason();
+                return ok;
             });
 
         trap.Line(100);

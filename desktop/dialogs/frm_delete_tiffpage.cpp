@@ -135,9 +135,14 @@ void frmDeleteTiffpage::cmdDelete_Click()
         std::vector<std::size_t> inOrder(files.size());
         std::iota(inOrder.begin(), inOrder.end(), std::size_t{0});
         const QString failureList = page_dialog::RunOverFiles(
-            files, inOrder, ProgressBar1_, [&](const page_dialog::ListedFile& file, TiffPdfCommands& commands) {
+            files, inOrder, ProgressBar1_,
+            [&](const page_dialog::ListedFile& file, TiffPdfCommands& commands, QString& why) {
                 const std::optional<std::int16_t> page = PageToDelete(last, page_dialog::CurrentPageCount(file), typed);
-                return page && commands.DeleteTiffPage(file.path, *page);
+                if (!page)
+                    return false;
+                const bool ok = commands.DeleteTiffPage(file.path, *page);
+                why = commands.LastFailureReason();
+                return ok;
             });
 
         trap.Line(90);

@@ -32,6 +32,9 @@ class QProgressBar;
 class QPushButton;
 class QRadioButton;
 class SplitExtractionFolder;
+namespace safe_file {
+struct PagePlacement;
+}
 
 class frmSplitOption_Tiff : public QDialog {
     Q_OBJECT
@@ -120,13 +123,14 @@ private:
     // The split loop: one facade call per record, then the renaming.
     bool SplitTiffFiles(QString& failedList);
     // Moves one record's page files out of the extraction folder to their
-    // final names; true when every page reached a name. namesTaken counts
-    // the pages dropped because a file of their name stays, pagesMissing
-    // the pages of the engine's count (engineCount, -1 when unknown) that
-    // were not there to be named.
+    // final names; true when every page reached a name. `placed` adds up
+    // what happened to them: the pages dropped because a file of their name
+    // stays, those kept out of a file being split, and those of the
+    // engine's count (engineCount, -1 when unknown) that were not there to
+    // be named.
     bool RenameFileNames(const QString& extension, std::int32_t& pageCount, const QString& outputFolder,
                          const QString& fileName, SplitExtractionFolder& scratch, const QStringList& sources,
-                         std::int32_t engineCount, int& namesTaken, long long& pagesMissing);
+                         std::int32_t engineCount, safe_file::PagePlacement& placed);
     // The name prefix of a record's file name followed by the padding.
     QString ReturnFilename(const QString& fileName, const QString& total, const QString& page) const;
     QString NamePrefix(const QString& fileName) const;

@@ -187,11 +187,21 @@ bool frmSplitOption_Tiff::SplitTiffFiles(QString& failedList)
             std::unique_ptr<SplitExtractionFolder> scratch;
             bool ok = false;
             int partsKeptOut = 0;
+            int partsOnSources = 0;
+            // What the report says besides the file: why it failed, and
+            // where its pages went when they did not all take their names.
+            QStringList notes;
+            // The engine's reason when it refused the file.
+            auto sayWhy = [&commands, &notes](bool done) {
+                if (!done && !commands.LastFailureReason().isEmpty())
+                    notes << commands.LastFailureReason();
+                return done;
+            };
             trap.Line(70);
             if (method == SplitMethod::AllPages) {
                 scratch = scratchFor(folder);
                 if (scratch->IsValid())
-                    ok = commands.ExtractAllTIFFpages(source, scratch->Path());
+                    ok = sayWhy(commands.ExtractAllTIFFpages(source, scratch->Path()));
             } else if (method == SplitMethod::InTwo) {
                 trap.Line(80);
                 bool isNumber = false;
@@ -204,14 +214,18 @@ bool frmSplitOption_Tiff::SplitTiffFiles(QString& failedList)
                 // that leads out of the folder or onto a file being split
                 // is not written. They are made in the private folder and
                 // then take their names by the replace rule, like pages.
-                if (IsPlainNamePart(prefix) && !IsOneOf(dir + prefix + QStringLiteral("1.tif"), sources)
-                    && !IsOneOf(dir + prefix + QStringLiteral("2.tif"), sources)) {
+                if (!IsPlainNamePart(prefix)) {
+                    notes << QStringLiteral("the parts' name is no file name");
+                } else if (IsOneOf(dir + prefix + QStringLiteral("1.tif"), sources)
+                           || IsOneOf(dir + prefix + QStringLiteral("2.tif"), sources)) {
+                    notes << QStringLiteral("its parts would replace a file being split");
+                } else {
                     // In the private folder the parts have names of the
                     // run's own, which a later run knows for its debris.
                     const QString made = QString::fromLatin1(safe_file::kSplitPartPrefix);
                     scratch = scratchFor(folder);
                     if (scratch->IsValid())
-                        ok = commands.SplitTiffFiles(source, pageNo, scratch->Path(), made);
+                        ok = sayWhy(commands.SplitTiffFiles(source, pageNo, scratch->Path(), made));
                     if (ok) {
                         trap.Line(85);
                         // A part that does not end up under its name (an
@@ -224,6 +238,8 @@ bool frmSplitOption_Tiff::SplitTiffFiles(QString& failedList)
                                 ok = false;
                             if (placed == PlaceOutcome::KeptExisting)
                                 ++partsKeptOut;
+                            if (placed == PlaceOutcome::SourceProtected)
+                                ++partsOnSources;
                         }
                     }
                 }
@@ -235,8 +251,8 @@ bool frmSplitOption_Tiff::SplitTiffFiles(QString& failedList)
                 scratch = scratchFor(folder);
                 // A range that selects no page is no success.
                 if (scratch->IsValid() && last >= first) {
-                    ok = commands.ExtractTIFFpagesbyRange(source, static_cast<std::int16_t>(first - 1),
-                                                          static_cast<std::int16_t>(last - 1), scratch->Path());
+                    ok = sayWhy(commands.ExtractTIFFpagesbyRange(source, static_cast<std::int16_t>(first - 1),
+                                                                 static_cast<std::int16_t>(last - 1), scratch->Path()));
                     if (ok && scratch->FileCount() == 0)
                         ok = false;
                 }
@@ -247,20 +263,19 @@ bool frmSplitOption_Tiff::SplitTiffFiles(QString& failedList)
             std::int32_t pageCount = engineCount >= 0
                                          ? engineCount
                                          : page_dialog::CurrentPageCount({source, QString::number(record.PageCount())});
-            // What the report says besides the file: where its pages went
-            // when they did not all take their names.
-            QStringList notes;
             if (partsKeptOut > 0)
                 notes << (partsKeptOut == 1 ? QStringLiteral("1 part kept out: its name is taken")
                                             : QStringLiteral("2 parts kept out: their names are taken"));
             if (scratch) {
                 pageCount = std::max(pageCount, static_cast<std::int32_t>(scratch->FileCount()));
-                int namesTaken = 0;
-                long long pagesMissing = 0;
+                safe_file::PagePlacement placed;
                 if (method != SplitMethod::InTwo
                     && !RenameFileNames(QStringLiteral(".tif"), pageCount, folder, record.filename(), *scratch, sources,
-                                        engineCount, namesTaken, pagesMissing))
+                                        engineCount, placed))
                     ok = false;
+                const long long pagesMissing = placed.missing;
+                const long long namesTaken = placed.keptOut;
+                const long long onSources = placed.sourcesKept + partsOnSources;
                 // Fewer pages than the engine reported: some were taken
                 // away before they could be named.
                 if (pagesMissing > 0) {
@@ -275,6 +290,15 @@ bool frmSplitOption_Tiff::SplitTiffFiles(QString& failedList)
                     notes << (namesTaken == 1
                                   ? QStringLiteral("1 page kept out: its name is taken")
                                   : QStringLiteral("%1 pages kept out: their names are taken").arg(namesTaken));
+                }
+                // A page or part is never put in place of a file being split.
+                if (onSources > 0) {
+                    ok = false;
+                    const QString what = method == SplitMethod::InTwo ? QStringLiteral("part") : QStringLiteral("page");
+                    notes << (onSources == 1 ? QStringLiteral("1 %1 kept out: its name is a file being split").arg(what)
+                                             : QStringLiteral("%1 %2s kept out: their names are files being split")
+                                                   .arg(onSources)
+                                                   .arg(what));
                 }
                 // Pages left under the engine's names join the output
                 // folder where no file has that name; any other stays put,
@@ -312,7 +336,7 @@ bool frmSplitOption_Tiff::SplitTiffFiles(QString& failedList)
 bool frmSplitOption_Tiff::RenameFileNames(const QString& extension, std::int32_t& pageCount,
                                           const QString& /*outputFolder*/, const QString& fileName,
                                           SplitExtractionFolder& scratch, const QStringList& sources,
-                                          std::int32_t engineCount, int& namesTaken, long long& pagesMissing)
+                                          std::int32_t engineCount, safe_file::PagePlacement& placed)
 {
     ErrorTrap trap = Trap("RenameFileNames");
     try {
@@ -345,14 +369,15 @@ bool frmSplitOption_Tiff::RenameFileNames(const QString& extension, std::int32_t
             trap.Line(40);
             return name + counter + extension;
         };
-        const safe_file::PagePlacement placed =
+        const safe_file::PagePlacement now =
             scratch.PlacePages(firstK, lastK, engineCount, nameOf, chkReplaceExisting->isChecked(), sources);
-        namesTaken += static_cast<int>(placed.keptOut);
-        pagesMissing += placed.missing;
-        if (placed.failed > 0)
-            throw SystemError(placed.error);
+        placed.keptOut += now.keptOut;
+        placed.missing += now.missing;
+        placed.sourcesKept += now.sourcesKept;
+        if (now.failed > 0)
+            throw SystemError(now.error);
         trap.Line(50);
-        return placed.sourcesKept == 0;
+        return now.sourcesKept == 0;
     } catch (...) {
         trap.Log();
         return false;

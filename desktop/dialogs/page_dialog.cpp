@@ -188,18 +188,23 @@ QString RunOverFiles(const std::vector<ListedFile>& files, const std::vector<std
 
     std::optional<TiffPdfCommands> commands;
     std::vector<bool> failed(files.size(), false);
+    std::vector<QString> why(files.size());
     for (const std::size_t i : order) {
         bar->setValue(bar->value() + 1);
         if (!commands)
             commands.emplace();
-        if (!work(files.at(i), *commands))
+        if (!work(files.at(i), *commands, why.at(i)))
             failed[i] = true;
     }
 
     QString failureList;
     for (std::size_t i = 0; i < files.size(); ++i) {
-        if (failed[i])
-            failureList += files[i].path + QStringLiteral("\r\n");
+        if (!failed[i])
+            continue;
+        failureList += files[i].path;
+        if (!why[i].isEmpty())
+            failureList += QStringLiteral(" (") + why[i] + QLatin1Char(')');
+        failureList += QStringLiteral("\r\n");
     }
     return failureList;
 }

@@ -78,13 +78,14 @@ std::int32_t CurrentPageCount(const ListedFile& file);
 // long run of digits can never overflow; 0 for an empty box.
 std::int32_t TypedPageNumber(const QString& text);
 
-// One file's page operation; false when it failed.
-using FileWork = std::function<bool(const ListedFile& file, TiffPdfCommands& commands)>;
+// One file's page operation; false when it failed, with `why` set to the
+// reason the facade gave for it (LastFailureReason), if any.
+using FileWork = std::function<bool(const ListedFile& file, TiffPdfCommands& commands, QString& why)>;
 
 // Runs `work` on the files in the given order (indices into `files`), one
 // progress step before each, with one facade object created at the first
-// file. Gives the failure list: the path and CR LF of every failed file, in
-// list order.
+// file. Gives the failure list: the path of every failed file, its reason
+// in brackets beside it when there is one, and CR LF, in list order.
 QString RunOverFiles(const std::vector<ListedFile>& files, const std::vector<std::size_t>& order, QProgressBar* bar,
                      const FileWork& work);
 

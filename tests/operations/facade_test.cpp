@@ -162,8 +162,12 @@ TEST_F(FacadeTest, ExtractWritesTheEngineNamedPageFiles)
     EXPECT_EQ(OutputNames(), (QStringList{"page0.tif", "page1.tif", "page2.tif"}));
     EXPECT_EQ(TiffPageWidths(out + "/page2.tif"), (Widths{13}));
 
+    // A file that is not there fails with the system's reason.
     EXPECT_FALSE(facade.ExtractAllTIFFpages(work.filePath("missing.tif"), out));
-    EXPECT_TRUE(Lines().isEmpty());
+    EXPECT_EQ(facade.LastFailureReason(), "No such file or directory");
+    ASSERT_EQ(Lines().size(), 1);
+    EXPECT_TRUE(Lines()[0].contains("(No such file or directory) in procedure ExtractAllTIFFpages"))
+        << Lines()[0].toStdString();
 }
 
 TEST_F(FacadeTest, CombineMergesTheRecordsInOrderThroughAPrivateFolder)

@@ -173,7 +173,7 @@ TEST_F(AppendDialogTest, EveryListedFileIsWorkedAndFailuresAreReportedTogether)
 
     EXPECT_TRUE(boxes.empty()) << "no success message after failures";
     ASSERT_EQ(reports.size(), 1u);
-    const QString list = ReportLine(Path("bad.tif")) + ReportLine(Path("worse.tif"));
+    const QString list = Path("bad.tif") + " (not a TIFF file)\r\n" + Path("worse.tif") + " (not a TIFF file)\r\n";
     EXPECT_TRUE(reports[0].contains("Velmora Converesion error\r\n")) << reports[0].toStdString();
     EXPECT_TRUE(reports[0].contains("Following file(s) couldn't appended\r\n"));
     EXPECT_TRUE(reports[0].contains("\r\n\r\n" + list + "\r\n\r\n")) << reports[0].toStdString();
@@ -199,7 +199,8 @@ TEST_F(AppendDialogTest, AnUnreadablePagesFileFailsEveryFile)
     Damaged("p.tif");
     Run(dlg, Path("p.tif"));
     ASSERT_EQ(reports.size(), 1u);
-    EXPECT_TRUE(reports[0].contains(ReportLine(Path("a.tif"))));
+    // The report blames the pages file, beside each file it could not go into.
+    EXPECT_TRUE(reports[0].contains(Path("a.tif") + " (p.tif: not a TIFF file)\r\n")) << reports[0].toStdString();
     EXPECT_EQ(PageWidths(Path("a.tif")), (std::vector<int>{1, 2}));
 }
 

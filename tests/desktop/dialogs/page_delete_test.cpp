@@ -113,7 +113,7 @@ TEST_F(DeleteDialogTest, AFileIsNeverLeftWithoutPages)
     ASSERT_EQ(reports.size(), 1u);
     EXPECT_TRUE(reports[0].contains("Velmora Converesion error\r\n"));
     EXPECT_TRUE(
-        reports[0].contains("\r\n\r\n" + ReportLine(Path("one.tif")) + ReportLine(Path("bad.tif")) + "\r\n\r\n"))
+        reports[0].contains("\r\n\r\n" + ReportLine(Path("one.tif")) + Path("bad.tif") + " (not a TIFF file)\r\n\r\n"))
         << reports[0].toStdString();
     EXPECT_EQ(PageWidths(Path("one.tif")), std::vector<int>{4});
     EXPECT_EQ(PageWidths(Path("three.tif")), (std::vector<int>{1, 2}));

@@ -189,7 +189,9 @@ TEST_F(SplitRunTest, EveryFailingFileIsListedAndTheOthersStillRun)
                        Record(in, QStringLiteral("gone.tif"), 2)});
     Run(*dlg, out);
     ASSERT_EQ(reports.size(), 1u);
-    EXPECT_TRUE(reports[0].endsWith("\r\n\r\n" + in + "/broken.tif\r\n" + in + "/gone.tif\r\n\r\n\r\n"));
+    EXPECT_TRUE(reports[0].endsWith("\r\n\r\n" + in + "/broken.tif (not a TIFF file)\r\n" + in
+                                    + "/gone.tif (No such file or directory)\r\n\r\n\r\n"))
+        << reports[0].toStdString();
     EXPECT_EQ(Entries(out), (QStringList{"good1.tif", "good2.tif"}));
     EXPECT_TRUE(boxes.empty());
 }
@@ -208,7 +210,9 @@ TEST_F(SplitRunTest, OwnSourceFilesAreNeverReplaced)
     EXPECT_EQ(Markers(in + QStringLiteral("/scan_2.tif")), Pages{2});
     EXPECT_EQ(Markers(in + QStringLiteral("/scan_1_2.tif")), Pages{42});
     ASSERT_EQ(reports.size(), 1u);
-    EXPECT_TRUE(reports[0].endsWith("\r\n\r\n" + in + "/scan.tif\r\n\r\n\r\n"));
+    EXPECT_TRUE(reports[0].endsWith("\r\n\r\n" + in
+                                    + "/scan.tif (1 page kept out: its name is a file being split)\r\n\r\n\r\n"))
+        << reports[0].toStdString();
 
     // Nor does the two-file method write over it.
     auto single = Dialog({Record(in, QStringLiteral("scan_1.tif"), 2)});
@@ -218,7 +222,9 @@ TEST_F(SplitRunTest, OwnSourceFilesAreNeverReplaced)
     single->chkSaveatCurrLoc->setChecked(true);
     single->cmdOk->click();
     EXPECT_EQ(Markers(in + QStringLiteral("/scan_1.tif")), Numbered(41, 42));
-    EXPECT_EQ(reports.size(), 2u);
+    ASSERT_EQ(reports.size(), 2u);
+    EXPECT_TRUE(reports[1].contains("/scan_1.tif (its parts would replace a file being split)\r\n"))
+        << reports[1].toStdString();
 }
 
 TEST_F(SplitRunTest, EveryPageTheEngineWroteIsNamedWhateverTheRecordSays)
