@@ -191,10 +191,14 @@ bool frmSplitOption_Tiff::SplitTiffFiles(QString& failedList)
             // What the report says besides the file: why it failed, and
             // where its pages went when they did not all take their names.
             QStringList notes;
-            // The engine's reason when it refused the file.
-            auto sayWhy = [&commands, &notes](bool done) {
-                if (!done && !commands.LastFailureReason().isEmpty())
+            // The engine's reason when it refused the file (or some of its
+            // pages, which then need no other word for not being there).
+            bool engineSaidWhy = false;
+            auto sayWhy = [&commands, &notes, &engineSaidWhy](bool done) {
+                if (!done && !commands.LastFailureReason().isEmpty()) {
                     notes << commands.LastFailureReason();
+                    engineSaidWhy = true;
+                }
                 return done;
             };
             trap.Line(70);
@@ -276,12 +280,13 @@ bool frmSplitOption_Tiff::SplitTiffFiles(QString& failedList)
                 const long long pagesMissing = placed.missing;
                 const long long namesTaken = placed.keptOut;
                 const long long onSources = placed.sourcesKept + partsOnSources;
-                // Fewer pages than the engine reported: some were taken
-                // away before they could be named.
+                // Fewer pages than the engine reported: some were refused
+                // (said above), or taken away before they could be named.
                 if (pagesMissing > 0) {
                     ok = false;
-                    notes << (pagesMissing == 1 ? QStringLiteral("1 page missing")
-                                                : QStringLiteral("%1 pages missing").arg(pagesMissing));
+                    if (!engineSaidWhy)
+                        notes << (pagesMissing == 1 ? QStringLiteral("1 page missing")
+                                                    : QStringLiteral("%1 pages missing").arg(pagesMissing));
                 }
                 // Pages dropped by the replace rule leave pages in no file:
                 // the file is listed, and the report says why.
