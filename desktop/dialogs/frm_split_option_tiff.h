@@ -120,7 +120,10 @@ private:
     void chkSaveatCurrLoc_Click();
     void StoreOutputSettings(bool clearPathWhenUnticked);
 
-    // The split loop: one facade call per record, then the renaming.
+    // The split loop: one facade call per record, then the renaming. A
+    // file fails when the facade fails it, when the range selects none of
+    // its pages (it starts past the last page, or ends before it starts),
+    // or when any of its pages or parts does not reach its name.
     bool SplitTiffFiles(QString& failedList);
     // Moves one record's page files out of the extraction folder to their
     // final names; true when every page reached a name. `placed` adds up
