@@ -90,7 +90,8 @@ public:
     // True for the characters "0" to "9" and backspace.
     static bool IsDigitKey(int key);
 
-    // The folder chooser behind "..."; the current folder text on cancel.
+    // The folder chooser behind "..." (Qt's own dialog, folders only,
+    // shown through RunModal); the current folder text on cancel.
     QString ShowFolderSelectionDialog();
 
     // The tool tip the name boxes take when a key is refused.
