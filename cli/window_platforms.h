@@ -1,7 +1,8 @@
 #pragma once
 // Where VelmoraCMD may show its windows. A window nobody can see would wait
 // for ever for a click, so only window systems a user looks at count:
-// platforms that draw nowhere (offscreen, minimal) count as no display.
+// platforms that draw nowhere (offscreen, minimal, vkkhrdisplay) count as
+// no display.
 
 #include <QString>
 #include <QStringList>

@@ -6,6 +6,9 @@
 // file that is not a PDF file or whose page tree cannot be read. The count
 // is made in a child process: one that would need more than kMaxMemory or
 // kMaxSeconds counts -1 as well, and the caller's memory stays as it was.
+// qpdf has no bounds of its own: it inflates a stream whole and rebuilds a
+// damaged cross-reference table by reading the whole file. Only a regular
+// file is opened, never a FIFO or device.
 
 #include "counters/page_counter.h"
 #include "platform/com/com.h"

@@ -1,5 +1,8 @@
 #pragma once
 // FileFolderScan: existence tests and folder creation.
+//
+// The existence tests look at the one name they are given: "*" and "?"
+// are characters of that name, never wildcards.
 
 #include <QString>
 

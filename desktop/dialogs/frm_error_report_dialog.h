@@ -27,7 +27,9 @@ public:
     QString ReportText() const;
 
     // Asks for a file name with the common save dialog (shown through
-    // RunModal); "" when the user cancels.
+    // RunModal); "" when the user cancels. It is Qt's own dialog, not the
+    // desktop's, so it behaves the same everywhere: it asks before
+    // overwriting and adds no extension.
     QString ShowSaveFileDialog(const QString& filter);
 
     QTextEdit* RtxtError = nullptr;

@@ -90,7 +90,8 @@ public:
     // True for the characters "0" to "9" and backspace.
     static bool IsDigitKey(int key);
 
-    // The folder chooser behind "..."; the current folder text on cancel.
+    // The folder chooser behind "..." (Qt's own dialog, folders only,
+    // shown through RunModal); the current folder text on cancel.
     QString ShowFolderSelectionDialog();
 
     // The tool tip the name boxes take when a key is refused.
@@ -120,7 +121,10 @@ private:
     void chkSaveatCurrLoc_Click();
     void StoreOutputSettings(bool clearPathWhenUnticked);
 
-    // The split loop: one facade call per record, then the renaming.
+    // The split loop: one facade call per record, then the renaming. A
+    // file fails when the facade fails it, when the range selects none of
+    // its pages (it starts past the last page, or ends before it starts),
+    // or when any of its pages or parts does not reach its name.
     bool SplitTiffFiles(QString& failedList);
     // Moves one record's page files out of the extraction folder to their
     // final names; true when every page reached a name. `placed` adds up

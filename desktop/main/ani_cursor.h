@@ -42,10 +42,11 @@ public:
     // not counted: FrameCount stays 0 and Step keeps the first frame.
     bool LoadFromFile(const QString& sFileName, bool bMapSysColours = false, bool bNotAnimated = false);
 
-    // Loads the program's own busy cursor (resource "CUSTOM" 2001). The
-    // resource number and instance arguments are accepted for the callers'
-    // sake; the program carries only that one cursor. Never raises: returns
-    // true when the cursor loaded, false otherwise (the object is then empty).
+    // Loads the program's own busy cursor (resource "CUSTOM" 2001), read
+    // from memory without a temporary file. The resource number and
+    // instance arguments are accepted for the callers' sake; the program
+    // carries only that one cursor. Never raises: returns true when the
+    // cursor loaded, false otherwise (the object is then empty).
     bool LoadFromResource(int resourceNumber, bool bMapSysColours, quintptr hInstance, bool bNotAnimated);
 
     int Frame() const { return frame_; }

@@ -3,6 +3,9 @@
 // printers the system knows, the default one chosen, and nothing else: the
 // file goes to the chosen printer as it is ("lp -d <printer>"), so a choice
 // of copies, pages or a file to print to could not be honoured.
+//
+// It is built only where Qt's print support is installed; without it the
+// Print command sends the file to the default printer ("lp -- path").
 
 #include <QDialog>
 #include <QString>

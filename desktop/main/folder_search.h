@@ -11,6 +11,14 @@
 // caller a step (where the window lets its message loop run), and it looks
 // at the cancel flag before each file.
 //
+// A folder is listed by readdir, each entry's kind taken from the listing:
+// regular files and links to them are files, real folders are subfolders;
+// links to folders are never followed, pipes, sockets and devices are left
+// out, and a run's private folder (platform/safe_file/run_mark.h) is never
+// entered. Each list is in name order without regard to case (ties by the
+// exact name), the same on every file system. A file that is gone, or
+// cannot be looked at, by the time it is looked at is passed over.
+//
 // The search is the main window's: failures are logged as errors of its
 // procedure "LoadFiles". A folder that fails is left at that point and the
 // scan goes on with the next one.

@@ -6,6 +6,10 @@
 // A registry key is a "/"-separated path ("CLSID/{...}/InprocServer32").
 // A key has an unnamed default value (name "") and named values. Every call
 // opens the file afresh, so a change of XDG_CONFIG_HOME takes effect at once.
+// In the file a key is a group: its default value is the entry "@", each
+// named value an entry of its own ("ThreadingModel"), and an empty key
+// ("Control") holds an "@" entry without a value. ProgIDs are matched
+// without regard to case.
 //
 // Layout, as a registration writes it:
 //   <ProgID>                      = user type name

@@ -10,6 +10,11 @@
 // Widths are in twips (1440 per inch), converted to pixels with the
 // screen's logical DPI. A hidden column keeps its position and its width.
 //
+// The members keep the control's names: a property is a getter Name(...)
+// and a setter SetName(..., value); the row move (dispatch number 124) is
+// SetRowPositionAt and the cell call (198) ShowCell; the control's events
+// are Qt signals. Files are UTF-8.
+//
 // Members that get an invalid row, column or value raise RunTimeError
 // (381 for a row or column outside the grid, 380 for a value the member
 // does not take, 5 for a format it does not know, 53/75 for files).
