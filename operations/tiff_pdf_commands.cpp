@@ -2,10 +2,10 @@
 
 #include "operations/error_trap.h"
 #include "operations/file_pattern.h"
-#include "operations/m_temp_file.h"
 #include "operations/message_loop.h"
 #include "operations/mod_general.h"
 #include "operations/running_program.h"
+#include "operations/system_error.h"
 #include "platform/com/com.h"
 
 #include <QDir>
