@@ -4,8 +4,8 @@
 #include "cli/folder_entries.h"
 #include "cli/item_parts.h"
 #include "operations/file_pattern.h"
-#include "operations/m_temp_file.h"
 #include "operations/mod_general.h"
+#include "operations/system_error.h"
 #include "operations/typed_number.h"
 #include "platform/safe_file/file_identity.h"
 #include "platform/safe_file/page_placement.h"
@@ -61,15 +61,14 @@ CommandLineRun::CommandLineRun(ModMaster& master, ErrorTrap& mainTrap)
 {
 }
 
-void CommandLineRun::Run(const QString& operationSwitch)
+void CommandLineRun::Run(PageOperation operation)
 {
     folderInput_ = master_.GetInputSwitch() == QLatin1String("/d ");
-    if (operationSwitch == QLatin1String(" /a "))
-        RunInsert();
-    else if (operationSwitch == QLatin1String(" /o "))
-        RunOutput();
-    else
-        RunDelete();
+    switch (operation) {
+    case PageOperation::Insert: RunInsert(); break;
+    case PageOperation::Output: RunOutput(); break;
+    case PageOperation::Delete: RunDelete(); break;
+    }
 }
 
 QString CommandLineRun::UnreachedLines(const QString& prefix) const
@@ -152,7 +151,7 @@ void CommandLineRun::RunInsert()
     // The position typed after the file whose pages are inserted; -1 counts
     // as no position.
     std::int32_t sourcePosition = -1;
-    const QString argument = master_.OperationArgument(QStringLiteral(" /a "));
+    const QString argument = master_.OperationArgument(PageOperation::Insert);
     if (argument.contains(QLatin1Char('?')))
         sourcePosition = ToLongRounding(NumberPart(argument));
     const bool hasSourcePosition = sourcePosition != -1;
@@ -248,7 +247,7 @@ void CommandLineRun::RunInsert()
 void CommandLineRun::RunOutput()
 {
     trap_.Line(400);
-    const QString argument = master_.OperationArgument(QStringLiteral(" /o "));
+    const QString argument = master_.OperationArgument(PageOperation::Output);
     const bool hasMark = argument.contains(QLatin1Char('?'));
     const QString r = NumberPart(argument);
     const bool isRange = hasMark && r.contains(QLatin1Char('-'));

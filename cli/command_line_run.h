@@ -24,8 +24,8 @@ public:
     // Statements of the run count as statements of Main (`mainTrap`).
     CommandLineRun(ModMaster& master, ErrorTrap& mainTrap);
 
-    // Runs the operation named by the operation switch.
-    void Run(const QString& operationSwitch);
+    // Runs the operation over every input file.
+    void Run(PageOperation operation);
 
     // Adds one record per TIFF file of `folder` (and, with subfolders, of
     // every subfolder below it, a folder's own files first) to

@@ -138,27 +138,51 @@ QString ModMaster::GetInputSwitch()
     return QString();
 }
 
+QString ModMaster::SwitchText(PageOperation operation)
+{
+    switch (operation) {
+    case PageOperation::Insert: return QStringLiteral(" /a ");
+    case PageOperation::Output: return QStringLiteral(" /o ");
+    case PageOperation::Delete: return QStringLiteral(" /del ");
+    }
+    Q_UNREACHABLE();
+}
+
+std::optional<PageOperation> ModMaster::ParseOperation() const
+{
+    // The first of these that stands in the line wins.
+    for (PageOperation operation : {PageOperation::Insert, PageOperation::Output, PageOperation::Delete}) {
+        if (FindSwitch(SwitchText(operation)) >= 0)
+            return operation;
+    }
+    return std::nullopt;
+}
+
 QString ModMaster::GetOperationSwitch() const
 {
-    for (const char* op : {" /a ", " /o ", " /del "}) {
-        if (FindSwitch(QString::fromLatin1(op)) >= 0)
-            return QString::fromLatin1(op);
-    }
-    return QString();
+    const std::optional<PageOperation> operation = ParseOperation();
+    return operation ? SwitchText(*operation) : QString();
 }
 
 bool ModMaster::RunCountsPages()
 {
     if (GetInputSwitch() == QLatin1String("/d "))
         return true;
-    const QString op = GetOperationSwitch();
-    return op == QLatin1String(" /a ") || op == QLatin1String(" /o ");
+    if (!state_.Operation)
+        return false; // the line does not validate
+    switch (*state_.Operation) {
+    case PageOperation::Insert:
+    case PageOperation::Output: return true;
+    case PageOperation::Delete: return false;
+    }
+    Q_UNREACHABLE();
 }
 
-QString ModMaster::OperationArgument(const QString& operationSwitch) const
+QString ModMaster::OperationArgument(PageOperation operation) const
 {
-    const qsizetype at = FindSwitch(operationSwitch);
-    return at < 0 ? QString() : state_.CommandText.mid(at + operationSwitch.size());
+    const QString switchText = SwitchText(operation);
+    const qsizetype at = FindSwitch(switchText);
+    return at < 0 ? QString() : state_.CommandText.mid(at + switchText.size());
 }
 
 QString ModMaster::InputItem(const QString& rawItem, bool numbered)
@@ -217,9 +241,9 @@ bool ModMaster::ValidateCmdLine()
         if (inputSwitch.isEmpty())
             return fail(QStringLiteral("Invalid command line"));
         trap.Line(20);
-        const QString opSwitch = GetOperationSwitch();
-        if (opSwitch.isEmpty())
+        if (!s.Operation)
             return fail(QStringLiteral("Invalid command line"));
+        const PageOperation operation = *s.Operation;
         const bool folderInput = inputSwitch == QLatin1String("/d ");
 
         // A name whose bytes are no text is refused by the check of its
@@ -236,7 +260,8 @@ bool ModMaster::ValidateCmdLine()
 
         trap.Line(50);
         QString list; // the one input of an output run, as taken
-        if (opSwitch == QLatin1String(" /o ")) {
+        switch (operation) {
+        case PageOperation::Output: {
             if (s.InputList.size() > 1)
                 return fail(QStringLiteral("Invalid filename."));
             list = InputItem(rawList, false);
@@ -252,7 +277,10 @@ bool ModMaster::ValidateCmdLine()
                 if (!FileExistsByFind(path))
                     return fail(QStringLiteral("Inputfile does not exists."));
             }
-        } else {
+            break;
+        }
+        case PageOperation::Insert:
+        case PageOperation::Delete:
             trap.Line(60);
             for (const QString& rawItem : s.InputList) {
                 if (rawItem.trimmed().isEmpty())
@@ -270,6 +298,7 @@ bool ModMaster::ValidateCmdLine()
                         return fail(path + QStringLiteral(" does not exists."));
                 }
             }
+            break;
         }
 
         trap.Line(70);
@@ -290,15 +319,17 @@ bool ModMaster::ValidateCmdLine()
         }
 
         trap.Line(80);
-        const QString argument = OperationArgument(opSwitch);
-        if (opSwitch == QLatin1String(" /del ")) {
+        const QString argument = OperationArgument(operation);
+        switch (operation) {
+        case PageOperation::Delete:
             trap.Line(90);
             if (!IsNumber(argument)) {
                 s.DeletePageNumber = -1;
                 return fail(QStringLiteral("Invalid Pageno."));
             }
             s.DeletePageNumber = ToLongRounding(argument);
-        } else if (opSwitch == QLatin1String(" /o ")) {
+            break;
+        case PageOperation::Output: {
             trap.Line(100);
             const QString badRange = QStringLiteral("Invalid output range.");
             if (argument.contains(QLatin1Char('?'))) {
@@ -331,7 +362,9 @@ bool ModMaster::ValidateCmdLine()
             trap.Line(130);
             if (HoldsNoText(s.OutputArgument) || !IsExistingFolder(s.OutputArgument))
                 return fail(QStringLiteral("Invalid output path."));
-        } else {
+            break;
+        }
+        case PageOperation::Insert:
             trap.Line(140);
             s.AppendSource = argument;
             if (argument.contains(QLatin1Char('?'))) {
@@ -344,6 +377,7 @@ bool ModMaster::ValidateCmdLine()
                 return fail(QStringLiteral("Invalid filename."));
             if (!FileExistsByFind(s.AppendSource))
                 return fail(s.AppendSource + QStringLiteral(" does not exists."));
+            break;
         }
         trap.Line(160);
         return true;
@@ -392,11 +426,11 @@ int ModMaster::Main(const QString& commandLine)
             s.CommandText.chop(1);
         trap.Line(80);
         s.SilentMode = FindSwitch(QStringLiteral("/silent")) >= 0;
+        // The one place the operation switch is read: from here on the run
+        // goes by the parsed operation.
+        s.Operation = ParseOperation();
         trap.Line(90);
-        if (counterOverride_)
-            s.CountPages = counterOverride_;
-        else
-            s.CountPages = RunCountsPages() ? MakeTiffPageCounter() : MakeTiffPageCounterOnFirstUse();
+        s.CountPages = RunCountsPages() ? MakeTiffPageCounter() : MakeTiffPageCounterOnFirstUse();
         trap.Line(100);
         if (!ValidateCmdLine()) {
             SetReportedExitStatus(ExitInvalidCommand);
@@ -410,7 +444,7 @@ int ModMaster::Main(const QString& commandLine)
         CheckPageEngine();
         registrationHint = &PageCounterRegistrationHint;
         CommandLineRun run(*this, trap);
-        run.Run(GetOperationSwitch());
+        run.Run(*s.Operation);
         trap.Line(120);
         const int status = anyFileFailed_ ? ExitFileFailed : ExitSuccess;
         SetReportedExitStatus(status);

@@ -10,7 +10,7 @@
 
 #include <cstdint>
 #include <functional>
-#include <memory>
+#include <optional>
 
 // Exit status of VelmoraCMD.
 enum ExitStatus : int {
@@ -27,6 +27,13 @@ enum ExitStatus : int {
 using PageCountFunction = std::function<std::int32_t(const QString& path, std::int32_t atMost)>;
 constexpr std::int32_t kAllPages = 0x7FFFFFFF;
 
+// The page operation a command line names by its operation switch.
+enum class PageOperation {
+    Insert, // " /a ": insert the pages of one file into every input file
+    Output, // " /o ": extract every page or a page range, or split in two
+    Delete, // " /del ": delete one page from every input file
+};
+
 // The command line taken apart and the run's result: written by Main and
 // ValidateCmdLine, read by the operation run and the report.
 struct CommandLineState {
@@ -35,6 +42,9 @@ struct CommandLineState {
     QStringList InputList;
     QString AppendSource;
     QString OutputArgument;
+    // Parsed once by Main from the operation switch; none when the line
+    // has no operation switch (ValidateCmdLine then refuses it).
+    std::optional<PageOperation> Operation;
     std::int32_t DeletePageNumber = 0;
     QString NameBase;
     QString NameSeparator;
@@ -51,7 +61,8 @@ public:
     // Returns the exit status.
     int Main(const QString& commandLine);
 
-    // Checks CommandText, fills the run state; on the first failed check
+    // Checks CommandText with the operation Main parsed from it
+    // (State().Operation), fills the run state; on the first failed check
     // sets ResultMessage and returns false.
     bool ValidateCmdLine();
 
@@ -59,6 +70,10 @@ public:
     QString GetInputSwitch();
     // " /a ", else " /o ", else " /del ", else "".
     QString GetOperationSwitch() const;
+    // The operation GetOperationSwitch finds, as a typed value.
+    std::optional<PageOperation> ParseOperation() const;
+    // The text of an operation's switch (" /a ", " /o ", " /del ").
+    static QString SwitchText(PageOperation operation);
 
     // True when name holds none of / \ : * ? " < > |.
     static bool IsValidFileName(const QString& name);
@@ -81,25 +96,21 @@ public:
     // lists are typed as "a.tif | b.tif", yet "a.tif " is a name of its own.
     QString InputItem(const QString& rawItem, bool numbered);
 
-    // Whether the run counts pages: a folder scan counts every file, an
-    // insert the files it appends to, and an extraction the pages it is to
-    // find (a page range on file input is also checked against the file).
-    // A delete of listed files never creates the page counter.
+    // Whether the run of the parsed operation counts pages: a folder scan
+    // counts every file, an insert the files it appends to, and an
+    // extraction the pages it is to find (a page range on file input is
+    // also checked against the file). A delete of listed files never
+    // creates the page counter.
     bool RunCountsPages();
 
-    // The argument of the operation switch: the rest of the line after it.
-    QString OperationArgument(const QString& operationSwitch) const;
+    // The argument of the operation's switch: the rest of the line after it.
+    QString OperationArgument(PageOperation operation) const;
 
     CommandLineState& State() { return state_; }
-
-    // Replaces the page counter (tests); by default Main creates the
-    // outside TIFF page counter.
-    void SetPageCounter(PageCountFunction counter) { counterOverride_ = std::move(counter); }
 
 private:
     friend class CommandLineRun;
     CommandLineState state_;
-    PageCountFunction counterOverride_;
     bool anyFileFailed_ = false; // a file or a folder of the scan failed
 };
 

@@ -1,8 +1,8 @@
 #include "cli/mod_master.h"
 
 #include "operations/error_trap.h"
-#include "operations/m_temp_file.h"
 #include "operations/storage_folder.h"
+#include "operations/system_error.h"
 #include "platform/message_box/message_box.h"
 
 #include <cstdio>

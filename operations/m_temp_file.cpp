@@ -1,6 +1,6 @@
 #include "operations/m_temp_file.h"
 
-#include "platform/runtime/run_time_error.h"
+#include "operations/system_error.h"
 
 #include <QDir>
 #include <QFileInfo>
@@ -57,11 +57,6 @@ QString ApiErrorText(std::int32_t errorCode)
     if (message.startsWith(QLatin1String("Unknown error")))
         return QString();
     return message;
-}
-
-RunTimeError SystemError(std::int32_t errorCode)
-{
-    return RunTimeError(static_cast<long>(errorCode | 10000), ApiErrorText(errorCode));
 }
 
 bool IsWindowsNT() noexcept

@@ -1,28 +1,22 @@
 #pragma once
 // mTempFile: temporary-file helpers with their error text.
 
-#include "platform/runtime/run_time_error.h"
-
 #include <QString>
 #include <cstdint>
 
-// The temporary-files folder with a trailing "/". Raises a run-time error
-// (number = system error code Or 10000, description ApiErrorText) when the
-// platform gives none.
+// The temporary-files folder with a trailing "/". Raises the system's
+// error (SystemError: the error code bitwise Or 10000, description
+// ApiErrorText) when the platform gives none.
 QString GetTempDir();
 
 // Creates a new, empty, uniquely named file "<prefix>XXXXXX.tmp" in folder
-// (GetTempDir() when empty) and returns its path. Raises a run-time error
-// (number = system error code Or 10000, description ApiErrorText) when the
-// file cannot be created.
+// (GetTempDir() when empty) and returns its path. Raises the system's error
+// (SystemError: the error code bitwise Or 10000, description ApiErrorText)
+// when the file cannot be created.
 QString MakeTempFileName(const QString& prefix, const QString& folder);
 
 // The system's message text for an error code; empty when it has none.
 QString ApiErrorText(std::int32_t errorCode);
-
-// The run-time error that stands for a system error code (an errno value):
-// number = the code Or 10000, description ApiErrorText.
-RunTimeError SystemError(std::int32_t errorCode);
 
 // False on every platform.
 bool IsWindowsNT() noexcept;

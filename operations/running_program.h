@@ -12,10 +12,6 @@ enum class RunningProgram { Desktop, CommandLine };
 void SelectRunningProgram(RunningProgram program) noexcept;
 RunningProgram CurrentProgram() noexcept;
 
-inline bool IsDesktopProgram() noexcept
-{
-    return CurrentProgram() == RunningProgram::Desktop;
-}
 inline bool IsCommandLineProgram() noexcept
 {
     return CurrentProgram() == RunningProgram::CommandLine;

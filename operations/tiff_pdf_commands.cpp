@@ -2,10 +2,10 @@
 
 #include "operations/error_trap.h"
 #include "operations/file_pattern.h"
-#include "operations/m_temp_file.h"
 #include "operations/message_loop.h"
 #include "operations/mod_general.h"
 #include "operations/running_program.h"
+#include "operations/system_error.h"
 #include "platform/com/com.h"
 
 #include <QDir>
@@ -237,7 +237,7 @@ bool TiffPdfCommands::AppendFileTiffFile(const QString& SrcFile, const QString& 
         line(70);
         const QVariantList args{QVariant(src), PageNumber(insertAtpageno), QVariant(from)};
         line(80);
-        const bool result = CallEngine(control, "AddTIFFPages", args, trap, lastFailureReason_);
+        const bool result = CallEngine(control, page_engine::kAddTIFFPages, args, trap, lastFailureReason_);
         line(90);
         YieldToMessageLoop();
         line(100);
@@ -257,7 +257,7 @@ bool TiffPdfCommands::DeleteTiffPage(const QString& SrcFile, std::int16_t Delete
         line(30);
         const QVariantList args{QVariant(src), PageNumber(DeletePageno)};
         line(40);
-        const bool result = CallEngine(control, "DeleteTIFFPages", args, trap, lastFailureReason_);
+        const bool result = CallEngine(control, page_engine::kDeleteTIFFPages, args, trap, lastFailureReason_);
         line(50);
         control.reset();
         return result;
@@ -274,7 +274,7 @@ bool TiffPdfCommands::SplitTiffFiles(const QString& SourceFilePath, std::int16_t
     // The command-line program's copy has no statement numbers (logs 0).
     const auto body = [&](const Numbering& line, com::Ptr<com::Object>& control, const ErrorTrap& trap) {
         line(10);
-        return CallBetweenYields(line, control, trap, "SplitTIFF", lastFailureReason_, [&] {
+        return CallBetweenYields(line, control, trap, page_engine::kSplitTIFF, lastFailureReason_, [&] {
             const QString dir = ValidateDir(folder);
             const QString part1 = dir + prefix + QStringLiteral("1.tif");
             const QString part2 = dir + prefix + QStringLiteral("2.tif");
@@ -291,7 +291,7 @@ bool TiffPdfCommands::ExtractTIFFpagesbyRange(const QString& strInputTIFF, std::
     const QString outputDir = StrOutputDir;
     const auto body = [&](const Numbering& line, com::Ptr<com::Object>& control, const ErrorTrap& trap) {
         line(60);
-        return CallBetweenYields(line, control, trap, "ExtractPages", lastFailureReason_, [&] {
+        return CallBetweenYields(line, control, trap, page_engine::kExtractPages, lastFailureReason_, [&] {
             return QVariantList{QVariant(input), PageNumber(iStartPage), PageNumber(iEndPage),
                                 QVariant(ValidateDir(outputDir))};
         });
@@ -305,7 +305,7 @@ bool TiffPdfCommands::ExtractAllTIFFpages(const QString& SourceFilePath, const Q
     const QString folder = OutputFolder;
     const auto body = [&](const Numbering& line, com::Ptr<com::Object>& control, const ErrorTrap& trap) {
         line(60);
-        return CallBetweenYields(line, control, trap, "ExtractAllTIFFpages", lastFailureReason_, [&] {
+        return CallBetweenYields(line, control, trap, page_engine::kExtractAllTIFFpages, lastFailureReason_, [&] {
             return QVariantList{QVariant(source), QVariant(ValidateDir(folder))};
         });
     };
@@ -348,14 +348,15 @@ bool TiffPdfCommands::CombineOrderTiff()
                 first = false;
             } else if (!merged) {
                 merged = true;
-                if (!Call(control, "MergeTIFF", {QVariant(firstInput), QVariant(path), QVariant(t2)})) {
+                if (!Call(control, page_engine::kMergeTIFF, {QVariant(firstInput), QVariant(path), QVariant(t2)})) {
                     control.reset();
                     return false;
                 }
             } else {
                 const QString from = intoT1 ? t2 : t1;
                 const QString into = intoT1 ? t1 : t2;
-                const bool ok = Call(control, "MergeTIFF", {QVariant(from), QVariant(path), QVariant(into)});
+                const bool ok =
+                    Call(control, page_engine::kMergeTIFF, {QVariant(from), QVariant(path), QVariant(into)});
                 QFile::remove(from);
                 intoT1 = !intoT1;
                 if (!ok) {

@@ -18,6 +18,23 @@
 
 inline constexpr char16_t kPageEngineProgId[] = u"STAVREN.StavrenCtrl.1";
 
+// The page-engine control's methods the facade calls by name. A call names
+// its method only through these; the facade's tests find each of
+// kPageEngineMethods on the control, so a misspelt or added name that the
+// control lacks fails there.
+namespace page_engine {
+inline constexpr char kAddTIFFPages[] = "AddTIFFPages";
+inline constexpr char kDeleteTIFFPages[] = "DeleteTIFFPages";
+inline constexpr char kSplitTIFF[] = "SplitTIFF";
+inline constexpr char kExtractPages[] = "ExtractPages";
+inline constexpr char kExtractAllTIFFpages[] = "ExtractAllTIFFpages";
+inline constexpr char kMergeTIFF[] = "MergeTIFF";
+} // namespace page_engine
+inline constexpr const char* kPageEngineMethods[] = {
+    page_engine::kAddTIFFPages, page_engine::kDeleteTIFFPages,     page_engine::kSplitTIFF,
+    page_engine::kExtractPages, page_engine::kExtractAllTIFFpages, page_engine::kMergeTIFF,
+};
+
 class TiffPdfCommands {
 public:
     // Number of records handled so far by CombineOrderTiff (reset when it starts).

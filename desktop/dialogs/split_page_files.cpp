@@ -1,6 +1,6 @@
 #include "desktop/dialogs/split_page_files.h"
 
-#include "operations/m_temp_file.h"
+#include "operations/system_error.h"
 #include "platform/safe_file/file_identity.h"
 
 #include <QCollator>

@@ -52,15 +52,6 @@ bool ClassRegistry::SetValue(const QString& key, const QString& name, const QStr
     return Finish(s);
 }
 
-bool ClassRegistry::CreateKey(const QString& key)
-{
-    QSettings s(FilePath(), QSettings::IniFormat);
-    const QString k = ValueKey(key, {});
-    if (!s.contains(k))
-        s.setValue(k, QVariant());
-    return Finish(s);
-}
-
 std::optional<QString> ClassRegistry::Value(const QString& key, const QString& name)
 {
     QSettings s(FilePath(), QSettings::IniFormat);

@@ -48,8 +48,6 @@ public:
     // ---- raw access --------------------------------------------------------
     // Writes a value (name "" is the key's default value); creates the key.
     static bool SetValue(const QString& key, const QString& name, const QString& value);
-    // Creates an empty key (no default value).
-    static bool CreateKey(const QString& key);
     // The value, or nullopt when the key or value does not exist.
     static std::optional<QString> Value(const QString& key, const QString& name = {});
     static bool KeyExists(const QString& key);

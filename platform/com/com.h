@@ -48,10 +48,6 @@ inline constexpr HRESULT TYPE_E_LIBNOTREGISTERED = static_cast<HRESULT>(0x800280
 inline constexpr HRESULT CO_E_DLLNOTFOUND = static_cast<HRESULT>(0x800401F8u);
 inline constexpr HRESULT CO_E_ERRORINDLL = static_cast<HRESULT>(0x800401F9u);
 
-inline constexpr bool Succeeded(HRESULT hr)
-{
-    return hr >= 0;
-}
 inline constexpr bool Failed(HRESULT hr)
 {
     return hr < 0;
@@ -203,8 +199,6 @@ inline QVariant Invoke(const Ptr<Object>& obj, const QString& name, const QVaria
 QVariant InvokeById(Object* obj, DISPID id, const QVariantList& args = {});
 // Property put by DISPID (a Q_PROPERTY whose DISPID is given by class info).
 void PutPropertyById(Object* obj, DISPID id, const QVariant& value);
-// GetIDsOfNames: the DISPID of a member or property; false when unknown.
-bool GetIdOfName(Object* obj, const QString& name, DISPID& id);
 
 // Converts a variant the way a dispatch layer coerces an argument to a
 // parameter type (QMetaType::Short, Int, Bool, QString). Raises 13 or 6.

@@ -135,26 +135,4 @@ void PutPropertyById(Object* obj, DISPID id, const QVariant& value)
         Raise(rterr::TypeMismatch);
 }
 
-bool GetIdOfName(Object* obj, const QString& name, DISPID& id)
-{
-    if (!obj)
-        return false;
-    const QMetaObject* mo = obj->metaObject();
-    for (int i = 0; i < mo->classInfoCount(); ++i) {
-        const QMetaClassInfo ci = mo->classInfo(i);
-        const QByteArray key = ci.name();
-        if (!key.startsWith("DISPID "))
-            continue;
-        if (QString::fromLatin1(ci.value()).compare(name, Qt::CaseInsensitive) != 0)
-            continue;
-        bool ok = false;
-        const int n = key.mid(7).toInt(&ok);
-        if (ok) {
-            id = n;
-            return true;
-        }
-    }
-    return false;
-}
-
 } // namespace com

@@ -64,7 +64,6 @@ public:
     void Lock() { ++locks_; }
     void Unlock() { --locks_; }
     long Objects() const { return objects_; }
-    long Locks() const { return locks_; }
 
     // Path of the shared library holding this module object.
     QString Path() const { return ModulePathOf(this); }

@@ -10,20 +10,6 @@
 
 namespace com {
 
-QString VarTypeName(VarType t)
-{
-    switch (t) {
-    case VarType::Void: return QStringLiteral("void");
-    case VarType::Bool: return QStringLiteral("VARIANT_BOOL");
-    case VarType::I2: return QStringLiteral("short");
-    case VarType::I4: return QStringLiteral("long");
-    case VarType::Bstr: return QStringLiteral("BSTR");
-    case VarType::Variant: return QStringLiteral("VARIANT");
-    case VarType::Hresult: return QStringLiteral("HRESULT");
-    }
-    return {};
-}
-
 VarType VarTypeOf(QMetaType t)
 {
     switch (t.id()) {

@@ -22,8 +22,6 @@ namespace com {
 // Automation types of parameters and results.
 enum class VarType { Void, Bool, I2, I4, Bstr, Variant, Hresult };
 
-// Name of a type as a type library lists it ("BSTR", "short", ...).
-QString VarTypeName(VarType t);
 // The automation type of a Qt parameter type; Void for an unknown type.
 VarType VarTypeOf(QMetaType t);
 

@@ -680,15 +680,6 @@ void Grid::SetRowPositionAt(int row, int position)
     model_->MoveDataRow(row - 1, position - 1);
 }
 
-void Grid::ShowCell(int row, int col)
-{
-    CheckRow(row);
-    CheckColumn(col);
-    if (model_->DataRows() == 0)
-        return;
-    view_->scrollTo(model_->index(std::max(row, 1) - 1, col));
-}
-
 // ---- files --------------------------------------------------------------
 
 QString Grid::ClipSeparators() const
@@ -786,7 +777,6 @@ void Grid::LoadFromFile(const QString& path, int format, bool withHeader)
 
 void Grid::SetAppearance(int id, const QVariant& value)
 {
-    appearance_[id] = value;
     switch (id) {
     case kAppearanceFixedColumns: {
         const int fixed = std::max(0, value.toInt());
@@ -801,10 +791,4 @@ void Grid::SetAppearance(int id, const QVariant& value)
         break;
     default: break;
     }
-}
-
-QVariant Grid::Appearance(int id) const
-{
-    const auto it = appearance_.find(id);
-    return it == appearance_.end() ? QVariant() : it->second;
 }

@@ -23,8 +23,6 @@
 #include <QVariant>
 #include <QWidget>
 
-#include <map>
-
 class QTableView;
 
 namespace grid_detail {
@@ -164,20 +162,17 @@ public:
 
     // Moves data row `row` to position `position`.
     void SetRowPositionAt(int row, int position);
-    // Scrolls the cell into view.
-    void ShowCell(int row, int col);
 
     // The set-up values each grid gets once, by their dispatch number.
     // Fixed columns (shaded, not editable) and the selection mode
     // (kSelectWholeRows selects whole rows) act here; the grid always has
     // one header row, whatever its fixed rows say. Any other number is
-    // accepted and only remembered.
+    // accepted and has no effect.
     static constexpr int kAppearanceFixedRows = 11;
     static constexpr int kAppearanceFixedColumns = 12;
     static constexpr int kAppearanceSelectionMode = 32;
     static constexpr int kSelectWholeRows = 3;
     void SetAppearance(int id, const QVariant& value);
-    QVariant Appearance(int id) const;
 
     // The view inside (for focus and tests).
     QTableView* View() const;
@@ -225,5 +220,4 @@ private:
     QString clipSeparators_;
     int mouseRow_ = -1;
     int mouseColumn_ = -1;
-    std::map<int, QVariant> appearance_;
 };

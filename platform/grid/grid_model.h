@@ -91,7 +91,6 @@ public:
 
     void SetEditMode(int mode) { editMode_ = mode; }
     void SetFixedColumns(int count) { fixedColumns_ = count; }
-    int FixedColumns() const { return fixedColumns_; }
 
 private:
     std::vector<Row> rows_;

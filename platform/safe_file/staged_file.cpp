@@ -125,11 +125,6 @@ void StagedFile::Discard()
     done_ = true;
 }
 
-bool PlaceFile(const std::string& from, const std::string& target, int& error)
-{
-    return PlaceFileAt(AT_FDCWD, from, AT_FDCWD, target, error);
-}
-
 bool PlaceFileAt(int fromFd, const std::string& from, int toFd, const std::string& target, int& error)
 {
     Replacement replacement;
@@ -162,12 +157,6 @@ bool PlaceFileAt(int fromFd, const std::string& from, int toFd, const std::strin
             (void)::fsync(toFd);
     }
     return true;
-}
-
-bool PlaceFileIfFree(const std::string& from, const std::string& target)
-{
-    int error = 0;
-    return PlaceFileIfFreeAt(AT_FDCWD, from, AT_FDCWD, target, error);
 }
 
 bool PlaceFileIfFreeAt(int fromFd, const std::string& from, int toFd, const std::string& target, int& error)

@@ -12,7 +12,7 @@
 //     write(file.Descriptor(), ...);            // failures: file.Fail(errno)
 //     if (!file.Commit()) ...                   // nothing changed
 //
-// PlaceFile puts a complete file that already exists (in the same file
+// PlaceFileAt puts a complete file that already exists (in the same file
 // system) under a final name by the same rule.
 //
 // Inside a live private folder (private_folder.h) no name is a final one:
@@ -45,7 +45,6 @@ public:
     int Error() const { return error_; }
     // The temporary file, open for writing; -1 after a failure.
     int Descriptor() const { return fd_; }
-    const std::string& Target() const { return target_; }
     // Whether an existing file will be replaced.
     bool Replaces() const { return replacement_.kind == Replacement::Kind::File; }
 
@@ -67,22 +66,18 @@ private:
     Replacement replacement_;
 };
 
-// Moves the complete file `from` to `target` by the replacement rule. False
-// with `error` (an errno value) when the rule refuses the target or the
-// move fails; `from` is then left where it was.
-bool PlaceFile(const std::string& from, const std::string& target, int& error);
-// The same for the entry `from` of the open folder `fromFd` and the entry
-// `target` of the open folder `toFd` (either may be AT_FDCWD).
+// Moves the complete file, the entry `from` of the open folder `fromFd`, to
+// the entry `target` of the open folder `toFd` (either may be AT_FDCWD) by
+// the replacement rule. False with `error` (an errno value) when the rule
+// refuses the target or the move fails; `from` is then left where it was.
 bool PlaceFileAt(int fromFd, const std::string& from, int toFd, const std::string& target, int& error);
 
-// Moves the complete file `from` to `target` only when nothing stands under
-// that name, in one step that can never replace anything. True when it did;
-// false when the name is taken or the file system cannot promise that, and
-// then `from` is where it was and PlaceFile decides.
-bool PlaceFileIfFree(const std::string& from, const std::string& target);
-// The same between open folders. False with `error` EEXIST when the name is
-// taken, EINVAL or ENOSYS when the file system cannot promise it, or the
-// system's reason why the move failed.
+// Moves the complete file `from` to `target` (entries of open folders, as
+// above) only when nothing stands under that name, in one step that can
+// never replace anything. True when it did; false with `error` EEXIST when
+// the name is taken, EINVAL or ENOSYS when the file system cannot promise
+// it, or the system's reason why the move failed; `from` is then where it
+// was and PlaceFileAt decides.
 bool PlaceFileIfFreeAt(int fromFd, const std::string& from, int toFd, const std::string& target, int& error);
 
 } // namespace safe_file

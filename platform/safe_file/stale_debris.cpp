@@ -162,16 +162,6 @@ bool RemoveStaleFolder(int folderFd, const std::string& name)
     return removed;
 }
 
-bool SweepStaleDebris(const std::string& folder)
-{
-    const int folderFd = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    if (folderFd < 0)
-        return false;
-    const bool swept = SweepStaleDebrisAt(folderFd, folder);
-    ::close(folderFd);
-    return swept;
-}
-
 bool SweepStaleDebrisAt(int folderFd, const std::string& folder)
 {
     struct stat st {};

@@ -37,11 +37,10 @@ bool RemoveStaleFile(int folderFd, const std::string& name);
 // files when it is debris. True when it is gone.
 bool RemoveStaleFolder(int folderFd, const std::string& name);
 
-// Removes every piece of debris directly inside `folder`. Each folder is
-// looked through once per run (what an earlier run left cannot appear
-// later); false when the folder could not be read.
-bool SweepStaleDebris(const std::string& folder);
-// The same for the open folder `folderFd`, known to the run as `folder`.
+// Removes every piece of debris directly inside the open folder
+// `folderFd`, known to the run as `folder`. Each folder is looked through
+// once per run (what an earlier run left cannot appear later); false when
+// the folder could not be read.
 bool SweepStaleDebrisAt(int folderFd, const std::string& folder);
 
 // The prefix of private folder names; six characters of mkdtemp follow.

@@ -11,6 +11,7 @@
 #include <QDir>
 #include <QFileInfo>
 #include <QLibrary>
+#include <QMetaMethod>
 #include <QProgressBar>
 #include <QTemporaryDir>
 
@@ -75,6 +76,22 @@ QStringList CombineScratchFolders()
 }
 
 } // namespace
+
+// The facade calls the control's methods by name: each name it uses must
+// be a method the control offers for calling.
+TEST_F(FacadeTest, EveryMethodTheFacadeCallsIsOnTheControl)
+{
+    const com::Ptr<com::Object> control = com::CreateObject(QString::fromUtf16(kPageEngineProgId));
+    const QMetaObject* meta = control->metaObject();
+    for (const char* name : kPageEngineMethods) {
+        bool offered = false;
+        for (int i = com::Object::staticMetaObject.methodCount(); i < meta->methodCount(); ++i) {
+            const QMetaMethod method = meta->method(i);
+            offered = offered || (method.name() == name && method.access() == QMetaMethod::Public);
+        }
+        EXPECT_TRUE(offered) << name;
+    }
+}
 
 TEST_F(FacadeTest, AppendInsertsBeforeTheGivenPage)
 {

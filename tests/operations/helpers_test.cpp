@@ -4,6 +4,7 @@
 #include "operations/file_pattern.h"
 #include "operations/m_temp_file.h"
 #include "operations/mod_general.h"
+#include "operations/mod_os_version.h"
 #include "operations/trim_null.h"
 #include "operations/typed_number.h"
 #include "platform/runtime/run_time_error.h"
@@ -177,6 +178,10 @@ TEST(TempFileHelpers, MakeTempFileNameCreatesAnEmptyFileOrRaisesTheSystemError)
     EXPECT_EQ(info.absolutePath(), QFileInfo(dir.path()).absoluteFilePath());
     EXPECT_TRUE(info.fileName().startsWith("ANI") && info.fileName().endsWith(".tmp"));
     EXPECT_NE(MakeTempFileName("ANI", dir.path()), info.filePath());
+    // Without a folder: the temporary-files folder.
+    const QString inTemp = MakeTempFileName("ANI", QString());
+    EXPECT_EQ(QFileInfo(inTemp).path() + "/", GetTempDir());
+    EXPECT_TRUE(QFile::remove(inTemp));
     try {
         MakeTempFileName("ANI", dir.filePath("missing"));
         FAIL() << "no error raised";
@@ -184,4 +189,12 @@ TEST(TempFileHelpers, MakeTempFileNameCreatesAnEmptyFileOrRaisesTheSystemError)
         EXPECT_EQ(e.number(), ENOENT | 10000);
         EXPECT_FALSE(e.description().isEmpty());
     }
+}
+
+// Neither version test answers true here, so no platform-specific path is
+// ever taken.
+TEST(TempFileHelpers, TheVersionTestsAnswerFalse)
+{
+    EXPECT_FALSE(IsWindowsNT());
+    EXPECT_FALSE(IsWindowsVista());
 }

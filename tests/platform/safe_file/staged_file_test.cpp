@@ -23,13 +23,13 @@ public:
             file.Fail(errno);
         return file.Commit() ? 0 : file.Error();
     }
-    // Moves a new file holding `text` to `target` with PlaceFile; the error, or 0.
+    // Moves a new file holding `text` to `target` with PlaceFileAt; the error, or 0.
     int Place(const std::string& target, const std::string& text)
     {
         const std::string from = At("from");
         Save(from, text);
         int error = 0;
-        return PlaceFile(from, target, error) ? 0 : error;
+        return PlaceFileAt(AT_FDCWD, from, AT_FDCWD, target, error) ? 0 : error;
     }
 };
 
@@ -222,7 +222,8 @@ TEST_F(StagedFileTest, AFreeNameIsTakenInOneStepAndATakenOneIsLeftAlone)
 {
     ASSERT_EQ(mkdir(At("out").c_str(), 0755), 0);
     Save(At("from"), "page");
-    ASSERT_TRUE(PlaceFileIfFree(At("from"), At("out/a1.tif")));
+    int error = 0;
+    ASSERT_TRUE(PlaceFileIfFreeAt(AT_FDCWD, At("from"), AT_FDCWD, At("out/a1.tif"), error));
     EXPECT_EQ(Load(At("out/a1.tif")), "page");
     EXPECT_FALSE(Exists(At("from")));
 
@@ -232,7 +233,7 @@ TEST_F(StagedFileTest, AFreeNameIsTakenInOneStepAndATakenOneIsLeftAlone)
     ASSERT_EQ(symlink(At("nowhere").c_str(), At("out/a3.tif").c_str()), 0);
     for (const char* name : {"out/a1.tif", "out/a2.tif", "out/a3.tif"}) {
         Save(At("from"), "other page");
-        EXPECT_FALSE(PlaceFileIfFree(At("from"), At(name))) << name;
+        EXPECT_FALSE(PlaceFileIfFreeAt(AT_FDCWD, At("from"), AT_FDCWD, At(name), error)) << name;
         EXPECT_EQ(Load(At("from")), "other page") << name;
     }
     EXPECT_EQ(Load(At("out/a1.tif")), "page");

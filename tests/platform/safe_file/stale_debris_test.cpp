@@ -38,6 +38,15 @@ protected:
         MakeOld(path);
         return path.substr(path.rfind('/') + 1);
     }
+    // Sweeps the folder `folder` (a path) as a run does.
+    static bool Sweep(const std::string& folder)
+    {
+        const int fd = open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+        const bool swept = fd >= 0 && SweepStaleDebrisAt(fd, folder);
+        if (fd >= 0)
+            close(fd);
+        return swept;
+    }
     // An old temporary file beginning as every file written through one
     // does, with a TIFF header.
     void OldFile(const std::string& name)
@@ -92,7 +101,7 @@ TEST_F(StaleDebrisTest, OnlyOwnOldUnheldDebrisGoesAndLinksAreNotFollowed)
         ASSERT_EQ(lchown(At("c.tif.velmora.tmp").c_str(), 12345, 12345), 0); // another user's
     }
 
-    ASSERT_TRUE(SweepStaleDebris(dir));
+    ASSERT_TRUE(Sweep(dir));
     close(heldFd);
 
     std::vector<std::string> expected{".velmora-ab12cd",
@@ -121,7 +130,7 @@ TEST_F(StaleDebrisTest, OnlyOwnOldUnheldDebrisGoesAndLinksAreNotFollowed)
 
     // A folder is looked through once per run.
     OldFile("later.tif.velmora.tmp");
-    EXPECT_TRUE(SweepStaleDebris(dir + "/"));
+    EXPECT_TRUE(Sweep(dir + "/"));
     EXPECT_TRUE(Exists(At("later.tif.velmora.tmp")));
 }
 
