@@ -54,7 +54,7 @@ public:
     // never replaced, and the file is dropped. The replacement follows the
     // rule of platform/safe_file/replace_rule.h (a link is replaced as a
     // name; a file the user may not write, a folder or a FIFO is refused).
-    // Raises the system's error (number Or 10000) when the move is refused.
+    // Raises the system's error (its number combined with 10000 by a bitwise Or) when the move is refused.
     PlaceOutcome Place(const QString& name, const QString& target, bool replace, const QStringList& protectedFiles);
 
     // Moves the engine's page files of 0-based index first..last to

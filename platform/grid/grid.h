@@ -12,8 +12,7 @@
 //
 // The members keep the control's names: a property is a getter Name(...)
 // and a setter SetName(..., value); the row move (dispatch number 124) is
-// SetRowPositionAt and the cell call (198) ShowCell; the control's events
-// are Qt signals. Files are UTF-8.
+// SetRowPositionAt; the control's events are Qt signals. Files are UTF-8.
 //
 // Members that get an invalid row, column or value raise RunTimeError
 // (381 for a row or column outside the grid, 380 for a value the member
