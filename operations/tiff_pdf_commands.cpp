@@ -74,7 +74,8 @@ bool Call(const com::Ptr<com::Object>& control, const char* method, const QVaria
 
 // The error that stands for why the page engine failed: the system's
 // reason (`error`, an errno value) and why pages were refused
-// (`refusal`), as the control left them.
+// (`refusal`), as the control left them. The two may be unrelated (a full
+// disk at one page, another page damaged), so they are listed side by side.
 RunTimeError EngineFailure(int error, const QString& refusal)
 {
     if (error == 0)
@@ -82,7 +83,7 @@ RunTimeError EngineFailure(int error, const QString& refusal)
     const RunTimeError system = SystemError(error);
     if (refusal.isEmpty())
         return system;
-    return RunTimeError(system.number(), system.description() + QStringLiteral(": ") + refusal);
+    return RunTimeError(system.number(), system.description() + QStringLiteral("; ") + refusal);
 }
 
 // Calls a page-engine method. When it fails for a reason of the system (a
