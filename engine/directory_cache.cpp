@@ -10,7 +10,7 @@ std::shared_ptr<const CachedDirectory> DirectoryCache::Find(std::uint64_t offset
 
 void DirectoryCache::Keep(std::uint64_t offset, std::shared_ptr<const CachedDirectory> dir)
 {
-    const std::uint64_t size = dir->Size();
+    const std::uint64_t size = kPerDirectory + sizeof(IfdEntry) * dir->entries.capacity();
     if (size > kMaxBytes - bytes_)
         return;
     if (held_.emplace(offset, std::move(dir)).second)

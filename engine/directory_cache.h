@@ -1,9 +1,11 @@
 #pragma once
 // The directories a reader has read besides its chain (sub-images, EXIF,
-// GPS and private directories), each read from its file once per
-// operation: a directory named by many pages, or by many sub-images, is
-// not read again for each. It holds at most kMaxBytes of entries; a
-// directory read beyond that is read again whenever it is named.
+// GPS and private directories), each read from its file once per reader:
+// a directory named by many pages, or by many sub-images, is not read
+// again for each. What it holds, entries and the upkeep of each directory
+// kept (an empty one costs far more memory than its 6 bytes of file), stays
+// within kMaxBytes of memory; a directory read beyond that is not kept,
+// and is read again whenever it is named.
 
 #include <cstdint>
 #include <map>
@@ -25,7 +27,11 @@ struct CachedDirectory {
 
 class DirectoryCache {
 public:
-    static constexpr std::uint64_t kMaxBytes = 64ull << 20;
+    static constexpr std::uint64_t kMaxBytes = 32ull << 20;
+    // Memory one directory kept takes beside its entries: its node in the
+    // map, the block it shares with its count of owners, and the rounding
+    // of its list of entries.
+    static constexpr std::uint64_t kPerDirectory = 160;
 
     // The directory read at `offset`, or null when it is not held.
     std::shared_ptr<const CachedDirectory> Find(std::uint64_t offset) const;

@@ -20,7 +20,8 @@
 //   - at a directory that overlaps the header or a directory already read
 //     (this ends every loop, and keeps what is held below the file's size);
 //   - after a directory whose entries the file cuts short (that directory
-//     is still a page, holding the entries read in full).
+//     is still a page and counted, with the entries read in full; the
+//     engine refuses to write it, as its copy would lose the rest).
 // A BigTIFF file (version 43, 64-bit offsets) has no pages: the writer
 // cannot carry its layout.
 

@@ -79,7 +79,10 @@ class Planner {
 public:
     Planner(TiffReader& reader, std::uint32_t outOrder, PagePlan& plan)
         : reader_(reader), source_(reader.stream), plan_(plan), outOrder_(outOrder), allowance_(reader.Allowance()),
-          limit_(reader.stream.Size() + kPageAllowance)
+          limit_(reader.stream.Size() + kPageAllowance),
+          // Never past 4 GiB, which no page of a classic file can take, and
+          // which keeps every index of the layout within 32 bits.
+          holdLimit_(std::min<std::uint64_t>(reader.stream.Size() + kLayoutAllowance, 0xFFFFFFFFull))
     {
     }
 
@@ -87,8 +90,8 @@ public:
     {
         if (!PlanDirectory(entries, Level::kPage))
             return false;
-        for (std::uint32_t piece : tails_)
-            plan_.pieces.push_back(pendingTails_[piece]);
+        for (const PagePiece& tail : pendingTails_)
+            plan_.pieces.push_back(tail);
         return true;
     }
 
@@ -116,6 +119,22 @@ private:
             tooLarge_ = true;
             Refuse("its copy would take more than its file's size plus 1 MiB");
         }
+    }
+
+    // Counts memory the layout is about to hold against what it may hold;
+    // false, the page refused, once that is passed. A list is counted before
+    // it is made; a piece may pass the bound by its own few bytes, and
+    // planning stops with the entry at hand.
+    bool Hold(std::uint64_t bytes)
+    {
+        held_ += bytes;
+        if (held_ <= holdLimit_)
+            return !tooLarge_;
+        if (!tooLarge_) {
+            tooLarge_ = true;
+            Refuse("too large to lay out");
+        }
+        return false;
     }
 
     // The width of the samples of an image whose bytes must turn with the
@@ -162,29 +181,40 @@ private:
         return Refuse(kUnreadReason);
     }
 
-    // The numbers of an entry of type SHORT, SSHORT, LONG or SLONG, from its
-    // value field or from the source file.
-    bool ReadNumbers(const IfdEntry& e, std::vector<std::uint32_t>& out)
+    // Whether the numbers of `e` can be read: of type SHORT, SSHORT, LONG
+    // or SLONG, and inside the file unless they fit its value field.
+    bool NumbersReadable(const IfdEntry& e)
     {
         if (!IsOffsetNumberType(e.type))
             return Refuse(TagText(e.tag) + " is of type " + std::to_string(e.type) + ", not a 16- or 32-bit number");
+        const std::uint64_t bytes = std::uint64_t(ElementSize(e.type)) * e.count;
+        // The array itself is copied by nobody, but it is read: it must lie
+        // in the file, which also bounds what reading it takes.
+        if (bytes > 4 && !source_.Holds(e.value, bytes))
+            return Refuse(TagText(e.tag) + ": values outside the file");
+        return true;
+    }
+
+    // Calls `use` with each number of such an entry, from its value field
+    // or from the source file, read a chunk at a time; stops at the first
+    // call that returns false.
+    template <typename Use>
+    bool ForEachNumber(const IfdEntry& e, Use use)
+    {
+        if (!NumbersReadable(e))
+            return false;
         const std::uint32_t size = ElementSize(e.type);
         const std::uint64_t bytes = std::uint64_t(size) * e.count;
-        out.clear();
         if (bytes <= 4) {
             unsigned char field[4];
             Store32(field, e.value, kLittleEndian);
             for (std::uint32_t i = 0; i < e.count; ++i)
-                out.push_back(size == 2 ? Load16(field + 2 * i, kLittleEndian) : Load32(field, kLittleEndian));
+                if (!use(size == 2 ? Load16(field + 2 * i, kLittleEndian) : Load32(field, kLittleEndian)))
+                    return false;
             return true;
         }
-        // The array itself is copied by nobody, but it is read: it must lie
-        // in the file, which also bounds the memory it takes.
-        if (!source_.Holds(e.value, bytes))
-            return Refuse(TagText(e.tag) + ": values outside the file");
         if (!Charge(bytes))
             return false;
-        out.reserve(e.count);
         unsigned char chunk[4096];
         std::uint64_t at = e.value;
         std::uint32_t left = e.count;
@@ -193,18 +223,35 @@ private:
             if (!source_.ReadAt(at, chunk, std::size_t(n) * size))
                 return Refuse(TagText(e.tag) + ": values cannot be read");
             for (std::uint32_t i = 0; i < n; ++i)
-                out.push_back(size == 2 ? Load16(chunk + 2 * i, reader_.byteOrder)
-                                        : Load32(chunk + 4 * i, reader_.byteOrder));
+                if (!use(size == 2 ? Load16(chunk + 2 * i, reader_.byteOrder)
+                                   : Load32(chunk + 4 * i, reader_.byteOrder)))
+                    return false;
             at += std::uint64_t(n) * size;
             left -= n;
         }
         return true;
     }
 
-    std::uint32_t AddPiece(PagePiece piece)
+    // The numbers of such an entry, held as a list.
+    bool ReadNumbers(const IfdEntry& e, std::vector<std::uint32_t>& out)
+    {
+        out.clear();
+        if (!NumbersReadable(e) || !Hold(4ull * e.count))
+            return false;
+        out.reserve(e.count);
+        return ForEachNumber(e, [&](std::uint32_t n) {
+            out.push_back(n);
+            return true;
+        });
+    }
+
+    // Appends `piece`; its index. Planning goes on to the end of the entry
+    // at hand when the piece passes a bound, then stops.
+    std::uint32_t AddPiece(const PagePiece& piece)
     {
         Grow(piece.length + (piece.pad ? 1 : 0));
-        plan_.pieces.push_back(std::move(piece));
+        Hold(sizeof(PagePiece));
+        plan_.pieces.push_back(piece);
         return static_cast<std::uint32_t>(plan_.pieces.size() - 1);
     }
 
@@ -214,28 +261,30 @@ private:
         piece.kind = PagePiece::kValues;
         piece.source = source;
         piece.length = length;
-        piece.unit = unit;
+        piece.unit = static_cast<std::uint8_t>(unit);
         piece.pad = true;
-        return AddPiece(std::move(piece));
+        return AddPiece(piece);
     }
 
-    static PageRef PieceRef(std::uint32_t piece)
+    static void PointAt(PlannedEntry& planned, std::uint32_t piece)
     {
-        PageRef ref;
-        ref.kind = PageRef::kPiece;
-        ref.index = piece;
-        return ref;
+        planned.what = PlannedEntry::kPiece;
+        planned.value = piece;
     }
 
     // Strips or tiles named by an offsets entry, with the byte counts entry.
     bool PlanRun(const IfdEntry& offsets, const IfdEntry* counts, PlannedEntry& planned)
     {
+        if (!Hold(sizeof(ImageRun)))
+            return false;
         ImageRun run;
         if (!ReadNumbers(offsets, run.offsets))
             return false;
         if (counts != nullptr && !ReadNumbers(*counts, run.counts))
             return false;
         // A block without a byte count has 0 bytes; extra counts are unused.
+        if (run.counts.size() < run.offsets.size() && !Hold(4ull * run.offsets.size()))
+            return false;
         run.counts.resize(run.offsets.size(), 0);
         run.unit = sampleUnit_;
         for (std::size_t k = 0; k < run.offsets.size(); ++k)
@@ -247,7 +296,6 @@ private:
             plan_.runs.push_back(std::move(run));
             return true;
         }
-        planned.literal = false;
         PagePiece piece;
         piece.index = runIndex;
         if (run.offsets.size() == 1) {
@@ -255,22 +303,22 @@ private:
             piece.kind = PagePiece::kRunInline;
             piece.length = run.counts[0];
             piece.pad = true;
-            run.piece = AddPiece(std::move(piece));
-            planned.ref.kind = PageRef::kRunBlock;
-            planned.ref.index = runIndex;
+            run.piece = AddPiece(piece);
+            PointAt(planned, run.piece);
         } else {
             piece.kind = PagePiece::kRunOffsets;
             piece.length = 4ull * run.offsets.size();
-            planned.ref = PieceRef(AddPiece(std::move(piece)));
+            PointAt(planned, AddPiece(piece));
             PagePiece tail;
             tail.kind = PagePiece::kRunTail;
             tail.index = runIndex;
             for (std::uint32_t c : run.counts)
                 tail.length += c;
             Grow(tail.length);
+            // Held twice: here, and in the pieces once the page is planned.
+            Hold(2 * sizeof(PagePiece));
             run.piece = static_cast<std::uint32_t>(pendingTails_.size());
-            tails_.push_back(run.piece);
-            pendingTails_.push_back(std::move(tail));
+            pendingTails_.push_back(tail);
         }
         plan_.runs.push_back(std::move(run));
         return !tooLarge_;
@@ -291,12 +339,10 @@ private:
                 const std::uint64_t begin = run.offsets[k];
                 const std::uint64_t end = begin + run.counts[k];
                 if (offset >= begin && offset + length <= end) {
-                    planned.literal = false;
-                    planned.ref.kind = PageRef::kRunBlock;
-                    planned.ref.index = r;
-                    planned.ref.block = k;
-                    planned.ref.delta = offset - begin;
-                    return true;
+                    planned.what = PlannedEntry::kBlock;
+                    planned.value = static_cast<std::uint32_t>(plan_.blockRefs.size());
+                    plan_.blockRefs.push_back({r, k, offset - begin});
+                    return Hold(sizeof(BlockRef));
                 }
             }
         }
@@ -313,8 +359,7 @@ private:
                     inside += plan_.runs[r].counts[k];
             }
         limit_ += std::min(inside, length);
-        planned.literal = false;
-        planned.ref = PieceRef(AddValues(offset, length, 1));
+        PointAt(planned, AddValues(offset, length, 1));
         return true;
     }
 
@@ -327,7 +372,10 @@ private:
             return false;
         if (offsets.empty())
             return Refuse(TagText(e.tag) + " names no JPEG table");
+        if (!Hold(sizeof(std::uint64_t) * offsets.size()))
+            return false;
         std::vector<std::uint64_t> lengths;
+        lengths.reserve(offsets.size());
         for (std::uint32_t offset : offsets) {
             std::uint64_t length = 64;
             if (e.tag != tiff_tag::kJpegQTables) {
@@ -345,77 +393,94 @@ private:
             lengths.push_back(length);
         }
         planned.type = tiff_type::kLong;
-        const std::uint32_t array = PlanOffsetArray(offsets.size(), planned);
-        for (std::size_t i = 0; i < offsets.size(); ++i)
-            AddOffset(offsets.size(), array, PieceRef(AddValues(offsets[i], lengths[i], 1)), planned);
-        return true;
+        std::uint32_t array = 0;
+        if (!PlanOffsetArray(offsets.size(), planned, array))
+            return false;
+        for (std::size_t i = 0; i < offsets.size() && !tooLarge_; ++i)
+            SetOffset(offsets.size(), array, i, AddValues(offsets[i], lengths[i], 1), planned);
+        return !tooLarge_;
     }
 
     // An entry whose values are the offsets of `count` blocks of this page:
-    // with more than one it points at a new array of them, whose piece is
-    // returned.
-    std::uint32_t PlanOffsetArray(std::size_t count, PlannedEntry& planned)
+    // with more than one it points at a new array of them, whose piece
+    // `array` gets. False, with nothing held, when the array would pass
+    // what the layout may hold.
+    bool PlanOffsetArray(std::size_t count, PlannedEntry& planned, std::uint32_t& array)
     {
-        planned.literal = false;
+        planned.what = PlannedEntry::kPiece;
         if (count < 2)
-            return 0;
+            return true;
+        if (!Hold(4ull * count))
+            return false;
         PagePiece piece;
         piece.kind = PagePiece::kRefOffsets;
         piece.length = 4ull * count;
-        const std::uint32_t array = AddPiece(std::move(piece));
-        planned.ref = PieceRef(array);
-        return array;
+        piece.index = static_cast<std::uint32_t>(plan_.refs.size());
+        plan_.refs.resize(plan_.refs.size() + count);
+        array = AddPiece(piece);
+        planned.value = array;
+        return true;
     }
 
-    // Gives such an entry the next of its offsets.
-    void AddOffset(std::size_t count, std::uint32_t array, const PageRef& ref, PlannedEntry& planned)
+    // Gives such an entry its offset `k`: that of piece `piece`.
+    void SetOffset(std::size_t count, std::uint32_t array, std::size_t k, std::uint32_t piece, PlannedEntry& planned)
     {
         if (count == 1)
-            planned.ref = ref;
+            planned.value = piece;
         else
-            plan_.pieces[array].refs.push_back(ref);
+            plan_.refs[plan_.pieces[array].index + k] = piece;
     }
 
     // The directory at `offset`, named by `tag`: its entries and, with
     // `withNext`, its next-directory field, all of which must lie in the
-    // file. Read from the file once per operation (the reader keeps it); a
-    // directory held already is gone through again from memory.
+    // file. Read from the file once per reader while its cache has room
+    // (directory_cache.h); a directory held already is gone through again
+    // from memory.
     std::shared_ptr<const CachedDirectory> ReadDirectoryAt(std::uint64_t offset, bool withNext, std::uint16_t tag)
     {
-        const std::string outside = "a directory outside the file (" + TagText(tag) + ")";
+        const auto outside = [&] {
+            Refuse("a directory outside the file (" + TagText(tag) + ")");
+            return nullptr;
+        };
         if (auto held = reader_.Directories().Find(offset)) {
-            if (withNext && !held->hasNext) {
-                Refuse(outside);
-                return nullptr;
-            }
+            if (withNext && !held->hasNext)
+                return outside();
             plan_.reused += held->Size();
             return held;
         }
-        unsigned char head[2];
-        if (!source_.ReadAt(offset, head, 2)) {
-            Refuse(outside);
+        // The entry count and the 4 bytes after it in one read: the whole of
+        // a directory without entries.
+        unsigned char head[6];
+        const std::size_t got = source_.ReadUpTo(offset, head, sizeof head);
+        if (got < 2)
+            return outside();
+        const std::uint32_t count = Load16(head, reader_.byteOrder);
+        const std::uint64_t size = 2 + 12ull * count;
+        const bool hasNext = source_.Holds(offset + size, 4);
+        if (!Take(offset, size) || (withNext && !hasNext))
+            return outside();
+        const std::uint64_t whole = size + (hasNext ? 4 : 0);
+        if (!Charge(whole))
             return nullptr;
+        // The rest of it in one more read.
+        std::vector<unsigned char> rest;
+        const unsigned char* bytes = head;
+        if (whole > got) {
+            rest.resize(static_cast<std::size_t>(whole));
+            std::memcpy(rest.data(), head, got);
+            if (!source_.ReadAt(offset + got, rest.data() + got, static_cast<std::size_t>(whole - got))) {
+                Refuse("a directory that cannot be read (" + TagText(tag) + ")");
+                return nullptr;
+            }
+            bytes = rest.data();
         }
-        const std::uint64_t count = Load16(head, reader_.byteOrder);
-        const std::uint64_t size = 2 + 12 * count;
-        auto dir = std::make_shared<CachedDirectory>();
-        dir->hasNext = source_.Holds(offset + size, 4);
-        if (!Take(offset, size) || (withNext && !dir->hasNext)) {
-            Refuse(outside);
-            return nullptr;
-        }
-        if (!Charge(dir->Size()))
-            return nullptr;
         IfdRecord record;
-        unsigned char field[4];
-        if (!record.Read(source_, offset, static_cast<std::uint32_t>(count), reader_.byteOrder)
-            || (dir->hasNext && !source_.ReadAt(offset + size, field, sizeof field))) {
-            Refuse("a directory that cannot be read (" + TagText(tag) + ")");
-            return nullptr;
-        }
+        record.Parse(bytes + 2, count, reader_.byteOrder);
+        auto dir = std::make_shared<CachedDirectory>();
         dir->entries = std::move(record.entries);
-        if (dir->hasNext)
-            dir->next = Load32(field, reader_.byteOrder);
+        dir->hasNext = hasNext;
+        if (hasNext)
+            dir->next = Load32(bytes + size, reader_.byteOrder);
         reader_.Directories().Keep(offset, dir);
         return dir;
     }
@@ -425,36 +490,39 @@ private:
         const auto dir = ReadDirectoryAt(e.value, false, e.tag);
         if (!dir)
             return false;
-        planned.literal = false;
-        planned.ref = PieceRef(static_cast<std::uint32_t>(plan_.pieces.size()));
+        PointAt(planned, static_cast<std::uint32_t>(plan_.pieces.size()));
         return PlanDirectory(dir->entries, level);
     }
 
     // An entry whose values are the offsets of directories: the sub-images
     // of an image (SubIFDs), or directories of a private tag of type IFD.
     // Each is carried as a sub-image is, with those its next-directory
-    // fields chain to it.
+    // fields chain to it. The offsets are read a chunk at a time, as they
+    // are planned, and never held.
     bool PlanSubImages(const IfdEntry& e, PlannedEntry& planned)
     {
         if (!IsDirectoryPointerType(e.type))
             return Refuse(TagText(e.tag) + " names directories but is of type " + std::to_string(e.type));
         IfdEntry asLongs = e;
         asLongs.type = tiff_type::kLong;
-        std::vector<std::uint32_t> offsets;
-        if (!ReadNumbers(asLongs, offsets))
+        if (!NumbersReadable(asLongs))
             return false;
         if (depth_ == kMaxSubImageDepth)
             return Refuse("sub-images nested more than 8 levels deep");
-        const std::uint32_t array = PlanOffsetArray(offsets.size(), planned);
+        std::uint32_t array = 0;
+        if (!PlanOffsetArray(e.count, planned, array))
+            return false;
         ++depth_;
-        for (std::uint32_t offset : offsets) {
+        std::size_t k = 0;
+        const bool plannedAll = ForEachNumber(asLongs, [&](std::uint32_t offset) {
             std::uint32_t head = 0;
             if (!PlanSubImageChain(offset, e.tag, head))
                 return false;
-            AddOffset(offsets.size(), array, PieceRef(head), planned);
-        }
+            SetOffset(e.count, array, k++, head, planned);
+            return true;
+        });
         --depth_;
-        return true;
+        return plannedAll;
     }
 
     // The sub-image at `offset` (named by `tag`) and those its
@@ -481,7 +549,7 @@ private:
                 head = piece;
             } else {
                 plan_.directories[previous].chained = true;
-                plan_.directories[previous].next = PieceRef(piece);
+                plan_.directories[previous].next = piece;
             }
             if (planned)
                 break;
@@ -502,20 +570,39 @@ private:
         return true;
     }
 
+    static bool IsFreeSpace(std::uint16_t tag)
+    {
+        return tag == tiff_tag::kFreeOffsets || tag == tiff_tag::kFreeByteCounts;
+    }
+
     bool PlanDirectory(const std::vector<IfdEntry>& entries, Level level)
     {
         const bool image = IsImage(level);
         const std::uint32_t outerUnit = sampleUnit_;
         if (image && !SettleSampleUnit(entries))
             return false;
+        // The free space of the old file: none in the copy. Its entries are
+        // left out.
+        const auto kept = static_cast<std::uint32_t>(
+            entries.size()
+            - static_cast<std::size_t>(
+                std::count_if(entries.begin(), entries.end(), [](const IfdEntry& e) { return IsFreeSpace(e.tag); })));
+        if (!Hold(sizeof(PlannedDirectory) + sizeof(PlannedEntry) * std::uint64_t(kept)))
+            return false;
         const std::size_t firstRun = plan_.runs.size();
         const auto dirIndex = static_cast<std::uint32_t>(plan_.directories.size());
+        const std::size_t firstEntry = plan_.entries.size();
         plan_.directories.emplace_back();
+        plan_.directories[dirIndex].firstEntry = firstEntry;
+        plan_.directories[dirIndex].entryCount = kept;
         plan_.directories[dirIndex].isPage = level == Level::kPage;
+        // Appending never moves an element of the list: `p` below stays
+        // where it is while the directories it names are planned.
+        plan_.entries.resize(firstEntry + kept);
         PagePiece dirPiece;
         dirPiece.kind = PagePiece::kDirectory;
         dirPiece.index = dirIndex;
-        const std::uint32_t dirPieceIndex = AddPiece(std::move(dirPiece));
+        const std::uint32_t dirPieceIndex = AddPiece(dirPiece);
 
         bool interchangePlanned = false;
         const IfdEntry* stripCounts = nullptr;
@@ -531,30 +618,22 @@ private:
                     e.type == tiff_type::kShort || e.type == tiff_type::kSShort ? (e.value & 0xFFFF) : e.value;
         }
 
-        std::vector<PlannedEntry> planned(entries.size());
-        std::vector<bool> keep(entries.size(), true);
-        for (std::size_t i = 0; i < entries.size(); ++i) {
-            const IfdEntry& e = entries[i];
-            planned[i].tag = e.tag;
-            planned[i].type = e.type;
-            planned[i].count = e.count;
-            planned[i].value = e.value;
-        }
-
-        for (std::size_t i = 0; i < entries.size(); ++i) {
+        std::size_t slot = firstEntry;
+        for (const IfdEntry& e : entries) {
             if (tooLarge_)
                 return false;
-            const IfdEntry& e = entries[i];
-            PlannedEntry& p = planned[i];
-            switch (e.tag) {
-            case tiff_tag::kFreeOffsets:
-            case tiff_tag::kFreeByteCounts:
-                // The free space of the old file: none in the copy. Gone
-                // through and never written, so counted as read.
-                keep[i] = false;
+            if (IsFreeSpace(e.tag)) {
+                // Gone through and never written, so counted as read.
                 if (!Charge(12))
                     return false;
                 continue;
+            }
+            PlannedEntry& p = plan_.entries[slot++];
+            p.tag = e.tag;
+            p.type = e.type;
+            p.count = e.count;
+            p.value = e.value;
+            switch (e.tag) {
             case tiff_tag::kStripOffsets:
             case tiff_tag::kTileOffsets:
                 if (!image)
@@ -620,7 +699,7 @@ private:
             const bool stream = image && IsByteStream(e.tag);
             if (FitsInline(e.type, e.count)) {
                 if (stream) {
-                    p.raw = true;
+                    p.what = PlannedEntry::kRawField;
                     p.value = SourceField(e);
                 }
                 continue;
@@ -628,15 +707,10 @@ private:
             const std::uint64_t length = std::uint64_t(size) * e.count;
             if (!Take(e.value, length))
                 return Refuse(TagText(e.tag) + ": values outside the file");
-            p.literal = false;
-            p.ref = PieceRef(AddValues(e.value, length, stream ? 1 : SwapUnit(e.type)));
+            PointAt(p, AddValues(e.value, length, stream ? 1 : SwapUnit(e.type)));
         }
 
-        PlannedDirectory& dir = plan_.directories[dirIndex];
-        for (std::size_t i = 0; i < entries.size(); ++i)
-            if (keep[i])
-                dir.entries.push_back(planned[i]);
-        plan_.pieces[dirPieceIndex].length = 2 + 12ull * dir.entries.size() + 4;
+        plan_.pieces[dirPieceIndex].length = 2 + 12ull * kept + 4;
         Grow(plan_.pieces[dirPieceIndex].length);
         sampleUnit_ = outerUnit;
         return !tooLarge_;
@@ -663,36 +737,40 @@ private:
     std::uint32_t outOrder_;
     ReadAllowance& allowance_;
     std::uint64_t limit_;
+    std::uint64_t holdLimit_;
     std::uint64_t planned_ = 0;
+    std::uint64_t held_ = 0;
     bool tooLarge_ = false;
     bool unread_ = false;
     std::string reason_;
     int depth_ = 0;
     std::map<std::uint64_t, SubImage> subImages_; // by source offset
     std::uint32_t sampleUnit_ = 1;
-    std::vector<PagePiece> pendingTails_;
-    std::vector<std::uint32_t> tails_;
+    std::deque<PagePiece> pendingTails_;
 };
 
 } // namespace
 
-std::uint64_t PagePlan::Resolve(const PageRef& ref) const
+std::uint64_t PagePlan::Resolve(const BlockRef& ref) const
 {
-    if (ref.kind == PageRef::kPiece)
-        return pieces[ref.index].position + ref.delta;
-    const ImageRun& run = runs[ref.index];
+    const ImageRun& run = runs[ref.run];
     std::uint64_t at = pieces[run.piece].position;
     for (std::uint32_t k = 0; k < ref.block && k < run.counts.size(); ++k)
         at += run.counts[k];
     return at + ref.delta;
 }
 
+std::uint64_t PagePlan::Resolve(const PlannedEntry& e) const
+{
+    return e.what == PlannedEntry::kBlock ? Resolve(blockRefs[e.value]) : pieces[e.value].position;
+}
+
 PlanResult PlanPage(TiffReader& reader, std::int32_t pageIndex, std::uint64_t start, std::uint32_t outOrder,
                     PagePlan& plan)
 {
     plan = PagePlan{};
-    if (!reader.HasImage(pageIndex)) {
-        plan.refusal = kNoImageReason;
+    if (const char* damage = reader.Damage(pageIndex)) {
+        plan.refusal = damage;
         return PlanResult::kDamaged;
     }
     if (reader.Allowance().Spent()) {

@@ -30,7 +30,9 @@
 // streams whatever numeric type their writer declared: their bytes are
 // copied as they stand, never turned as numbers.
 
+#include <cstddef>
 #include <cstdint>
+#include <deque>
 #include <string>
 #include <vector>
 
@@ -40,30 +42,35 @@ namespace stavren {
 
 class TiffReader;
 
-// Where an entry's value, or one element of a generated offset array, points.
-struct PageRef {
-    enum Kind : std::uint8_t { kPiece, kRunBlock };
-    Kind kind = kPiece;
-    std::uint32_t index = 0; // piece or run
-    std::uint32_t block = 0; // block of the run
-    std::uint64_t delta = 0; // bytes into the piece or block
+// A place in a block of a run: `delta` bytes into its block `block`.
+struct BlockRef {
+    std::uint32_t run = 0;
+    std::uint32_t block = 0;
+    std::uint64_t delta = 0;
 };
 
+// One entry of a planned directory: 16 bytes held for the 12 it writes.
 struct PlannedEntry {
+    enum Value : std::uint8_t {
+        kField,    // `value`: the value field (little-endian form), turned for the output
+        kRawField, // `value`: the field's bytes as they stand
+        kPiece,    // the new offset of piece `value`
+        kBlock,    // the new offset of the place plan.blockRefs[value]
+    };
     std::uint16_t tag = 0;
     std::uint16_t type = 0;
     std::uint32_t count = 0;
-    bool literal = true; // value written from `value` (little-endian form)
-    bool raw = false;    // `value` holds the field's bytes as they stand
     std::uint32_t value = 0;
-    PageRef ref; // otherwise: the new offset it points to
+    Value what = kField;
 };
 
 struct PlannedDirectory {
-    std::vector<PlannedEntry> entries;
-    bool isPage = false;  // the page's own directory (has the chain field)
-    bool chained = false; // a sub-image that the next one follows
-    PageRef next;         // that next sub-image's directory
+    // Its entries: plan.entries[firstEntry, firstEntry + entryCount).
+    std::size_t firstEntry = 0;
+    std::uint32_t entryCount = 0;
+    std::uint32_t next = 0; // piece of the next sub-image's directory, when chained
+    bool isPage = false;    // the page's own directory (has the chain field)
+    bool chained = false;   // a sub-image that the next one follows
 };
 
 // The image blocks (strips or tiles) named by one offsets entry.
@@ -81,23 +88,28 @@ struct PagePiece {
         kValues,     // `length` bytes at `source`, numbers of `unit` bytes
         kRunInline,  // the single block of run `index`
         kRunOffsets, // 4-byte new offsets of every block of run `index`
-        kRefOffsets, // 4-byte new offsets of `refs`
+        kRefOffsets, // 4-byte new offsets of the pieces plan.refs[index...], length / 4 of them
         kRunTail,    // every block of run `index`, back to back
     };
     Kind kind = kValues;
+    std::uint8_t unit = 1;
+    bool pad = false; // followed by a 0 byte when it ends odd
     std::uint32_t index = 0;
     std::uint64_t source = 0;
-    std::uint64_t length = 0; // bytes this piece takes (without padding)
-    std::uint32_t unit = 1;
-    bool pad = false; // followed by a 0 byte when it ends odd
-    std::vector<PageRef> refs;
+    std::uint64_t length = 0;   // bytes this piece takes (without padding)
     std::uint64_t position = 0; // output offset, set by the layout
 };
 
+// The layout of one page. Its lists grow at their ends without moving what
+// they hold (a list that doubled as it grew would, for a moment, hold three
+// times its elements).
 struct PagePlan {
-    std::vector<PlannedDirectory> directories; // [0] is the page's directory
-    std::vector<ImageRun> runs;
-    std::vector<PagePiece> pieces; // in output order
+    std::deque<PlannedDirectory> directories; // [0] is the page's directory
+    std::deque<PlannedEntry> entries;         // of every directory
+    std::deque<ImageRun> runs;
+    std::deque<PagePiece> pieces; // in output order
+    std::deque<std::uint32_t> refs;
+    std::vector<BlockRef> blockRefs;
     std::uint64_t start = 0;
     std::uint64_t end = 0;          // even end of the page
     std::uint64_t nextFieldPos = 0; // position of the chain field
@@ -108,8 +120,10 @@ struct PagePlan {
     // Why the page cannot be written, when it cannot.
     std::string refusal;
 
-    // New output offset of what `ref` points at.
-    std::uint64_t Resolve(const PageRef& ref) const;
+    // New output offset of a place in a block.
+    std::uint64_t Resolve(const BlockRef& ref) const;
+    // New output offset of what `e` points at (kPiece or kBlock).
+    std::uint64_t Resolve(const PlannedEntry& e) const;
 };
 
 // A page's copy, sub-images and tables included, takes at most the size of
@@ -121,17 +135,26 @@ struct PagePlan {
 // strips, and count once.
 inline constexpr std::uint64_t kPageAllowance = 1u << 20;
 
+// What the layout of one page holds in memory while it is planned and
+// written (its directories, entries, pieces, runs and offset arrays) stays
+// below the size of its file plus this much. Each planned entry takes a
+// little more than the 12 bytes it writes, each offset of a sub-image or
+// table the 4 it writes, the value of an entry 32 bytes however small: a
+// page whose layout would pass the bound (a directory of thousands of
+// small values named over and over) is refused before it is held.
+inline constexpr std::uint64_t kLayoutAllowance = 64ull << 20;
+
 enum class PlanResult {
     kPlanned,
     kDamaged,  // no image entries, a block outside the source file, counts
                // or types that cannot be read, an entry or a sub-image that
                // cannot be carried; or it cannot be carried into the other
                // byte order
-    kTooLarge, // its copy would pass its file's size plus kPageAllowance
+    kTooLarge, // its copy would pass its file's size plus kPageAllowance,
+               // or its layout what kLayoutAllowance leaves
     kUnread,   // the operation's read allowance was spent first
 };
 
-inline constexpr char kNoImageReason[] = "no image data";
 inline constexpr char kUnreadReason[] = "not read, the operation has read all its files allow (four times their size "
                                         "plus 64 MiB)";
 

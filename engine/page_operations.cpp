@@ -167,8 +167,9 @@ bool ExtractPage(TiffReader& reader, std::int32_t index, const std::string& fold
 {
     // A damaged page makes no file at all, nor does a page left once the
     // operation has read all it may.
-    if (!reader.HasImage(index) || reader.Allowance().Spent()) {
-        NotePageRefusal(index, nullptr, reader.HasImage(index) ? kUnreadReason : kNoImageReason);
+    const char* damage = reader.Damage(index);
+    if (damage || reader.Allowance().Spent()) {
+        NotePageRefusal(index, nullptr, damage ? damage : kUnreadReason);
         return false;
     }
     // A page file that names the input itself replaces it only at the end.

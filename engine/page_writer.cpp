@@ -22,20 +22,21 @@ constexpr std::size_t kCopyBufferSize = 64 * 1024;
 void WriteDirectory(OutputFile& out, const PagePlan& plan, const PlannedDirectory& dir, std::uint32_t nextOffset,
                     std::uint32_t order)
 {
-    std::vector<unsigned char> bytes(2 + 12 * dir.entries.size() + 4);
+    std::vector<unsigned char> bytes(2 + 12 * std::size_t(dir.entryCount) + 4);
     unsigned char* p = bytes.data();
-    Store16(p, static_cast<std::uint16_t>(dir.entries.size()), order);
+    Store16(p, static_cast<std::uint16_t>(dir.entryCount), order);
     p += 2;
-    for (const PlannedEntry& e : dir.entries) {
+    for (std::size_t i = dir.firstEntry; i < dir.firstEntry + dir.entryCount; ++i) {
+        const PlannedEntry& e = plan.entries[i];
         Store16(p, e.tag, order);
         Store16(p + 2, e.type, order);
         Store32(p + 4, e.count, order);
-        if (e.literal) {
+        if (e.what == PlannedEntry::kField || e.what == PlannedEntry::kRawField) {
             Store32(p + 8, e.value, kLittleEndian);
-            if (!e.raw)
+            if (e.what == PlannedEntry::kField)
                 ConvertValueField(p + 8, e.type, e.count, kLittleEndian, order);
         } else {
-            Store32(p + 8, static_cast<std::uint32_t>(plan.Resolve(e.ref)), order);
+            Store32(p + 8, static_cast<std::uint32_t>(plan.Resolve(e)), order);
         }
         p += 12;
     }
@@ -97,9 +98,9 @@ void WriteFileHeader(OutputFile& out, std::uint32_t byteOrder)
 
 bool TiffReader::WritePage(OutputFile& out, std::int32_t pageIndex, bool isLast, std::uint32_t outByteOrder)
 {
+    refusal_.clear();
     if (out.Failed() || (out.Position() & 1))
         return false;
-    refusal_.clear();
     PagePlan plan;
     const std::uint32_t order = outByteOrder == kLittleEndian ? kLittleEndian : kBigEndian;
     const PlanResult planned = PlanPage(*this, pageIndex, out.Position(), order, plan);
@@ -149,7 +150,7 @@ bool TiffReader::WritePage(OutputFile& out, std::int32_t pageIndex, bool isLast,
             if (dir.isPage && !isLast)
                 next = plan.end;
             else if (dir.chained)
-                next = plan.Resolve(dir.next);
+                next = plan.pieces[dir.next].position;
             WriteDirectory(out, plan, dir, static_cast<std::uint32_t>(next), order);
             break;
         }
@@ -175,8 +176,8 @@ bool TiffReader::WritePage(OutputFile& out, std::int32_t pageIndex, bool isLast,
             break;
         }
         case PagePiece::kRefOffsets:
-            WriteOffsets(out, piece.refs.size(), order, CopyBuffer,
-                         [&](std::size_t k) { return plan.Resolve(piece.refs[k]); });
+            WriteOffsets(out, static_cast<std::size_t>(piece.length / 4), order, CopyBuffer,
+                         [&](std::size_t k) { return plan.pieces[plan.refs[piece.index + k]].position; });
             break;
         case PagePiece::kRunTail: {
             const ImageRun& run = plan.runs[piece.index];

@@ -56,12 +56,21 @@ bool TiffReader::ReadIfd()
     if (!chain_.Next(dir, true))
         return false;
     // A directory the file cuts short is still a page, with the entries
-    // read in full.
+    // read in full, but a damaged one.
+    if (!dir.complete)
+        cutShort_ = PageCount();
     IfdRecord record;
     record.Parse(dir.entries, dir.entriesRead, byteOrder);
     firstEntry_.push_back(static_cast<std::uint32_t>(entries_.size()));
     entries_.insert(entries_.end(), record.entries.begin(), record.entries.end());
     return true;
+}
+
+const char* TiffReader::Damage(std::int32_t pageIndex) const
+{
+    if (pageIndex == cutShort_)
+        return kCutShortReason;
+    return HasImage(pageIndex) ? nullptr : kNoImageReason;
 }
 
 bool TiffReader::HasImage(std::int32_t pageIndex) const

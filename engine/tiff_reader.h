@@ -9,8 +9,9 @@
 // for loops as far as it was walked). The reader keeps its file open for
 // its whole life: the page writer reads value and image data from it on
 // demand. The entries of all pages are held in one compact list (12 bytes
-// an entry, 4 bytes a page), so what is held stays below the size of the
-// file however many directories it has.
+// an entry, 4 bytes a page), so what the chain holds stays below the size
+// of the file however many directories it has; the directories read besides
+// the chain are kept within the bound of their cache (directory_cache.h).
 
 #include <cstdint>
 #include <deque>
@@ -58,11 +59,13 @@ public:
     bool IsBigTiff() const { return chain_.IsBigTiff(); }
     bool HasTiffHeader() const { return chain_.HasTiffHeader(); }
 
-    // Whether page `pageIndex` holds the entries of an image: its size
-    // (ImageWidth and ImageLength) and where its data is (strip or tile
-    // offsets, or an old-style JPEG stream). A page without them is
-    // damaged: it is counted, but never written.
-    bool HasImage(std::int32_t pageIndex) const;
+    // Why page `pageIndex` is damaged, null when it is not. A damaged page
+    // is counted, but never written: its directory is cut short by the end
+    // of the file (the entries past the end would be lost from its copy),
+    // or it lacks the entries of an image: its size (ImageWidth and
+    // ImageLength) and where its data is (strip or tile offsets, or an
+    // old-style JPEG stream).
+    const char* Damage(std::int32_t pageIndex) const;
 
     // Makes the reads of this reader count against `allowance` (with what
     // it has read so far), shared by every reader of one operation. Until
@@ -79,13 +82,13 @@ public:
     // where the next page is to follow. Returns false, having written
     // nothing, when the page is refused: damaged (no image entries, data
     // outside the file, counts the file cannot hold, an entry that cannot be
-    // carried), not rewritable into the other byte order, past what the
-    // read allowance leaves, or when its copy would take more than its
-    // file's size plus kPageAllowance (page_layout.h) or not fit in the
-    // output (`out` is then failed, with EFBIG as its error); Refusal() then
-    // says why. Returns false also when writing failed (`out` is then
-    // failed). Pages may share data (every page naming one profile, every
-    // strip one block): each copy carries its own.
+    // carried; see Damage), not rewritable into the other byte order, past
+    // what the read allowance leaves, or when its copy would take more than
+    // its file's size plus kPageAllowance, its layout more memory than
+    // kLayoutAllowance leaves (page_layout.h), or not fit in the output
+    // (`out` is then failed, with EFBIG as its error); Refusal() then says
+    // why. Returns false also when writing failed (`out` is then failed). Pages may share data (every page naming one
+    // profile, every strip one block): each copy carries its own.
     bool WritePage(OutputFile& out, std::int32_t pageIndex, bool isLast, std::uint32_t outByteOrder);
 
     // Why the last page WritePage refused was refused ("no image data");
@@ -97,6 +100,8 @@ private:
     // Reads the next directory of the chain and appends its page. False at
     // the end of the chain.
     bool ReadIfd();
+    // Whether page `pageIndex` holds the entries of an image.
+    bool HasImage(std::int32_t pageIndex) const;
     // Counts what the chain walk read since it was last counted.
     void ChargeChainReads();
 
@@ -105,12 +110,17 @@ private:
     // firstEntry_[i] and ends where page i + 1 starts.
     std::deque<IfdEntry> entries_;
     std::deque<std::uint32_t> firstEntry_;
+    // The page whose directory the file cuts short (the chain ends there).
+    std::int32_t cutShort_ = -1;
     ReadAllowance ownAllowance_;
     ReadAllowance* allowance_ = &ownAllowance_;
     std::uint64_t chainCharged_ = 0;
     DirectoryCache directories_;
     std::string refusal_;
 };
+
+inline constexpr char kNoImageReason[] = "no image data";
+inline constexpr char kCutShortReason[] = "directory cut short by the end of the file";
 
 // Writes the 8-byte header of a new file: the byte-order mark, 42 and the
 // offset 8 of the first directory.

@@ -1,5 +1,7 @@
 #include "tests/engine/hostile_files.h"
 
+#include <algorithm>
+
 #include "engine/tiff_types.h"
 #include "tests/engine/tiff_builder.h"
 
@@ -65,6 +67,19 @@ std::vector<Hostile> HostileFiles()
         // Cut after the second directory's width and length entries.
         b.bytes.resize(d2 + 30);
         files.push_back({"cut-in-entries", b.bytes, {true, false}});
+    }
+    {
+        // Every image entry is there; the file ends in the last one, a
+        // private entry after them.
+        TiffBuilder b;
+        const std::uint32_t s = b.AddBlob(std::vector<std::uint8_t>(16, 9));
+        const std::vector<RawEntry> entries = {Longs(256, {4}), Longs(257, {4}), Shorts(258, {8}), Shorts(262, {1}),
+                                               Longs(273, {s}), Longs(278, {4}), Longs(279, {16}), Longs(65000, {1})};
+        const std::uint32_t d1 = b.AddDirectory(GreyPage(4, 4, s, 16));
+        const std::uint32_t d2 = b.AddDirectory(entries);
+        Chain(b, {d1, d2});
+        b.bytes.resize(d2 + 2 + 12 * entries.size() - 5);
+        files.push_back({"cut-in-last-entry", b.bytes, {true, false}});
     }
     {
         TiffBuilder b;
@@ -193,6 +208,26 @@ std::vector<Hostile> HostileFiles()
         }
         Chain(b, dirs);
         files.push_back({"overlapping-sub-images", b.bytes, std::vector<bool>(60, false)});
+    }
+    {
+        // 100 such directories, more than a reader keeps: each of the first
+        // 100 pages names one of them, each of 500 more the last one, which
+        // is read again for every page.
+        constexpr std::uint32_t kEntries = 65535, kSubImages = 100;
+        TiffBuilder b;
+        std::vector<std::uint8_t> region(2 + 12 * (kEntries + kSubImages) + 4, 0);
+        for (std::uint32_t k = 0; k < kSubImages; ++k)
+            region[12 * k] = region[12 * k + 1] = 0xFF;
+        const std::uint32_t at = b.AddBlob(region);
+        const std::uint32_t s = b.AddBlob(std::vector<std::uint8_t>(16, 9));
+        std::vector<std::uint32_t> dirs;
+        for (std::uint32_t i = 0; i < 600; ++i) {
+            auto entries = GreyPage(4, 4, s, 16);
+            entries.push_back(Longs(tiff_tag::kSubIfds, {at + 12 * std::min(i, kSubImages - 1)}));
+            dirs.push_back(b.AddDirectory(entries));
+        }
+        Chain(b, dirs);
+        files.push_back({"sub-images-beyond-what-is-kept", b.bytes, std::vector<bool>(600, false)});
     }
     {
         // 150 pages naming one EXIF directory of 65,535 entries of an

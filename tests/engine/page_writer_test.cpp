@@ -257,6 +257,10 @@ TEST(PageWriter, LeavesOutOnlyTheFreeSpaceOfTheSource)
         EXPECT_FALSE(reader.WritePage(out, 0, true, kLittleEndian)) << bad.tag;
         EXPECT_EQ(out.Position(), 8u) << bad.tag;
         EXPECT_NE(reader.Refusal().find("tag " + std::to_string(bad.tag)), std::string::npos) << reader.Refusal();
+        // A write that fails leaves no reason of the page refused before.
+        out.Fail();
+        EXPECT_FALSE(reader.WritePage(out, 0, true, kLittleEndian));
+        EXPECT_EQ(reader.Refusal(), "") << bad.tag;
     }
 }
 

@@ -158,7 +158,9 @@ TEST(TiffReader, DirectoriesMayNotOverlap)
     EXPECT_EQ(TiffReader(dir / "overlap.tif").PageCount(), 1);
 }
 
-TEST(TiffReader, TruncatedDirectoryKeepsTheEntriesReadInFull)
+// A directory the file cuts short is a page, counted, and damaged: the
+// entries past the end would be lost from its copy.
+TEST(TiffReader, TruncatedDirectoryIsADamagedPage)
 {
     TempDir dir;
     TiffBuilder b = ChainOf({4, 6});
@@ -171,6 +173,8 @@ TEST(TiffReader, TruncatedDirectoryKeepsTheEntriesReadInFull)
     ASSERT_EQ(r.PageCount(), 2);
     EXPECT_EQ(r.Entries(1).size(), 5u);
     EXPECT_EQ(Width(r, 1), 6u);
+    EXPECT_EQ(r.Damage(0), nullptr);
+    EXPECT_STREQ(r.Damage(1), "directory cut short by the end of the file");
 
     // A huge entry count in a small file holds only what the file has.
     TiffBuilder h;
@@ -181,6 +185,7 @@ TEST(TiffReader, TruncatedDirectoryKeepsTheEntriesReadInFull)
     TiffReader c(dir / "count.tif");
     ASSERT_EQ(c.PageCount(), 1);
     EXPECT_EQ(c.Entries(0).size(), 3u);
+    EXPECT_STREQ(c.Damage(0), "directory cut short by the end of the file");
 }
 
 TEST(TiffReader, AChainRunningBackwardsThroughTheFileIsReadInLinearTime)
