@@ -3,6 +3,7 @@
 
 #include <gtest/gtest.h>
 
+#include "engine/ifd_record.h"
 #include "engine/tiff_reader.h"
 #include "engine/tiff_types.h"
 #include "tests/engine/test_support.h"
@@ -175,6 +176,12 @@ TEST(TiffReader, TruncatedDirectoryIsADamagedPage)
     EXPECT_EQ(Width(r, 1), 6u);
     EXPECT_EQ(r.Damage(0), nullptr);
     EXPECT_STREQ(r.Damage(1), "directory cut short by the end of the file");
+    // One directory read by itself keeps the entries read in full.
+    IfdRecord record;
+    EXPECT_FALSE(record.Read(r.stream, d2 + 2, 12, kLittleEndian));
+    EXPECT_EQ(record.entries.size(), 5u);
+    record.Clear();
+    EXPECT_TRUE(record.entries.empty());
 
     // A huge entry count in a small file holds only what the file has.
     TiffBuilder h;
