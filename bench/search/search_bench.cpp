@@ -93,11 +93,11 @@ int Search(const QString& root)
     SetMsgBoxHandler([](const MsgBoxRequest&) { return MsgBoxResult::OK; });
 
     objSettings = std::make_unique<Settings>();
-    objSettings->LoadDefaultSettings();
-    objSettings->SetWindowStateFlag(0);
-    objSettings->SetStartupFolder(scratch.path() + QStringLiteral("/start"));
+    TheSettings().LoadDefaultSettings();
+    TheSettings().SetWindowStateFlag(0);
+    TheSettings().SetStartupFolder(scratch.path() + QStringLiteral("/start"));
     objGridColumns = std::make_unique<GridColumns>();
-    BuildGridColumns(*objGridColumns, objSettings->LastGridColWidth());
+    BuildGridColumns(*objGridColumns, TheSettings().LastGridColWidth());
     FilterPatterns = {QStringLiteral("*.tif,*.tiff")};
     CreatePageCounters();
 

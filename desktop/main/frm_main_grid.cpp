@@ -96,12 +96,12 @@ void frmMain::InitFiles()
 
 void frmMain::LoadGridColumns()
 {
-    if (!objSettings || !objGridColumns) {
-        ErrorTrap trap(QStringLiteral("LoadGridColumns"), ObjectKind::Module, QStringLiteral("modGeneral"));
-        trap.Log(RunTimeError(rterr::ObjectNotSet));
-        return;
+    ErrorTrap trap(QStringLiteral("LoadGridColumns"), ObjectKind::Module, QStringLiteral("modGeneral"));
+    try {
+        ::LoadGridColumns(TheSettings(), TheGridColumns());
+    } catch (...) {
+        trap.Log();
     }
-    ::LoadGridColumns(*objSettings, *objGridColumns);
 }
 
 void frmMain::RefreshGrid()

@@ -198,10 +198,8 @@ void frmMain::GetPageCount()
     ErrorTrap trap = Trap("GetPageCount");
     try {
         trap.Line(10);
-        if (!objSettings)
-            throw RunTimeError(rterr::ObjectNotSet);
         Grid& g = *grdSearchList;
-        ColumnVisibleArray = objSettings->ColumnVisibility().split(QLatin1Char(','));
+        ColumnVisibleArray = TheSettings().ColumnVisibility().split(QLatin1Char(','));
         const int pages = GetColumnIndexByKey(QStringLiteral("Pages"));
         trap.Line(20);
         if (pages < 0 || pages >= ColumnVisibleArray.size())

@@ -87,9 +87,9 @@ TEST_F(ExportTest, TxtUsesTheChosenSeparatorAndCrAndQuotesAwkwardCellsSoTheyRead
 
 TEST_F(ExportTest, HiddenColumnsAndTheTickColumnAreLeftOutAndTheUsersOrderKept)
 {
-    objSettings->SetColumnReOrder("Pages,Name,Location,Selection,Size (In KB),Type,Created Date,Modified Date");
-    objSettings->SetLastGridColWidth("700,1800,1800,250,1000,1400,2000,2000");
-    objSettings->SetColumnVisibility("1,1,1,1,1,0,1,0");
+    TheSettings().SetColumnReOrder("Pages,Name,Location,Selection,Size (In KB),Type,Created Date,Modified Date");
+    TheSettings().SetLastGridColWidth("700,1800,1800,250,1000,1400,2000,2000");
+    TheSettings().SetColumnVisibility("1,1,1,1,1,0,1,0");
     FillList({"a.tif", "b.tif"}, {2});
     onDialog = SaveAs("cols", 2);
     Window().cmdExport_Click();
@@ -196,7 +196,7 @@ TEST_F(ExportDialogTest, EveryShowingStartsAfreshFromTheStoredExportLocation)
     dialog.cmdCancel->click();
     EXPECT_EQ(dialog.filename(), "//Cancelled//");
 
-    objSettings->SetExportLocation(outFolder);
+    TheSettings().SetExportLocation(outFolder);
     dialog.show();
     EXPECT_EQ(dialog.txtFileName->text(), "2026_12_08_Data");
     EXPECT_EQ(dialog.cboFileType->currentIndex(), 1);

@@ -23,7 +23,7 @@ protected:
         PageDialogTest::SetUp();
         CreatePageCounters();
         FilterPatterns = QStringList{QStringLiteral("*.tif,*.tiff")};
-        objSettings->SetWindowStateFlag(0);
+        TheSettings().SetWindowStateFlag(0);
         folder = QDir(files_.path()).canonicalPath();
         out = folder + "/out";
         ASSERT_TRUE(QDir().mkpath(out + "/.keep"));

@@ -291,7 +291,7 @@ TEST_F(SplitRunTest, BlankFolderMeansEachFilesOwnFolder)
     EXPECT_TRUE(QFile::exists(in + QStringLiteral("/one1.tif")));
     EXPECT_TRUE(QFile::exists(b + QStringLiteral("/two2.tif")));
     EXPECT_EQ(dlg->txtOutputFolder->text(), b);
-    EXPECT_EQ(objSettings->DefaultPathSplitTIFF(), b);
+    EXPECT_EQ(TheSettings().DefaultPathSplitTIFF(), b);
     ASSERT_EQ(shell_.opened.size(), 1);
     EXPECT_EQ(shell_.opened[0], QUrl::fromLocalFile(b));
 

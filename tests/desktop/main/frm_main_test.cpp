@@ -221,7 +221,7 @@ TEST_F(FrmMainTest, ShellOpenReportsAFileNothingCanOpen)
 
 TEST_F(FrmMainTest, DefaultPlacementAndTheSettingsAreaValues)
 {
-    objSettings->SetWindowStateFlag(0);
+    TheSettings().SetWindowStateFlag(0);
     {
         frmMain w;
         EXPECT_EQ(w.pos(), QPoint(67, 67)); // 1000 twips
@@ -254,28 +254,28 @@ TEST_F(FrmMainTest, RememberedStateAndPlacementAreRestored)
         EXPECT_TRUE(w.windowState() & Qt::WindowMaximized);
     }
     // A stored placement whose left is 0 is still a stored placement.
-    objSettings->SetLastWindowLeft(0);
-    objSettings->SetLastWindowTop(1500);
-    objSettings->SetLastWindowWidth(11250);
-    objSettings->SetLastWindowHeight(7500);
-    objSettings->SetLastWindowState(0);
+    TheSettings().SetLastWindowLeft(0);
+    TheSettings().SetLastWindowTop(1500);
+    TheSettings().SetLastWindowWidth(11250);
+    TheSettings().SetLastWindowHeight(7500);
+    TheSettings().SetLastWindowState(0);
     {
         frmMain w;
         EXPECT_EQ(w.windowState(), Qt::WindowNoState);
         EXPECT_EQ(w.geometry(), QRect(0, 100, 750, 500));
     }
-    objSettings->SetWindowStateValue(1);
+    TheSettings().SetWindowStateValue(1);
     {
         frmMain w;
         EXPECT_TRUE(w.windowState() & Qt::WindowMinimized);
     }
-    objSettings->SetWindowStateValue(0);
+    TheSettings().SetWindowStateValue(0);
     {
         frmMain w;
         EXPECT_TRUE(w.windowState() & Qt::WindowMaximized);
     }
     // No state applied at all without the flag.
-    objSettings->SetWindowStateFlag(0);
+    TheSettings().SetWindowStateFlag(0);
     {
         frmMain w;
         EXPECT_EQ(w.windowState(), Qt::WindowNoState);
@@ -292,10 +292,10 @@ bool FrameOnScreen(const QRect& frame, const QRect& screen)
 
 TEST_F(FrmMainTest, APlacementWithNoScreenUnderItIsMovedOntoTheScreen)
 {
-    objSettings->SetLastWindowLeft(300000); // 20000 pixels to the right
-    objSettings->SetLastWindowTop(-150000);
-    objSettings->SetLastWindowWidth(11250);
-    objSettings->SetLastWindowHeight(7500);
+    TheSettings().SetLastWindowLeft(300000); // 20000 pixels to the right
+    TheSettings().SetLastWindowTop(-150000);
+    TheSettings().SetLastWindowWidth(11250);
+    TheSettings().SetLastWindowHeight(7500);
     const QRect screen = AvailableScreenAreas().first();
     {
         frmMain w;
@@ -307,12 +307,12 @@ TEST_F(FrmMainTest, APlacementWithNoScreenUnderItIsMovedOntoTheScreen)
     }
     // "Maximum" with nothing recorded yet: the window restored from the
     // maximised state can still be dragged and closed by its title.
-    objSettings->SetWindowStateValue(0);
+    TheSettings().SetWindowStateValue(0);
     for (const int left : {0, 300000}) {
-        objSettings->SetLastWindowLeft(left);
-        objSettings->SetLastWindowTop(0);
-        objSettings->SetLastWindowWidth(0);
-        objSettings->SetLastWindowHeight(0);
+        TheSettings().SetLastWindowLeft(left);
+        TheSettings().SetLastWindowTop(0);
+        TheSettings().SetLastWindowWidth(0);
+        TheSettings().SetLastWindowHeight(0);
         frmMain w;
         w.show();
         ASSERT_TRUE(QTest::qWaitForWindowExposed(&w));
@@ -336,7 +336,7 @@ TEST_F(FrmMainTest, APlacementWithNoScreenUnderItIsMovedOntoTheScreen)
 
 TEST_F(FrmMainTest, PlacementIsRecordedOnlyWhileTrackingAndWhenTheSizeSettles)
 {
-    objSettings->SetWindowStateFlag(0);
+    TheSettings().SetWindowStateFlag(0);
     frmMain w;
     w.m_c->SetSettleInterval(200);
     w.show();
@@ -367,7 +367,7 @@ TEST_F(FrmMainTest, PlacementIsRecordedOnlyWhileTrackingAndWhenTheSizeSettles)
 
 TEST_F(FrmMainTest, ClosingRecordsPlacementAndColumnWidthsPerTheFlags)
 {
-    objSettings->SetWindowStateFlag(0);
+    TheSettings().SetWindowStateFlag(0);
     {
         frmMain w;
         ASSERT_EQ(w.grdSearchList->ColumnCount(), 8);
@@ -385,8 +385,8 @@ TEST_F(FrmMainTest, ClosingRecordsPlacementAndColumnWidthsPerTheFlags)
         EXPECT_EQ(s.LastWindowHeight(), 420 * 15);
         EXPECT_EQ(s.LastGridColWidth(), "1800,255,705,1800,1000,1400,2000,2000");
     }
-    objSettings->SetLastGridColWidthFlag(0);
-    objSettings->SetLastWindowWidth(1234);
+    TheSettings().SetLastGridColWidthFlag(0);
+    TheSettings().SetLastWindowWidth(1234);
     {
         frmMain w;
         w.grdSearchList->SetColumnCount(1);
@@ -398,7 +398,7 @@ TEST_F(FrmMainTest, ClosingRecordsPlacementAndColumnWidthsPerTheFlags)
         EXPECT_EQ(s.LastWindowWidth(), 1234);
         EXPECT_EQ(s.LastGridColWidth(), "1800,255,705,1800,1000,1400,2000,2000");
     }
-    objSettings->SetLastGridColWidthFlag(1);
+    TheSettings().SetLastGridColWidthFlag(1);
     {
         // A grid without columns does not wipe the saved widths.
         frmMain w;
@@ -415,8 +415,8 @@ TEST_F(FrmMainTest, ClosingRecordsPlacementAndColumnWidthsPerTheFlags)
 
 TEST_F(FrmMainTest, AClosedWindowOpensAgainWhereItWas)
 {
-    objSettings->SetWindowStateFlag(1);
-    objSettings->SetWindowStateValue(2);
+    TheSettings().SetWindowStateFlag(1);
+    TheSettings().SetWindowStateValue(2);
     QRect first;
     QPoint firstFrame;
     {
@@ -440,7 +440,7 @@ TEST_F(FrmMainTest, AClosedWindowOpensAgainWhereItWas)
 
 TEST_F(FrmMainTest, ClosingDuringASearchCancelsItAndClosesAfterwards)
 {
-    objSettings->SetWindowStateFlag(0);
+    TheSettings().SetWindowStateFlag(0);
     frmMain w;
     w.show();
     {
@@ -508,7 +508,7 @@ TEST_F(FrmMainTest, WithoutACommandLineTheStartupFolderIsShown)
 {
     QTemporaryDir dir;
     const QString folder = QDir(dir.path()).canonicalPath();
-    objSettings->SetStartupFolder(folder);
+    TheSettings().SetStartupFolder(folder);
     frmMain w;
     EXPECT_EQ(w.SelectedFolder(), folder);
 }
@@ -571,7 +571,7 @@ void DragSeparator(QMainWindow& w, QPoint from, QPoint by)
 
 TEST_F(FrmMainTest, AtTheSmallestSizeTheTreeAndTheGridTakeWhatTheUserGivesThem)
 {
-    objSettings->SetWindowStateFlag(0);
+    TheSettings().SetWindowStateFlag(0);
     frmMain w;
     w.resize(700, 403);
     w.show();
@@ -677,7 +677,7 @@ void ScrollTo(QWidget* content, QWidget* input)
 
 TEST_F(FrmMainTest, EveryOptionShowsInALargeWindowAndScrollsIntoViewAtTheSmallestSize)
 {
-    objSettings->SetWindowStateFlag(0);
+    TheSettings().SetWindowStateFlag(0);
     // A window as large as a maximised one on a small laptop screen: both
     // option panes show whole, whichever is in front.
     frmMain w;
@@ -736,7 +736,7 @@ TEST_F(FrmMainTest, EveryOptionShowsInALargeWindowAndScrollsIntoViewAtTheSmalles
 // left them: separators the user moved stay where they were put.
 TEST_F(FrmMainTest, ASmallerWindowKeepsThePaneSizesTheUserChose)
 {
-    objSettings->SetWindowStateFlag(0);
+    TheSettings().SetWindowStateFlag(0);
     frmMain w;
     w.resize(1200, 760);
     w.show();
@@ -760,7 +760,7 @@ TEST_F(FrmMainTest, ASmallerWindowKeepsThePaneSizesTheUserChose)
 
 TEST_F(FrmMainTest, ActivatingAPaneMovesTheFocusIntoIt)
 {
-    objSettings->SetWindowStateFlag(0);
+    TheSettings().SetWindowStateFlag(0);
     frmMain w;
     w.resize(900, 600);
     w.show();
@@ -795,8 +795,8 @@ TEST_F(FrmMainTest, TheStartupFolderIsInViewOnceTheTreeHasListedItsFolder)
     for (int i = 0; i < 300; ++i)
         ASSERT_TRUE(QDir(base).mkdir(QStringLiteral("d%1").arg(i, 3, 10, QLatin1Char('0'))));
     const QString chosen = base + "/d250";
-    objSettings->SetStartupFolder(chosen);
-    objSettings->SetWindowStateFlag(0);
+    TheSettings().SetStartupFolder(chosen);
+    TheSettings().SetWindowStateFlag(0);
     frmMain w;
     w.resize(800, 500);
     w.show();
@@ -828,7 +828,7 @@ QRgb MiddleColour(QWidget* widget)
 
 TEST_F(FrmMainTest, TheSkinShowsDisabledInputsAsDisabledAndFollowsAFloatingPane)
 {
-    objSettings->SetWindowStateFlag(0);
+    TheSettings().SetWindowStateFlag(0);
     frmMain w;
     w.resize(1000, 640);
     w.show();
@@ -871,7 +871,7 @@ TEST_F(FrmMainTest, TheSkinShowsDisabledInputsAsDisabledAndFollowsAFloatingPane)
 
 TEST_F(FrmMainTest, TheLoadingWindowShowsOverTheListAndLeavesTheCancelButtonFree)
 {
-    objSettings->SetWindowStateFlag(0);
+    TheSettings().SetWindowStateFlag(0);
     QTemporaryDir dir;
     const QString folder = QDir(dir.path()).canonicalPath();
     QFile(folder + "/a.tif").open(QIODevice::WriteOnly);

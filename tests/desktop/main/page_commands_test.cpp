@@ -56,9 +56,9 @@ protected:
     // Hides the Pages column (before the window is built).
     void HidePagesColumn()
     {
-        QStringList flags = objSettings->ColumnVisibility().split(',');
-        flags[objSettings->ColumnReOrder().split(',').indexOf("Pages")] = "0";
-        objSettings->SetColumnVisibility(flags.join(','));
+        QStringList flags = TheSettings().ColumnVisibility().split(',');
+        flags[TheSettings().ColumnReOrder().split(',').indexOf("Pages")] = "0";
+        TheSettings().SetColumnVisibility(flags.join(','));
     }
 
     static QList<std::int32_t> PageCounts(const RecordCollection& records)

@@ -45,12 +45,12 @@ void FillRows(Grid& g, const QStringList& names, const QStringList& pages)
 
 TEST_F(ResultGridTest, ColumnsComeFromTheStoredOrderWidthsAndVisibility)
 {
-    objSettings->SetColumnReOrder("Pages,Name,Selection,Location,Size (In KB),Type,Created Date,Modified Date");
-    objSettings->SetLastGridColWidth("700,1800,999,1800,1000,1400,2000,2100");
-    objSettings->SetColumnVisibility("1,1,1,0,1,1,1,1");
+    TheSettings().SetColumnReOrder("Pages,Name,Selection,Location,Size (In KB),Type,Created Date,Modified Date");
+    TheSettings().SetLastGridColWidth("700,1800,999,1800,1000,1400,2000,2100");
+    TheSettings().SetColumnVisibility("1,1,1,0,1,1,1,1");
     frmMain& w = Window();
     const Grid& g = *w.grdSearchList;
-    EXPECT_EQ(Headers(g).join(','), objSettings->ColumnReOrder());
+    EXPECT_EQ(Headers(g).join(','), TheSettings().ColumnReOrder());
     EXPECT_EQ(GetColumnIndexByKey("Pages"), 0);
     EXPECT_EQ(GetColumnIndexByKey("Name"), 1);
     EXPECT_EQ(GetColumnIndexByKey("Nothing"), 0);
@@ -69,13 +69,13 @@ TEST_F(ResultGridTest, ColumnsComeFromTheStoredOrderWidthsAndVisibility)
     EXPECT_FALSE(g.ColumnHiddenAt(4));
     EXPECT_EQ(g.HeaderBarMode(), Grid::kHeaderSortMoveMark);
     EXPECT_EQ(g.RowCount(), 1);
-    EXPECT_EQ(ColumnOrderArray.join(','), objSettings->ColumnReOrder());
+    EXPECT_EQ(ColumnOrderArray.join(','), TheSettings().ColumnReOrder());
     EXPECT_TRUE(LogLines().isEmpty()) << LogLines().join('\n').toStdString();
 }
 
 TEST_F(ResultGridTest, AHeaderDragRewritesTheThreeListsInTheNewOrder)
 {
-    objSettings->SetColumnVisibility("1,0,1,1,1,1,1,1");
+    TheSettings().SetColumnVisibility("1,0,1,1,1,1,1,1");
     frmMain& w = Window();
     Grid& g = *w.grdSearchList;
     // The user drags the header at position 1 (Selection) to position 3.
@@ -100,7 +100,7 @@ TEST_F(ResultGridTest, AHeaderDragRewritesTheThreeListsInTheNewOrder)
     EXPECT_TRUE(Window().grdSearchList->ColumnHiddenAt(3));
 
     // A drag onto its own place writes nothing.
-    objSettings->SetColumnVisibility("1,1,1,1,1,1,1,1");
+    TheSettings().SetColumnVisibility("1,1,1,1,1,1,1,1");
     QFile::remove(Settings::SettingsFilePath());
     Window().grdSearchList_AfterMoveColumn(2, 2);
     EXPECT_FALSE(QFile::exists(Settings::SettingsFilePath()));
@@ -117,17 +117,17 @@ TEST_F(ResultGridTest, AnOrderThatDoesNotNameEveryColumnBringsBackAllThreeDefaul
     };
     for (const char* order : orders) {
         QFile::remove(StorageFolder() + "/Errors.Log");
-        objSettings->SetColumnReOrder(order);
-        objSettings->SetLastGridColWidth("100,250,700,1800,1000,1400,2000,2000");
-        objSettings->SetColumnVisibility("1,1,1,1,1,1,1,0");
+        TheSettings().SetColumnReOrder(order);
+        TheSettings().SetLastGridColWidth("100,250,700,1800,1000,1400,2000,2000");
+        TheSettings().SetColumnVisibility("1,1,1,1,1,1,1,0");
         window.reset();
         const Grid& g = *Window().grdSearchList;
         const bool fine = QString(order).startsWith("Modified");
         EXPECT_EQ(Headers(g).join(','), fine ? QString(order) : kDefaultOrder) << order;
-        EXPECT_EQ(objSettings->ColumnReOrder(), fine ? QString(order) : kDefaultOrder);
-        EXPECT_EQ(objSettings->LastGridColWidth(),
+        EXPECT_EQ(TheSettings().ColumnReOrder(), fine ? QString(order) : kDefaultOrder);
+        EXPECT_EQ(TheSettings().LastGridColWidth(),
                   fine ? "100,250,700,1800,1000,1400,2000,2000" : "1800,250,700,1800,1000,1400,2000,2000");
-        EXPECT_EQ(objSettings->ColumnVisibility(), fine ? "1,1,1,1,1,1,1,0" : "1,1,1,1,1,1,1,1");
+        EXPECT_EQ(TheSettings().ColumnVisibility(), fine ? "1,1,1,1,1,1,1,0" : "1,1,1,1,1,1,1,1");
         EXPECT_EQ(objGridColumns->Count(), 8);
         EXPECT_EQ(g.ColumnCount(), 8);
         EXPECT_EQ(LogLines().size(), fine ? 0 : 1) << order;
@@ -155,16 +155,16 @@ TEST_F(ResultGridTest, ABadWidthOrVisibilityListFallsBackOnItsOwn)
     };
     for (const Case& c : cases) {
         QFile::remove(StorageFolder() + "/Errors.Log");
-        objSettings->SetColumnReOrder(order);
-        objSettings->SetLastGridColWidth(c.widths);
-        objSettings->SetColumnVisibility(c.flags);
+        TheSettings().SetColumnReOrder(order);
+        TheSettings().SetLastGridColWidth(c.widths);
+        TheSettings().SetColumnVisibility(c.flags);
         window.reset();
         const Grid& g = *Window().grdSearchList;
         const std::string what = (c.widths + " / " + c.flags).toStdString();
         // The order stays; only the bad list is replaced, with one line.
         EXPECT_EQ(Headers(g).join(','), order) << what;
-        EXPECT_EQ(objSettings->LastGridColWidth(), c.storedWidths) << what;
-        EXPECT_EQ(objSettings->ColumnVisibility(), c.storedFlags) << what;
+        EXPECT_EQ(TheSettings().LastGridColWidth(), c.storedWidths) << what;
+        EXPECT_EQ(TheSettings().ColumnVisibility(), c.storedFlags) << what;
         EXPECT_EQ(LogLines().size(), c.widths == c.storedWidths && c.flags == c.storedFlags ? 0 : 1) << what;
         EXPECT_EQ(g.ColumnWidthAt(GetColumnIndexByKey("Name")), 1800) << what;
         EXPECT_EQ(g.ColumnDataTypeAt(GetColumnIndexByKey("Selection")), Grid::kTypeBoolean) << what;
@@ -194,8 +194,8 @@ TEST_F(ResultGridTest, TheCatalogueFollowsAnyOrderWithoutLosingAColumn)
     QRandomGenerator rng(7);
     for (int round = 0; round < 300; ++round) {
         std::shuffle(keys.begin(), keys.end(), rng);
-        objSettings->SetColumnReOrder(keys.join(','));
-        ::LoadGridColumns(*objSettings, *objGridColumns);
+        TheSettings().SetColumnReOrder(keys.join(','));
+        ::LoadGridColumns(TheSettings(), *objGridColumns);
         ASSERT_EQ(objGridColumns->Count(), 8);
         for (int i = 0; i < 8; ++i) {
             ASSERT_EQ(objGridColumns->Item(i + 1)->ColumnKey, keys[i]) << keys.join(',').toStdString();
@@ -211,11 +211,11 @@ TEST_F(ResultGridTest, RefreshGridAppliesChangedSettingsToTheGrid)
     frmMain& w = Window();
     Grid& g = *w.grdSearchList;
     FillRows(g, {"a.tif", "b.tif"}, {"1", "2"});
-    objSettings->SetColumnReOrder("Location,Name,Selection,Pages,Size (In KB),Type,Created Date,Modified Date");
-    objSettings->SetLastGridColWidth("3000,1500,250,900,1000,1400,2000,2000");
-    objSettings->SetColumnVisibility("1,1,1,1,0,1,1,1");
+    TheSettings().SetColumnReOrder("Location,Name,Selection,Pages,Size (In KB),Type,Created Date,Modified Date");
+    TheSettings().SetLastGridColWidth("3000,1500,250,900,1000,1400,2000,2000");
+    TheSettings().SetColumnVisibility("1,1,1,1,0,1,1,1");
     w.RefreshGrid();
-    EXPECT_EQ(Headers(g).join(','), objSettings->ColumnReOrder());
+    EXPECT_EQ(Headers(g).join(','), TheSettings().ColumnReOrder());
     EXPECT_EQ(g.ColumnWidthAt(0), 3000);
     EXPECT_EQ(g.ColumnWidthAt(3), 900);
     EXPECT_TRUE(g.ColumnHiddenAt(4));
@@ -238,12 +238,12 @@ TEST_F(ResultGridTest, SortRulesFollowTheColumnAndTheNumericSetting)
         return order;
     };
     // The kind follows the column; the direction the grid proposes stays.
-    objSettings->SetSortbyNumeric(0);
+    TheSettings().SetSortbyNumeric(0);
     EXPECT_EQ(rule(name, 1), 1);
     EXPECT_EQ(rule(name, 2), 2);
     EXPECT_EQ(rule(name, 3), 1);
     EXPECT_EQ(rule(name, 4), 2);
-    objSettings->SetSortbyNumeric(1);
+    TheSettings().SetSortbyNumeric(1);
     EXPECT_EQ(rule(name, 1), 3);
     EXPECT_EQ(rule(name, 2), 4);
     EXPECT_EQ(rule(name, 4), 4);
@@ -258,7 +258,7 @@ TEST_F(ResultGridTest, SortRulesFollowTheColumnAndTheNumericSetting)
 
 TEST_F(ResultGridTest, ASecondClickOnNameReversesTheNumericOrder)
 {
-    objSettings->SetSortbyNumeric(1);
+    TheSettings().SetSortbyNumeric(1);
     Grid& g = *Window().grdSearchList;
     FillRows(g, {"scan10.tif", "scan2.tif", "scan1.tif"}, {});
     const int name = GetColumnIndexByKey("Name");
@@ -299,7 +299,7 @@ TEST_F(ResultGridTest, TheEndOfASearchSortsLikeAHeaderClickOnTheCurrentColumn)
         return out;
     };
     for (int numeric : {0, 1}) {
-        objSettings->SetSortbyNumeric(numeric);
+        TheSettings().SetSortbyNumeric(numeric);
         // Sizes and page counts always sort as numbers.
         g.SetCurrentColumn(GetColumnIndexByKey("Size (In KB)"));
         Search();
@@ -309,7 +309,7 @@ TEST_F(ResultGridTest, TheEndOfASearchSortsLikeAHeaderClickOnTheCurrentColumn)
         EXPECT_EQ(column("Pages"), QStringList({"0", "1", "10", "19", "103"})) << numeric;
     }
     // A current cell in a hidden column sorts by name instead.
-    objSettings->SetColumnVisibility("1,1,1,1,0,1,1,1");
+    TheSettings().SetColumnVisibility("1,1,1,1,0,1,1,1");
     w.RefreshGrid();
     g.SetCurrentColumn(GetColumnIndexByKey("Size (In KB)"));
     ASSERT_TRUE(g.ColumnHiddenAt(GetColumnIndexByKey("Size (In KB)")));
@@ -321,7 +321,7 @@ TEST_F(ResultGridTest, TheEndOfASearchSortsLikeAHeaderClickOnTheCurrentColumn)
 TEST_F(ResultGridTest, NumericNameSortWorksUnderTheCLocaleToo)
 {
     QLocale::setDefault(QLocale::c());
-    objSettings->SetSortbyNumeric(1);
+    TheSettings().SetSortbyNumeric(1);
     frmMain& w = Window();
     Grid& g = *w.grdSearchList;
     FillRows(g, {"scan10.tif", "Scan2.tif", "scan1.tif", "scan2a.tif"}, {"12", "2", "1", ""});
@@ -349,7 +349,7 @@ TEST_F(ResultGridTest, NumericNameSortWorksUnderTheCLocaleToo)
     MakeFile("p9.tif");
     Search();
     EXPECT_EQ(Names(), QStringList({"p9.tif", "p10.tif"}));
-    objSettings->SetSortbyNumeric(0);
+    TheSettings().SetSortbyNumeric(0);
     Search();
     EXPECT_EQ(Names(), QStringList({"p10.tif", "p9.tif"}));
 }

@@ -49,10 +49,10 @@ protected:
         root = QDir(tree_.path()).canonicalPath();
         QLocale::setDefault(QLocale(QLocale::English, QLocale::UnitedStates));
         FilterPatterns = QStringList{QStringLiteral("*.tif,*.tiff")};
-        objSettings->SetWindowStateFlag(0);
+        TheSettings().SetWindowStateFlag(0);
         // The window's first search looks at an empty folder.
         QDir().mkpath(root + QStringLiteral("/.start"));
-        objSettings->SetStartupFolder(root + QStringLiteral("/.start"));
+        TheSettings().SetStartupFolder(root + QStringLiteral("/.start"));
         TiffPageCounter.counter = &tiff;
         PdfPageCounter.counter = &pdf;
     }

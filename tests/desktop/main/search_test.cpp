@@ -141,7 +141,7 @@ TEST_F(SearchTest, PagesCellsReadErrorWhenACountFailsAndStayEmptyWhileHidden)
     // Pages hidden: no counter is called, the cells stay empty.
     TiffPageCounter.counter = &tiff;
     tiff.calls.clear();
-    objSettings->SetColumnVisibility("1,1,0,1,1,1,1,1");
+    TheSettings().SetColumnVisibility("1,1,0,1,1,1,1,1");
     Search();
     EXPECT_TRUE(tiff.calls.isEmpty());
     for (const ResultRow& r : Rows())
