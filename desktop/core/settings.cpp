@@ -18,6 +18,8 @@
 
 namespace {
 
+const ProcedureTraps Trap(ObjectKind::ClassModule, QStringLiteral("Settings"));
+
 Settings::Value TextValue(const QString& text)
 {
     return Settings::Value{text, 0};
@@ -308,7 +310,7 @@ void Settings::AssignLong(Id id, std::int32_t value)
 
 bool Settings::LoadSettings()
 {
-    ErrorTrap trap(QStringLiteral("LoadSettings"), ObjectKind::ClassModule, QStringLiteral("Settings"));
+    ErrorTrap trap = Trap("LoadSettings");
     try {
         trap.Line(10);
         if (StorageFolder().isEmpty())
@@ -374,7 +376,7 @@ bool Settings::LoadSettings()
 
 bool Settings::SaveSettings()
 {
-    ErrorTrap trap(QStringLiteral("SaveSettings"), ObjectKind::ClassModule, QStringLiteral("Settings"));
+    ErrorTrap trap = Trap("SaveSettings");
     try {
         trap.Line(10);
         if (StorageFolder().isEmpty())

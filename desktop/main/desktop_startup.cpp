@@ -17,6 +17,7 @@
 namespace {
 
 const QString kModuleName = QStringLiteral("modMasterLayout");
+const ProcedureTraps Trap(ObjectKind::Module, kModuleName);
 
 QPointer<frmMain>& MainWindowPointer()
 {
@@ -53,7 +54,7 @@ QString ParentFolderName(const QString& path)
 
 bool ValidateCmdLine(QString& commandLine)
 {
-    ErrorTrap trap(QStringLiteral("ValidateCmdLine"), ObjectKind::Module, kModuleName);
+    ErrorTrap trap = Trap("ValidateCmdLine");
     try {
         trap.Line(10);
         const QStringList parts = commandLine.split(QLatin1Char('|'));
@@ -120,7 +121,7 @@ QString CommandLineText(int argc, char** argv)
 
 StartupOutcome Main(const QString& commandLine)
 {
-    ErrorTrap trap(QStringLiteral("Main"), ObjectKind::Module, kModuleName);
+    ErrorTrap trap = Trap("Main");
     try {
         trap.Line(10);
         QString cmd = commandLine;

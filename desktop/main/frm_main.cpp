@@ -97,10 +97,7 @@ W* Named(W* widget, const char* name)
 
 } // namespace
 
-ErrorTrap frmMain::Trap(const char* procedure)
-{
-    return ErrorTrap(QString::fromLatin1(procedure), ObjectKind::Form, kFormName);
-}
+const ProcedureTraps frmMain::Trap(ObjectKind::Form, kFormName);
 
 // ===================================================================
 // Construction and loading

@@ -12,6 +12,8 @@
 // read or change the grid, Preferences and Exit are disabled meanwhile, and
 // closing the window cancels the search and closes once it has unwound.
 
+#include "operations/error_trap.h"
+
 #include <QElapsedTimer>
 #include <QHash>
 #include <QIcon>
@@ -22,7 +24,6 @@
 
 #include <cstdint>
 
-class ErrorTrap;
 class FolderScan;
 struct FoundFile;
 struct SearchCriteria;
@@ -228,7 +229,6 @@ public:
     void PrepareResultGrid();
     void InitFiles();
     void RefreshGrid();
-    void LoadGridColumns();
     QString getSelectedFileinfo();
     // The sort at the end of a search: by the current cell's column (the
     // Name column when that one is hidden), ascending, numeric when
@@ -308,8 +308,8 @@ protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
-    // The error trap of one of this window's procedures.
-    static ErrorTrap Trap(const char* procedure);
+    // The error traps of this window's procedures: Trap("Form_Load").
+    static const ProcedureTraps Trap;
     void BuildPanes();
     QWidget* BuildOptionsPane();
     QWidget* BuildAdvancedOptionsPane();

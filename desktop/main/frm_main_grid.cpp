@@ -94,16 +94,6 @@ void frmMain::InitFiles()
     }
 }
 
-void frmMain::LoadGridColumns()
-{
-    ErrorTrap trap(QStringLiteral("LoadGridColumns"), ObjectKind::Module, QStringLiteral("modGeneral"));
-    try {
-        ::LoadGridColumns(TheSettings(), TheGridColumns());
-    } catch (...) {
-        trap.Log();
-    }
-}
-
 void frmMain::RefreshGrid()
 {
     ErrorTrap trap = Trap("RefreshGrid");

@@ -3,6 +3,7 @@
 
 #include "desktop/main/frm_main.h"
 
+#include "desktop/core/column_layout.h"
 #include "desktop/core/modal_runner.h"
 #include "desktop/core/shell_open.h"
 #include "desktop/main/frm_about.h"
