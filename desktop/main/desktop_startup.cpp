@@ -80,10 +80,7 @@ bool ValidateCmdLine(QString& commandLine)
 
 bool BuildGridColumns(GridColumns& columns, const QString& savedWidths)
 {
-    for (const GridColumns::BuiltInColumn& c : GridColumns::Catalogue()) {
-        const QString caption = QString::fromLatin1(c.caption);
-        columns.Add(caption, c.width, c.index, caption, c.datatype, caption);
-    }
+    columns.AddBuiltInColumns();
     // A list that is not one width per column leaves the built-in widths;
     // the main window's layout check repairs the stored list and logs it.
     const std::optional<QList<double>> widths = ColumnWidthsFromList(savedWidths, columns.Count());
