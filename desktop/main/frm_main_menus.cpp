@@ -6,6 +6,7 @@
 #include "desktop/core/column_layout.h"
 #include "desktop/core/modal_runner.h"
 #include "desktop/core/shell_open.h"
+#include "desktop/dialogs/frm_preferences.h"
 #include "desktop/main/frm_about.h"
 #include "desktop/main/maker_addresses.h"
 #include "operations/error_trap.h"
@@ -42,60 +43,60 @@ void frmMain::BuildMenus()
 {
     QMenuBar* bar = menuBar();
 
-    mnuEdit = bar->addMenu(QStringLiteral("&Edit"));
-    mnuEdit->setObjectName(QStringLiteral("mnuEdit"));
-    mnupreferances = Item(mnuEdit, "mnupreferances", "&Preferances Ctr+P");
-    mnuExport = Item(mnuEdit, "mnuExport", "&Export Ctr+E");
-    mnuSep1 = Separator(mnuEdit, "mnuSep1");
-    mnuexit = Item(mnuEdit, "mnuexit", "E&xit Ctl+X");
+    ui_.mnuEdit = bar->addMenu(QStringLiteral("&Edit"));
+    ui_.mnuEdit->setObjectName(QStringLiteral("mnuEdit"));
+    ui_.mnupreferances = Item(ui_.mnuEdit, "mnupreferances", "&Preferances Ctr+P");
+    ui_.mnuExport = Item(ui_.mnuEdit, "mnuExport", "&Export Ctr+E");
+    ui_.mnuSep1 = Separator(ui_.mnuEdit, "mnuSep1");
+    ui_.mnuexit = Item(ui_.mnuEdit, "mnuexit", "E&xit Ctl+X");
 
-    mnuhelp = bar->addMenu(QStringLiteral("&Help"));
-    mnuhelp->setObjectName(QStringLiteral("mnuhelp"));
-    mnuWebsite = Item(mnuhelp, "mnuWebsite", "Visit Our &website Ctr+W");
-    mnuShowHelp = Item(mnuhelp, "mnuShowHelp", "&Help Ctr+H");
-    mnusep2 = Separator(mnuhelp, "mnusep2");
-    mnuAbout = Item(mnuhelp, "mnuAbout", "&About...");
+    ui_.mnuhelp = bar->addMenu(QStringLiteral("&Help"));
+    ui_.mnuhelp->setObjectName(QStringLiteral("mnuhelp"));
+    ui_.mnuWebsite = Item(ui_.mnuhelp, "mnuWebsite", "Visit Our &website Ctr+W");
+    ui_.mnuShowHelp = Item(ui_.mnuhelp, "mnuShowHelp", "&Help Ctr+H");
+    ui_.mnusep2 = Separator(ui_.mnuhelp, "mnusep2");
+    ui_.mnuAbout = Item(ui_.mnuhelp, "mnuAbout", "&About...");
 
     // The captions carry their key text themselves, so the keys are bound
     // as window accelerators rather than shown a second time by the menu.
-    BindShortcut(mnupreferances, QKeySequence(Qt::CTRL | Qt::Key_P));
-    BindShortcut(mnuExport, QKeySequence(Qt::CTRL | Qt::Key_E));
-    BindShortcut(mnuexit, QKeySequence(Qt::CTRL | Qt::Key_X));
-    BindShortcut(mnuWebsite, QKeySequence(Qt::CTRL | Qt::Key_W));
-    BindShortcut(mnuShowHelp, QKeySequence(Qt::CTRL | Qt::Key_H));
+    BindShortcut(ui_.mnupreferances, QKeySequence(Qt::CTRL | Qt::Key_P));
+    BindShortcut(ui_.mnuExport, QKeySequence(Qt::CTRL | Qt::Key_E));
+    BindShortcut(ui_.mnuexit, QKeySequence(Qt::CTRL | Qt::Key_X));
+    BindShortcut(ui_.mnuWebsite, QKeySequence(Qt::CTRL | Qt::Key_W));
+    BindShortcut(ui_.mnuShowHelp, QKeySequence(Qt::CTRL | Qt::Key_H));
 
-    connect(mnupreferances, &QAction::triggered, this, [this] { mnupreferances_Click(); });
-    connect(mnuExport, &QAction::triggered, this, [this] { mnuExport_Click(); });
-    connect(mnuexit, &QAction::triggered, this, [this] { mnuexit_Click(); });
-    connect(mnuWebsite, &QAction::triggered, this, [this] { mnuWebsite_Click(); });
-    connect(mnuShowHelp, &QAction::triggered, this, [this] { mnuShowHelp_Click(); });
-    connect(mnuAbout, &QAction::triggered, this, [this] { mnuAbout_Click(); });
+    connect(ui_.mnupreferances, &QAction::triggered, this, [this] { mnupreferances_Click(); });
+    connect(ui_.mnuExport, &QAction::triggered, this, [this] { mnuExport_Click(); });
+    connect(ui_.mnuexit, &QAction::triggered, this, [this] { mnuexit_Click(); });
+    connect(ui_.mnuWebsite, &QAction::triggered, this, [this] { mnuWebsite_Click(); });
+    connect(ui_.mnuShowHelp, &QAction::triggered, this, [this] { mnuShowHelp_Click(); });
+    connect(ui_.mnuAbout, &QAction::triggered, this, [this] { mnuAbout_Click(); });
 
     // The grid's context menu: never in the menu bar; the result grid opens
     // it on a right click.
-    mnuCtxMenu = new QMenu(QStringLiteral("Context Menu"), this);
-    mnuCtxMenu->setObjectName(QStringLiteral("mnuCtxMenu"));
-    mnuCtxOpen = Item(mnuCtxMenu, "mnuCtxOpen", "Open");
-    mnuCtxOpenFolder = Item(mnuCtxMenu, "mnuCtxOpenFolder", "Show Contaning Folder");
-    mnuCtxPrintFile = Item(mnuCtxMenu, "mnuCtxPrintFile", "Print");
-    mnuSep3 = Separator(mnuCtxMenu, "mnuSep3");
-    mnuCtxSelectAll = Item(mnuCtxMenu, "mnuCtxSelectAll", "Select All Ctr+A");
-    mnuCtxInvSelect = Item(mnuCtxMenu, "mnuCtxInvSelect", "Invert Selection");
-    mnuCtxDeSelectAll = Item(mnuCtxMenu, "mnuCtxDeSelectAll", "Deselect All Ctr+D");
-    mnuSep4 = Separator(mnuCtxMenu, "mnuSep4");
-    mnuCtxCheckSelection = Item(mnuCtxMenu, "mnuCtxCheckSelection", "Check Selection");
-    mnuCtxUnCheckSelection = Item(mnuCtxMenu, "mnuCtxUnCheckSelection", "UnCheck Selection");
-    mnuCtxCheckInvertSelection = Item(mnuCtxMenu, "mnuCtxCheckInvertSelection", "Invert Check Selection");
+    ui_.mnuCtxMenu = new QMenu(QStringLiteral("Context Menu"), this);
+    ui_.mnuCtxMenu->setObjectName(QStringLiteral("mnuCtxMenu"));
+    ui_.mnuCtxOpen = Item(ui_.mnuCtxMenu, "mnuCtxOpen", "Open");
+    ui_.mnuCtxOpenFolder = Item(ui_.mnuCtxMenu, "mnuCtxOpenFolder", "Show Contaning Folder");
+    ui_.mnuCtxPrintFile = Item(ui_.mnuCtxMenu, "mnuCtxPrintFile", "Print");
+    ui_.mnuSep3 = Separator(ui_.mnuCtxMenu, "mnuSep3");
+    ui_.mnuCtxSelectAll = Item(ui_.mnuCtxMenu, "mnuCtxSelectAll", "Select All Ctr+A");
+    ui_.mnuCtxInvSelect = Item(ui_.mnuCtxMenu, "mnuCtxInvSelect", "Invert Selection");
+    ui_.mnuCtxDeSelectAll = Item(ui_.mnuCtxMenu, "mnuCtxDeSelectAll", "Deselect All Ctr+D");
+    ui_.mnuSep4 = Separator(ui_.mnuCtxMenu, "mnuSep4");
+    ui_.mnuCtxCheckSelection = Item(ui_.mnuCtxMenu, "mnuCtxCheckSelection", "Check Selection");
+    ui_.mnuCtxUnCheckSelection = Item(ui_.mnuCtxMenu, "mnuCtxUnCheckSelection", "UnCheck Selection");
+    ui_.mnuCtxCheckInvertSelection = Item(ui_.mnuCtxMenu, "mnuCtxCheckInvertSelection", "Invert Check Selection");
 
-    connect(mnuCtxOpen, &QAction::triggered, this, [this] { mnuCtxOpen_Click(); });
-    connect(mnuCtxOpenFolder, &QAction::triggered, this, [this] { mnuCtxOpenFolder_Click(); });
-    connect(mnuCtxPrintFile, &QAction::triggered, this, [this] { mnuCtxPrintFile_Click(); });
-    connect(mnuCtxSelectAll, &QAction::triggered, this, [this] { mnuCtxSelectAll_Click(); });
-    connect(mnuCtxInvSelect, &QAction::triggered, this, [this] { mnuCtxInvSelect_Click(); });
-    connect(mnuCtxDeSelectAll, &QAction::triggered, this, [this] { mnuCtxDeSelectAll_Click(); });
-    connect(mnuCtxCheckSelection, &QAction::triggered, this, [this] { mnuCtxCheckSelection_Click(); });
-    connect(mnuCtxUnCheckSelection, &QAction::triggered, this, [this] { mnuCtxUnCheckSelection_Click(); });
-    connect(mnuCtxCheckInvertSelection, &QAction::triggered, this, [this] { mnuCtxCheckInvertSelection_Click(); });
+    connect(ui_.mnuCtxOpen, &QAction::triggered, this, [this] { mnuCtxOpen_Click(); });
+    connect(ui_.mnuCtxOpenFolder, &QAction::triggered, this, [this] { mnuCtxOpenFolder_Click(); });
+    connect(ui_.mnuCtxPrintFile, &QAction::triggered, this, [this] { mnuCtxPrintFile_Click(); });
+    connect(ui_.mnuCtxSelectAll, &QAction::triggered, this, [this] { mnuCtxSelectAll_Click(); });
+    connect(ui_.mnuCtxInvSelect, &QAction::triggered, this, [this] { mnuCtxInvSelect_Click(); });
+    connect(ui_.mnuCtxDeSelectAll, &QAction::triggered, this, [this] { mnuCtxDeSelectAll_Click(); });
+    connect(ui_.mnuCtxCheckSelection, &QAction::triggered, this, [this] { mnuCtxCheckSelection_Click(); });
+    connect(ui_.mnuCtxUnCheckSelection, &QAction::triggered, this, [this] { mnuCtxUnCheckSelection_Click(); });
+    connect(ui_.mnuCtxCheckInvertSelection, &QAction::triggered, this, [this] { mnuCtxCheckInvertSelection_Click(); });
 
     // Ctrl+A and Ctrl+D (Ctrl alone) reach two of the context commands.
     auto* selectAll = new QShortcut(QKeySequence(Qt::CTRL | Qt::Key_A), this);
@@ -110,7 +111,6 @@ void frmMain::BindShortcut(QAction* action, const QKeySequence& keys)
 {
     auto* shortcut = new QShortcut(keys, this);
     shortcut->setObjectName(action->objectName() + QStringLiteral("Key"));
-    shortcut->setProperty("velmoraAction", QVariant::fromValue<QObject*>(action));
     connect(shortcut, &QShortcut::activated, action, [action] {
         if (action->isEnabled())
             action->trigger();
@@ -118,20 +118,12 @@ void frmMain::BindShortcut(QAction* action, const QKeySequence& keys)
     connect(action, &QAction::enabledChanged, shortcut, &QShortcut::setEnabled);
 }
 
-QShortcut* frmMain::ShortcutOf(QAction* action) const
-{
-    for (QShortcut* shortcut : findChildren<QShortcut*>(Qt::FindDirectChildrenOnly))
-        if (shortcut->property("velmoraAction").value<QObject*>() == action)
-            return shortcut;
-    return nullptr;
-}
-
 void frmMain::Form_KeyDown(int KeyCode, int Shift)
 {
     // The two tests are made one after the other on the same key.
-    if (KeyCode == 'A' && Shift == 2 && mnuCtxSelectAll->isEnabled())
+    if (KeyCode == 'A' && Shift == 2 && ui_.mnuCtxSelectAll->isEnabled())
         mnuCtxSelectAll_Click();
-    if (KeyCode == 'D' && Shift == 2 && mnuCtxDeSelectAll->isEnabled())
+    if (KeyCode == 'D' && Shift == 2 && ui_.mnuCtxDeSelectAll->isEnabled())
         mnuCtxDeSelectAll_Click();
 }
 
@@ -153,6 +145,16 @@ void frmMain::mnupreferances_Click()
     } catch (...) {
         trap.Log();
     }
+}
+
+// Shows a new preferences dialog modally, without an owner, and answers
+// whether it changed the stored settings (the caller then re-applies the
+// grid layout and searches again).
+bool frmMain::ShowPreferencesDialog()
+{
+    frmPreferences dialog;
+    RunModal(dialog);
+    return dialog.IsPreferanceChange;
 }
 
 void frmMain::mnuexit_Click()

@@ -297,14 +297,14 @@ TEST_F(PreferencesTest, TheMainWindowAppliesASavedChangeAndIgnoresACancel)
 {
     frmMain& w = Window();
     const int pages = GetColumnIndexByKey("Pages");
-    ASSERT_FALSE(w.grdSearchList->ColumnHiddenAt(pages));
+    ASSERT_FALSE(w.Ui().grdSearchList->ColumnHiddenAt(pages));
     onDialog = [](QDialog& d) {
         auto& p = static_cast<frmPreferences&>(d);
         p.vsColumnSettings->SetCellAttribute(Grid::kAttrCheckState, 3, 2, Grid::kUnchecked);
         p.cmdCancel->click();
     };
     w.mnupreferances_Click();
-    EXPECT_FALSE(w.grdSearchList->ColumnHiddenAt(pages));
+    EXPECT_FALSE(w.Ui().grdSearchList->ColumnHiddenAt(pages));
 
     onDialog = [](QDialog& d) {
         auto& p = static_cast<frmPreferences&>(d);
@@ -312,7 +312,7 @@ TEST_F(PreferencesTest, TheMainWindowAppliesASavedChangeAndIgnoresACancel)
         p.cmdOK->click();
     };
     w.mnupreferances_Click();
-    EXPECT_TRUE(w.grdSearchList->ColumnHiddenAt(pages));
+    EXPECT_TRUE(w.Ui().grdSearchList->ColumnHiddenAt(pages));
     EXPECT_EQ(OnDisk().ColumnVisibility(), "1,1,0,1,1,1,1,1");
     EXPECT_EQ(std::count(modals.begin(), modals.end(), QString("frmPreferences")), 2);
 }

@@ -150,7 +150,7 @@ TEST_F(StartupTest, NoStoredWidthListStopsStartUpOrSpoilsTheGrid)
         ASSERT_EQ(Main(QString()), StartupOutcome::MainWindowShown) << list;
         frmMain* window = MainWindow();
         ASSERT_NE(window, nullptr) << list;
-        const Grid& g = *window->grdSearchList;
+        const Grid& g = *window->Ui().grdSearchList;
         ASSERT_EQ(g.ColumnCount(), 8) << list;
         for (int c = 0; c < 8; ++c)
             EXPECT_FALSE(g.CellText(0, c).isEmpty()) << list << " column " << c;

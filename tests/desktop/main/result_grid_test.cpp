@@ -49,7 +49,7 @@ TEST_F(ResultGridTest, ColumnsComeFromTheStoredOrderWidthsAndVisibility)
     TheSettings().SetLastGridColWidth("700,1800,999,1800,1000,1400,2000,2100");
     TheSettings().SetColumnVisibility("1,1,1,0,1,1,1,1");
     frmMain& w = Window();
-    const Grid& g = *w.grdSearchList;
+    const Grid& g = *w.Ui().grdSearchList;
     EXPECT_EQ(Headers(g).join(','), TheSettings().ColumnReOrder());
     EXPECT_EQ(GetColumnIndexByKey("Pages"), 0);
     EXPECT_EQ(GetColumnIndexByKey("Name"), 1);
@@ -77,7 +77,7 @@ TEST_F(ResultGridTest, AHeaderDragRewritesTheThreeListsInTheNewOrder)
 {
     TheSettings().SetColumnVisibility("1,0,1,1,1,1,1,1");
     frmMain& w = Window();
-    Grid& g = *w.grdSearchList;
+    Grid& g = *w.Ui().grdSearchList;
     // The user drags the header at position 1 (Selection) to position 3.
     g.View()->horizontalHeader()->moveSection(1, 3);
 
@@ -96,8 +96,8 @@ TEST_F(ResultGridTest, AHeaderDragRewritesTheThreeListsInTheNewOrder)
 
     // The next window lays the columns out the same way.
     window.reset();
-    EXPECT_EQ(Headers(*Window().grdSearchList).join(','), s.ColumnReOrder());
-    EXPECT_TRUE(Window().grdSearchList->ColumnHiddenAt(3));
+    EXPECT_EQ(Headers(*Window().Ui().grdSearchList).join(','), s.ColumnReOrder());
+    EXPECT_TRUE(Window().Ui().grdSearchList->ColumnHiddenAt(3));
 
     // A drag onto its own place writes nothing.
     TheSettings().SetColumnVisibility("1,1,1,1,1,1,1,1");
@@ -121,7 +121,7 @@ TEST_F(ResultGridTest, AnOrderThatDoesNotNameEveryColumnBringsBackAllThreeDefaul
         TheSettings().SetLastGridColWidth("100,250,700,1800,1000,1400,2000,2000");
         TheSettings().SetColumnVisibility("1,1,1,1,1,1,1,0");
         window.reset();
-        const Grid& g = *Window().grdSearchList;
+        const Grid& g = *Window().Ui().grdSearchList;
         const bool fine = QString(order).startsWith("Modified");
         EXPECT_EQ(Headers(g).join(','), fine ? QString(order) : kDefaultOrder) << order;
         EXPECT_EQ(TheSettings().ColumnReOrder(), fine ? QString(order) : kDefaultOrder);
@@ -159,7 +159,7 @@ TEST_F(ResultGridTest, ABadWidthOrVisibilityListFallsBackOnItsOwn)
         TheSettings().SetLastGridColWidth(c.widths);
         TheSettings().SetColumnVisibility(c.flags);
         window.reset();
-        const Grid& g = *Window().grdSearchList;
+        const Grid& g = *Window().Ui().grdSearchList;
         const std::string what = (c.widths + " / " + c.flags).toStdString();
         // The order stays; only the bad list is replaced, with one line.
         EXPECT_EQ(Headers(g).join(','), order) << what;
@@ -179,7 +179,7 @@ TEST_F(ResultGridTest, AWidthThatIsNoWidthNeverReachesTheGrid)
     // the grid's set-up gives the column its built-in width and logs it.
     objGridColumns->Item("Pages")->ColumnWidth = std::numeric_limits<float>::quiet_NaN();
     objGridColumns->Item("Type")->ColumnWidth = -300;
-    const Grid& g = *Window().grdSearchList;
+    const Grid& g = *Window().Ui().grdSearchList;
     EXPECT_EQ(g.ColumnWidthAt(GetColumnIndexByKey("Pages")), 700);
     EXPECT_EQ(g.ColumnWidthAt(GetColumnIndexByKey("Type")), 1400);
     EXPECT_EQ(objGridColumns->Item("Pages")->ColumnWidth, 700.0f);
@@ -209,7 +209,7 @@ TEST_F(ResultGridTest, TheCatalogueFollowsAnyOrderWithoutLosingAColumn)
 TEST_F(ResultGridTest, RefreshGridAppliesChangedSettingsToTheGrid)
 {
     frmMain& w = Window();
-    Grid& g = *w.grdSearchList;
+    Grid& g = *w.Ui().grdSearchList;
     FillRows(g, {"a.tif", "b.tif"}, {"1", "2"});
     TheSettings().SetColumnReOrder("Location,Name,Selection,Pages,Size (In KB),Type,Created Date,Modified Date");
     TheSettings().SetLastGridColWidth("3000,1500,250,900,1000,1400,2000,2000");
@@ -259,7 +259,7 @@ TEST_F(ResultGridTest, SortRulesFollowTheColumnAndTheNumericSetting)
 TEST_F(ResultGridTest, ASecondClickOnNameReversesTheNumericOrder)
 {
     TheSettings().SetSortbyNumeric(1);
-    Grid& g = *Window().grdSearchList;
+    Grid& g = *Window().Ui().grdSearchList;
     FillRows(g, {"scan10.tif", "scan2.tif", "scan1.tif"}, {});
     const int name = GetColumnIndexByKey("Name");
     QHeaderView* header = g.View()->horizontalHeader();
@@ -291,7 +291,7 @@ TEST_F(ResultGridTest, TheEndOfASearchSortsLikeAHeaderClickOnTheCurrentColumn)
         return com::S_OK;
     };
     frmMain& w = Window();
-    Grid& g = *w.grdSearchList;
+    Grid& g = *w.Ui().grdSearchList;
     const auto column = [&](const char* key) {
         QStringList out;
         for (int r = 1; r < g.RowCount(); ++r)
@@ -323,7 +323,7 @@ TEST_F(ResultGridTest, NumericNameSortWorksUnderTheCLocaleToo)
     QLocale::setDefault(QLocale::c());
     TheSettings().SetSortbyNumeric(1);
     frmMain& w = Window();
-    Grid& g = *w.grdSearchList;
+    Grid& g = *w.Ui().grdSearchList;
     FillRows(g, {"scan10.tif", "Scan2.tif", "scan1.tif", "scan2a.tif"}, {"12", "2", "1", ""});
     g.SetRowCount(g.RowCount() + 1);
     g.SetCellText(5, GetColumnIndexByKey("Name"), "a.tif");
@@ -357,7 +357,7 @@ TEST_F(ResultGridTest, NumericNameSortWorksUnderTheCLocaleToo)
 TEST_F(ResultGridTest, TotalsCountTickedRowsAndTheirTiffPages)
 {
     frmMain& w = Window();
-    Grid& g = *w.grdSearchList;
+    Grid& g = *w.Ui().grdSearchList;
     EXPECT_EQ(w.getSelectedFileinfo(), "0 file selected; Total Page count of selected Tiff files: 0");
     FillRows(g, {"a.tif", "b.tif", "c.TIF", "d.PDF", "noext", "e.tif"}, {"12", "Error", "", "30", "5", "30"});
     const int sel = GetColumnIndexByKey("Selection");
@@ -368,7 +368,7 @@ TEST_F(ResultGridTest, TotalsCountTickedRowsAndTheirTiffPages)
     EXPECT_EQ(w.getSelectedFileinfo(), "5 file selected; Total Page count of selected Tiff files: 17");
     // A mouse button going up shows the totals.
     w.grdSearchList_MouseUp(1, 0, 0, 0);
-    EXPECT_EQ(w.sbPanelStatus->text(), "5 file selected; Total Page count of selected Tiff files: 17");
+    EXPECT_EQ(w.Ui().sbPanelStatus->text(), "5 file selected; Total Page count of selected Tiff files: 17");
 }
 
 TEST_F(ResultGridTest, SpaceFlipsEachSelectedRowAndOnlyALeftClickOnTheBoxesEdits)
@@ -376,7 +376,7 @@ TEST_F(ResultGridTest, SpaceFlipsEachSelectedRowAndOnlyALeftClickOnTheBoxesEdits
     frmMain& w = Window();
     w.show();
     ASSERT_TRUE(QTest::qWaitForWindowExposed(&w));
-    Grid& g = *w.grdSearchList;
+    Grid& g = *w.Ui().grdSearchList;
     FillRows(g, {"a.tif", "b.tif", "c.tif", "d.tif"}, {"1", "2", "3", "4"});
     const int sel = GetColumnIndexByKey("Selection");
     g.SetCellAttribute(Grid::kAttrCheckState, 2, sel, true);
@@ -390,7 +390,7 @@ TEST_F(ResultGridTest, SpaceFlipsEachSelectedRowAndOnlyALeftClickOnTheBoxesEdits
     EXPECT_TRUE(ticked(3));
     EXPECT_FALSE(ticked(4));
     // The totals follow at once.
-    EXPECT_EQ(w.sbPanelStatus->text(), "2 file selected; Total Page count of selected Tiff files: 4");
+    EXPECT_EQ(w.Ui().sbPanelStatus->text(), "2 file selected; Total Page count of selected Tiff files: 4");
     // Other keys tick nothing.
     w.grdSearchList_KeyDown(65, 0);
     EXPECT_TRUE(ticked(1));
@@ -408,16 +408,16 @@ TEST_F(ResultGridTest, SpaceFlipsEachSelectedRowAndOnlyALeftClickOnTheBoxesEdits
     const QRect box = g.View()->visualRect(g.View()->model()->index(3, sel));
     QTest::mouseClick(g.View()->viewport(), Qt::LeftButton, {}, box.center());
     EXPECT_TRUE(ticked(4));
-    EXPECT_EQ(w.sbPanelStatus->text(), "3 file selected; Total Page count of selected Tiff files: 8");
+    EXPECT_EQ(w.Ui().sbPanelStatus->text(), "3 file selected; Total Page count of selected Tiff files: 8");
 
     // A right click on a data row opens the context menu; on the header not.
     const QRect cell = g.View()->visualRect(g.View()->model()->index(1, 0));
     QTest::mousePress(g.View()->viewport(), Qt::RightButton, {}, cell.center());
-    EXPECT_TRUE(w.mnuCtxMenu->isVisible());
-    w.mnuCtxMenu->hide();
+    EXPECT_TRUE(w.Ui().mnuCtxMenu->isVisible());
+    w.Ui().mnuCtxMenu->hide();
     QTest::mouseRelease(g.View()->viewport(), Qt::RightButton, {}, cell.center());
     QTest::mousePress(g.View()->horizontalHeader()->viewport(), Qt::RightButton, {}, QPoint(5, 5));
-    EXPECT_FALSE(w.mnuCtxMenu->isVisible());
+    EXPECT_FALSE(w.Ui().mnuCtxMenu->isVisible());
 }
 
 } // namespace

@@ -83,7 +83,7 @@ protected:
     void Search(const QString& folder = QString(), bool subfolders = false)
     {
         frmMain& w = Window();
-        w.chkSearchSubFolder->setChecked(subfolders);
+        w.Ui().chkSearchSubFolder->setChecked(subfolders);
         const QString path = folder.isEmpty() ? root : root + QLatin1Char('/') + folder;
         if (w.SelectedFolder() != path)
             ASSERT_TRUE(w.SelectFolder(path));
@@ -93,7 +93,7 @@ protected:
 
     std::vector<ResultRow> Rows()
     {
-        const Grid& g = *Window().grdSearchList;
+        const Grid& g = *Window().Ui().grdSearchList;
         std::vector<ResultRow> rows;
         for (int r = 1; r < g.RowCount(); ++r) {
             rows.push_back(
