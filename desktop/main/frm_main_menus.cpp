@@ -30,6 +30,14 @@ QAction* Item(QMenu* menu, const char* name, const char* caption)
     return action;
 }
 
+// An item of `menu` that runs `handler` of `window` when chosen.
+QAction* Command(QMenu* menu, const char* name, const char* caption, frmMain* window, void (frmMain::*handler)())
+{
+    QAction* action = Item(menu, name, caption);
+    QObject::connect(action, &QAction::triggered, window, [window, handler] { (window->*handler)(); });
+    return action;
+}
+
 QAction* Separator(QMenu* menu, const char* name)
 {
     QAction* action = menu->addSeparator();
@@ -45,17 +53,18 @@ void frmMain::BuildMenus()
 
     ui_.mnuEdit = bar->addMenu(QStringLiteral("&Edit"));
     ui_.mnuEdit->setObjectName(QStringLiteral("mnuEdit"));
-    ui_.mnupreferances = Item(ui_.mnuEdit, "mnupreferances", "&Preferances Ctr+P");
-    ui_.mnuExport = Item(ui_.mnuEdit, "mnuExport", "&Export Ctr+E");
+    ui_.mnupreferances =
+        Command(ui_.mnuEdit, "mnupreferances", "&Preferances Ctr+P", this, &frmMain::mnupreferances_Click);
+    ui_.mnuExport = Command(ui_.mnuEdit, "mnuExport", "&Export Ctr+E", this, &frmMain::mnuExport_Click);
     ui_.mnuSep1 = Separator(ui_.mnuEdit, "mnuSep1");
-    ui_.mnuexit = Item(ui_.mnuEdit, "mnuexit", "E&xit Ctl+X");
+    ui_.mnuexit = Command(ui_.mnuEdit, "mnuexit", "E&xit Ctl+X", this, &frmMain::mnuexit_Click);
 
     ui_.mnuhelp = bar->addMenu(QStringLiteral("&Help"));
     ui_.mnuhelp->setObjectName(QStringLiteral("mnuhelp"));
-    ui_.mnuWebsite = Item(ui_.mnuhelp, "mnuWebsite", "Visit Our &website Ctr+W");
-    ui_.mnuShowHelp = Item(ui_.mnuhelp, "mnuShowHelp", "&Help Ctr+H");
+    ui_.mnuWebsite = Command(ui_.mnuhelp, "mnuWebsite", "Visit Our &website Ctr+W", this, &frmMain::mnuWebsite_Click);
+    ui_.mnuShowHelp = Command(ui_.mnuhelp, "mnuShowHelp", "&Help Ctr+H", this, &frmMain::mnuShowHelp_Click);
     ui_.mnusep2 = Separator(ui_.mnuhelp, "mnusep2");
-    ui_.mnuAbout = Item(ui_.mnuhelp, "mnuAbout", "&About...");
+    ui_.mnuAbout = Command(ui_.mnuhelp, "mnuAbout", "&About...", this, &frmMain::mnuAbout_Click);
 
     // The captions carry their key text themselves, so the keys are bound
     // as window accelerators rather than shown a second time by the menu.
@@ -65,38 +74,28 @@ void frmMain::BuildMenus()
     BindShortcut(ui_.mnuWebsite, QKeySequence(Qt::CTRL | Qt::Key_W));
     BindShortcut(ui_.mnuShowHelp, QKeySequence(Qt::CTRL | Qt::Key_H));
 
-    connect(ui_.mnupreferances, &QAction::triggered, this, [this] { mnupreferances_Click(); });
-    connect(ui_.mnuExport, &QAction::triggered, this, [this] { mnuExport_Click(); });
-    connect(ui_.mnuexit, &QAction::triggered, this, [this] { mnuexit_Click(); });
-    connect(ui_.mnuWebsite, &QAction::triggered, this, [this] { mnuWebsite_Click(); });
-    connect(ui_.mnuShowHelp, &QAction::triggered, this, [this] { mnuShowHelp_Click(); });
-    connect(ui_.mnuAbout, &QAction::triggered, this, [this] { mnuAbout_Click(); });
-
     // The grid's context menu: never in the menu bar; the result grid opens
     // it on a right click.
     ui_.mnuCtxMenu = new QMenu(QStringLiteral("Context Menu"), this);
     ui_.mnuCtxMenu->setObjectName(QStringLiteral("mnuCtxMenu"));
-    ui_.mnuCtxOpen = Item(ui_.mnuCtxMenu, "mnuCtxOpen", "Open");
-    ui_.mnuCtxOpenFolder = Item(ui_.mnuCtxMenu, "mnuCtxOpenFolder", "Show Contaning Folder");
-    ui_.mnuCtxPrintFile = Item(ui_.mnuCtxMenu, "mnuCtxPrintFile", "Print");
+    ui_.mnuCtxOpen = Command(ui_.mnuCtxMenu, "mnuCtxOpen", "Open", this, &frmMain::mnuCtxOpen_Click);
+    ui_.mnuCtxOpenFolder =
+        Command(ui_.mnuCtxMenu, "mnuCtxOpenFolder", "Show Contaning Folder", this, &frmMain::mnuCtxOpenFolder_Click);
+    ui_.mnuCtxPrintFile = Command(ui_.mnuCtxMenu, "mnuCtxPrintFile", "Print", this, &frmMain::mnuCtxPrintFile_Click);
     ui_.mnuSep3 = Separator(ui_.mnuCtxMenu, "mnuSep3");
-    ui_.mnuCtxSelectAll = Item(ui_.mnuCtxMenu, "mnuCtxSelectAll", "Select All Ctr+A");
-    ui_.mnuCtxInvSelect = Item(ui_.mnuCtxMenu, "mnuCtxInvSelect", "Invert Selection");
-    ui_.mnuCtxDeSelectAll = Item(ui_.mnuCtxMenu, "mnuCtxDeSelectAll", "Deselect All Ctr+D");
+    ui_.mnuCtxSelectAll =
+        Command(ui_.mnuCtxMenu, "mnuCtxSelectAll", "Select All Ctr+A", this, &frmMain::mnuCtxSelectAll_Click);
+    ui_.mnuCtxInvSelect =
+        Command(ui_.mnuCtxMenu, "mnuCtxInvSelect", "Invert Selection", this, &frmMain::mnuCtxInvSelect_Click);
+    ui_.mnuCtxDeSelectAll =
+        Command(ui_.mnuCtxMenu, "mnuCtxDeSelectAll", "Deselect All Ctr+D", this, &frmMain::mnuCtxDeSelectAll_Click);
     ui_.mnuSep4 = Separator(ui_.mnuCtxMenu, "mnuSep4");
-    ui_.mnuCtxCheckSelection = Item(ui_.mnuCtxMenu, "mnuCtxCheckSelection", "Check Selection");
-    ui_.mnuCtxUnCheckSelection = Item(ui_.mnuCtxMenu, "mnuCtxUnCheckSelection", "UnCheck Selection");
-    ui_.mnuCtxCheckInvertSelection = Item(ui_.mnuCtxMenu, "mnuCtxCheckInvertSelection", "Invert Check Selection");
-
-    connect(ui_.mnuCtxOpen, &QAction::triggered, this, [this] { mnuCtxOpen_Click(); });
-    connect(ui_.mnuCtxOpenFolder, &QAction::triggered, this, [this] { mnuCtxOpenFolder_Click(); });
-    connect(ui_.mnuCtxPrintFile, &QAction::triggered, this, [this] { mnuCtxPrintFile_Click(); });
-    connect(ui_.mnuCtxSelectAll, &QAction::triggered, this, [this] { mnuCtxSelectAll_Click(); });
-    connect(ui_.mnuCtxInvSelect, &QAction::triggered, this, [this] { mnuCtxInvSelect_Click(); });
-    connect(ui_.mnuCtxDeSelectAll, &QAction::triggered, this, [this] { mnuCtxDeSelectAll_Click(); });
-    connect(ui_.mnuCtxCheckSelection, &QAction::triggered, this, [this] { mnuCtxCheckSelection_Click(); });
-    connect(ui_.mnuCtxUnCheckSelection, &QAction::triggered, this, [this] { mnuCtxUnCheckSelection_Click(); });
-    connect(ui_.mnuCtxCheckInvertSelection, &QAction::triggered, this, [this] { mnuCtxCheckInvertSelection_Click(); });
+    ui_.mnuCtxCheckSelection =
+        Command(ui_.mnuCtxMenu, "mnuCtxCheckSelection", "Check Selection", this, &frmMain::mnuCtxCheckSelection_Click);
+    ui_.mnuCtxUnCheckSelection = Command(ui_.mnuCtxMenu, "mnuCtxUnCheckSelection", "UnCheck Selection", this,
+                                         &frmMain::mnuCtxUnCheckSelection_Click);
+    ui_.mnuCtxCheckInvertSelection = Command(ui_.mnuCtxMenu, "mnuCtxCheckInvertSelection", "Invert Check Selection",
+                                             this, &frmMain::mnuCtxCheckInvertSelection_Click);
 
     // Ctrl+A and Ctrl+D (Ctrl alone) reach two of the context commands.
     auto* selectAll = new QShortcut(QKeySequence(Qt::CTRL | Qt::Key_A), this);
