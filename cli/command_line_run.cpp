@@ -25,6 +25,7 @@
 namespace {
 
 const QString kModule = QStringLiteral("modMaster");
+const ProcedureTraps Trap(ObjectKind::Module, kModule);
 const QString kCrLf = QStringLiteral("\r\n");
 
 // The file's name up to its last "." (the whole name when it has none).
@@ -386,7 +387,7 @@ bool CommandLineRun::RenamePageFiles(const QString& ext, std::int32_t pageCount,
 {
     if (emptied)
         *emptied = false;
-    ErrorTrap trap(QStringLiteral("RenamePageFiles"), ObjectKind::Module, kModule);
+    ErrorTrap trap = Trap("RenamePageFiles");
     try {
         trap.Line(10);
         const QString prefix = NamePrefix(sourceFileName, forceSourcePrefix);
@@ -426,7 +427,7 @@ void CommandLineRun::LoadFilesFolder(const QString& folder, TiffPdfCommands& fac
 void CommandLineRun::ScanFolder(const QString& folder, TiffPdfCommands& facade, bool keepPageCounts,
                                 std::int32_t& fileCount, QSet<QString>& visited)
 {
-    ErrorTrap trap(QStringLiteral("LoadFilesFolder"), ObjectKind::Module, kModule);
+    ErrorTrap trap = Trap("LoadFilesFolder");
     QStringList subfolders;
     try {
         trap.Line(10);

@@ -21,6 +21,7 @@
 namespace {
 
 const QString kModule = QStringLiteral("modMaster");
+const ProcedureTraps Trap(ObjectKind::Module, kModule);
 
 bool IsTiffExtension(const QString& ext)
 {
@@ -229,7 +230,7 @@ QString ModMaster::SwitchArgument(const QString& switchText) const
 
 bool ModMaster::ValidateCmdLine()
 {
-    ErrorTrap trap(QStringLiteral("ValidateCmdLine"), ObjectKind::Module, kModule);
+    ErrorTrap trap = Trap("ValidateCmdLine");
     CommandLineState& s = state_;
     auto fail = [&s](const QString& message) {
         s.ResultMessage = message;
@@ -393,7 +394,7 @@ bool ModMaster::ValidateCmdLine()
 
 int ModMaster::Main(const QString& commandLine)
 {
-    ErrorTrap trap(QStringLiteral("Main"), ObjectKind::Module, kModule);
+    ErrorTrap trap = Trap("Main");
     CommandLineState& s = state_;
     // Main creates two objects itself: the page counter, and the page engine
     // once to see that every operation can create it.

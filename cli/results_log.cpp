@@ -7,9 +7,13 @@
 
 #include <cstdio>
 
+namespace {
+const ProcedureTraps Trap(ObjectKind::Module, QStringLiteral("modMaster"));
+} // namespace
+
 bool WriteErrorLog(CommandLineState& state, const QString& message)
 {
-    ErrorTrap trap(QStringLiteral("WriteErrorLog"), ObjectKind::Module, QStringLiteral("modMaster"));
+    ErrorTrap trap = Trap("WriteErrorLog");
     try {
         trap.Line(10);
         if (!state.SilentMode) {

@@ -1,7 +1,7 @@
 #pragma once
 // The error tail of a procedure.
 //
-// A procedure that traps run-time errors creates one ErrorTrap naming itself
+// A procedure that traps run-time errors takes one ErrorTrap naming itself
 // and the object it belongs to, marks each statement as it starts with
 // Line(10), Line(20), ... and, in its catch block, hands the trapped error to
 // the trap, which builds the error line
@@ -12,19 +12,36 @@
 // is that of the last Line() call before the error; a procedure that never
 // numbers its statements logs 0.
 //
+// Two ways in:
+// - ProcedureTraps: every trapped procedure takes its trap from the one its
+//   object (Form, Module or Class Module) defines once, `Trap("Name")`.
+// - Trapped: wraps the body when the error tail only logs and returns a fixed
+//   value.
+//
+//     const ProcedureTraps Trap(ObjectKind::Module, QStringLiteral("modGeneral"));
+//
 //     bool Foo()
 //     {
-//         ErrorTrap trap(u"Foo", ObjectKind::Module, u"modGeneral");
+//         ErrorTrap trap = Trap("Foo");
 //         try {
 //             trap.Line(10);
-//             ...
+//             // ...
 //             trap.Line(20);
-//             ...
+//             // ...
 //             return true;
 //         } catch (...) {
-//             trap.Log();          // or trap.Error() to inspect without logging
+//             trap.Log(); // or trap.Error() to inspect without logging
 //             return false;
 //         }
+//     }
+//
+//     bool Bar()
+//     {
+//         return Trapped(Trap("Bar"), false, [&](ErrorTrap& trap) {
+//             trap.Line(10);
+//             // ...
+//             return true;
+//         });
 //     }
 //
 // Log() never throws; it may be called only inside a catch block (it reads
@@ -52,6 +69,7 @@ QString BuildErrorLine(long number, const QString& description, const QString& p
 // (inside a catch block); 5 outside one.
 RunTimeError CurrentRunTimeError() noexcept;
 
+// The trap of one procedure, as ProcedureTraps makes it.
 class ErrorTrap {
 public:
     ErrorTrap(QString procedure, ObjectKind kind, QString objectName, bool atTime = true);
@@ -86,12 +104,6 @@ private:
 // The usual error tail around a procedure's body: body(trap) numbers its
 // statements on the trap and gives the result; an error anywhere in it is
 // logged once and gives `failed`.
-//
-//     return Trapped(Trap("Foo"), false, [&](ErrorTrap& trap) {
-//         trap.Line(10);
-//         ...
-//         return true;
-//     });
 template <typename Result, typename Body>
 Result Trapped(ErrorTrap trap, Result failed, Body body)
 {
@@ -103,11 +115,8 @@ Result Trapped(ErrorTrap trap, Result failed, Body body)
     }
 }
 
-// The traps of one object's procedures, naming the object once:
-//
-//     const ProcedureTraps Trap(ObjectKind::Form, QStringLiteral("frmAbout"), false);
-//     ...
-//     ErrorTrap trap = Trap("Form_Load");
+// The traps of one object's procedures, naming the object once (atTime
+// false leaves " at time" off its lines).
 class ProcedureTraps {
 public:
     ProcedureTraps(ObjectKind kind, QString objectName, bool atTime = true)

@@ -43,6 +43,9 @@ bool MatchSpec(const QString& name, const QString& spec)
     return it->match(name).hasMatch();
 }
 
+// A procedure of the main window, shared with the command-line program.
+const ProcedureTraps Trap(ObjectKind::Form, QStringLiteral("frmMain"));
+
 } // namespace
 
 bool PathMatchSpec(const QString& name, const QString& pattern)
@@ -60,7 +63,7 @@ bool PathMatchSpec(const QString& name, const QString& pattern)
 
 bool IsFileMatchWithFilterPattern(const QString& name, const QStringList& patterns)
 {
-    ErrorTrap trap(QStringLiteral("IsFileMatchWithFilterPattern"), ObjectKind::Form, QStringLiteral("frmMain"));
+    ErrorTrap trap = Trap("IsFileMatchWithFilterPattern");
     try {
         trap.Line(10);
         for (qsizetype i = 0; i < patterns.size(); ++i) {

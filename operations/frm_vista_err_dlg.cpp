@@ -29,6 +29,8 @@ QRect TwipsRect(const QWidget* w, int left, int top, int width, int height)
     return QRect(TwipsX(w, left), TwipsY(w, top), TwipsX(w, width), TwipsY(w, height));
 }
 
+const ProcedureTraps Trap(ObjectKind::Form, QStringLiteral("FrmVistaErrDlg"));
+
 } // namespace
 
 FrmVistaErrDlg::FrmVistaErrDlg(QWidget* parent) : QDialog(parent)
@@ -70,7 +72,7 @@ void FrmVistaErrDlg::Form_Load()
         LoadSkin(this);
         return;
     }
-    ErrorTrap trap(QStringLiteral("Form_Load"), ObjectKind::Form, QStringLiteral("FrmVistaErrDlg"));
+    ErrorTrap trap = Trap("Form_Load");
     try {
         trap.Line(10);
         trap.Line(20);

@@ -3,6 +3,10 @@
 #include "operations/error_trap.h"
 #include "operations/running_program.h"
 
+namespace {
+const ProcedureTraps Trap(ObjectKind::Module, QStringLiteral("modGeneral"));
+} // namespace
+
 QString GetFileNameFromPath(const QString& path)
 {
     qsizetype end = path.size();
@@ -16,7 +20,7 @@ QString GetFileNameFromPath(const QString& path)
 
 QString GetFileExt(const QString& s)
 {
-    ErrorTrap trap(QStringLiteral("GetFileExt"), ObjectKind::Module, QStringLiteral("modGeneral"));
+    ErrorTrap trap = Trap("GetFileExt");
     try {
         trap.Line(10);
         const qsizetype dot = s.lastIndexOf(QLatin1Char('.'));
@@ -32,7 +36,7 @@ QString GetFileExt(const QString& s)
 
 QString ValidateDir(const QString& s)
 {
-    ErrorTrap trap(QStringLiteral("ValidateDir"), ObjectKind::Module, QStringLiteral("modGeneral"));
+    ErrorTrap trap = Trap("ValidateDir");
     try {
         trap.Line(10);
         if (s.endsWith(QLatin1Char('/')))

@@ -4,9 +4,13 @@
 
 #include <QStandardPaths>
 
+namespace {
+const ProcedureTraps Trap(ObjectKind::Module, QStringLiteral("modGetSpecialFolder"));
+} // namespace
+
 QString GetSpecialfolder(const int& folderId)
 {
-    ErrorTrap trap(QStringLiteral("GetSpecialfolder"), ObjectKind::Module, QStringLiteral("modGetSpecialFolder"));
+    ErrorTrap trap = Trap("GetSpecialfolder");
     try {
         trap.Line(10);
         QStandardPaths::StandardLocation location;

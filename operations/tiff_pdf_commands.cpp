@@ -20,6 +20,7 @@
 namespace {
 
 const QString kClassName = QStringLiteral("TiffPdfCommands");
+const ProcedureTraps Trap(ObjectKind::ClassModule, kClassName);
 
 TiffPdfCommands::ProgressCallback& ProgressCallbackRef()
 {
@@ -171,7 +172,7 @@ template <typename Body>
 bool RunTiffMethod(const char* procedure, CommandLineCopy copy, QString& reason, Body body)
 {
     reason.clear();
-    ErrorTrap trap(QString::fromLatin1(procedure), ObjectKind::ClassModule, kClassName);
+    ErrorTrap trap = Trap(procedure);
     const bool commandLine = IsCommandLineProgram();
     const Numbering line{trap, !commandLine || copy.numbered, commandLine ? copy.offset : 0};
     com::Ptr<com::Object> control;

@@ -3,9 +3,13 @@
 #include "operations/error_trap.h"
 #include "operations/running_program.h"
 
+namespace {
+const ProcedureTraps Trap(ObjectKind::Module, QStringLiteral("modMasterLayout"));
+} // namespace
+
 QString TrimNull(const QString& s)
 {
-    ErrorTrap trap(QStringLiteral("TrimNull"), ObjectKind::Module, QStringLiteral("modMasterLayout"));
+    ErrorTrap trap = Trap("TrimNull");
     try {
         trap.Line(10);
         const qsizetype nul = s.indexOf(QChar(u'\0'));

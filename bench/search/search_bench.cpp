@@ -93,11 +93,11 @@ int Search(const QString& root)
     SetMsgBoxHandler([](const MsgBoxRequest&) { return MsgBoxResult::OK; });
 
     objSettings = std::make_unique<Settings>();
-    objSettings->LoadDefaultSettings();
-    objSettings->SetWindowStateFlag(0);
-    objSettings->SetStartupFolder(scratch.path() + QStringLiteral("/start"));
+    TheSettings().LoadDefaultSettings();
+    TheSettings().SetWindowStateFlag(0);
+    TheSettings().SetStartupFolder(scratch.path() + QStringLiteral("/start"));
     objGridColumns = std::make_unique<GridColumns>();
-    BuildGridColumns(*objGridColumns, objSettings->LastGridColWidth());
+    BuildGridColumns(*objGridColumns, TheSettings().LastGridColWidth());
     FilterPatterns = {QStringLiteral("*.tif,*.tiff")};
     CreatePageCounters();
 
@@ -105,7 +105,7 @@ int Search(const QString& root)
     w.resize(1200, 800);
     w.show();
     QApplication::processEvents();
-    w.chkSearchSubFolder->setChecked(true);
+    w.Ui().chkSearchSubFolder->setChecked(true);
     if (!w.SelectFolder(root)) {
         std::fprintf(stderr, "cannot select %s\n", qPrintable(root));
         return 1;
@@ -136,7 +136,7 @@ int Search(const QString& root)
         lastTurn = -1;
         watching = true;
         const std::int64_t start = clock.nsecsElapsed();
-        w.cmdSearch->click();
+        w.Ui().cmdSearch->click();
         const std::int64_t took = clock.nsecsElapsed() - start;
         watching = false;
         if (best < 0 || took < best) {
@@ -147,9 +147,9 @@ int Search(const QString& root)
     const frmMain::SearchTimings& t = bestTimings;
     long pages = 0, errors = 0;
     const int pagesCol = GetColumnIndexByKey(QStringLiteral("Pages"));
-    for (int r = 1; r < w.grdSearchList->RowCount(); ++r) {
+    for (int r = 1; r < w.Ui().grdSearchList->RowCount(); ++r) {
         bool ok = false;
-        const int n = w.grdSearchList->CellText(r, pagesCol).toInt(&ok);
+        const int n = w.Ui().grdSearchList->CellText(r, pagesCol).toInt(&ok);
         if (ok)
             pages += n;
         else
@@ -168,15 +168,15 @@ int Search(const QString& root)
     std::int64_t due = 0, clicked = 0;
     QTimer::singleShot(static_cast<int>(best * 0.4 / 1e6), [&] {
         clicked = clock.nsecsElapsed();
-        w.cmdSearch->click();
+        w.Ui().cmdSearch->click();
     });
     const std::int64_t start = clock.nsecsElapsed();
     due = start + static_cast<std::int64_t>(best * 0.4 / 1e6) * 1000000;
-    w.cmdSearch->click();
+    w.Ui().cmdSearch->click();
     const std::int64_t ended = clock.nsecsElapsed();
     std::printf("cancel: click ran %.1f ms after it was due; search returned %.1f ms after the click "
                 "(%.1f ms after due); %d rows kept\n",
-                Ms(clicked - due), Ms(ended - clicked), Ms(ended - due), w.grdSearchList->RowCount() - 1);
+                Ms(clicked - due), Ms(ended - clicked), Ms(ended - due), w.Ui().grdSearchList->RowCount() - 1);
     turn.stop();
     return 0;
 }

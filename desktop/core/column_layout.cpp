@@ -18,6 +18,7 @@ QStringList ColumnVisibleArray;
 namespace {
 
 const QString kModuleName = QStringLiteral("modGeneral");
+const ProcedureTraps Trap(ObjectKind::Module, kModuleName);
 const QString kSelectionColumn = QStringLiteral("Selection");
 constexpr float kSelectionWidth = 250;
 
@@ -63,7 +64,7 @@ QString BuiltInWidthsInOrder(const QString& order)
 // One line in the error log for a stored list that was replaced.
 void LogReplacedList(const QString& setting, const QString& stored, const QString& instead)
 {
-    ErrorTrap trap(QStringLiteral("EnsureValidColumnLists"), ObjectKind::Module, kModuleName);
+    ErrorTrap trap = Trap("EnsureValidColumnLists");
     trap.Log(RunTimeError(rterr::InvalidPropertyValue,
                           QStringLiteral("Invalid property value: ") + setting + QStringLiteral(" \"") + stored
                               + QStringLiteral("\" replaced by \"") + instead + QStringLiteral("\"")));
@@ -83,7 +84,7 @@ int GridWidthOf(GridColumn& column)
 {
     if (!IsColumnWidth(column.ColumnWidth)) {
         const float builtIn = BuiltInColumnWidth(column.ColumnKey);
-        ErrorTrap trap(QStringLiteral("GridWidthOf"), ObjectKind::Module, kModuleName);
+        ErrorTrap trap = Trap("GridWidthOf");
         trap.Log(RunTimeError(rterr::InvalidPropertyValue,
                               QStringLiteral("Invalid property value: width ")
                                   + QString::number(static_cast<double>(column.ColumnWidth))
@@ -158,7 +159,7 @@ bool EnsureValidColumnLists(Settings& settings, const GridColumns& catalogue)
 
 void LoadGridColumns(Settings& settings, GridColumns& catalogue)
 {
-    ErrorTrap trap(QStringLiteral("LoadGridColumns"), ObjectKind::Module, kModuleName);
+    ErrorTrap trap = Trap("LoadGridColumns");
     try {
         trap.Line(10);
         EnsureValidColumnLists(settings, catalogue);
@@ -225,9 +226,19 @@ void LoadGridColumns(Settings& settings, GridColumns& catalogue)
     }
 }
 
+void LoadGridColumns()
+{
+    ErrorTrap trap = Trap("LoadGridColumns");
+    try {
+        LoadGridColumns(TheSettings(), TheGridColumns());
+    } catch (...) {
+        trap.Log();
+    }
+}
+
 int GetColumnIndexByKey(const QString& key)
 {
-    ErrorTrap trap(QStringLiteral("GetColumnIndexByKey"), ObjectKind::Module, kModuleName);
+    ErrorTrap trap = Trap("GetColumnIndexByKey");
     try {
         trap.Line(10);
         if (!objGridColumns)

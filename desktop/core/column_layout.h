@@ -68,6 +68,9 @@ bool EnsureValidColumnLists(Settings& settings, const GridColumns& catalogue);
 // (the "Selection" column always 250 twips). Columns already in place keep
 // their width. Rebuilds ColumnOrderArray. The settings are validated first.
 void LoadGridColumns(Settings& settings, GridColumns& catalogue);
+// The same for the run's settings and catalogue (program_objects.h); when
+// either is missing, the error (91) is logged and nothing changes.
+void LoadGridColumns();
 
 // The ColumnIndex of the first catalogue column whose ColumnKey equals key
 // exactly; 0 when there is none (or on a failure, which is logged).

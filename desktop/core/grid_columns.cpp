@@ -9,6 +9,8 @@ constexpr long kInvalidProcedureCall = 5;
 constexpr long kSubscriptOutOfRange = 9;
 constexpr long kDuplicateKey = 457;
 
+const ProcedureTraps Trap(ObjectKind::ClassModule, QStringLiteral("GridColumns"));
+
 bool SameKey(const QString& a, const QString& b)
 {
     return a.compare(b, Qt::CaseInsensitive) == 0;
@@ -61,7 +63,7 @@ GridColumns::ColumnPtr GridColumns::Add(const QString& ColumnKey, float ColumnWi
                                         const QString& ColumnName, std::int32_t ColumnDatatype, const QString& sKey,
                                         const IndexKey& Before, const IndexKey& After)
 {
-    ErrorTrap trap(QStringLiteral("Add"), ObjectKind::ClassModule, QStringLiteral("GridColumns"));
+    ErrorTrap trap = Trap("Add");
     try {
         trap.Line(10);
         auto column = std::make_shared<GridColumn>();

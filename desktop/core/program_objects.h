@@ -35,6 +35,8 @@ extern QString CmdLineFolder;
 extern QStringList CmdLineFiles;
 // The storage folder with a trailing "/".
 extern QString StorageFolderWithSeparator;
+// The settings store: made and loaded by start-up, which owns it here;
+// everything else reaches it through TheSettings().
 extern std::unique_ptr<Settings> objSettings;
 extern std::unique_ptr<GridColumns> objGridColumns;
 // Entry 0 is the one filter pattern list, "*.tif,*.tiff".
@@ -42,8 +44,8 @@ extern QStringList FilterPatterns;
 extern PageCounterObject PdfPageCounter;
 extern PageCounterObject TiffPageCounter;
 
-// The settings store of the run; raises run-time error 91 when start-up
-// made none.
+// The settings store of the run, the one way to read and assign settings;
+// raises run-time error 91 when start-up made none.
 Settings& TheSettings();
 // The column catalogue of the run; raises run-time error 91 when start-up
 // made none.

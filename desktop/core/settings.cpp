@@ -18,6 +18,8 @@
 
 namespace {
 
+const ProcedureTraps Trap(ObjectKind::ClassModule, QStringLiteral("Settings"));
+
 Settings::Value TextValue(const QString& text)
 {
     return Settings::Value{text, 0};
@@ -175,7 +177,7 @@ Settings::Value Normalised(Settings::Id id, const Settings::Value& value)
 QString Settings::Name(Id id)
 {
     switch (id) {
-#define VELMORA_SETTING_NAME(name, type, def)                                                                          \
+#define VELMORA_SETTING_NAME(name, type, written, def)                                                                 \
     case name##Id: return QStringLiteral(#name);
         VELMORA_SETTINGS_TABLE(VELMORA_SETTING_NAME)
 #undef VELMORA_SETTING_NAME
@@ -187,7 +189,7 @@ QString Settings::Name(Id id)
 Settings::Type Settings::TypeOf(Id id)
 {
     switch (id) {
-#define VELMORA_SETTING_TYPE(name, type, def)                                                                          \
+#define VELMORA_SETTING_TYPE(name, type, written, def)                                                                 \
     case name##Id: return Type::type;
         VELMORA_SETTINGS_TABLE(VELMORA_SETTING_TYPE)
 #undef VELMORA_SETTING_TYPE
@@ -197,21 +199,44 @@ Settings::Type Settings::TypeOf(Id id)
 }
 
 namespace {
-Settings::Value DefaultOf(Settings::Type, const QString& text)
+// A default in its setting's own type (the table's braces refuse one that
+// does not fit).
+Settings::Value DefaultOf(const QString& text)
 {
     return TextValue(text);
 }
-Settings::Value DefaultOf(Settings::Type, int number)
+Settings::Value DefaultOf(std::int32_t number)
 {
     return NumberValue(number);
 }
+
+// The place of each setting in the file, by id, from the table.
+constexpr std::array<int, Settings::Count> kWrittenAt = {
+#define VELMORA_SETTING_WRITTEN(name, type, written, def) written,
+    VELMORA_SETTINGS_TABLE(VELMORA_SETTING_WRITTEN)
+#undef VELMORA_SETTING_WRITTEN
+};
+
+// True when the places are 1 to Count, each taken once.
+constexpr bool IsOrderOfWriting(const std::array<int, Settings::Count>& places)
+{
+    std::array<bool, Settings::Count> taken{};
+    for (int place : places) {
+        if (place < 1 || place > Settings::Count || taken[place - 1])
+            return false;
+        taken[place - 1] = true;
+    }
+    return true;
+}
+static_assert(IsOrderOfWriting(kWrittenAt),
+              "VELMORA_SETTINGS_TABLE: the written places must be 1 to the number of settings, each once");
 } // namespace
 
 Settings::Value Settings::Default(Id id)
 {
     switch (id) {
-#define VELMORA_SETTING_DEFAULT(name, type, def)                                                                       \
-    case name##Id: return DefaultOf(Type::type, def);
+#define VELMORA_SETTING_DEFAULT(name, type, written, def)                                                              \
+    case name##Id: return DefaultOf(Settings::type##Value{def});
         VELMORA_SETTINGS_TABLE(VELMORA_SETTING_DEFAULT)
 #undef VELMORA_SETTING_DEFAULT
     case Count: break;
@@ -221,15 +246,10 @@ Settings::Value Settings::Default(Id id)
 
 const std::array<Settings::Id, Settings::Count>& Settings::WriteOrder()
 {
-    // Numbers of the settings in interface order, from 1.
-    static const int numbers[Count] = {
-        1,  2,  3,  4,  5,  6,  7,  8,  9,  10, 11, 12, 14, 15, 13, 16, 19, 18, 17, 22, 21, 20, 23,
-        25, 24, 26, 28, 27, 29, 31, 30, 32, 34, 33, 35, 37, 36, 38, 40, 39, 41, 43, 42, 44, 46, 45,
-    };
-    static const std::array<Id, Count> order = [] {
+    static constexpr std::array<Id, Count> order = [] {
         std::array<Id, Count> ids{};
         for (int i = 0; i < Count; ++i)
-            ids[i] = static_cast<Id>(numbers[i] - 1);
+            ids[kWrittenAt[i] - 1] = static_cast<Id>(i);
         return ids;
     }();
     return order;
@@ -290,7 +310,7 @@ void Settings::AssignLong(Id id, std::int32_t value)
 
 bool Settings::LoadSettings()
 {
-    ErrorTrap trap(QStringLiteral("LoadSettings"), ObjectKind::ClassModule, QStringLiteral("Settings"));
+    ErrorTrap trap = Trap("LoadSettings");
     try {
         trap.Line(10);
         if (StorageFolder().isEmpty())
@@ -356,7 +376,7 @@ bool Settings::LoadSettings()
 
 bool Settings::SaveSettings()
 {
-    ErrorTrap trap(QStringLiteral("SaveSettings"), ObjectKind::ClassModule, QStringLiteral("Settings"));
+    ErrorTrap trap = Trap("SaveSettings");
     try {
         trap.Line(10);
         if (StorageFolder().isEmpty())

@@ -1,9 +1,9 @@
 #pragma once
 // Settings: the desktop program's persisted user settings.
 //
-// 46 named values live in memory and in the file "settings.ini" in the
-// "Settings" folder of the storage folder, written whole as one typed
-// name/value record. Every assignment of a property rewrites the whole file
+// The named values of VELMORA_SETTINGS_TABLE live in memory and in the file
+// "settings.ini" in the "Settings" folder of the storage folder, written
+// whole as one typed name/value record. Every assignment of a property rewrites the whole file
 // at once (atomically), so nothing needs saving at exit.
 //
 // Each property NAME has a reader NAME() and an assignment SetNAME(value);
@@ -27,56 +27,63 @@
 #include <cstdint>
 #include <functional>
 
-// The table of settings, in interface order:
-// X(name, type, default). Types: String, Byte, Integer, Long.
+// The table of settings, in interface order: X(name, type, written, default).
+// - name: the property and its key in the file.
+// - type: String, Byte, Integer or Long; the default must fit it (a text
+//   default for a number, or a number out of the type's range, does not
+//   compile).
+// - written: the place of the value in the file, from 1; the places of all
+//   rows must be 1 to the number of rows, each once (settings.cpp checks it
+//   when it compiles); a new row takes the next free place.
+// A new setting is one more row; nothing else names the settings one by one.
 #define VELMORA_SETTINGS_TABLE(X)                                                                                      \
-    X(ColumnVisibility, String, QStringLiteral("1,1,1,1,1,1,1,1"))                                                     \
-    X(ExportLocation, String, QString())                                                                               \
-    X(LanguageFile, Byte, 0)                                                                                           \
-    X(StartupFolder, String, Settings::DefaultStartupFolder())                                                         \
-    X(WindowStateFlag, Byte, 1)                                                                                        \
-    X(WindowStateValue, Byte, 2)                                                                                       \
-    X(LastWindowState, Long, 0)                                                                                        \
-    X(LastWindowLeft, Long, 0)                                                                                         \
-    X(LastWindowTop, Long, 0)                                                                                          \
-    X(LastWindowHeight, Long, 0)                                                                                       \
-    X(LastWindowWidth, Long, 0)                                                                                        \
-    X(LastGridColWidthFlag, Integer, 1)                                                                                \
-    X(SortbyNumeric, Integer, 0)                                                                                       \
-    X(LastGridColWidth, String, QStringLiteral("1800,250,700,1800,1000,1400,2000,2000"))                               \
-    X(ColumnReOrder, String,                                                                                           \
+    X(ColumnVisibility, String, 1, QStringLiteral("1,1,1,1,1,1,1,1"))                                                  \
+    X(ExportLocation, String, 2, QString())                                                                            \
+    X(LanguageFile, Byte, 3, 0)                                                                                        \
+    X(StartupFolder, String, 4, Settings::DefaultStartupFolder())                                                      \
+    X(WindowStateFlag, Byte, 5, 1)                                                                                     \
+    X(WindowStateValue, Byte, 6, 2)                                                                                    \
+    X(LastWindowState, Long, 7, 0)                                                                                     \
+    X(LastWindowLeft, Long, 8, 0)                                                                                      \
+    X(LastWindowTop, Long, 9, 0)                                                                                       \
+    X(LastWindowHeight, Long, 10, 0)                                                                                   \
+    X(LastWindowWidth, Long, 11, 0)                                                                                    \
+    X(LastGridColWidthFlag, Integer, 12, 1)                                                                            \
+    X(SortbyNumeric, Integer, 15, 0)                                                                                   \
+    X(LastGridColWidth, String, 13, QStringLiteral("1800,250,700,1800,1000,1400,2000,2000"))                           \
+    X(ColumnReOrder, String, 14,                                                                                       \
       QStringLiteral("Name,Selection,Pages,Location,Size (In KB),Type,Created Date,Modified Date"))                    \
-    X(IsOpenFileAfterExport, Byte, 0)                                                                                  \
-    X(IsOpenFolderSplitPDF, Byte, 0)                                                                                   \
-    X(DefaultPathSplitPDF, String, QString())                                                                          \
-    X(IsDefaultPathSplitPDF, Byte, 0)                                                                                  \
-    X(IsOpenFolderSplitTIFF, Byte, 0)                                                                                  \
-    X(DefaultPathSplitTIFF, String, QString())                                                                         \
-    X(IsDefaultPathSplitTIFF, Byte, 0)                                                                                 \
-    X(IsOpenFileAftCombPDF, Byte, 0)                                                                                   \
-    X(DefaultPathCombPDF, String, QString())                                                                           \
-    X(IsDefaultPathCombPDF, Byte, 0)                                                                                   \
-    X(IsOpenFileAftCombTIFF, Byte, 0)                                                                                  \
-    X(DefaultPathCombTIFF, String, QString())                                                                          \
-    X(IsDefaultPathCombTIFF, Byte, 0)                                                                                  \
-    X(IsOpenFileMConvToPDF, Byte, 0)                                                                                   \
-    X(DefaultPathMConvToPDF, String, QString())                                                                        \
-    X(IsDefaultPathMConvToPDF, Byte, 0)                                                                                \
-    X(IsOpenFolderAftConvEToPDF, Byte, 0)                                                                              \
-    X(DefaultPathConvEToPDF, String, QString())                                                                        \
-    X(IsDefaultPathConvEToPDF, Byte, 0)                                                                                \
-    X(IsOpenFolderPdfInfoUpdate, Byte, 0)                                                                              \
-    X(DefaultPathPdfInfoUpdate, String, QString())                                                                     \
-    X(IsDefaultPathPdfInfoUpdate, Byte, 0)                                                                             \
-    X(IsOpenFolderAppPDf, Byte, 0)                                                                                     \
-    X(DefaultPathAppPDf, String, QString())                                                                            \
-    X(IsDefaultPathAppPDf, Byte, 0)                                                                                    \
-    X(IsOpenFolderConImgTiff, Byte, 0)                                                                                 \
-    X(DefaultPathConImgTiff, String, QString())                                                                        \
-    X(IsDefaultPathConImgTiff, Byte, 0)                                                                                \
-    X(IsOpenFolderConPdfToTiff, Byte, 0)                                                                               \
-    X(DefaultPathConPdfToTiff, String, QString())                                                                      \
-    X(IsDefaultPathConPdfToTiff, Byte, 0)
+    X(IsOpenFileAfterExport, Byte, 16, 0)                                                                              \
+    X(IsOpenFolderSplitPDF, Byte, 19, 0)                                                                               \
+    X(DefaultPathSplitPDF, String, 18, QString())                                                                      \
+    X(IsDefaultPathSplitPDF, Byte, 17, 0)                                                                              \
+    X(IsOpenFolderSplitTIFF, Byte, 22, 0)                                                                              \
+    X(DefaultPathSplitTIFF, String, 21, QString())                                                                     \
+    X(IsDefaultPathSplitTIFF, Byte, 20, 0)                                                                             \
+    X(IsOpenFileAftCombPDF, Byte, 23, 0)                                                                               \
+    X(DefaultPathCombPDF, String, 25, QString())                                                                       \
+    X(IsDefaultPathCombPDF, Byte, 24, 0)                                                                               \
+    X(IsOpenFileAftCombTIFF, Byte, 26, 0)                                                                              \
+    X(DefaultPathCombTIFF, String, 28, QString())                                                                      \
+    X(IsDefaultPathCombTIFF, Byte, 27, 0)                                                                              \
+    X(IsOpenFileMConvToPDF, Byte, 29, 0)                                                                               \
+    X(DefaultPathMConvToPDF, String, 31, QString())                                                                    \
+    X(IsDefaultPathMConvToPDF, Byte, 30, 0)                                                                            \
+    X(IsOpenFolderAftConvEToPDF, Byte, 32, 0)                                                                          \
+    X(DefaultPathConvEToPDF, String, 34, QString())                                                                    \
+    X(IsDefaultPathConvEToPDF, Byte, 33, 0)                                                                            \
+    X(IsOpenFolderPdfInfoUpdate, Byte, 35, 0)                                                                          \
+    X(DefaultPathPdfInfoUpdate, String, 37, QString())                                                                 \
+    X(IsDefaultPathPdfInfoUpdate, Byte, 36, 0)                                                                         \
+    X(IsOpenFolderAppPDf, Byte, 38, 0)                                                                                 \
+    X(DefaultPathAppPDf, String, 40, QString())                                                                        \
+    X(IsDefaultPathAppPDf, Byte, 39, 0)                                                                                \
+    X(IsOpenFolderConImgTiff, Byte, 41, 0)                                                                             \
+    X(DefaultPathConImgTiff, String, 43, QString())                                                                    \
+    X(IsDefaultPathConImgTiff, Byte, 42, 0)                                                                            \
+    X(IsOpenFolderConPdfToTiff, Byte, 44, 0)                                                                           \
+    X(DefaultPathConPdfToTiff, String, 46, QString())                                                                  \
+    X(IsDefaultPathConPdfToTiff, Byte, 45, 0)
 
 class Settings {
 public:
@@ -93,7 +100,7 @@ public:
     using LongArg = std::int32_t;
 
     enum Id {
-#define VELMORA_SETTING_ID(name, type, def) name##Id,
+#define VELMORA_SETTING_ID(name, type, written, def) name##Id,
         VELMORA_SETTINGS_TABLE(VELMORA_SETTING_ID)
 #undef VELMORA_SETTING_ID
             Count
@@ -134,7 +141,7 @@ public:
     void Set(Id id, const Value& value);
 
     // The named properties.
-#define VELMORA_SETTING_ACCESSORS(name, type, def)                                                                     \
+#define VELMORA_SETTING_ACCESSORS(name, type, written, def)                                                            \
     Settings::type##Value name() const                                                                                 \
     {                                                                                                                  \
         return Read##type(name##Id);                                                                                   \
@@ -150,7 +157,7 @@ public:
     // False when there is no file yet or it cannot be read (one log line for
     // the latter); no value changes then.
     bool LoadSettings();
-    // Writes all 46 values as one record, replacing the file atomically.
+    // Writes every value as one record, replacing the file atomically.
     // False when the file could not be written (see the class comment).
     bool SaveSettings();
     // Gives every setting its default, then saves once.

@@ -201,14 +201,14 @@ void dlgSave::Form_Load()
         filename_.clear();
         columnSaperator_.clear();
         trap.Line(20);
-        QString location = objSettings ? objSettings->ExportLocation() : QString();
+        QString location = TheSettings().ExportLocation();
         if (location.trimmed().isEmpty() || location == QString(QChar(0)))
             location = DefaultExportFolder();
         SetFolderPath(location);
         trap.Line(30);
         FillComboBox();
         trap.Line(40);
-        ChkOpenFile->setChecked(objSettings && objSettings->IsOpenFileAfterExport() == 1);
+        ChkOpenFile->setChecked(TheSettings().IsOpenFileAfterExport() == 1);
         trap.Line(50);
         txtFileName->setMaxLength(255);
         txtColSaperator->setMaxLength(1);
@@ -359,8 +359,7 @@ void dlgSave::Form_Unload()
         trap.Line(20);
         openFile_ = ChkOpenFile->isChecked();
         trap.Line(30);
-        if (objSettings)
-            objSettings->SetIsOpenFileAfterExport(ChkOpenFile->isChecked() ? 1 : 0);
+        TheSettings().SetIsOpenFileAfterExport(ChkOpenFile->isChecked() ? 1 : 0);
     } catch (...) {
         trap.Log();
     }

@@ -35,7 +35,6 @@ public:
     QString filename() const { return filename_; }
     void Setfilename(const QString& value) { filename_ = value; }
     bool OpenFile() const { return openFile_; }
-    void SetOpenFile(bool value) { openFile_ = value; }
     QString ColumnSaperator() const { return columnSaperator_; }
     void SetColumnSaperator(const QString& value) { columnSaperator_ = value; }
 

@@ -259,13 +259,12 @@ void frmSplitOption_Tiff::IniFormCtl()
         OptSplitMathod[0]->setChecked(true);
         OptSplitMathod_Click();
         trap.Line(40);
-        if (objSettings) {
-            ChkDefaultPathSplitTIFF->setChecked(objSettings->IsDefaultPathSplitTIFF() != 0);
-            if (objSettings->IsDefaultPathSplitTIFF() != 0)
-                txtOutputFolder->setText(objSettings->DefaultPathSplitTIFF());
-            trap.Line(50);
-            ChkOpenFolderSplitTIFF->setChecked(objSettings->IsOpenFolderSplitTIFF() != 0);
-        }
+        const Settings& settings = TheSettings();
+        ChkDefaultPathSplitTIFF->setChecked(settings.IsDefaultPathSplitTIFF() != 0);
+        if (settings.IsDefaultPathSplitTIFF() != 0)
+            txtOutputFolder->setText(settings.DefaultPathSplitTIFF());
+        trap.Line(50);
+        ChkOpenFolderSplitTIFF->setChecked(settings.IsOpenFolderSplitTIFF() != 0);
     } catch (...) {
         trap.Log();
     }
@@ -469,13 +468,12 @@ void frmSplitOption_Tiff::Form_Unload()
 
 void frmSplitOption_Tiff::StoreOutputSettings(bool clearPathWhenUnticked)
 {
-    if (!objSettings)
-        return;
+    Settings& settings = TheSettings();
     const bool keepDefault = ChkDefaultPathSplitTIFF->isChecked();
-    objSettings->SetIsDefaultPathSplitTIFF(keepDefault ? 1 : 0);
+    settings.SetIsDefaultPathSplitTIFF(keepDefault ? 1 : 0);
     if (keepDefault)
-        objSettings->SetDefaultPathSplitTIFF(txtOutputFolder->text());
+        settings.SetDefaultPathSplitTIFF(txtOutputFolder->text());
     else if (clearPathWhenUnticked)
-        objSettings->SetDefaultPathSplitTIFF(QString());
-    objSettings->SetIsOpenFolderSplitTIFF(ChkOpenFolderSplitTIFF->isChecked() ? 1 : 0);
+        settings.SetDefaultPathSplitTIFF(QString());
+    settings.SetIsOpenFolderSplitTIFF(ChkOpenFolderSplitTIFF->isChecked() ? 1 : 0);
 }

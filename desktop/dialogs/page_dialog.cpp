@@ -104,8 +104,9 @@ void FillFilesGrid(Grid& g, const RecordCollection& records, const QString& extr
 void LoadFiles(Grid& grid, const RecordCollection& records, const QString& extraHeader, const QString& extraValue,
                const QString& formName, bool logTime)
 {
+    const ProcedureTraps Trap(ObjectKind::Form, formName, logTime);
     {
-        ErrorTrap trap(QStringLiteral("InitFiles"), ObjectKind::Form, formName, logTime);
+        ErrorTrap trap = Trap("InitFiles");
         try {
             trap.Line(10);
             InitFilesGrid(grid, extraHeader);
@@ -113,7 +114,7 @@ void LoadFiles(Grid& grid, const RecordCollection& records, const QString& extra
             trap.Log();
         }
     }
-    ErrorTrap trap(QStringLiteral("FillGrid"), ObjectKind::Form, formName, logTime);
+    ErrorTrap trap = Trap("FillGrid");
     try {
         trap.Line(10);
         FillFilesGrid(grid, records, extraValue);

@@ -121,13 +121,6 @@ QSize cAniCursor::FrameSize() const
     return CurrentImage().size();
 }
 
-int cAniCursor::CurrentRate() const
-{
-    if (!file_ || file_->rates.isEmpty())
-        return 0;
-    return file_->rates.at(frame_ < file_->StepCount() ? frame_ : 0);
-}
-
 QCursor cAniCursor::CurrentCursor() const
 {
     const QImage image = CurrentImage();

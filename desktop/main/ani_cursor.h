@@ -67,11 +67,10 @@ public:
     void Draw(QPainter* hDC, int lLeft = 0, int lTop = 0, int lWidth = 0, int lHeight = 0,
               const QColor& lBackColor = QColor()) const;
 
-    // The current frame as an image (null when nothing is loaded), its size,
-    // and the display time of the current step in jiffies (1/60 s).
+    // The current frame as an image (null when nothing is loaded) and its
+    // size.
     QImage CurrentImage() const;
     QSize FrameSize() const;
-    int CurrentRate() const;
 
 private:
     struct WindowEntry {

@@ -17,6 +17,7 @@
 namespace {
 
 const QString kModuleName = QStringLiteral("modMasterLayout");
+const ProcedureTraps Trap(ObjectKind::Module, kModuleName);
 
 QPointer<frmMain>& MainWindowPointer()
 {
@@ -53,7 +54,7 @@ QString ParentFolderName(const QString& path)
 
 bool ValidateCmdLine(QString& commandLine)
 {
-    ErrorTrap trap(QStringLiteral("ValidateCmdLine"), ObjectKind::Module, kModuleName);
+    ErrorTrap trap = Trap("ValidateCmdLine");
     try {
         trap.Line(10);
         const QStringList parts = commandLine.split(QLatin1Char('|'));
@@ -79,10 +80,7 @@ bool ValidateCmdLine(QString& commandLine)
 
 bool BuildGridColumns(GridColumns& columns, const QString& savedWidths)
 {
-    for (const GridColumns::BuiltInColumn& c : GridColumns::Catalogue()) {
-        const QString caption = QString::fromLatin1(c.caption);
-        columns.Add(caption, c.width, c.index, caption, c.datatype, caption);
-    }
+    columns.AddBuiltInColumns();
     // A list that is not one width per column leaves the built-in widths;
     // the main window's layout check repairs the stored list and logs it.
     const std::optional<QList<double>> widths = ColumnWidthsFromList(savedWidths, columns.Count());
@@ -120,7 +118,7 @@ QString CommandLineText(int argc, char** argv)
 
 StartupOutcome Main(const QString& commandLine)
 {
-    ErrorTrap trap(QStringLiteral("Main"), ObjectKind::Module, kModuleName);
+    ErrorTrap trap = Trap("Main");
     try {
         trap.Line(10);
         QString cmd = commandLine;

@@ -507,7 +507,7 @@ void FolderScan::TakeFile(const QString& folder, const QString& path, const QStr
         StageClock clock(timings_.filter);
         // A file that vanished or cannot be looked at is passed over; the
         // rest of the folder is still scanned.
-        if (!IsFileFound(path, found) || !limits_->Passes(found))
+        if (!IsFileFound(path, found) || !PassesAdvancedFilter(found))
             return;
     }
     if (callbacks_->fileFound) {

@@ -3,6 +3,7 @@
 #include "desktop/dialogs/folder_tree.h"
 #include "desktop/main/desktop_startup.h"
 #include "desktop/main/frm_loading.h"
+#include "desktop/main/result_rows.h"
 #include "desktop/main/size_move_helper.h"
 #include "desktop/main/window_placement.h"
 #include "operations/error_trap.h"
@@ -31,7 +32,6 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QScrollArea>
-#include <QSettings>
 #include <QStatusBar>
 #include <QStyle>
 #include <QTabBar>
@@ -46,23 +46,6 @@ namespace {
 
 const QString kFormName = QStringLiteral("frmMain");
 
-// A placement value of the per-user settings area as a number, or the
-// default when it is missing or not a number.
-float PlacementValue(QSettings& area, const char* key, float fallback)
-{
-    const QVariant v = area.value(QString::fromLatin1(key));
-    if (!v.isValid())
-        return fallback;
-    bool ok = false;
-    const float f = v.toFloat(&ok);
-    return ok && std::isfinite(f) ? f : fallback;
-}
-
-int ToPixels(double twips, double twipsPerPixel)
-{
-    return static_cast<int>(std::lround(twips / twipsPerPixel));
-}
-
 // Button sizes of the command frame, in twips.
 constexpr int kCommandButtonWidth = 1695;
 constexpr int kWideCommandButtonWidth = 2055;
@@ -72,7 +55,8 @@ QPushButton* CommandButton(const char* name, const char* caption, int widthTwips
 {
     auto* button = new QPushButton(QString::fromLatin1(caption), parent);
     button->setObjectName(QString::fromLatin1(name));
-    button->setFixedSize(ToPixels(widthTwips, TwipsPerPixelX()), ToPixels(kCommandButtonHeight, TwipsPerPixelY()));
+    button->setFixedSize(TwipsToPixels(widthTwips, TwipsPerPixelX()),
+                         TwipsToPixels(kCommandButtonHeight, TwipsPerPixelY()));
     return button;
 }
 
@@ -97,10 +81,7 @@ W* Named(W* widget, const char* name)
 
 } // namespace
 
-ErrorTrap frmMain::Trap(const char* procedure)
-{
-    return ErrorTrap(QString::fromLatin1(procedure), ObjectKind::Form, kFormName);
-}
+const ProcedureTraps frmMain::Trap(ObjectKind::Form, kFormName);
 
 // ===================================================================
 // Construction and loading
@@ -113,24 +94,24 @@ frmMain::frmMain(QWidget* parent) : QMainWindow(parent)
     Form_Initialize();
 
     // The containers of the four panes and what they hold.
-    ctlPaneFolder = Named(new QWidget, "ctlPaneFolder");
-    ftvFolder = Named(new QTreeView(ctlPaneFolder), "ftvFolder");
-    ftvFolderModel = SetUpFolderTree(ftvFolder, this);
-    connect(ftvFolder->selectionModel(), &QItemSelectionModel::currentChanged, this,
+    ui_.ctlPaneFolder = Named(new QWidget, "ctlPaneFolder");
+    ui_.ftvFolder = Named(new QTreeView(ui_.ctlPaneFolder), "ftvFolder");
+    ui_.ftvFolderModel = SetUpFolderTree(ui_.ftvFolder, this);
+    connect(ui_.ftvFolder->selectionModel(), &QItemSelectionModel::currentChanged, this,
             [this] { ftvFolder_SelectionChange(); });
 
-    ctlPaneSearch = BuildOptionsPane();
+    ui_.ctlPaneSearch = BuildOptionsPane();
 
-    ctlPaneSearchList = Named(new QWidget, "ctlPaneSearchList");
-    grdSearchList = Named(new Grid(ctlPaneSearchList), "grdSearchList");
+    ui_.ctlPaneSearchList = Named(new QWidget, "ctlPaneSearchList");
+    ui_.grdSearchList = Named(new Grid(ui_.ctlPaneSearchList), "grdSearchList");
 
-    CtlPaneSearchOptions = BuildAdvancedOptionsPane();
+    ui_.CtlPaneSearchOptions = BuildAdvancedOptionsPane();
     ConnectSearchOptions();
 
-    vsDummyGrid = Named(new Grid(this), "vsDummyGrid");
-    vsDummyGrid->hide();
+    ui_.vsDummyGrid = Named(new Grid(this), "vsDummyGrid");
+    ui_.vsDummyGrid->hide();
 
-    for (QWidget* container : {ctlPaneFolder, ctlPaneSearch, ctlPaneSearchList, CtlPaneSearchOptions})
+    for (QWidget* container : {ui_.ctlPaneFolder, ui_.ctlPaneSearch, ui_.ctlPaneSearchList, ui_.CtlPaneSearchOptions})
         container->installEventFilter(this);
 
     BuildStatusBar();
@@ -156,105 +137,108 @@ QWidget* frmMain::BuildOptionsPane()
 {
     auto* pane = Named(new QWidget, "ctlPaneSearch");
 
-    fraTotal = Named(new QGroupBox(QStringLiteral("Search Options"), pane), "fraTotal");
-    lblFilter = Named(new QLabel(QStringLiteral("F&ilter"), fraTotal), "lblFilter");
-    cboFilterPattern = Named(new QComboBox(fraTotal), "cboFilterPattern");
-    lblFilter->setBuddy(cboFilterPattern);
+    ui_.fraTotal = Named(new QGroupBox(QStringLiteral("Search Options"), pane), "fraTotal");
+    ui_.lblFilter = Named(new QLabel(QStringLiteral("F&ilter"), ui_.fraTotal), "lblFilter");
+    ui_.cboFilterPattern = Named(new QComboBox(ui_.fraTotal), "cboFilterPattern");
+    ui_.lblFilter->setBuddy(ui_.cboFilterPattern);
     // Present on the frame but never shown.
-    lblFilter->setVisible(false);
-    cboFilterPattern->setVisible(false);
-    chkSearchSubFolder = Named(new QCheckBox(QStringLiteral("Include S&ubfolder"), fraTotal), "chkSearchSubFolder");
-    ChkUseAdvOpt = Named(new QCheckBox(QStringLiteral("Use advance search options"), fraTotal), "ChkUseAdvOpt");
-    cmdSearch = Named(new QPushButton(QStringLiteral("&Search"), fraTotal), "cmdSearch");
-    cmdExport = Named(new QPushButton(QStringLiteral("Exp&ort"), fraTotal), "cmdExport");
-    auto* totalLayout = new QGridLayout(fraTotal);
-    totalLayout->addWidget(chkSearchSubFolder, 0, 0);
-    totalLayout->addWidget(cmdSearch, 0, 1);
-    totalLayout->addWidget(ChkUseAdvOpt, 1, 0);
-    totalLayout->addWidget(cmdExport, 1, 1);
-    fraTotal->adjustSize();
+    ui_.lblFilter->setVisible(false);
+    ui_.cboFilterPattern->setVisible(false);
+    ui_.chkSearchSubFolder =
+        Named(new QCheckBox(QStringLiteral("Include S&ubfolder"), ui_.fraTotal), "chkSearchSubFolder");
+    ui_.ChkUseAdvOpt = Named(new QCheckBox(QStringLiteral("Use advance search options"), ui_.fraTotal), "ChkUseAdvOpt");
+    ui_.cmdSearch = Named(new QPushButton(QStringLiteral("&Search"), ui_.fraTotal), "cmdSearch");
+    ui_.cmdExport = Named(new QPushButton(QStringLiteral("Exp&ort"), ui_.fraTotal), "cmdExport");
+    auto* totalLayout = new QGridLayout(ui_.fraTotal);
+    totalLayout->addWidget(ui_.chkSearchSubFolder, 0, 0);
+    totalLayout->addWidget(ui_.cmdSearch, 0, 1);
+    totalLayout->addWidget(ui_.ChkUseAdvOpt, 1, 0);
+    totalLayout->addWidget(ui_.cmdExport, 1, 1);
+    ui_.fraTotal->adjustSize();
 
-    fraCommand = Named(new QGroupBox(pane), "fraCommand");
-    cmdCloneDir = Named(new QPushButton(QStringLiteral("Clone Directory"), fraCommand), "cmdCloneDir");
-    cmdCloneDir->setEnabled(false);
-    cmdCloneDir->setVisible(false);
-    cmdSplit = CommandButton("cmdSplit", "S&plit", kCommandButtonWidth, fraCommand);
-    cmdAppendTifffile = CommandButton("cmdAppendTifffile", "&Append Or Insert", kWideCommandButtonWidth, fraCommand);
-    cmdDeleteTiffPage = CommandButton("cmdDeleteTiffPage", "&Delete", kCommandButtonWidth, fraCommand);
-    auto* commandLayout = new QHBoxLayout(fraCommand);
-    commandLayout->addWidget(cmdSplit);
-    commandLayout->addWidget(cmdAppendTifffile);
-    commandLayout->addWidget(cmdDeleteTiffPage);
+    ui_.fraCommand = Named(new QGroupBox(pane), "fraCommand");
+    ui_.cmdCloneDir = Named(new QPushButton(QStringLiteral("Clone Directory"), ui_.fraCommand), "cmdCloneDir");
+    ui_.cmdCloneDir->setEnabled(false);
+    ui_.cmdCloneDir->setVisible(false);
+    ui_.cmdSplit = CommandButton("cmdSplit", "S&plit", kCommandButtonWidth, ui_.fraCommand);
+    ui_.cmdAppendTifffile =
+        CommandButton("cmdAppendTifffile", "&Append Or Insert", kWideCommandButtonWidth, ui_.fraCommand);
+    ui_.cmdDeleteTiffPage = CommandButton("cmdDeleteTiffPage", "&Delete", kCommandButtonWidth, ui_.fraCommand);
+    auto* commandLayout = new QHBoxLayout(ui_.fraCommand);
+    commandLayout->addWidget(ui_.cmdSplit);
+    commandLayout->addWidget(ui_.cmdAppendTifffile);
+    commandLayout->addWidget(ui_.cmdDeleteTiffPage);
     commandLayout->addStretch(1);
-    fraCommand->adjustSize();
-    fraCommand->move(0, fraTotal->height());
+    ui_.fraCommand->adjustSize();
+    ui_.fraCommand->move(0, ui_.fraTotal->height());
 
-    connect(cmdSearch, &QPushButton::clicked, this, [this] { cmdSearch_Click(); });
-    connect(cmdExport, &QPushButton::clicked, this, [this] { cmdExport_Click(); });
-    connect(cmdSplit, &QPushButton::clicked, this, [this] { cmdSplit_Click(); });
-    connect(cmdAppendTifffile, &QPushButton::clicked, this, [this] { cmdAppendTifffile_Click(); });
-    connect(cmdDeleteTiffPage, &QPushButton::clicked, this, [this] { cmdDeleteTiffPage_Click(); });
-    connect(cboFilterPattern, &QComboBox::activated, this, [this] { cboFilterPattern_Click(); });
+    connect(ui_.cmdSearch, &QPushButton::clicked, this, [this] { cmdSearch_Click(); });
+    connect(ui_.cmdExport, &QPushButton::clicked, this, [this] { cmdExport_Click(); });
+    connect(ui_.cmdSplit, &QPushButton::clicked, this, [this] { cmdSplit_Click(); });
+    connect(ui_.cmdAppendTifffile, &QPushButton::clicked, this, [this] { cmdAppendTifffile_Click(); });
+    connect(ui_.cmdDeleteTiffPage, &QPushButton::clicked, this, [this] { cmdDeleteTiffPage_Click(); });
+    connect(ui_.cboFilterPattern, &QComboBox::activated, this, [this] { cboFilterPattern_Click(); });
 
-    pane->setMinimumSize(std::max(fraTotal->width(), fraCommand->width()), fraTotal->height() + fraCommand->height());
+    pane->setMinimumSize(std::max(ui_.fraTotal->width(), ui_.fraCommand->width()),
+                         ui_.fraTotal->height() + ui_.fraCommand->height());
     return pane;
 }
 
 QWidget* frmMain::BuildAdvancedOptionsPane()
 {
     auto* pane = Named(new QWidget, "CtlPaneSearchOptions");
-    fraAdvSearch = Named(new QGroupBox(QStringLiteral("Search Options"), pane), "fraAdvSearch");
+    ui_.fraAdvSearch = Named(new QGroupBox(QStringLiteral("Search Options"), pane), "fraAdvSearch");
 
-    chkSearchByDate = Named(new QCheckBox(QStringLiteral("&Date"), fraAdvSearch), "chkSearchByDate");
-    fraDate = Named(new QGroupBox(fraAdvSearch), "fraDate");
-    optInPeriod = Named(new QRadioButton(QStringLiteral("in the last"), fraDate), "optInPeriod");
-    txtInPeriod = Named(new QLineEdit(fraDate), "txtInPeriod");
-    cboDateInPeriod = Named(new QComboBox(fraDate), "cboDateInPeriod");
-    optBtnPeriod = Named(new QRadioButton(QStringLiteral("between"), fraDate), "optBtnPeriod");
-    dtpDateFrom = Named(new QDateEdit(fraDate), "dtpDateFrom");
-    dtpDateTo = Named(new QDateEdit(fraDate), "dtpDateTo");
-    for (QDateEdit* picker : {dtpDateFrom, dtpDateTo}) {
+    ui_.chkSearchByDate = Named(new QCheckBox(QStringLiteral("&Date"), ui_.fraAdvSearch), "chkSearchByDate");
+    ui_.fraDate = Named(new QGroupBox(ui_.fraAdvSearch), "fraDate");
+    ui_.optInPeriod = Named(new QRadioButton(QStringLiteral("in the last"), ui_.fraDate), "optInPeriod");
+    ui_.txtInPeriod = Named(new QLineEdit(ui_.fraDate), "txtInPeriod");
+    ui_.cboDateInPeriod = Named(new QComboBox(ui_.fraDate), "cboDateInPeriod");
+    ui_.optBtnPeriod = Named(new QRadioButton(QStringLiteral("between"), ui_.fraDate), "optBtnPeriod");
+    ui_.dtpDateFrom = Named(new QDateEdit(ui_.fraDate), "dtpDateFrom");
+    ui_.dtpDateTo = Named(new QDateEdit(ui_.fraDate), "dtpDateTo");
+    for (QDateEdit* picker : {ui_.dtpDateFrom, ui_.dtpDateTo}) {
         picker->setDisplayFormat(QStringLiteral("dd-MMM-yyyy"));
         picker->setCalendarPopup(true);
     }
-    cboDateRangeType = Named(new QComboBox(fraDate), "cboDateRangeType");
-    auto* dateLayout = new QGridLayout(fraDate);
-    dateLayout->addWidget(cboDateRangeType, 0, 0, 1, 3);
-    dateLayout->addWidget(optInPeriod, 1, 0);
-    dateLayout->addWidget(txtInPeriod, 1, 1);
-    dateLayout->addWidget(cboDateInPeriod, 1, 2);
-    dateLayout->addWidget(optBtnPeriod, 2, 0);
-    dateLayout->addWidget(dtpDateFrom, 2, 1);
-    dateLayout->addWidget(dtpDateTo, 2, 2);
+    ui_.cboDateRangeType = Named(new QComboBox(ui_.fraDate), "cboDateRangeType");
+    auto* dateLayout = new QGridLayout(ui_.fraDate);
+    dateLayout->addWidget(ui_.cboDateRangeType, 0, 0, 1, 3);
+    dateLayout->addWidget(ui_.optInPeriod, 1, 0);
+    dateLayout->addWidget(ui_.txtInPeriod, 1, 1);
+    dateLayout->addWidget(ui_.cboDateInPeriod, 1, 2);
+    dateLayout->addWidget(ui_.optBtnPeriod, 2, 0);
+    dateLayout->addWidget(ui_.dtpDateFrom, 2, 1);
+    dateLayout->addWidget(ui_.dtpDateTo, 2, 2);
 
-    chkSearchBySize = Named(new QCheckBox(QStringLiteral("Si&ze"), fraAdvSearch), "chkSearchBySize");
-    fraSize = Named(new QGroupBox(fraAdvSearch), "fraSize");
-    optSizeAt = Named(new QRadioButton(QStringLiteral("at"), fraSize), "optSizeAt");
-    cboLeastMost = Named(new QComboBox(fraSize), "cboLeastMost");
-    txtSizeLeastMost = Named(new QLineEdit(fraSize), "txtSizeLeastMost");
-    optSizeBtn = Named(new QRadioButton(QStringLiteral("between"), fraSize), "optSizeBtn");
-    txtSizeFrom = Named(new QLineEdit(fraSize), "txtSizeFrom");
-    txtSizeTo = Named(new QLineEdit(fraSize), "txtSizeTo");
-    auto* sizeLayout = new QGridLayout(fraSize);
-    sizeLayout->addWidget(optSizeAt, 0, 0);
-    sizeLayout->addWidget(cboLeastMost, 0, 1);
-    sizeLayout->addWidget(txtSizeLeastMost, 0, 2);
-    sizeLayout->addWidget(new QLabel(QStringLiteral("KB"), fraSize), 0, 3);
-    sizeLayout->addWidget(optSizeBtn, 1, 0);
-    sizeLayout->addWidget(txtSizeFrom, 1, 1);
-    sizeLayout->addWidget(txtSizeTo, 1, 2);
-    sizeLayout->addWidget(new QLabel(QStringLiteral("KB"), fraSize), 1, 3);
+    ui_.chkSearchBySize = Named(new QCheckBox(QStringLiteral("Si&ze"), ui_.fraAdvSearch), "chkSearchBySize");
+    ui_.fraSize = Named(new QGroupBox(ui_.fraAdvSearch), "fraSize");
+    ui_.optSizeAt = Named(new QRadioButton(QStringLiteral("at"), ui_.fraSize), "optSizeAt");
+    ui_.cboLeastMost = Named(new QComboBox(ui_.fraSize), "cboLeastMost");
+    ui_.txtSizeLeastMost = Named(new QLineEdit(ui_.fraSize), "txtSizeLeastMost");
+    ui_.optSizeBtn = Named(new QRadioButton(QStringLiteral("between"), ui_.fraSize), "optSizeBtn");
+    ui_.txtSizeFrom = Named(new QLineEdit(ui_.fraSize), "txtSizeFrom");
+    ui_.txtSizeTo = Named(new QLineEdit(ui_.fraSize), "txtSizeTo");
+    auto* sizeLayout = new QGridLayout(ui_.fraSize);
+    sizeLayout->addWidget(ui_.optSizeAt, 0, 0);
+    sizeLayout->addWidget(ui_.cboLeastMost, 0, 1);
+    sizeLayout->addWidget(ui_.txtSizeLeastMost, 0, 2);
+    sizeLayout->addWidget(new QLabel(QStringLiteral("KB"), ui_.fraSize), 0, 3);
+    sizeLayout->addWidget(ui_.optSizeBtn, 1, 0);
+    sizeLayout->addWidget(ui_.txtSizeFrom, 1, 1);
+    sizeLayout->addWidget(ui_.txtSizeTo, 1, 2);
+    sizeLayout->addWidget(new QLabel(QStringLiteral("KB"), ui_.fraSize), 1, 3);
 
-    auto* advLayout = new QVBoxLayout(fraAdvSearch);
-    advLayout->addWidget(chkSearchByDate);
-    advLayout->addWidget(fraDate);
-    advLayout->addWidget(chkSearchBySize);
-    advLayout->addWidget(fraSize);
+    auto* advLayout = new QVBoxLayout(ui_.fraAdvSearch);
+    advLayout->addWidget(ui_.chkSearchByDate);
+    advLayout->addWidget(ui_.fraDate);
+    advLayout->addWidget(ui_.chkSearchBySize);
+    advLayout->addWidget(ui_.fraSize);
     advLayout->addStretch(1);
 
-    connect(chkSearchByDate, &QCheckBox::clicked, this, [this] { chkSearchByDate_Click(); });
-    connect(chkSearchBySize, &QCheckBox::clicked, this, [this] { chkSearchBySize_Click(); });
-    pane->setMinimumSize(fraAdvSearch->sizeHint());
+    connect(ui_.chkSearchByDate, &QCheckBox::clicked, this, [this] { chkSearchByDate_Click(); });
+    connect(ui_.chkSearchBySize, &QCheckBox::clicked, this, [this] { chkSearchBySize_Click(); });
+    pane->setMinimumSize(ui_.fraAdvSearch->sizeHint());
     return pane;
 }
 
@@ -269,10 +253,10 @@ void frmMain::BuildPanes()
     // beside it, the options below the tree with the advanced options
     // joined to them as a second tab.
     const PaneSpec specs[] = {
-        {PaneFolders, "Folders", ctlPaneFolder},
-        {PaneSearchList, "Search List", ctlPaneSearchList},
-        {PaneOptions, "Options", ctlPaneSearch},
-        {PaneAdvancedOptions, "Advance Search Options", CtlPaneSearchOptions},
+        {PaneFolders, "Folders", ui_.ctlPaneFolder},
+        {PaneSearchList, "Search List", ui_.ctlPaneSearchList},
+        {PaneOptions, "Options", ui_.ctlPaneSearch},
+        {PaneAdvancedOptions, "Advance Search Options", ui_.CtlPaneSearchOptions},
     };
     for (const PaneSpec& spec : specs) {
         auto* dock = new QDockWidget(QString::fromLatin1(spec.title), this);
@@ -305,52 +289,37 @@ void frmMain::BuildPanes()
         // Activating a pane (a click on its title, or the window of a
         // floating pane) moves the focus into it.
         dock->installEventFilter(this);
-        panes_[spec.id] = dock;
+        ui_.panes[spec.id] = dock;
     }
     setDockOptions(QMainWindow::AnimatedDocks | QMainWindow::AllowTabbedDocks);
     setCorner(Qt::BottomLeftCorner, Qt::LeftDockWidgetArea);
-    addDockWidget(Qt::LeftDockWidgetArea, panes_[PaneFolders]);
-    addDockWidget(Qt::RightDockWidgetArea, panes_[PaneSearchList]);
-    splitDockWidget(panes_[PaneFolders], panes_[PaneOptions], Qt::Vertical);
-    tabifyDockWidget(panes_[PaneOptions], panes_[PaneAdvancedOptions]);
-    panes_[PaneOptions]->raise();
+    addDockWidget(Qt::LeftDockWidgetArea, ui_.panes[PaneFolders]);
+    addDockWidget(Qt::RightDockWidgetArea, ui_.panes[PaneSearchList]);
+    splitDockWidget(ui_.panes[PaneFolders], ui_.panes[PaneOptions], Qt::Vertical);
+    tabifyDockWidget(ui_.panes[PaneOptions], ui_.panes[PaneAdvancedOptions]);
+    ui_.panes[PaneOptions]->raise();
     // The tree always shows a few rows, however small the window; room the
     // window gains goes to the tree (height) and the grid (width).
-    ftvFolder->setMinimumHeight(ftvFolder->fontMetrics().height() * 6);
-    ctlPaneFolder->setMinimumHeight(ftvFolder->minimumHeight());
-    ctlPaneFolder->setSizePolicy(QSizePolicy::Preferred, QSizePolicy::Expanding);
-    ctlPaneSearchList->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Expanding);
-    resizeDocks({panes_[PaneFolders], panes_[PaneSearchList]}, {260, 600}, Qt::Horizontal);
-}
-
-QWidget* frmMain::PaneContent(int id) const
-{
-    QDockWidget* dock = Pane(id);
-    if (!dock)
-        return nullptr;
-    if (auto* area = qobject_cast<QScrollArea*>(dock->widget()))
-        return area->widget();
-    return dock->widget();
-}
-
-QDockWidget* frmMain::Pane(int id) const
-{
-    return id >= 1 && id <= 4 ? panes_[id] : nullptr;
+    ui_.ftvFolder->setMinimumHeight(ui_.ftvFolder->fontMetrics().height() * 6);
+    ui_.ctlPaneFolder->setMinimumHeight(ui_.ftvFolder->minimumHeight());
+    ui_.ctlPaneFolder->setSizePolicy(QSizePolicy::Preferred, QSizePolicy::Expanding);
+    ui_.ctlPaneSearchList->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Expanding);
+    resizeDocks({ui_.panes[PaneFolders], ui_.panes[PaneSearchList]}, {260, 600}, Qt::Horizontal);
 }
 
 void frmMain::BuildStatusBar()
 {
-    sbStatusBar = statusBar();
-    sbStatusBar->setObjectName(QStringLiteral("sbStatusBar"));
-    sbPanelStatus = Named(new QLabel(QStringLiteral("Status")), "Status");
-    sbPanelDate = Named(new QLabel, "Date");
-    sbPanelTime = Named(new QLabel, "Time");
-    sbPanelSkipped = Named(new QLabel, "Skipped");
-    sbPanelSkipped->hide();
-    sbStatusBar->addWidget(sbPanelStatus, 1);
-    sbStatusBar->addWidget(sbPanelSkipped);
-    sbStatusBar->addPermanentWidget(sbPanelDate);
-    sbStatusBar->addPermanentWidget(sbPanelTime);
+    ui_.sbStatusBar = statusBar();
+    ui_.sbStatusBar->setObjectName(QStringLiteral("sbStatusBar"));
+    ui_.sbPanelStatus = Named(new QLabel(QStringLiteral("Status")), "Status");
+    ui_.sbPanelDate = Named(new QLabel, "Date");
+    ui_.sbPanelTime = Named(new QLabel, "Time");
+    ui_.sbPanelSkipped = Named(new QLabel, "Skipped");
+    ui_.sbPanelSkipped->hide();
+    ui_.sbStatusBar->addWidget(ui_.sbPanelStatus, 1);
+    ui_.sbStatusBar->addWidget(ui_.sbPanelSkipped);
+    ui_.sbStatusBar->addPermanentWidget(ui_.sbPanelDate);
+    ui_.sbStatusBar->addPermanentWidget(ui_.sbPanelTime);
     clock_ = new QTimer(this);
     clock_->setInterval(1000);
     connect(clock_, &QTimer::timeout, this, &frmMain::UpdateClock);
@@ -362,8 +331,8 @@ void frmMain::UpdateClock()
 {
     const QLocale locale;
     const QDateTime now = QDateTime::currentDateTime();
-    sbPanelDate->setText(locale.toString(now.date(), QLocale::ShortFormat));
-    sbPanelTime->setText(locale.toString(now.time(), QLocale::ShortFormat));
+    ui_.sbPanelDate->setText(locale.toString(now.date(), QLocale::ShortFormat));
+    ui_.sbPanelTime->setText(locale.toString(now.time(), QLocale::ShortFormat));
 }
 
 void frmMain::Form_Load()
@@ -419,16 +388,7 @@ void frmMain::Form_Load()
 
 void frmMain::ApplyInitialPlacement()
 {
-    QSettings area(QSettings::NativeFormat, QSettings::UserScope, QString::fromUtf16(kCompanyName),
-                   QString::fromUtf16(kApplicationTitle));
-    area.beginGroup(QStringLiteral("Settings"));
-    const double tx = TwipsPerPixelX();
-    const double ty = TwipsPerPixelY();
-    const float left = PlacementValue(area, "MainLeft", 1000);
-    const float top = PlacementValue(area, "MainTop", 1000);
-    const float width = PlacementValue(area, "MainWidth", static_cast<float>(kMinimumWidth * tx));
-    const float height = PlacementValue(area, "MainHeight", static_cast<float>(kMinimumHeight * ty));
-    PlaceWindow(QRect(ToPixels(left, tx), ToPixels(top, ty), ToPixels(width, tx), ToPixels(height, ty)));
+    PlaceWindow(StartPlacement(QSize(kMinimumWidth, kMinimumHeight)));
 }
 
 void frmMain::PlaceWindow(const QRect& placement)
@@ -444,26 +404,21 @@ void frmMain::PlaceWindow(const QRect& placement)
 
 void frmMain::RestoreLayout()
 {
-    // A layout can only have been put there from outside: the program
-    // reads this section and never writes it.
-    QSettings area(QSettings::NativeFormat, QSettings::UserScope, QString::fromUtf16(kCompanyName),
-                   QString::fromUtf16(kApplicationTitle));
-    area.beginGroup(QStringLiteral("Layout"));
-    const QByteArray state = area.value(QStringLiteral("State")).toByteArray();
+    const QByteArray state = StoredLayout();
     if (!state.isEmpty())
         layoutRestored_ = restoreState(state);
 }
 
 void frmMain::SearchOptionsToStartState()
 {
-    optBtnPeriod->setChecked(true);
-    optSizeAt->setChecked(true);
-    chkSearchByDate->setChecked(false);
+    ui_.optBtnPeriod->setChecked(true);
+    ui_.optSizeAt->setChecked(true);
+    ui_.chkSearchByDate->setChecked(false);
     chkSearchByDate_Click();
-    chkSearchBySize->setChecked(false);
+    ui_.chkSearchBySize->setChecked(false);
     chkSearchBySize_Click();
-    dtpDateFrom->setDate(QDate::currentDate());
-    dtpDateTo->setDate(QDate::currentDate());
+    ui_.dtpDateFrom->setDate(QDate::currentDate());
+    ui_.dtpDateTo->setDate(QDate::currentDate());
 }
 
 void frmMain::ShowStartFolder()
@@ -482,55 +437,25 @@ bool frmMain::SelectFolder(const QString& path)
 {
     if (path.isEmpty())
         return false;
-    return ShowFolderInTree(ftvFolder, ftvFolderModel, path);
+    return ShowFolderInTree(ui_.ftvFolder, ui_.ftvFolderModel, path);
 }
 
 QString frmMain::SelectedFolder() const
 {
-    const QModelIndex index = ftvFolder->currentIndex();
-    return index.isValid() ? ftvFolderModel->filePath(index) : QString();
+    const QModelIndex index = ui_.ftvFolder->currentIndex();
+    return index.isValid() ? ui_.ftvFolderModel->filePath(index) : QString();
 }
-
-namespace {
-// The position of the column whose header reads `caption`; -1 when none.
-int HeaderColumn(const Grid& grid, const QString& caption)
-{
-    if (grid.RowCount() < 1)
-        return -1;
-    for (int c = 0; c < grid.ColumnCount(); ++c)
-        if (grid.CellText(0, c) == caption)
-            return c;
-    return -1;
-}
-} // namespace
 
 void frmMain::TickCommandLineFiles()
 {
-    const int nameCol = HeaderColumn(*grdSearchList, QStringLiteral("Name"));
-    const int locationCol = HeaderColumn(*grdSearchList, QStringLiteral("Location"));
-    const int selectionCol = HeaderColumn(*grdSearchList, QStringLiteral("Selection"));
-    if (nameCol < 0 || locationCol < 0 || selectionCol < 0)
-        return;
     // A row is ticked only when its own full path is one the user named:
     // file names differ by letter case here, and a file of the same name in
     // another folder is another file.
     QStringList wanted;
     for (const QString& file : std::as_const(CmdLineFiles))
         wanted.append(QDir::cleanPath(QDir::current().absoluteFilePath(file)));
-    bool ticked = false;
-    for (int row = 1; row < grdSearchList->RowCount(); ++row) {
-        const QString location = grdSearchList->CellText(row, locationCol);
-        const QString name = grdSearchList->CellText(row, nameCol);
-        if (location.isEmpty() || name.isEmpty())
-            continue;
-        const QString path = QDir::cleanPath(ValidateDir(location) + name);
-        if (wanted.contains(path)) {
-            grdSearchList->SetCellAttribute(Grid::kAttrCheckState, row, selectionCol, Grid::kChecked);
-            ticked = true;
-        }
-    }
     // The status bar counts the ticked rows, these included.
-    if (ticked)
+    if (TickRowsOfFiles(*ui_.grdSearchList, wanted))
         ShowStatus(getSelectedFileinfo());
 }
 
@@ -552,7 +477,8 @@ void frmMain::SetWindowState()
         const double tx = TwipsPerPixelX();
         const double ty = TwipsPerPixelY();
         trap.Line(20);
-        const QRect stored(ToPixels(left, tx), ToPixels(top, ty), ToPixels(width, tx), ToPixels(height, ty));
+        const QRect stored(TwipsToPixels(left, tx), TwipsToPixels(top, ty), TwipsToPixels(width, tx),
+                           TwipsToPixels(height, ty));
         const auto moveToStored = [&] { PlaceWindow(stored); };
         switch (value) {
         case 2: // last remembered size
@@ -619,18 +545,18 @@ void frmMain::Form_Resize()
         trap.Line(10);
         // The options keep their size whatever is dragged; their panes
         // scroll when they are given less.
-        if (Pane(PaneOptions)) {
-            ctlPaneSearch->setFixedSize(ctlPaneSearch->minimumSize());
-            CtlPaneSearchOptions->setFixedSize(CtlPaneSearchOptions->minimumSize());
+        if (ui_.Pane(PaneOptions)) {
+            ui_.ctlPaneSearch->setFixedSize(ui_.ctlPaneSearch->minimumSize());
+            ui_.CtlPaneSearchOptions->setFixedSize(ui_.CtlPaneSearchOptions->minimumSize());
             // No taller than the taller of the two (and the tab bar they
             // share): a taller window gives the room to the tree. The two
             // share one place, which takes the smaller of their limits, so
             // both get the limit of the taller one.
             QTabBar probe;
-            probe.addTab(Pane(PaneOptions)->windowTitle());
+            probe.addTab(ui_.Pane(PaneOptions)->windowTitle());
             const int tabs = probe.sizeHint().height();
-            const int tallest = std::max(ctlPaneSearch->height(), CtlPaneSearchOptions->height());
-            for (QWidget* content : {ctlPaneSearch, CtlPaneSearchOptions})
+            const int tallest = std::max(ui_.ctlPaneSearch->height(), ui_.CtlPaneSearchOptions->height());
+            for (QWidget* content : {ui_.ctlPaneSearch, ui_.CtlPaneSearchOptions})
                 if (auto* area = qobject_cast<QScrollArea*>(
                         content->parentWidget() ? content->parentWidget()->parentWidget() : nullptr))
                     area->setMaximumHeight(tallest + 2 * area->frameWidth() + tabs);
@@ -690,12 +616,12 @@ void frmMain::SaveColumnWidths()
 {
     // A grid that was never given its columns has no widths to remember;
     // storing an empty list would lose the saved ones.
-    const int columns = grdSearchList->ColumnCount();
+    const int columns = ui_.grdSearchList->ColumnCount();
     if (columns <= 0)
         return;
     QStringList widths;
     for (int c = 0; c < columns; ++c)
-        widths.append(QString::number(grdSearchList->ColumnWidthAt(c)));
+        widths.append(QString::number(ui_.grdSearchList->ColumnWidthAt(c)));
     TheSettings().SetLastGridColWidth(widths.join(QLatin1Char(',')));
 }
 
@@ -722,8 +648,8 @@ bool frmMain::event(QEvent* e)
             const bool waitForMaximised = windowState() & (Qt::WindowMaximized | Qt::WindowFullScreen);
             QTimer::singleShot(waitForMaximised ? 1000 : 0, this, &frmMain::FitPanesToTheirContents);
         } else {
-            chosenLeftWidth_ = panes_[PaneFolders]->width();
-            chosenOptionsHeight_ = panes_[PaneOptions]->height();
+            chosenLeftWidth_ = ui_.panes[PaneFolders]->width();
+            chosenOptionsHeight_ = ui_.panes[PaneOptions]->height();
         }
     }
     return handled;
@@ -742,13 +668,13 @@ void frmMain::FitPanesToTheirContents()
 
 void frmMain::FitOptionsPanes(Qt::Orientations directions, bool growOnly)
 {
-    QDockWidget* folders = panes_[PaneFolders];
-    QDockWidget* options = panes_[PaneOptions];
-    QDockWidget* advanced = panes_[PaneAdvancedOptions];
-    QDockWidget* list = panes_[PaneSearchList];
+    QDockWidget* folders = ui_.panes[PaneFolders];
+    QDockWidget* options = ui_.panes[PaneOptions];
+    QDockWidget* advanced = ui_.panes[PaneAdvancedOptions];
+    QDockWidget* list = ui_.panes[PaneSearchList];
     const int scrollBar = style()->pixelMetric(QStyle::PM_ScrollBarExtent);
     // The two option panes share one place: it is fitted to the larger.
-    const int wanted = std::max(ctlPaneSearch->width(), CtlPaneSearchOptions->width()) + scrollBar;
+    const int wanted = std::max(ui_.ctlPaneSearch->width(), ui_.CtlPaneSearchOptions->width()) + scrollBar;
     const int both = folders->width() + list->width();
     int left = std::min(wanted, both / 2);
     if (growOnly && chosenLeftWidth_ > 0)
@@ -801,8 +727,8 @@ void frmMain::NoteChosenPaneSizes()
     // (the docks are resized before the window hears of its own resize).
     if (!panesShown_ || !panesWindowSize_.isValid() || size() != panesWindowSize_)
         return;
-    chosenLeftWidth_ = panes_[PaneFolders]->width();
-    chosenOptionsHeight_ = panes_[PaneOptions]->height();
+    chosenLeftWidth_ = ui_.panes[PaneFolders]->width();
+    chosenOptionsHeight_ = ui_.panes[PaneOptions]->height();
 }
 
 void frmMain::closeEvent(QCloseEvent* e)
@@ -835,20 +761,20 @@ bool frmMain::eventFilter(QObject* watched, QEvent* e)
     if (auto* dock = qobject_cast<QDockWidget*>(watched)) {
         if (e->type() == QEvent::MouseButtonPress || (e->type() == QEvent::WindowActivate && dock->isFloating())) {
             for (int id = PaneFolders; id <= PaneAdvancedOptions; ++id)
-                if (dock == panes_[id])
+                if (dock == ui_.panes[id])
                     DockingPaneManager_Action(id);
         }
     }
     if (e->type() == QEvent::Resize) {
         if (qobject_cast<QDockWidget*>(watched))
             NoteChosenPaneSizes();
-        if (watched == ctlPaneFolder)
+        if (watched == ui_.ctlPaneFolder)
             ctlPaneFolder_Resize();
-        else if (watched == ctlPaneSearch)
+        else if (watched == ui_.ctlPaneSearch)
             ctlPaneSearch_Resize();
-        else if (watched == ctlPaneSearchList)
+        else if (watched == ui_.ctlPaneSearchList)
             ctlPaneSearchList_Resize();
-        else if (watched == CtlPaneSearchOptions)
+        else if (watched == ui_.CtlPaneSearchOptions)
             CtlPaneSearchOptions_Resize();
     }
     return QMainWindow::eventFilter(watched, e);
@@ -860,25 +786,25 @@ bool frmMain::eventFilter(QObject* watched, QEvent* e)
 
 void frmMain::ctlPaneFolder_Resize()
 {
-    ftvFolder->setGeometry(ctlPaneFolder->contentsRect());
+    ui_.ftvFolder->setGeometry(ui_.ctlPaneFolder->contentsRect());
 }
 
 void frmMain::ctlPaneSearchList_Resize()
 {
-    grdSearchList->setGeometry(ctlPaneSearchList->contentsRect());
+    ui_.grdSearchList->setGeometry(ui_.ctlPaneSearchList->contentsRect());
 }
 
 void frmMain::CtlPaneSearchOptions_Resize()
 {
-    fraAdvSearch->setGeometry(CtlPaneSearchOptions->contentsRect());
+    ui_.fraAdvSearch->setGeometry(ui_.CtlPaneSearchOptions->contentsRect());
 }
 
 void frmMain::ctlPaneSearch_Resize()
 {
-    const QRect inner = ctlPaneSearch->contentsRect();
-    fraTotal->setGeometry(0, 0, inner.width(), fraTotal->height());
-    const int top = fraCommand->y();
-    fraCommand->setGeometry(0, top, inner.width(), std::max(0, inner.height() - top));
+    const QRect inner = ui_.ctlPaneSearch->contentsRect();
+    ui_.fraTotal->setGeometry(0, 0, inner.width(), ui_.fraTotal->height());
+    const int top = ui_.fraCommand->y();
+    ui_.fraCommand->setGeometry(0, top, inner.width(), std::max(0, inner.height() - top));
 }
 
 void frmMain::DockingPaneManager_Action(int paneId)
@@ -888,9 +814,9 @@ void frmMain::DockingPaneManager_Action(int paneId)
         trap.Line(10);
         if (paneId == PaneFolders) {
             if (!SearchRunning())
-                ftvFolder->setFocus();
+                ui_.ftvFolder->setFocus();
         } else if (paneId == PaneSearchList) {
-            grdSearchList->setFocus();
+            ui_.grdSearchList->setFocus();
         }
     } catch (...) {
         trap.Log();
@@ -905,7 +831,7 @@ void frmMain::ShowStatus(QString& text)
 {
     if (text.isEmpty())
         text = QStringLiteral("Status");
-    sbPanelStatus->setText(text);
+    ui_.sbPanelStatus->setText(text);
 }
 
 void frmMain::ShowStatus(const QString& text)
@@ -923,10 +849,10 @@ void frmMain::chkSearchByDate_Click()
     ErrorTrap trap = Trap("chkSearchByDate_Click");
     try {
         trap.Line(10);
-        const bool on = chkSearchByDate->isChecked();
-        fraDate->setEnabled(on);
-        optInPeriod->setEnabled(on);
-        optBtnPeriod->setEnabled(on);
+        const bool on = ui_.chkSearchByDate->isChecked();
+        ui_.fraDate->setEnabled(on);
+        ui_.optInPeriod->setEnabled(on);
+        ui_.optBtnPeriod->setEnabled(on);
     } catch (...) {
         trap.Log();
     }
@@ -937,10 +863,10 @@ void frmMain::chkSearchBySize_Click()
     ErrorTrap trap = Trap("chkSearchBySize_Click");
     try {
         trap.Line(10);
-        const bool on = chkSearchBySize->isChecked();
-        fraSize->setEnabled(on);
-        optSizeAt->setEnabled(on);
-        optSizeBtn->setEnabled(on);
+        const bool on = ui_.chkSearchBySize->isChecked();
+        ui_.fraSize->setEnabled(on);
+        ui_.optSizeAt->setEnabled(on);
+        ui_.optSizeBtn->setEnabled(on);
     } catch (...) {
         trap.Log();
     }
@@ -969,10 +895,10 @@ frmMain::SearchRun::~SearchRun()
 
 void frmMain::SetSearchCommandsEnabled(bool enabled)
 {
-    for (QAction* action :
-         {mnupreferances, mnuExport, mnuexit, mnuCtxOpen, mnuCtxOpenFolder, mnuCtxPrintFile, mnuCtxSelectAll,
-          mnuCtxInvSelect, mnuCtxDeSelectAll, mnuCtxCheckSelection, mnuCtxUnCheckSelection, mnuCtxCheckInvertSelection})
+    for (QAction* action : {ui_.mnupreferances, ui_.mnuExport, ui_.mnuexit, ui_.mnuCtxOpen, ui_.mnuCtxOpenFolder,
+                            ui_.mnuCtxPrintFile, ui_.mnuCtxSelectAll, ui_.mnuCtxInvSelect, ui_.mnuCtxDeSelectAll,
+                            ui_.mnuCtxCheckSelection, ui_.mnuCtxUnCheckSelection, ui_.mnuCtxCheckInvertSelection})
         action->setEnabled(enabled);
-    for (QPushButton* button : {cmdExport, cmdSplit, cmdAppendTifffile, cmdDeleteTiffPage})
+    for (QPushButton* button : {ui_.cmdExport, ui_.cmdSplit, ui_.cmdAppendTifffile, ui_.cmdDeleteTiffPage})
         button->setEnabled(enabled);
 }

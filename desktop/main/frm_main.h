@@ -3,14 +3,21 @@
 //
 // The window's frame lives in frm_main.cpp (building the panes, placement,
 // life cycle, status bar) and frm_main_menus.cpp (menus, shortcuts, keys,
-// the menu commands). The file search, the result grid, the page commands,
-// the context menu, the export and the preferences dialog live in their own
-// frm_main_*.cpp files.
+// the menu commands, the preferences dialog). The file search, the result
+// grid, the page commands, the context menu and the export live in their
+// own frm_main_*.cpp files. What these read without the window is apart:
+// the scan (folder_search.h), the rows of the result grid (result_rows.h),
+// the texts of its cells (file_cell_text.h) and the placement arithmetic
+// (window_placement.h).
+//
+// The widgets are private; Ui() hands them out by their form names.
 //
 // While a search runs it yields to the message loop, so any handler may run
 // inside it. A search holds a SearchRun for its whole length: commands that
 // read or change the grid, Preferences and Exit are disabled meanwhile, and
 // closing the window cancels the search and closes once it has unwound.
+
+#include "operations/error_trap.h"
 
 #include <QElapsedTimer>
 #include <QHash>
@@ -22,7 +29,6 @@
 
 #include <cstdint>
 
-class ErrorTrap;
 class FolderScan;
 struct FoundFile;
 struct SearchCriteria;
@@ -39,7 +45,6 @@ class QLineEdit;
 class QMenu;
 class QPushButton;
 class QRadioButton;
-class QShortcut;
 class QStatusBar;
 class QTimer;
 class QTreeView;
@@ -63,90 +68,93 @@ public:
 
     // ----- Pane ids -----
     enum PaneId { PaneFolders = 1, PaneOptions = 2, PaneSearchList = 3, PaneAdvancedOptions = 4 };
-    QDockWidget* Pane(int id) const;
-    // What a pane shows: its container (ctlPaneFolder, ctlPaneSearch, ...),
-    // also where the pane holds it in a scrolling area.
-    QWidget* PaneContent(int id) const;
 
-    // ----- Controls -----
-    // Pane "Folders".
-    QWidget* ctlPaneFolder = nullptr;
-    QTreeView* ftvFolder = nullptr;
-    QFileSystemModel* ftvFolderModel = nullptr;
-    // Pane "Options".
-    QWidget* ctlPaneSearch = nullptr;
-    QGroupBox* fraTotal = nullptr;
-    QLabel* lblFilter = nullptr;
-    QComboBox* cboFilterPattern = nullptr;
-    QCheckBox* chkSearchSubFolder = nullptr;
-    QCheckBox* ChkUseAdvOpt = nullptr;
-    QPushButton* cmdSearch = nullptr;
-    QPushButton* cmdExport = nullptr;
-    QGroupBox* fraCommand = nullptr;
-    QPushButton* cmdCloneDir = nullptr;
-    QPushButton* cmdSplit = nullptr;
-    QPushButton* cmdAppendTifffile = nullptr;
-    QPushButton* cmdDeleteTiffPage = nullptr;
-    // Pane "Search List".
-    QWidget* ctlPaneSearchList = nullptr;
-    Grid* grdSearchList = nullptr;
-    // Pane "Advance Search Options".
-    QWidget* CtlPaneSearchOptions = nullptr;
-    QGroupBox* fraAdvSearch = nullptr;
-    QCheckBox* chkSearchByDate = nullptr;
-    QGroupBox* fraDate = nullptr;
-    QRadioButton* optInPeriod = nullptr;
-    QLineEdit* txtInPeriod = nullptr;
-    QComboBox* cboDateInPeriod = nullptr;
-    QRadioButton* optBtnPeriod = nullptr;
-    QDateEdit* dtpDateFrom = nullptr;
-    QDateEdit* dtpDateTo = nullptr;
-    QComboBox* cboDateRangeType = nullptr;
-    QCheckBox* chkSearchBySize = nullptr;
-    QGroupBox* fraSize = nullptr;
-    QRadioButton* optSizeAt = nullptr;
-    QComboBox* cboLeastMost = nullptr;
-    QLineEdit* txtSizeLeastMost = nullptr;
-    QRadioButton* optSizeBtn = nullptr;
-    QLineEdit* txtSizeFrom = nullptr;
-    QLineEdit* txtSizeTo = nullptr;
-    // Window-level helpers of the export (hidden scratch grid).
-    Grid* vsDummyGrid = nullptr;
-    // Status bar: the "Status" panel, then the date and the time.
-    QStatusBar* sbStatusBar = nullptr;
-    QLabel* sbPanelStatus = nullptr;
-    QLabel* sbPanelDate = nullptr;
-    QLabel* sbPanelTime = nullptr;
-    // Shown after a search that had to pass over file names it cannot
-    // reach (see FolderScan); hidden otherwise.
-    QLabel* sbPanelSkipped = nullptr;
+    // ----- Widgets -----
+    // The window's panes, controls and menus, each under its form name,
+    // which is also its objectName. The window's own files use them; others
+    // (the tests) reach them through Ui().
+    struct Widgets {
+        // The dock of a pane id; nullptr for any other number.
+        QDockWidget* Pane(int id) const { return id >= PaneFolders && id <= PaneAdvancedOptions ? panes[id] : nullptr; }
+        QDockWidget* panes[PaneAdvancedOptions + 1] = {};
 
-    // ----- Menus -----
-    QMenu* mnuEdit = nullptr;
-    QAction* mnupreferances = nullptr;
-    QAction* mnuExport = nullptr;
-    QAction* mnuSep1 = nullptr;
-    QAction* mnuexit = nullptr;
-    QMenu* mnuhelp = nullptr;
-    QAction* mnuWebsite = nullptr;
-    QAction* mnuShowHelp = nullptr;
-    QAction* mnusep2 = nullptr;
-    QAction* mnuAbout = nullptr;
-    // The grid's context menu (never in the menu bar).
-    QMenu* mnuCtxMenu = nullptr;
-    QAction* mnuCtxOpen = nullptr;
-    QAction* mnuCtxOpenFolder = nullptr;
-    QAction* mnuCtxPrintFile = nullptr;
-    QAction* mnuSep3 = nullptr;
-    QAction* mnuCtxSelectAll = nullptr;
-    QAction* mnuCtxInvSelect = nullptr;
-    QAction* mnuCtxDeSelectAll = nullptr;
-    QAction* mnuSep4 = nullptr;
-    QAction* mnuCtxCheckSelection = nullptr;
-    QAction* mnuCtxUnCheckSelection = nullptr;
-    QAction* mnuCtxCheckInvertSelection = nullptr;
-    // The window's keyboard accelerator bound to a command, if any.
-    QShortcut* ShortcutOf(QAction* action) const;
+        // Pane "Folders".
+        QWidget* ctlPaneFolder = nullptr;
+        QTreeView* ftvFolder = nullptr;
+        QFileSystemModel* ftvFolderModel = nullptr;
+        // Pane "Options".
+        QWidget* ctlPaneSearch = nullptr;
+        QGroupBox* fraTotal = nullptr;
+        QLabel* lblFilter = nullptr;
+        QComboBox* cboFilterPattern = nullptr;
+        QCheckBox* chkSearchSubFolder = nullptr;
+        QCheckBox* ChkUseAdvOpt = nullptr;
+        QPushButton* cmdSearch = nullptr;
+        QPushButton* cmdExport = nullptr;
+        QGroupBox* fraCommand = nullptr;
+        QPushButton* cmdCloneDir = nullptr;
+        QPushButton* cmdSplit = nullptr;
+        QPushButton* cmdAppendTifffile = nullptr;
+        QPushButton* cmdDeleteTiffPage = nullptr;
+        // Pane "Search List".
+        QWidget* ctlPaneSearchList = nullptr;
+        Grid* grdSearchList = nullptr;
+        // Pane "Advance Search Options".
+        QWidget* CtlPaneSearchOptions = nullptr;
+        QGroupBox* fraAdvSearch = nullptr;
+        QCheckBox* chkSearchByDate = nullptr;
+        QGroupBox* fraDate = nullptr;
+        QRadioButton* optInPeriod = nullptr;
+        QLineEdit* txtInPeriod = nullptr;
+        QComboBox* cboDateInPeriod = nullptr;
+        QRadioButton* optBtnPeriod = nullptr;
+        QDateEdit* dtpDateFrom = nullptr;
+        QDateEdit* dtpDateTo = nullptr;
+        QComboBox* cboDateRangeType = nullptr;
+        QCheckBox* chkSearchBySize = nullptr;
+        QGroupBox* fraSize = nullptr;
+        QRadioButton* optSizeAt = nullptr;
+        QComboBox* cboLeastMost = nullptr;
+        QLineEdit* txtSizeLeastMost = nullptr;
+        QRadioButton* optSizeBtn = nullptr;
+        QLineEdit* txtSizeFrom = nullptr;
+        QLineEdit* txtSizeTo = nullptr;
+        // The export's hidden scratch grid.
+        Grid* vsDummyGrid = nullptr;
+        // Status bar: the "Status" panel, then the date and the time.
+        QStatusBar* sbStatusBar = nullptr;
+        QLabel* sbPanelStatus = nullptr;
+        QLabel* sbPanelDate = nullptr;
+        QLabel* sbPanelTime = nullptr;
+        // Shown after a search that had to pass over file names it cannot
+        // reach (see FolderScan); hidden otherwise.
+        QLabel* sbPanelSkipped = nullptr;
+        // The menu bar's menus.
+        QMenu* mnuEdit = nullptr;
+        QAction* mnupreferances = nullptr;
+        QAction* mnuExport = nullptr;
+        QAction* mnuSep1 = nullptr;
+        QAction* mnuexit = nullptr;
+        QMenu* mnuhelp = nullptr;
+        QAction* mnuWebsite = nullptr;
+        QAction* mnuShowHelp = nullptr;
+        QAction* mnusep2 = nullptr;
+        QAction* mnuAbout = nullptr;
+        // The grid's context menu (never in the menu bar).
+        QMenu* mnuCtxMenu = nullptr;
+        QAction* mnuCtxOpen = nullptr;
+        QAction* mnuCtxOpenFolder = nullptr;
+        QAction* mnuCtxPrintFile = nullptr;
+        QAction* mnuSep3 = nullptr;
+        QAction* mnuCtxSelectAll = nullptr;
+        QAction* mnuCtxInvSelect = nullptr;
+        QAction* mnuCtxDeSelectAll = nullptr;
+        QAction* mnuSep4 = nullptr;
+        QAction* mnuCtxCheckSelection = nullptr;
+        QAction* mnuCtxUnCheckSelection = nullptr;
+        QAction* mnuCtxCheckInvertSelection = nullptr;
+    };
+    const Widgets& Ui() const { return ui_; }
 
     // ----- Life cycle -----
     void Form_Initialize();
@@ -228,7 +236,6 @@ public:
     void PrepareResultGrid();
     void InitFiles();
     void RefreshGrid();
-    void LoadGridColumns();
     QString getSelectedFileinfo();
     // The sort at the end of a search: by the current cell's column (the
     // Name column when that one is hidden), ascending, numeric when
@@ -282,7 +289,8 @@ public:
     // Writes the ticked rows of `grid` to the file chosen in the export
     // dialog; True after a confirmed export.
     bool ExportCheckedRows(Grid* grid);
-    // Preferences dialog: shows it modally and answers its IsPreferanceChange.
+    // Preferences dialog (frm_main_menus.cpp): shows it modally and answers
+    // its IsPreferanceChange.
     bool ShowPreferencesDialog();
     // Context menu (frm_main_context_menu.cpp).
     void mnuCtxOpen_Click();
@@ -308,8 +316,8 @@ protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
-    // The error trap of one of this window's procedures.
-    static ErrorTrap Trap(const char* procedure);
+    // The error traps of this window's procedures: Trap("Form_Load").
+    static const ProcedureTraps Trap;
     void BuildPanes();
     QWidget* BuildOptionsPane();
     QWidget* BuildAdvancedOptionsPane();
@@ -360,7 +368,7 @@ private:
     QHash<QString, QString> typeNames_;
     QHash<QString, QIcon> imlFile;
 
-    QDockWidget* panes_[5] = {};
+    Widgets ui_;
     QTimer* clock_ = nullptr;
     int searchDepth_ = 0;
     bool closePending_ = false;

@@ -13,6 +13,7 @@
 #include "desktop/core/column_layout.h"
 #include "desktop/core/modal_runner.h"
 #include "desktop/core/shell_open.h"
+#include "desktop/main/result_rows.h"
 #include "operations/error_trap.h"
 #include "operations/file_folder_scan.h"
 #include "platform/grid/grid.h"
@@ -32,95 +33,11 @@ namespace {
 
 const QString kError = QStringLiteral("Error");
 
-// Every doubled separator replaced by a single one (repeated, so that a
-// run of three or more collapses too).
-QString CollapseSeparators(QString path)
-{
-    while (path.contains(QLatin1String("//")))
-        path.replace(QLatin1String("//"), QLatin1String("/"));
-    return path;
-}
-
-// The row's folder and name joined by a separator, as typed in the grid.
-QString JoinedPath(const Grid& g, int row)
-{
-    return g.CellText(row, GetColumnIndexByKey(QStringLiteral("Location"))) + QLatin1Char('/')
-           + g.CellText(row, GetColumnIndexByKey(QStringLiteral("Name")));
-}
-
 void Shell(const char* verb, const QString& target)
 {
     QString v = QString::fromLatin1(verb);
     std::int32_t showNormal = 1;
     ShellOpen(v, target, QString(), QString(), showNormal);
-}
-
-bool IsTicked(const Grid& g, int row, int selection)
-{
-    return g.CellAttribute(Grid::kAttrCheckState, row, selection).toInt() == Grid::kChecked;
-}
-
-int SelectionColumn()
-{
-    return GetColumnIndexByKey(QStringLiteral("Selection"));
-}
-
-// Sets the tick of every data row to `state` in one block operation; false
-// (nothing done) when the grid has no data rows.
-bool TickAllRows(Grid& g, int state)
-{
-    if (g.RowCount() < 2)
-        return false;
-    const int selection = SelectionColumn();
-    g.SetCellAttribute(Grid::kAttrCheckState, 1, selection, g.RowCount() - 1, selection, state);
-    return true;
-}
-
-// The first and last row of the grid's selected block; false when either
-// is below 0.
-bool SelectedRows(const Grid& g, int& first, int& last)
-{
-    int col1 = -1;
-    int col2 = -1;
-    g.GetSelectedRange(first, col1, last, col2);
-    return first >= 0 && last >= 0;
-}
-
-// Flips the tick of rows first to last; a row for which `untick(row)`
-// holds ends unticked whatever it was.
-template <class Untick>
-void FlipTicks(Grid& g, int first, int last, int selection, Untick untick)
-{
-    for (int r = first; r <= last; ++r) {
-        const bool off = untick(r) || IsTicked(g, r, selection);
-        g.SetCellAttribute(Grid::kAttrCheckState, r, selection, off ? Grid::kUnchecked : Grid::kChecked);
-    }
-}
-
-// Switches a grid's painting off for as long as it lives; painting comes
-// back on however the work ends, so a failure never leaves the grid frozen.
-class RedrawOff {
-public:
-    explicit RedrawOff(Grid& g) : grid_(g) { grid_.SetRedrawEnabled(0); }
-    ~RedrawOff() { grid_.SetRedrawEnabled(-1); }
-    RedrawOff(const RedrawOff&) = delete;
-    RedrawOff& operator=(const RedrawOff&) = delete;
-
-private:
-    Grid& grid_;
-};
-
-// Check Selection and UnCheck Selection: the ticks of the selected rows set
-// to `state` in one block operation, then the totals.
-void TickSelectedRows(frmMain& window, int state)
-{
-    Grid& g = *window.grdSearchList;
-    int row1 = -1, row2 = -1;
-    if (!SelectedRows(g, row1, row2))
-        return;
-    const int selection = SelectionColumn();
-    g.SetCellAttribute(Grid::kAttrCheckState, row1, selection, row2, selection, state);
-    window.ShowStatus(window.getSelectedFileinfo());
 }
 
 } // namespace
@@ -134,7 +51,7 @@ void frmMain::mnuCtxOpen_Click()
     ErrorTrap trap = Trap("mnuCtxOpen_Click");
     try {
         trap.Line(10);
-        const Grid& g = *grdSearchList;
+        const Grid& g = *ui_.grdSearchList;
         const int row = g.CurrentRow();
         if (row < 1)
             return;
@@ -149,7 +66,7 @@ void frmMain::mnuCtxOpenFolder_Click()
     ErrorTrap trap = Trap("mnuCtxOpenFolder_Click");
     try {
         trap.Line(10);
-        const Grid& g = *grdSearchList;
+        const Grid& g = *ui_.grdSearchList;
         const int row = g.CurrentRow();
         if (row < 1)
             return;
@@ -165,7 +82,7 @@ void frmMain::mnuCtxPrintFile_Click()
     ErrorTrap trap = Trap("mnuCtxPrintFile_Click");
     try {
         trap.Line(10);
-        const Grid& g = *grdSearchList;
+        const Grid& g = *ui_.grdSearchList;
         const int row = g.CurrentRow();
         if (row < 1)
             return;
@@ -233,7 +150,7 @@ void frmMain::SelectAllRows()
     ErrorTrap trap = Trap("SelectAllRows");
     try {
         trap.Line(10);
-        if (!TickAllRows(*grdSearchList, Grid::kChecked))
+        if (!TickAllRows(*ui_.grdSearchList, Grid::kChecked))
             return;
         UntickErrorRows();
         ShowStatus(getSelectedFileinfo());
@@ -247,7 +164,7 @@ void frmMain::UntickErrorRows()
     ErrorTrap trap = Trap("UntickErrorRows");
     try {
         trap.Line(10);
-        Grid& g = *grdSearchList;
+        Grid& g = *ui_.grdSearchList;
         const int pages = GetColumnIndexByKey(QStringLiteral("Pages"));
         const int selection = SelectionColumn();
         trap.Line(20);
@@ -266,7 +183,7 @@ void frmMain::DeselectAllRows()
     ErrorTrap trap = Trap("DeselectAllRows");
     try {
         trap.Line(10);
-        if (!TickAllRows(*grdSearchList, Grid::kUnchecked))
+        if (!TickAllRows(*ui_.grdSearchList, Grid::kUnchecked))
             return;
         ShowStatus(getSelectedFileinfo());
     } catch (...) {
@@ -279,7 +196,7 @@ void frmMain::mnuInvSelect_Click()
     ErrorTrap trap = Trap("mnuInvSelect_Click");
     try {
         trap.Line(10);
-        Grid& g = *grdSearchList;
+        Grid& g = *ui_.grdSearchList;
         if (g.RowCount() < 2)
             return;
         trap.Line(20);
@@ -304,7 +221,8 @@ void frmMain::mnuCtxCheckSelection_Click()
     ErrorTrap trap = Trap("mnuCtxCheckSelection_Click");
     try {
         trap.Line(10);
-        TickSelectedRows(*this, Grid::kChecked);
+        if (TickSelectedRows(*ui_.grdSearchList, Grid::kChecked))
+            ShowStatus(getSelectedFileinfo());
     } catch (...) {
         trap.Log();
     }
@@ -315,7 +233,8 @@ void frmMain::mnuCtxUnCheckSelection_Click()
     ErrorTrap trap = Trap("mnuCtxUnCheckSelection_Click");
     try {
         trap.Line(10);
-        TickSelectedRows(*this, Grid::kUnchecked);
+        if (TickSelectedRows(*ui_.grdSearchList, Grid::kUnchecked))
+            ShowStatus(getSelectedFileinfo());
     } catch (...) {
         trap.Log();
     }
@@ -326,7 +245,7 @@ void frmMain::mnuCtxCheckInvertSelection_Click()
     ErrorTrap trap = Trap("mnuCtxCheckInvertSelection_Click");
     try {
         trap.Line(10);
-        Grid& g = *grdSearchList;
+        Grid& g = *ui_.grdSearchList;
         int row1 = -1, row2 = -1;
         if (!SelectedRows(g, row1, row2))
             return;

@@ -13,6 +13,7 @@
 #include "desktop/core/modal_runner.h"
 #include "desktop/core/shell_open.h"
 #include "desktop/dialogs/dlg_save.h"
+#include "desktop/main/result_rows.h"
 #include "operations/error_trap.h"
 #include "operations/mod_general.h"
 #include "operations/storage_folder.h"
@@ -34,11 +35,6 @@ dlgSave* ExportDialog(frmMain* window)
     return new dlgSave(window);
 }
 
-bool IsTicked(const Grid& grid, int row, int col)
-{
-    return grid.CellAttribute(Grid::kAttrCheckState, row, col).toInt() == Grid::kChecked;
-}
-
 } // namespace
 
 void frmMain::mnuExport_Click()
@@ -53,15 +49,15 @@ void frmMain::cmdExport_Click()
     ErrorTrap trap = Trap("cmdExport_Click");
     try {
         trap.Line(10);
-        if (grdSearchList->RowCount() < 2) {
+        if (ui_.grdSearchList->RowCount() < 2) {
             MsgBox(QStringLiteral("No Files Found"), MsgBoxIcon::Information, MsgBoxButtons::OK, kTitle);
             return;
         }
         trap.Line(20);
         const int selection = GetColumnIndexByKey(QStringLiteral("Selection"));
         int ticked = 0;
-        for (int row = 1; row < grdSearchList->RowCount(); ++row) {
-            if (IsTicked(*grdSearchList, row, selection))
+        for (int row = 1; row < ui_.grdSearchList->RowCount(); ++row) {
+            if (IsTicked(*ui_.grdSearchList, row, selection))
                 ++ticked;
         }
         trap.Line(30);
@@ -70,7 +66,7 @@ void frmMain::cmdExport_Click()
             return;
         }
         trap.Line(40);
-        ExportCheckedRows(grdSearchList);
+        ExportCheckedRows(ui_.grdSearchList);
     } catch (...) {
         trap.Log();
     }
@@ -90,14 +86,14 @@ bool frmMain::ExportCheckedRows(Grid* grid)
         // scratch file, read back with the separators it was written with.
         const QString scratch = ValidateDir(StorageFolder()) + QStringLiteral("Temp.xls");
         grid->SaveToFile(scratch, Grid::kFormatDelimited, true);
-        vsDummyGrid->SetRowCount(1);
-        vsDummyGrid->SetColumnCount(grid->ColumnCount());
-        vsDummyGrid->SetRedrawEnabled(0);
-        vsDummyGrid->SetClipSeparators(grid->ClipSeparators());
-        vsDummyGrid->LoadFromFile(scratch, Grid::kFormatDelimited, true);
+        ui_.vsDummyGrid->SetRowCount(1);
+        ui_.vsDummyGrid->SetColumnCount(grid->ColumnCount());
+        ui_.vsDummyGrid->SetRedrawEnabled(0);
+        ui_.vsDummyGrid->SetClipSeparators(grid->ClipSeparators());
+        ui_.vsDummyGrid->LoadFromFile(scratch, Grid::kFormatDelimited, true);
         // The copy must match the list row for row, or the rows dropped
         // below would be the wrong ones.
-        if (vsDummyGrid->RowCount() != grid->RowCount() || vsDummyGrid->ColumnCount() != grid->ColumnCount())
+        if (ui_.vsDummyGrid->RowCount() != grid->RowCount() || ui_.vsDummyGrid->ColumnCount() != grid->ColumnCount())
             throw RunTimeError(rterr::InvalidProcedureCall,
                                QStringLiteral("The file list could not be copied for the export."));
 
@@ -106,7 +102,7 @@ bool frmMain::ExportCheckedRows(Grid* grid)
         int removed = 0;
         for (int row = 1; row < grid->RowCount(); ++row) {
             if (!IsTicked(*grid, row, selection)) {
-                vsDummyGrid->RemoveRow(row - removed);
+                ui_.vsDummyGrid->RemoveRow(row - removed);
                 ++removed;
             }
         }
@@ -125,23 +121,23 @@ bool frmMain::ExportCheckedRows(Grid* grid)
         // the order the user gave them.
         for (int col = grid->ColumnCount() - 1; col >= 0; --col) {
             if (grid->CellText(0, col) == QLatin1String("Selection") || grid->ColumnHiddenAt(col)) {
-                vsDummyGrid->SetColumnPositionAt(col, vsDummyGrid->ColumnCount() - 1);
-                vsDummyGrid->SetColumnCount(vsDummyGrid->ColumnCount() - 1);
+                ui_.vsDummyGrid->SetColumnPositionAt(col, ui_.vsDummyGrid->ColumnCount() - 1);
+                ui_.vsDummyGrid->SetColumnCount(ui_.vsDummyGrid->ColumnCount() - 1);
             }
         }
 
         // 8-9. Save with the grid's default separators, or with the chosen
         // column separator and CR between rows.
-        vsDummyGrid->SetClipSeparators(QString());
+        ui_.vsDummyGrid->SetClipSeparators(QString());
         const QString target = dialog->filename();
         const QString separator = dialog->ColumnSaperator();
         if (separator.isEmpty()) {
-            vsDummyGrid->SaveToFile(target, Grid::kFormatDelimited, true);
+            ui_.vsDummyGrid->SaveToFile(target, Grid::kFormatDelimited, true);
         } else {
-            const QString remembered = vsDummyGrid->ClipSeparators();
-            vsDummyGrid->SetClipSeparators(separator + QLatin1Char('\r'));
-            vsDummyGrid->SaveToFile(target, Grid::kFormatDelimited, true);
-            vsDummyGrid->SetClipSeparators(remembered);
+            const QString remembered = ui_.vsDummyGrid->ClipSeparators();
+            ui_.vsDummyGrid->SetClipSeparators(separator + QLatin1Char('\r'));
+            ui_.vsDummyGrid->SaveToFile(target, Grid::kFormatDelimited, true);
+            ui_.vsDummyGrid->SetClipSeparators(remembered);
         }
 
         // 10. Open it, or say it is done.

@@ -37,27 +37,27 @@ void ApplyVisibility(Grid& grid, const QStringList& flags)
 void frmMain::PrepareResultGrid()
 {
     try {
-        grdSearchList->SetHeaderBarMode(Grid::kHeaderSortMark);
+        ui_.grdSearchList->SetHeaderBarMode(Grid::kHeaderSortMark);
     } catch (...) {
         // The preparation has no error tail; a failure here is ignored.
     }
     // The grid's notifications. BeforeSort hands its order by reference, so
     // it must be connected directly.
     connect(
-        grdSearchList, &Grid::AfterMoveColumn, this,
+        ui_.grdSearchList, &Grid::AfterMoveColumn, this,
         [this](int col, int position) { grdSearchList_AfterMoveColumn(col, position); }, Qt::DirectConnection);
     connect(
-        grdSearchList, &Grid::BeforeSort, this, [this](int col, int& order) { grdSearchList_BeforeSort(col, order); },
+        ui_.grdSearchList, &Grid::BeforeSort, this,
+        [this](int col, int& order) { grdSearchList_BeforeSort(col, order); }, Qt::DirectConnection);
+    connect(
+        ui_.grdSearchList, &Grid::KeyDown, this, [this](int key, int shift) { grdSearchList_KeyDown(key, shift); },
         Qt::DirectConnection);
     connect(
-        grdSearchList, &Grid::KeyDown, this, [this](int key, int shift) { grdSearchList_KeyDown(key, shift); },
-        Qt::DirectConnection);
-    connect(
-        grdSearchList, &Grid::MouseDown, this,
+        ui_.grdSearchList, &Grid::MouseDown, this,
         [this](int button, int shift, int x, int y) { grdSearchList_MouseDown(button, shift, x, y); },
         Qt::DirectConnection);
     connect(
-        grdSearchList, &Grid::MouseUp, this,
+        ui_.grdSearchList, &Grid::MouseUp, this,
         [this](int button, int shift, int x, int y) { grdSearchList_MouseUp(button, shift, x, y); },
         Qt::DirectConnection);
 }
@@ -70,7 +70,7 @@ void frmMain::InitFiles()
         LoadGridColumns();
 
         trap.Line(20);
-        Grid& g = *grdSearchList;
+        Grid& g = *ui_.grdSearchList;
         SetListLook(g, ListLook::SearchResults);
         g.SetHeaderBarMode(Grid::kHeaderSortMoveMark);
         g.SetEditMode(0);
@@ -94,16 +94,6 @@ void frmMain::InitFiles()
     }
 }
 
-void frmMain::LoadGridColumns()
-{
-    if (!objSettings || !objGridColumns) {
-        ErrorTrap trap(QStringLiteral("LoadGridColumns"), ObjectKind::Module, QStringLiteral("modGeneral"));
-        trap.Log(RunTimeError(rterr::ObjectNotSet));
-        return;
-    }
-    ::LoadGridColumns(*objSettings, *objGridColumns);
-}
-
 void frmMain::RefreshGrid()
 {
     ErrorTrap trap = Trap("RefreshGrid");
@@ -121,7 +111,7 @@ void frmMain::RefreshGrid()
         TakeColumnWidths(catalogue, ColumnWidthArray);
 
         trap.Line(40);
-        Grid& g = *grdSearchList;
+        Grid& g = *ui_.grdSearchList;
         for (const GridColumns::ColumnPtr& column : catalogue) {
             int found = -1;
             for (int c = 0; c < g.ColumnCount(); ++c) {
@@ -158,7 +148,7 @@ void frmMain::grdSearchList_AfterMoveColumn(int col, int position)
     try {
         trap.Line(10);
         Settings& s = TheSettings();
-        Grid& g = *grdSearchList;
+        Grid& g = *ui_.grdSearchList;
         // The stored lists must describe the columns before the move, or
         // moving their entries would mix them up; repair them first.
         EnsureValidColumnLists(s, TheGridColumns());
@@ -222,7 +212,7 @@ void frmMain::grdSearchList_BeforeSort(int col, int& order)
 
 void frmMain::SortAfterSearch()
 {
-    Grid& g = *grdSearchList;
+    Grid& g = *ui_.grdSearchList;
     if (g.ColumnCount() == 0)
         return;
     int col = std::clamp(g.CurrentColumn(), 0, g.ColumnCount() - 1);
@@ -243,7 +233,7 @@ void frmMain::grdSearchList_KeyDown(int keyCode, int /*shift*/)
     ErrorTrap trap = Trap("grdSearchList_KeyDown");
     try {
         trap.Line(10);
-        Grid& g = *grdSearchList;
+        Grid& g = *ui_.grdSearchList;
         int row1 = -1, col1 = -1, row2 = -1, col2 = -1;
         g.GetSelectedRange(row1, col1, row2, col2);
         if (row1 < 0 || row2 < 0)
@@ -268,13 +258,13 @@ void frmMain::grdSearchList_MouseDown(int button, int /*shift*/, int /*x*/, int 
     ErrorTrap trap = Trap("grdSearchList_MouseDown");
     try {
         trap.Line(10);
-        Grid& g = *grdSearchList;
+        Grid& g = *ui_.grdSearchList;
         // Only a left click in the Selection column can toggle a box.
         const bool toggles = g.CurrentColumn() == GetColumnIndexByKey(QStringLiteral("Selection")) && button == 1;
         g.SetEditMode(toggles ? 2 : 0);
         trap.Line(20);
         if (button == 2 && g.MouseColumn() >= 0 && g.MouseRow() >= 1)
-            mnuCtxMenu->popup(QCursor::pos());
+            ui_.mnuCtxMenu->popup(QCursor::pos());
     } catch (...) {
         trap.Log();
     }
@@ -290,7 +280,7 @@ QString frmMain::getSelectedFileinfo()
     ErrorTrap trap = Trap("getSelectedFileinfo");
     try {
         trap.Line(10);
-        const Grid& g = *grdSearchList;
+        const Grid& g = *ui_.grdSearchList;
         const int selection = GetColumnIndexByKey(QStringLiteral("Selection"));
         const int name = GetColumnIndexByKey(QStringLiteral("Name"));
         const int pages = GetColumnIndexByKey(QStringLiteral("Pages"));

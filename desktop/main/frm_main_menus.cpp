@@ -3,8 +3,10 @@
 
 #include "desktop/main/frm_main.h"
 
+#include "desktop/core/column_layout.h"
 #include "desktop/core/modal_runner.h"
 #include "desktop/core/shell_open.h"
+#include "desktop/dialogs/frm_preferences.h"
 #include "desktop/main/frm_about.h"
 #include "desktop/main/maker_addresses.h"
 #include "operations/error_trap.h"
@@ -28,6 +30,14 @@ QAction* Item(QMenu* menu, const char* name, const char* caption)
     return action;
 }
 
+// An item of `menu` that runs `handler` of `window` when chosen.
+QAction* Command(QMenu* menu, const char* name, const char* caption, frmMain* window, void (frmMain::*handler)())
+{
+    QAction* action = Item(menu, name, caption);
+    QObject::connect(action, &QAction::triggered, window, [window, handler] { (window->*handler)(); });
+    return action;
+}
+
 QAction* Separator(QMenu* menu, const char* name)
 {
     QAction* action = menu->addSeparator();
@@ -41,60 +51,51 @@ void frmMain::BuildMenus()
 {
     QMenuBar* bar = menuBar();
 
-    mnuEdit = bar->addMenu(QStringLiteral("&Edit"));
-    mnuEdit->setObjectName(QStringLiteral("mnuEdit"));
-    mnupreferances = Item(mnuEdit, "mnupreferances", "&Preferances Ctr+P");
-    mnuExport = Item(mnuEdit, "mnuExport", "&Export Ctr+E");
-    mnuSep1 = Separator(mnuEdit, "mnuSep1");
-    mnuexit = Item(mnuEdit, "mnuexit", "E&xit Ctl+X");
+    ui_.mnuEdit = bar->addMenu(QStringLiteral("&Edit"));
+    ui_.mnuEdit->setObjectName(QStringLiteral("mnuEdit"));
+    ui_.mnupreferances =
+        Command(ui_.mnuEdit, "mnupreferances", "&Preferances Ctr+P", this, &frmMain::mnupreferances_Click);
+    ui_.mnuExport = Command(ui_.mnuEdit, "mnuExport", "&Export Ctr+E", this, &frmMain::mnuExport_Click);
+    ui_.mnuSep1 = Separator(ui_.mnuEdit, "mnuSep1");
+    ui_.mnuexit = Command(ui_.mnuEdit, "mnuexit", "E&xit Ctl+X", this, &frmMain::mnuexit_Click);
 
-    mnuhelp = bar->addMenu(QStringLiteral("&Help"));
-    mnuhelp->setObjectName(QStringLiteral("mnuhelp"));
-    mnuWebsite = Item(mnuhelp, "mnuWebsite", "Visit Our &website Ctr+W");
-    mnuShowHelp = Item(mnuhelp, "mnuShowHelp", "&Help Ctr+H");
-    mnusep2 = Separator(mnuhelp, "mnusep2");
-    mnuAbout = Item(mnuhelp, "mnuAbout", "&About...");
+    ui_.mnuhelp = bar->addMenu(QStringLiteral("&Help"));
+    ui_.mnuhelp->setObjectName(QStringLiteral("mnuhelp"));
+    ui_.mnuWebsite = Command(ui_.mnuhelp, "mnuWebsite", "Visit Our &website Ctr+W", this, &frmMain::mnuWebsite_Click);
+    ui_.mnuShowHelp = Command(ui_.mnuhelp, "mnuShowHelp", "&Help Ctr+H", this, &frmMain::mnuShowHelp_Click);
+    ui_.mnusep2 = Separator(ui_.mnuhelp, "mnusep2");
+    ui_.mnuAbout = Command(ui_.mnuhelp, "mnuAbout", "&About...", this, &frmMain::mnuAbout_Click);
 
     // The captions carry their key text themselves, so the keys are bound
     // as window accelerators rather than shown a second time by the menu.
-    BindShortcut(mnupreferances, QKeySequence(Qt::CTRL | Qt::Key_P));
-    BindShortcut(mnuExport, QKeySequence(Qt::CTRL | Qt::Key_E));
-    BindShortcut(mnuexit, QKeySequence(Qt::CTRL | Qt::Key_X));
-    BindShortcut(mnuWebsite, QKeySequence(Qt::CTRL | Qt::Key_W));
-    BindShortcut(mnuShowHelp, QKeySequence(Qt::CTRL | Qt::Key_H));
-
-    connect(mnupreferances, &QAction::triggered, this, [this] { mnupreferances_Click(); });
-    connect(mnuExport, &QAction::triggered, this, [this] { mnuExport_Click(); });
-    connect(mnuexit, &QAction::triggered, this, [this] { mnuexit_Click(); });
-    connect(mnuWebsite, &QAction::triggered, this, [this] { mnuWebsite_Click(); });
-    connect(mnuShowHelp, &QAction::triggered, this, [this] { mnuShowHelp_Click(); });
-    connect(mnuAbout, &QAction::triggered, this, [this] { mnuAbout_Click(); });
+    BindShortcut(ui_.mnupreferances, QKeySequence(Qt::CTRL | Qt::Key_P));
+    BindShortcut(ui_.mnuExport, QKeySequence(Qt::CTRL | Qt::Key_E));
+    BindShortcut(ui_.mnuexit, QKeySequence(Qt::CTRL | Qt::Key_X));
+    BindShortcut(ui_.mnuWebsite, QKeySequence(Qt::CTRL | Qt::Key_W));
+    BindShortcut(ui_.mnuShowHelp, QKeySequence(Qt::CTRL | Qt::Key_H));
 
     // The grid's context menu: never in the menu bar; the result grid opens
     // it on a right click.
-    mnuCtxMenu = new QMenu(QStringLiteral("Context Menu"), this);
-    mnuCtxMenu->setObjectName(QStringLiteral("mnuCtxMenu"));
-    mnuCtxOpen = Item(mnuCtxMenu, "mnuCtxOpen", "Open");
-    mnuCtxOpenFolder = Item(mnuCtxMenu, "mnuCtxOpenFolder", "Show Contaning Folder");
-    mnuCtxPrintFile = Item(mnuCtxMenu, "mnuCtxPrintFile", "Print");
-    mnuSep3 = Separator(mnuCtxMenu, "mnuSep3");
-    mnuCtxSelectAll = Item(mnuCtxMenu, "mnuCtxSelectAll", "Select All Ctr+A");
-    mnuCtxInvSelect = Item(mnuCtxMenu, "mnuCtxInvSelect", "Invert Selection");
-    mnuCtxDeSelectAll = Item(mnuCtxMenu, "mnuCtxDeSelectAll", "Deselect All Ctr+D");
-    mnuSep4 = Separator(mnuCtxMenu, "mnuSep4");
-    mnuCtxCheckSelection = Item(mnuCtxMenu, "mnuCtxCheckSelection", "Check Selection");
-    mnuCtxUnCheckSelection = Item(mnuCtxMenu, "mnuCtxUnCheckSelection", "UnCheck Selection");
-    mnuCtxCheckInvertSelection = Item(mnuCtxMenu, "mnuCtxCheckInvertSelection", "Invert Check Selection");
-
-    connect(mnuCtxOpen, &QAction::triggered, this, [this] { mnuCtxOpen_Click(); });
-    connect(mnuCtxOpenFolder, &QAction::triggered, this, [this] { mnuCtxOpenFolder_Click(); });
-    connect(mnuCtxPrintFile, &QAction::triggered, this, [this] { mnuCtxPrintFile_Click(); });
-    connect(mnuCtxSelectAll, &QAction::triggered, this, [this] { mnuCtxSelectAll_Click(); });
-    connect(mnuCtxInvSelect, &QAction::triggered, this, [this] { mnuCtxInvSelect_Click(); });
-    connect(mnuCtxDeSelectAll, &QAction::triggered, this, [this] { mnuCtxDeSelectAll_Click(); });
-    connect(mnuCtxCheckSelection, &QAction::triggered, this, [this] { mnuCtxCheckSelection_Click(); });
-    connect(mnuCtxUnCheckSelection, &QAction::triggered, this, [this] { mnuCtxUnCheckSelection_Click(); });
-    connect(mnuCtxCheckInvertSelection, &QAction::triggered, this, [this] { mnuCtxCheckInvertSelection_Click(); });
+    ui_.mnuCtxMenu = new QMenu(QStringLiteral("Context Menu"), this);
+    ui_.mnuCtxMenu->setObjectName(QStringLiteral("mnuCtxMenu"));
+    ui_.mnuCtxOpen = Command(ui_.mnuCtxMenu, "mnuCtxOpen", "Open", this, &frmMain::mnuCtxOpen_Click);
+    ui_.mnuCtxOpenFolder =
+        Command(ui_.mnuCtxMenu, "mnuCtxOpenFolder", "Show Contaning Folder", this, &frmMain::mnuCtxOpenFolder_Click);
+    ui_.mnuCtxPrintFile = Command(ui_.mnuCtxMenu, "mnuCtxPrintFile", "Print", this, &frmMain::mnuCtxPrintFile_Click);
+    ui_.mnuSep3 = Separator(ui_.mnuCtxMenu, "mnuSep3");
+    ui_.mnuCtxSelectAll =
+        Command(ui_.mnuCtxMenu, "mnuCtxSelectAll", "Select All Ctr+A", this, &frmMain::mnuCtxSelectAll_Click);
+    ui_.mnuCtxInvSelect =
+        Command(ui_.mnuCtxMenu, "mnuCtxInvSelect", "Invert Selection", this, &frmMain::mnuCtxInvSelect_Click);
+    ui_.mnuCtxDeSelectAll =
+        Command(ui_.mnuCtxMenu, "mnuCtxDeSelectAll", "Deselect All Ctr+D", this, &frmMain::mnuCtxDeSelectAll_Click);
+    ui_.mnuSep4 = Separator(ui_.mnuCtxMenu, "mnuSep4");
+    ui_.mnuCtxCheckSelection =
+        Command(ui_.mnuCtxMenu, "mnuCtxCheckSelection", "Check Selection", this, &frmMain::mnuCtxCheckSelection_Click);
+    ui_.mnuCtxUnCheckSelection = Command(ui_.mnuCtxMenu, "mnuCtxUnCheckSelection", "UnCheck Selection", this,
+                                         &frmMain::mnuCtxUnCheckSelection_Click);
+    ui_.mnuCtxCheckInvertSelection = Command(ui_.mnuCtxMenu, "mnuCtxCheckInvertSelection", "Invert Check Selection",
+                                             this, &frmMain::mnuCtxCheckInvertSelection_Click);
 
     // Ctrl+A and Ctrl+D (Ctrl alone) reach two of the context commands.
     auto* selectAll = new QShortcut(QKeySequence(Qt::CTRL | Qt::Key_A), this);
@@ -109,7 +110,6 @@ void frmMain::BindShortcut(QAction* action, const QKeySequence& keys)
 {
     auto* shortcut = new QShortcut(keys, this);
     shortcut->setObjectName(action->objectName() + QStringLiteral("Key"));
-    shortcut->setProperty("velmoraAction", QVariant::fromValue<QObject*>(action));
     connect(shortcut, &QShortcut::activated, action, [action] {
         if (action->isEnabled())
             action->trigger();
@@ -117,20 +117,12 @@ void frmMain::BindShortcut(QAction* action, const QKeySequence& keys)
     connect(action, &QAction::enabledChanged, shortcut, &QShortcut::setEnabled);
 }
 
-QShortcut* frmMain::ShortcutOf(QAction* action) const
-{
-    for (QShortcut* shortcut : findChildren<QShortcut*>(Qt::FindDirectChildrenOnly))
-        if (shortcut->property("velmoraAction").value<QObject*>() == action)
-            return shortcut;
-    return nullptr;
-}
-
 void frmMain::Form_KeyDown(int KeyCode, int Shift)
 {
     // The two tests are made one after the other on the same key.
-    if (KeyCode == 'A' && Shift == 2 && mnuCtxSelectAll->isEnabled())
+    if (KeyCode == 'A' && Shift == 2 && ui_.mnuCtxSelectAll->isEnabled())
         mnuCtxSelectAll_Click();
-    if (KeyCode == 'D' && Shift == 2 && mnuCtxDeSelectAll->isEnabled())
+    if (KeyCode == 'D' && Shift == 2 && ui_.mnuCtxDeSelectAll->isEnabled())
         mnuCtxDeSelectAll_Click();
 }
 
@@ -152,6 +144,16 @@ void frmMain::mnupreferances_Click()
     } catch (...) {
         trap.Log();
     }
+}
+
+// Shows a new preferences dialog modally, without an owner, and answers
+// whether it changed the stored settings (the caller then re-applies the
+// grid layout and searches again).
+bool frmMain::ShowPreferencesDialog()
+{
+    frmPreferences dialog;
+    RunModal(dialog);
+    return dialog.IsPreferanceChange;
 }
 
 void frmMain::mnuexit_Click()

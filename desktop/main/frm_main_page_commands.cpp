@@ -13,6 +13,7 @@
 #include "desktop/core/column_layout.h"
 #include "desktop/core/modal_runner.h"
 #include "desktop/core/program_objects.h"
+#include "desktop/main/result_rows.h"
 #include "operations/cls_col_set_order_grid.h"
 #include "operations/error_trap.h"
 #include "operations/mod_general.h"
@@ -36,50 +37,6 @@ void Inform(const QString& text)
     MsgBox(text, MsgBoxIcon::Information, MsgBoxButtons::OK, QStringLiteral("Velmora 3.1"));
 }
 
-// The page count of a "Pages" cell: its number when it holds one that fits,
-// else 0 (an empty cell, "Error", text).
-std::int32_t PageCountOf(const QString& cell)
-{
-    bool ok = false;
-    const std::int32_t value = cell.trimmed().toInt(&ok);
-    return ok ? value : 0;
-}
-
-// The record of one grid row.
-clsColSetOrderGrid RecordOfRow(const Grid& g, int row)
-{
-    clsColSetOrderGrid record;
-    record.filename(g.CellText(row, GetColumnIndexByKey(QStringLiteral("Name"))));
-    record.FileLocation(g.CellText(row, GetColumnIndexByKey(QStringLiteral("Location"))));
-    record.FileSize(g.CellText(row, GetColumnIndexByKey(QStringLiteral("Size (In KB)"))));
-    record.FileType(g.CellText(row, GetColumnIndexByKey(QStringLiteral("Type"))));
-    record.FileCreDate(g.CellText(row, GetColumnIndexByKey(QStringLiteral("Created Date"))));
-    record.FileModDate(g.CellText(row, GetColumnIndexByKey(QStringLiteral("Modified Date"))));
-    record.PageCount(PageCountOf(g.CellText(row, GetColumnIndexByKey(QStringLiteral("Pages")))));
-    return record;
-}
-
-// The records of the ticked rows, in row order, into `records`, and their
-// rows into `rows`. A ticked row whose page count reads "Error" shows
-// `damagedMessage` and gives false; the records gathered so far are then of
-// no use.
-bool GatherTickedRecords(const Grid& g, RecordCollection& records, QList<int>& rows, const QString& damagedMessage)
-{
-    const int selection = GetColumnIndexByKey(QStringLiteral("Selection"));
-    const int pages = GetColumnIndexByKey(QStringLiteral("Pages"));
-    for (int r = 1; r < g.RowCount(); ++r) {
-        if (g.CellAttribute(Grid::kAttrCheckState, r, selection).toInt() != Grid::kChecked)
-            continue;
-        if (g.CellText(r, pages) == kError) {
-            Inform(damagedMessage);
-            return false;
-        }
-        records.append(RecordOfRow(g, r));
-        rows.append(r);
-    }
-    return true;
-}
-
 // After a page command the rows it was given show their files as they are
 // now (the dialog is modal: the rows have not moved meanwhile).
 void RefreshRows(frmMain& window, const QList<int>& rows)
@@ -94,7 +51,7 @@ template <class Dialog>
 void RunFilesDialog(frmMain& window, ErrorTrap& trap, const QString& damagedMessage)
 {
     trap.Line(10);
-    if (window.grdSearchList->RowCount() < 2) {
+    if (window.Ui().grdSearchList->RowCount() < 2) {
         Inform(kNoRows);
         return;
     }
@@ -105,8 +62,10 @@ void RunFilesDialog(frmMain& window, ErrorTrap& trap, const QString& damagedMess
     trap.Line(40);
     RecordCollection records;
     QList<int> rows;
-    if (!GatherTickedRecords(*window.grdSearchList, records, rows, damagedMessage))
+    if (!GatherTickedRecords(*window.Ui().grdSearchList, records, rows)) {
+        Inform(damagedMessage);
         return;
+    }
     trap.Line(50);
     if (records.isEmpty()) {
         Inform(QStringLiteral("Please Select File."));
@@ -148,7 +107,7 @@ void frmMain::cmdSplit_Click()
     ErrorTrap trap = Trap("cmdSplit_Click");
     try {
         trap.Line(10);
-        if (grdSearchList->RowCount() < 2) {
+        if (ui_.grdSearchList->RowCount() < 2) {
             Inform(kNoRows);
             return;
         }
@@ -175,9 +134,10 @@ void frmMain::ShowSplitDialog(std::int32_t& action)
         trap.Line(30);
         RecordCollection records;
         QList<int> rows;
-        if (!GatherTickedRecords(*grdSearchList, records, rows,
-                                 QStringLiteral("You have selected have damaged or corrupted files.")))
+        if (!GatherTickedRecords(*ui_.grdSearchList, records, rows)) {
+            Inform(QStringLiteral("You have selected have damaged or corrupted files."));
             return;
+        }
         trap.Line(40);
         if (records.isEmpty()) {
             Inform(QStringLiteral("Please select files."));
@@ -198,10 +158,8 @@ void frmMain::GetPageCount()
     ErrorTrap trap = Trap("GetPageCount");
     try {
         trap.Line(10);
-        if (!objSettings)
-            throw RunTimeError(rterr::ObjectNotSet);
-        Grid& g = *grdSearchList;
-        ColumnVisibleArray = objSettings->ColumnVisibility().split(QLatin1Char(','));
+        Grid& g = *ui_.grdSearchList;
+        ColumnVisibleArray = TheSettings().ColumnVisibility().split(QLatin1Char(','));
         const int pages = GetColumnIndexByKey(QStringLiteral("Pages"));
         trap.Line(20);
         if (pages < 0 || pages >= ColumnVisibleArray.size())

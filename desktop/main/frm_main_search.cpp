@@ -12,6 +12,7 @@
 
 #include "desktop/core/column_layout.h"
 #include "desktop/core/program_objects.h"
+#include "desktop/main/file_cell_text.h"
 #include "desktop/main/folder_search.h"
 #include "desktop/main/frm_loading.h"
 #include "desktop/main/stage_clock.h"
@@ -32,7 +33,6 @@
 #include <QItemSelectionModel>
 #include <QLabel>
 #include <QLineEdit>
-#include <QLocale>
 #include <QMimeDatabase>
 #include <QPushButton>
 #include <QRadioButton>
@@ -62,60 +62,6 @@ private:
     F f_;
 };
 
-// The first separator character of a locale format, or the fallback.
-QString SeparatorOf(const QString& format, const QString& fallback)
-{
-    for (const QChar c : format) {
-        if (c.isLetter() || c.isSpace() || c == QLatin1Char('\'') || c == QLatin1Char(','))
-            continue;
-        return QString(c);
-    }
-    return fallback;
-}
-
-// A whole number with the locale's digit grouping, always grouped ("1,234"
-// also where the locale leaves grouping out by default).
-QString GroupedNumber(std::int64_t n)
-{
-    const QLocale locale;
-    QString group = locale.groupSeparator();
-    if (group.isEmpty())
-        group = QStringLiteral(",");
-    const QString digits = QString::number(n < 0 ? -n : n);
-    QString out;
-    out.reserve(digits.size() + digits.size() / 3 + 1);
-    for (qsizetype i = 0; i < digits.size(); ++i) {
-        if (i > 0 && (digits.size() - i) % 3 == 0)
-            out += group;
-        out += digits.at(i);
-    }
-    return n < 0 ? QStringLiteral("-") + out : out;
-}
-
-// "dd/mm/yyyy hh:mm ampm" with the locale's separators and designators.
-QString FormatFileDate(const QDateTime& when)
-{
-    if (!when.isValid())
-        return QString();
-    const QLocale locale;
-    const QDateTime local = when.toLocalTime();
-    const QDate d = local.date();
-    const QTime t = local.time();
-    const QString dateSep = SeparatorOf(locale.dateFormat(QLocale::ShortFormat), QStringLiteral("/"));
-    const QString timeSep = SeparatorOf(locale.timeFormat(QLocale::ShortFormat), QStringLiteral(":"));
-    QString am = locale.amText();
-    QString pm = locale.pmText();
-    if (am.isEmpty() || pm.isEmpty()) {
-        am = QStringLiteral("AM");
-        pm = QStringLiteral("PM");
-    }
-    const int hour12 = t.hour() % 12 == 0 ? 12 : t.hour() % 12;
-    const auto two = [](int n) { return QStringLiteral("%1").arg(n, 2, 10, QLatin1Char('0')); };
-    return two(d.day()) + dateSep + two(d.month()) + dateSep
-           + QStringLiteral("%1").arg(d.year(), 4, 10, QLatin1Char('0')) + QLatin1Char(' ') + two(hour12) + timeSep
-           + two(t.minute()) + QLatin1Char(' ') + (t.hour() < 12 ? am : pm);
-}
-
 // The text after the last "." of the path; empty when there is none.
 QString GetExtensionOfPath(const QString& path)
 {
@@ -134,14 +80,14 @@ void frmMain::cmdSearch_Click()
     ErrorTrap trap = Trap("cmdSearch_Click");
     try {
         trap.Line(10);
-        if (cmdSearch->text() == kSearchCaption) {
+        if (ui_.cmdSearch->text() == kSearchCaption) {
             const std::int64_t started = NowNs();
             LastSearchTimings = SearchTimings();
             frmMain::SearchRun run(this);
             CancelRequested = false;
-            cmdSearch->setText(kCancelCaption);
+            ui_.cmdSearch->setText(kCancelCaption);
             // The caption comes back however the search ends.
-            OnExit restoreCaption([this] { cmdSearch->setText(kSearchCaption); });
+            OnExit restoreCaption([this] { ui_.cmdSearch->setText(kSearchCaption); });
             trap.Line(20);
             QString path = SelectedFolder();
             MainLoadFiles(path, true);
@@ -156,8 +102,8 @@ void frmMain::cmdSearch_Click()
             // the rows found so far show at once, sorted.
             trap.Line(40);
             CancelRequested = true;
-            grdSearchList->SetRedrawEnabled(-1);
-            grdSearchList->show();
+            ui_.grdSearchList->SetRedrawEnabled(-1);
+            ui_.grdSearchList->show();
             SortAfterSearch();
         }
         trap.Line(50);
@@ -169,7 +115,7 @@ void frmMain::cmdSearch_Click()
 
 void frmMain::cboFilterPattern_Click()
 {
-    if (cmdSearch->text() == kSearchCaption)
+    if (ui_.cmdSearch->text() == kSearchCaption)
         cmdSearch_Click();
 }
 
@@ -178,11 +124,11 @@ void frmMain::ftvFolder_SelectionChange()
     // A click makes a folder current before it selects it, and the search
     // below runs in between: the folder being searched is the one the tree
     // shows selected, from the start.
-    const QModelIndex current = ftvFolder->currentIndex();
-    QItemSelectionModel* selection = ftvFolder->selectionModel();
+    const QModelIndex current = ui_.ftvFolder->currentIndex();
+    QItemSelectionModel* selection = ui_.ftvFolder->selectionModel();
     if (current.isValid() && !selection->isSelected(current))
         selection->select(current, QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
-    if (cmdSearch->text() == kSearchCaption)
+    if (ui_.cmdSearch->text() == kSearchCaption)
         cmdSearch_Click();
     ShowStatus(getSelectedFileinfo());
 }
@@ -192,13 +138,13 @@ void frmMain::FillComboBoxes()
     ErrorTrap trap = Trap("FillComboBoxes");
     try {
         trap.Line(20);
-        cboFilterPattern->clear();
-        cboFilterPattern->addItems(FilterPatterns);
-        cboFilterPattern->setCurrentIndex(0);
+        ui_.cboFilterPattern->clear();
+        ui_.cboFilterPattern->addItems(FilterPatterns);
+        ui_.cboFilterPattern->setCurrentIndex(0);
         trap.Line(30);
-        const std::pair<QComboBox*, const QStringList*> combos[] = {{cboDateRangeType, &DateKindCaptions()},
-                                                                    {cboDateInPeriod, &PeriodUnitCaptions()},
-                                                                    {cboLeastMost, &SizeLimitCaptions()}};
+        const std::pair<QComboBox*, const QStringList*> combos[] = {{ui_.cboDateRangeType, &DateKindCaptions()},
+                                                                    {ui_.cboDateInPeriod, &PeriodUnitCaptions()},
+                                                                    {ui_.cboLeastMost, &SizeLimitCaptions()}};
         for (const auto& [combo, list] : combos) {
             combo->clear();
             combo->addItems(*list);
@@ -211,9 +157,9 @@ void frmMain::FillComboBoxes()
 
 void frmMain::EnableSearchControls(bool enabled)
 {
-    ftvFolder->setEnabled(enabled);
-    ctlPaneSearchList->setEnabled(enabled);
-    chkSearchSubFolder->setEnabled(enabled);
+    ui_.ftvFolder->setEnabled(enabled);
+    ui_.ctlPaneSearchList->setEnabled(enabled);
+    ui_.chkSearchSubFolder->setEnabled(enabled);
 }
 
 // ===================================================================
@@ -228,8 +174,8 @@ void frmMain::MainLoadFiles(QString& folder, bool clear)
     // controls enabled, pointer normal, grid painted and shown, loading
     // window gone.
     OnExit restore([this] {
-        grdSearchList->SetRedrawEnabled(-1);
-        grdSearchList->show();
+        ui_.grdSearchList->SetRedrawEnabled(-1);
+        ui_.grdSearchList->show();
         delete loading_.data();
         unsetCursor();
         EnableSearchControls(true);
@@ -258,7 +204,7 @@ void frmMain::MainLoadFiles(QString& folder, bool clear)
 
         trap.Line(50);
         if (clear) {
-            grdSearchList->SetRowCount(1);
+            ui_.grdSearchList->SetRowCount(1);
             // The totals go with the rows: the status bar must not count
             // files the grid no longer holds.
             ShowStatus(getSelectedFileinfo());
@@ -268,15 +214,15 @@ void frmMain::MainLoadFiles(QString& folder, bool clear)
         YieldToMessageLoop(true);
 
         trap.Line(70);
-        grdSearchList->SetRedrawEnabled(0);
-        grdSearchList->hide();
+        ui_.grdSearchList->SetRedrawEnabled(0);
+        ui_.grdSearchList->hide();
 
         trap.Line(80);
         ScanFolder(folder);
 
         trap.Line(90);
-        grdSearchList->SetRedrawEnabled(-1);
-        grdSearchList->show();
+        ui_.grdSearchList->SetRedrawEnabled(-1);
+        ui_.grdSearchList->show();
         trap.Line(100);
         delete loading_.data();
 
@@ -296,11 +242,11 @@ void frmMain::PlaceLoadingWindow()
     // Over the list that the search fills (the whole window while the list
     // is not shown), never over the Search button: it reads "&Cancel" now
     // and must stay within reach of the mouse.
-    const QWidget* list = Pane(PaneSearchList);
+    const QWidget* list = ui_.Pane(PaneSearchList);
     const bool listShown = isVisible() && list && list->isVisible() && !list->size().isEmpty();
     const QRect over = listShown ? QRect(list->mapToGlobal(QPoint(0, 0)), list->size()) : frameGeometry();
-    const QRect cancel = isVisible() && cmdSearch->isVisible()
-                             ? QRect(cmdSearch->mapToGlobal(QPoint(0, 0)), cmdSearch->size())
+    const QRect cancel = isVisible() && ui_.cmdSearch->isVisible()
+                             ? QRect(ui_.cmdSearch->mapToGlobal(QPoint(0, 0)), ui_.cmdSearch->size())
                              : QRect();
     loading_->PlaceOver(over, cancel);
 }
@@ -321,13 +267,13 @@ void frmMain::ReadSearchColumns()
 
 void frmMain::ScanFolder(const QString& folder)
 {
-    sbPanelSkipped->hide();
+    ui_.sbPanelSkipped->hide();
     FolderScan scan(ReadSearchCriteria(), CancelRequested);
     FolderScan::Callbacks callbacks;
     callbacks.fileFound = [this](const QString& in, const FoundFile& file) {
         AddResultRow(in, file);
         if (loading_)
-            loading_->UpdateStatus(grdSearchList->RowCount() - 1);
+            loading_->UpdateStatus(ui_.grdSearchList->RowCount() - 1);
     };
     callbacks.step = [this] { YieldToMessageLoop(); };
     runningScan_ = &scan;
@@ -337,9 +283,9 @@ void frmMain::ScanFolder(const QString& folder)
     LastSearchTimings.filter += scan.ScanTimings().filter;
     LastSearchTimings.files += scan.ScanTimings().files;
     if (scan.SkippedNames() > 0) {
-        sbPanelSkipped->setText(QString::number(scan.SkippedNames())
-                                + QStringLiteral(" file name(s) skipped: not valid UTF-8 (see Errors.Log)"));
-        sbPanelSkipped->show();
+        ui_.sbPanelSkipped->setText(QString::number(scan.SkippedNames())
+                                    + QStringLiteral(" file name(s) skipped: not valid UTF-8 (see Errors.Log)"));
+        ui_.sbPanelSkipped->show();
     }
 }
 
@@ -351,37 +297,38 @@ void frmMain::ConnectSearchOptions()
         if (runningScan_)
             runningScan_->SetAdvancedFilter(ReadSearchCriteria());
     };
-    for (QAbstractButton* box : std::initializer_list<QAbstractButton*>{
-             ChkUseAdvOpt, chkSearchByDate, chkSearchBySize, optInPeriod, optBtnPeriod, optSizeAt, optSizeBtn})
+    for (QAbstractButton* box :
+         std::initializer_list<QAbstractButton*>{ui_.ChkUseAdvOpt, ui_.chkSearchByDate, ui_.chkSearchBySize,
+                                                 ui_.optInPeriod, ui_.optBtnPeriod, ui_.optSizeAt, ui_.optSizeBtn})
         connect(box, &QAbstractButton::toggled, this, changed);
-    for (QLineEdit* box : {txtInPeriod, txtSizeLeastMost, txtSizeFrom, txtSizeTo})
+    for (QLineEdit* box : {ui_.txtInPeriod, ui_.txtSizeLeastMost, ui_.txtSizeFrom, ui_.txtSizeTo})
         connect(box, &QLineEdit::textChanged, this, changed);
-    for (QComboBox* box : {cboDateRangeType, cboDateInPeriod, cboLeastMost})
+    for (QComboBox* box : {ui_.cboDateRangeType, ui_.cboDateInPeriod, ui_.cboLeastMost})
         connect(box, &QComboBox::currentTextChanged, this, changed);
-    for (QDateEdit* box : {dtpDateFrom, dtpDateTo})
+    for (QDateEdit* box : {ui_.dtpDateFrom, ui_.dtpDateTo})
         connect(box, &QDateEdit::dateChanged, this, changed);
 }
 
 SearchCriteria frmMain::ReadSearchCriteria() const
 {
     SearchCriteria c;
-    c.pattern = FilterPatterns.value(std::max(0, cboFilterPattern->currentIndex()));
-    c.subfolders = chkSearchSubFolder->isChecked();
-    c.advanced = ChkUseAdvOpt->isChecked();
-    c.byDate = chkSearchByDate->isChecked();
-    const qsizetype kind = DateKindCaptions().indexOf(cboDateRangeType->currentText());
+    c.pattern = FilterPatterns.value(std::max(0, ui_.cboFilterPattern->currentIndex()));
+    c.subfolders = ui_.chkSearchSubFolder->isChecked();
+    c.advanced = ui_.ChkUseAdvOpt->isChecked();
+    c.byDate = ui_.chkSearchByDate->isChecked();
+    const qsizetype kind = DateKindCaptions().indexOf(ui_.cboDateRangeType->currentText());
     c.dateKind = kind < 0 ? SearchCriteria::DateKind::None : static_cast<SearchCriteria::DateKind>(kind);
-    c.inPeriod = optInPeriod->isChecked();
-    c.periodCount = txtInPeriod->text();
-    c.periodInMonths = cboDateInPeriod->currentText() != PeriodUnitCaptions().value(0);
-    c.dateFrom = dtpDateFrom->date();
-    c.dateTo = dtpDateTo->date();
-    c.bySize = chkSearchBySize->isChecked();
-    c.sizeAtLimit = optSizeAt->isChecked();
-    c.sizeAtLeast = cboLeastMost->currentText() == SizeLimitCaptions().value(0);
-    c.sizeLimit = txtSizeLeastMost->text();
-    c.sizeFrom = txtSizeFrom->text();
-    c.sizeTo = txtSizeTo->text();
+    c.inPeriod = ui_.optInPeriod->isChecked();
+    c.periodCount = ui_.txtInPeriod->text();
+    c.periodInMonths = ui_.cboDateInPeriod->currentText() != PeriodUnitCaptions().value(0);
+    c.dateFrom = ui_.dtpDateFrom->date();
+    c.dateTo = ui_.dtpDateTo->date();
+    c.bySize = ui_.chkSearchBySize->isChecked();
+    c.sizeAtLimit = ui_.optSizeAt->isChecked();
+    c.sizeAtLeast = ui_.cboLeastMost->currentText() == SizeLimitCaptions().value(0);
+    c.sizeLimit = ui_.txtSizeLeastMost->text();
+    c.sizeFrom = ui_.txtSizeFrom->text();
+    c.sizeTo = ui_.txtSizeTo->text();
     return c;
 }
 
@@ -455,22 +402,22 @@ void frmMain::FillPagesCell(int row, const QString& path)
         } catch (...) {
         }
     }
-    grdSearchList->SetCellText(row, searchColumns_.pages, text);
+    ui_.grdSearchList->SetCellText(row, searchColumns_.pages, text);
 }
 
 void frmMain::FillFileCells(int row, const FoundFile& file)
 {
-    Grid& g = *grdSearchList;
+    Grid& g = *ui_.grdSearchList;
     const SearchColumns& c = searchColumns_;
-    g.SetCellText(row, c.size, GroupedNumber(RoundUpSizeKB(file.size)) + QStringLiteral(" KB"));
-    g.SetCellText(row, c.created, FormatFileDate(file.created));
-    g.SetCellText(row, c.modified, FormatFileDate(file.modified));
+    g.SetCellText(row, c.size, SizeCellText(file.size));
+    g.SetCellText(row, c.created, DateCellText(file.created));
+    g.SetCellText(row, c.modified, DateCellText(file.modified));
 }
 
 void frmMain::RefreshResultRow(int row)
 {
     ReadSearchColumns();
-    const Grid& g = *grdSearchList;
+    const Grid& g = *ui_.grdSearchList;
     const QString path = ValidateDir(g.CellText(row, searchColumns_.location)) + g.CellText(row, searchColumns_.name);
     FoundFile file;
     // A file that has gone keeps its row as it was.
@@ -491,7 +438,7 @@ void frmMain::AddResultRow(const QString& folder, const FoundFile& file)
     int row = 0;
     {
         StageClock clock(LastSearchTimings.fill);
-        Grid& g = *grdSearchList;
+        Grid& g = *ui_.grdSearchList;
         const QString typeName = TypeNameOf(file.name);
         g.SetRowCount(g.RowCount() + 1);
         row = g.RowCount() - 1;

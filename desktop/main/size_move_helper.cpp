@@ -16,11 +16,6 @@ cSizeMoveHelper::~cSizeMoveHelper()
     Detach();
 }
 
-int cSizeMoveHelper::SettleInterval() const
-{
-    return settle_->interval();
-}
-
 void cSizeMoveHelper::SetSettleInterval(int ms)
 {
     settle_->setInterval(ms);

@@ -7,8 +7,8 @@
 // therefore treats a burst of move and resize events as one size/move: the
 // first event of a burst raises EnterSizeMove, each resize raises Sizing
 // (and each move Moving) with the window's current rectangle, and
-// ExitSizeMove follows once no further change has come for SettleInterval
-// milliseconds. What a handler returns in the Moving/Sizing arguments is not
+// ExitSizeMove follows once no further change has come for the settle
+// interval. What a handler returns in the Moving/Sizing arguments is not
 // applied: the window's minimum size is a property of the window itself.
 //
 // NoFullDrag is kept as a property only. Showing or hiding window contents
@@ -40,7 +40,6 @@ public:
     QWidget* AttachedWindow() const { return window_.data(); }
 
     // Quiet time that ends a size/move burst, in milliseconds (default 400).
-    int SettleInterval() const;
     void SetSettleInterval(int ms);
 
 signals:

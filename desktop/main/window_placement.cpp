@@ -1,9 +1,14 @@
 #include "desktop/main/window_placement.h"
 
+#include "operations/storage_folder.h"
+
 #include <QGuiApplication>
 #include <QScreen>
+#include <QSettings>
 
 #include <algorithm>
+#include <cmath>
+#include <memory>
 
 namespace {
 double TwipsPerPixel(bool horizontal)
@@ -14,7 +19,50 @@ double TwipsPerPixel(bool horizontal)
     const double dpi = horizontal ? screen->logicalDotsPerInchX() : screen->logicalDotsPerInchY();
     return dpi > 0 ? 1440.0 / dpi : 15.0;
 }
+
+// The program's per-user application-settings area, opened at `section`.
+std::unique_ptr<QSettings> SettingsArea(const QString& section)
+{
+    auto area = std::make_unique<QSettings>(QSettings::NativeFormat, QSettings::UserScope,
+                                            QString::fromUtf16(kCompanyName), QString::fromUtf16(kApplicationTitle));
+    area->beginGroup(section);
+    return area;
+}
+
+// A placement value of the area as a number, or the default when it is
+// missing or not a number.
+float PlacementValue(QSettings& area, const char* key, float fallback)
+{
+    const QVariant v = area.value(QString::fromLatin1(key));
+    if (!v.isValid())
+        return fallback;
+    bool ok = false;
+    const float f = v.toFloat(&ok);
+    return ok && std::isfinite(f) ? f : fallback;
+}
 } // namespace
+
+int TwipsToPixels(double twips, double twipsPerPixel)
+{
+    return static_cast<int>(std::lround(twips / twipsPerPixel));
+}
+
+QRect StartPlacement(const QSize& defaultSize)
+{
+    const std::unique_ptr<QSettings> area = SettingsArea(QStringLiteral("Settings"));
+    const double tx = TwipsPerPixelX();
+    const double ty = TwipsPerPixelY();
+    const float left = PlacementValue(*area, "MainLeft", 1000);
+    const float top = PlacementValue(*area, "MainTop", 1000);
+    const float width = PlacementValue(*area, "MainWidth", static_cast<float>(defaultSize.width() * tx));
+    const float height = PlacementValue(*area, "MainHeight", static_cast<float>(defaultSize.height() * ty));
+    return QRect(TwipsToPixels(left, tx), TwipsToPixels(top, ty), TwipsToPixels(width, tx), TwipsToPixels(height, ty));
+}
+
+QByteArray StoredLayout()
+{
+    return SettingsArea(QStringLiteral("Layout"))->value(QStringLiteral("State")).toByteArray();
+}
 
 double TwipsPerPixelX()
 {

@@ -1,15 +1,32 @@
 #pragma once
-// Window placement arithmetic of the main window: twips and pixels, the
-// window-state codes kept in the settings, and keeping a window on a screen.
+// Window placement of the main window: twips and pixels, the window-state
+// codes kept in the settings, the placement and layout kept in the per-user
+// application-settings area, and keeping a window on a screen.
 
+#include <QByteArray>
 #include <QList>
 #include <QRect>
+#include <QSize>
 #include <Qt>
 
 // Twips per pixel of the primary screen (1440 / logical dots per inch);
 // 15 when there is no screen.
 double TwipsPerPixelX();
 double TwipsPerPixelY();
+
+// Twips as whole pixels, rounded to the nearest.
+int TwipsToPixels(double twips, double twipsPerPixel);
+
+// The start placement in the per-user application-settings area (company
+// name, application title, section "Settings": MainLeft, MainTop,
+// MainWidth, MainHeight, in twips), in pixels. A value that is missing or
+// not a number takes its default: 1000 twips for left and top,
+// `defaultSize` for the size. Nothing in the program writes these values.
+QRect StartPlacement(const QSize& defaultSize);
+
+// The docking layout in the same area (section "Layout", value "State");
+// empty when there is none. The program reads it and never writes it.
+QByteArray StoredLayout();
 
 // Window-state codes of the settings: 0 normal, 1 minimised, 2 maximised.
 int WindowStateCode(Qt::WindowStates states);

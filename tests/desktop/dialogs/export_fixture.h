@@ -48,7 +48,7 @@ protected:
     // reads "<column key> <row>"; the rows listed in `ticked` (from 1) ticked.
     void FillList(const QStringList& names, const std::vector<int>& ticked)
     {
-        Grid& g = *Window().grdSearchList;
+        Grid& g = *Window().Ui().grdSearchList;
         g.SetRowCount(1);
         const int selection = GetColumnIndexByKey("Selection");
         for (int i = 0; i < names.size(); ++i) {

@@ -24,7 +24,7 @@ protected:
     void SetUp() override
     {
         ExportTest::SetUp();
-        objSettings->SetStartupFolder("/start/here");
+        TheSettings().SetStartupFolder("/start/here");
     }
 
     // Shows a fresh dialog; `act` plays the user.
@@ -93,10 +93,10 @@ TEST_F(PreferencesTest, VisibleBoxesAndTheirButtons)
 
 TEST_F(PreferencesTest, LoadsAndSavesTheGeneralSettings)
 {
-    objSettings->SetWindowStateFlag(1);
-    objSettings->SetWindowStateValue(1);
-    objSettings->SetLastGridColWidthFlag(0);
-    objSettings->SetSortbyNumeric(1);
+    TheSettings().SetWindowStateFlag(1);
+    TheSettings().SetWindowStateValue(1);
+    TheSettings().SetLastGridColWidthFlag(0);
+    TheSettings().SetSortbyNumeric(1);
     Show([](frmPreferences& p) {
         EXPECT_TRUE(p.chkDefaultWindowState->isChecked());
         EXPECT_EQ(p.cmbDefaultWindowState->currentIndex(), 1);
@@ -146,7 +146,7 @@ int PixelsApartFromTheCorner(const QImage& image)
 
 TEST_F(PreferencesTest, TheWindowStateListShowsItsHighlightedEntryLikeAnyList)
 {
-    objSettings->SetWindowStateFlag(1);
+    TheSettings().SetWindowStateFlag(1);
     Show([](frmPreferences& p) {
         p.tabPreferences->setCurrentIndex(1);
         QComboBox* box = p.cmbDefaultWindowState;
@@ -210,9 +210,9 @@ TEST_F(PreferencesTest, FolderBrowserSetsTheStartupFolderAndItsCancelKeepsIt)
 
 TEST_F(PreferencesTest, SetDefaultStoresAllDefaultsAtOnceAndCancelKeepsThem)
 {
-    objSettings->SetColumnVisibility("1,1,0,1,1,1,1,0");
-    objSettings->SetSortbyNumeric(1);
-    objSettings->SetIsOpenFileAfterExport(1);
+    TheSettings().SetColumnVisibility("1,1,0,1,1,1,1,0");
+    TheSettings().SetSortbyNumeric(1);
+    TheSettings().SetIsOpenFileAfterExport(1);
     const bool changed = Show([](frmPreferences& p) {
         p.cmdSetDefault->click();
         EXPECT_TRUE(p.IsPreferanceChange);
@@ -231,9 +231,9 @@ TEST_F(PreferencesTest, SetDefaultStoresAllDefaultsAtOnceAndCancelKeepsThem)
 
 TEST_F(PreferencesTest, SetDefaultAfterAReorderGivesEachColumnItsOwnDefaults)
 {
-    objSettings->SetColumnReOrder("Pages,Name,Selection,Location,Size (In KB),Type,Created Date,Modified Date");
-    objSettings->SetLastGridColWidth("700,1800,250,1800,1000,1400,2000,2000");
-    LoadGridColumns(*objSettings, *objGridColumns);
+    TheSettings().SetColumnReOrder("Pages,Name,Selection,Location,Size (In KB),Type,Created Date,Modified Date");
+    TheSettings().SetLastGridColWidth("700,1800,250,1800,1000,1400,2000,2000");
+    LoadGridColumns(TheSettings(), *objGridColumns);
     Show([](frmPreferences& p) {
         EXPECT_EQ(Column(*p.vsColumnSettings, 1).first(), "Pages");
         p.cmdSetDefault->click();
@@ -266,7 +266,7 @@ TEST_F(PreferencesTest, AWidthListThatDoesNotFitTheColumnsFallsBackWithOneLogLin
 {
     for (const char* list : {"1800,250", "1800,nan,700,1800,1000,1400,2000,2000"}) {
         QFile::remove(StorageFolder() + "/Errors.Log");
-        objSettings->SetLastGridColWidth(list);
+        TheSettings().SetLastGridColWidth(list);
         Show([](frmPreferences& p) {
             EXPECT_EQ(Column(*p.vsColumnSettings, 3).join(','), "1800,250,700,1800,1000,1400,1400,1400");
             p.cmdOK->click();
@@ -297,14 +297,14 @@ TEST_F(PreferencesTest, TheMainWindowAppliesASavedChangeAndIgnoresACancel)
 {
     frmMain& w = Window();
     const int pages = GetColumnIndexByKey("Pages");
-    ASSERT_FALSE(w.grdSearchList->ColumnHiddenAt(pages));
+    ASSERT_FALSE(w.Ui().grdSearchList->ColumnHiddenAt(pages));
     onDialog = [](QDialog& d) {
         auto& p = static_cast<frmPreferences&>(d);
         p.vsColumnSettings->SetCellAttribute(Grid::kAttrCheckState, 3, 2, Grid::kUnchecked);
         p.cmdCancel->click();
     };
     w.mnupreferances_Click();
-    EXPECT_FALSE(w.grdSearchList->ColumnHiddenAt(pages));
+    EXPECT_FALSE(w.Ui().grdSearchList->ColumnHiddenAt(pages));
 
     onDialog = [](QDialog& d) {
         auto& p = static_cast<frmPreferences&>(d);
@@ -312,7 +312,7 @@ TEST_F(PreferencesTest, TheMainWindowAppliesASavedChangeAndIgnoresACancel)
         p.cmdOK->click();
     };
     w.mnupreferances_Click();
-    EXPECT_TRUE(w.grdSearchList->ColumnHiddenAt(pages));
+    EXPECT_TRUE(w.Ui().grdSearchList->ColumnHiddenAt(pages));
     EXPECT_EQ(OnDisk().ColumnVisibility(), "1,1,0,1,1,1,1,1");
     EXPECT_EQ(std::count(modals.begin(), modals.end(), QString("frmPreferences")), 2);
 }

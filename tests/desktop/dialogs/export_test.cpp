@@ -43,20 +43,20 @@ TEST_F(ExportTest, CsvHoldsTheHeaderAndTheTickedRowsInGridOrder)
 {
     FillList({"a.tif", "b.tif", "c.tif"}, {1, 3});
     onDialog = SaveAs("list", 2);
-    EXPECT_TRUE(Window().ExportCheckedRows(Window().grdSearchList));
+    EXPECT_TRUE(Window().ExportCheckedRows(Window().Ui().grdSearchList));
     EXPECT_EQ(ReadAll(Out("list.csv")), kHeader + "\n" + Row("a.tif", 1) + "\n" + Row("c.tif", 3) + "\n");
     ASSERT_EQ(boxes.size(), 1u);
     EXPECT_EQ(boxes[0].text, Out("list.csv") + "Exported successfully");
     // The scratch copy is gone, the list itself untouched.
     EXPECT_FALSE(QFile::exists(StorageFolder() + "/Temp.xls"));
-    EXPECT_EQ(Window().grdSearchList->RowCount(), 4);
+    EXPECT_EQ(Window().Ui().grdSearchList->RowCount(), 4);
     EXPECT_TRUE(LogLines().isEmpty()) << LogLines().join('\n').toStdString();
 }
 
 TEST_F(ExportTest, TxtUsesTheChosenSeparatorAndCrAndQuotesAwkwardCellsSoTheyReadBack)
 {
     FillList({"semi;colon,comma.tif", "say \"hi\".tif", "two\nlines.tif", "plain.tif"}, {1, 2, 3, 4});
-    Grid& g = *Window().grdSearchList;
+    Grid& g = *Window().Ui().grdSearchList;
     g.SetCellText(4, GetColumnIndexByKey("Location"), "");
     onDialog = SaveAs("list", 0, ";");
     Window().cmdExport_Click();
@@ -87,9 +87,9 @@ TEST_F(ExportTest, TxtUsesTheChosenSeparatorAndCrAndQuotesAwkwardCellsSoTheyRead
 
 TEST_F(ExportTest, HiddenColumnsAndTheTickColumnAreLeftOutAndTheUsersOrderKept)
 {
-    objSettings->SetColumnReOrder("Pages,Name,Location,Selection,Size (In KB),Type,Created Date,Modified Date");
-    objSettings->SetLastGridColWidth("700,1800,1800,250,1000,1400,2000,2000");
-    objSettings->SetColumnVisibility("1,1,1,1,1,0,1,0");
+    TheSettings().SetColumnReOrder("Pages,Name,Location,Selection,Size (In KB),Type,Created Date,Modified Date");
+    TheSettings().SetLastGridColWidth("700,1800,1800,250,1000,1400,2000,2000");
+    TheSettings().SetColumnVisibility("1,1,1,1,1,0,1,0");
     FillList({"a.tif", "b.tif"}, {2});
     onDialog = SaveAs("cols", 2);
     Window().cmdExport_Click();
@@ -101,9 +101,9 @@ TEST_F(ExportTest, CancelOrTheCloseBoxWritesNothingAndSaysNothing)
 {
     FillList({"a.tif"}, {1});
     onDialog = [](QDialog& d) { static_cast<dlgSave&>(d).cmdCancel->click(); };
-    EXPECT_FALSE(Window().ExportCheckedRows(Window().grdSearchList));
+    EXPECT_FALSE(Window().ExportCheckedRows(Window().Ui().grdSearchList));
     onDialog = {}; // the runner closes it with the close box
-    EXPECT_FALSE(Window().ExportCheckedRows(Window().grdSearchList));
+    EXPECT_FALSE(Window().ExportCheckedRows(Window().Ui().grdSearchList));
     EXPECT_TRUE(boxes.empty());
     EXPECT_TRUE(QDir(outFolder).entryList(QDir::Files).isEmpty());
     EXPECT_EQ(modals.size(), 2u);
@@ -120,14 +120,14 @@ TEST_F(ExportTest, AnExistingFileIsReplacedOnlyWhenTheUserSaysSo)
     }
     // "No": the dialog stays open; closing it then cancels the export.
     onDialog = SaveAs("keep", 2);
-    EXPECT_FALSE(Window().ExportCheckedRows(Window().grdSearchList));
+    EXPECT_FALSE(Window().ExportCheckedRows(Window().Ui().grdSearchList));
     EXPECT_EQ(ReadAll(Out("keep.csv")), "precious");
     ASSERT_EQ(boxes.size(), 1u);
     EXPECT_EQ(boxes[0].text, Out("keep.csv") + " already exists.\r\nDo you want to replace it?");
 
     questionAnswer = MsgBoxResult::Yes;
     boxes.clear();
-    EXPECT_TRUE(Window().ExportCheckedRows(Window().grdSearchList));
+    EXPECT_TRUE(Window().ExportCheckedRows(Window().Ui().grdSearchList));
     EXPECT_EQ(ReadAll(Out("keep.csv")), kHeader + "\n" + Row("a.tif", 1) + "\n");
 }
 
@@ -136,7 +136,7 @@ TEST_F(ExportTest, OpenAfterExportOpensTheFileAndIsRemembered)
     shell::ScopedHandler scoped(&shell);
     FillList({"a.tif"}, {1});
     onDialog = SaveAs("open me", 2, QString(), true);
-    EXPECT_TRUE(Window().ExportCheckedRows(Window().grdSearchList));
+    EXPECT_TRUE(Window().ExportCheckedRows(Window().Ui().grdSearchList));
     ASSERT_EQ(shell.opened.size(), 1);
     EXPECT_EQ(shell.opened[0].toLocalFile(), Out("open me.csv"));
     EXPECT_TRUE(boxes.empty());
@@ -164,7 +164,7 @@ TEST_F(ExportTest, AFailedWriteIsReportedAndNotCalledSuccess)
         save.txtFileName->setText("x");
         save.cmdSave->click();
     };
-    EXPECT_FALSE(Window().ExportCheckedRows(Window().grdSearchList));
+    EXPECT_FALSE(Window().ExportCheckedRows(Window().Ui().grdSearchList));
     ASSERT_EQ(boxes.size(), 1u);
     EXPECT_TRUE(boxes[0].text.startsWith("Unable to export!\r\n\r\n")) << boxes[0].text.toStdString();
 }
@@ -196,7 +196,7 @@ TEST_F(ExportDialogTest, EveryShowingStartsAfreshFromTheStoredExportLocation)
     dialog.cmdCancel->click();
     EXPECT_EQ(dialog.filename(), "//Cancelled//");
 
-    objSettings->SetExportLocation(outFolder);
+    TheSettings().SetExportLocation(outFolder);
     dialog.show();
     EXPECT_EQ(dialog.txtFileName->text(), "2026_12_08_Data");
     EXPECT_EQ(dialog.cboFileType->currentIndex(), 1);

@@ -48,7 +48,7 @@ protected:
     {
         MainWindowTest::SetUp();
         ASSERT_TRUE(files_.isValid());
-        ColumnVisibleArray = objSettings->ColumnVisibility().split(QLatin1Char(','));
+        ColumnVisibleArray = TheSettings().ColumnVisibility().split(QLatin1Char(','));
         SetModalRunner([this](QDialog& d) {
             modals.push_back(d.metaObject()->className());
             if (auto* report = qobject_cast<frmErrorReportDialog*>(&d))

@@ -23,7 +23,7 @@ protected:
         PageDialogTest::SetUp();
         CreatePageCounters();
         FilterPatterns = QStringList{QStringLiteral("*.tif,*.tiff")};
-        objSettings->SetWindowStateFlag(0);
+        TheSettings().SetWindowStateFlag(0);
         folder = QDir(files_.path()).canonicalPath();
         out = folder + "/out";
         ASSERT_TRUE(QDir().mkpath(out + "/.keep"));
@@ -31,11 +31,11 @@ protected:
 
     QString Cell(frmMain& w, int row, const char* key)
     {
-        return w.grdSearchList->CellText(row, GetColumnIndexByKey(QString::fromLatin1(key)));
+        return w.Ui().grdSearchList->CellText(row, GetColumnIndexByKey(QString::fromLatin1(key)));
     }
     int RowOf(frmMain& w, const QString& name)
     {
-        for (int r = 1; r < w.grdSearchList->RowCount(); ++r)
+        for (int r = 1; r < w.Ui().grdSearchList->RowCount(); ++r)
             if (Cell(w, r, "Name") == name)
                 return r;
         return -1;
@@ -72,15 +72,15 @@ TEST_F(PageSessionTest, ASplitAfterAnAppendSplitsEveryPageAndTheGridShowsTheFile
     const int row = RowOf(w, "a.tif");
     ASSERT_GT(row, 0);
     EXPECT_EQ(Cell(w, row, "Pages"), "3");
-    w.grdSearchList->SetCellAttribute(Grid::kAttrCheckState, row, GetColumnIndexByKey("Selection"), true);
+    w.Ui().grdSearchList->SetCellAttribute(Grid::kAttrCheckState, row, GetColumnIndexByKey("Selection"), true);
 
-    w.cmdAppendTifffile->click();
+    w.Ui().cmdAppendTifffile->click();
     ASSERT_EQ(PageWidths(folder + "/a.tif"), (std::vector<int>{1, 2, 3, 91, 92}));
     // The row shows the file as it is now.
     EXPECT_EQ(Cell(w, row, "Pages"), "5");
-    EXPECT_EQ(w.sbPanelStatus->text(), "1 file selected; Total Page count of selected Tiff files: 5");
+    EXPECT_EQ(w.Ui().sbPanelStatus->text(), "1 file selected; Total Page count of selected Tiff files: 5");
 
-    w.cmdSplit->click();
+    w.Ui().cmdSplit->click();
     EXPECT_EQ(modals, (std::vector<QString>{"frmAppendTiffFile", "frmSplitOption_Tiff"}));
     QStringList texts;
     for (const MsgBoxRequest& b : boxes)

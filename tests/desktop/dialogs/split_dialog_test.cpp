@@ -11,9 +11,9 @@ using namespace splittest;
 TEST_F(SplitTest, OpensFromSettingsAndRecords)
 {
     const QString out = Folder(QStringLiteral("out"));
-    objSettings->SetIsDefaultPathSplitTIFF(1);
-    objSettings->SetDefaultPathSplitTIFF(out);
-    objSettings->SetIsOpenFolderSplitTIFF(1);
+    TheSettings().SetIsDefaultPathSplitTIFF(1);
+    TheSettings().SetDefaultPathSplitTIFF(out);
+    TheSettings().SetIsOpenFolderSplitTIFF(1);
     auto dlg = Dialog({Record(out, QStringLiteral("a.tif"), 1), Record(out, QStringLiteral("b.tif"), 1)});
     EXPECT_EQ(dlg->txtOutputFolder->text(), out);
     EXPECT_TRUE(dlg->ChkDefaultPathSplitTIFF->isChecked());
@@ -29,7 +29,7 @@ TEST_F(SplitTest, OpensFromSettingsAndRecords)
     EXPECT_TRUE(dlg->txtrange->isEnabled());
     EXPECT_FALSE(dlg->txtSplitByEveryPage->isEnabled());
 
-    objSettings->SetIsDefaultPathSplitTIFF(0);
+    TheSettings().SetIsDefaultPathSplitTIFF(0);
     auto single = Dialog({Record(out, QStringLiteral("a.tif"), 1)});
     EXPECT_TRUE(single->optmanual->isEnabled());
     EXPECT_TRUE(single->txtOutputFolder->text().isEmpty());
@@ -137,7 +137,7 @@ TEST_F(SplitTest, KeyFiltersDropRefusedCharacters)
 TEST_F(SplitTest, ClosingStoresOutputSettings)
 {
     const QString out = Folder(QStringLiteral("out"));
-    objSettings->SetDefaultPathSplitTIFF(QStringLiteral("/kept"));
+    TheSettings().SetDefaultPathSplitTIFF(QStringLiteral("/kept"));
     auto dlg = Dialog({Record(out, QStringLiteral("a.tif"), 1)});
     dlg->txtOutputFolder->setText(out);
     dlg->ChkOpenFolderSplitTIFF->setChecked(true);

@@ -93,7 +93,7 @@ protected:
     {
         StorageFolderTest::SetUp();
         objSettings = std::make_unique<Settings>();
-        objSettings->LoadDefaultSettings();
+        TheSettings().LoadDefaultSettings();
         SetMsgBoxHandler([this](const MsgBoxRequest& r) {
             boxes.push_back(r);
             return answer;

@@ -21,7 +21,7 @@ struct GridRow {
 
 class CommandsTest : public SearchTest {
 protected:
-    Grid& G() { return *Window().grdSearchList; }
+    Grid& G() { return *Window().Ui().grdSearchList; }
 
     static int Col(const char* key) { return GetColumnIndexByKey(QString::fromLatin1(key)); }
 
@@ -74,7 +74,7 @@ protected:
         G().SetCellAttribute(Grid::kAttrCheckState, row, Col("Selection"), on ? Grid::kChecked : Grid::kUnchecked);
     }
 
-    QString Status() { return Window().sbPanelStatus->text(); }
+    QString Status() { return Window().Ui().sbPanelStatus->text(); }
 
     static QString Totals(int files, int pages)
     {

@@ -46,12 +46,12 @@ TEST_F(ContextMenuTest, AllRowCommandsOnAnEmptyGridLeaveTheStatusAlone)
     frmMain& w = Window();
     ASSERT_EQ(G().RowCount(), 1);
     w.ShowStatus(QStringLiteral("untouched"));
-    w.mnuCtxSelectAll->trigger();
-    w.mnuCtxInvSelect->trigger();
-    w.mnuCtxDeSelectAll->trigger();
-    w.mnuCtxCheckSelection->trigger();
-    w.mnuCtxUnCheckSelection->trigger();
-    w.mnuCtxCheckInvertSelection->trigger();
+    w.Ui().mnuCtxSelectAll->trigger();
+    w.Ui().mnuCtxInvSelect->trigger();
+    w.Ui().mnuCtxDeSelectAll->trigger();
+    w.Ui().mnuCtxCheckSelection->trigger();
+    w.Ui().mnuCtxUnCheckSelection->trigger();
+    w.Ui().mnuCtxCheckInvertSelection->trigger();
     EXPECT_EQ(Status(), "untouched");
     // The header row never gets a tick.
     EXPECT_NE(G().CellAttribute(Grid::kAttrCheckState, 0, Col("Selection")).toInt(), Grid::kChecked);
@@ -89,11 +89,11 @@ TEST_F(ContextMenuTest, InvertSelectionFlipsEveryRowButAlwaysUnticksDamagedOnes)
     G().SetCellText(2, Col("Pages"), "Error");
     Tick(1);
     Tick(2); // ticked by hand although damaged
-    w.mnuCtxInvSelect->trigger();
+    w.Ui().mnuCtxInvSelect->trigger();
     EXPECT_EQ(Ticks(), "00111");
     EXPECT_EQ(Status(), Totals(3, 12));
     // A second inversion flips back, and the damaged row still stays off.
-    w.mnuCtxInvSelect->trigger();
+    w.Ui().mnuCtxInvSelect->trigger();
     EXPECT_EQ(Ticks(), "10000");
     EXPECT_EQ(Status(), Totals(1, 4));
 }
@@ -106,17 +106,17 @@ TEST_F(ContextMenuTest, SelectionCommandsActOnTheSelectedRowsOnly)
     Tick(3);
     SelectRows(2, 4);
 
-    w.mnuCtxCheckInvertSelection->trigger();
+    w.Ui().mnuCtxCheckInvertSelection->trigger();
     // Row by row, damaged rows included.
     EXPECT_EQ(Ticks(), "010100");
     EXPECT_EQ(Status(), Totals(2, 1));
 
-    w.mnuCtxCheckSelection->trigger();
+    w.Ui().mnuCtxCheckSelection->trigger();
     EXPECT_EQ(Ticks(), "011100");
     EXPECT_EQ(Status(), Totals(3, 2));
 
     Tick(6);
-    w.mnuCtxUnCheckSelection->trigger();
+    w.Ui().mnuCtxUnCheckSelection->trigger();
     EXPECT_EQ(Ticks(), "000001");
     EXPECT_EQ(Status(), Totals(1, 1));
 }
@@ -129,22 +129,22 @@ TEST_F(ContextMenuTest, OpenAndShowFolderHandTheRowsPathToTheShell)
     // No current row: nothing happens.
     G().View()->setCurrentIndex(QModelIndex());
     ASSERT_LT(G().CurrentRow(), 1);
-    w.mnuCtxOpen->trigger();
-    w.mnuCtxOpenFolder->trigger();
-    w.mnuCtxPrintFile->trigger();
+    w.Ui().mnuCtxOpen->trigger();
+    w.Ui().mnuCtxOpenFolder->trigger();
+    w.Ui().mnuCtxPrintFile->trigger();
     EXPECT_TRUE(fake.opened.isEmpty());
     EXPECT_TRUE(fake.started.isEmpty());
 
     G().SetCurrentRow(1);
-    w.mnuCtxOpen->trigger();
-    w.mnuCtxOpenFolder->trigger();
+    w.Ui().mnuCtxOpen->trigger();
+    w.Ui().mnuCtxOpenFolder->trigger();
     // A folder that ends in a separator gives a single one before the name,
     // and a '#' stays part of the file name.
     G().SetCurrentRow(2);
-    w.mnuCtxOpen->trigger();
+    w.Ui().mnuCtxOpen->trigger();
     G().SetCurrentRow(3);
-    w.mnuCtxOpen->trigger();
-    w.mnuCtxOpenFolder->trigger();
+    w.Ui().mnuCtxOpen->trigger();
+    w.Ui().mnuCtxOpenFolder->trigger();
 
     ASSERT_EQ(fake.opened.size(), 5);
     EXPECT_EQ(fake.opened[0], QUrl::fromLocalFile("/data/scans/first.tif"));
@@ -164,9 +164,9 @@ TEST_F(ContextMenuTest, PrintAsksForThePrinterThenPrintsTheExistingFile)
 
     // A file deleted since the search, and a folder: nothing, no message.
     G().SetCurrentRow(2);
-    w.mnuCtxPrintFile->trigger();
+    w.Ui().mnuCtxPrintFile->trigger();
     G().SetCurrentRow(3);
-    w.mnuCtxPrintFile->trigger();
+    w.Ui().mnuCtxPrintFile->trigger();
     EXPECT_TRUE(fake.started.isEmpty());
     EXPECT_TRUE(modals.empty());
     EXPECT_TRUE(boxes.empty());
@@ -186,7 +186,7 @@ TEST_F(ContextMenuTest, PrintAsksForThePrinterThenPrintsTheExistingFile)
         return int(QDialog::Accepted);
     });
 #endif
-    w.mnuCtxPrintFile->trigger();
+    w.Ui().mnuCtxPrintFile->trigger();
     ASSERT_EQ(fake.started.size(), 1);
     EXPECT_EQ(fake.started[0].first, "lp");
 #if defined(VELMORA_HAVE_PRINT_DIALOG)
@@ -209,7 +209,7 @@ TEST_F(ContextMenuTest, PrintAsksForThePrinterThenPrintsTheExistingFile)
         modals.push_back(d.metaObject()->className());
         return int(QDialog::Rejected);
     });
-    w.mnuCtxPrintFile->trigger();
+    w.Ui().mnuCtxPrintFile->trigger();
     EXPECT_EQ(modals.size(), 2u);
     EXPECT_EQ(fake.started.size(), 1);
 #endif
@@ -254,7 +254,7 @@ TEST_F(ContextMenuTest, APrintJobTheQueueRefusesIsSaidAndLogged)
 
     const QString refusal = QStringLiteral("lp: Destination \"PrinterB\" is not accepting jobs.");
     InstallLp(bin, 1, refusal);
-    w.mnuCtxPrintFile->trigger();
+    w.Ui().mnuCtxPrintFile->trigger();
     ASSERT_TRUE(QTest::qWaitFor([this] { return !boxes.empty(); }, 5000));
     ASSERT_EQ(boxes.size(), 1u);
     EXPECT_EQ(boxes[0].text, QStringLiteral("Unable to print \"%1\".\r\n\r\n%2").arg(file, refusal));
@@ -271,7 +271,7 @@ TEST_F(ContextMenuTest, APrintJobTheQueueRefusesIsSaidAndLogged)
 
     // A job the queue takes says nothing, whatever lp adds on the side.
     InstallLp(bin, 0, QStringLiteral("lp: a remark"));
-    w.mnuCtxPrintFile->trigger();
+    w.Ui().mnuCtxPrintFile->trigger();
     QTest::qWait(500);
     EXPECT_EQ(boxes.size(), 1u);
     EXPECT_EQ(LogLines().size(), 1);

@@ -69,14 +69,14 @@ TEST_F(StartupTest, FirstStartShowsTheFirstRunWindowWritesDefaultsAndOpensTheMai
     EXPECT_TRUE(QFile::exists(Storage() + "/Settings/settings.ini"));
     EXPECT_FALSE(QFile::exists(Storage() + "/Testtemp.sys"));
     ASSERT_TRUE(objSettings);
-    EXPECT_EQ(objSettings->WindowStateValue(), 2);
-    EXPECT_EQ(objSettings->LastGridColWidth(), "1800,250,700,1800,1000,1400,2000,2000");
+    EXPECT_EQ(TheSettings().WindowStateValue(), 2);
+    EXPECT_EQ(TheSettings().LastGridColWidth(), "1800,250,700,1800,1000,1400,2000,2000");
 
     // The catalogue's eight columns, keyed by caption, with the saved widths.
     ASSERT_TRUE(objGridColumns);
     ASSERT_EQ(objGridColumns->Count(), 8);
     const auto& builtIn = GridColumns::Catalogue();
-    const QStringList widths = objSettings->LastGridColWidth().split(',');
+    const QStringList widths = TheSettings().LastGridColWidth().split(',');
     for (int i = 1; i <= 8; ++i) {
         const auto column = objGridColumns->Item(i);
         const QString caption = QString::fromLatin1(builtIn[i - 1].caption);
@@ -114,14 +114,14 @@ TEST_F(StartupTest, ACorruptColumnLayoutFallsBackToTheDefaultsInsteadOfEndingSta
     ASSERT_EQ(Main(QString()), StartupOutcome::MainWindowShown);
     MainWindow()->close();
     // A damaged width list in the settings file (the setter rewrites it).
-    objSettings->SetLastGridColWidth("10,20,x,40,50,60,70,80");
-    objSettings->SetColumnReOrder("Name,Pages");
+    TheSettings().SetLastGridColWidth("10,20,x,40,50,60,70,80");
+    TheSettings().SetColumnReOrder("Name,Pages");
     ResetStartupState();
 
     ASSERT_EQ(Main(QString()), StartupOutcome::MainWindowShown);
     ASSERT_NE(MainWindow(), nullptr);
-    EXPECT_EQ(objSettings->LastGridColWidth(), "1800,250,700,1800,1000,1400,2000,2000");
-    EXPECT_EQ(objSettings->ColumnReOrder(),
+    EXPECT_EQ(TheSettings().LastGridColWidth(), "1800,250,700,1800,1000,1400,2000,2000");
+    EXPECT_EQ(TheSettings().ColumnReOrder(),
               "Name,Selection,Pages,Location,Size (In KB),Type,Created Date,Modified Date");
     ASSERT_EQ(objGridColumns->Count(), 8);
     EXPECT_EQ(objGridColumns->Item("Modified Date")->ColumnWidth, 2000.0f);
@@ -150,7 +150,7 @@ TEST_F(StartupTest, NoStoredWidthListStopsStartUpOrSpoilsTheGrid)
         ASSERT_EQ(Main(QString()), StartupOutcome::MainWindowShown) << list;
         frmMain* window = MainWindow();
         ASSERT_NE(window, nullptr) << list;
-        const Grid& g = *window->grdSearchList;
+        const Grid& g = *window->Ui().grdSearchList;
         ASSERT_EQ(g.ColumnCount(), 8) << list;
         for (int c = 0; c < 8; ++c)
             EXPECT_FALSE(g.CellText(0, c).isEmpty()) << list << " column " << c;

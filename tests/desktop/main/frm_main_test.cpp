@@ -45,6 +45,22 @@ namespace {
 
 using FrmMainTest = MainWindowTest;
 
+// The window's keyboard accelerator of a command (named after it), if any.
+QShortcut* ShortcutOf(const frmMain& w, const QAction* action)
+{
+    return w.findChild<QShortcut*>(action->objectName() + "Key", Qt::FindDirectChildrenOnly);
+}
+
+// What a pane shows: its container, also where the pane holds it in a
+// scrolling area.
+QWidget* PaneContent(const frmMain& w, int id)
+{
+    QWidget* inside = w.Ui().Pane(id)->widget();
+    if (auto* area = qobject_cast<QScrollArea*>(inside))
+        return area->widget();
+    return inside;
+}
+
 // A TIFF page counter that runs `onCount` at every count and answers 1.
 class FakeCounter : public counters::IPageCounter {
 public:
@@ -75,23 +91,26 @@ TEST_F(FrmMainTest, MenusCarryTheirCaptionsAndKeys)
     ASSERT_EQ(top.size(), 2);
     EXPECT_EQ(top[0]->text(), "&Edit");
     EXPECT_EQ(top[1]->text(), "&Help");
-    EXPECT_EQ(Captions(w.mnuEdit), QStringList({"&Preferances Ctr+P", "&Export Ctr+E", "-", "E&xit Ctl+X"}));
-    EXPECT_EQ(Captions(w.mnuhelp), QStringList({"Visit Our &website Ctr+W", "&Help Ctr+H", "-", "&About..."}));
-    EXPECT_EQ(Captions(w.mnuCtxMenu), QStringList({"Open", "Show Contaning Folder", "Print", "-", "Select All Ctr+A",
-                                                   "Invert Selection", "Deselect All Ctr+D", "-", "Check Selection",
-                                                   "UnCheck Selection", "Invert Check Selection"}));
+    EXPECT_EQ(Captions(w.Ui().mnuEdit), QStringList({"&Preferances Ctr+P", "&Export Ctr+E", "-", "E&xit Ctl+X"}));
+    EXPECT_EQ(Captions(w.Ui().mnuhelp), QStringList({"Visit Our &website Ctr+W", "&Help Ctr+H", "-", "&About..."}));
+    EXPECT_EQ(
+        Captions(w.Ui().mnuCtxMenu),
+        QStringList({"Open", "Show Contaning Folder", "Print", "-", "Select All Ctr+A", "Invert Selection",
+                     "Deselect All Ctr+D", "-", "Check Selection", "UnCheck Selection", "Invert Check Selection"}));
 
     const std::pair<QAction*, QKeySequence> keys[] = {
-        {w.mnupreferances, QKeySequence(Qt::CTRL | Qt::Key_P)}, {w.mnuExport, QKeySequence(Qt::CTRL | Qt::Key_E)},
-        {w.mnuexit, QKeySequence(Qt::CTRL | Qt::Key_X)},        {w.mnuWebsite, QKeySequence(Qt::CTRL | Qt::Key_W)},
-        {w.mnuShowHelp, QKeySequence(Qt::CTRL | Qt::Key_H)},
+        {w.Ui().mnupreferances, QKeySequence(Qt::CTRL | Qt::Key_P)},
+        {w.Ui().mnuExport, QKeySequence(Qt::CTRL | Qt::Key_E)},
+        {w.Ui().mnuexit, QKeySequence(Qt::CTRL | Qt::Key_X)},
+        {w.Ui().mnuWebsite, QKeySequence(Qt::CTRL | Qt::Key_W)},
+        {w.Ui().mnuShowHelp, QKeySequence(Qt::CTRL | Qt::Key_H)},
     };
     for (const auto& [action, key] : keys) {
-        QShortcut* shortcut = w.ShortcutOf(action);
+        QShortcut* shortcut = ShortcutOf(w, action);
         ASSERT_NE(shortcut, nullptr) << action->text().toStdString();
         EXPECT_EQ(shortcut->key(), key) << action->text().toStdString();
     }
-    EXPECT_EQ(w.ShortcutOf(w.mnuAbout), nullptr);
+    EXPECT_EQ(ShortcutOf(w, w.Ui().mnuAbout), nullptr);
 
     // The keys reach their commands from the window.
     FakeShell fake;
@@ -99,12 +118,12 @@ TEST_F(FrmMainTest, MenusCarryTheirCaptionsAndKeys)
     w.show();
     w.activateWindow();
     ASSERT_TRUE(QTest::qWaitForWindowActive(&w));
-    QSignalSpy help(w.mnuShowHelp, &QAction::triggered);
-    QSignalSpy exitSpy(w.mnuexit, &QAction::triggered);
+    QSignalSpy help(w.Ui().mnuShowHelp, &QAction::triggered);
+    QSignalSpy exitSpy(w.Ui().mnuexit, &QAction::triggered);
     QTest::keyClick(&w, Qt::Key_H, Qt::ControlModifier);
     EXPECT_EQ(help.count(), 1);
     // A disabled command's key does nothing.
-    w.mnuexit->setEnabled(false);
+    w.Ui().mnuexit->setEnabled(false);
     QTest::keyClick(&w, Qt::Key_X, Qt::ControlModifier);
     EXPECT_EQ(exitSpy.count(), 0);
     EXPECT_TRUE(w.isVisible());
@@ -116,40 +135,40 @@ TEST_F(FrmMainTest, PanesControlsAndStatusBar)
     EXPECT_EQ(w.windowTitle(), "Velmora 3.1");
     const char* titles[] = {nullptr, "Folders", "Options", "Search List", "Advance Search Options"};
     for (int id = 1; id <= 4; ++id) {
-        ASSERT_NE(w.Pane(id), nullptr);
-        EXPECT_EQ(w.Pane(id)->windowTitle(), titles[id]);
+        ASSERT_NE(w.Ui().Pane(id), nullptr);
+        EXPECT_EQ(w.Ui().Pane(id)->windowTitle(), titles[id]);
     }
-    EXPECT_EQ(w.Pane(1)->widget(), w.ctlPaneFolder);
-    EXPECT_EQ(w.PaneContent(1), w.ctlPaneFolder);
-    EXPECT_EQ(w.PaneContent(2), w.ctlPaneSearch);
-    EXPECT_EQ(w.PaneContent(3), w.ctlPaneSearchList);
-    EXPECT_EQ(w.PaneContent(4), w.CtlPaneSearchOptions);
-    EXPECT_TRUE(w.tabifiedDockWidgets(w.Pane(2)).contains(w.Pane(4)));
-    EXPECT_EQ(w.cmdSearch->text(), "&Search");
-    EXPECT_EQ(w.cmdSplit->text(), "S&plit");
-    EXPECT_EQ(w.cmdAppendTifffile->text(), "&Append Or Insert");
-    EXPECT_EQ(w.cmdDeleteTiffPage->text(), "&Delete");
-    EXPECT_GT(w.cmdAppendTifffile->width(), w.cmdSplit->width());
+    EXPECT_EQ(w.Ui().Pane(1)->widget(), w.Ui().ctlPaneFolder);
+    EXPECT_EQ(PaneContent(w, 1), w.Ui().ctlPaneFolder);
+    EXPECT_EQ(PaneContent(w, 2), w.Ui().ctlPaneSearch);
+    EXPECT_EQ(PaneContent(w, 3), w.Ui().ctlPaneSearchList);
+    EXPECT_EQ(PaneContent(w, 4), w.Ui().CtlPaneSearchOptions);
+    EXPECT_TRUE(w.tabifiedDockWidgets(w.Ui().Pane(2)).contains(w.Ui().Pane(4)));
+    EXPECT_EQ(w.Ui().cmdSearch->text(), "&Search");
+    EXPECT_EQ(w.Ui().cmdSplit->text(), "S&plit");
+    EXPECT_EQ(w.Ui().cmdAppendTifffile->text(), "&Append Or Insert");
+    EXPECT_EQ(w.Ui().cmdDeleteTiffPage->text(), "&Delete");
+    EXPECT_GT(w.Ui().cmdAppendTifffile->width(), w.Ui().cmdSplit->width());
 
     // Start state of the search options: the filters are off and their
     // inputs disabled; both dates are today.
-    EXPECT_FALSE(w.chkSearchByDate->isChecked());
-    EXPECT_FALSE(w.fraDate->isEnabled());
-    EXPECT_FALSE(w.fraSize->isEnabled());
-    EXPECT_TRUE(w.optBtnPeriod->isChecked());
-    EXPECT_TRUE(w.optSizeAt->isChecked());
-    w.chkSearchByDate->click();
-    EXPECT_TRUE(w.fraDate->isEnabled());
-    EXPECT_TRUE(w.optInPeriod->isEnabled());
+    EXPECT_FALSE(w.Ui().chkSearchByDate->isChecked());
+    EXPECT_FALSE(w.Ui().fraDate->isEnabled());
+    EXPECT_FALSE(w.Ui().fraSize->isEnabled());
+    EXPECT_TRUE(w.Ui().optBtnPeriod->isChecked());
+    EXPECT_TRUE(w.Ui().optSizeAt->isChecked());
+    w.Ui().chkSearchByDate->click();
+    EXPECT_TRUE(w.Ui().fraDate->isEnabled());
+    EXPECT_TRUE(w.Ui().optInPeriod->isEnabled());
 
     QString text;
     w.ShowStatus(text);
     EXPECT_EQ(text, "Status");
-    EXPECT_EQ(w.sbPanelStatus->text(), "Status");
+    EXPECT_EQ(w.Ui().sbPanelStatus->text(), "Status");
     w.ShowStatus(QStringLiteral("3 files"));
-    EXPECT_EQ(w.sbPanelStatus->text(), "3 files");
-    EXPECT_FALSE(w.sbPanelDate->text().isEmpty());
-    EXPECT_FALSE(w.sbPanelTime->text().isEmpty());
+    EXPECT_EQ(w.Ui().sbPanelStatus->text(), "3 files");
+    EXPECT_FALSE(w.Ui().sbPanelDate->text().isEmpty());
+    EXPECT_FALSE(w.Ui().sbPanelTime->text().isEmpty());
     EXPECT_TRUE(LogLines().isEmpty()) << LogLines().join('\n').toStdString();
 }
 
@@ -221,7 +240,7 @@ TEST_F(FrmMainTest, ShellOpenReportsAFileNothingCanOpen)
 
 TEST_F(FrmMainTest, DefaultPlacementAndTheSettingsAreaValues)
 {
-    objSettings->SetWindowStateFlag(0);
+    TheSettings().SetWindowStateFlag(0);
     {
         frmMain w;
         EXPECT_EQ(w.pos(), QPoint(67, 67)); // 1000 twips
@@ -254,28 +273,28 @@ TEST_F(FrmMainTest, RememberedStateAndPlacementAreRestored)
         EXPECT_TRUE(w.windowState() & Qt::WindowMaximized);
     }
     // A stored placement whose left is 0 is still a stored placement.
-    objSettings->SetLastWindowLeft(0);
-    objSettings->SetLastWindowTop(1500);
-    objSettings->SetLastWindowWidth(11250);
-    objSettings->SetLastWindowHeight(7500);
-    objSettings->SetLastWindowState(0);
+    TheSettings().SetLastWindowLeft(0);
+    TheSettings().SetLastWindowTop(1500);
+    TheSettings().SetLastWindowWidth(11250);
+    TheSettings().SetLastWindowHeight(7500);
+    TheSettings().SetLastWindowState(0);
     {
         frmMain w;
         EXPECT_EQ(w.windowState(), Qt::WindowNoState);
         EXPECT_EQ(w.geometry(), QRect(0, 100, 750, 500));
     }
-    objSettings->SetWindowStateValue(1);
+    TheSettings().SetWindowStateValue(1);
     {
         frmMain w;
         EXPECT_TRUE(w.windowState() & Qt::WindowMinimized);
     }
-    objSettings->SetWindowStateValue(0);
+    TheSettings().SetWindowStateValue(0);
     {
         frmMain w;
         EXPECT_TRUE(w.windowState() & Qt::WindowMaximized);
     }
     // No state applied at all without the flag.
-    objSettings->SetWindowStateFlag(0);
+    TheSettings().SetWindowStateFlag(0);
     {
         frmMain w;
         EXPECT_EQ(w.windowState(), Qt::WindowNoState);
@@ -292,10 +311,10 @@ bool FrameOnScreen(const QRect& frame, const QRect& screen)
 
 TEST_F(FrmMainTest, APlacementWithNoScreenUnderItIsMovedOntoTheScreen)
 {
-    objSettings->SetLastWindowLeft(300000); // 20000 pixels to the right
-    objSettings->SetLastWindowTop(-150000);
-    objSettings->SetLastWindowWidth(11250);
-    objSettings->SetLastWindowHeight(7500);
+    TheSettings().SetLastWindowLeft(300000); // 20000 pixels to the right
+    TheSettings().SetLastWindowTop(-150000);
+    TheSettings().SetLastWindowWidth(11250);
+    TheSettings().SetLastWindowHeight(7500);
     const QRect screen = AvailableScreenAreas().first();
     {
         frmMain w;
@@ -307,12 +326,12 @@ TEST_F(FrmMainTest, APlacementWithNoScreenUnderItIsMovedOntoTheScreen)
     }
     // "Maximum" with nothing recorded yet: the window restored from the
     // maximised state can still be dragged and closed by its title.
-    objSettings->SetWindowStateValue(0);
+    TheSettings().SetWindowStateValue(0);
     for (const int left : {0, 300000}) {
-        objSettings->SetLastWindowLeft(left);
-        objSettings->SetLastWindowTop(0);
-        objSettings->SetLastWindowWidth(0);
-        objSettings->SetLastWindowHeight(0);
+        TheSettings().SetLastWindowLeft(left);
+        TheSettings().SetLastWindowTop(0);
+        TheSettings().SetLastWindowWidth(0);
+        TheSettings().SetLastWindowHeight(0);
         frmMain w;
         w.show();
         ASSERT_TRUE(QTest::qWaitForWindowExposed(&w));
@@ -336,7 +355,7 @@ TEST_F(FrmMainTest, APlacementWithNoScreenUnderItIsMovedOntoTheScreen)
 
 TEST_F(FrmMainTest, PlacementIsRecordedOnlyWhileTrackingAndWhenTheSizeSettles)
 {
-    objSettings->SetWindowStateFlag(0);
+    TheSettings().SetWindowStateFlag(0);
     frmMain w;
     w.m_c->SetSettleInterval(200);
     w.show();
@@ -367,13 +386,13 @@ TEST_F(FrmMainTest, PlacementIsRecordedOnlyWhileTrackingAndWhenTheSizeSettles)
 
 TEST_F(FrmMainTest, ClosingRecordsPlacementAndColumnWidthsPerTheFlags)
 {
-    objSettings->SetWindowStateFlag(0);
+    TheSettings().SetWindowStateFlag(0);
     {
         frmMain w;
-        ASSERT_EQ(w.grdSearchList->ColumnCount(), 8);
-        w.grdSearchList->SetColumnWidthAt(0, 1800);
-        w.grdSearchList->SetColumnWidthAt(1, 255);
-        w.grdSearchList->SetColumnWidthAt(2, 705);
+        ASSERT_EQ(w.Ui().grdSearchList->ColumnCount(), 8);
+        w.Ui().grdSearchList->SetColumnWidthAt(0, 1800);
+        w.Ui().grdSearchList->SetColumnWidthAt(1, 255);
+        w.Ui().grdSearchList->SetColumnWidthAt(2, 705);
         w.show();
         w.setGeometry(120, 90, 720, 420);
         w.close();
@@ -385,11 +404,11 @@ TEST_F(FrmMainTest, ClosingRecordsPlacementAndColumnWidthsPerTheFlags)
         EXPECT_EQ(s.LastWindowHeight(), 420 * 15);
         EXPECT_EQ(s.LastGridColWidth(), "1800,255,705,1800,1000,1400,2000,2000");
     }
-    objSettings->SetLastGridColWidthFlag(0);
-    objSettings->SetLastWindowWidth(1234);
+    TheSettings().SetLastGridColWidthFlag(0);
+    TheSettings().SetLastWindowWidth(1234);
     {
         frmMain w;
-        w.grdSearchList->SetColumnCount(1);
+        w.Ui().grdSearchList->SetColumnCount(1);
         w.show();
         w.showMinimized();
         w.close();
@@ -398,11 +417,11 @@ TEST_F(FrmMainTest, ClosingRecordsPlacementAndColumnWidthsPerTheFlags)
         EXPECT_EQ(s.LastWindowWidth(), 1234);
         EXPECT_EQ(s.LastGridColWidth(), "1800,255,705,1800,1000,1400,2000,2000");
     }
-    objSettings->SetLastGridColWidthFlag(1);
+    TheSettings().SetLastGridColWidthFlag(1);
     {
         // A grid without columns does not wipe the saved widths.
         frmMain w;
-        w.grdSearchList->SetColumnCount(0);
+        w.Ui().grdSearchList->SetColumnCount(0);
         w.show();
         w.showMaximized();
         w.close();
@@ -415,8 +434,8 @@ TEST_F(FrmMainTest, ClosingRecordsPlacementAndColumnWidthsPerTheFlags)
 
 TEST_F(FrmMainTest, AClosedWindowOpensAgainWhereItWas)
 {
-    objSettings->SetWindowStateFlag(1);
-    objSettings->SetWindowStateValue(2);
+    TheSettings().SetWindowStateFlag(1);
+    TheSettings().SetWindowStateValue(2);
     QRect first;
     QPoint firstFrame;
     {
@@ -440,18 +459,19 @@ TEST_F(FrmMainTest, AClosedWindowOpensAgainWhereItWas)
 
 TEST_F(FrmMainTest, ClosingDuringASearchCancelsItAndClosesAfterwards)
 {
-    objSettings->SetWindowStateFlag(0);
+    TheSettings().SetWindowStateFlag(0);
     frmMain w;
     w.show();
     {
         frmMain::SearchRun run(&w);
         EXPECT_TRUE(w.SearchRunning());
-        for (QAction* a : {w.mnupreferances, w.mnuExport, w.mnuexit, w.mnuCtxSelectAll, w.mnuCtxOpen})
+        for (QAction* a :
+             {w.Ui().mnupreferances, w.Ui().mnuExport, w.Ui().mnuexit, w.Ui().mnuCtxSelectAll, w.Ui().mnuCtxOpen})
             EXPECT_FALSE(a->isEnabled()) << a->text().toStdString();
-        for (QPushButton* b : {w.cmdSplit, w.cmdAppendTifffile, w.cmdDeleteTiffPage, w.cmdExport})
+        for (QPushButton* b : {w.Ui().cmdSplit, w.Ui().cmdAppendTifffile, w.Ui().cmdDeleteTiffPage, w.Ui().cmdExport})
             EXPECT_FALSE(b->isEnabled());
         // Search itself stays usable: it is the Cancel button.
-        EXPECT_TRUE(w.cmdSearch->isEnabled());
+        EXPECT_TRUE(w.Ui().cmdSearch->isEnabled());
         w.setGeometry(150, 100, 740, 430);
         EXPECT_FALSE(w.close());
         EXPECT_TRUE(w.isVisible());
@@ -460,7 +480,7 @@ TEST_F(FrmMainTest, ClosingDuringASearchCancelsItAndClosesAfterwards)
         // Nothing was recorded while the search was on the stack.
         EXPECT_EQ(OnDisk().LastWindowWidth(), 0);
     }
-    EXPECT_TRUE(w.mnuexit->isEnabled());
+    EXPECT_TRUE(w.Ui().mnuexit->isEnabled());
     ASSERT_TRUE(QTest::qWaitFor([&] { return !w.isVisible(); }, 2000));
     EXPECT_EQ(OnDisk().LastWindowWidth(), 740 * 15);
 }
@@ -477,7 +497,7 @@ TEST_F(FrmMainTest, CommandLineFolderIsShownAndOnlyNamedPathsAreTicked)
 
     // Rows as the search lists them: name and folder.
     // The columns stand where the stored column order puts them.
-    Grid& g = *w.grdSearchList;
+    Grid& g = *w.Ui().grdSearchList;
     const int sel = GetColumnIndexByKey("Selection");
     const int nameCol = GetColumnIndexByKey("Name");
     const int loc = GetColumnIndexByKey("Location");
@@ -501,14 +521,14 @@ TEST_F(FrmMainTest, CommandLineFolderIsShownAndOnlyNamedPathsAreTicked)
     for (int r = 2; r <= 4; ++r)
         EXPECT_NE(g.CellAttribute(Grid::kAttrCheckState, r, sel).toInt(), Grid::kChecked) << r;
     // The status bar already counts the pre-ticked row.
-    EXPECT_EQ(w.sbPanelStatus->text(), "1 file selected; Total Page count of selected Tiff files: 3");
+    EXPECT_EQ(w.Ui().sbPanelStatus->text(), "1 file selected; Total Page count of selected Tiff files: 3");
 }
 
 TEST_F(FrmMainTest, WithoutACommandLineTheStartupFolderIsShown)
 {
     QTemporaryDir dir;
     const QString folder = QDir(dir.path()).canonicalPath();
-    objSettings->SetStartupFolder(folder);
+    TheSettings().SetStartupFolder(folder);
     frmMain w;
     EXPECT_EQ(w.SelectedFolder(), folder);
 }
@@ -571,7 +591,7 @@ void DragSeparator(QMainWindow& w, QPoint from, QPoint by)
 
 TEST_F(FrmMainTest, AtTheSmallestSizeTheTreeAndTheGridTakeWhatTheUserGivesThem)
 {
-    objSettings->SetWindowStateFlag(0);
+    TheSettings().SetWindowStateFlag(0);
     frmMain w;
     w.resize(700, 403);
     w.show();
@@ -583,25 +603,25 @@ TEST_F(FrmMainTest, AtTheSmallestSizeTheTreeAndTheGridTakeWhatTheUserGivesThem)
 
     // The tree shows several folders, the grid several rows, and the
     // options keep the size they need.
-    QDockWidget* folders = w.Pane(frmMain::PaneFolders);
-    QDockWidget* options = w.Pane(frmMain::PaneOptions);
-    QDockWidget* list = w.Pane(frmMain::PaneSearchList);
-    EXPECT_GE(VisibleRows(*w.ftvFolder), 5) << w.ftvFolder->viewport()->height();
-    EXPECT_GE(w.grdSearchList->View()->viewport()->height(),
-              5 * w.grdSearchList->View()->verticalHeader()->defaultSectionSize());
-    EXPECT_EQ(w.ctlPaneSearch->size(), w.ctlPaneSearch->minimumSize());
-    EXPECT_EQ(w.CtlPaneSearchOptions->size(), w.CtlPaneSearchOptions->minimumSize());
+    QDockWidget* folders = w.Ui().Pane(frmMain::PaneFolders);
+    QDockWidget* options = w.Ui().Pane(frmMain::PaneOptions);
+    QDockWidget* list = w.Ui().Pane(frmMain::PaneSearchList);
+    EXPECT_GE(VisibleRows(*w.Ui().ftvFolder), 5) << w.Ui().ftvFolder->viewport()->height();
+    EXPECT_GE(w.Ui().grdSearchList->View()->viewport()->height(),
+              5 * w.Ui().grdSearchList->View()->verticalHeader()->defaultSectionSize());
+    EXPECT_EQ(w.Ui().ctlPaneSearch->size(), w.Ui().ctlPaneSearch->minimumSize());
+    EXPECT_EQ(w.Ui().CtlPaneSearchOptions->size(), w.Ui().CtlPaneSearchOptions->minimumSize());
 
     // The left/right separator moves: the left column widens by what the
     // user drags, the options keep their size.
-    const QSize optionsBefore = w.ctlPaneSearch->size();
+    const QSize optionsBefore = w.Ui().ctlPaneSearch->size();
     const int leftBefore = folders->width();
     const QPoint vertical(folders->geometry().right() + (list->geometry().left() - folders->geometry().right()) / 2,
                           folders->geometry().center().y());
     DragSeparator(w, vertical, QPoint(80, 0));
     EXPECT_GE(folders->width(), leftBefore + 60) << leftBefore << " -> " << folders->width();
     EXPECT_EQ(options->width(), folders->width());
-    EXPECT_EQ(w.ctlPaneSearch->size(), optionsBefore);
+    EXPECT_EQ(w.Ui().ctlPaneSearch->size(), optionsBefore);
 
     // The Folders/Options separator moves too: the tree takes the room.
     const int treeBefore = folders->height();
@@ -610,14 +630,14 @@ TEST_F(FrmMainTest, AtTheSmallestSizeTheTreeAndTheGridTakeWhatTheUserGivesThem)
                                 + (options->geometry().top() - folders->geometry().bottom()) / 2);
     DragSeparator(w, horizontal, QPoint(0, 40));
     EXPECT_GE(folders->height(), treeBefore + 30) << treeBefore << " -> " << folders->height();
-    EXPECT_EQ(w.ctlPaneSearch->size(), optionsBefore);
+    EXPECT_EQ(w.Ui().ctlPaneSearch->size(), optionsBefore);
 
     // The picture shows more than one colour where the tree and the grid are.
     const QImage after = w.grab().toImage();
     ASSERT_TRUE(after.save(QStringLiteral(VELMORA_ARTIFACT_DIR) + "/main_window_dragged.png"));
     EXPECT_EQ(after.size(), w.size() * after.devicePixelRatio());
     QSet<QRgb> colours;
-    const QRect tree = w.ftvFolder->rect().translated(w.ftvFolder->mapTo(&w, QPoint(0, 0)));
+    const QRect tree = w.Ui().ftvFolder->rect().translated(w.Ui().ftvFolder->mapTo(&w, QPoint(0, 0)));
     for (int y = tree.top(); y <= tree.bottom(); y += 3)
         for (int x = tree.left(); x <= tree.right(); x += 3)
             colours.insert(after.pixel(x, y));
@@ -627,14 +647,15 @@ TEST_F(FrmMainTest, AtTheSmallestSizeTheTreeAndTheGridTakeWhatTheUserGivesThem)
 // The inputs of the Options pane and of the Advance Search Options pane.
 std::vector<QWidget*> OptionsInputs(const frmMain& w)
 {
-    return {w.chkSearchSubFolder, w.ChkUseAdvOpt,      w.cmdSearch,        w.cmdExport,
-            w.cmdSplit,           w.cmdAppendTifffile, w.cmdDeleteTiffPage};
+    return {w.Ui().chkSearchSubFolder, w.Ui().ChkUseAdvOpt,      w.Ui().cmdSearch,        w.Ui().cmdExport,
+            w.Ui().cmdSplit,           w.Ui().cmdAppendTifffile, w.Ui().cmdDeleteTiffPage};
 }
 std::vector<QWidget*> AdvancedInputs(const frmMain& w)
 {
-    return {w.chkSearchByDate, w.cboDateRangeType, w.optInPeriod, w.txtInPeriod,     w.cboDateInPeriod,
-            w.optBtnPeriod,    w.dtpDateFrom,      w.dtpDateTo,   w.chkSearchBySize, w.optSizeAt,
-            w.cboLeastMost,    w.txtSizeLeastMost, w.optSizeBtn,  w.txtSizeFrom,     w.txtSizeTo};
+    return {w.Ui().chkSearchByDate, w.Ui().cboDateRangeType, w.Ui().optInPeriod,  w.Ui().txtInPeriod,
+            w.Ui().cboDateInPeriod, w.Ui().optBtnPeriod,     w.Ui().dtpDateFrom,  w.Ui().dtpDateTo,
+            w.Ui().chkSearchBySize, w.Ui().optSizeAt,        w.Ui().cboLeastMost, w.Ui().txtSizeLeastMost,
+            w.Ui().optSizeBtn,      w.Ui().txtSizeFrom,      w.Ui().txtSizeTo};
 }
 
 // What of an input must show for it to be usable: a box with its caption,
@@ -677,7 +698,7 @@ void ScrollTo(QWidget* content, QWidget* input)
 
 TEST_F(FrmMainTest, EveryOptionShowsInALargeWindowAndScrollsIntoViewAtTheSmallestSize)
 {
-    objSettings->SetWindowStateFlag(0);
+    TheSettings().SetWindowStateFlag(0);
     // A window as large as a maximised one on a small laptop screen: both
     // option panes show whole, whichever is in front.
     frmMain w;
@@ -685,10 +706,10 @@ TEST_F(FrmMainTest, EveryOptionShowsInALargeWindowAndScrollsIntoViewAtTheSmalles
     w.show();
     ASSERT_TRUE(QTest::qWaitForWindowExposed(&w));
     QTest::qWait(50);
-    EXPECT_EQ(OutOfView(w.ctlPaneSearch, OptionsInputs(w)).join(' ').toStdString(), "");
-    w.Pane(frmMain::PaneAdvancedOptions)->raise();
+    EXPECT_EQ(OutOfView(w.Ui().ctlPaneSearch, OptionsInputs(w)).join(' ').toStdString(), "");
+    w.Ui().Pane(frmMain::PaneAdvancedOptions)->raise();
     QTest::qWait(20);
-    EXPECT_EQ(OutOfView(w.CtlPaneSearchOptions, AdvancedInputs(w)).join(' ').toStdString(), "");
+    EXPECT_EQ(OutOfView(w.Ui().CtlPaneSearchOptions, AdvancedInputs(w)).join(' ').toStdString(), "");
 
     // Made as small as it gets: the left column keeps half the window for
     // the options, each input can be scrolled into view, and a wheel over a
@@ -696,23 +717,23 @@ TEST_F(FrmMainTest, EveryOptionShowsInALargeWindowAndScrollsIntoViewAtTheSmalles
     // filter.
     w.resize(700, 403);
     QTest::qWait(50);
-    w.Pane(frmMain::PaneOptions)->raise();
+    w.Ui().Pane(frmMain::PaneOptions)->raise();
     QTest::qWait(20);
-    EXPECT_GE(w.Pane(frmMain::PaneOptions)->width(),
-              (w.Pane(frmMain::PaneFolders)->width() + w.Pane(frmMain::PaneSearchList)->width()) / 2 - 1);
+    EXPECT_GE(w.Ui().Pane(frmMain::PaneOptions)->width(),
+              (w.Ui().Pane(frmMain::PaneFolders)->width() + w.Ui().Pane(frmMain::PaneSearchList)->width()) / 2 - 1);
     for (QWidget* input : OptionsInputs(w)) {
-        ScrollTo(w.ctlPaneSearch, input);
-        EXPECT_EQ(OutOfView(w.ctlPaneSearch, {input}).join(' ').toStdString(), "");
+        ScrollTo(w.Ui().ctlPaneSearch, input);
+        EXPECT_EQ(OutOfView(w.Ui().ctlPaneSearch, {input}).join(' ').toStdString(), "");
     }
-    w.Pane(frmMain::PaneAdvancedOptions)->raise();
+    w.Ui().Pane(frmMain::PaneAdvancedOptions)->raise();
     QTest::qWait(20);
     for (QWidget* input : AdvancedInputs(w)) {
-        ScrollTo(w.CtlPaneSearchOptions, input);
-        EXPECT_EQ(OutOfView(w.CtlPaneSearchOptions, {input}).join(' ').toStdString(), "");
+        ScrollTo(w.Ui().CtlPaneSearchOptions, input);
+        EXPECT_EQ(OutOfView(w.Ui().CtlPaneSearchOptions, {input}).join(' ').toStdString(), "");
     }
-    w.chkSearchByDate->click();
-    w.chkSearchBySize->click();
-    QScrollBar* bar = ScrollAreaOf(w.CtlPaneSearchOptions)->verticalScrollBar();
+    w.Ui().chkSearchByDate->click();
+    w.Ui().chkSearchBySize->click();
+    QScrollBar* bar = ScrollAreaOf(w.Ui().CtlPaneSearchOptions)->verticalScrollBar();
     ASSERT_GT(bar->maximum(), 0);
     const auto wheelOver = [&](QWidget* input) {
         const int before = bar->value();
@@ -722,10 +743,11 @@ TEST_F(FrmMainTest, EveryOptionShowsInALargeWindowAndScrollsIntoViewAtTheSmalles
         QApplication::sendEvent(input, &wheel);
         return bar->value() - before;
     };
-    for (QWidget* input : std::initializer_list<QWidget*>{w.cboDateRangeType, w.dtpDateFrom, w.cboLeastMost}) {
-        ScrollTo(w.CtlPaneSearchOptions, input);
+    for (QWidget* input :
+         std::initializer_list<QWidget*>{w.Ui().cboDateRangeType, w.Ui().dtpDateFrom, w.Ui().cboLeastMost}) {
+        ScrollTo(w.Ui().CtlPaneSearchOptions, input);
         bar->setValue(std::max(0, bar->value() - 20));
-        const char* value = input == w.dtpDateFrom ? "date" : "currentText";
+        const char* value = input == w.Ui().dtpDateFrom ? "date" : "currentText";
         const std::string before = input->property(value).toString().toStdString();
         EXPECT_GT(wheelOver(input), 0) << input->objectName().toStdString();
         EXPECT_EQ(input->property(value).toString().toStdString(), before) << input->objectName().toStdString();
@@ -736,15 +758,15 @@ TEST_F(FrmMainTest, EveryOptionShowsInALargeWindowAndScrollsIntoViewAtTheSmalles
 // left them: separators the user moved stay where they were put.
 TEST_F(FrmMainTest, ASmallerWindowKeepsThePaneSizesTheUserChose)
 {
-    objSettings->SetWindowStateFlag(0);
+    TheSettings().SetWindowStateFlag(0);
     frmMain w;
     w.resize(1200, 760);
     w.show();
     ASSERT_TRUE(QTest::qWaitForWindowExposed(&w));
     QTest::qWait(50);
-    QDockWidget* folders = w.Pane(frmMain::PaneFolders);
-    QDockWidget* options = w.Pane(frmMain::PaneOptions);
-    QDockWidget* list = w.Pane(frmMain::PaneSearchList);
+    QDockWidget* folders = w.Ui().Pane(frmMain::PaneFolders);
+    QDockWidget* options = w.Ui().Pane(frmMain::PaneOptions);
+    QDockWidget* list = w.Ui().Pane(frmMain::PaneSearchList);
     w.resizeDocks({folders, list}, {200, 1000}, Qt::Horizontal);
     w.resizeDocks({folders, options}, {500, 150}, Qt::Vertical);
     QTest::qWait(50);
@@ -760,30 +782,30 @@ TEST_F(FrmMainTest, ASmallerWindowKeepsThePaneSizesTheUserChose)
 
 TEST_F(FrmMainTest, ActivatingAPaneMovesTheFocusIntoIt)
 {
-    objSettings->SetWindowStateFlag(0);
+    TheSettings().SetWindowStateFlag(0);
     frmMain w;
     w.resize(900, 600);
     w.show();
     w.activateWindow();
     ASSERT_TRUE(QTest::qWaitForWindowActive(&w));
-    w.cmdSearch->setFocus();
+    w.Ui().cmdSearch->setFocus();
     // A click on a pane's title.
     const auto clickTitle = [&](int id) {
-        QDockWidget* dock = w.Pane(id);
+        QDockWidget* dock = w.Ui().Pane(id);
         QTest::mouseClick(dock, Qt::LeftButton, {}, QPoint(dock->width() / 3, 4));
         QCoreApplication::processEvents();
     };
     clickTitle(frmMain::PaneSearchList);
-    EXPECT_TRUE(w.grdSearchList->View()->hasFocus())
+    EXPECT_TRUE(w.Ui().grdSearchList->View()->hasFocus())
         << (QApplication::focusWidget() ? QApplication::focusWidget()->objectName().toStdString() : "none");
     clickTitle(frmMain::PaneFolders);
-    EXPECT_TRUE(w.ftvFolder->hasFocus());
+    EXPECT_TRUE(w.Ui().ftvFolder->hasFocus());
     // Not the folders while a search runs.
-    w.grdSearchList->setFocus();
+    w.Ui().grdSearchList->setFocus();
     {
         frmMain::SearchRun run(&w);
         clickTitle(frmMain::PaneFolders);
-        EXPECT_FALSE(w.ftvFolder->hasFocus());
+        EXPECT_FALSE(w.Ui().ftvFolder->hasFocus());
     }
 }
 
@@ -795,27 +817,29 @@ TEST_F(FrmMainTest, TheStartupFolderIsInViewOnceTheTreeHasListedItsFolder)
     for (int i = 0; i < 300; ++i)
         ASSERT_TRUE(QDir(base).mkdir(QStringLiteral("d%1").arg(i, 3, 10, QLatin1Char('0'))));
     const QString chosen = base + "/d250";
-    objSettings->SetStartupFolder(chosen);
-    objSettings->SetWindowStateFlag(0);
+    TheSettings().SetStartupFolder(chosen);
+    TheSettings().SetWindowStateFlag(0);
     frmMain w;
     w.resize(800, 500);
     w.show();
     ASSERT_TRUE(QTest::qWaitForWindowExposed(&w));
     EXPECT_EQ(w.SelectedFolder(), chosen);
     const auto inView = [&] {
-        const QRect row = w.ftvFolder->visualRect(w.ftvFolder->currentIndex());
-        return row.isValid() && w.ftvFolder->viewport()->rect().contains(row);
+        const QRect row = w.Ui().ftvFolder->visualRect(w.Ui().ftvFolder->currentIndex());
+        return row.isValid() && w.Ui().ftvFolder->viewport()->rect().contains(row);
     };
     // Once the listing of the chosen folder's parent has arrived.
-    const auto listed = [&] { return w.ftvFolderModel->rowCount(w.ftvFolder->currentIndex().parent()) >= 300; };
+    const auto listed = [&] {
+        return w.Ui().ftvFolderModel->rowCount(w.Ui().ftvFolder->currentIndex().parent()) >= 300;
+    };
     ASSERT_TRUE(QTest::qWaitFor(listed, 10000));
     QTest::qWait(100);
-    EXPECT_TRUE(inView()) << w.ftvFolder->visualRect(w.ftvFolder->currentIndex()).y();
+    EXPECT_TRUE(inView()) << w.Ui().ftvFolder->visualRect(w.Ui().ftvFolder->currentIndex()).y();
 
     // Once the user works the tree, it is left where the user put it.
-    QTest::mouseClick(w.ftvFolder->viewport(), Qt::LeftButton, {}, QPoint(1, 1));
-    w.ftvFolder->scrollToTop();
-    emit w.ftvFolderModel->directoryLoaded(base);
+    QTest::mouseClick(w.Ui().ftvFolder->viewport(), Qt::LeftButton, {}, QPoint(1, 1));
+    w.Ui().ftvFolder->scrollToTop();
+    emit w.Ui().ftvFolderModel->directoryLoaded(base);
     EXPECT_FALSE(inView());
 }
 
@@ -828,7 +852,7 @@ QRgb MiddleColour(QWidget* widget)
 
 TEST_F(FrmMainTest, TheSkinShowsDisabledInputsAsDisabledAndFollowsAFloatingPane)
 {
-    objSettings->SetWindowStateFlag(0);
+    TheSettings().SetWindowStateFlag(0);
     frmMain w;
     w.resize(1000, 640);
     w.show();
@@ -836,42 +860,42 @@ TEST_F(FrmMainTest, TheSkinShowsDisabledInputsAsDisabledAndFollowsAFloatingPane)
     ASSERT_FALSE(w.styleSheet().isEmpty()); // the skin is applied
     // Where there is room the options show whole, and the tree has the rest.
     QTest::qWait(20);
-    const QWidget* viewport = w.ctlPaneSearch->parentWidget();
-    EXPECT_GE(viewport->height(), w.ctlPaneSearch->height());
-    EXPECT_GE(viewport->width(), w.ctlPaneSearch->width());
-    EXPECT_GT(w.ftvFolder->height(), w.ctlPaneSearch->height());
-    w.Pane(frmMain::PaneAdvancedOptions)->raise();
+    const QWidget* viewport = w.Ui().ctlPaneSearch->parentWidget();
+    EXPECT_GE(viewport->height(), w.Ui().ctlPaneSearch->height());
+    EXPECT_GE(viewport->width(), w.Ui().ctlPaneSearch->width());
+    EXPECT_GT(w.Ui().ftvFolder->height(), w.Ui().ctlPaneSearch->height());
+    w.Ui().Pane(frmMain::PaneAdvancedOptions)->raise();
     QTest::qWait(20);
     // The date and size inputs start disabled: they must not look like the
     // enabled ones.
-    ASSERT_FALSE(w.txtInPeriod->isEnabled());
-    w.chkSearchBySize->click();
-    ASSERT_TRUE(w.txtSizeLeastMost->isEnabled());
-    EXPECT_NE(MiddleColour(w.txtInPeriod), MiddleColour(w.txtSizeLeastMost));
-    EXPECT_NE(MiddleColour(w.dtpDateFrom), qRgb(255, 255, 255));
-    EXPECT_NE(MiddleColour(w.cboDateInPeriod), MiddleColour(w.cboLeastMost));
+    ASSERT_FALSE(w.Ui().txtInPeriod->isEnabled());
+    w.Ui().chkSearchBySize->click();
+    ASSERT_TRUE(w.Ui().txtSizeLeastMost->isEnabled());
+    EXPECT_NE(MiddleColour(w.Ui().txtInPeriod), MiddleColour(w.Ui().txtSizeLeastMost));
+    EXPECT_NE(MiddleColour(w.Ui().dtpDateFrom), qRgb(255, 255, 255));
+    EXPECT_NE(MiddleColour(w.Ui().cboDateInPeriod), MiddleColour(w.Ui().cboLeastMost));
 
     // A floating pane keeps the skin's colours: its empty space shows the
     // window colour of the skin, as the docked pane does.
-    QDockWidget* options = w.Pane(frmMain::PaneOptions);
+    QDockWidget* options = w.Ui().Pane(frmMain::PaneOptions);
     options->raise();
     QTest::qWait(20);
     // A spot of the pane that no control covers: between two buttons.
-    const QPoint spare(w.cmdSplit->geometry().right() + 3, w.cmdSplit->geometry().center().y());
-    const QRgb docked = w.grab().toImage().pixel(w.fraCommand->mapTo(&w, spare));
+    const QPoint spare(w.Ui().cmdSplit->geometry().right() + 3, w.Ui().cmdSplit->geometry().center().y());
+    const QRgb docked = w.grab().toImage().pixel(w.Ui().fraCommand->mapTo(&w, spare));
     EXPECT_EQ(docked, qRgb(0xf3, 0xf6, 0xfa)) << std::hex << docked;
     options->setFloating(true);
     options->resize(options->widget()->sizeHint() + QSize(40, 60));
     options->show();
     QTest::qWait(50);
     const QImage floating = options->grab().toImage();
-    const QRgb floated = floating.pixel(w.fraCommand->mapTo(options, spare));
+    const QRgb floated = floating.pixel(w.Ui().fraCommand->mapTo(options, spare));
     EXPECT_EQ(floated, docked) << std::hex << floated << " vs " << docked;
 }
 
 TEST_F(FrmMainTest, TheLoadingWindowShowsOverTheListAndLeavesTheCancelButtonFree)
 {
-    objSettings->SetWindowStateFlag(0);
+    TheSettings().SetWindowStateFlag(0);
     QTemporaryDir dir;
     const QString folder = QDir(dir.path()).canonicalPath();
     QFile(folder + "/a.tif").open(QIODevice::WriteOnly);
@@ -895,8 +919,8 @@ TEST_F(FrmMainTest, TheLoadingWindowShowsOverTheListAndLeavesTheCancelButtonFree
             for (QWidget* top : QApplication::topLevelWidgets())
                 if (top->objectName() == "frmLoading" && top->isVisible())
                     seen = top->frameGeometry();
-            cancel = QRect(w.cmdSearch->mapToGlobal(QPoint(0, 0)), w.cmdSearch->size());
-            EXPECT_EQ(w.cmdSearch->text(), "&Cancel");
+            cancel = QRect(w.Ui().cmdSearch->mapToGlobal(QPoint(0, 0)), w.Ui().cmdSearch->size());
+            EXPECT_EQ(w.Ui().cmdSearch->text(), "&Cancel");
         });
         TiffPageCounter.counter = &counter;
         w.cmdSearch_Click();
@@ -907,7 +931,7 @@ TEST_F(FrmMainTest, TheLoadingWindowShowsOverTheListAndLeavesTheCancelButtonFree
         EXPECT_FALSE(seen.intersects(cancel))
             << size.width() << ": " << seen.x() << "," << seen.y() << " " << seen.width() << "x" << seen.height()
             << " vs " << cancel.x() << "," << cancel.y();
-        const QWidget* list = w.Pane(frmMain::PaneSearchList);
+        const QWidget* list = w.Ui().Pane(frmMain::PaneSearchList);
         EXPECT_TRUE(seen.intersects(QRect(list->mapToGlobal(QPoint(0, 0)), list->size()))) << size.width();
         EXPECT_TRUE(screen.contains(seen)) << size.width();
     }

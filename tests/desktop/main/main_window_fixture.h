@@ -23,9 +23,9 @@ protected:
         ResetStartupState();
         ClearPlacementArea();
         objSettings = std::make_unique<Settings>();
-        objSettings->LoadDefaultSettings();
+        TheSettings().LoadDefaultSettings();
         objGridColumns = std::make_unique<GridColumns>();
-        BuildGridColumns(*objGridColumns, objSettings->LastGridColWidth());
+        BuildGridColumns(*objGridColumns, TheSettings().LastGridColWidth());
         SetMsgBoxHandler([this](const MsgBoxRequest& r) {
             boxes.push_back(r);
             return MsgBoxResult::OK;

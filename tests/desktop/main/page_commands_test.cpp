@@ -48,17 +48,17 @@ protected:
     void ClickAll()
     {
         frmMain& w = Window();
-        w.cmdAppendTifffile->click();
-        w.cmdDeleteTiffPage->click();
-        w.cmdSplit->click();
+        w.Ui().cmdAppendTifffile->click();
+        w.Ui().cmdDeleteTiffPage->click();
+        w.Ui().cmdSplit->click();
     }
 
     // Hides the Pages column (before the window is built).
     void HidePagesColumn()
     {
-        QStringList flags = objSettings->ColumnVisibility().split(',');
-        flags[objSettings->ColumnReOrder().split(',').indexOf("Pages")] = "0";
-        objSettings->SetColumnVisibility(flags.join(','));
+        QStringList flags = TheSettings().ColumnVisibility().split(',');
+        flags[TheSettings().ColumnReOrder().split(',').indexOf("Pages")] = "0";
+        TheSettings().SetColumnVisibility(flags.join(','));
     }
 
     static QList<std::int32_t> PageCounts(const RecordCollection& records)
@@ -169,7 +169,7 @@ TEST_F(PageCommandsTest, AHiddenPagesColumnIsCountedForTheTickedRowsFirst)
              {"other.tif", root, "", false},
              {"report.Pdf", root + "/docs", "", true}});
 
-    Window().cmdAppendTifffile->click();
+    Window().Ui().cmdAppendTifffile->click();
     EXPECT_TRUE(boxes.empty()) << BoxTexts().join('|').toStdString();
     // Only the ticked TIFF and PDF files are counted, each by its full path.
     EXPECT_EQ(tiff.calls, QStringList{root + "/SCAN.TIF"});
@@ -195,7 +195,7 @@ TEST_F(PageCommandsTest, FilesThatCannotBeCountedBecomeDamagedRows)
     };
     Window();
     SetRows({{"broken.tiff", root, "", true}, {"empty.pdf", root, "", true}});
-    Window().cmdSplit->click();
+    Window().Ui().cmdSplit->click();
     EXPECT_EQ(G().CellText(1, Col("Pages")), "Error");
     EXPECT_EQ(G().CellText(2, Col("Pages")), "Error");
     EXPECT_EQ(BoxTexts(), QStringList{kOtherDamaged});
@@ -208,7 +208,7 @@ TEST_F(PageCommandsTest, AFailingCounterEndsTheRefreshButNotTheCommand)
     tiff.answer = [](const QString&, std::int32_t&) { return com::E_NOINTERFACE; };
     Window();
     SetRows({{"a.tif", root, "", true}, {"b.tif", root, "", true}});
-    Window().cmdDeleteTiffPage->click();
+    Window().Ui().cmdDeleteTiffPage->click();
     // The first failure stops the counting: the second file is not asked.
     EXPECT_EQ(tiff.calls.size(), 1);
     EXPECT_EQ(G().CellText(1, Col("Pages")), "");
@@ -241,7 +241,7 @@ TEST_F(PageCommandsTest, AfterTheDialogTheRowsItWasGivenShowTheirFilesAsTheyAreN
         };
         return int(QDialog::Accepted);
     });
-    Window().cmdDeleteTiffPage->click();
+    Window().Ui().cmdDeleteTiffPage->click();
 
     EXPECT_EQ(G().CellText(1, Col("Size (In KB)")), "3 KB");
     EXPECT_EQ(G().CellText(1, Col("Modified Date")), "05/11/2023 04:45 PM");

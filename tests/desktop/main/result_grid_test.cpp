@@ -45,12 +45,12 @@ void FillRows(Grid& g, const QStringList& names, const QStringList& pages)
 
 TEST_F(ResultGridTest, ColumnsComeFromTheStoredOrderWidthsAndVisibility)
 {
-    objSettings->SetColumnReOrder("Pages,Name,Selection,Location,Size (In KB),Type,Created Date,Modified Date");
-    objSettings->SetLastGridColWidth("700,1800,999,1800,1000,1400,2000,2100");
-    objSettings->SetColumnVisibility("1,1,1,0,1,1,1,1");
+    TheSettings().SetColumnReOrder("Pages,Name,Selection,Location,Size (In KB),Type,Created Date,Modified Date");
+    TheSettings().SetLastGridColWidth("700,1800,999,1800,1000,1400,2000,2100");
+    TheSettings().SetColumnVisibility("1,1,1,0,1,1,1,1");
     frmMain& w = Window();
-    const Grid& g = *w.grdSearchList;
-    EXPECT_EQ(Headers(g).join(','), objSettings->ColumnReOrder());
+    const Grid& g = *w.Ui().grdSearchList;
+    EXPECT_EQ(Headers(g).join(','), TheSettings().ColumnReOrder());
     EXPECT_EQ(GetColumnIndexByKey("Pages"), 0);
     EXPECT_EQ(GetColumnIndexByKey("Name"), 1);
     EXPECT_EQ(GetColumnIndexByKey("Nothing"), 0);
@@ -69,15 +69,15 @@ TEST_F(ResultGridTest, ColumnsComeFromTheStoredOrderWidthsAndVisibility)
     EXPECT_FALSE(g.ColumnHiddenAt(4));
     EXPECT_EQ(g.HeaderBarMode(), Grid::kHeaderSortMoveMark);
     EXPECT_EQ(g.RowCount(), 1);
-    EXPECT_EQ(ColumnOrderArray.join(','), objSettings->ColumnReOrder());
+    EXPECT_EQ(ColumnOrderArray.join(','), TheSettings().ColumnReOrder());
     EXPECT_TRUE(LogLines().isEmpty()) << LogLines().join('\n').toStdString();
 }
 
 TEST_F(ResultGridTest, AHeaderDragRewritesTheThreeListsInTheNewOrder)
 {
-    objSettings->SetColumnVisibility("1,0,1,1,1,1,1,1");
+    TheSettings().SetColumnVisibility("1,0,1,1,1,1,1,1");
     frmMain& w = Window();
-    Grid& g = *w.grdSearchList;
+    Grid& g = *w.Ui().grdSearchList;
     // The user drags the header at position 1 (Selection) to position 3.
     g.View()->horizontalHeader()->moveSection(1, 3);
 
@@ -96,11 +96,11 @@ TEST_F(ResultGridTest, AHeaderDragRewritesTheThreeListsInTheNewOrder)
 
     // The next window lays the columns out the same way.
     window.reset();
-    EXPECT_EQ(Headers(*Window().grdSearchList).join(','), s.ColumnReOrder());
-    EXPECT_TRUE(Window().grdSearchList->ColumnHiddenAt(3));
+    EXPECT_EQ(Headers(*Window().Ui().grdSearchList).join(','), s.ColumnReOrder());
+    EXPECT_TRUE(Window().Ui().grdSearchList->ColumnHiddenAt(3));
 
     // A drag onto its own place writes nothing.
-    objSettings->SetColumnVisibility("1,1,1,1,1,1,1,1");
+    TheSettings().SetColumnVisibility("1,1,1,1,1,1,1,1");
     QFile::remove(Settings::SettingsFilePath());
     Window().grdSearchList_AfterMoveColumn(2, 2);
     EXPECT_FALSE(QFile::exists(Settings::SettingsFilePath()));
@@ -117,17 +117,17 @@ TEST_F(ResultGridTest, AnOrderThatDoesNotNameEveryColumnBringsBackAllThreeDefaul
     };
     for (const char* order : orders) {
         QFile::remove(StorageFolder() + "/Errors.Log");
-        objSettings->SetColumnReOrder(order);
-        objSettings->SetLastGridColWidth("100,250,700,1800,1000,1400,2000,2000");
-        objSettings->SetColumnVisibility("1,1,1,1,1,1,1,0");
+        TheSettings().SetColumnReOrder(order);
+        TheSettings().SetLastGridColWidth("100,250,700,1800,1000,1400,2000,2000");
+        TheSettings().SetColumnVisibility("1,1,1,1,1,1,1,0");
         window.reset();
-        const Grid& g = *Window().grdSearchList;
+        const Grid& g = *Window().Ui().grdSearchList;
         const bool fine = QString(order).startsWith("Modified");
         EXPECT_EQ(Headers(g).join(','), fine ? QString(order) : kDefaultOrder) << order;
-        EXPECT_EQ(objSettings->ColumnReOrder(), fine ? QString(order) : kDefaultOrder);
-        EXPECT_EQ(objSettings->LastGridColWidth(),
+        EXPECT_EQ(TheSettings().ColumnReOrder(), fine ? QString(order) : kDefaultOrder);
+        EXPECT_EQ(TheSettings().LastGridColWidth(),
                   fine ? "100,250,700,1800,1000,1400,2000,2000" : "1800,250,700,1800,1000,1400,2000,2000");
-        EXPECT_EQ(objSettings->ColumnVisibility(), fine ? "1,1,1,1,1,1,1,0" : "1,1,1,1,1,1,1,1");
+        EXPECT_EQ(TheSettings().ColumnVisibility(), fine ? "1,1,1,1,1,1,1,0" : "1,1,1,1,1,1,1,1");
         EXPECT_EQ(objGridColumns->Count(), 8);
         EXPECT_EQ(g.ColumnCount(), 8);
         EXPECT_EQ(LogLines().size(), fine ? 0 : 1) << order;
@@ -155,16 +155,16 @@ TEST_F(ResultGridTest, ABadWidthOrVisibilityListFallsBackOnItsOwn)
     };
     for (const Case& c : cases) {
         QFile::remove(StorageFolder() + "/Errors.Log");
-        objSettings->SetColumnReOrder(order);
-        objSettings->SetLastGridColWidth(c.widths);
-        objSettings->SetColumnVisibility(c.flags);
+        TheSettings().SetColumnReOrder(order);
+        TheSettings().SetLastGridColWidth(c.widths);
+        TheSettings().SetColumnVisibility(c.flags);
         window.reset();
-        const Grid& g = *Window().grdSearchList;
+        const Grid& g = *Window().Ui().grdSearchList;
         const std::string what = (c.widths + " / " + c.flags).toStdString();
         // The order stays; only the bad list is replaced, with one line.
         EXPECT_EQ(Headers(g).join(','), order) << what;
-        EXPECT_EQ(objSettings->LastGridColWidth(), c.storedWidths) << what;
-        EXPECT_EQ(objSettings->ColumnVisibility(), c.storedFlags) << what;
+        EXPECT_EQ(TheSettings().LastGridColWidth(), c.storedWidths) << what;
+        EXPECT_EQ(TheSettings().ColumnVisibility(), c.storedFlags) << what;
         EXPECT_EQ(LogLines().size(), c.widths == c.storedWidths && c.flags == c.storedFlags ? 0 : 1) << what;
         EXPECT_EQ(g.ColumnWidthAt(GetColumnIndexByKey("Name")), 1800) << what;
         EXPECT_EQ(g.ColumnDataTypeAt(GetColumnIndexByKey("Selection")), Grid::kTypeBoolean) << what;
@@ -179,7 +179,7 @@ TEST_F(ResultGridTest, AWidthThatIsNoWidthNeverReachesTheGrid)
     // the grid's set-up gives the column its built-in width and logs it.
     objGridColumns->Item("Pages")->ColumnWidth = std::numeric_limits<float>::quiet_NaN();
     objGridColumns->Item("Type")->ColumnWidth = -300;
-    const Grid& g = *Window().grdSearchList;
+    const Grid& g = *Window().Ui().grdSearchList;
     EXPECT_EQ(g.ColumnWidthAt(GetColumnIndexByKey("Pages")), 700);
     EXPECT_EQ(g.ColumnWidthAt(GetColumnIndexByKey("Type")), 1400);
     EXPECT_EQ(objGridColumns->Item("Pages")->ColumnWidth, 700.0f);
@@ -194,8 +194,8 @@ TEST_F(ResultGridTest, TheCatalogueFollowsAnyOrderWithoutLosingAColumn)
     QRandomGenerator rng(7);
     for (int round = 0; round < 300; ++round) {
         std::shuffle(keys.begin(), keys.end(), rng);
-        objSettings->SetColumnReOrder(keys.join(','));
-        ::LoadGridColumns(*objSettings, *objGridColumns);
+        TheSettings().SetColumnReOrder(keys.join(','));
+        ::LoadGridColumns(TheSettings(), *objGridColumns);
         ASSERT_EQ(objGridColumns->Count(), 8);
         for (int i = 0; i < 8; ++i) {
             ASSERT_EQ(objGridColumns->Item(i + 1)->ColumnKey, keys[i]) << keys.join(',').toStdString();
@@ -209,13 +209,13 @@ TEST_F(ResultGridTest, TheCatalogueFollowsAnyOrderWithoutLosingAColumn)
 TEST_F(ResultGridTest, RefreshGridAppliesChangedSettingsToTheGrid)
 {
     frmMain& w = Window();
-    Grid& g = *w.grdSearchList;
+    Grid& g = *w.Ui().grdSearchList;
     FillRows(g, {"a.tif", "b.tif"}, {"1", "2"});
-    objSettings->SetColumnReOrder("Location,Name,Selection,Pages,Size (In KB),Type,Created Date,Modified Date");
-    objSettings->SetLastGridColWidth("3000,1500,250,900,1000,1400,2000,2000");
-    objSettings->SetColumnVisibility("1,1,1,1,0,1,1,1");
+    TheSettings().SetColumnReOrder("Location,Name,Selection,Pages,Size (In KB),Type,Created Date,Modified Date");
+    TheSettings().SetLastGridColWidth("3000,1500,250,900,1000,1400,2000,2000");
+    TheSettings().SetColumnVisibility("1,1,1,1,0,1,1,1");
     w.RefreshGrid();
-    EXPECT_EQ(Headers(g).join(','), objSettings->ColumnReOrder());
+    EXPECT_EQ(Headers(g).join(','), TheSettings().ColumnReOrder());
     EXPECT_EQ(g.ColumnWidthAt(0), 3000);
     EXPECT_EQ(g.ColumnWidthAt(3), 900);
     EXPECT_TRUE(g.ColumnHiddenAt(4));
@@ -238,12 +238,12 @@ TEST_F(ResultGridTest, SortRulesFollowTheColumnAndTheNumericSetting)
         return order;
     };
     // The kind follows the column; the direction the grid proposes stays.
-    objSettings->SetSortbyNumeric(0);
+    TheSettings().SetSortbyNumeric(0);
     EXPECT_EQ(rule(name, 1), 1);
     EXPECT_EQ(rule(name, 2), 2);
     EXPECT_EQ(rule(name, 3), 1);
     EXPECT_EQ(rule(name, 4), 2);
-    objSettings->SetSortbyNumeric(1);
+    TheSettings().SetSortbyNumeric(1);
     EXPECT_EQ(rule(name, 1), 3);
     EXPECT_EQ(rule(name, 2), 4);
     EXPECT_EQ(rule(name, 4), 4);
@@ -258,8 +258,8 @@ TEST_F(ResultGridTest, SortRulesFollowTheColumnAndTheNumericSetting)
 
 TEST_F(ResultGridTest, ASecondClickOnNameReversesTheNumericOrder)
 {
-    objSettings->SetSortbyNumeric(1);
-    Grid& g = *Window().grdSearchList;
+    TheSettings().SetSortbyNumeric(1);
+    Grid& g = *Window().Ui().grdSearchList;
     FillRows(g, {"scan10.tif", "scan2.tif", "scan1.tif"}, {});
     const int name = GetColumnIndexByKey("Name");
     QHeaderView* header = g.View()->horizontalHeader();
@@ -291,7 +291,7 @@ TEST_F(ResultGridTest, TheEndOfASearchSortsLikeAHeaderClickOnTheCurrentColumn)
         return com::S_OK;
     };
     frmMain& w = Window();
-    Grid& g = *w.grdSearchList;
+    Grid& g = *w.Ui().grdSearchList;
     const auto column = [&](const char* key) {
         QStringList out;
         for (int r = 1; r < g.RowCount(); ++r)
@@ -299,7 +299,7 @@ TEST_F(ResultGridTest, TheEndOfASearchSortsLikeAHeaderClickOnTheCurrentColumn)
         return out;
     };
     for (int numeric : {0, 1}) {
-        objSettings->SetSortbyNumeric(numeric);
+        TheSettings().SetSortbyNumeric(numeric);
         // Sizes and page counts always sort as numbers.
         g.SetCurrentColumn(GetColumnIndexByKey("Size (In KB)"));
         Search();
@@ -309,7 +309,7 @@ TEST_F(ResultGridTest, TheEndOfASearchSortsLikeAHeaderClickOnTheCurrentColumn)
         EXPECT_EQ(column("Pages"), QStringList({"0", "1", "10", "19", "103"})) << numeric;
     }
     // A current cell in a hidden column sorts by name instead.
-    objSettings->SetColumnVisibility("1,1,1,1,0,1,1,1");
+    TheSettings().SetColumnVisibility("1,1,1,1,0,1,1,1");
     w.RefreshGrid();
     g.SetCurrentColumn(GetColumnIndexByKey("Size (In KB)"));
     ASSERT_TRUE(g.ColumnHiddenAt(GetColumnIndexByKey("Size (In KB)")));
@@ -321,9 +321,9 @@ TEST_F(ResultGridTest, TheEndOfASearchSortsLikeAHeaderClickOnTheCurrentColumn)
 TEST_F(ResultGridTest, NumericNameSortWorksUnderTheCLocaleToo)
 {
     QLocale::setDefault(QLocale::c());
-    objSettings->SetSortbyNumeric(1);
+    TheSettings().SetSortbyNumeric(1);
     frmMain& w = Window();
-    Grid& g = *w.grdSearchList;
+    Grid& g = *w.Ui().grdSearchList;
     FillRows(g, {"scan10.tif", "Scan2.tif", "scan1.tif", "scan2a.tif"}, {"12", "2", "1", ""});
     g.SetRowCount(g.RowCount() + 1);
     g.SetCellText(5, GetColumnIndexByKey("Name"), "a.tif");
@@ -349,7 +349,7 @@ TEST_F(ResultGridTest, NumericNameSortWorksUnderTheCLocaleToo)
     MakeFile("p9.tif");
     Search();
     EXPECT_EQ(Names(), QStringList({"p9.tif", "p10.tif"}));
-    objSettings->SetSortbyNumeric(0);
+    TheSettings().SetSortbyNumeric(0);
     Search();
     EXPECT_EQ(Names(), QStringList({"p10.tif", "p9.tif"}));
 }
@@ -357,7 +357,7 @@ TEST_F(ResultGridTest, NumericNameSortWorksUnderTheCLocaleToo)
 TEST_F(ResultGridTest, TotalsCountTickedRowsAndTheirTiffPages)
 {
     frmMain& w = Window();
-    Grid& g = *w.grdSearchList;
+    Grid& g = *w.Ui().grdSearchList;
     EXPECT_EQ(w.getSelectedFileinfo(), "0 file selected; Total Page count of selected Tiff files: 0");
     FillRows(g, {"a.tif", "b.tif", "c.TIF", "d.PDF", "noext", "e.tif"}, {"12", "Error", "", "30", "5", "30"});
     const int sel = GetColumnIndexByKey("Selection");
@@ -368,7 +368,7 @@ TEST_F(ResultGridTest, TotalsCountTickedRowsAndTheirTiffPages)
     EXPECT_EQ(w.getSelectedFileinfo(), "5 file selected; Total Page count of selected Tiff files: 17");
     // A mouse button going up shows the totals.
     w.grdSearchList_MouseUp(1, 0, 0, 0);
-    EXPECT_EQ(w.sbPanelStatus->text(), "5 file selected; Total Page count of selected Tiff files: 17");
+    EXPECT_EQ(w.Ui().sbPanelStatus->text(), "5 file selected; Total Page count of selected Tiff files: 17");
 }
 
 TEST_F(ResultGridTest, SpaceFlipsEachSelectedRowAndOnlyALeftClickOnTheBoxesEdits)
@@ -376,7 +376,7 @@ TEST_F(ResultGridTest, SpaceFlipsEachSelectedRowAndOnlyALeftClickOnTheBoxesEdits
     frmMain& w = Window();
     w.show();
     ASSERT_TRUE(QTest::qWaitForWindowExposed(&w));
-    Grid& g = *w.grdSearchList;
+    Grid& g = *w.Ui().grdSearchList;
     FillRows(g, {"a.tif", "b.tif", "c.tif", "d.tif"}, {"1", "2", "3", "4"});
     const int sel = GetColumnIndexByKey("Selection");
     g.SetCellAttribute(Grid::kAttrCheckState, 2, sel, true);
@@ -390,7 +390,7 @@ TEST_F(ResultGridTest, SpaceFlipsEachSelectedRowAndOnlyALeftClickOnTheBoxesEdits
     EXPECT_TRUE(ticked(3));
     EXPECT_FALSE(ticked(4));
     // The totals follow at once.
-    EXPECT_EQ(w.sbPanelStatus->text(), "2 file selected; Total Page count of selected Tiff files: 4");
+    EXPECT_EQ(w.Ui().sbPanelStatus->text(), "2 file selected; Total Page count of selected Tiff files: 4");
     // Other keys tick nothing.
     w.grdSearchList_KeyDown(65, 0);
     EXPECT_TRUE(ticked(1));
@@ -408,16 +408,16 @@ TEST_F(ResultGridTest, SpaceFlipsEachSelectedRowAndOnlyALeftClickOnTheBoxesEdits
     const QRect box = g.View()->visualRect(g.View()->model()->index(3, sel));
     QTest::mouseClick(g.View()->viewport(), Qt::LeftButton, {}, box.center());
     EXPECT_TRUE(ticked(4));
-    EXPECT_EQ(w.sbPanelStatus->text(), "3 file selected; Total Page count of selected Tiff files: 8");
+    EXPECT_EQ(w.Ui().sbPanelStatus->text(), "3 file selected; Total Page count of selected Tiff files: 8");
 
     // A right click on a data row opens the context menu; on the header not.
     const QRect cell = g.View()->visualRect(g.View()->model()->index(1, 0));
     QTest::mousePress(g.View()->viewport(), Qt::RightButton, {}, cell.center());
-    EXPECT_TRUE(w.mnuCtxMenu->isVisible());
-    w.mnuCtxMenu->hide();
+    EXPECT_TRUE(w.Ui().mnuCtxMenu->isVisible());
+    w.Ui().mnuCtxMenu->hide();
     QTest::mouseRelease(g.View()->viewport(), Qt::RightButton, {}, cell.center());
     QTest::mousePress(g.View()->horizontalHeader()->viewport(), Qt::RightButton, {}, QPoint(5, 5));
-    EXPECT_FALSE(w.mnuCtxMenu->isVisible());
+    EXPECT_FALSE(w.Ui().mnuCtxMenu->isVisible());
 }
 
 } // namespace

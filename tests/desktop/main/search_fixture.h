@@ -49,10 +49,10 @@ protected:
         root = QDir(tree_.path()).canonicalPath();
         QLocale::setDefault(QLocale(QLocale::English, QLocale::UnitedStates));
         FilterPatterns = QStringList{QStringLiteral("*.tif,*.tiff")};
-        objSettings->SetWindowStateFlag(0);
+        TheSettings().SetWindowStateFlag(0);
         // The window's first search looks at an empty folder.
         QDir().mkpath(root + QStringLiteral("/.start"));
-        objSettings->SetStartupFolder(root + QStringLiteral("/.start"));
+        TheSettings().SetStartupFolder(root + QStringLiteral("/.start"));
         TiffPageCounter.counter = &tiff;
         PdfPageCounter.counter = &pdf;
     }
@@ -83,7 +83,7 @@ protected:
     void Search(const QString& folder = QString(), bool subfolders = false)
     {
         frmMain& w = Window();
-        w.chkSearchSubFolder->setChecked(subfolders);
+        w.Ui().chkSearchSubFolder->setChecked(subfolders);
         const QString path = folder.isEmpty() ? root : root + QLatin1Char('/') + folder;
         if (w.SelectedFolder() != path)
             ASSERT_TRUE(w.SelectFolder(path));
@@ -93,7 +93,7 @@ protected:
 
     std::vector<ResultRow> Rows()
     {
-        const Grid& g = *Window().grdSearchList;
+        const Grid& g = *Window().Ui().grdSearchList;
         std::vector<ResultRow> rows;
         for (int r = 1; r < g.RowCount(); ++r) {
             rows.push_back(

@@ -51,11 +51,11 @@ TEST_F(SearchTest, PatternsMatchWithoutRegardToCaseAndRowsCarryTheFileFacts)
         EXPECT_EQ(r.pages, "3");
     }
     // Each row has the icon of its type.
-    const Grid& g = *Window().grdSearchList;
+    const Grid& g = *Window().Ui().grdSearchList;
     EXPECT_TRUE(g.CellAttribute(Grid::kAttrPicture, 1, GetColumnIndexByKey("Name")).isValid());
     EXPECT_EQ(tiff.calls.size(), 3);
     EXPECT_TRUE(pdf.calls.isEmpty());
-    EXPECT_EQ(Window().sbPanelStatus->text(), "0 file selected; Total Page count of selected Tiff files: 0");
+    EXPECT_EQ(Window().Ui().sbPanelStatus->text(), "0 file selected; Total Page count of selected Tiff files: 0");
     EXPECT_TRUE(LogLines().isEmpty()) << LogLines().join('\n').toStdString();
 }
 
@@ -87,8 +87,8 @@ TEST_F(SearchTest, NamesThatAreNotUtf8AreLoggedAndNotedNotLostSilently)
         << log[0].toStdString();
     EXPECT_TRUE(log[1].contains(root + "/latin\\xE9.tif")) << log[1].toStdString();
     EXPECT_TRUE(log[1].contains("in procedure LoadFiles at Line No. 50 of Form frmMain")) << log[1].toStdString();
-    EXPECT_FALSE(w.sbPanelSkipped->isHidden());
-    EXPECT_EQ(w.sbPanelSkipped->text(), "2 file name(s) skipped: not valid UTF-8 (see Errors.Log)");
+    EXPECT_FALSE(w.Ui().sbPanelSkipped->isHidden());
+    EXPECT_EQ(w.Ui().sbPanelSkipped->text(), "2 file name(s) skipped: not valid UTF-8 (see Errors.Log)");
 
     // With subfolders the unreachable folder counts too; the others are
     // searched as usual.
@@ -98,12 +98,12 @@ TEST_F(SearchTest, NamesThatAreNotUtf8AreLoggedAndNotedNotLostSilently)
     log = LogLines();
     ASSERT_EQ(log.size(), 3) << log.join('\n').toStdString();
     EXPECT_TRUE(log[2].contains(root + "/sub\\xFE (folder) is not valid UTF-8")) << log[2].toStdString();
-    EXPECT_EQ(w.sbPanelSkipped->text(), "3 file name(s) skipped: not valid UTF-8 (see Errors.Log)");
+    EXPECT_EQ(w.Ui().sbPanelSkipped->text(), "3 file name(s) skipped: not valid UTF-8 (see Errors.Log)");
 
     // A search without such names takes the note away.
     Search("ok");
     EXPECT_EQ(Names(), QStringList({"inner.tif"}));
-    EXPECT_TRUE(w.sbPanelSkipped->isHidden());
+    EXPECT_TRUE(w.Ui().sbPanelSkipped->isHidden());
 }
 
 TEST_F(SearchTest, PagesCellsReadErrorWhenACountFailsAndStayEmptyWhileHidden)
@@ -141,7 +141,7 @@ TEST_F(SearchTest, PagesCellsReadErrorWhenACountFailsAndStayEmptyWhileHidden)
     // Pages hidden: no counter is called, the cells stay empty.
     TiffPageCounter.counter = &tiff;
     tiff.calls.clear();
-    objSettings->SetColumnVisibility("1,1,0,1,1,1,1,1");
+    TheSettings().SetColumnVisibility("1,1,0,1,1,1,1,1");
     Search();
     EXPECT_TRUE(tiff.calls.isEmpty());
     for (const ResultRow& r : Rows())
@@ -156,46 +156,46 @@ TEST_F(SearchTest, TheAdvancedOptionsOnTheWindowDecideWhatTheSearchLists)
     SetTimes(MakeFile("old.tif", 2049), now.addDays(-33), now.addDays(-33));
     SetTimes(MakeFile("new.tif", 10), now.addDays(-100), now);
     frmMain& w = Window();
-    w.ChkUseAdvOpt->setChecked(true);
+    w.Ui().ChkUseAdvOpt->setChecked(true);
 
-    w.chkSearchBySize->setChecked(true);
+    w.Ui().chkSearchBySize->setChecked(true);
     const auto bySize = [&](const char* least, const char* limit) {
-        w.optSizeAt->setChecked(true);
-        w.cboLeastMost->setCurrentText(least);
-        w.txtSizeLeastMost->setText(limit);
+        w.Ui().optSizeAt->setChecked(true);
+        w.Ui().cboLeastMost->setCurrentText(least);
+        w.Ui().txtSizeLeastMost->setText(limit);
         Search();
         return Names().join(' ');
     };
     EXPECT_EQ(bySize("Most", "1"), "new.tif");
     EXPECT_EQ(bySize("Least", "2"), "old.tif");
-    w.optSizeBtn->setChecked(true);
-    w.txtSizeFrom->setText("2");
-    w.txtSizeTo->setText("3");
+    w.Ui().optSizeBtn->setChecked(true);
+    w.Ui().txtSizeFrom->setText("2");
+    w.Ui().txtSizeTo->setText("3");
     Search();
     EXPECT_EQ(Names().join(' '), "old.tif");
-    w.chkSearchBySize->setChecked(false);
+    w.Ui().chkSearchBySize->setChecked(false);
 
-    w.chkSearchByDate->setChecked(true);
+    w.Ui().chkSearchByDate->setChecked(true);
     const auto byDate = [&](const char* kind, const char* n, const char* unit) {
-        w.cboDateRangeType->setCurrentText(kind);
-        w.optInPeriod->setChecked(true);
-        w.txtInPeriod->setText(n);
-        w.cboDateInPeriod->setCurrentText(unit);
+        w.Ui().cboDateRangeType->setCurrentText(kind);
+        w.Ui().optInPeriod->setChecked(true);
+        w.Ui().txtInPeriod->setText(n);
+        w.Ui().cboDateInPeriod->setCurrentText(unit);
         Search();
         return Names().join(' ');
     };
     EXPECT_EQ(byDate("Files Modified", "35", "Day(s)"), "new.tif old.tif");
     EXPECT_EQ(byDate("Files Modified", "1", "Month(s)"), "new.tif");
     EXPECT_EQ(byDate("Files Last Accessed", "35", "Day(s)"), "old.tif");
-    w.optBtnPeriod->setChecked(true);
-    w.dtpDateFrom->setDate(now.date().addDays(-40));
-    w.dtpDateTo->setDate(now.date().addDays(-30));
-    w.cboDateRangeType->setCurrentText("Files Modified");
+    w.Ui().optBtnPeriod->setChecked(true);
+    w.Ui().dtpDateFrom->setDate(now.date().addDays(-40));
+    w.Ui().dtpDateTo->setDate(now.date().addDays(-30));
+    w.Ui().cboDateRangeType->setCurrentText("Files Modified");
     Search();
     EXPECT_EQ(Names().join(' '), "old.tif");
 
     // The whole advanced pane off: every file.
-    w.ChkUseAdvOpt->setChecked(false);
+    w.Ui().ChkUseAdvOpt->setChecked(false);
     Search();
     EXPECT_EQ(Names().join(' '), "new.tif old.tif");
 }
@@ -206,15 +206,15 @@ TEST_F(SearchTest, AnAdvancedOptionChangedDuringASearchCountsFromTheNextFile)
     MakeFile("b.tif", 3 * 1024);
     MakeFile("c.tif", 3 * 1024);
     frmMain& w = Window();
-    w.ChkUseAdvOpt->setChecked(true);
-    w.chkSearchBySize->setChecked(true);
-    w.optSizeAt->setChecked(true);
-    w.cboLeastMost->setCurrentText("Most");
-    w.txtSizeLeastMost->setText("5");
+    w.Ui().ChkUseAdvOpt->setChecked(true);
+    w.Ui().chkSearchBySize->setChecked(true);
+    w.Ui().optSizeAt->setChecked(true);
+    w.Ui().cboLeastMost->setCurrentText("Most");
+    w.Ui().txtSizeLeastMost->setText("5");
     // The limit is lowered while the first file is being counted.
     tiff.answer = [&](const QString& path, std::int32_t& pages) {
         if (path.endsWith("/a.tif"))
-            w.txtSizeLeastMost->setText("2");
+            w.Ui().txtSizeLeastMost->setText("2");
         pages = 1;
         return com::S_OK;
     };
@@ -242,9 +242,9 @@ TEST_F(SearchTest, CancelStopsAfterTheFileInHandAndRestoresTheWindow)
     tiff.answer = [&](const QString&, std::int32_t& pages) {
         pages = 2;
         if (tiff.calls.size() == 3) {
-            statesDuringSearch << w.cmdSearch->text() << QString::number(w.ftvFolder->isEnabled())
-                               << QString::number(w.grdSearchList->isHidden());
-            w.cmdSearch->click();
+            statesDuringSearch << w.Ui().cmdSearch->text() << QString::number(w.Ui().ftvFolder->isEnabled())
+                               << QString::number(w.Ui().grdSearchList->isHidden());
+            w.Ui().cmdSearch->click();
         }
         return com::S_OK;
     };
@@ -256,24 +256,24 @@ TEST_F(SearchTest, CancelStopsAfterTheFileInHandAndRestoresTheWindow)
     EXPECT_EQ(boxes[0].text, "Process is terminated.");
     EXPECT_EQ(boxes[0].icon, MsgBoxIcon::Information);
     // Back to idle.
-    EXPECT_EQ(w.cmdSearch->text(), "&Search");
-    EXPECT_TRUE(w.ftvFolder->isEnabled());
-    EXPECT_TRUE(w.ctlPaneSearchList->isEnabled());
-    EXPECT_TRUE(w.chkSearchSubFolder->isEnabled());
-    EXPECT_FALSE(w.grdSearchList->isHidden());
-    EXPECT_EQ(w.grdSearchList->RedrawEnabled(), -1);
+    EXPECT_EQ(w.Ui().cmdSearch->text(), "&Search");
+    EXPECT_TRUE(w.Ui().ftvFolder->isEnabled());
+    EXPECT_TRUE(w.Ui().ctlPaneSearchList->isEnabled());
+    EXPECT_TRUE(w.Ui().chkSearchSubFolder->isEnabled());
+    EXPECT_FALSE(w.Ui().grdSearchList->isHidden());
+    EXPECT_EQ(w.Ui().grdSearchList->RedrawEnabled(), -1);
     EXPECT_FALSE(w.SearchRunning());
     EXPECT_TRUE(w.findChildren<frmLoading*>().isEmpty());
-    EXPECT_EQ(w.sbPanelStatus->text(), "0 file selected; Total Page count of selected Tiff files: 0");
+    EXPECT_EQ(w.Ui().sbPanelStatus->text(), "0 file selected; Total Page count of selected Tiff files: 0");
 
     // The next search starts afresh: the totals go with the rows it clears.
     w.SelectAllRows();
-    ASSERT_EQ(w.sbPanelStatus->text(), "3 file selected; Total Page count of selected Tiff files: 6");
+    ASSERT_EQ(w.Ui().sbPanelStatus->text(), "3 file selected; Total Page count of selected Tiff files: 6");
     QString statusDuringSearch;
     tiff.answer = [&](const QString&, std::int32_t& pages) {
         pages = 2;
         if (statusDuringSearch.isEmpty())
-            statusDuringSearch = w.sbPanelStatus->text();
+            statusDuringSearch = w.Ui().sbPanelStatus->text();
         return com::S_OK;
     };
     tiff.calls.clear();
@@ -287,13 +287,13 @@ TEST_F(SearchTest, TheWindowComesBackAfterAFailureInsideTheSearch)
     MakeFile("a.tif");
     frmMain& w = Window();
     // A grid that lost its columns makes filling a row fail.
-    w.grdSearchList->SetColumnCount(2);
+    w.Ui().grdSearchList->SetColumnCount(2);
     Search();
     ASSERT_FALSE(LogLines().isEmpty());
     EXPECT_TRUE(LogLines().first().contains("in procedure LoadFiles")) << LogLines().first().toStdString();
-    EXPECT_EQ(w.cmdSearch->text(), "&Search");
-    EXPECT_TRUE(w.ftvFolder->isEnabled());
-    EXPECT_FALSE(w.grdSearchList->isHidden());
+    EXPECT_EQ(w.Ui().cmdSearch->text(), "&Search");
+    EXPECT_TRUE(w.Ui().ftvFolder->isEnabled());
+    EXPECT_FALSE(w.Ui().grdSearchList->isHidden());
     EXPECT_FALSE(w.SearchRunning());
     EXPECT_TRUE(w.findChildren<frmLoading*>().isEmpty());
     EXPECT_TRUE(boxes.empty());
@@ -345,7 +345,7 @@ TEST_F(SearchTest, ClosingTheWindowDuringARealSearchClosesItOnceTheSearchHasUnwo
             // The close box, pressed while the search yields.
             closedAtOnce = w->close();
             EXPECT_TRUE(w->CancelRequested);
-            EXPECT_FALSE(w->mnuexit->isEnabled());
+            EXPECT_FALSE(w->Ui().mnuexit->isEnabled());
         }
         return com::S_OK;
     };
@@ -373,7 +373,7 @@ TEST_F(SearchTest, ALongWalkThroughFoldersWithoutFilesStillHearsCancel)
     // Cancel is pressed a moment after the walk has started.
     QTimer::singleShot(30, &w, [&w] {
         if (w.SearchRunning())
-            w.cmdSearch->click();
+            w.Ui().cmdSearch->click();
     });
     Search("empty", true);
     EXPECT_TRUE(Names().isEmpty());
