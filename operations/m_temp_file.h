@@ -9,7 +9,8 @@
 // ApiErrorText) when the platform gives none.
 QString GetTempDir();
 
-// Creates a new, empty, uniquely named file "<prefix>XXXXXX.tmp" in folder
+// Creates a new, empty, uniquely named file "<first three characters of
+// prefix>XXXXXX.tmp" in folder
 // (GetTempDir() when empty) and returns its path. Raises the system's error
 // (SystemError: the error code bitwise Or 10000, description ApiErrorText)
 // when the file cannot be created.
