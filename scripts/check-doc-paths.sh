@@ -28,7 +28,9 @@ while IFS= read -r token; do
   path=${token%/}
   if [[ $path == *[*?]* ]]; then
     [ -n "$(git ls-files -- ":(glob)$path")" ] && continue
-  elif printf '%s\n' "$tracked" | grep -qxF -- "$path" || printf '%s\n' "$folders" | grep -qxF -- "$path/"; then
+  # Here-strings, not pipes: grep -q stops reading at its first match, and
+  # under pipefail the writer's SIGPIPE would count as no match.
+  elif grep -qxF -- "$path" <<<"$tracked" || grep -qxF -- "$path/" <<<"$folders"; then
     continue
   fi
   echo "$doc names \`$token\`, which is not a tracked file or folder" >&2
