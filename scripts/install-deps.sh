@@ -29,7 +29,7 @@ if [ ${#missing[@]} -gt 0 ]; then
 fi
 
 # The desktop tests run once more under a comma-decimal locale.
-if ! locale -a 2>/dev/null | grep -qix 'de_DE\.utf-\?8'; then
+if ! grep -qix 'de_DE\.utf-\?8' <<<"$(locale -a 2>/dev/null)"; then
   if grep -q '^# *de_DE.UTF-8 UTF-8' /etc/locale.gen 2>/dev/null; then
     $SUDO sed -i 's/^# *de_DE.UTF-8 UTF-8/de_DE.UTF-8 UTF-8/' /etc/locale.gen
   else
