@@ -336,6 +336,8 @@ bool DeletePage(std::string input, std::int32_t p)
     TiffReader& reader = *readers[0];
     NoteWhyNoPages(reader);
     const std::int32_t n = reader.PageCount();
+    if (n == 1 && p == 1)
+        NoteRefusal("the only page of a file is not deleted");
     if (p < 1 || p > n || n == 1)
         return false;
     return RewriteInPlace(input, {{&reader, 0, p - 2}, {&reader, p, n - 1}}, readers);

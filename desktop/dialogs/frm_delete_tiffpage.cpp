@@ -138,8 +138,10 @@ void frmDeleteTiffpage::cmdDelete_Click()
             files, inOrder, ProgressBar1_,
             [&](const page_dialog::ListedFile& file, TiffPdfCommands& commands, QString& why) {
                 const std::optional<std::int16_t> page = PageToDelete(last, page_dialog::CurrentPageCount(file), typed);
-                if (!page)
+                if (!page) {
+                    why = QStringLiteral("its pages could not be counted");
                     return false;
+                }
                 const bool ok = commands.DeleteTiffPage(file.path, *page);
                 why = commands.LastFailureReason();
                 return ok;
