@@ -241,6 +241,16 @@ TEST_F(StaleDebrisTest, FilesAreWrittenUnderTheirNamesOnlyInALivePrivateFolder)
         EXPECT_FALSE(file.Commit());
     }
     EXPECT_EQ(folder.FileCount(), 0u);
+    // A file that fails after its output folder was moved goes all the same.
+    {
+        StagedFile file(page, Staging::InPrivateFolder);
+        ASSERT_TRUE(file.Ok());
+        ASSERT_EQ(rename(At("out").c_str(), At("moved").c_str()), 0);
+        file.Fail(ENOSPC);
+        EXPECT_FALSE(file.Commit());
+        EXPECT_EQ(folder.FileCount(), 0u);
+        ASSERT_EQ(rename(At("moved").c_str(), At("out").c_str()), 0);
+    }
     EXPECT_TRUE(write(page, "page 1", false));
     EXPECT_EQ(Load(page), "page 1");
     // A taken name goes the usual way: a failed file leaves it as it was.
