@@ -47,12 +47,23 @@ std::pair<dev_t, ino_t> Key(const safe_file::FileIdentity& id)
 
 // Says on standard error why the operation on `path` failed, when the
 // facade knows (the error log has it too): the result names the file only.
+void SayWhy(const QString& path, const QString& reason)
+{
+    if (!reason.isEmpty())
+        WriteReport(
+            {stderr,
+             (QStringLiteral("VelmoraCMD: ") + path + QStringLiteral(": ") + reason + QLatin1Char('\n')).toUtf8()});
+}
+
 void SayWhyItFailed(const TiffPdfCommands& facade, const QString& path)
 {
-    if (!facade.LastFailureReason().isEmpty())
-        WriteReport({stderr, (QStringLiteral("VelmoraCMD: ") + path + QStringLiteral(": ") + facade.LastFailureReason()
-                              + QLatin1Char('\n'))
-                                 .toUtf8()});
+    SayWhy(path, facade.LastFailureReason());
+}
+
+QString PagesMissing(std::int64_t missing)
+{
+    return missing == 1 ? QStringLiteral("1 page missing")
+                        : QStringLiteral("%1 pages missing").arg(static_cast<qint64>(missing));
 }
 
 } // namespace
@@ -274,7 +285,7 @@ void CommandLineRun::RunOutput()
         if (isSplit)
             ok = SplitOne(path, ToInteger(splitPage), NamePrefix(fileName, false));
         else
-            ok = ExtractOne(path, fileName, isRange, first, last, false, std::nullopt);
+            ok = ExtractOne(path, fileName, isRange, first, last, false);
         FinishExtractFolder();
         trap_.Line(430);
         master_.anyFileFailed_ = !ok;
@@ -298,7 +309,7 @@ void CommandLineRun::RunOutput()
         if (isSplit)
             ok = SplitOne(path, ToInteger(splitPage), Stem(rec.FileName()));
         else
-            ok = ExtractOne(path, rec.FileName(), isRange, first, last, severalFiles, rec.PageCount());
+            ok = ExtractOne(path, rec.FileName(), isRange, first, last, severalFiles);
         if (!ok)
             failures += QStringLiteral("Error : ") + path + kCrLf;
     }
@@ -333,7 +344,7 @@ void CommandLineRun::FinishExtractFolder()
 }
 
 bool CommandLineRun::ExtractOne(const QString& path, const QString& fileName, bool range, std::int32_t first,
-                                std::int32_t last, bool forceSourcePrefix, std::optional<std::int32_t> counted)
+                                std::int32_t last, bool forceSourcePrefix)
 {
     // The engine names its page files page<index>.tif. Writing them into a
     // private folder keeps them from replacing a user's own files of those
@@ -353,9 +364,9 @@ bool CommandLineRun::ExtractOne(const QString& path, const QString& fileName, bo
     safe_file::PrivateFolder& extractFolder = *extractFolder_;
     const QString extractPath = QFile::decodeName(QByteArray::fromStdString(extractFolder.Path()));
     // The pages the engine will write: those of the file (up to the range's
-    // end) as the engine's own walk of the chain counts them, just before
-    // (a folder scan counted every file before the first was worked on).
-    std::int32_t pages = counted ? *counted : state_.CountPages(path, range ? last : kAllPages);
+    // end) as the engine's own walk of the chain counts them just before;
+    // a folder scan's count may be stale by now.
+    std::int32_t pages = state_.CountPages(path, range ? last : kAllPages);
     if (range && pages > last)
         pages = last;
     bool ok;
@@ -368,10 +379,16 @@ bool CommandLineRun::ExtractOne(const QString& path, const QString& fileName, bo
         SayWhyItFailed(facade_, path);
     // The pages written are renamed also when another page failed.
     bool emptied = false;
+    std::int64_t missing = 0;
     if (!RenamePageFiles(QStringLiteral(".tif"), pages, state_.OutputArgument, fileName,
                          range ? ToInteger(first) : std::int16_t(-1), range ? ToInteger(last) : std::int16_t(-1),
-                         forceSourcePrefix, extractFolder, &emptied))
+                         forceSourcePrefix, extractFolder, &emptied, &missing)) {
+        // Pages the engine reported written but that are gone (taken away
+        // meanwhile): said here, as the engine said nothing.
+        if (ok && missing > 0)
+            SayWhy(path, PagesMissing(missing));
         ok = false;
+    }
     if (!emptied && !extractFolder.ReleaseLeftovers()) {
         // Pages that could go nowhere: the folder is kept with them.
         ok = false;
@@ -383,10 +400,13 @@ bool CommandLineRun::ExtractOne(const QString& path, const QString& fileName, bo
 
 bool CommandLineRun::RenamePageFiles(const QString& ext, std::int32_t pageCount, const QString& /*outputFolder*/,
                                      const QString& sourceFileName, std::int16_t first, std::int16_t last,
-                                     bool forceSourcePrefix, safe_file::PrivateFolder& extractFolder, bool* emptied)
+                                     bool forceSourcePrefix, safe_file::PrivateFolder& extractFolder, bool* emptied,
+                                     std::int64_t* missing)
 {
     if (emptied)
         *emptied = false;
+    if (missing)
+        *missing = 0;
     ErrorTrap trap = Trap("RenamePageFiles");
     try {
         trap.Line(10);
@@ -409,6 +429,12 @@ bool CommandLineRun::RenamePageFiles(const QString& ext, std::int32_t pageCount,
             trap.Line(30);
             trap.Log(SystemError(placed.error));
         }
+        if (placed.missing > 0) {
+            trap.Line(40);
+            trap.Log(RunTimeError(rterr::FileNotFound, PagesMissing(placed.missing)));
+        }
+        if (missing)
+            *missing = placed.missing;
         if (emptied)
             *emptied = extractFolder.FileCount() == 0;
         return placed.Complete();
