@@ -448,6 +448,10 @@ TEST_F(OperationRunTest, WithoutTheCounterOrTheEngineRegisteredTheRunStops)
               " " COUNTERS_MODULE_PATH "\n");
 
     // A run that counts no pages never creates the counter.
+    ASSERT_TRUE(QDir(Work()).mkpath(QStringLiteral("split")));
+    r = Run(QStringLiteral("/i a.tif /o split?2"));
+    EXPECT_EQ(r.exitCode, 0) << r.err.toStdString();
+    EXPECT_EQ(PagesIn(QStringLiteral("split/a2.tif")), (V{2}));
     r = Run(QStringLiteral("/i a.tif /del 1"));
     EXPECT_EQ(r.exitCode, 0) << r.err.toStdString();
     EXPECT_EQ(PagesIn(QStringLiteral("a.tif")), (V{2}));
