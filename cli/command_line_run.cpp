@@ -15,9 +15,11 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QTemporaryFile>
 
 #include <cstdint>
 #include <functional>
+#include <memory>
 #include <optional>
 #include <string>
 #include <vector>
@@ -58,6 +60,34 @@ void SayWhy(const QString& path, const QString& reason)
 void SayWhyItFailed(const TiffPdfCommands& facade, const QString& path)
 {
     SayWhy(path, facade.LastFailureReason());
+}
+
+// A copy of `path` in the temporary folder, removed when it goes; empty
+// (with `why` set) when it could not be made whole.
+std::unique_ptr<QTemporaryFile> SnapshotOf(const QString& path, QString& why)
+{
+    auto copy = std::make_unique<QTemporaryFile>(QDir::tempPath() + QStringLiteral("/velmora-pages-XXXXXX.tif"));
+    QFile source(path);
+    if (!source.open(QIODevice::ReadOnly)) {
+        why = source.errorString();
+        return nullptr;
+    }
+    if (!copy->open()) {
+        why = copy->errorString();
+        return nullptr;
+    }
+    QByteArray block;
+    while (!(block = source.read(1 << 20)).isEmpty()) {
+        if (copy->write(block) != block.size()) {
+            why = copy->errorString();
+            return nullptr;
+        }
+    }
+    if (source.error() != QFileDevice::NoError || !copy->flush()) {
+        why = source.error() != QFileDevice::NoError ? source.errorString() : copy->errorString();
+        return nullptr;
+    }
+    return copy;
 }
 
 QString PagesMissing(std::int64_t missing)
@@ -178,9 +208,14 @@ void CommandLineRun::RunInsert()
     };
     std::vector<QString> failed;
     std::vector<std::function<void()>> itself;
+    QString source = state_.AppendSource;
     auto insertInto = [&](std::size_t at, const QString& path, std::int16_t position) {
         trap_.Line(340);
-        if (!facade_.AppendFileTiffFile(path, state_.AppendSource, position)) {
+        if (source.isEmpty()) {
+            failed[at] = path + kCrLf;
+            return;
+        }
+        if (!facade_.AppendFileTiffFile(path, source, position)) {
             failed[at] = path + kCrLf;
             SayWhyItFailed(facade_, path);
         }
@@ -242,8 +277,21 @@ void CommandLineRun::RunInsert()
                 insert();
         }
     }
-    for (const std::function<void()>& insert : itself)
-        insert();
+    // The pages file reached more than once (listed twice, or under another
+    // name of it) is changed by the first of those: the others get a copy
+    // of it as it was.
+    std::unique_ptr<QTemporaryFile> snapshot;
+    if (itself.size() > 1) {
+        QString why;
+        snapshot = SnapshotOf(state_.AppendSource, why);
+        if (!snapshot)
+            SayWhy(state_.AppendSource, QStringLiteral("not copied for the files that are the pages file: ") + why);
+    }
+    for (std::size_t i = 0; i < itself.size(); ++i) {
+        if (i == 1)
+            source = snapshot ? snapshot->fileName() : QString();
+        itself[i]();
+    }
     QString failures;
     for (const QString& line : failed)
         failures += line;
