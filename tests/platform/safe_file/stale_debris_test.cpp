@@ -89,6 +89,12 @@ TEST_F(StaleDebrisTest, OnlyOwnOldUnheldDebrisGoesAndLinksAreNotFollowed)
     Save(At(".velmora-backup/a.tif"), std::string("II*\0mine", 8));
     MakeOld(At(".velmora-backup"));
     ASSERT_EQ(mkdir(At(".velmora-bbbbbb").c_str(), 0755), 0);
+    // A copy of a killed run's folder, mark and all, is the user's.
+    const std::string copied = OldRunFolder("outside");
+    ASSERT_EQ(mkdir(At(".velmora-cccccc").c_str(), 0700), 0);
+    for (const char* name : {"/.velmora-run", "/page0.tif"})
+        Save(At(".velmora-cccccc") + name, Load(At("outside/" + copied) + name));
+    MakeOld(At(".velmora-cccccc"));
     OldFolder("outside/target");
     ASSERT_EQ(symlink(At("outside/target").c_str(), At(".velmora-dddddd").c_str()), 0);
     OldFolder("velmora-split-eeeeee");
@@ -107,6 +113,7 @@ TEST_F(StaleDebrisTest, OnlyOwnOldUnheldDebrisGoesAndLinksAreNotFollowed)
     std::vector<std::string> expected{".velmora-ab12cd",
                                       ".velmora-backup",
                                       ".velmora-bbbbbb",
+                                      ".velmora-cccccc",
                                       ".velmora-dddddd",
                                       ".velmora-gggggg",
                                       withNotes,
