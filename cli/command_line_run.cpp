@@ -15,9 +15,11 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QTemporaryFile>
 
 #include <cstdint>
 #include <functional>
+#include <memory>
 #include <optional>
 #include <string>
 #include <vector>
@@ -47,12 +49,51 @@ std::pair<dev_t, ino_t> Key(const safe_file::FileIdentity& id)
 
 // Says on standard error why the operation on `path` failed, when the
 // facade knows (the error log has it too): the result names the file only.
+void SayWhy(const QString& path, const QString& reason)
+{
+    if (!reason.isEmpty())
+        WriteReport(
+            {stderr,
+             (QStringLiteral("VelmoraCMD: ") + path + QStringLiteral(": ") + reason + QLatin1Char('\n')).toUtf8()});
+}
+
 void SayWhyItFailed(const TiffPdfCommands& facade, const QString& path)
 {
-    if (!facade.LastFailureReason().isEmpty())
-        WriteReport({stderr, (QStringLiteral("VelmoraCMD: ") + path + QStringLiteral(": ") + facade.LastFailureReason()
-                              + QLatin1Char('\n'))
-                                 .toUtf8()});
+    SayWhy(path, facade.LastFailureReason());
+}
+
+// A copy of `path` in the temporary folder, removed when it goes; empty
+// (with `why` set) when it could not be made whole.
+std::unique_ptr<QTemporaryFile> SnapshotOf(const QString& path, QString& why)
+{
+    auto copy = std::make_unique<QTemporaryFile>(QDir::tempPath() + QStringLiteral("/velmora-pages-XXXXXX.tif"));
+    QFile source(path);
+    if (!source.open(QIODevice::ReadOnly)) {
+        why = source.errorString();
+        return nullptr;
+    }
+    if (!copy->open()) {
+        why = copy->errorString();
+        return nullptr;
+    }
+    QByteArray block;
+    while (!(block = source.read(1 << 20)).isEmpty()) {
+        if (copy->write(block) != block.size()) {
+            why = copy->errorString();
+            return nullptr;
+        }
+    }
+    if (source.error() != QFileDevice::NoError || !copy->flush()) {
+        why = source.error() != QFileDevice::NoError ? source.errorString() : copy->errorString();
+        return nullptr;
+    }
+    return copy;
+}
+
+QString PagesMissing(std::int64_t missing)
+{
+    return missing == 1 ? QStringLiteral("1 page missing")
+                        : QStringLiteral("%1 pages missing").arg(static_cast<qint64>(missing));
 }
 
 } // namespace
@@ -167,9 +208,14 @@ void CommandLineRun::RunInsert()
     };
     std::vector<QString> failed;
     std::vector<std::function<void()>> itself;
+    QString source = state_.AppendSource;
     auto insertInto = [&](std::size_t at, const QString& path, std::int16_t position) {
         trap_.Line(340);
-        if (!facade_.AppendFileTiffFile(path, state_.AppendSource, position)) {
+        if (source.isEmpty()) {
+            failed[at] = path + kCrLf;
+            return;
+        }
+        if (!facade_.AppendFileTiffFile(path, source, position)) {
             failed[at] = path + kCrLf;
             SayWhyItFailed(facade_, path);
         }
@@ -231,8 +277,21 @@ void CommandLineRun::RunInsert()
                 insert();
         }
     }
-    for (const std::function<void()>& insert : itself)
-        insert();
+    // The pages file reached more than once (listed twice, or under another
+    // name of it) is changed by the first of those: the others get a copy
+    // of it as it was.
+    std::unique_ptr<QTemporaryFile> snapshot;
+    if (itself.size() > 1) {
+        QString why;
+        snapshot = SnapshotOf(state_.AppendSource, why);
+        if (!snapshot)
+            SayWhy(state_.AppendSource, QStringLiteral("not copied for the files that are the pages file: ") + why);
+    }
+    for (std::size_t i = 0; i < itself.size(); ++i) {
+        if (i == 1)
+            source = snapshot ? snapshot->fileName() : QString();
+        itself[i]();
+    }
     QString failures;
     for (const QString& line : failed)
         failures += line;
@@ -274,7 +333,7 @@ void CommandLineRun::RunOutput()
         if (isSplit)
             ok = SplitOne(path, ToInteger(splitPage), NamePrefix(fileName, false));
         else
-            ok = ExtractOne(path, fileName, isRange, first, last, false, std::nullopt);
+            ok = ExtractOne(path, fileName, isRange, first, last, false);
         FinishExtractFolder();
         trap_.Line(430);
         master_.anyFileFailed_ = !ok;
@@ -298,7 +357,7 @@ void CommandLineRun::RunOutput()
         if (isSplit)
             ok = SplitOne(path, ToInteger(splitPage), Stem(rec.FileName()));
         else
-            ok = ExtractOne(path, rec.FileName(), isRange, first, last, severalFiles, rec.PageCount());
+            ok = ExtractOne(path, rec.FileName(), isRange, first, last, severalFiles);
         if (!ok)
             failures += QStringLiteral("Error : ") + path + kCrLf;
     }
@@ -333,7 +392,7 @@ void CommandLineRun::FinishExtractFolder()
 }
 
 bool CommandLineRun::ExtractOne(const QString& path, const QString& fileName, bool range, std::int32_t first,
-                                std::int32_t last, bool forceSourcePrefix, std::optional<std::int32_t> counted)
+                                std::int32_t last, bool forceSourcePrefix)
 {
     // The engine names its page files page<index>.tif. Writing them into a
     // private folder keeps them from replacing a user's own files of those
@@ -353,9 +412,9 @@ bool CommandLineRun::ExtractOne(const QString& path, const QString& fileName, bo
     safe_file::PrivateFolder& extractFolder = *extractFolder_;
     const QString extractPath = QFile::decodeName(QByteArray::fromStdString(extractFolder.Path()));
     // The pages the engine will write: those of the file (up to the range's
-    // end) as the engine's own walk of the chain counts them, just before
-    // (a folder scan counted every file before the first was worked on).
-    std::int32_t pages = counted ? *counted : state_.CountPages(path, range ? last : kAllPages);
+    // end) as the engine's own walk of the chain counts them just before;
+    // a folder scan's count may be stale by now.
+    std::int32_t pages = state_.CountPages(path, range ? last : kAllPages);
     if (range && pages > last)
         pages = last;
     bool ok;
@@ -368,10 +427,16 @@ bool CommandLineRun::ExtractOne(const QString& path, const QString& fileName, bo
         SayWhyItFailed(facade_, path);
     // The pages written are renamed also when another page failed.
     bool emptied = false;
+    std::int64_t missing = 0;
     if (!RenamePageFiles(QStringLiteral(".tif"), pages, state_.OutputArgument, fileName,
                          range ? ToInteger(first) : std::int16_t(-1), range ? ToInteger(last) : std::int16_t(-1),
-                         forceSourcePrefix, extractFolder, &emptied))
+                         forceSourcePrefix, extractFolder, &emptied, &missing)) {
+        // Pages the engine reported written but that are gone (taken away
+        // meanwhile): said here, as the engine said nothing.
+        if (ok && missing > 0)
+            SayWhy(path, PagesMissing(missing));
         ok = false;
+    }
     if (!emptied && !extractFolder.ReleaseLeftovers()) {
         // Pages that could go nowhere: the folder is kept with them.
         ok = false;
@@ -383,10 +448,13 @@ bool CommandLineRun::ExtractOne(const QString& path, const QString& fileName, bo
 
 bool CommandLineRun::RenamePageFiles(const QString& ext, std::int32_t pageCount, const QString& /*outputFolder*/,
                                      const QString& sourceFileName, std::int16_t first, std::int16_t last,
-                                     bool forceSourcePrefix, safe_file::PrivateFolder& extractFolder, bool* emptied)
+                                     bool forceSourcePrefix, safe_file::PrivateFolder& extractFolder, bool* emptied,
+                                     std::int64_t* missing)
 {
     if (emptied)
         *emptied = false;
+    if (missing)
+        *missing = 0;
     ErrorTrap trap = Trap("RenamePageFiles");
     try {
         trap.Line(10);
@@ -409,6 +477,12 @@ bool CommandLineRun::RenamePageFiles(const QString& ext, std::int32_t pageCount,
             trap.Line(30);
             trap.Log(SystemError(placed.error));
         }
+        if (placed.missing > 0) {
+            trap.Line(40);
+            trap.Log(RunTimeError(rterr::FileNotFound, PagesMissing(placed.missing)));
+        }
+        if (missing)
+            *missing = placed.missing;
         if (emptied)
             *emptied = extractFolder.FileCount() == 0;
         return placed.Complete();

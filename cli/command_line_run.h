@@ -44,11 +44,13 @@ public:
     // spelt) is never replaced. False when any page could not be given its
     // final name (the system's reason is logged), or when a page of the
     // `pageCount` pages the engine reported is missing (a negative count is
-    // no count). A page that fails stays where it
-    // is. `emptied` (when given) tells whether extractFolder is empty now.
+    // no count; the missing pages are logged and told in `missing`). A
+    // page that fails stays where it is. `emptied` (when given) tells
+    // whether extractFolder is empty now.
     bool RenamePageFiles(const QString& ext, std::int32_t pageCount, const QString& outputFolder,
                          const QString& sourceFileName, std::int16_t first, std::int16_t last, bool forceSourcePrefix,
-                         safe_file::PrivateFolder& extractFolder, bool* emptied = nullptr);
+                         safe_file::PrivateFolder& extractFolder, bool* emptied = nullptr,
+                         std::int64_t* missing = nullptr);
 
 private:
     void RunDelete();
@@ -56,10 +58,10 @@ private:
     void RunOutput();
     // Extracts (all pages, or the 1-based range) of one file through the
     // run's private folder inside the output folder and renames the pages;
-    // false also when fewer pages reached their names than the file has
-    // (`counted`, or counted here when not given).
+    // false also when fewer pages reached their names than the file has,
+    // counted just before its pages are written.
     bool ExtractOne(const QString& path, const QString& fileName, bool range, std::int32_t first, std::int32_t last,
-                    bool forceSourcePrefix, std::optional<std::int32_t> counted);
+                    bool forceSourcePrefix);
     // Removes the run's private folder (it is empty between files).
     void FinishExtractFolder();
     bool SplitOne(const QString& path, std::int16_t page, const QString& prefix);

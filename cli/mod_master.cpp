@@ -172,8 +172,13 @@ bool ModMaster::RunCountsPages()
     if (!state_.Operation)
         return false; // the line does not validate
     switch (*state_.Operation) {
-    case PageOperation::Insert:
-    case PageOperation::Output: return true;
+    case PageOperation::Insert: return true;
+    case PageOperation::Output: {
+        // Extracting counts the pages to place; splitting one file in two
+        // does not.
+        const QString argument = OperationArgument(PageOperation::Output);
+        return !argument.contains(QLatin1Char('?')) || NumberPart(argument).contains(QLatin1Char('-'));
+    }
     case PageOperation::Delete: return false;
     }
     Q_UNREACHABLE();

@@ -99,8 +99,8 @@ public:
     // Whether the run of the parsed operation counts pages: a folder scan
     // counts every file, an insert the files it appends to, and an
     // extraction the pages it is to find (a page range on file input is
-    // also checked against the file). A delete of listed files never
-    // creates the page counter.
+    // also checked against the file). A delete, or a split in two, of
+    // listed files never creates the page counter.
     bool RunCountsPages();
 
     // The argument of the operation's switch: the rest of the line after it.

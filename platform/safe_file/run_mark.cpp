@@ -16,9 +16,27 @@ namespace safe_file {
 
 namespace {
 
+// "velmora run <token> <device> <inode>\n", the numbers those of the folder
+// marked, in 16 hex digits each: a copy of a killed run's folder is a new
+// folder, the user's, and its mark does not fit it.
 constexpr char kMarkText[] = "velmora run ";
 constexpr std::size_t kTokenDigits = 32;
-constexpr std::size_t kMarkSize = sizeof(kMarkText) - 1 + kTokenDigits + 1;
+constexpr std::size_t kIdDigits = 16;
+constexpr std::size_t kMarkSize = sizeof(kMarkText) - 1 + kTokenDigits + 2 * (1 + kIdDigits) + 1;
+
+std::string Hex(std::uint64_t value)
+{
+    static const char digits[] = "0123456789abcdef";
+    std::string text(kIdDigits, '0');
+    for (std::size_t i = kIdDigits; i-- > 0; value >>= 4)
+        text[i] = digits[value & 15];
+    return text;
+}
+
+std::string FolderId(const struct stat& folder)
+{
+    return " " + Hex(static_cast<std::uint64_t>(folder.st_dev)) + " " + Hex(static_cast<std::uint64_t>(folder.st_ino));
+}
 
 // 128 bits that tell one run from another.
 std::string RunToken()
@@ -47,9 +65,11 @@ bool IsMarkText(const char* text, std::size_t size)
     const std::size_t lead = sizeof(kMarkText) - 1;
     if (size != kMarkSize || std::memcmp(text, kMarkText, lead) != 0 || text[size - 1] != '\n')
         return false;
-    for (std::size_t i = lead; i < size - 1; ++i)
-        if (!((text[i] >= '0' && text[i] <= '9') || (text[i] >= 'a' && text[i] <= 'f')))
+    for (std::size_t i = lead; i < size - 1; ++i) {
+        const bool gap = i == lead + kTokenDigits || i == lead + kTokenDigits + 1 + kIdDigits;
+        if (gap ? text[i] != ' ' : !((text[i] >= '0' && text[i] <= '9') || (text[i] >= 'a' && text[i] <= 'f')))
             return false;
+    }
     return true;
 }
 
@@ -94,10 +114,13 @@ bool IsRunFileName(const std::string& name)
 
 int WriteRunMark(int folderFd)
 {
+    struct stat folder {};
+    if (::fstat(folderFd, &folder) != 0)
+        return errno;
     const int fd = ::openat(folderFd, kRunMarkName, O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0600);
     if (fd < 0)
         return errno;
-    const std::string text = kMarkText + RunToken() + "\n";
+    const std::string text = kMarkText + RunToken() + FolderId(folder) + "\n";
     int error = ::write(fd, text.data(), text.size()) == static_cast<ssize_t>(text.size()) ? 0 : EIO;
     if (::close(fd) != 0 && error == 0)
         error = errno;
@@ -112,11 +135,15 @@ bool HasRunMark(int folderFd, bool ownOnly)
     if (fd < 0)
         return false;
     struct stat st {};
+    struct stat folder {};
     char text[kMarkSize + 1];
-    const bool marked = ::fstat(fd, &st) == 0 && S_ISREG(st.st_mode) && (!ownOnly || st.st_uid == ::geteuid())
-                        && st.st_size == static_cast<off_t>(kMarkSize)
-                        && ::pread(fd, text, sizeof text, 0) == static_cast<ssize_t>(kMarkSize)
-                        && IsMarkText(text, kMarkSize);
+    bool marked = ::fstat(fd, &st) == 0 && S_ISREG(st.st_mode) && (!ownOnly || st.st_uid == ::geteuid())
+                  && st.st_size == static_cast<off_t>(kMarkSize)
+                  && ::pread(fd, text, sizeof text, 0) == static_cast<ssize_t>(kMarkSize)
+                  && IsMarkText(text, kMarkSize);
+    if (marked && ownOnly)
+        marked = ::fstat(folderFd, &folder) == 0
+                 && std::string(text + kMarkSize - 2 * (1 + kIdDigits) - 1, 2 * (1 + kIdDigits)) == FolderId(folder);
     ::close(fd);
     return marked;
 }

@@ -19,7 +19,8 @@ inline constexpr char kRunMarkName[] = ".velmora-run";
 int WriteRunMark(int folderFd);
 
 // Whether the open folder `folderFd` carries a run's mark: a regular file
-// (not a link) of that name and form. With `ownOnly`, also this user's.
+// (not a link) of that name and form. With `ownOnly`, also this user's,
+// made in this very folder (not in one it was copied from).
 bool HasRunMark(int folderFd, bool ownOnly);
 
 // The 0-based index of an engine page file name ("page<k>.tif", exactly

@@ -40,14 +40,26 @@ int SyncAndClose(int fd, bool sync)
 StagedFile::StagedFile(std::string target, Staging staging) : target_(std::move(target))
 {
     if (staging == Staging::InPrivateFolder) {
-        // Never over anything, never through a link.
-        fd_ = ::open(target_.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0666);
+        // Made in the folder as it is now, and removed from that folder on
+        // failure, wherever it has been moved meanwhile: a failed file never
+        // stays behind there. Never over anything, never through a link.
+        const std::size_t slash = target_.rfind('/');
+        const std::string folder = slash == std::string::npos ? "." : slash == 0 ? "/" : target_.substr(0, slash);
+        name_ = slash == std::string::npos ? target_ : target_.substr(slash + 1);
+        folderFd_ = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
+        if (folderFd_ < 0) {
+            error_ = errno;
+            return;
+        }
+        fd_ = ::openat(folderFd_, name_.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0666);
         if (fd_ >= 0) {
             direct_ = true;
             return;
         }
-        if (errno != EEXIST) {
-            error_ = errno;
+        const int error = errno;
+        CloseFolder();
+        if (error != EEXIST) {
+            error_ = error;
             return;
         }
     }
@@ -96,6 +108,7 @@ bool StagedFile::Commit()
     }
     if (direct_) {
         direct_ = false; // it is in place: nothing to remove any more
+        CloseFolder();
         done_ = true;
         return true;
     }
@@ -120,9 +133,17 @@ void StagedFile::Discard()
     temp_.clear();
     // The name was free before this file took it.
     if (direct_)
-        ::unlink(target_.c_str());
+        ::unlinkat(folderFd_, name_.c_str(), 0);
     direct_ = false;
+    CloseFolder();
     done_ = true;
+}
+
+void StagedFile::CloseFolder()
+{
+    if (folderFd_ >= 0)
+        ::close(folderFd_);
+    folderFd_ = -1;
 }
 
 bool PlaceFileAt(int fromFd, const std::string& from, int toFd, const std::string& target, int& error)

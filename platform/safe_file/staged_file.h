@@ -19,8 +19,9 @@
 // a file is written there under its own name when that name is free
 // (Staging::InPrivateFolder), and is moved out to its final name later.
 // Nothing else can appear there, so it needs no sibling, no rename and no
-// lock of its own; a failed file is removed all the same. A name that is
-// taken there is written through a sibling, as anywhere else.
+// lock of its own; a failed file is removed all the same, from the folder
+// it was made in even when that folder has been moved since. A name that
+// is taken there is written through a sibling, as anywhere else.
 
 #include "platform/safe_file/replace_rule.h"
 
@@ -57,12 +58,16 @@ public:
     void Discard();
 
 private:
+    void CloseFolder();
+
     std::string target_;
     std::string temp_;
     int fd_ = -1;
     int error_ = 0;
     bool done_ = false;
     bool direct_ = false; // written under the target name itself
+    int folderFd_ = -1;   // its folder, while written there directly
+    std::string name_;    // its name in that folder
     Replacement replacement_;
 };
 

@@ -14,6 +14,7 @@
 
 #include <fcntl.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include <cstdio>
 
@@ -45,24 +46,37 @@ TEST_F(OperationRunTest, InsertPositionsAsTyped)
 }
 
 // Every target gets the pages file's pages as they were when the run
-// began, also when the pages file is one of the targets.
+// began, also when the pages file is one of the targets, once or more
+// (h.tif is a hard link to a.tif).
 TEST_F(OperationRunTest, APagesFileAmongTheTargetsIsInsertedAsItWas)
 {
     const struct {
         const char* line;
         const char* folder;
-    } runs[] = {{"/i a.tif|b.tif /a a.tif", ""}, {"/i b.tif|a.tif /a a.tif", ""}, {"/d fold /a fold/a.tif", "fold/"}};
+        V a;
+    } runs[] = {{"/i a.tif|b.tif /a a.tif", "", {1, 2, 1, 2}},
+                {"/i b.tif|a.tif /a a.tif", "", {1, 2, 1, 2}},
+                {"/d fold /a fold/a.tif", "fold/", {1, 2, 1, 2}},
+                {"/i a.tif|b.tif|./a.tif /a a.tif", "", {1, 2, 1, 2, 1, 2}},
+                {"/i a.tif|h.tif|b.tif /a a.tif", "", {1, 2, 1, 2}}};
     for (const auto& run : runs) {
         SCOPED_TRACE(run.line);
         const QString folder = QString::fromLatin1(run.folder);
         ASSERT_TRUE(QDir(Work()).mkpath(QStringLiteral("fold")));
         MakeTiffIn(folder + QStringLiteral("a.tif"), {1, 2});
         MakeTiffIn(folder + QStringLiteral("b.tif"), {3, 4, 5});
+        QFile::remove(Work(QStringLiteral("h.tif")));
+        ASSERT_EQ(::link(QFile::encodeName(Work(QStringLiteral("a.tif"))).constData(),
+                         QFile::encodeName(Work(QStringLiteral("h.tif"))).constData()),
+                  0);
         const Result r = Run(QString::fromLatin1(run.line));
         EXPECT_EQ(r.exitCode, 0);
         EXPECT_EQ(r.err.trimmed(), QStringLiteral("Velmora 3.1: File has been successfully appended."));
         EXPECT_EQ(PagesIn(folder + QStringLiteral("b.tif")), (V{3, 4, 5, 1, 2}));
-        EXPECT_EQ(PagesIn(folder + QStringLiteral("a.tif")), (V{1, 2, 1, 2}));
+        EXPECT_EQ(PagesIn(folder + QStringLiteral("a.tif")), run.a);
+        if (QString::fromLatin1(run.line).contains(QStringLiteral("h.tif"))) {
+            EXPECT_EQ(PagesIn(QStringLiteral("h.tif")), (V{1, 2, 1, 2}));
+        }
     }
 }
 
@@ -448,6 +462,10 @@ TEST_F(OperationRunTest, WithoutTheCounterOrTheEngineRegisteredTheRunStops)
               " " COUNTERS_MODULE_PATH "\n");
 
     // A run that counts no pages never creates the counter.
+    ASSERT_TRUE(QDir(Work()).mkpath(QStringLiteral("split")));
+    r = Run(QStringLiteral("/i a.tif /o split?2"));
+    EXPECT_EQ(r.exitCode, 0) << r.err.toStdString();
+    EXPECT_EQ(PagesIn(QStringLiteral("split/a2.tif")), (V{2}));
     r = Run(QStringLiteral("/i a.tif /del 1"));
     EXPECT_EQ(r.exitCode, 0) << r.err.toStdString();
     EXPECT_EQ(PagesIn(QStringLiteral("a.tif")), (V{2}));

@@ -280,9 +280,29 @@ TEST_F(SafeWriteTest, PagesGoWhereTheRunMadeThemAndAMissingOneIsAFailure)
         run + QStringList{QStringLiteral("out3")}, Work(QStringLiteral("out3")),
         [](const QString& privateFolder) { QFile::remove(privateFolder + QStringLiteral("/page0.tif")); });
     EXPECT_EQ(r.exitCode, 1);
-    EXPECT_EQ(r.err.trimmed(), QStringLiteral("Velmora 3.1: Error in spliting file."));
+    EXPECT_EQ(r.err.trimmed(),
+              QStringLiteral("VelmoraCMD: big.tif: 1 page missing\nVelmora 3.1: Error in spliting file."));
     EXPECT_EQ(namedPages(QStringLiteral("out3")), 2999);
     EXPECT_FALSE(QFile::exists(Work(QStringLiteral("out3/big1.tif"))));
+    EXPECT_TRUE(ErrorLog().contains(QStringLiteral("Error 53 (1 page missing) in procedure RenamePageFiles")))
+        << ErrorLog().toStdString();
+
+    // A folder run holds each file's pages against the file as it is just
+    // before its pages are written, not as the scan found it.
+    ASSERT_TRUE(QDir(Work()).mkpath(QStringLiteral("in")));
+    ASSERT_TRUE(QDir(Work()).mkpath(QStringLiteral("out4")));
+    ASSERT_TRUE(QFile::rename(Work(QStringLiteral("big.tif")), Work(QStringLiteral("in/a_big.tif"))));
+    MakeTiffIn(QStringLiteral("in/b.tif"), {1, 2, 3, 4});
+    r = RunInterrupted({QStringLiteral("/d"), QStringLiteral("in"), QStringLiteral("/o"), QStringLiteral("out4")},
+                       Work(QStringLiteral("out4")), [this](const QString&) {
+                           MakeTiffIn(QStringLiteral("b3.tif"), {2, 3, 4});
+                           ASSERT_EQ(::rename(Native(Work(QStringLiteral("b3.tif"))).constData(),
+                                              Native(Work(QStringLiteral("in/b.tif"))).constData()),
+                                     0);
+                       });
+    EXPECT_EQ(r.exitCode, 0) << r.err.toStdString();
+    EXPECT_EQ(Pages(Work(QStringLiteral("out4/b3.tif"))), V{4});
+    EXPECT_FALSE(QFile::exists(Work(QStringLiteral("out4/b4.tif"))));
 }
 
 TEST_F(SafeWriteTest, AWriteProtectedFileIsNotChanged)

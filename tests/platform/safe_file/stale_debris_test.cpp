@@ -89,6 +89,12 @@ TEST_F(StaleDebrisTest, OnlyOwnOldUnheldDebrisGoesAndLinksAreNotFollowed)
     Save(At(".velmora-backup/a.tif"), std::string("II*\0mine", 8));
     MakeOld(At(".velmora-backup"));
     ASSERT_EQ(mkdir(At(".velmora-bbbbbb").c_str(), 0755), 0);
+    // A copy of a killed run's folder, mark and all, is the user's.
+    const std::string copied = OldRunFolder("outside");
+    ASSERT_EQ(mkdir(At(".velmora-cccccc").c_str(), 0700), 0);
+    for (const char* name : {"/.velmora-run", "/page0.tif"})
+        Save(At(".velmora-cccccc") + name, Load(At("outside/" + copied) + name));
+    MakeOld(At(".velmora-cccccc"));
     OldFolder("outside/target");
     ASSERT_EQ(symlink(At("outside/target").c_str(), At(".velmora-dddddd").c_str()), 0);
     OldFolder("velmora-split-eeeeee");
@@ -107,6 +113,7 @@ TEST_F(StaleDebrisTest, OnlyOwnOldUnheldDebrisGoesAndLinksAreNotFollowed)
     std::vector<std::string> expected{".velmora-ab12cd",
                                       ".velmora-backup",
                                       ".velmora-bbbbbb",
+                                      ".velmora-cccccc",
                                       ".velmora-dddddd",
                                       ".velmora-gggggg",
                                       withNotes,
@@ -241,6 +248,16 @@ TEST_F(StaleDebrisTest, FilesAreWrittenUnderTheirNamesOnlyInALivePrivateFolder)
         EXPECT_FALSE(file.Commit());
     }
     EXPECT_EQ(folder.FileCount(), 0u);
+    // A file that fails after its output folder was moved goes all the same.
+    {
+        StagedFile file(page, Staging::InPrivateFolder);
+        ASSERT_TRUE(file.Ok());
+        ASSERT_EQ(rename(At("out").c_str(), At("moved").c_str()), 0);
+        file.Fail(ENOSPC);
+        EXPECT_FALSE(file.Commit());
+        EXPECT_EQ(folder.FileCount(), 0u);
+        ASSERT_EQ(rename(At("moved").c_str(), At("out").c_str()), 0);
+    }
     EXPECT_TRUE(write(page, "page 1", false));
     EXPECT_EQ(Load(page), "page 1");
     // A taken name goes the usual way: a failed file leaves it as it was.
