@@ -90,6 +90,12 @@ protected:
             p.start(QStringLiteral("runuser"),
                     QStringList{QStringLiteral("-p"), QStringLiteral("-u"), runAs_, QStringLiteral("--"), program}
                         + args);
+        return Finish(p, timeoutMs);
+    }
+    // What the started run `p` did, once it has ended (within timeoutMs:
+    // else it is killed and the test fails).
+    static Result Finish(QProcess& p, int timeoutMs)
+    {
         Result r;
         if (!p.waitForFinished(timeoutMs)) {
             p.kill();
@@ -125,26 +131,16 @@ protected:
             if (hidden.isEmpty())
                 QThread::usleep(200);
         }
-        Result r;
         if (hidden.isEmpty()) {
             p.kill();
             p.waitForFinished();
             ADD_FAILURE() << "the run's private folder never held a page";
-            return r;
+            return Result{};
         }
         meanwhile(hidden);
         if (kill)
             p.kill();
-        if (!p.waitForFinished(60000)) {
-            p.kill();
-            p.waitForFinished();
-            ADD_FAILURE() << "VelmoraCMD did not finish";
-            return r;
-        }
-        r.exitCode = p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -1;
-        r.out = QString::fromUtf8(p.readAllStandardOutput());
-        r.err = QString::fromUtf8(p.readAllStandardError());
-        return r;
+        return Finish(p, 60000);
     }
     // Leaves what a run killed while it extracts `input` into `folder` leaves
     // there: its private folder with some pages. The folder's path.
