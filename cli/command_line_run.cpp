@@ -423,8 +423,14 @@ bool CommandLineRun::ExtractOne(const QString& path, const QString& fileName, bo
     } else {
         ok = facade_.ExtractAllTIFFpages(path, extractPath);
     }
-    if (!ok)
-        SayWhyItFailed(facade_, path);
+    if (!ok) {
+        // The engine writes by path: a folder moved away fails it for a
+        // reason that is not the input file's.
+        if (extractFolder.AtItsPath())
+            SayWhyItFailed(facade_, path);
+        else
+            SayWhy(state_.OutputArgument, QStringLiteral("the folder was moved or removed while pages were written"));
+    }
     // The pages written are renamed also when another page failed.
     bool emptied = false;
     std::int64_t missing = 0;

@@ -194,8 +194,13 @@ bool frmSplitOption_Tiff::SplitTiffFiles(QString& failedList)
             // The engine's reason when it refused the file (or some of its
             // pages, which then need no other word for not being there).
             bool engineSaidWhy = false;
-            auto sayWhy = [&commands, &notes, &engineSaidWhy](bool done) {
-                if (!done && !commands.LastFailureReason().isEmpty()) {
+            auto sayWhy = [&commands, &notes, &engineSaidWhy, &scratch](bool done) {
+                // The engine writes by path: an output folder moved away
+                // fails it for a reason that is not the source's.
+                if (!done && scratch && !scratch->AtItsPath()) {
+                    notes << QStringLiteral("the output folder was moved or removed while pages were written");
+                    engineSaidWhy = true;
+                } else if (!done && !commands.LastFailureReason().isEmpty()) {
                     notes << commands.LastFailureReason();
                     engineSaidWhy = true;
                 }

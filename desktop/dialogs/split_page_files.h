@@ -44,6 +44,8 @@ public:
     bool IsValid() const { return folder_.Valid(); }
     // The folder, without a trailing "/"; empty when it could not be made.
     const QString& Path() const { return path_; }
+    // Whether Path() still leads to it (the output folder was not moved).
+    bool AtItsPath() const { return folder_.AtItsPath(); }
     // The number of files in it.
     int FileCount() const;
 

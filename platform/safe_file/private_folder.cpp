@@ -170,6 +170,14 @@ bool PrivateFolder::ReleaseLeftovers(std::vector<std::string>* moved)
     return FileCount() == 0;
 }
 
+bool PrivateFolder::AtItsPath() const
+{
+    struct stat held {};
+    struct stat named {};
+    return fd_ >= 0 && ::fstat(fd_, &held) == 0 && ::stat(path_.c_str(), &named) == 0 && held.st_dev == named.st_dev
+           && held.st_ino == named.st_ino;
+}
+
 std::string PrivateFolder::ParentPathNow() const
 {
     // Still under the name it was made under: that name, as the caller

@@ -44,6 +44,9 @@ public:
     // The open folder and the open output folder around it.
     int Descriptor() const { return fd_; }
     int ParentDescriptor() const { return parentFd_; }
+    // Whether Path() still leads to this folder (neither it nor the output
+    // folder has been moved, removed or replaced since it was made).
+    bool AtItsPath() const;
     // The names of the files in it (its mark left out), and their number.
     std::vector<std::string> Files() const;
     std::size_t FileCount() const;

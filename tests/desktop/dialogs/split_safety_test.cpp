@@ -123,10 +123,32 @@ TEST_F(SplitSafetyTest, APageTakenAwayBeforeItIsNamedFailsTheFile)
     Run(*dlg, out);
     running = false;
     robber.join();
-    TiffPageCounter = PageCounterObject{};
-    PdfPageCounter = PageCounterObject{};
     ASSERT_TRUE(taken);
     ASSERT_EQ(reports.size(), 1u);
     EXPECT_TRUE(reports[0].contains(in + QStringLiteral("/big.tif (1 page missing)"))) << reports[0].toStdString();
     EXPECT_EQ(Entries(out).size(), 2999);
+
+    // The output folder moved away: the file fails for that reason, not
+    // for one of the source's.
+    const QString out2 = Folder(QStringLiteral("out2"));
+    running = true;
+    taken = false;
+    std::thread mover([&] {
+        while (running && !taken) {
+            for (const QString& name : QDir(out2).entryList({QStringLiteral(".velmora-*")}, QDir::Dirs | QDir::Hidden))
+                if (QFileInfo::exists(out2 + '/' + name + QStringLiteral("/page1.tif")))
+                    taken = QDir().rename(out2, out2 + QStringLiteral(".moved"));
+        }
+    });
+    auto again = Dialog({Record(in, QStringLiteral("big.tif"), 3000)});
+    Run(*again, out2);
+    running = false;
+    mover.join();
+    TiffPageCounter = PageCounterObject{};
+    PdfPageCounter = PageCounterObject{};
+    ASSERT_TRUE(taken);
+    ASSERT_EQ(reports.size(), 2u);
+    EXPECT_TRUE(reports[1].contains(
+        in + QStringLiteral("/big.tif (the output folder was moved or removed while pages were written")))
+        << reports[1].toStdString();
 }
