@@ -17,11 +17,14 @@
 #include <QFileInfo>
 #include <QTemporaryFile>
 
+#include <cerrno>
 #include <cstdint>
+#include <fcntl.h>
 #include <functional>
 #include <memory>
 #include <optional>
 #include <string>
+#include <unistd.h>
 #include <vector>
 
 namespace {
@@ -63,30 +66,41 @@ void SayWhyItFailed(const TiffPdfCommands& facade, const QString& path)
 }
 
 // A copy of `path` in the temporary folder, removed when it goes; empty
-// (with `why` set) when it could not be made whole.
-std::unique_ptr<QTemporaryFile> SnapshotOf(const QString& path, QString& why)
+// (with `error`, an errno value, set) when it could not be made whole.
+std::unique_ptr<QTemporaryFile> SnapshotOf(const QString& path, int& error)
 {
-    auto copy = std::make_unique<QTemporaryFile>(QDir::tempPath() + QStringLiteral("/velmora-pages-XXXXXX.tif"));
-    QFile source(path);
-    if (!source.open(QIODevice::ReadOnly)) {
-        why = source.errorString();
+    const QString folder = QDir::tempPath();
+    if (folder.isEmpty() || !QFileInfo(folder).isDir()) {
+        error = ENOENT;
         return nullptr;
     }
-    if (!copy->open()) {
-        why = copy->errorString();
+    auto copy = std::make_unique<QTemporaryFile>(folder + QStringLiteral("/velmora-pages-XXXXXX.tif"));
+    const int source = ::open(QFile::encodeName(path).constData(), O_RDONLY | O_CLOEXEC);
+    if (source < 0) {
+        error = errno;
         return nullptr;
     }
-    QByteArray block;
-    while (!(block = source.read(1 << 20)).isEmpty()) {
-        if (copy->write(block) != block.size()) {
-            why = copy->errorString();
-            return nullptr;
+    error = copy->open() && !copy->fileName().isEmpty() ? 0 : EIO;
+    std::vector<char> block(1 << 20);
+    while (error == 0) {
+        const ssize_t got = ::read(source, block.data(), block.size());
+        if (got < 0 && errno == EINTR)
+            continue;
+        if (got <= 0) {
+            error = got < 0 ? errno : 0;
+            break;
+        }
+        for (ssize_t done = 0; error == 0 && done < got;) {
+            const ssize_t put = ::write(copy->handle(), block.data() + done, static_cast<std::size_t>(got - done));
+            if (put > 0)
+                done += put;
+            else if (put < 0 && errno != EINTR)
+                error = errno;
         }
     }
-    if (source.error() != QFileDevice::NoError || !copy->flush()) {
-        why = source.error() != QFileDevice::NoError ? source.errorString() : copy->errorString();
+    ::close(source);
+    if (error != 0)
         return nullptr;
-    }
     return copy;
 }
 
@@ -282,10 +296,15 @@ void CommandLineRun::RunInsert()
     // of it as it was.
     std::unique_ptr<QTemporaryFile> snapshot;
     if (itself.size() > 1) {
-        QString why;
-        snapshot = SnapshotOf(state_.AppendSource, why);
-        if (!snapshot)
-            SayWhy(state_.AppendSource, QStringLiteral("not copied for the files that are the pages file: ") + why);
+        trap_.Line(345);
+        int error = 0;
+        snapshot = SnapshotOf(state_.AppendSource, error);
+        if (!snapshot) {
+            const RunTimeError failure = SystemError(error);
+            trap_.Log(failure);
+            SayWhy(state_.AppendSource,
+                   QStringLiteral("not copied for the files that are the pages file: ") + failure.description());
+        }
     }
     for (std::size_t i = 0; i < itself.size(); ++i) {
         if (i == 1)

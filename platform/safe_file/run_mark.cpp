@@ -16,13 +16,14 @@ namespace safe_file {
 
 namespace {
 
-// "velmora run <token> <device> <inode>\n", the numbers those of the folder
-// marked, in 16 hex digits each: a copy of a killed run's folder is a new
-// folder, the user's, and its mark does not fit it.
+// "velmora run <token> <inode>\n", the inode that of the folder marked, in
+// 16 hex digits: a copy of a killed run's folder is a new folder, the
+// user's, and its mark does not fit it. (The device is left out: a disk
+// may come back under another device number.)
 constexpr char kMarkText[] = "velmora run ";
 constexpr std::size_t kTokenDigits = 32;
 constexpr std::size_t kIdDigits = 16;
-constexpr std::size_t kMarkSize = sizeof(kMarkText) - 1 + kTokenDigits + 2 * (1 + kIdDigits) + 1;
+constexpr std::size_t kMarkSize = sizeof(kMarkText) - 1 + kTokenDigits + 1 + kIdDigits + 1;
 
 std::string Hex(std::uint64_t value)
 {
@@ -35,7 +36,7 @@ std::string Hex(std::uint64_t value)
 
 std::string FolderId(const struct stat& folder)
 {
-    return " " + Hex(static_cast<std::uint64_t>(folder.st_dev)) + " " + Hex(static_cast<std::uint64_t>(folder.st_ino));
+    return " " + Hex(static_cast<std::uint64_t>(folder.st_ino));
 }
 
 // 128 bits that tell one run from another.
@@ -66,7 +67,7 @@ bool IsMarkText(const char* text, std::size_t size)
     if (size != kMarkSize || std::memcmp(text, kMarkText, lead) != 0 || text[size - 1] != '\n')
         return false;
     for (std::size_t i = lead; i < size - 1; ++i) {
-        const bool gap = i == lead + kTokenDigits || i == lead + kTokenDigits + 1 + kIdDigits;
+        const bool gap = i == lead + kTokenDigits;
         if (gap ? text[i] != ' ' : !((text[i] >= '0' && text[i] <= '9') || (text[i] >= 'a' && text[i] <= 'f')))
             return false;
     }
@@ -143,7 +144,7 @@ bool HasRunMark(int folderFd, bool ownOnly)
                   && IsMarkText(text, kMarkSize);
     if (marked && ownOnly)
         marked = ::fstat(folderFd, &folder) == 0
-                 && std::string(text + kMarkSize - 2 * (1 + kIdDigits) - 1, 2 * (1 + kIdDigits)) == FolderId(folder);
+                 && std::string(text + kMarkSize - (1 + kIdDigits) - 1, 1 + kIdDigits) == FolderId(folder);
     ::close(fd);
     return marked;
 }
