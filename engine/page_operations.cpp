@@ -387,7 +387,9 @@ bool InsertPages(std::string input, std::int32_t at, std::string from)
     readers.push_back(std::make_unique<TiffReader>(from));
     TiffReader& a = *readers[0];
     TiffReader& b = *readers[1];
-    NoteWhyNoPages(a);
+    // A missing input is made: its absence is no reason to give.
+    if (Exists(input))
+        NoteWhyNoPages(a);
     NoteWhyNoPages(b, &from);
     // One read allowance for both files.
     ReadAllowance allowance;

@@ -493,6 +493,8 @@ TEST_F(PageOperations, FailedWritesLeaveTheInputUntouched)
     const bool deleted = reasonOf(DeletePage(mixed, 1));
     const bool swapped = reasonOf(SwapPages(mixed, 1, 3));
     const bool inserted = reasonOf(InsertPages(mixed, 2, g4));
+    // A missing file is made, so its absence is no reason.
+    const bool created = reasonOf(InsertPages(dir / "new.tif", 1, g4));
     const bool merged = reasonOf(MergeFiles({mixed, g4}, dir / "merged.tif"));
     const bool split = reasonOf(SplitFile(mixed, 2, dir / "one.tif", dir / "two.tif"));
     const std::string out = dir / "out";
@@ -501,12 +503,13 @@ TEST_F(PageOperations, FailedWritesLeaveTheInputUntouched)
     const std::int32_t extracted = ExtractAllPages(mixed, out);
     reasonOf(true);
     limit.Restore();
-    EXPECT_EQ(reasons, std::vector<int>(6, EFBIG));
+    EXPECT_EQ(reasons, std::vector<int>(7, EFBIG));
     EXPECT_FALSE(DeletePage(mixed, 9));
     EXPECT_EQ(FailureReason(), 0); // a page number is no system failure
     EXPECT_FALSE(deleted);
     EXPECT_FALSE(swapped);
     EXPECT_FALSE(inserted);
+    EXPECT_FALSE(created);
     EXPECT_FALSE(merged);
     EXPECT_FALSE(split);
     EXPECT_EQ(extracted, -1);
