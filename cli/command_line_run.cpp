@@ -17,6 +17,7 @@
 #include <QFileInfo>
 #include <QTemporaryFile>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdint>
 #include <fcntl.h>
@@ -43,11 +44,6 @@ QString Stem(const QString& fileName)
 std::string Native(const QString& path)
 {
     return QFile::encodeName(path).toStdString();
-}
-
-std::pair<dev_t, ino_t> Key(const safe_file::FileIdentity& id)
-{
-    return {id.device, id.inode};
 }
 
 // Says on standard error why the operation on `path` failed, when the
@@ -145,16 +141,22 @@ qsizetype CommandLineRun::FilesFound() const
 void CommandLineRun::AddSourceFile(const QString& path)
 {
     const safe_file::FileIdentity id = safe_file::IdentityOf(Native(path));
-    if (id.exists)
-        sourceFiles_.insert(Key(id));
+    if (id.exists && !IsSource(id))
+        placeRule_.sources.push_back(id);
 }
 
 bool CommandLineRun::IsSourceFile(const QString& path) const
 {
     // The entry a new file would replace: the final link, if any, is
     // replaced as a name and leaves its target alone.
-    const safe_file::FileIdentity id = safe_file::EntryIdentityOf(Native(path));
-    return id.exists && sourceFiles_.count(Key(id)) > 0;
+    return IsSource(safe_file::EntryIdentityOf(Native(path)));
+}
+
+bool CommandLineRun::IsSource(const safe_file::FileIdentity& id) const
+{
+    return id.exists
+           && std::any_of(placeRule_.sources.begin(), placeRule_.sources.end(),
+                          [&id](const safe_file::FileIdentity& s) { return safe_file::SameFile(id, s); });
 }
 
 QString CommandLineRun::NamePrefix(const QString& sourceFileName, bool forceSourcePrefix) const
@@ -433,9 +435,7 @@ bool CommandLineRun::ExtractOne(const QString& path, const QString& fileName, bo
     // The pages the engine will write: those of the file (up to the range's
     // end) as the engine's own walk of the chain counts them just before;
     // a folder scan's count may be stale by now.
-    std::int32_t pages = state_.CountPages(path, range ? last : kAllPages);
-    if (range && pages > last)
-        pages = last;
+    const std::int32_t pages = state_.CountPages(path, range ? last : kAllPages);
     bool ok;
     if (range) {
         ok = facade_.ExtractTIFFpagesbyRange(path, ToInteger(first - 1), ToInteger(last - 1), extractPath);
@@ -451,18 +451,17 @@ bool CommandLineRun::ExtractOne(const QString& path, const QString& fileName, bo
             SayWhy(state_.OutputArgument, QStringLiteral("the folder was moved or removed while pages were written"));
     }
     // The pages written are renamed also when another page failed.
-    bool emptied = false;
     std::int64_t missing = 0;
     if (!RenamePageFiles(QStringLiteral(".tif"), pages, state_.OutputArgument, fileName,
                          range ? ToInteger(first) : std::int16_t(-1), range ? ToInteger(last) : std::int16_t(-1),
-                         forceSourcePrefix, extractFolder, &emptied, &missing)) {
+                         forceSourcePrefix, extractFolder, &missing)) {
         // Pages the engine reported written but that are gone (taken away
         // meanwhile): said here, as the engine said nothing.
         if (ok && missing > 0)
             SayWhy(path, PagesMissing(missing));
         ok = false;
     }
-    if (!emptied && !extractFolder.ReleaseLeftovers()) {
+    if (!extractFolder.ReleaseLeftovers()) {
         // Pages that could go nowhere: the folder is kept with them.
         ok = false;
         extractFolder.Finish();
@@ -473,11 +472,9 @@ bool CommandLineRun::ExtractOne(const QString& path, const QString& fileName, bo
 
 bool CommandLineRun::RenamePageFiles(const QString& ext, std::int32_t pageCount, const QString& /*outputFolder*/,
                                      const QString& sourceFileName, std::int16_t first, std::int16_t last,
-                                     bool forceSourcePrefix, safe_file::PrivateFolder& extractFolder, bool* emptied,
+                                     bool forceSourcePrefix, safe_file::PrivateFolder& extractFolder,
                                      std::int64_t* missing)
 {
-    if (emptied)
-        *emptied = false;
     if (missing)
         *missing = 0;
     ErrorTrap trap = Trap("RenamePageFiles");
@@ -489,15 +486,12 @@ bool CommandLineRun::RenamePageFiles(const QString& ext, std::int32_t pageCount,
         // name, also past the count; a page of the count that is not there
         // fails the file. A final name that is one of the run's sources is
         // never replaced, and a page that finds no name stays where it is.
-        safe_file::PlaceRule rule;
-        rule.replace = true;
-        for (const auto& [device, inode] : sourceFiles_)
-            rule.sources.push_back({true, device, inode});
         trap.Line(20);
         const safe_file::PagePlacement placed = safe_file::PlacePages(
             extractFolder, allPages ? 0 : std::int64_t{first} - 1,
             allPages ? safe_file::kLastPage : std::int64_t{last} - 1, pageCount,
-            [&](std::int64_t k) { return Native(prefix + QString::number(static_cast<qint64>(k) + 1) + ext); }, rule);
+            [&](std::int64_t k) { return Native(prefix + QString::number(static_cast<qint64>(k) + 1) + ext); },
+            placeRule_);
         if (placed.failed > 0) {
             trap.Line(30);
             trap.Log(SystemError(placed.error));
@@ -508,8 +502,6 @@ bool CommandLineRun::RenamePageFiles(const QString& ext, std::int32_t pageCount,
         }
         if (missing)
             *missing = placed.missing;
-        if (emptied)
-            *emptied = extractFolder.FileCount() == 0;
         return placed.Complete();
     } catch (...) {
         return false;

@@ -7,6 +7,8 @@
 #include "cli/mod_master.h"
 #include "operations/error_trap.h"
 #include "operations/tiff_pdf_commands.h"
+#include "platform/safe_file/file_identity.h"
+#include "platform/safe_file/page_placement.h"
 #include "platform/safe_file/private_folder.h"
 
 #include <QSet>
@@ -15,9 +17,6 @@
 
 #include <cstdint>
 #include <optional>
-#include <set>
-#include <sys/types.h>
-#include <utility>
 
 class CommandLineRun {
 public:
@@ -45,12 +44,10 @@ public:
     // final name (the system's reason is logged), or when a page of the
     // `pageCount` pages the engine reported is missing (a negative count is
     // no count; the missing pages are logged and told in `missing`). A
-    // page that fails stays where it is. `emptied` (when given) tells
-    // whether extractFolder is empty now.
+    // page that fails stays where it is.
     bool RenamePageFiles(const QString& ext, std::int32_t pageCount, const QString& outputFolder,
                          const QString& sourceFileName, std::int16_t first, std::int16_t last, bool forceSourcePrefix,
-                         safe_file::PrivateFolder& extractFolder, bool* emptied = nullptr,
-                         std::int64_t* missing = nullptr);
+                         safe_file::PrivateFolder& extractFolder, std::int64_t* missing = nullptr);
 
 private:
     void RunDelete();
@@ -69,6 +66,7 @@ private:
     void AddSourceFile(const QString& path);
     // Whether a new file at `path` would replace one of the run's sources.
     bool IsSourceFile(const QString& path) const;
+    bool IsSource(const safe_file::FileIdentity& id) const;
     // The TIFF files the folder scan found, those it could not reach included.
     qsizetype FilesFound() const;
     // One failure line (`prefix` & path & CR LF) per file the scan could not
@@ -82,7 +80,9 @@ private:
     ErrorTrap& trap_;
     TiffPdfCommands facade_;
     bool folderInput_ = false;
-    std::set<std::pair<dev_t, ino_t>> sourceFiles_; // device and inode
+    // How extracted pages take their names: replacing what stands there,
+    // except the run's sources (added as the files are listed).
+    safe_file::PlaceRule placeRule_;
     // Where the engine writes the pages of one file after another. Made for
     // the first file; a file that leaves pages in it has it kept, and the
     // next file gets a new one.
