@@ -14,6 +14,7 @@
 // shown (the caller sets the members after constructing it), and stores its
 // three output settings when it closes and after every run.
 
+#include "desktop/dialogs/split_page_files.h"
 #include "operations/cls_col_set_order_grid.h"
 #include "operations/tiff_pdf_commands.h"
 
@@ -31,7 +32,6 @@ class QLineEdit;
 class QProgressBar;
 class QPushButton;
 class QRadioButton;
-class SplitExtractionFolder;
 namespace safe_file {
 struct PagePlacement;
 }
@@ -133,7 +133,7 @@ private:
     // engine's count (engineCount, -1 when unknown) that were not there to
     // be named.
     bool RenameFileNames(const QString& extension, std::int32_t& pageCount, const QString& outputFolder,
-                         const QString& fileName, SplitExtractionFolder& scratch, const QStringList& sources,
+                         const QString& fileName, SplitExtractionFolder& scratch, const ProtectedFiles& sources,
                          std::int32_t engineCount, safe_file::PagePlacement& placed);
     // The name prefix of a record's file name followed by the padding.
     QString ReturnFilename(const QString& fileName, const QString& total, const QString& page) const;

@@ -142,9 +142,10 @@ bool frmSplitOption_Tiff::SplitTiffFiles(QString& failedList)
         ProgressBar1->setValue(0);
 
         // The files being split: no page is ever put in their place.
-        QStringList sources;
+        QStringList sourcePaths;
         for (const clsColSetOrderGrid& record : records)
-            sources << ValidateDir(record.FileLocation()) + record.filename();
+            sourcePaths << ValidateDir(record.FileLocation()) + record.filename();
+        const ProtectedFiles sources = IdentitiesOf(sourcePaths);
 
         const SplitMethod method = SelectedMethod();
         // Decided once for the run: the box shows each file's folder as the
@@ -267,21 +268,20 @@ bool frmSplitOption_Tiff::SplitTiffFiles(QString& failedList)
                 }
             }
             trap.Line(100);
-            // Every page file the engine wrote is named, whatever a count
-            // says.
-            std::int32_t pageCount = engineCount >= 0
-                                         ? engineCount
-                                         : page_dialog::CurrentPageCount({source, QString::number(record.PageCount())});
             if (partsKeptOut > 0)
                 notes << (partsKeptOut == 1 ? QStringLiteral("1 part kept out: its name is taken")
                                             : QStringLiteral("2 parts kept out: their names are taken"));
             if (scratch) {
-                pageCount = std::max(pageCount, static_cast<std::int32_t>(scratch->FileCount()));
                 safe_file::PagePlacement placed;
-                if (method != SplitMethod::InTwo
-                    && !RenameFileNames(QStringLiteral(".tif"), pageCount, folder, record.filename(), *scratch, sources,
-                                        engineCount, placed))
-                    ok = false;
+                if (method != SplitMethod::InTwo) {
+                    // Every page file the engine wrote is named, whatever a
+                    // count says (the grid's, when the engine's failed).
+                    std::int32_t pageCount = std::max(engineCount >= 0 ? engineCount : std::max(record.PageCount(), -1),
+                                                      static_cast<std::int32_t>(scratch->FileCount()));
+                    if (!RenameFileNames(QStringLiteral(".tif"), pageCount, folder, record.filename(), *scratch,
+                                         sources, engineCount, placed))
+                        ok = false;
+                }
                 const long long pagesMissing = placed.missing;
                 const long long namesTaken = placed.keptOut;
                 const long long onSources = placed.sourcesKept + partsOnSources;
@@ -345,7 +345,7 @@ bool frmSplitOption_Tiff::SplitTiffFiles(QString& failedList)
 
 bool frmSplitOption_Tiff::RenameFileNames(const QString& extension, std::int32_t& pageCount,
                                           const QString& /*outputFolder*/, const QString& fileName,
-                                          SplitExtractionFolder& scratch, const QStringList& sources,
+                                          SplitExtractionFolder& scratch, const ProtectedFiles& sources,
                                           std::int32_t engineCount, safe_file::PagePlacement& placed)
 {
     ErrorTrap trap = Trap("RenameFileNames");

@@ -28,18 +28,25 @@ QString FolderOf(const QString& outputFolder)
 
 // Dropped pages and kept files, and no page named after a refused move:
 // the desktop rule.
-safe_file::PlaceRule Rule(bool replace, const QStringList& protectedFiles)
+safe_file::PlaceRule Rule(bool replace, const ProtectedFiles& protectedFiles)
 {
     safe_file::PlaceRule rule;
     rule.replace = replace;
     rule.dropKeptOut = true;
     rule.stopAtFailure = true;
-    for (const QString& file : protectedFiles)
-        rule.sources.push_back(safe_file::IdentityOf(Native(file)));
+    rule.sources = protectedFiles;
     return rule;
 }
 
 } // namespace
+
+ProtectedFiles IdentitiesOf(const QStringList& files)
+{
+    ProtectedFiles identities;
+    for (const QString& file : files)
+        identities.push_back(safe_file::IdentityOf(Native(file)));
+    return identities;
+}
 
 SplitExtractionFolder::SplitExtractionFolder(const QString& outputFolder) : folder_(Native(FolderOf(outputFolder)))
 {
@@ -53,7 +60,7 @@ int SplitExtractionFolder::FileCount() const
 }
 
 PlaceOutcome SplitExtractionFolder::Place(const QString& name, const QString& target, bool replace,
-                                          const QStringList& protectedFiles)
+                                          const ProtectedFiles& protectedFiles)
 {
     int error = 0;
     switch (safe_file::PlaceOut(folder_, Native(name), Native(target), Rule(replace, protectedFiles), error)) {
@@ -68,7 +75,7 @@ PlaceOutcome SplitExtractionFolder::Place(const QString& name, const QString& ta
 
 safe_file::PagePlacement SplitExtractionFolder::PlacePages(long long first, long long last, long long engineCount,
                                                            const std::function<QString(long long)>& nameOf,
-                                                           bool replace, const QStringList& protectedFiles)
+                                                           bool replace, const ProtectedFiles& protectedFiles)
 {
     return safe_file::PlacePages(
         folder_, first, last, engineCount, [&nameOf](std::int64_t k) { return Native(nameOf(k)); },
@@ -93,13 +100,10 @@ QString SplitExtractionFolder::Finish()
     return QFile::decodeName(QByteArray::fromStdString(folder_.Finish()));
 }
 
-bool IsOneOf(const QString& path, const QStringList& files)
+bool IsOneOf(const QString& path, const ProtectedFiles& files)
 {
     const safe_file::FileIdentity entry = safe_file::EntryIdentityOf(Native(path));
-    if (!entry.exists)
-        return false;
-    for (const QString& file : files)
-        if (safe_file::SameFile(entry, safe_file::IdentityOf(Native(file))))
-            return true;
-    return false;
+    return entry.exists && std::any_of(files.begin(), files.end(), [&entry](const safe_file::FileIdentity& file) {
+               return safe_file::SameFile(entry, file);
+           });
 }

@@ -18,6 +18,7 @@
 // page is still in it: a page is never deleted to tidy up, and the folder
 // is then kept under a visible name (platform/safe_file/private_folder.h).
 
+#include "platform/safe_file/file_identity.h"
 #include "platform/safe_file/page_placement.h"
 #include "platform/safe_file/private_folder.h"
 
@@ -25,6 +26,12 @@
 #include <QStringList>
 
 #include <functional>
+#include <vector>
+
+// The files being split, by device and inode, taken once for the run: no
+// page or part is ever put in their place.
+using ProtectedFiles = std::vector<safe_file::FileIdentity>;
+ProtectedFiles IdentitiesOf(const QStringList& files);
 
 enum class PlaceOutcome {
     Missing,         // there was no such file: nothing happened
@@ -57,7 +64,7 @@ public:
     // rule of platform/safe_file/replace_rule.h (a link is replaced as a
     // name; a file the user may not write, a folder or a FIFO is refused).
     // Raises the system's error (its number combined with 10000 by a bitwise Or) when the move is refused.
-    PlaceOutcome Place(const QString& name, const QString& target, bool replace, const QStringList& protectedFiles);
+    PlaceOutcome Place(const QString& name, const QString& target, bool replace, const ProtectedFiles& protectedFiles);
 
     // Moves the engine's page files of 0-based index first..last to
     // nameOf(k), by the rule of Place, up to the first refused move (the
@@ -66,7 +73,7 @@ public:
     // counted missing. nameOf may raise.
     safe_file::PagePlacement PlacePages(long long first, long long last, long long engineCount,
                                         const std::function<QString(long long)>& nameOf, bool replace,
-                                        const QStringList& protectedFiles);
+                                        const ProtectedFiles& protectedFiles);
 
     // Moves every file still in the folder to the output folder under its
     // own name, never over an existing file. The names of the files moved,
@@ -85,4 +92,4 @@ private:
 // True when a new file at `path` would replace one of `files`: the entry
 // under path (a final link counts as itself) and a file are the same file,
 // by device and inode.
-bool IsOneOf(const QString& path, const QStringList& files);
+bool IsOneOf(const QString& path, const ProtectedFiles& files);
