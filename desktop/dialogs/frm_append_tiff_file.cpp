@@ -253,8 +253,10 @@ void frmAppendTiffFile::cmdAppend_Click()
             [&](const page_dialog::ListedFile& file, TiffPdfCommands& commands, QString& why) {
                 const std::optional<std::int16_t> position =
                     InsertPosition(atEnd, page_dialog::CurrentPageCount(file), typed);
-                if (!position)
+                if (!position) {
+                    why = QStringLiteral("page numbers past 32767 are not taken");
                     return false;
+                }
                 const bool ok = commands.AppendFileTiffFile(file.path, pagesFile, *position);
                 why = commands.LastFailureReason();
                 return ok;

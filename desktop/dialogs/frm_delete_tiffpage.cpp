@@ -137,9 +137,11 @@ void frmDeleteTiffpage::cmdDelete_Click()
         const QString failureList = page_dialog::RunOverFiles(
             files, inOrder, ProgressBar1_,
             [&](const page_dialog::ListedFile& file, TiffPdfCommands& commands, QString& why) {
-                const std::optional<std::int16_t> page = PageToDelete(last, page_dialog::CurrentPageCount(file), typed);
+                const std::int32_t pages = page_dialog::CurrentPageCount(file);
+                const std::optional<std::int16_t> page = PageToDelete(last, pages, typed);
                 if (!page) {
-                    why = QStringLiteral("its pages could not be counted");
+                    why = pages < 0 ? QStringLiteral("its pages could not be counted")
+                                    : QStringLiteral("page numbers past 32767 are not taken");
                     return false;
                 }
                 const bool ok = commands.DeleteTiffPage(file.path, *page);

@@ -271,8 +271,11 @@ TEST_F(ContextMenuTest, APrintJobTheQueueRefusesIsSaidAndLogged)
 
     // A job the queue takes says nothing, whatever lp adds on the side.
     InstallLp(bin, 0, QStringLiteral("lp: a remark"));
+    args.close();
+    ASSERT_TRUE(args.remove());
     w.Ui().mnuCtxPrintFile->trigger();
-    QTest::qWait(500);
+    ASSERT_TRUE(QTest::qWaitFor([&args] { return args.exists(); }, 5000));
+    QTest::qWait(200);
     EXPECT_EQ(boxes.size(), 1u);
     EXPECT_EQ(LogLines().size(), 1);
 }
